@@ -1,0 +1,90 @@
+#include "platform/AtomicFile.h"
+
+#include "platform/Errors.h"
+
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+[[noreturn]] void fail(const QString &what, const QString &path, int err) {
+  throw EFileError(
+      QStringLiteral("%1 \"%2\": %3").arg(what, path, QString::fromLocal8Bit(std::strerror(err))));
+}
+
+class FdGuard {
+public:
+  explicit FdGuard(int fd) : m_fd(fd) {}
+  ~FdGuard() {
+    if (m_fd >= 0)
+      ::close(m_fd);
+  }
+  int release() {
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd;
+  }
+  FdGuard(const FdGuard &) = delete;
+  FdGuard &operator=(const FdGuard &) = delete;
+
+private:
+  int m_fd;
+};
+
+} // namespace
+
+void WriteFileAtomic(const QString &path, const QByteArray &data, mode_t mode) {
+  const QFileInfo info(path);
+  const QString folder = info.absolutePath();
+  QByteArray tmpl = QFile::encodeName(folder + QStringLiteral("/.") + info.fileName() +
+                                      QStringLiteral(".XXXXXX"));
+  const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
+  if (fd < 0)
+    fail(QStringLiteral("Cannot create file"), path, errno);
+  FdGuard guard(fd);
+  const char *tmpName = tmpl.constData();
+  auto failAndRemove = [&](const QString &what, int err) {
+    ::close(guard.release());
+    ::unlink(tmpName);
+    fail(what, path, err);
+  };
+
+  if (::fchmod(fd, mode) != 0)
+    failAndRemove(QStringLiteral("Cannot set the mode of"), errno);
+  const char *p = data.constData();
+  qsizetype left = data.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+    if (n < 0) {
+      if (errno == EINTR)
+        continue;
+      failAndRemove(QStringLiteral("Cannot write file"), errno);
+    }
+    p += n;
+    left -= n;
+  }
+  if (::fsync(fd) != 0)
+    failAndRemove(QStringLiteral("Cannot write file"), errno);
+  if (::close(guard.release()) != 0) {
+    const int err = errno;
+    ::unlink(tmpName);
+    fail(QStringLiteral("Cannot write file"), path, err);
+  }
+  if (::rename(tmpName, QFile::encodeName(path).constData()) != 0) {
+    const int err = errno;
+    ::unlink(tmpName);
+    fail(QStringLiteral("Cannot replace file"), path, err);
+  }
+  // Make the rename itself durable.
+  const int dirFd =
+      ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
+  }
+}

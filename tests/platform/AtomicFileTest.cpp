@@ -1,0 +1,59 @@
+#include "platform/AtomicFile.h"
+#include "platform/Errors.h"
+#include "platform/Guid.h"
+#include "tests/support/Sandbox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+QByteArray readAll(const QString &path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+} // namespace
+
+TEST(AtomicFile, WritesAndReplacesWithTheGivenMode) {
+  const QString dir = sandbox::makeTempDir(QStringLiteral("atomic"));
+  const QString path = dir + QStringLiteral("/settings.dat");
+  WriteFileAtomic(path, "first", 0600);
+  EXPECT_EQ(readAll(path), "first");
+  WriteFileAtomic(path, "second, longer", 0600);
+  EXPECT_EQ(readAll(path), "second, longer");
+  struct stat st {};
+  ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden).size(), 1); // no temporary left
+}
+
+TEST(AtomicFile, AFailedWriteRaisesAndKeepsTheOldFile) {
+  const QString dir = sandbox::makeTempDir(QStringLiteral("atomic-fail"));
+  const QString path = dir + QStringLiteral("/data.xml");
+  WriteFileAtomic(path, "old");
+  // A folder where the target should be: the rename fails, even for root.
+  const QString blocked = dir + QStringLiteral("/blocked");
+  QDir().mkpath(blocked + QStringLiteral("/inner"));
+  EXPECT_THROW(WriteFileAtomic(blocked, "new"), EFileError);
+  // A regular file where the folder should be: the temporary cannot be made.
+  EXPECT_THROW(WriteFileAtomic(path + QStringLiteral("/x.xml"), "new"), EFileError);
+  EXPECT_EQ(readAll(path), "old");
+  EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST(Guid, TextHasBracesUpperCaseHexAndIsUnique) {
+  const QRegularExpression shape(
+      QStringLiteral("^\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}$"));
+  QSet<QString> seen;
+  for (int i = 0; i < 200; ++i) {
+    const QString g = CreateGuidText();
+    EXPECT_TRUE(shape.match(g).hasMatch()) << g.toStdString();
+    seen.insert(g);
+  }
+  EXPECT_EQ(seen.size(), 200);
+}
