@@ -1,7 +1,7 @@
 #include "model/MSXMLObject.h"
 
-#include "model/TextCodec.h"
 #include "model/XmlEncoding.h"
+#include "platform/AnsiText.h"
 #include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 
@@ -129,6 +129,36 @@ bool isInside(pugi::xml_node node, pugi::xml_node ancestor) {
   return false;
 }
 
+bool isValidUtf8(const QByteArray &data) {
+  const auto *p = reinterpret_cast<const unsigned char *>(data.constData());
+  const qsizetype n = data.size();
+  for (qsizetype i = 0; i < n;) {
+    const unsigned char c = p[i];
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    const int extra = (c >= 0xC2 && c <= 0xDF)   ? 1
+                      : (c >= 0xE0 && c <= 0xEF) ? 2
+                      : (c >= 0xF0 && c <= 0xF4) ? 3
+                                                 : -1;
+    if (extra < 0 || i + extra >= n)
+      return false;
+    uint32_t cp = c & (0x3F >> extra);
+    for (int k = 1; k <= extra; ++k) {
+      if ((p[i + k] & 0xC0) != 0x80)
+        return false;
+      cp = (cp << 6) | (p[i + k] & 0x3F);
+    }
+    // Overlong forms, surrogates and values beyond Unicode are not UTF-8.
+    if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+        (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
+      return false;
+    i += extra + 1;
+  }
+  return true;
+}
+
 // Bytes in a declared 8-bit code page, or bytes that are not UTF-8, are taken as Windows-1252
 // (the code page the program used to write); everything else is left to the parser's detection.
 bool needsWindows1252(const QByteArray &data) {
@@ -149,7 +179,7 @@ bool needsWindows1252(const QByteArray &data) {
         return true;
     }
   }
-  return !IsValidUtf8(data);
+  return !isValidUtf8(data);
 }
 
 class ByteArrayWriter final : public pugi::xml_writer {
@@ -230,7 +260,7 @@ void TMSXMLObject::loadBytes(const QByteArray &data) {
   m_index.clear();
   pugi::xml_parse_result result;
   if (needsWindows1252(data)) {
-    const QByteArray utf8 = Windows1252ToString(data).toUtf8();
+    const QByteArray utf8 = FromWindows1252(data).toUtf8();
     result = m_document.load_buffer(utf8.constData(), static_cast<size_t>(utf8.size()), ParseFlags,
                                     pugi::encoding_utf8);
   } else {

@@ -1,5 +1,4 @@
 #include "model/XmlEncoding.h"
-#include "model/TextCodec.h"
 #include "platform/Errors.h"
 
 #include <gtest/gtest.h>
@@ -87,15 +86,4 @@ TEST(StrictIntegers, AcceptOnlyDecimalText) {
                           "99999999999999999999"})
     EXPECT_FALSE(TryStrToInt(QString::fromLatin1(bad), v)) << bad;
   EXPECT_EQ(StripClassPrefix(QStringLiteral("TBitmap")), QStringLiteral("Bitmap"));
-}
-
-TEST(TextCodec, ValidUtf8StaysAndOtherBytesAreWindows1252) {
-  EXPECT_EQ(DecodeTextFile(QByteArray("L\xC3\xB6schen")), QStringLiteral("Löschen"));
-  EXPECT_EQ(DecodeTextFile(QByteArray("\xEF\xBB\xBFok")), QStringLiteral("ok"));
-  EXPECT_EQ(DecodeTextFile(QByteArray("L\xF6schen \x80 \x93x\x94")),
-            QStringLiteral("Löschen € “x”"));
-  EXPECT_FALSE(IsValidUtf8(QByteArray("\xC0\x80")));     // overlong
-  EXPECT_FALSE(IsValidUtf8(QByteArray("\xED\xA0\x80"))); // surrogate
-  EXPECT_FALSE(IsValidUtf8(QByteArray("\xE4\xB8")));     // cut short
-  EXPECT_TRUE(IsValidUtf8(QByteArray("\xF0\x9F\x98\x80 \xE4\xB8\xAD")));
 }
