@@ -238,6 +238,7 @@ QString TMSXMLObject::formatId(const QString &bareId) const {
 // --- Files ------------------------------------------------------------------------------------
 
 void TMSXMLObject::LoadFromFile(const QString &fileName) {
+  m_lastLoadParsed = false;
   const QFileInfo info(fileName);
   if (!fileName.isEmpty() && info.isFile()) {
     QFile f(fileName);
@@ -270,6 +271,7 @@ void TMSXMLObject::loadBytes(const QByteArray &data) {
   // A file that does not parse leaves no document element, whatever the parser kept of it.
   if (!result)
     m_document.reset();
+  m_lastLoadParsed = result && m_rootName.toUtf8() == m_document.document_element().name();
 }
 
 void TMSXMLObject::EnsureRoot() {

@@ -59,6 +59,8 @@ public:
   virtual void LoadFromFile(const QString &fileName);
   // SaveToFile(FileName()).
   void Save();
+  // Whether the last LoadFromFile found a file that parsed with the expected root element.
+  [[nodiscard]] bool LastLoadParsed() const { return m_lastLoadParsed; }
   // Gives the document an empty root element when it has no document element.
   void EnsureRoot();
 
@@ -147,6 +149,7 @@ private:
   QString m_rootName;
   pugi::xml_document m_document;
   pugi::xml_node m_currentItem;
+  bool m_lastLoadParsed = false;
   mutable bool m_indexValid = false;
   mutable std::unordered_map<std::string, std::vector<pugi::xml_node>> m_index;
   // Compiled once; user names are bound as variables, never pasted into the query.

@@ -243,13 +243,18 @@ TEST(MSXMLObject, LoadingHandlesMissingBrokenAndForeignFiles) {
   x.LoadFromFile(missing);
   EXPECT_EQ(x.FileName(), missing);
   EXPECT_EQ(ids(x).size(), 2); // the content stays
+  EXPECT_FALSE(x.LastLoadParsed());
 
   x.LoadFromFile(fileWith("<root><"));
+  EXPECT_FALSE(x.LastLoadParsed());
   EXPECT_EQ(ids(x).size(), 0);
   EXPECT_STREQ(x.Document().document_element().name(), "root");
 
   x.LoadFromFile(fileWith("\xEF\xBB\xBF<root><item id=\"{A}\"/></root>"));
   EXPECT_EQ(ids(x), QStringList{"A"});
+  EXPECT_TRUE(x.LastLoadParsed());
+  x.LoadFromFile(fileWith("<html><item id=\"{A}\"/></html>"));
+  EXPECT_FALSE(x.LastLoadParsed()); // parses, but is no file of this kind
 
   // Declared UTF-16 but stored as UTF-8: saved back with a true declaration.
   x.LoadFromFile(fileWith(
