@@ -142,8 +142,8 @@ int preferredEntry(const QByteArray &file, const Directory &directory) {
   for (int i = 0; i < int(directory.entries.size()); ++i) {
     const Shape s = shapeOf(file, directory.entries[std::size_t(i)]);
     // The sizes come from the data unchecked: 64-bit arithmetic cannot overflow on them.
-    const qint64 distance = std::abs(qint64(s.width) - PreferredSize) +
-                            std::abs(qint64(s.height) - PreferredSize);
+    const qint64 distance =
+        std::abs(qint64(s.width) - PreferredSize) + std::abs(qint64(s.height) - PreferredSize);
     if (best < 0 || distance < bestDistance ||
         (distance == bestDistance && s.bitCount > bestBits)) {
       best = i;
