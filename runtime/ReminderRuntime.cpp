@@ -1,0 +1,529 @@
+#include "runtime/ReminderRuntime.h"
+
+#include "model/DataObject.h"
+#include "model/LanguageTable.h"
+#include "model/LogFile.h"
+#include "model/ModelContext.h"
+#include "model/Settings.h"
+#include "model/SettingsCipher.h"
+#include "model/SettingsKeys.h"
+#include "model/UserData.h"
+#include "platform/Clock.h"
+#include "platform/Errors.h"
+#include "services/GuiHelpers.h"
+#include "services/MailSender.h"
+#include "services/ShellExecute.h"
+
+#include <QCursor>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+TDateTime now() { return currentClock().now(); }
+
+// The player a firing reminder owns. It notes on the monotonic clock when it goes away, so the
+// runtime can wait a second before opening the sound again whatever the wall clock does
+// (daylight saving, a clock set back), and whoever frees it: a close, a stop, a failed start.
+class TGuardedSound final : public ISoundPlayer {
+public:
+  using Stops = std::unordered_map<int32_t, uint32_t>;
+
+  TGuardedSound(std::unique_ptr<IReminderSound> player, int32_t number, std::weak_ptr<Stops> stops)
+      : m_player(std::move(player)), m_number(number), m_stops(std::move(stops)) {}
+
+  ~TGuardedSound() override {
+    m_player.reset();
+    if (const std::shared_ptr<Stops> stops = m_stops.lock())
+      (*stops)[m_number] = currentClock().tickCount();
+  }
+
+  [[nodiscard]] IReminderSound &player() const { return *m_player; }
+
+private:
+  std::unique_ptr<IReminderSound> m_player;
+  int32_t m_number;
+  std::weak_ptr<Stops> m_stops;
+};
+
+// A guard that marks a check as under way for as long as it lives.
+class CheckGuard {
+public:
+  explicit CheckGuard(bool &flag) : m_flag(flag) { m_flag = true; }
+  ~CheckGuard() { m_flag = false; }
+  CheckGuard(const CheckGuard &) = delete;
+  CheckGuard &operator=(const CheckGuard &) = delete;
+
+private:
+  bool &m_flag;
+};
+
+QString exceptionText(const std::exception &e) {
+  if (const auto *own = dynamic_cast<const ETolvaneError *>(&e))
+    return own->message();
+  return QString::fromUtf8(e.what());
+}
+
+} // namespace
+
+IReminderSound *ReminderSoundOf(const TDataObject &reminder) {
+  const auto *guarded = dynamic_cast<const TGuardedSound *>(reminder.SoundPlayer.get());
+  return guarded ? &guarded->player() : nullptr;
+}
+
+TReminderRuntime::TReminderRuntime(Ports ports)
+    : m_ports(std::move(ports)), m_soundStops(std::make_shared<SoundStops>()) {}
+
+TReminderRuntime::~TReminderRuntime() = default;
+
+TDataObject *TReminderRuntime::find(int32_t number) const {
+  return number > 0 ? m_ports.reminders->FindByNumber(number) : nullptr;
+}
+
+void TReminderRuntime::sendReminderUpdated(int32_t number) const {
+  const WindowHandle main = m_ports.mainWindow ? m_ports.mainWindow() : 0;
+  if (main != 0)
+    hub().send(main, msg::WM_REMINDER_UPDATED, static_cast<uintptr_t>(number), 0);
+}
+
+// --- The check -----------------------------------------------------------------------------------
+
+// The list may change under the loop (a reload or a deletion handled while a launched program's
+// grace pump runs), so the loop walks the numbers as they were when it began.
+void TReminderRuntime::CheckAllReminders() {
+  if (m_checking)
+    return;
+  CheckGuard guard(m_checking);
+  for (const int32_t number : m_ports.reminders->Numbers())
+    checkOne(number);
+}
+
+void TReminderRuntime::CheckReminder(int32_t number) {
+  if (m_checking)
+    return;
+  CheckGuard guard(m_checking);
+  checkOne(number);
+}
+
+// One pass over one reminder:
+//  1. the due tests: a firing reminder asks the test of its own kind whether it must close; an
+//     idle one first asks the warning test (which may fire it, and then the main test waits for a
+//     later pass), then the main test;
+//  2. close, unless the firing is a remind-again one (step 3 ends those), or fire the main event;
+//  3. the remind-again window: fire inside it, close a remind-again firing outside it;
+//  4. bring the outputs in line.
+// Firing and closing can run the event loop, so the reminder is looked up again after each.
+void TReminderRuntime::checkOne(int32_t number) {
+  TDataObject *r = find(number);
+  if (!r)
+    return;
+
+  TCheckResult result;
+  if (r->Firing) {
+    result = r->FireKind == TFireKind::RemindBefore ? r->CheckRemindBefore(now(), DemoMode())
+                                                    : r->CheckRun(now(), DemoMode());
+  } else {
+    bool warned = false;
+    if (!DemoMode() && r->remindBefore.enable) {
+      const TCheckResult before = r->CheckRemindBefore(now(), DemoMode());
+      if (before.fire) {
+        FireReminder(number, TFireKind::RemindBefore, before.due);
+        warned = true;
+      }
+    }
+    if (!warned)
+      result = r->CheckRun(now(), DemoMode());
+    if (!(r = find(number)))
+      return;
+  }
+
+  if (result.close && r->FireKind != TFireKind::RemindAfter)
+    CloseReminder(number, false);
+  else if (result.fire)
+    FireReminder(number, TFireKind::Main, result.due);
+  if (!(r = find(number)))
+    return;
+
+  if (!DemoMode() && r->enable && r->remindAfter.enable) {
+    const TDateTime start = r->remindAfter.dtStart;
+    const TDateTime stop = r->remindAfter.dtStop;
+    const bool fire2 = !r->Firing && start < now() && now() < stop;
+    const bool close2 = !fire2 && r->Firing && r->FireKind == TFireKind::RemindAfter &&
+                        (now() < start || now() > stop);
+    if (close2) {
+      r->remindAfter.enable = false;
+      CloseReminder(number, false);
+    } else if (fire2) {
+      // Step 1 found nothing due whenever fire2 holds, so the fire time becomes now.
+      FireReminder(number, TFireKind::RemindAfter, result.due);
+    }
+  }
+
+  SyncReminderOutputs(number);
+}
+
+// --- Firing and closing --------------------------------------------------------------------------
+
+void TReminderRuntime::FireReminder(int32_t number, TFireKind kind, TDateTime due) {
+  TDataObject *r = find(number);
+  if (!r)
+    return;
+  const bool demo = DemoMode();
+  if (demo)
+    m_demoRestore[number] = DemoRestore{r->FireTime, r->FireKind, r->LastFireKind};
+  r->Firing = true;
+  r->FireKind = kind;
+  r->FiredInDemo = demo;
+  r->FireTime = due.isSet() ? due : now();
+
+  const QString mailError = SendReminderMail(*r);
+  if (!(r = find(number)))
+    return;
+  WriteFireLog(*r, mailError);
+  RunReminderProgram(*r);
+  if (!find(number))
+    return;
+  sendReminderUpdated(number);
+  if ((r = find(number)))
+    m_ports.reminders->SaveToStore(*r, false);
+  // The outputs come with the output step of the same check.
+}
+
+// A close is written to the data file at once: a Once reminder that was closed and disabled
+// must not come back after a crash or a kill and fire again while its window lasts.
+void TReminderRuntime::CloseReminder(int32_t number, bool byUser) {
+  if (DemoMode())
+    return;
+  TDataObject *r = find(number);
+  // Only a firing can close. Anything else (a pause, the close message, a menu that outlived its
+  // firing) would otherwise disable an idle one-time reminder that has yet to come due.
+  if (!r || !r->Firing)
+    return;
+
+  if (r->FiredInDemo) {
+    // A firing that was only a demonstration leaves no trace: no disable, no close time, no
+    // write-back, and the fire time the schedule counts on is the one from before the demo.
+    r->HideTrayIcon();
+    r->CloseSticker();
+    r->StopSound();
+    if (!(r = find(number)))
+      return;
+    r->Firing = false;
+    r->FiredInDemo = false;
+    if (const auto it = m_demoRestore.find(number); it != m_demoRestore.end()) {
+      r->FireTime = it->second.fireTime;
+      r->FireKind = it->second.fireKind;
+      r->LastFireKind = it->second.lastFireKind;
+      m_demoRestore.erase(it);
+    }
+    return;
+  }
+
+  if (r->FireKind == TFireKind::RemindBefore)
+    r->FireTime -= OneSecond;
+  r->HideTrayIcon();
+  r->CloseSticker();
+  r->StopSound();
+  // Released outputs may have run code of their own; a reminder re-read meanwhile is no longer
+  // the firing one.
+  if (!(r = find(number)) || !r->Firing)
+    return;
+  r->Firing = false;
+
+  bool disabled = false;
+  if (r->repeat.type == TRepeatType::Once && r->FireKind != TFireKind::RemindBefore &&
+      (byUser || !r->remindAfter.enable)) {
+    r->enable = false;
+    disabled = true;
+  }
+  if (byUser) {
+    switch (r->FireKind) {
+    case TFireKind::RemindAfter:
+      r->remindAfter.enable = false;
+      break;
+    case TFireKind::Main:
+      r->lastCloseByUserDt = now();
+      break;
+    case TFireKind::RemindBefore:
+      r->lastCloseByUserRemindBeforeDt = now();
+      break;
+    }
+  }
+  r->LastFireKind = r->FireKind;
+  m_ports.reminders->SaveToStore(*r, true);
+  // Told last, when the reminder is complete: the main window's handler may run the event loop.
+  if (disabled)
+    sendReminderUpdated(number);
+}
+
+void TReminderRuntime::StopReminderOutputs(int32_t number) {
+  if (DemoMode())
+    return;
+  TDataObject *r = find(number);
+  if (!r)
+    return;
+  if (r->FiredInDemo && r->Firing) {
+    // Ends like a demonstration's close: nothing of the demo stays behind.
+    CloseReminder(number, false);
+    return;
+  }
+  r->HideTrayIcon();
+  r->CloseSticker();
+  r->StopSound();
+  if ((r = find(number)))
+    r->Firing = false;
+}
+
+void TReminderRuntime::CloseAllReminders() {
+  for (const int32_t number : m_ports.reminders->Numbers())
+    CloseReminder(number, false);
+}
+
+// --- Outputs -------------------------------------------------------------------------------------
+
+void TReminderRuntime::SyncReminderOutputs(int32_t number) {
+  TDataObject *r = find(number);
+  if (!r || !r->Firing)
+    return;
+
+  if (r->sticker.enable && !r->Sticker)
+    ShowSticker(number);
+  else if (!r->sticker.enable && r->Sticker)
+    r->CloseSticker();
+  if (!(r = find(number)))
+    return;
+
+  if (r->tray && !r->TrayIcon)
+    ShowReminderTrayIcon(number);
+  else if (!r->tray && r->TrayIcon)
+    r->HideTrayIcon();
+  if (!(r = find(number)))
+    return;
+
+  if (r->sound.enable && !r->SoundPlayer && !r->SoundStoppedByUser && soundMayStart(number))
+    PlayReminderSound(number);
+  else if (!r->sound.enable && r->SoundPlayer)
+    r->StopSound();
+}
+
+// A sound whose player was just released (a failed start, a close) is not opened again within
+// the same second. Measured on the monotonic clock.
+bool TReminderRuntime::soundMayStart(int32_t number) {
+  const auto it = m_soundStops->find(number);
+  if (it == m_soundStops->end())
+    return true;
+  const uint32_t elapsed = currentClock().tickCount() - it->second; // wraps like the tick count
+  if (elapsed <= static_cast<uint32_t>(OneSecond.ms))
+    return false;
+  m_soundStops->erase(it);
+  return true;
+}
+
+void TReminderRuntime::ShowSticker(int32_t number) {
+  TDataObject *r = find(number);
+  if (!r)
+    return;
+  r->CloseSticker();
+  if (!r->sticker.enable)
+    return;
+  std::unique_ptr<IStickerView> sticker = m_ports.outputs->CreateSticker(*r);
+  if ((r = find(number)))
+    r->Sticker = std::move(sticker);
+  else if (sticker)
+    sticker->close();
+}
+
+void TReminderRuntime::ShowReminderTrayIcon(int32_t number) {
+  TDataObject *r = find(number);
+  if (!r)
+    return;
+  r->HideTrayIcon();
+  if (!r->tray)
+    return;
+  std::unique_ptr<ITrayIconView> icon = m_ports.outputs->CreateTrayIcon(*r);
+  if ((r = find(number)))
+    r->TrayIcon = std::move(icon);
+  else if (icon)
+    icon->deactivate();
+}
+
+void TReminderRuntime::PlayReminderSound(int32_t number) {
+  TDataObject *r = find(number);
+  if (!r)
+    return;
+  r->StopSound();
+  if (!r->sound.enable || r->sound.fileName.isEmpty() || !QFileInfo::exists(r->sound.fileName))
+    return;
+  r->SoundStoppedByUser = false;
+  std::unique_ptr<IReminderSound> player = m_ports.outputs->CreateSoundPlayer();
+  if (!player)
+    return;
+  IReminderSound &sound = *player;
+  r->SoundPlayer = std::make_unique<TGuardedSound>(std::move(player), number, m_soundStops);
+  // A volume from a hand-made or damaged file is kept to what the player understands.
+  const int volume = std::clamp(r->sound.volume, 0, 100) * 10;
+  try {
+    sound.PlayFile(r->sound.fileName, volume, m_ports.masterWindow);
+  } catch (...) {
+    // The firing goes on without its sound; the next check may try again after a second.
+    if ((r = find(number)))
+      r->StopSound();
+  }
+}
+
+void TReminderRuntime::HandleSoundNotify(quint16 deviceId, bool success) {
+  if (deviceId == 0)
+    return;
+  for (const int32_t number : m_ports.reminders->Numbers()) {
+    TDataObject *r = find(number);
+    IReminderSound *sound = r ? ReminderSoundOf(*r) : nullptr;
+    if (!sound || sound->DeviceId() != deviceId)
+      continue;
+    if (!success) {
+      r->StopSound();
+    } else if (r->sound.repeat) {
+      sound->Rewind();
+      // A player that cannot start again would never notify again: free it, and the output step
+      // opens the sound afresh a second later.
+      if (sound->Play(m_ports.masterWindow) != 0)
+        r->StopSound();
+    }
+    return;
+  }
+}
+
+void TReminderRuntime::HandleSoundNotifyMessage(uintptr_t wParam, intptr_t lParam) {
+  if (wParam == msg::MCI_NOTIFY_SUCCESSFUL)
+    HandleSoundNotify(static_cast<quint16>(lParam & 0xFFFF), true);
+}
+
+// --- The actions of a firing -------------------------------------------------------------------
+
+QString TReminderRuntime::SendReminderMail(const TDataObject &reminder) const {
+  if (!reminder.mail.enable || DemoMode() || reminder.FireKind != TFireKind::Main)
+    return {};
+  namespace keys = settings_keys;
+  const TMMemIniFile &settings = MainSettings();
+  const TDefaultUserData &defaults = DefaultUserData();
+  const QString host = settings.readString(keys::Mail, keys::Host, defaults.host);
+  // The placeholders of a system without a mail account are never tried.
+  if (reminder.mail.to.isEmpty() || host.isEmpty() || reminder.mail.to == PlaceholderMailFrom ||
+      host == PlaceholderMailHost)
+    return {};
+  try {
+    const int port = settings.readInteger(keys::Mail, keys::Port, defaults.port);
+    const QString user = settings.readString(keys::Mail, keys::UserName, QString());
+    const QString password = ReadMailPassword(settings);
+    SendMailMessage(reminder.subject, reminder.text, reminder.mail.from, reminder.mail.to,
+                    reminder.mail.cc, reminder.mail.bcc, reminder.mail.files, host, port, user,
+                    password, QString());
+  } catch (const std::exception &e) {
+    return TranslateText(QStringLiteral("Sorry, email was not sent!")) + u' ' +
+           TranslateText(QStringLiteral("Error")) + QStringLiteral(": ") + exceptionText(e);
+  }
+  return {};
+}
+
+void TReminderRuntime::WriteFireLog(const TDataObject &reminder, const QString &errorText) const {
+  TLogFiring firing;
+  firing.fireTime = reminder.FireTime;
+  firing.subject = reminder.subject;
+  firing.sticker = reminder.sticker.enable;
+  firing.trayIcon = reminder.tray;
+  firing.sound = reminder.sound.enable;
+  firing.mail = reminder.mail.enable;
+  firing.shellExec = reminder.shellExec.enable;
+  firing.mailError = errorText;
+  firing.text = reminder.text;
+  firing.id = reminder.Id;
+  AppendLogLine(FiringLogLine(firing));
+}
+
+// A failed start reports nothing: the firing goes on. The short pump afterwards gives the
+// started program's first requests a chance, and is where other messages can run.
+void TReminderRuntime::RunReminderProgram(const TDataObject &reminder) const {
+  const TShellExecRec &program = reminder.shellExec;
+  if (!program.enable || DemoMode() || reminder.FireKind != TFireKind::Main ||
+      program.fileName.isEmpty())
+    return;
+  try {
+    (void)ShellExecuteFile(program.fileName, program.params, program.folder,
+                           static_cast<int>(program.flag), false, false);
+    DelayWithMessages(5);
+  } catch (...) {
+  }
+}
+
+// --- The popup menu of a firing reminder ---------------------------------------------------------
+
+std::optional<TReminderRuntime::PopupState> TReminderRuntime::PopupMenuObjectPopup() const {
+  const TDataObject *r = find(m_popupReminder);
+  if (!r)
+    return std::nullopt;
+  return PopupState{r->FireKind != TFireKind::RemindBefore, r->sound.enable};
+}
+
+void TReminderRuntime::ActionCloseByUserExecute() { CloseReminder(m_popupReminder, true); }
+
+void TReminderRuntime::ActionRemindAfterExecute(const QString &caption) {
+  const int32_t number = m_popupReminder;
+  if (!find(number) || !m_ports.dialogs.remindAfter)
+    return;
+  if (!m_ports.dialogs.remindAfter(caption, QCursor::pos(), number))
+    return;
+  // The dialog ran an event loop: the tick may have closed the firing, or the reminder may be
+  // gone. A firing the tick already closed is not closed a second time.
+  const TDataObject *r = find(number);
+  if (!r)
+    return;
+  if (r->Firing)
+    CloseReminder(number, false);
+  sendReminderUpdated(number);
+}
+
+void TReminderRuntime::ActionReminderSoundStopExecute() {
+  if (TDataObject *r = find(m_popupReminder)) {
+    r->SoundStoppedByUser = true;
+    r->StopSound();
+  }
+}
+
+void TReminderRuntime::ActionReminderSoundStartExecute() {
+  const TDataObject *r = find(m_popupReminder);
+  if (r && !r->SoundPlayer)
+    PlayReminderSound(m_popupReminder);
+}
+
+void TReminderRuntime::ActionReminderSoundVolumeExecute() {
+  const TDataObject *r = find(m_popupReminder);
+  if (r && ReminderSoundOf(*r) && m_ports.dialogs.volume)
+    m_ports.dialogs.volume(QCursor::pos(), m_popupReminder);
+}
+
+// The editor runs an event loop in which the reminder can be saved, re-read or deleted; it is
+// found again by its id afterwards, as the editor leaves it.
+void TReminderRuntime::ActionEditExecute() {
+  const TDataObject *r = find(m_popupReminder);
+  if (!r || !m_ports.dialogs.edit)
+    return;
+  QString id = r->Id;
+  const TReminderState position = r->state;
+  (void)m_ports.dialogs.edit(position, id, TRepeatType::Once);
+  if (const TDataObject *edited = m_ports.reminders->FindById(id))
+    CheckReminder(edited->Number);
+}
+
+void TReminderRuntime::TrayIconMouseUp(const ITrayIconView *sender) {
+  m_popupReminder = 0;
+  if (!sender)
+    return;
+  for (const int32_t number : m_ports.reminders->Numbers()) {
+    const TDataObject *r = find(number);
+    if (r && r->Firing && r->TrayIcon.get() == sender) {
+      m_popupReminder = number;
+      return;
+    }
+  }
+}

@@ -1,0 +1,191 @@
+#include "RuntimeFixture.h"
+
+#include "model/ModelContext.h"
+
+namespace runtimetest {
+namespace {
+
+using ReminderClose = RuntimeTest;
+
+// A Once reminder that lasts two minutes.
+std::unique_ptr<TDataObject> withDuration(std::unique_ptr<TDataObject> r, int minutes) {
+  r->duration.enable = true;
+  r->duration.value2 = {minutes, TMeasure::Minute};
+  return r;
+}
+
+TEST_F(ReminderClose, TheDurationEndsTheFiringAndTheCloseIsWrittenToTheFileAtOnce) {
+  TDataObject &r = list.add(withDuration(once(at(9, 0)), 2));
+  const int32_t n = r.Number;
+  tickAfter(1000);
+  ASSERT_TRUE(r.Firing);
+  clock.set(at(9, 1, 59, 900));
+  ticker.fire();
+  EXPECT_TRUE(r.Firing);
+
+  list.saves.clear();
+  clock.set(at(9, 2, 0, 100));
+  ticker.fire();
+  EXPECT_FALSE(r.Firing);
+  EXPECT_FALSE(r.enable);
+  EXPECT_EQ(r.LastFireKind, TFireKind::Main);
+  EXPECT_EQ(r.lastCloseByUserDt, TDateTime()); // not the user's close
+  EXPECT_EQ(outputs.liveStickers(n) + outputs.liveTrayIcons(n) + outputs.liveSounds(), 0);
+  ASSERT_EQ(list.saves.size(), 1u);
+  EXPECT_TRUE(list.saves[0].flush);
+  EXPECT_FALSE(list.saves[0].enable);
+  EXPECT_EQ(updates(n), 2); // the firing, then the disable
+}
+
+TEST_F(ReminderClose, TheUserClosesThroughThePopupAndTheCloseTimeIsKept) {
+  TDataObject &r = list.add(once(at(9, 0)));
+  tickAfter(1000);
+  ASSERT_TRUE(r.Firing);
+  clock.set(at(9, 0, 30));
+  runtime->SetPopupReminder(r.Number);
+  runtime->ActionCloseByUserExecute();
+  EXPECT_FALSE(r.Firing);
+  EXPECT_FALSE(r.enable);
+  EXPECT_EQ(r.lastCloseByUserDt, at(9, 0, 30));
+  EXPECT_EQ(outputs.liveStickers(r.Number), 0);
+}
+
+TEST_F(ReminderClose, ATimerCloseWithARemindAgainWindowPendingKeepsTheOnceReminder) {
+  TDataObject &r = list.add(withDuration(once(at(9, 0)), 1));
+  r.remindAfter.enable = true;
+  r.remindAfter.dtStart = at(10, 0);
+  r.remindAfter.dtStop = at(10, 0, 1);
+  tickAfter(1000);
+  ASSERT_TRUE(r.Firing);
+  clock.set(at(9, 1, 0, 100));
+  ticker.fire();
+  EXPECT_FALSE(r.Firing);
+  EXPECT_TRUE(r.enable);
+  EXPECT_TRUE(r.remindAfter.enable);
+}
+
+TEST_F(ReminderClose, TheUserClosingARemindAgainFiringDropsTheWindowAndDisables) {
+  TDataObject &r = list.add(once(at(8, 0)));
+  r.remindAfter.enable = true;
+  r.remindAfter.dtStart = at(9, 0);
+  r.remindAfter.dtStop = at(9, 30);
+  tickAfter(1000);
+  ASSERT_EQ(r.FireKind, TFireKind::RemindAfter);
+  runtime->SetPopupReminder(r.Number);
+  runtime->ActionCloseByUserExecute();
+  EXPECT_FALSE(r.remindAfter.enable);
+  EXPECT_FALSE(r.enable);
+  EXPECT_EQ(r.lastCloseByUserDt, TDateTime());
+}
+
+TEST_F(ReminderClose, ThePauseClosesOnlyFiringRemindersAndLeavesIdleOnesUntouched) {
+  TDataObject &firing = list.add(once(at(9, 0)));
+  TDataObject &later = list.add(once(at(11, 0)));
+  later.FireKind = TFireKind::RemindBefore; // left from an earlier warning
+  later.FireTime = at(7, 0);
+  tickAfter(1000);
+  ASSERT_TRUE(firing.Firing);
+  list.saves.clear();
+
+  runtime->CloseAllReminders();
+  EXPECT_FALSE(firing.Firing);
+  EXPECT_FALSE(firing.enable);
+  EXPECT_TRUE(later.enable);
+  EXPECT_EQ(later.FireTime, at(7, 0)); // no second taken off an idle reminder
+  ASSERT_EQ(list.saves.size(), 1u);    // nothing written for the idle one
+  EXPECT_EQ(list.saves[0].number, firing.Number);
+
+  // The close message reaches an idle reminder the same way: nothing happens.
+  runtime->CloseReminder(later.Number, false);
+  EXPECT_TRUE(later.enable);
+  EXPECT_EQ(list.saves.size(), 1u);
+}
+
+TEST_F(ReminderClose, ClosingDoesNothingInDemoMode) {
+  TDataObject &r = list.add(once(at(9, 0)));
+  tickAfter(1000);
+  SetDemoMode(true);
+  runtime->SetPopupReminder(r.Number);
+  runtime->ActionCloseByUserExecute();
+  runtime->StopReminderOutputs(r.Number);
+  EXPECT_TRUE(r.Firing);
+  EXPECT_TRUE(r.enable);
+  EXPECT_EQ(outputs.liveStickers(r.Number), 1);
+}
+
+// Demo on, tick, demo off, tick: the reminder that had not come due is still enabled, nothing
+// was written back at the close, and its real time still fires.
+TEST_F(ReminderClose, ADemoFiringLeavesNoTrace) {
+  TDataObject &r = list.add(once(at(10, 0)));
+  r.lastCloseByUserDt = at(7, 0);
+  SetDemoMode(true);
+  ticker.fire();
+  ASSERT_TRUE(r.Firing);
+  EXPECT_TRUE(r.FiredInDemo);
+  EXPECT_EQ(r.FireTime, at(10, 0));
+  EXPECT_EQ(outputs.liveStickers(r.Number), 1);
+
+  SetDemoMode(false);
+  list.saves.clear();
+  tickAfter(1000);
+  EXPECT_FALSE(r.Firing);
+  EXPECT_FALSE(r.FiredInDemo);
+  EXPECT_TRUE(r.enable);
+  EXPECT_EQ(r.FireTime, TDateTime());
+  EXPECT_EQ(r.lastCloseByUserDt, at(7, 0));
+  EXPECT_TRUE(list.saves.empty());
+  EXPECT_EQ(outputs.liveStickers(r.Number), 0);
+
+  clock.set(at(10, 0, 0, 100));
+  ticker.fire();
+  EXPECT_TRUE(r.Firing);
+  EXPECT_FALSE(r.FiredInDemo);
+  EXPECT_EQ(r.FireTime, at(10, 0));
+}
+
+TEST_F(ReminderClose, StoppingTheOutputsRecordsNothing) {
+  TDataObject &r = list.add(once(at(9, 0)));
+  tickAfter(1000);
+  list.saves.clear();
+  runtime->StopReminderOutputs(r.Number);
+  EXPECT_FALSE(r.Firing);
+  EXPECT_TRUE(r.enable);
+  EXPECT_TRUE(list.saves.empty());
+  EXPECT_EQ(outputs.liveStickers(r.Number) + outputs.liveTrayIcons(r.Number), 0);
+  EXPECT_EQ(outputs.liveSounds(), 0);
+}
+
+TEST_F(ReminderClose, RemindAgainFromThePopupClosesTheFiringUnlessTheTickDidAlready) {
+  TDataObject &r = list.add(withDuration(once(at(9, 0)), 1));
+  const int32_t n = r.Number;
+  tickAfter(1000);
+  runtime->SetPopupReminder(n);
+  dialogs.remindAfter = [&](const QString &title, QPoint, int32_t number) {
+    EXPECT_EQ(title, QStringLiteral("Close and remind in ..."));
+    TDataObject *in = list.FindByNumber(number);
+    in->remindAfter = {true, {5, TMeasure::Minute}, at(9, 5, 30), at(9, 5, 31)};
+    return true;
+  };
+  runtime->ActionRemindAfterExecute(QStringLiteral("Close and remind in ..."));
+  EXPECT_FALSE(r.Firing);
+  EXPECT_TRUE(r.enable); // a window is pending and the close was not the user's
+  EXPECT_EQ(updates(n), 2);
+
+  // Fire again through the window, then let the tick end it while the dialog is open.
+  clock.set(at(9, 5, 30, 500));
+  ticker.fire();
+  ASSERT_TRUE(r.Firing);
+  list.saves.clear();
+  dialogs.remindAfter = [&](const QString &, QPoint, int32_t number) {
+    clock.set(at(9, 5, 31, 500));
+    ticker.fire(); // the window passed meanwhile
+    list.FindByNumber(number)->remindAfter = {true, {1, TMeasure::Hour}, at(10, 5), at(10, 6)};
+    return true;
+  };
+  runtime->ActionRemindAfterExecute(QString());
+  EXPECT_FALSE(r.Firing);
+  EXPECT_EQ(list.saves.size(), 1u); // the tick's close only
+}
+
+} // namespace
+} // namespace runtimetest

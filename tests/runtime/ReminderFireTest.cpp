@@ -1,0 +1,223 @@
+#include "RuntimeFixture.h"
+
+#include "model/ModelContext.h"
+#include "model/Settings.h"
+#include "model/UserData.h"
+
+namespace runtimetest {
+namespace {
+
+using ReminderFire = RuntimeTest;
+
+TEST_F(ReminderFire, OnceFiresInItsOwnSecondWithEveryAction) {
+  TDataObject &r = list.add(once(at(9, 0)));
+  r.mail.enable = true;
+  r.mail.to = QStringLiteral("bob@example.org");
+  r.mail.from = QStringLiteral("anna@example.org");
+  r.shellExec.enable = true;
+  r.shellExec.fileName = QStringLiteral("/bin/true");
+  r.shellExec.params = QStringLiteral("a b");
+  const int32_t n = r.Number;
+
+  ticker.fire(); // 08:59:59.600
+  EXPECT_FALSE(r.Firing);
+  EXPECT_TRUE(logLines().isEmpty());
+
+  tickAfter(1000); // 09:00:00.600
+  EXPECT_TRUE(r.Firing);
+  EXPECT_EQ(r.FireKind, TFireKind::Main);
+  EXPECT_EQ(r.FireTime, at(9, 0));
+  ASSERT_EQ(mailer.messages.size(), 1u);
+  EXPECT_EQ(mailer.messages[0].to, QStringLiteral("bob@example.org"));
+  EXPECT_EQ(mailer.messages[0].subject, QStringLiteral("Call Bob"));
+  EXPECT_EQ(mailer.servers[0].host, QStringLiteral("smtp.example.org"));
+  EXPECT_EQ(mailer.servers[0].port, 25);
+  EXPECT_EQ(launcher.started, QStringList{QStringLiteral("/bin/true|a b")});
+  EXPECT_EQ(updates(n), 1);
+  ASSERT_EQ(list.saves.size(), 1u);
+  EXPECT_FALSE(list.saves[0].flush); // a firing waits for the next flush of the store
+  EXPECT_EQ(outputs.liveStickers(n), 1);
+  EXPECT_EQ(outputs.liveTrayIcons(n), 1);
+  ASSERT_EQ(outputs.sounds.size(), 1u);
+  EXPECT_EQ(outputs.sounds[0]->file, soundFile);
+  EXPECT_EQ(outputs.sounds[0]->volume, 700);
+  EXPECT_EQ(outputs.sounds[0]->notify, masterWindow.handle);
+
+  const QStringList lines = logLines();
+  ASSERT_EQ(lines.size(), 1);
+  const QStringList f = fields(lines[0]);
+  ASSERT_EQ(f.size(), 12);
+  EXPECT_EQ(f[0], QStringLiteral("05.03.24    09:00:00"));
+  EXPECT_EQ(f[2], QStringLiteral("Anna Lee"));
+  EXPECT_EQ(f[3], QStringLiteral("Start"));
+  EXPECT_EQ(f[4], QStringLiteral("Call Bob"));
+  EXPECT_EQ(f.mid(5, 5), (QStringList{"Sticker", "Ico", "Sound", "Mail", "ShellExec"}));
+  EXPECT_EQ(f[10], QStringLiteral("Bring the papers"));
+  EXPECT_EQ(f[11], r.Id);
+
+  // Later ticks of the same firing do nothing more.
+  tickAfter(1000);
+  EXPECT_EQ(mailer.messages.size(), 1u);
+  EXPECT_EQ(logLines().size(), 1);
+  EXPECT_EQ(outputs.stickers.size(), 1u);
+}
+
+TEST_F(ReminderFire, ATickThatStepsOverTheSecondMissesTheReminder) {
+  TDataObject &r = list.add(once(at(9, 0)));
+  tickAfter(2000); // 09:00:01.600
+  EXPECT_FALSE(r.Firing);
+  EXPECT_TRUE(logLines().isEmpty());
+}
+
+TEST_F(ReminderFire, MailAndProgramOnlyForTheMainEventAndNeverInDemoMode) {
+  TDataObject &r = list.add(once(at(9, 10)));
+  r.mail.enable = true;
+  r.mail.to = QStringLiteral("bob@example.org");
+  r.shellExec.enable = true;
+  r.shellExec.fileName = QStringLiteral("/bin/true");
+  r.remindBefore.enable = true;
+  r.remindBefore.value = {5, TMeasure::Minute};
+
+  clock.set(at(9, 5, 0, 100));
+  ticker.fire();
+  ASSERT_TRUE(r.Firing);
+  EXPECT_EQ(r.FireKind, TFireKind::RemindBefore);
+  EXPECT_TRUE(mailer.messages.empty());
+  EXPECT_TRUE(launcher.started.isEmpty());
+  EXPECT_EQ(logLines().size(), 1); // the warning is logged all the same
+
+  TDataObject &demo = list.add(once(at(11, 0)));
+  demo.mail = r.mail;
+  demo.shellExec = r.shellExec;
+  SetDemoMode(true);
+  ticker.fire();
+  EXPECT_TRUE(demo.Firing);
+  EXPECT_TRUE(demo.FiredInDemo);
+  EXPECT_TRUE(mailer.messages.empty());
+  EXPECT_TRUE(launcher.started.isEmpty());
+  EXPECT_EQ(logLines().size(), 2);
+}
+
+TEST_F(ReminderFire, PlaceholderOrEmptyAddressesSendNothingAndTheLogKeepsTheText) {
+  TDataObject &r = list.add(once(at(9, 0)));
+  r.mail.enable = true;
+  r.mail.to = QString(PlaceholderMailFrom);
+  r.Firing = true; // fired by hand, so each case can be checked alone
+  EXPECT_EQ(runtime->SendReminderMail(r), QString());
+  r.mail.to.clear();
+  EXPECT_EQ(runtime->SendReminderMail(r), QString());
+  r.mail.to = QStringLiteral("bob@example.org");
+  mainSettings.writeString(QStringLiteral("Mail"), QStringLiteral("Host"),
+                           QString(PlaceholderMailHost));
+  EXPECT_EQ(runtime->SendReminderMail(r), QString());
+  mainSettings.writeString(QStringLiteral("Mail"), QStringLiteral("Host"), QString());
+  EXPECT_EQ(runtime->SendReminderMail(r), QString());
+  EXPECT_TRUE(mailer.messages.empty());
+
+  r.Firing = false;
+  tickAfter(1000);
+  ASSERT_TRUE(r.Firing);
+  EXPECT_EQ(fields(logLines().value(0)).value(10), QStringLiteral("Bring the papers"));
+}
+
+TEST_F(ReminderFire, AFailedMailGoesIntoTheLogLineAndTheFiringGoesOn) {
+  TDataObject &r = list.add(once(at(9, 0)));
+  r.mail.enable = true;
+  r.mail.to = QStringLiteral("bob@example.org");
+  mainSettings.writeString(QStringLiteral("Mail"), QStringLiteral("Port"), QStringLiteral("587"));
+  mailer.failWith = QStringLiteral("550 mailbox unavailable");
+  tickAfter(1000);
+  EXPECT_TRUE(r.Firing);
+  ASSERT_EQ(mailer.servers.size(), 1u);
+  EXPECT_EQ(mailer.servers[0].port, 587);
+  EXPECT_EQ(fields(logLines().value(0)).value(10),
+            QStringLiteral("Sorry, email was not sent! Error: 550 mailbox unavailable"));
+  EXPECT_EQ(outputs.liveStickers(r.Number), 1);
+}
+
+TEST_F(ReminderFire, TheLogLineCutsTheTextAtTwentyFiveCharactersAndKeepsOneLine) {
+  TDataObject &r = list.add(once(at(9, 0)));
+  r.subject = QStringLiteral("Line one\tand\ntwo");
+  r.text = QString(26, QChar(0xE4)); // "ä" × 26
+  tickAfter(1000);
+  const QStringList lines = logLines();
+  ASSERT_EQ(lines.size(), 1);
+  const QStringList f = fields(lines[0]);
+  ASSERT_EQ(f.size(), 12);
+  EXPECT_EQ(f[4], QStringLiteral("Line one and two"));
+  EXPECT_EQ(f[10], QString(25, QChar(0xE4)) + QStringLiteral("..."));
+}
+
+// The warning runs from its start until one second before the event; closing it moves the fire
+// time back one second; the main event then fires on its own tick.
+TEST_F(ReminderFire, RemindBeforeFiresAheadAndGivesWayToTheMainEvent) {
+  TDataObject &r = list.add(once(at(9, 10)));
+  r.remindBefore.enable = true;
+  r.remindBefore.value = {5, TMeasure::Minute};
+
+  clock.set(at(9, 5, 0, 100));
+  ticker.fire();
+  ASSERT_TRUE(r.Firing);
+  EXPECT_EQ(r.FireKind, TFireKind::RemindBefore);
+  EXPECT_EQ(r.FireTime, at(9, 5));
+
+  clock.set(at(9, 9, 58, 100));
+  ticker.fire();
+  EXPECT_TRUE(r.Firing);
+  clock.set(at(9, 9, 59, 100));
+  ticker.fire();
+  EXPECT_FALSE(r.Firing);
+  EXPECT_EQ(r.FireTime, at(9, 4, 59));
+  EXPECT_TRUE(r.enable); // a warning never disables
+  EXPECT_EQ(r.LastFireKind, TFireKind::RemindBefore);
+  EXPECT_EQ(outputs.liveStickers(r.Number), 0);
+
+  clock.set(at(9, 10, 0, 100));
+  ticker.fire();
+  EXPECT_TRUE(r.Firing);
+  EXPECT_EQ(r.FireKind, TFireKind::Main);
+  EXPECT_EQ(r.FireTime, at(9, 10));
+}
+
+TEST_F(ReminderFire, RemindAgainWindowFiresStrictlyInsideAndClosesOutside) {
+  TDataObject &r = list.add(once(at(8, 0)));
+  r.remindAfter.enable = true;
+  r.remindAfter.dtStart = at(9, 0);
+  r.remindAfter.dtStop = at(9, 0, 1);
+
+  clock.set(at(9, 0)); // exactly at the start: not yet
+  ticker.fire();
+  EXPECT_FALSE(r.Firing);
+
+  clock.set(at(9, 0, 0, 400));
+  ticker.fire();
+  ASSERT_TRUE(r.Firing);
+  EXPECT_EQ(r.FireKind, TFireKind::RemindAfter);
+  EXPECT_EQ(r.FireTime, at(9, 0, 0, 400));
+
+  clock.set(at(9, 0, 1, 400));
+  ticker.fire();
+  EXPECT_FALSE(r.Firing);
+  EXPECT_FALSE(r.remindAfter.enable);
+  EXPECT_FALSE(r.enable); // the window has passed: the one-time reminder is done
+  EXPECT_EQ(outputs.liveStickers(r.Number), 0);
+}
+
+TEST_F(ReminderFire, ARemindAgainFiringIgnoresACloseFromTheMainTest) {
+  TDataObject &r = list.add(once(at(8, 0)));
+  r.startBound.type = TStartBoundType::AfterDefinedDateTime;
+  r.startBound.dt = at(23, 0); // the main test would end any firing before this
+  r.remindAfter.enable = true;
+  r.remindAfter.dtStart = at(9, 0);
+  r.remindAfter.dtStop = at(9, 30);
+
+  tickAfter(1000);
+  ASSERT_TRUE(r.Firing);
+  ASSERT_TRUE(r.CheckRun(clock.now(), false).close);
+  tickAfter(60'000);
+  EXPECT_TRUE(r.Firing);
+  EXPECT_EQ(r.FireKind, TFireKind::RemindAfter);
+}
+
+} // namespace
+} // namespace runtimetest

@@ -1,0 +1,186 @@
+#include "RuntimeFixture.h"
+
+namespace runtimetest {
+namespace {
+
+using ReminderOutputs = RuntimeTest;
+
+TEST_F(ReminderOutputs, SwitchingAnOutputOffDuringAFiringRemovesItOnTheNextTick) {
+  TDataObject &r = list.add(once(at(9, 0)));
+  tickAfter(1000);
+  ASSERT_EQ(outputs.liveStickers(r.Number), 1);
+  r.sticker.enable = false;
+  r.tray = false;
+  r.sound.enable = false;
+  tickAfter(1000);
+  EXPECT_EQ(outputs.liveStickers(r.Number), 0);
+  EXPECT_EQ(outputs.liveTrayIcons(r.Number), 0);
+  EXPECT_EQ(outputs.liveSounds(), 0);
+  r.sticker.enable = true;
+  tickAfter(1000);
+  EXPECT_EQ(outputs.liveStickers(r.Number), 1);
+  EXPECT_EQ(outputs.stickers.size(), 2u);
+}
+
+TEST_F(ReminderOutputs, AVolumeOutsideItsRangeIsKeptInside) {
+  TDataObject &loud = list.add(once(at(9, 0)));
+  loud.sound.volume = 250;
+  TDataObject &quiet = list.add(once(at(9, 0)));
+  quiet.sound.volume = -5;
+  tickAfter(1000);
+  ASSERT_EQ(outputs.sounds.size(), 2u);
+  EXPECT_EQ(outputs.sounds[0]->volume, 1000);
+  EXPECT_EQ(outputs.sounds[1]->volume, 0);
+}
+
+TEST_F(ReminderOutputs, AMissingSoundFileOpensNoPlayer) {
+  TDataObject &r = list.add(once(at(9, 0)));
+  r.sound.fileName += QStringLiteral(".gone");
+  tickAfter(1000);
+  EXPECT_TRUE(r.Firing);
+  EXPECT_TRUE(outputs.sounds.empty());
+}
+
+// A sound that fails to start is freed, and tried again only once more than a second has passed
+// on the monotonic clock; the wall clock going back does not hold it up.
+TEST_F(ReminderOutputs, AFailedSoundIsRetriedAfterASecondOfMonotonicTime) {
+  TDataObject &r = list.add(once(at(9, 0)));
+  outputs.failingOpens = 1;
+  tickAfter(1000);
+  ASSERT_TRUE(r.Firing);
+  ASSERT_EQ(outputs.sounds.size(), 1u);
+  EXPECT_TRUE(outputs.sounds[0]->released);
+  EXPECT_FALSE(r.SoundPlayer);
+  EXPECT_EQ(r.SoundStopTime, clock.now());
+
+  tickAfter(1000); // exactly one second: still resting
+  EXPECT_EQ(outputs.sounds.size(), 1u);
+
+  clock.advanceMs(-3'600'000); // the wall clock is set back an hour
+  tickAfter(1);
+  ASSERT_EQ(outputs.sounds.size(), 2u);
+  EXPECT_FALSE(outputs.sounds[1]->released);
+  EXPECT_TRUE(r.SoundPlayer);
+}
+
+TEST_F(ReminderOutputs, StopKeepsTheSoundOffUntilStartPlaysItAgain) {
+  TDataObject &r = list.add(once(at(9, 0)));
+  tickAfter(1000);
+  ASSERT_EQ(outputs.liveSounds(), 1);
+  runtime->SetPopupReminder(r.Number);
+  runtime->ActionReminderSoundStopExecute();
+  EXPECT_TRUE(r.SoundStoppedByUser);
+  EXPECT_EQ(outputs.liveSounds(), 0);
+  tickAfter(5000);
+  EXPECT_EQ(outputs.sounds.size(), 1u);
+
+  // Off for a later firing of the same reminder object too.
+  runtime->StopReminderOutputs(r.Number);
+  r.repeat.dt = at(9, 1);
+  clock.set(at(9, 1, 0, 200));
+  clock.setTickCount(clock.tickCount() + 60'000);
+  ticker.fire();
+  ASSERT_TRUE(r.Firing);
+  EXPECT_EQ(outputs.sounds.size(), 1u);
+
+  runtime->ActionReminderSoundStartExecute();
+  EXPECT_FALSE(r.SoundStoppedByUser);
+  EXPECT_EQ(outputs.liveSounds(), 1);
+  runtime->ActionReminderSoundStartExecute(); // a player exists: nothing more
+  EXPECT_EQ(outputs.sounds.size(), 2u);
+}
+
+TEST_F(ReminderOutputs, ANaturalEndReplaysARepeatingSoundOnly) {
+  TDataObject &r = list.add(once(at(9, 0)));
+  r.sound.repeat = true;
+  TDataObject &plain = list.add(once(at(9, 0)));
+  tickAfter(1000);
+  ASSERT_EQ(outputs.sounds.size(), 2u);
+  OutputRecord &repeating = *outputs.sounds[0];
+  OutputRecord &single = *outputs.sounds[1];
+
+  runtime->HandleSoundNotifyMessage(msg::MCI_NOTIFY_SUCCESSFUL, repeating.device);
+  EXPECT_EQ(repeating.rewinds, 1);
+  EXPECT_EQ(repeating.plays, 2);
+  EXPECT_EQ(repeating.notify, masterWindow.handle);
+
+  runtime->HandleSoundNotifyMessage(msg::MCI_NOTIFY_SUCCESSFUL, single.device);
+  EXPECT_EQ(single.rewinds, 0);
+  EXPECT_EQ(single.plays, 1);
+  EXPECT_TRUE(plain.SoundPlayer); // the idle player stays until the firing closes
+
+  runtime->HandleSoundNotifyMessage(msg::MCI_NOTIFY_ABORTED, repeating.device);
+  runtime->HandleSoundNotifyMessage(msg::MCI_NOTIFY_FAILURE, repeating.device);
+  EXPECT_EQ(repeating.plays, 2);
+  EXPECT_TRUE(r.SoundPlayer);
+}
+
+TEST_F(ReminderOutputs, ALateNoticeForAReplacedPlayerIsIgnored) {
+  TDataObject &r = list.add(once(at(9, 0)));
+  r.sound.repeat = true;
+  tickAfter(1000);
+  const quint16 oldDevice = outputs.sounds[0]->device;
+  runtime->SetPopupReminder(r.Number);
+  runtime->ActionReminderSoundStopExecute();
+  runtime->ActionReminderSoundStartExecute();
+  ASSERT_EQ(outputs.sounds.size(), 2u);
+  runtime->HandleSoundNotifyMessage(msg::MCI_NOTIFY_SUCCESSFUL, oldDevice);
+  EXPECT_EQ(outputs.sounds[1]->rewinds, 0);
+  EXPECT_EQ(outputs.sounds[1]->plays, 1);
+}
+
+TEST_F(ReminderOutputs, ARepeatThatCannotStartFreesThePlayer) {
+  TDataObject &r = list.add(once(at(9, 0)));
+  r.sound.repeat = true;
+  tickAfter(1000);
+  outputs.replayResult = 3;
+  runtime->HandleSoundNotify(outputs.sounds[0]->device, true);
+  EXPECT_FALSE(r.SoundPlayer);
+  EXPECT_TRUE(outputs.sounds[0]->released);
+  tickAfter(1001);
+  EXPECT_EQ(outputs.liveSounds(), 1); // opened afresh
+}
+
+TEST_F(ReminderOutputs, ThePopupActsOnTheReminderWhoseTrayIconWasPressed) {
+  TDataObject &a = list.add(once(at(9, 0)));
+  TDataObject &b = list.add(once(at(9, 0)));
+  b.sound.enable = false;
+  tickAfter(1000);
+  runtime->TrayIconMouseUp(outputs.trayIconOf(b.Number));
+  EXPECT_EQ(runtime->PopupReminder(), b.Number);
+  auto state = runtime->PopupMenuObjectPopup();
+  ASSERT_TRUE(state);
+  EXPECT_TRUE(state->remindAfterEnabled);
+  EXPECT_FALSE(state->soundMenuEnabled);
+
+  runtime->TrayIconMouseUp(outputs.trayIconOf(a.Number));
+  EXPECT_EQ(runtime->PopupReminder(), a.Number);
+  a.FireKind = TFireKind::RemindBefore;
+  state = runtime->PopupMenuObjectPopup();
+  EXPECT_FALSE(state->remindAfterEnabled);
+  EXPECT_TRUE(state->soundMenuEnabled);
+
+  runtime->TrayIconMouseUp(nullptr);
+  EXPECT_EQ(runtime->PopupReminder(), 0);
+  EXPECT_FALSE(runtime->PopupMenuObjectPopup());
+}
+
+TEST_F(ReminderOutputs, TheVolumeDialogOpensOnlyWhileASoundPlays) {
+  TDataObject &r = list.add(once(at(9, 0)));
+  int opened = 0;
+  dialogs.volume = [&](QPoint, int32_t number) {
+    ++opened;
+    ReminderSoundOf(*list.FindByNumber(number))->SetVolume(300);
+  };
+  runtime->SetPopupReminder(r.Number);
+  runtime->ActionReminderSoundVolumeExecute();
+  EXPECT_EQ(opened, 0);
+  tickAfter(1000);
+  runtime->ActionReminderSoundVolumeExecute();
+  EXPECT_EQ(opened, 1);
+  EXPECT_EQ(ReminderSoundOf(r)->GetVolume(), 300);
+  EXPECT_EQ(r.sound.volume, 70); // the stored volume stays
+}
+
+} // namespace
+} // namespace runtimetest

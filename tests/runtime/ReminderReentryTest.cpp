@@ -1,0 +1,113 @@
+#include "RuntimeFixture.h"
+
+#include <QCoreApplication>
+
+// Firing runs the event loop (the grace pump after a launched program, the message to the main
+// window), and so do the popup's dialogs. Whatever runs there may re-read or delete reminders;
+// the runtime must never touch a freed one (the sanitizer build checks this) and must not check
+// twice at once.
+namespace runtimetest {
+namespace {
+
+using ReminderReentry = RuntimeTest;
+
+std::unique_ptr<TDataObject> withProgram(std::unique_ptr<TDataObject> r) {
+  r->shellExec.enable = true;
+  r->shellExec.fileName = QStringLiteral("/bin/true");
+  return r;
+}
+
+TEST_F(ReminderReentry, AReminderReReadDuringTheProgramPumpIsNotTouchedAfterwards) {
+  TDataObject &r = list.add(withProgram(once(at(9, 0))));
+  const int32_t n = r.Number;
+  masterWindow.onMessage = [&](const RecordingWindow::Message &m) {
+    if (m.message == msg::WM_REMINDER_CHANGED)
+      list.reread(static_cast<int32_t>(m.wParam));
+  };
+  hub().post(masterWindow.handle, msg::WM_REMINDER_CHANGED, static_cast<uintptr_t>(n));
+  tickAfter(1000);
+
+  ASSERT_EQ(launcher.started.size(), 1);
+  const TDataObject *now = list.FindByNumber(n);
+  ASSERT_TRUE(now);
+  EXPECT_FALSE(now->Firing); // a re-read reminder starts idle
+  EXPECT_EQ(outputs.liveStickers(n) + outputs.liveTrayIcons(n) + outputs.liveSounds(), 0);
+  EXPECT_EQ(updates(n), 1);
+}
+
+TEST_F(ReminderReentry, AReloadDuringThePumpSkipsTheNestedCheckAndTheGoneReminders) {
+  list.add(withProgram(once(at(9, 0))));
+  TDataObject &second = list.add(once(at(9, 0)));
+  const int32_t secondNumber = second.Number;
+  int32_t fresh = 0;
+  launcher.during = [&] {
+    list.items.clear();
+    auto r = once(at(9, 0));
+    r->duration.enable = true;
+    r->duration.value2 = {5, TMeasure::Minute};
+    fresh = list.add(std::move(r)).Number;
+    runtime->CheckAllReminders(); // as the reload handler would; skipped while a check runs
+  };
+  tickAfter(1000);
+  ASSERT_NE(fresh, 0);
+  EXPECT_FALSE(list.FindByNumber(secondNumber));
+  EXPECT_FALSE(list.FindByNumber(fresh)->Firing);
+  EXPECT_EQ(logLines().size(), 1);
+
+  launcher.during = nullptr;
+  tickAfter(1000);
+  EXPECT_TRUE(list.FindByNumber(fresh)->Firing);
+}
+
+TEST_F(ReminderReentry, TheMainWindowDeletingTheFiringReminderEndsTheFire) {
+  TDataObject &r = list.add(once(at(9, 0)));
+  const int32_t n = r.Number;
+  mainWindow.onMessage = [&](const RecordingWindow::Message &m) {
+    if (m.message == msg::WM_REMINDER_UPDATED)
+      list.remove(static_cast<int32_t>(m.wParam));
+  };
+  tickAfter(1000);
+  EXPECT_FALSE(list.FindByNumber(n));
+  EXPECT_TRUE(list.saves.empty());
+  EXPECT_TRUE(outputs.stickers.empty());
+  EXPECT_TRUE(outputs.sounds.empty());
+}
+
+TEST_F(ReminderReentry, EditThenDeleteInTheEditorChecksNothing) {
+  TDataObject &r = list.add(once(at(9, 0)));
+  tickAfter(1000);
+  const int32_t n = r.Number;
+  runtime->SetPopupReminder(n);
+  dialogs.edit = [&](TReminderState position, QString &id, TRepeatType type) {
+    EXPECT_EQ(position, TReminderState::Active);
+    EXPECT_EQ(type, TRepeatType::Once);
+    list.remove(list.FindById(id)->Number);
+    return true;
+  };
+  runtime->ActionEditExecute();
+  EXPECT_FALSE(list.FindByNumber(n));
+}
+
+TEST_F(ReminderReentry, AfterEditingTheReReadReminderIsCheckedEvenWhilePaused) {
+  TDataObject &r = list.add(once(at(9, 0)));
+  const int32_t n = r.Number;
+  tickAfter(1000);
+  ticker.setEnabled(false);
+  runtime->SetPopupReminder(n);
+  dialogs.edit = [&](TReminderState, QString &id, TRepeatType) {
+    TDataObject &edited = list.reread(list.FindById(id)->Number);
+    edited.repeat.dt = at(9, 0, 5);
+    edited.sticker.enable = true;
+    clock.set(at(9, 0, 5, 200));
+    return true;
+  };
+  runtime->ActionEditExecute();
+  const TDataObject *edited = list.FindByNumber(n);
+  ASSERT_TRUE(edited);
+  EXPECT_TRUE(edited->Firing);
+  EXPECT_EQ(edited->FireTime, at(9, 0, 5));
+  EXPECT_EQ(outputs.liveStickers(n), 1);
+}
+
+} // namespace
+} // namespace runtimetest

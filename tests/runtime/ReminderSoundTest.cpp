@@ -1,0 +1,144 @@
+#include "RuntimeFixture.h"
+
+#include "runtime/ReminderSoundPlayer.h"
+#include "tests/support/Sandbox.h"
+
+#include <QFile>
+#include <QTest>
+#include <QtEndian>
+
+#include <map>
+
+// Firing reminders' sounds through the real player and SDL2_mixer on the dummy audio driver.
+namespace runtimetest {
+namespace {
+
+// 16-bit mono PCM, a quiet tone of the given length.
+QByteArray wav(int milliseconds) {
+  const int rate = 22050;
+  const int samples = rate * milliseconds / 1000;
+  QByteArray pcm(samples * 2, Qt::Uninitialized);
+  for (int i = 0; i < samples; ++i)
+    qToLittleEndian<qint16>(static_cast<qint16>((i / 25) % 2 ? 4000 : -4000), pcm.data() + 2 * i);
+  QByteArray out("RIFF");
+  auto u32 = [&](quint32 v) { out.append(reinterpret_cast<const char *>(&v), 4); };
+  auto u16 = [&](quint16 v) { out.append(reinterpret_cast<const char *>(&v), 2); };
+  u32(36 + static_cast<quint32>(pcm.size()));
+  out.append("WAVEfmt ");
+  u32(16);
+  u16(1);
+  u16(1);
+  u32(rate);
+  u32(rate * 2);
+  u16(2);
+  u16(16);
+  out.append("data");
+  u32(static_cast<quint32>(pcm.size()));
+  return out + pcm;
+}
+
+class RealSound final : public IReminderOutputFactory {
+public:
+  std::unique_ptr<IStickerView> CreateSticker(TDataObject &) override { return nullptr; }
+  std::unique_ptr<ITrayIconView> CreateTrayIcon(TDataObject &) override { return nullptr; }
+  std::unique_ptr<IReminderSound> CreateSoundPlayer() override {
+    return std::make_unique<TReminderSoundPlayer>();
+  }
+};
+
+// The master window's part: every completion notice goes to the runtime.
+class NoticeForwarder final : public QObject {
+public:
+  NoticeForwarder() : handle(hub().registerWindow(this)) {}
+
+  const WindowHandle handle;
+  TReminderRuntime *runtime = nullptr;
+  std::map<quint16, int> notices;
+  int total = 0;
+
+protected:
+  bool event(QEvent *e) override {
+    const HubEvent *h = HubEvent::cast(e);
+    if (!h)
+      return QObject::event(e);
+    if (h->message() == msg::MM_MCINOTIFY) {
+      ++notices[static_cast<quint16>(h->lParam() & 0xFFFF)];
+      ++total;
+      runtime->HandleSoundNotifyMessage(h->wParam(), h->lParam());
+    }
+    return true;
+  }
+};
+
+using ReminderSound = RuntimeTest;
+
+// Two reminders with the same sound in the same second both play; the repeating one plays again
+// at its end; a close stops it without anything that looks like an end.
+TEST_F(ReminderSound, SameFileTwiceInOneSecondBothPlayAndOnlyTheRepeatingOneReplays) {
+  const QString file = sandbox::root() + QStringLiteral("/chime.wav");
+  {
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(wav(150));
+  }
+  RealSound sound;
+  NoticeForwarder master;
+  TReminderRuntime::Ports ports;
+  ports.reminders = &list;
+  ports.outputs = &sound;
+  ports.masterWindow = master.handle;
+  TReminderRuntime real(std::move(ports));
+  master.runtime = &real;
+
+  TDataObject &looping = list.add(once(at(9, 0)));
+  looping.sound.fileName = file;
+  looping.sound.repeat = true;
+  TDataObject &single = list.add(once(at(9, 0)));
+  single.sound.fileName = file;
+  clock.set(at(9, 0, 0, 200));
+  real.CheckAllReminders();
+
+  const IReminderSound *a = ReminderSoundOf(looping);
+  const IReminderSound *b = ReminderSoundOf(single);
+  ASSERT_TRUE(a && b);
+  ASSERT_NE(a->DeviceId(), 0);
+  ASSERT_NE(b->DeviceId(), 0);
+  EXPECT_NE(a->DeviceId(), b->DeviceId());
+  EXPECT_EQ(a->GetVolume(), 700);
+  const quint16 loopingDevice = a->DeviceId();
+  const quint16 singleDevice = b->DeviceId();
+
+  ASSERT_TRUE(QTest::qWaitFor([&] { return master.notices[loopingDevice] >= 3; }, 10'000));
+  EXPECT_EQ(master.notices[singleDevice], 1);
+  EXPECT_TRUE(single.SoundPlayer); // ended, not repeated, kept until the firing closes
+
+  real.CloseReminder(looping.Number, true);
+  EXPECT_FALSE(looping.SoundPlayer);
+  const int afterClose = master.total;
+  QTest::qWait(400);
+  EXPECT_EQ(master.total, afterClose);
+}
+
+TEST_F(ReminderSound, AFileThatIsNoSoundLeavesTheFiringSilent) {
+  const QString file = sandbox::root() + QStringLiteral("/notes.wav");
+  {
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("these are words, not sound");
+  }
+  RealSound sound;
+  TReminderRuntime::Ports ports;
+  ports.reminders = &list;
+  ports.outputs = &sound;
+  TReminderRuntime real(std::move(ports));
+  TDataObject &r = list.add(once(at(9, 0)));
+  r.sound.fileName = file;
+  clock.set(at(9, 0, 0, 200));
+  real.CheckAllReminders();
+  EXPECT_TRUE(r.Firing);
+  EXPECT_FALSE(r.SoundPlayer);
+  EXPECT_EQ(r.SoundStopTime, clock.now());
+}
+
+} // namespace
+} // namespace runtimetest

@@ -1,0 +1,296 @@
+#include "RuntimeFixture.h"
+
+#include "model/LogFile.h"
+#include "model/ModelContext.h"
+#include "model/Paths.h"
+#include "model/UserData.h"
+#include "services/MailComposer.h"
+#include "tests/support/Sandbox.h"
+
+#include <QFile>
+
+#include <algorithm>
+
+namespace runtimetest {
+
+// --- FakeReminderList ---
+
+TDataObject &FakeReminderList::add(std::unique_ptr<TDataObject> reminder) {
+  items.push_back(std::move(reminder));
+  return *items.back();
+}
+
+void FakeReminderList::remove(int32_t number) {
+  std::erase_if(items, [&](const auto &r) { return r->Number == number; });
+}
+
+TDataObject &FakeReminderList::reread(int32_t number) {
+  auto it =
+      std::find_if(items.begin(), items.end(), [&](const auto &r) { return r->Number == number; });
+  auto fresh = TDataObject::CreateEmpty((*it)->Id);
+  fresh->Number = number;
+  fresh->enable = (*it)->enable;
+  fresh->repeat = (*it)->repeat;
+  fresh->subject = (*it)->subject;
+  *it = std::move(fresh);
+  return **it;
+}
+
+std::vector<int32_t> FakeReminderList::Numbers() const {
+  std::vector<int32_t> numbers;
+  for (const auto &r : items)
+    numbers.push_back(r->Number);
+  return numbers;
+}
+
+TDataObject *FakeReminderList::FindByNumber(int32_t number) const {
+  for (const auto &r : items)
+    if (r->Number == number)
+      return r.get();
+  return nullptr;
+}
+
+TDataObject *FakeReminderList::FindById(const QString &id) const {
+  for (const auto &r : items)
+    if (r->Id == id)
+      return r.get();
+  return nullptr;
+}
+
+void FakeReminderList::SaveToStore(TDataObject &reminder, bool flush) {
+  saves.push_back({reminder.Number, flush, reminder.enable});
+}
+
+// --- FakeOutputs ---
+
+namespace {
+
+class FakeSticker final : public IStickerView {
+public:
+  explicit FakeSticker(std::shared_ptr<OutputRecord> record) : m_record(std::move(record)) {}
+  void close() override { m_record->released = true; }
+
+private:
+  std::shared_ptr<OutputRecord> m_record;
+};
+
+class FakeTrayIcon final : public ITrayIconView {
+public:
+  explicit FakeTrayIcon(std::shared_ptr<OutputRecord> record) : m_record(std::move(record)) {}
+  void deactivate() override { m_record->released = true; }
+
+private:
+  std::shared_ptr<OutputRecord> m_record;
+};
+
+class FakeSound final : public IReminderSound {
+public:
+  FakeSound(std::shared_ptr<OutputRecord> record, FakeOutputs &owner)
+      : m_record(std::move(record)), m_owner(owner) {}
+  ~FakeSound() override { m_record->released = true; }
+
+  void PlayFile(const QString &fileName, int volume, WindowHandle notify) override {
+    m_record->file = fileName;
+    m_record->volume = volume;
+    m_record->notify = notify;
+    if (m_owner.failingOpens > 0) {
+      --m_owner.failingOpens;
+      throw EMCIDeviceError(QStringLiteral("Can not open audio device!"));
+    }
+    static quint16 lastDevice = 0;
+    m_record->device = ++lastDevice;
+    ++m_record->plays;
+  }
+  int Rewind() override {
+    ++m_record->rewinds;
+    return 0;
+  }
+  int Play(WindowHandle notify) override {
+    m_record->notify = notify;
+    ++m_record->plays;
+    return m_owner.replayResult;
+  }
+  int SetVolume(int volume) override {
+    m_record->volume = volume;
+    return 0;
+  }
+  [[nodiscard]] int GetVolume() const override { return m_record->volume; }
+  [[nodiscard]] quint16 DeviceId() const override { return m_record->device; }
+
+private:
+  std::shared_ptr<OutputRecord> m_record;
+  FakeOutputs &m_owner;
+};
+
+std::shared_ptr<OutputRecord> recordFor(int32_t number) {
+  auto record = std::make_shared<OutputRecord>();
+  record->number = number;
+  return record;
+}
+
+int liveOf(const std::vector<std::shared_ptr<OutputRecord>> &records, int32_t number) {
+  return static_cast<int>(std::count_if(records.begin(), records.end(), [&](const auto &r) {
+    return !r->released && (number == 0 || r->number == number);
+  }));
+}
+
+} // namespace
+
+std::unique_ptr<IStickerView> FakeOutputs::CreateSticker(TDataObject &reminder) {
+  stickers.push_back(recordFor(reminder.Number));
+  return std::make_unique<FakeSticker>(stickers.back());
+}
+
+std::unique_ptr<ITrayIconView> FakeOutputs::CreateTrayIcon(TDataObject &reminder) {
+  trayIcons.push_back(recordFor(reminder.Number));
+  auto icon = std::make_unique<FakeTrayIcon>(trayIcons.back());
+  trayViews.push_back(icon.get());
+  return icon;
+}
+
+std::unique_ptr<IReminderSound> FakeOutputs::CreateSoundPlayer() {
+  sounds.push_back(std::make_shared<OutputRecord>());
+  return std::make_unique<FakeSound>(sounds.back(), *this);
+}
+
+int FakeOutputs::liveStickers(int32_t number) const { return liveOf(stickers, number); }
+int FakeOutputs::liveTrayIcons(int32_t number) const { return liveOf(trayIcons, number); }
+int FakeOutputs::liveSounds() const { return liveOf(sounds, 0); }
+
+const ITrayIconView *FakeOutputs::trayIconOf(int32_t number) const {
+  for (size_t i = 0; i < trayIcons.size(); ++i)
+    if (trayIcons[i]->number == number && !trayIcons[i]->released)
+      return trayViews[i];
+  return nullptr;
+}
+
+// --- RecordingWindow, RecordingMailer, RecordingLauncher ---
+
+int RecordingWindow::count(uint message, uintptr_t wParam) const {
+  return static_cast<int>(std::count_if(got.begin(), got.end(), [&](const Message &m) {
+    return m.message == message && m.wParam == wParam;
+  }));
+}
+
+bool RecordingWindow::event(QEvent *e) {
+  const HubEvent *h = HubEvent::cast(e);
+  if (!h)
+    return QObject::event(e);
+  got.push_back({h->message(), h->wParam(), h->lParam()});
+  if (onMessage)
+    onMessage(got.back());
+  return true;
+}
+
+void RecordingMailer::send(const TMailMessage &message, const TSmtpServer &server) {
+  messages.push_back(message);
+  servers.push_back(server);
+  if (!failWith.isEmpty())
+    throw EMailError(failWith);
+}
+
+bool RecordingLauncher::startProgram(const QString &program, const QStringList &arguments,
+                                     const QString &) {
+  started << (QStringList{program} + arguments).join(u'|');
+  if (during)
+    during();
+  return true;
+}
+
+bool RecordingLauncher::openDocument(const QString &target) {
+  started << target;
+  return true;
+}
+
+// --- RuntimeTest ---
+
+RuntimeTest::RuntimeTest() {
+  QFile::remove(GetLogFileName());
+  SetCurrentUserName(QStringLiteral("Anna Lee"));
+  SetDefaultUserData(TDefaultUserData{QStringLiteral("smtp.example.org"),
+                                      QStringLiteral("anna@example.org"), QString(), 25});
+  soundFile = sandbox::root() + QStringLiteral("/bell.wav");
+  QFile f(soundFile);
+  if (f.open(QIODevice::WriteOnly))
+    f.write("RIFF");
+
+  TReminderRuntime::Ports ports;
+  ports.reminders = &list;
+  ports.outputs = &outputs;
+  ports.masterWindow = masterWindow.handle;
+  ports.mainWindow = [this] { return mainWindow.handle; };
+  ports.dialogs.remindAfter = [this](const QString &title, QPoint at, int32_t number) {
+    return dialogs.remindAfter ? dialogs.remindAfter(title, at, number) : false;
+  };
+  ports.dialogs.volume = [this](QPoint at, int32_t number) {
+    if (dialogs.volume)
+      dialogs.volume(at, number);
+  };
+  ports.dialogs.edit = [this](TReminderState position, QString &id, TRepeatType type) {
+    return dialogs.edit ? dialogs.edit(position, id, type) : false;
+  };
+  runtime = std::make_unique<TReminderRuntime>(std::move(ports));
+  ticker.setHandler([this] { runtime->Timer1Timer(); });
+  ticker.setEnabled(true);
+}
+
+RuntimeTest::~RuntimeTest() {
+  SetDemoMode(false);
+  SetPreviewReminder(nullptr);
+  list.items.clear(); // the reminders release their outputs while the runtime still exists
+  SetCurrentUserName(QString());
+  SetDefaultUserData(TDefaultUserData{});
+}
+
+void RuntimeTest::tickAfter(int64_t ms) {
+  clock.advanceMs(ms);
+  clock.setTickCount(clock.tickCount() + static_cast<uint32_t>(ms));
+  ticker.fire();
+}
+
+std::unique_ptr<TDataObject> RuntimeTest::once(TDateTime when) const {
+  static int serial = 0;
+  auto r = TDataObject::CreateEmpty(
+      QStringLiteral("0000000%1-AAAA-BBBB-CCCC-DDDDEEEEFFFF").arg(++serial % 10));
+  r->enable = true;
+  r->repeat.type = TRepeatType::Once;
+  r->repeat.dt = when;
+  r->subject = QStringLiteral("Call Bob");
+  r->text = QStringLiteral("Bring the papers");
+  r->sticker.enable = true;
+  r->tray = true;
+  r->sound.enable = true;
+  r->sound.volume = 70;
+  r->sound.fileName = soundFile;
+  return r;
+}
+
+TDateTime RuntimeTest::at(int hour, int minute, int second, int msec) {
+  return EncodeDate(2024, 3, 5) + EncodeTime(hour, minute, second, msec);
+}
+
+FormatSettings RuntimeTest::pinnedFormat() {
+  FormatSettings fs;
+  fs.shortDateFormat = QStringLiteral("dd.mm.yy");
+  fs.longTimeFormat = QStringLiteral("hh:nn:ss");
+  fs.decimalSeparator = u'.';
+  return fs;
+}
+
+QStringList RuntimeTest::logLines() {
+  QFile f(GetLogFileName());
+  if (!f.open(QIODevice::ReadOnly))
+    return {};
+  QStringList lines = QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"));
+  if (!lines.isEmpty() && lines.back().isEmpty())
+    lines.removeLast();
+  return lines;
+}
+
+QStringList RuntimeTest::fields(const QString &line) {
+  QStringList f;
+  SplitLogLine(line, f);
+  return f;
+}
+
+} // namespace runtimetest

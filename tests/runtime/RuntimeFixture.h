@@ -1,0 +1,160 @@
+#pragma once
+
+#include "runtime/ManualTicker.h"
+#include "runtime/ReminderRuntime.h"
+
+#include "model/DataObject.h"
+#include "model/Settings.h"
+#include "platform/Clock.h"
+#include "platform/FormatSettings.h"
+#include "platform/MessageHub.h"
+#include "services/MailSender.h"
+#include "services/ShellExecute.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace runtimetest {
+
+// The reminders of one test, with every write-back recorded.
+class FakeReminderList final : public IReminderList {
+public:
+  struct Save {
+    int32_t number;
+    bool flush;
+    bool enable;
+  };
+
+  TDataObject &add(std::unique_ptr<TDataObject> reminder);
+  // Frees the reminder, as a reload or a deletion does.
+  void remove(int32_t number);
+  // Frees the reminder and puts a fresh object with the same id and number in its place, as a
+  // re-read from the store does.
+  TDataObject &reread(int32_t number);
+
+  [[nodiscard]] std::vector<int32_t> Numbers() const override;
+  [[nodiscard]] TDataObject *FindByNumber(int32_t number) const override;
+  [[nodiscard]] TDataObject *FindById(const QString &id) const override;
+  void SaveToStore(TDataObject &reminder, bool flush) override;
+
+  std::vector<std::unique_ptr<TDataObject>> items;
+  std::vector<Save> saves;
+};
+
+// What became of one output the runtime asked for.
+struct OutputRecord {
+  int32_t number = 0; // 0 for sounds: the factory does not know whose they are
+  bool released = false;
+  // Sounds only.
+  QString file;
+  int volume = -1;
+  WindowHandle notify = 0;
+  quint16 device = 0;
+  int rewinds = 0;
+  int plays = 0;
+};
+
+class FakeOutputs final : public IReminderOutputFactory {
+public:
+  [[nodiscard]] std::unique_ptr<IStickerView> CreateSticker(TDataObject &reminder) override;
+  [[nodiscard]] std::unique_ptr<ITrayIconView> CreateTrayIcon(TDataObject &reminder) override;
+  [[nodiscard]] std::unique_ptr<IReminderSound> CreateSoundPlayer() override;
+
+  // Live (not released) outputs of a reminder; sounds are counted over all reminders.
+  [[nodiscard]] int liveStickers(int32_t number) const;
+  [[nodiscard]] int liveTrayIcons(int32_t number) const;
+  [[nodiscard]] int liveSounds() const;
+  [[nodiscard]] const ITrayIconView *trayIconOf(int32_t number) const;
+
+  std::vector<std::shared_ptr<OutputRecord>> stickers, trayIcons, sounds;
+  std::vector<const ITrayIconView *> trayViews;
+  int failingOpens = 0; // so many next PlayFile calls raise
+  int replayResult = 0; // what Play gives after a Rewind
+};
+
+// A window that records the messages it gets and may act on them.
+class RecordingWindow final : public QObject {
+public:
+  struct Message {
+    uint message;
+    uintptr_t wParam;
+    intptr_t lParam;
+  };
+  RecordingWindow() : handle(hub().registerWindow(this)) {}
+
+  [[nodiscard]] int count(uint message, uintptr_t wParam) const;
+
+  const WindowHandle handle;
+  std::vector<Message> got;
+  std::function<void(const Message &)> onMessage;
+
+protected:
+  bool event(QEvent *e) override;
+};
+
+class RecordingMailer final : public TMailSender {
+public:
+  void send(const TMailMessage &message, const TSmtpServer &server) override;
+
+  std::vector<TMailMessage> messages;
+  std::vector<TSmtpServer> servers;
+  QString failWith; // raise EMailError with this text when not empty
+};
+
+class RecordingLauncher final : public IShellLauncher {
+public:
+  bool startProgram(const QString &program, const QStringList &arguments,
+                    const QString &workingFolder) override;
+  bool openDocument(const QString &target) override;
+
+  QStringList started;          // "program|arg|arg"
+  std::function<void()> during; // runs inside the start, as the event loop would
+};
+
+// The runtime over fakes, with a manual clock (wall and monotonic), a manual ticker, the log in
+// the sandbox and a main window that records what it is told.
+class RuntimeTest : public ::testing::Test {
+protected:
+  RuntimeTest();
+  ~RuntimeTest() override;
+
+  // Moves the wall clock and the monotonic tick count together, then ticks.
+  void tickAfter(int64_t ms);
+  // A one-time reminder at `at` with sticker, tray icon and a sound at volume 70.
+  [[nodiscard]] std::unique_ptr<TDataObject> once(TDateTime at) const;
+  [[nodiscard]] static TDateTime at(int hour, int minute, int second = 0, int msec = 0);
+  [[nodiscard]] static FormatSettings pinnedFormat();
+  // The log's lines and the fields of one of them.
+  [[nodiscard]] static QStringList logLines();
+  [[nodiscard]] static QStringList fields(const QString &line);
+  [[nodiscard]] int updates(int32_t number) const {
+    return mainWindow.count(msg::WM_REMINDER_UPDATED, static_cast<uintptr_t>(number));
+  }
+
+  ManualClock clock{at(8, 59, 59, 600)};
+  ScopedClock clockScope{clock};
+  ScopedFormatSettings format{pinnedFormat()};
+  TMMemIniFile mainSettings, localSettings;
+  ScopedSettings settingsScope{mainSettings, localSettings};
+  RecordingMailer mailer;
+  ScopedMailSender mailerScope{mailer};
+  RecordingLauncher launcher;
+  ScopedShellLauncher launcherScope{launcher};
+  FakeReminderList list;
+  FakeOutputs outputs;
+  RecordingWindow mainWindow;
+  RecordingWindow masterWindow;
+  TReminderDialogs dialogs;
+  std::unique_ptr<TReminderRuntime> runtime;
+  TManualTicker ticker;
+  QString soundFile;
+};
+
+} // namespace runtimetest
