@@ -46,6 +46,8 @@ public:
   [[nodiscard]] virtual std::unique_ptr<ITrayIconView> CreateTrayIcon(TDataObject &reminder) = 0;
   // A closed sound player.
   [[nodiscard]] virtual std::unique_ptr<IReminderSound> CreateSoundPlayer() = 0;
+  // Brings a sticker this factory made back above the other windows.
+  virtual void RaiseSticker(IStickerView &sticker) = 0;
 };
 
 // The reminders the check walks, and the store they are written back to.
@@ -70,7 +72,7 @@ struct TReminderDialogs {
   std::function<bool(const QString &title, QPoint at, int32_t number)> remindAfter;
   // The volume of the playing sound.
   std::function<void(QPoint at, int32_t number)> volume;
-  // The editor for the reminder with `id` (updated when the editor gives it a new one); true on
-  // OK.
-  std::function<bool(TReminderState listPosition, QString &id, TRepeatType defaultType)> edit;
+  // EditReminder: the editor for the reminder with `id` at a list position (its state), with a
+  // default repeat type; the id is updated when the editor gives it a new one. True on OK.
+  std::function<bool(int listPosition, QString &id, int defaultRepeatType)> edit;
 };

@@ -1,120 +1,42 @@
 #pragma once
 
-#include "model/ReminderRecords.h"
-#include "platform/DateTime.h"
-#include "platform/MessageHub.h"
-#include "runtime/ReminderPorts.h"
-
 #include <QString>
 
-#include <cstdint>
-#include <functional>
-#include <memory>
 #include <optional>
-#include <unordered_map>
 
-class TDataObject;
-
-// The reminder scheduler of the master window: each tick checks every reminder, fires the due
-// ones (mail, log line, program, write-back), closes those whose time is over, and keeps each
-// firing reminder's sticker, tray icon and sound in line with its settings. It also carries out
-// what the popup menu of a firing reminder offers. GUI thread only; it owns no window.
-//
-// Reminders are named by run-time number, never held by pointer across anything that can run the
-// event loop (a launched program's grace pump, a sent message, a dialog): each step looks the
-// reminder up again and ends quietly when it is gone. A check that starts while another one is
-// under way (from a pump inside it) is skipped; the next tick catches up.
-class TReminderRuntime {
+// The reminder check, fire and close as the master window drives it: on every tick, for the
+// messages it receives and for the items of a firing reminder's popup menu. Reminders are named
+// by run-time number and looked up again at each call; an unknown number does nothing.
+class IReminderRuntime {
 public:
-  struct Ports {
-    IReminderList *reminders = nullptr;        // required
-    IReminderOutputFactory *outputs = nullptr; // required
-    WindowHandle masterWindow = 0;             // hears the sounds' completion notices
-    std::function<WindowHandle()> mainWindow;  // told of changed reminders; 0 while closed
-    TReminderDialogs dialogs;
-  };
+  virtual ~IReminderRuntime() = default;
 
-  // What the popup menu of a firing reminder offers for the reminder it opens on.
+  // The tick: every reminder once.
+  virtual void CheckAllReminders() = 0;
+  virtual void CheckReminder(int number) = 0;
+  // Ends the firing of that reminder; a reminder that is not firing is left alone.
+  virtual void CloseReminder(int number, bool byUser) = 0;
+  // Ends every firing (the start of a pause).
+  virtual void CloseAllReminders() = 0;
+  // Removes the sticker, tray icon and sound of that reminder without recording a close.
+  virtual void StopReminderOutputs(int number) = 0;
+  // The sound device ended a sound normally (MM_MCINOTIFY with code 1).
+  virtual void HandleSoundNotify(quint16 deviceId) = 0;
+  // Brings the stickers that stay on top back above the other windows.
+  virtual void RaiseOnTopStickers() = 0;
+
+  // What the popup menu of a firing reminder offers for that reminder.
   struct PopupState {
-    bool remindAfterEnabled = false; // not for a warning ahead of the event
-    bool soundMenuEnabled = false;   // the reminder has a sound
+    bool remindAfterEnabled = true; // "Close and remind in ..."
+    bool soundEnabled = true;       // the "Sound" submenu
   };
-
-  explicit TReminderRuntime(Ports ports);
-  ~TReminderRuntime();
-  TReminderRuntime(const TReminderRuntime &) = delete;
-  TReminderRuntime &operator=(const TReminderRuntime &) = delete;
-
-  // --- The check ---
-  void Timer1Timer() { CheckAllReminders(); }
-  void CheckAllReminders();
-  void CheckReminder(int32_t number);
-
-  // --- Firing and closing ---
-  void FireReminder(int32_t number, TFireKind kind, TDateTime due);
-  // Ends a firing; a reminder that is not firing is left alone. Nothing happens in demo mode.
-  void CloseReminder(int32_t number, bool byUser);
-  // Removes the outputs and ends the firing without recording anything.
-  void StopReminderOutputs(int32_t number);
-  // Closes every firing reminder, not by the user (the start of a pause).
-  void CloseAllReminders();
-
-  // --- Outputs ---
-  void SyncReminderOutputs(int32_t number);
-  void ShowSticker(int32_t number);
-  void ShowReminderTrayIcon(int32_t number);
-  void PlayReminderSound(int32_t number);
-  // The completion notice of a sound device: on a natural end a repeating sound plays again;
-  // a failure frees the player.
-  void HandleSoundNotify(quint16 deviceId, bool success);
-  // MM_MCINOTIFY as it reaches the master window: only a natural end (code 1) counts.
-  void HandleSoundNotifyMessage(uintptr_t wParam, intptr_t lParam);
-
-  // --- The actions of a firing ---
-  // The mail of a main-event firing; the error text, or "" when it went out or was not tried.
-  [[nodiscard]] QString SendReminderMail(const TDataObject &reminder) const;
-  void WriteFireLog(const TDataObject &reminder, const QString &errorText) const;
-  void RunReminderProgram(const TDataObject &reminder) const;
-
-  // --- The popup menu of a firing reminder ---
-  // The reminder the menu acts on (the popup's Tag); 0 for none.
-  [[nodiscard]] int32_t PopupReminder() const { return m_popupReminder; }
-  void SetPopupReminder(int32_t number) { m_popupReminder = number; }
-  // Empty when the menu's reminder no longer exists.
-  [[nodiscard]] std::optional<PopupState> PopupMenuObjectPopup() const;
-  void ActionCloseByUserExecute();
-  void ActionRemindAfterExecute(const QString &caption);
-  void ActionReminderSoundStopExecute();
-  void ActionReminderSoundStartExecute();
-  void ActionReminderSoundVolumeExecute();
-  // Opens the editor, then checks the reminder (also while paused). The master rebuilds its
-  // "Add as" menus after this.
-  void ActionEditExecute();
-  // A mouse press on a reminder's tray icon: the popup acts on that reminder.
-  void TrayIconMouseUp(const ITrayIconView *sender);
-
-private:
-  struct DemoRestore {
-    TDateTime fireTime;
-    TFireKind fireKind = TFireKind::Main;
-    TFireKind lastFireKind = TFireKind::Main;
-  };
-  using SoundStops = std::unordered_map<int32_t, uint32_t>;
-
-  [[nodiscard]] TDataObject *find(int32_t number) const;
-  void checkOne(int32_t number);
-  void sendReminderUpdated(int32_t number) const;
-  [[nodiscard]] bool soundMayStart(int32_t number);
-
-  Ports m_ports;
-  int32_t m_popupReminder = 0;
-  bool m_checking = false;
-  // What a firing started in demo mode replaced, by run-time number, to be put back at its end.
-  std::unordered_map<int32_t, DemoRestore> m_demoRestore;
-  // When each reminder's sound player was last released, on the monotonic tick count. Shared
-  // with the players, which outlive neither the reminders nor, usually, this object.
-  std::shared_ptr<SoundStops> m_soundStops;
+  // Nothing when there is no such reminder.
+  [[nodiscard]] virtual std::optional<PopupState> PopupMenuObjectPopup(int number) = 0;
+  // The popup's items. The master rebuilds its "Add as" menus after ActionEditExecute returns.
+  virtual void ActionCloseByUserExecute(int number) = 0;
+  virtual void ActionRemindAfterExecute(int number, const QString &title) = 0;
+  // "Stop", or with `start` "Start".
+  virtual void ActionReminderSoundStopExecute(int number, bool start) = 0;
+  virtual void ActionReminderSoundVolumeExecute(int number) = 0;
+  virtual void ActionEditExecute(int number) = 0;
 };
-
-// The sound of a firing reminder started by the runtime, or null.
-[[nodiscard]] IReminderSound *ReminderSoundOf(const TDataObject &reminder);

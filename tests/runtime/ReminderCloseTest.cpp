@@ -20,12 +20,12 @@ TEST_F(ReminderClose, TheDurationEndsTheFiringAndTheCloseIsWrittenToTheFileAtOnc
   tickAfter(1000);
   ASSERT_TRUE(r.Firing);
   clock.set(at(9, 1, 59, 900));
-  ticker.fire();
+  ticker.Tick();
   EXPECT_TRUE(r.Firing);
 
   list.saves.clear();
   clock.set(at(9, 2, 0, 100));
-  ticker.fire();
+  ticker.Tick();
   EXPECT_FALSE(r.Firing);
   EXPECT_FALSE(r.enable);
   EXPECT_EQ(r.LastFireKind, TFireKind::Main);
@@ -42,8 +42,7 @@ TEST_F(ReminderClose, TheUserClosesThroughThePopupAndTheCloseTimeIsKept) {
   tickAfter(1000);
   ASSERT_TRUE(r.Firing);
   clock.set(at(9, 0, 30));
-  runtime->SetPopupReminder(r.Number);
-  runtime->ActionCloseByUserExecute();
+  runtime->ActionCloseByUserExecute(r.Number);
   EXPECT_FALSE(r.Firing);
   EXPECT_FALSE(r.enable);
   EXPECT_EQ(r.lastCloseByUserDt, at(9, 0, 30));
@@ -58,7 +57,7 @@ TEST_F(ReminderClose, ATimerCloseWithARemindAgainWindowPendingKeepsTheOnceRemind
   tickAfter(1000);
   ASSERT_TRUE(r.Firing);
   clock.set(at(9, 1, 0, 100));
-  ticker.fire();
+  ticker.Tick();
   EXPECT_FALSE(r.Firing);
   EXPECT_TRUE(r.enable);
   EXPECT_TRUE(r.remindAfter.enable);
@@ -71,8 +70,7 @@ TEST_F(ReminderClose, TheUserClosingARemindAgainFiringDropsTheWindowAndDisables)
   r.remindAfter.dtStop = at(9, 30);
   tickAfter(1000);
   ASSERT_EQ(r.FireKind, TFireKind::RemindAfter);
-  runtime->SetPopupReminder(r.Number);
-  runtime->ActionCloseByUserExecute();
+  runtime->ActionCloseByUserExecute(r.Number);
   EXPECT_FALSE(r.remindAfter.enable);
   EXPECT_FALSE(r.enable);
   EXPECT_EQ(r.lastCloseByUserDt, TDateTime());
@@ -105,8 +103,7 @@ TEST_F(ReminderClose, ClosingDoesNothingInDemoMode) {
   TDataObject &r = list.add(once(at(9, 0)));
   tickAfter(1000);
   SetDemoMode(true);
-  runtime->SetPopupReminder(r.Number);
-  runtime->ActionCloseByUserExecute();
+  runtime->ActionCloseByUserExecute(r.Number);
   runtime->StopReminderOutputs(r.Number);
   EXPECT_TRUE(r.Firing);
   EXPECT_TRUE(r.enable);
@@ -119,7 +116,7 @@ TEST_F(ReminderClose, ADemoFiringLeavesNoTrace) {
   TDataObject &r = list.add(once(at(10, 0)));
   r.lastCloseByUserDt = at(7, 0);
   SetDemoMode(true);
-  ticker.fire();
+  ticker.Tick();
   ASSERT_TRUE(r.Firing);
   EXPECT_TRUE(r.FiredInDemo);
   EXPECT_EQ(r.FireTime, at(10, 0));
@@ -137,7 +134,7 @@ TEST_F(ReminderClose, ADemoFiringLeavesNoTrace) {
   EXPECT_EQ(outputs.liveStickers(r.Number), 0);
 
   clock.set(at(10, 0, 0, 100));
-  ticker.fire();
+  ticker.Tick();
   EXPECT_TRUE(r.Firing);
   EXPECT_FALSE(r.FiredInDemo);
   EXPECT_EQ(r.FireTime, at(10, 0));
@@ -159,30 +156,29 @@ TEST_F(ReminderClose, RemindAgainFromThePopupClosesTheFiringUnlessTheTickDidAlre
   TDataObject &r = list.add(withDuration(once(at(9, 0)), 1));
   const int32_t n = r.Number;
   tickAfter(1000);
-  runtime->SetPopupReminder(n);
   dialogs.remindAfter = [&](const QString &title, QPoint, int32_t number) {
     EXPECT_EQ(title, QStringLiteral("Close and remind in ..."));
     TDataObject *in = list.FindByNumber(number);
     in->remindAfter = {true, {5, TMeasure::Minute}, at(9, 5, 30), at(9, 5, 31)};
     return true;
   };
-  runtime->ActionRemindAfterExecute(QStringLiteral("Close and remind in ..."));
+  runtime->ActionRemindAfterExecute(n, QStringLiteral("Close and remind in ..."));
   EXPECT_FALSE(r.Firing);
   EXPECT_TRUE(r.enable); // a window is pending and the close was not the user's
   EXPECT_EQ(updates(n), 2);
 
   // Fire again through the window, then let the tick end it while the dialog is open.
   clock.set(at(9, 5, 30, 500));
-  ticker.fire();
+  ticker.Tick();
   ASSERT_TRUE(r.Firing);
   list.saves.clear();
   dialogs.remindAfter = [&](const QString &, QPoint, int32_t number) {
     clock.set(at(9, 5, 31, 500));
-    ticker.fire(); // the window passed meanwhile
+    ticker.Tick(); // the window passed meanwhile
     list.FindByNumber(number)->remindAfter = {true, {1, TMeasure::Hour}, at(10, 5), at(10, 6)};
     return true;
   };
-  runtime->ActionRemindAfterExecute(QString());
+  runtime->ActionRemindAfterExecute(n, QString());
   EXPECT_FALSE(r.Firing);
   EXPECT_EQ(list.saves.size(), 1u); // the tick's close only
 }

@@ -19,7 +19,7 @@ TEST_F(ReminderFire, OnceFiresInItsOwnSecondWithEveryAction) {
   r.shellExec.params = QStringLiteral("a b");
   const int32_t n = r.Number;
 
-  ticker.fire(); // 08:59:59.600
+  ticker.Tick(); // 08:59:59.600
   EXPECT_FALSE(r.Firing);
   EXPECT_TRUE(logLines().isEmpty());
 
@@ -79,7 +79,7 @@ TEST_F(ReminderFire, MailAndProgramOnlyForTheMainEventAndNeverInDemoMode) {
   r.remindBefore.value = {5, TMeasure::Minute};
 
   clock.set(at(9, 5, 0, 100));
-  ticker.fire();
+  ticker.Tick();
   ASSERT_TRUE(r.Firing);
   EXPECT_EQ(r.FireKind, TFireKind::RemindBefore);
   EXPECT_TRUE(mailer.messages.empty());
@@ -90,7 +90,7 @@ TEST_F(ReminderFire, MailAndProgramOnlyForTheMainEventAndNeverInDemoMode) {
   demo.mail = r.mail;
   demo.shellExec = r.shellExec;
   SetDemoMode(true);
-  ticker.fire();
+  ticker.Tick();
   EXPECT_TRUE(demo.Firing);
   EXPECT_TRUE(demo.FiredInDemo);
   EXPECT_TRUE(mailer.messages.empty());
@@ -156,16 +156,16 @@ TEST_F(ReminderFire, RemindBeforeFiresAheadAndGivesWayToTheMainEvent) {
   r.remindBefore.value = {5, TMeasure::Minute};
 
   clock.set(at(9, 5, 0, 100));
-  ticker.fire();
+  ticker.Tick();
   ASSERT_TRUE(r.Firing);
   EXPECT_EQ(r.FireKind, TFireKind::RemindBefore);
   EXPECT_EQ(r.FireTime, at(9, 5));
 
   clock.set(at(9, 9, 58, 100));
-  ticker.fire();
+  ticker.Tick();
   EXPECT_TRUE(r.Firing);
   clock.set(at(9, 9, 59, 100));
-  ticker.fire();
+  ticker.Tick();
   EXPECT_FALSE(r.Firing);
   EXPECT_EQ(r.FireTime, at(9, 4, 59));
   EXPECT_TRUE(r.enable); // a warning never disables
@@ -173,7 +173,7 @@ TEST_F(ReminderFire, RemindBeforeFiresAheadAndGivesWayToTheMainEvent) {
   EXPECT_EQ(outputs.liveStickers(r.Number), 0);
 
   clock.set(at(9, 10, 0, 100));
-  ticker.fire();
+  ticker.Tick();
   EXPECT_TRUE(r.Firing);
   EXPECT_EQ(r.FireKind, TFireKind::Main);
   EXPECT_EQ(r.FireTime, at(9, 10));
@@ -186,17 +186,17 @@ TEST_F(ReminderFire, RemindAgainWindowFiresStrictlyInsideAndClosesOutside) {
   r.remindAfter.dtStop = at(9, 0, 1);
 
   clock.set(at(9, 0)); // exactly at the start: not yet
-  ticker.fire();
+  ticker.Tick();
   EXPECT_FALSE(r.Firing);
 
   clock.set(at(9, 0, 0, 400));
-  ticker.fire();
+  ticker.Tick();
   ASSERT_TRUE(r.Firing);
   EXPECT_EQ(r.FireKind, TFireKind::RemindAfter);
   EXPECT_EQ(r.FireTime, at(9, 0, 0, 400));
 
   clock.set(at(9, 0, 1, 400));
-  ticker.fire();
+  ticker.Tick();
   EXPECT_FALSE(r.Firing);
   EXPECT_FALSE(r.remindAfter.enable);
   EXPECT_FALSE(r.enable); // the window has passed: the one-time reminder is done

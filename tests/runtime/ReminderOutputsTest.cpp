@@ -67,8 +67,7 @@ TEST_F(ReminderOutputs, StopKeepsTheSoundOffUntilStartPlaysItAgain) {
   TDataObject &r = list.add(once(at(9, 0)));
   tickAfter(1000);
   ASSERT_EQ(outputs.liveSounds(), 1);
-  runtime->SetPopupReminder(r.Number);
-  runtime->ActionReminderSoundStopExecute();
+  runtime->ActionReminderSoundStopExecute(r.Number, false);
   EXPECT_TRUE(r.SoundStoppedByUser);
   EXPECT_EQ(outputs.liveSounds(), 0);
   tickAfter(5000);
@@ -79,14 +78,14 @@ TEST_F(ReminderOutputs, StopKeepsTheSoundOffUntilStartPlaysItAgain) {
   r.repeat.dt = at(9, 1);
   clock.set(at(9, 1, 0, 200));
   clock.setTickCount(clock.tickCount() + 60'000);
-  ticker.fire();
+  ticker.Tick();
   ASSERT_TRUE(r.Firing);
   EXPECT_EQ(outputs.sounds.size(), 1u);
 
-  runtime->ActionReminderSoundStartExecute();
+  runtime->ActionReminderSoundStopExecute(r.Number, true);
   EXPECT_FALSE(r.SoundStoppedByUser);
   EXPECT_EQ(outputs.liveSounds(), 1);
-  runtime->ActionReminderSoundStartExecute(); // a player exists: nothing more
+  runtime->ActionReminderSoundStopExecute(r.Number, true); // a player exists: nothing more
   EXPECT_EQ(outputs.sounds.size(), 2u);
 }
 
@@ -120,9 +119,8 @@ TEST_F(ReminderOutputs, ALateNoticeForAReplacedPlayerIsIgnored) {
   r.sound.repeat = true;
   tickAfter(1000);
   const quint16 oldDevice = outputs.sounds[0]->device;
-  runtime->SetPopupReminder(r.Number);
-  runtime->ActionReminderSoundStopExecute();
-  runtime->ActionReminderSoundStartExecute();
+  runtime->ActionReminderSoundStopExecute(r.Number, false);
+  runtime->ActionReminderSoundStopExecute(r.Number, true);
   ASSERT_EQ(outputs.sounds.size(), 2u);
   runtime->HandleSoundNotifyMessage(msg::MCI_NOTIFY_SUCCESSFUL, oldDevice);
   EXPECT_EQ(outputs.sounds[1]->rewinds, 0);
@@ -146,23 +144,32 @@ TEST_F(ReminderOutputs, ThePopupActsOnTheReminderWhoseTrayIconWasPressed) {
   TDataObject &b = list.add(once(at(9, 0)));
   b.sound.enable = false;
   tickAfter(1000);
-  runtime->TrayIconMouseUp(outputs.trayIconOf(b.Number));
-  EXPECT_EQ(runtime->PopupReminder(), b.Number);
-  auto state = runtime->PopupMenuObjectPopup();
+  EXPECT_EQ(runtime->TrayIconMouseUp(outputs.trayIconOf(b.Number)), b.Number);
+  auto state = runtime->PopupMenuObjectPopup(b.Number);
   ASSERT_TRUE(state);
   EXPECT_TRUE(state->remindAfterEnabled);
-  EXPECT_FALSE(state->soundMenuEnabled);
+  EXPECT_FALSE(state->soundEnabled);
 
-  runtime->TrayIconMouseUp(outputs.trayIconOf(a.Number));
-  EXPECT_EQ(runtime->PopupReminder(), a.Number);
+  EXPECT_EQ(runtime->TrayIconMouseUp(outputs.trayIconOf(a.Number)), a.Number);
   a.FireKind = TFireKind::RemindBefore;
-  state = runtime->PopupMenuObjectPopup();
+  state = runtime->PopupMenuObjectPopup(a.Number);
   EXPECT_FALSE(state->remindAfterEnabled);
-  EXPECT_TRUE(state->soundMenuEnabled);
+  EXPECT_TRUE(state->soundEnabled);
 
-  runtime->TrayIconMouseUp(nullptr);
-  EXPECT_EQ(runtime->PopupReminder(), 0);
-  EXPECT_FALSE(runtime->PopupMenuObjectPopup());
+  EXPECT_EQ(runtime->TrayIconMouseUp(nullptr), 0);
+  EXPECT_FALSE(runtime->PopupMenuObjectPopup(a.Number + b.Number + 100));
+}
+
+TEST_F(ReminderOutputs, OnlyOnTopStickersAreRaised) {
+  TDataObject &top = list.add(once(at(9, 0)));
+  top.sticker.onTop = true;
+  list.add(once(at(9, 0)));
+  runtime->RaiseOnTopStickers();
+  EXPECT_TRUE(outputs.raised.empty()); // nothing fires yet
+  tickAfter(1000);
+  runtime->RaiseOnTopStickers();
+  ASSERT_EQ(outputs.raised.size(), 1u);
+  EXPECT_EQ(outputs.raised[0], top.Sticker.get());
 }
 
 TEST_F(ReminderOutputs, TheVolumeDialogOpensOnlyWhileASoundPlays) {
@@ -172,11 +179,10 @@ TEST_F(ReminderOutputs, TheVolumeDialogOpensOnlyWhileASoundPlays) {
     ++opened;
     ReminderSoundOf(*list.FindByNumber(number))->SetVolume(300);
   };
-  runtime->SetPopupReminder(r.Number);
-  runtime->ActionReminderSoundVolumeExecute();
+  runtime->ActionReminderSoundVolumeExecute(r.Number);
   EXPECT_EQ(opened, 0);
   tickAfter(1000);
-  runtime->ActionReminderSoundVolumeExecute();
+  runtime->ActionReminderSoundVolumeExecute(r.Number);
   EXPECT_EQ(opened, 1);
   EXPECT_EQ(ReminderSoundOf(r)->GetVolume(), 300);
   EXPECT_EQ(r.sound.volume, 70); // the stored volume stays

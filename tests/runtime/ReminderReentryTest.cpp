@@ -77,14 +77,13 @@ TEST_F(ReminderReentry, EditThenDeleteInTheEditorChecksNothing) {
   TDataObject &r = list.add(once(at(9, 0)));
   tickAfter(1000);
   const int32_t n = r.Number;
-  runtime->SetPopupReminder(n);
-  dialogs.edit = [&](TReminderState position, QString &id, TRepeatType type) {
-    EXPECT_EQ(position, TReminderState::Active);
-    EXPECT_EQ(type, TRepeatType::Once);
+  dialogs.edit = [&](int position, QString &id, int type) {
+    EXPECT_EQ(position, 0); // Active
+    EXPECT_EQ(type, 0);     // Once
     list.remove(list.FindById(id)->Number);
     return true;
   };
-  runtime->ActionEditExecute();
+  runtime->ActionEditExecute(n);
   EXPECT_FALSE(list.FindByNumber(n));
 }
 
@@ -92,16 +91,15 @@ TEST_F(ReminderReentry, AfterEditingTheReReadReminderIsCheckedEvenWhilePaused) {
   TDataObject &r = list.add(once(at(9, 0)));
   const int32_t n = r.Number;
   tickAfter(1000);
-  ticker.setEnabled(false);
-  runtime->SetPopupReminder(n);
-  dialogs.edit = [&](TReminderState, QString &id, TRepeatType) {
+  ticker.SetEnabled(false);
+  dialogs.edit = [&](int, QString &id, int) {
     TDataObject &edited = list.reread(list.FindById(id)->Number);
     edited.repeat.dt = at(9, 0, 5);
     edited.sticker.enable = true;
     clock.set(at(9, 0, 5, 200));
     return true;
   };
-  runtime->ActionEditExecute();
+  runtime->ActionEditExecute(n);
   const TDataObject *edited = list.FindByNumber(n);
   ASSERT_TRUE(edited);
   EXPECT_TRUE(edited->Firing);

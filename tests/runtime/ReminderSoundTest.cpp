@@ -44,6 +44,7 @@ public:
   std::unique_ptr<IReminderSound> CreateSoundPlayer() override {
     return std::make_unique<TReminderSoundPlayer>();
   }
+  void RaiseSticker(IStickerView &) override {}
 };
 
 // The master window's part: every completion notice goes to the runtime.
@@ -52,7 +53,7 @@ public:
   NoticeForwarder() : handle(hub().registerWindow(this)) {}
 
   const WindowHandle handle;
-  TReminderRuntime *runtime = nullptr;
+  TReminderScheduler *runtime = nullptr;
   std::map<quint16, int> notices;
   int total = 0;
 
@@ -83,11 +84,11 @@ TEST_F(ReminderSound, SameFileTwiceInOneSecondBothPlayAndOnlyTheRepeatingOneRepl
   }
   RealSound sound;
   NoticeForwarder master;
-  TReminderRuntime::Ports ports;
+  TReminderScheduler::Ports ports;
   ports.reminders = &list;
   ports.outputs = &sound;
   ports.masterWindow = master.handle;
-  TReminderRuntime real(std::move(ports));
+  TReminderScheduler real(std::move(ports));
   master.runtime = &real;
 
   TDataObject &looping = list.add(once(at(9, 0)));
@@ -127,10 +128,10 @@ TEST_F(ReminderSound, AFileThatIsNoSoundLeavesTheFiringSilent) {
     f.write("these are words, not sound");
   }
   RealSound sound;
-  TReminderRuntime::Ports ports;
+  TReminderScheduler::Ports ports;
   ports.reminders = &list;
   ports.outputs = &sound;
-  TReminderRuntime real(std::move(ports));
+  TReminderScheduler real(std::move(ports));
   TDataObject &r = list.add(once(at(9, 0)));
   r.sound.fileName = file;
   clock.set(at(9, 0, 0, 200));

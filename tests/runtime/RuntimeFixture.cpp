@@ -153,6 +153,8 @@ std::unique_ptr<IReminderSound> FakeOutputs::CreateSoundPlayer() {
   return std::make_unique<FakeSound>(sounds.back(), *this);
 }
 
+void FakeOutputs::RaiseSticker(IStickerView &sticker) { raised.push_back(&sticker); }
+
 int FakeOutputs::liveStickers(int32_t number) const { return liveOf(stickers, number); }
 int FakeOutputs::liveTrayIcons(int32_t number) const { return liveOf(trayIcons, number); }
 int FakeOutputs::liveSounds() const { return liveOf(sounds, 0); }
@@ -214,7 +216,7 @@ RuntimeTest::RuntimeTest() {
   if (f.open(QIODevice::WriteOnly))
     f.write("RIFF");
 
-  TReminderRuntime::Ports ports;
+  TReminderScheduler::Ports ports;
   ports.reminders = &list;
   ports.outputs = &outputs;
   ports.masterWindow = masterWindow.handle;
@@ -226,12 +228,11 @@ RuntimeTest::RuntimeTest() {
     if (dialogs.volume)
       dialogs.volume(at, number);
   };
-  ports.dialogs.edit = [this](TReminderState position, QString &id, TRepeatType type) {
+  ports.dialogs.edit = [this](int position, QString &id, int type) {
     return dialogs.edit ? dialogs.edit(position, id, type) : false;
   };
-  runtime = std::make_unique<TReminderRuntime>(std::move(ports));
-  ticker.setHandler([this] { runtime->Timer1Timer(); });
-  ticker.setEnabled(true);
+  runtime = std::make_unique<TReminderScheduler>(std::move(ports));
+  ticker.OnTimer = [this] { runtime->Timer1Timer(); };
 }
 
 RuntimeTest::~RuntimeTest() {
@@ -245,7 +246,7 @@ RuntimeTest::~RuntimeTest() {
 void RuntimeTest::tickAfter(int64_t ms) {
   clock.advanceMs(ms);
   clock.setTickCount(clock.tickCount() + static_cast<uint32_t>(ms));
-  ticker.fire();
+  ticker.Tick();
 }
 
 std::unique_ptr<TDataObject> RuntimeTest::once(TDateTime when) const {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "runtime/ManualTicker.h"
-#include "runtime/ReminderRuntime.h"
+#include "runtime/ReminderScheduler.h"
+#include "runtime/Ticker.h"
 
 #include "model/DataObject.h"
 #include "model/Settings.h"
@@ -66,6 +66,7 @@ public:
   [[nodiscard]] std::unique_ptr<IStickerView> CreateSticker(TDataObject &reminder) override;
   [[nodiscard]] std::unique_ptr<ITrayIconView> CreateTrayIcon(TDataObject &reminder) override;
   [[nodiscard]] std::unique_ptr<IReminderSound> CreateSoundPlayer() override;
+  void RaiseSticker(IStickerView &sticker) override;
 
   // Live (not released) outputs of a reminder; sounds are counted over all reminders.
   [[nodiscard]] int liveStickers(int32_t number) const;
@@ -75,6 +76,7 @@ public:
 
   std::vector<std::shared_ptr<OutputRecord>> stickers, trayIcons, sounds;
   std::vector<const ITrayIconView *> trayViews;
+  std::vector<const IStickerView *> raised;
   int failingOpens = 0; // so many next PlayFile calls raise
   int replayResult = 0; // what Play gives after a Rewind
 };
@@ -152,7 +154,7 @@ protected:
   RecordingWindow mainWindow;
   RecordingWindow masterWindow;
   TReminderDialogs dialogs;
-  std::unique_ptr<TReminderRuntime> runtime;
+  std::unique_ptr<TReminderScheduler> runtime;
   TManualTicker ticker;
   QString soundFile;
 };

@@ -1,11 +1,11 @@
 #include "runtime/Ticker.h"
-#include "runtime/ManualTicker.h"
 
 #include "platform/Clock.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 
 namespace {
@@ -14,42 +14,48 @@ TDateTime at(int hour, int minute, int second, int msec) {
   return EncodeDate(2024, 3, 5) + EncodeTime(hour, minute, second, msec);
 }
 
-TEST(PreciseTicker, AimsJustPastTheNextWallClockSecond) {
-  EXPECT_EQ(TPreciseTicker::msUntilNextTick(at(9, 0, 0, 0)), 1100);
-  EXPECT_EQ(TPreciseTicker::msUntilNextTick(at(9, 0, 0, 300)), 800);
-  EXPECT_EQ(TPreciseTicker::msUntilNextTick(at(9, 0, 0, 999)), 101);
-  // A tick that came a little early still moves on to the next second, not the same one.
-  EXPECT_EQ(TPreciseTicker::msUntilNextTick(at(9, 0, 0, 95)), 1005);
-  // Before the epoch of TDateTime the seconds align the same way.
-  EXPECT_EQ(TPreciseTicker::msUntilNextTick(TDateTime(-1'300)), 400); // to -0.900 s
+TEST(PreciseTicker, AimsAtTheNextMomentJustPastASecond) {
+  EXPECT_EQ(TPreciseTicker::DelayToNextTick(at(9, 0, 0, 0)), 100);
+  EXPECT_EQ(TPreciseTicker::DelayToNextTick(at(9, 0, 0, 99)), 1);
+  EXPECT_EQ(TPreciseTicker::DelayToNextTick(at(9, 0, 0, 100)), 1000);
+  EXPECT_EQ(TPreciseTicker::DelayToNextTick(at(9, 0, 0, 300)), 800);
+  EXPECT_EQ(TPreciseTicker::DelayToNextTick(at(9, 0, 0, 999)), 101);
+  // Before the epoch of TDateTime the seconds align the same way: -1.300 s aims at -0.900 s.
+  EXPECT_EQ(TPreciseTicker::DelayToNextTick(TDateTime(-1'300)), 400);
 }
 
-// Whatever the delay with which each shot actually arrives (up to most of a second), every
+// However late each shot arrives (up to most of a second) and however early a timer wakes, every
 // wall-clock second gets exactly one tick: none is skipped, none is doubled.
-TEST(PreciseTicker, EverySecondGetsExactlyOneTickDespiteLateShots) {
+TEST(PreciseTicker, EverySecondGetsExactlyOneTickWhateverTheShotsDo) {
+  ManualClock clock(at(8, 59, 58, 417));
+  ScopedClock scoped(clock);
+  TPreciseTicker ticker;
+  std::map<int64_t, int> ticksPerSecond;
+  ticker.OnTimer = [&] { ++ticksPerSecond[clock.now().ms / 1000]; };
   std::mt19937 random(7);
-  std::uniform_int_distribution<int> lateness(0, 850);
-  TDateTime t = at(8, 59, 58, 417);
-  int64_t previousSecond = t.ms / 1000;
+  std::uniform_int_distribution<int> jitter(-3, 850);
+  const int64_t first = clock.now().ms / 1000;
+  int wait = TPreciseTicker::DelayToNextTick(clock.now());
   for (int i = 0; i < 5000; ++i) {
-    t.ms += TPreciseTicker::msUntilNextTick(t) + lateness(random);
-    const int64_t second = t.ms / 1000;
-    ASSERT_EQ(second, previousSecond + 1) << "tick " << i;
-    previousSecond = second;
+    clock.advanceMs(std::max(0, wait + jitter(random)));
+    wait = ticker.TickAt(clock.now());
   }
+  const int64_t last = clock.now().ms / 1000;
+  for (int64_t s = first + 1; s < last; ++s)
+    ASSERT_EQ(ticksPerSecond[s], 1) << "second " << s - first;
 }
 
 TEST(PreciseTicker, ArmsFromTheClockAndStopsWhenDisabled) {
   ManualClock clock(at(12, 0, 0, 300));
   ScopedClock scoped(clock);
   TPreciseTicker ticker;
-  EXPECT_FALSE(ticker.isEnabled());
-  EXPECT_EQ(ticker.armedDelayMs(), -1);
-  ticker.setEnabled(true);
-  EXPECT_TRUE(ticker.isEnabled());
-  EXPECT_EQ(ticker.armedDelayMs(), 800);
-  ticker.setEnabled(false);
-  EXPECT_EQ(ticker.armedDelayMs(), -1);
+  EXPECT_FALSE(ticker.Enabled());
+  EXPECT_EQ(ticker.ArmedDelayMs(), -1);
+  ticker.SetEnabled(true);
+  EXPECT_TRUE(ticker.Enabled());
+  EXPECT_EQ(ticker.ArmedDelayMs(), 800);
+  ticker.SetEnabled(false);
+  EXPECT_EQ(ticker.ArmedDelayMs(), -1);
 }
 
 TEST(PreciseTicker, TicksAndRearmsFromTheClockAfterTheHandler) {
@@ -57,14 +63,14 @@ TEST(PreciseTicker, TicksAndRearmsFromTheClockAfterTheHandler) {
   ScopedClock scoped(clock);
   TPreciseTicker ticker;
   int ticks = 0;
-  ticker.setHandler([&] {
+  ticker.OnTimer = [&] {
     ++ticks;
     clock.set(at(12, 0, 1, 150)); // the handler took a while
-  });
-  ticker.setEnabled(true);
+  };
+  ticker.SetEnabled(true);
   ASSERT_TRUE(QTest::qWaitFor([&] { return ticks > 0; }, 5000));
   EXPECT_EQ(ticks, 1);
-  EXPECT_EQ(ticker.armedDelayMs(), 950);
+  EXPECT_EQ(ticker.ArmedDelayMs(), 950);
 }
 
 TEST(PreciseTicker, AHandlerThatPausesIsNotRearmed) {
@@ -72,26 +78,26 @@ TEST(PreciseTicker, AHandlerThatPausesIsNotRearmed) {
   ScopedClock scoped(clock);
   TPreciseTicker ticker;
   int ticks = 0;
-  ticker.setHandler([&] {
+  ticker.OnTimer = [&] {
     ++ticks;
-    ticker.setEnabled(false);
-  });
-  ticker.setEnabled(true);
+    ticker.SetEnabled(false);
+  };
+  ticker.SetEnabled(true);
   ASSERT_TRUE(QTest::qWaitFor([&] { return ticks > 0; }, 5000));
-  EXPECT_FALSE(ticker.isEnabled());
-  EXPECT_EQ(ticker.armedDelayMs(), -1);
+  EXPECT_FALSE(ticker.Enabled());
+  EXPECT_EQ(ticker.ArmedDelayMs(), -1);
 }
 
-TEST(ManualTicker, FiresOnlyWhileEnabled) {
-  TManualTicker ticker;
+TEST(ManualTicker, TicksOnlyWhileEnabled) {
+  TManualTicker ticker(false);
   int ticks = 0;
-  ticker.setHandler([&] { ++ticks; });
-  EXPECT_FALSE(ticker.fire());
-  ticker.setEnabled(true);
-  EXPECT_TRUE(ticker.fire());
-  EXPECT_TRUE(ticker.fire());
-  ticker.setEnabled(false);
-  EXPECT_FALSE(ticker.fire());
+  ticker.OnTimer = [&] { ++ticks; };
+  ticker.Tick();
+  ticker.SetEnabled(true);
+  ticker.Tick();
+  ticker.Tick();
+  ticker.SetEnabled(false);
+  ticker.Tick();
   EXPECT_EQ(ticks, 2);
 }
 

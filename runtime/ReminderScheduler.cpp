@@ -1,4 +1,4 @@
-#include "runtime/ReminderRuntime.h"
+#include "runtime/ReminderScheduler.h"
 
 #include "model/DataObject.h"
 #include "model/LanguageTable.h"
@@ -29,9 +29,9 @@ TDateTime now() { return currentClock().now(); }
 // (daylight saving, a clock set back), and whoever frees it: a close, a stop, a failed start.
 class TGuardedSound final : public ISoundPlayer {
 public:
-  using Stops = std::unordered_map<int32_t, uint32_t>;
+  using Stops = std::unordered_map<int, uint32_t>;
 
-  TGuardedSound(std::unique_ptr<IReminderSound> player, int32_t number, std::weak_ptr<Stops> stops)
+  TGuardedSound(std::unique_ptr<IReminderSound> player, int number, std::weak_ptr<Stops> stops)
       : m_player(std::move(player)), m_number(number), m_stops(std::move(stops)) {}
 
   ~TGuardedSound() override {
@@ -44,7 +44,7 @@ public:
 
 private:
   std::unique_ptr<IReminderSound> m_player;
-  int32_t m_number;
+  int m_number;
   std::weak_ptr<Stops> m_stops;
 };
 
@@ -73,16 +73,16 @@ IReminderSound *ReminderSoundOf(const TDataObject &reminder) {
   return guarded ? &guarded->player() : nullptr;
 }
 
-TReminderRuntime::TReminderRuntime(Ports ports)
+TReminderScheduler::TReminderScheduler(Ports ports)
     : m_ports(std::move(ports)), m_soundStops(std::make_shared<SoundStops>()) {}
 
-TReminderRuntime::~TReminderRuntime() = default;
+TReminderScheduler::~TReminderScheduler() = default;
 
-TDataObject *TReminderRuntime::find(int32_t number) const {
+TDataObject *TReminderScheduler::find(int number) const {
   return number > 0 ? m_ports.reminders->FindByNumber(number) : nullptr;
 }
 
-void TReminderRuntime::sendReminderUpdated(int32_t number) const {
+void TReminderScheduler::sendReminderUpdated(int number) const {
   const WindowHandle main = m_ports.mainWindow ? m_ports.mainWindow() : 0;
   if (main != 0)
     hub().send(main, msg::WM_REMINDER_UPDATED, static_cast<uintptr_t>(number), 0);
@@ -92,15 +92,15 @@ void TReminderRuntime::sendReminderUpdated(int32_t number) const {
 
 // The list may change under the loop (a reload or a deletion handled while a launched program's
 // grace pump runs), so the loop walks the numbers as they were when it began.
-void TReminderRuntime::CheckAllReminders() {
+void TReminderScheduler::CheckAllReminders() {
   if (m_checking)
     return;
   CheckGuard guard(m_checking);
-  for (const int32_t number : m_ports.reminders->Numbers())
+  for (const int number : m_ports.reminders->Numbers())
     checkOne(number);
 }
 
-void TReminderRuntime::CheckReminder(int32_t number) {
+void TReminderScheduler::CheckReminder(int number) {
   if (m_checking)
     return;
   CheckGuard guard(m_checking);
@@ -115,7 +115,7 @@ void TReminderRuntime::CheckReminder(int32_t number) {
 //  3. the remind-again window: fire inside it, close a remind-again firing outside it;
 //  4. bring the outputs in line.
 // Firing and closing can run the event loop, so the reminder is looked up again after each.
-void TReminderRuntime::checkOne(int32_t number) {
+void TReminderScheduler::checkOne(int number) {
   TDataObject *r = find(number);
   if (!r)
     return;
@@ -166,7 +166,7 @@ void TReminderRuntime::checkOne(int32_t number) {
 
 // --- Firing and closing --------------------------------------------------------------------------
 
-void TReminderRuntime::FireReminder(int32_t number, TFireKind kind, TDateTime due) {
+void TReminderScheduler::FireReminder(int number, TFireKind kind, TDateTime due) {
   TDataObject *r = find(number);
   if (!r)
     return;
@@ -193,7 +193,7 @@ void TReminderRuntime::FireReminder(int32_t number, TFireKind kind, TDateTime du
 
 // A close is written to the data file at once: a Once reminder that was closed and disabled
 // must not come back after a crash or a kill and fire again while its window lasts.
-void TReminderRuntime::CloseReminder(int32_t number, bool byUser) {
+void TReminderScheduler::CloseReminder(int number, bool byUser) {
   if (DemoMode())
     return;
   TDataObject *r = find(number);
@@ -258,7 +258,7 @@ void TReminderRuntime::CloseReminder(int32_t number, bool byUser) {
     sendReminderUpdated(number);
 }
 
-void TReminderRuntime::StopReminderOutputs(int32_t number) {
+void TReminderScheduler::StopReminderOutputs(int number) {
   if (DemoMode())
     return;
   TDataObject *r = find(number);
@@ -276,14 +276,14 @@ void TReminderRuntime::StopReminderOutputs(int32_t number) {
     r->Firing = false;
 }
 
-void TReminderRuntime::CloseAllReminders() {
-  for (const int32_t number : m_ports.reminders->Numbers())
+void TReminderScheduler::CloseAllReminders() {
+  for (const int number : m_ports.reminders->Numbers())
     CloseReminder(number, false);
 }
 
 // --- Outputs -------------------------------------------------------------------------------------
 
-void TReminderRuntime::SyncReminderOutputs(int32_t number) {
+void TReminderScheduler::SyncReminderOutputs(int number) {
   TDataObject *r = find(number);
   if (!r || !r->Firing)
     return;
@@ -310,7 +310,7 @@ void TReminderRuntime::SyncReminderOutputs(int32_t number) {
 
 // A sound whose player was just released (a failed start, a close) is not opened again within
 // the same second. Measured on the monotonic clock.
-bool TReminderRuntime::soundMayStart(int32_t number) {
+bool TReminderScheduler::soundMayStart(int number) {
   const auto it = m_soundStops->find(number);
   if (it == m_soundStops->end())
     return true;
@@ -321,7 +321,7 @@ bool TReminderRuntime::soundMayStart(int32_t number) {
   return true;
 }
 
-void TReminderRuntime::ShowSticker(int32_t number) {
+void TReminderScheduler::ShowSticker(int number) {
   TDataObject *r = find(number);
   if (!r)
     return;
@@ -335,7 +335,7 @@ void TReminderRuntime::ShowSticker(int32_t number) {
     sticker->close();
 }
 
-void TReminderRuntime::ShowReminderTrayIcon(int32_t number) {
+void TReminderScheduler::ShowReminderTrayIcon(int number) {
   TDataObject *r = find(number);
   if (!r)
     return;
@@ -349,7 +349,7 @@ void TReminderRuntime::ShowReminderTrayIcon(int32_t number) {
     icon->deactivate();
 }
 
-void TReminderRuntime::PlayReminderSound(int32_t number) {
+void TReminderScheduler::PlayReminderSound(int number) {
   TDataObject *r = find(number);
   if (!r)
     return;
@@ -373,10 +373,10 @@ void TReminderRuntime::PlayReminderSound(int32_t number) {
   }
 }
 
-void TReminderRuntime::HandleSoundNotify(quint16 deviceId, bool success) {
+void TReminderScheduler::HandleSoundNotify(quint16 deviceId, bool success) {
   if (deviceId == 0)
     return;
-  for (const int32_t number : m_ports.reminders->Numbers()) {
+  for (const int number : m_ports.reminders->Numbers()) {
     TDataObject *r = find(number);
     IReminderSound *sound = r ? ReminderSoundOf(*r) : nullptr;
     if (!sound || sound->DeviceId() != deviceId)
@@ -394,14 +394,22 @@ void TReminderRuntime::HandleSoundNotify(quint16 deviceId, bool success) {
   }
 }
 
-void TReminderRuntime::HandleSoundNotifyMessage(uintptr_t wParam, intptr_t lParam) {
+void TReminderScheduler::HandleSoundNotifyMessage(uintptr_t wParam, intptr_t lParam) {
   if (wParam == msg::MCI_NOTIFY_SUCCESSFUL)
     HandleSoundNotify(static_cast<quint16>(lParam & 0xFFFF), true);
 }
 
+void TReminderScheduler::RaiseOnTopStickers() {
+  for (const int number : m_ports.reminders->Numbers()) {
+    TDataObject *r = find(number);
+    if (r && r->Sticker && r->sticker.onTop)
+      m_ports.outputs->RaiseSticker(*r->Sticker);
+  }
+}
+
 // --- The actions of a firing -------------------------------------------------------------------
 
-QString TReminderRuntime::SendReminderMail(const TDataObject &reminder) const {
+QString TReminderScheduler::SendReminderMail(const TDataObject &reminder) const {
   if (!reminder.mail.enable || DemoMode() || reminder.FireKind != TFireKind::Main)
     return {};
   namespace keys = settings_keys;
@@ -426,7 +434,7 @@ QString TReminderRuntime::SendReminderMail(const TDataObject &reminder) const {
   return {};
 }
 
-void TReminderRuntime::WriteFireLog(const TDataObject &reminder, const QString &errorText) const {
+void TReminderScheduler::WriteFireLog(const TDataObject &reminder, const QString &errorText) const {
   TLogFiring firing;
   firing.fireTime = reminder.FireTime;
   firing.subject = reminder.subject;
@@ -443,7 +451,7 @@ void TReminderRuntime::WriteFireLog(const TDataObject &reminder, const QString &
 
 // A failed start reports nothing: the firing goes on. The short pump afterwards gives the
 // started program's first requests a chance, and is where other messages can run.
-void TReminderRuntime::RunReminderProgram(const TDataObject &reminder) const {
+void TReminderScheduler::RunReminderProgram(const TDataObject &reminder) const {
   const TShellExecRec &program = reminder.shellExec;
   if (!program.enable || DemoMode() || reminder.FireKind != TFireKind::Main ||
       program.fileName.isEmpty())
@@ -458,20 +466,19 @@ void TReminderRuntime::RunReminderProgram(const TDataObject &reminder) const {
 
 // --- The popup menu of a firing reminder ---------------------------------------------------------
 
-std::optional<TReminderRuntime::PopupState> TReminderRuntime::PopupMenuObjectPopup() const {
-  const TDataObject *r = find(m_popupReminder);
+std::optional<IReminderRuntime::PopupState> TReminderScheduler::PopupMenuObjectPopup(int number) {
+  const TDataObject *r = find(number);
   if (!r)
     return std::nullopt;
   return PopupState{r->FireKind != TFireKind::RemindBefore, r->sound.enable};
 }
 
-void TReminderRuntime::ActionCloseByUserExecute() { CloseReminder(m_popupReminder, true); }
+void TReminderScheduler::ActionCloseByUserExecute(int number) { CloseReminder(number, true); }
 
-void TReminderRuntime::ActionRemindAfterExecute(const QString &caption) {
-  const int32_t number = m_popupReminder;
+void TReminderScheduler::ActionRemindAfterExecute(int number, const QString &title) {
   if (!find(number) || !m_ports.dialogs.remindAfter)
     return;
-  if (!m_ports.dialogs.remindAfter(caption, QCursor::pos(), number))
+  if (!m_ports.dialogs.remindAfter(title, QCursor::pos(), number))
     return;
   // The dialog ran an event loop: the tick may have closed the firing, or the reminder may be
   // gone. A firing the tick already closed is not closed a second time.
@@ -483,47 +490,44 @@ void TReminderRuntime::ActionRemindAfterExecute(const QString &caption) {
   sendReminderUpdated(number);
 }
 
-void TReminderRuntime::ActionReminderSoundStopExecute() {
-  if (TDataObject *r = find(m_popupReminder)) {
+void TReminderScheduler::ActionReminderSoundStopExecute(int number, bool start) {
+  TDataObject *r = find(number);
+  if (!r)
+    return;
+  if (!start) {
     r->SoundStoppedByUser = true;
     r->StopSound();
+  } else if (!r->SoundPlayer) {
+    PlayReminderSound(number);
   }
 }
 
-void TReminderRuntime::ActionReminderSoundStartExecute() {
-  const TDataObject *r = find(m_popupReminder);
-  if (r && !r->SoundPlayer)
-    PlayReminderSound(m_popupReminder);
-}
-
-void TReminderRuntime::ActionReminderSoundVolumeExecute() {
-  const TDataObject *r = find(m_popupReminder);
+void TReminderScheduler::ActionReminderSoundVolumeExecute(int number) {
+  const TDataObject *r = find(number);
   if (r && ReminderSoundOf(*r) && m_ports.dialogs.volume)
-    m_ports.dialogs.volume(QCursor::pos(), m_popupReminder);
+    m_ports.dialogs.volume(QCursor::pos(), number);
 }
 
 // The editor runs an event loop in which the reminder can be saved, re-read or deleted; it is
 // found again by its id afterwards, as the editor leaves it.
-void TReminderRuntime::ActionEditExecute() {
-  const TDataObject *r = find(m_popupReminder);
+void TReminderScheduler::ActionEditExecute(int number) {
+  const TDataObject *r = find(number);
   if (!r || !m_ports.dialogs.edit)
     return;
   QString id = r->Id;
-  const TReminderState position = r->state;
-  (void)m_ports.dialogs.edit(position, id, TRepeatType::Once);
+  const int position = static_cast<int>(r->state);
+  (void)m_ports.dialogs.edit(position, id, static_cast<int>(TRepeatType::Once));
   if (const TDataObject *edited = m_ports.reminders->FindById(id))
     CheckReminder(edited->Number);
 }
 
-void TReminderRuntime::TrayIconMouseUp(const ITrayIconView *sender) {
-  m_popupReminder = 0;
+int TReminderScheduler::TrayIconMouseUp(const ITrayIconView *sender) const {
   if (!sender)
-    return;
-  for (const int32_t number : m_ports.reminders->Numbers()) {
+    return 0;
+  for (const int number : m_ports.reminders->Numbers()) {
     const TDataObject *r = find(number);
-    if (r && r->Firing && r->TrayIcon.get() == sender) {
-      m_popupReminder = number;
-      return;
-    }
+    if (r && r->Firing && r->TrayIcon.get() == sender)
+      return number;
   }
+  return 0;
 }

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "model/ReminderRecords.h"
+#include "platform/DateTime.h"
+#include "platform/MessageHub.h"
+#include "runtime/ReminderPorts.h"
+#include "runtime/ReminderRuntime.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+
+class TDataObject;
+
+// The reminder scheduler of the master window: each tick checks every reminder, fires the due
+// ones (mail, log line, program, write-back), closes those whose time is over, and keeps each
+// firing reminder's sticker, tray icon and sound in line with its settings. It also carries out
+// what the popup menu of a firing reminder offers. GUI thread only; it owns no window.
+//
+// Reminders are named by run-time number, never held by pointer across anything that can run the
+// event loop (a launched program's grace pump, a sent message, a dialog): each step looks the
+// reminder up again and ends quietly when it is gone. A check that starts while another one is
+// under way (from a pump inside it) is skipped; the next tick catches up.
+class TReminderScheduler final : public IReminderRuntime {
+public:
+  struct Ports {
+    IReminderList *reminders = nullptr;        // required
+    IReminderOutputFactory *outputs = nullptr; // required
+    WindowHandle masterWindow = 0;             // hears the sounds' completion notices
+    std::function<WindowHandle()> mainWindow;  // told of changed reminders; 0 while closed
+    TReminderDialogs dialogs;
+  };
+
+  explicit TReminderScheduler(Ports ports);
+  ~TReminderScheduler() override;
+  TReminderScheduler(const TReminderScheduler &) = delete;
+  TReminderScheduler &operator=(const TReminderScheduler &) = delete;
+
+  // --- The check ---
+  void Timer1Timer() { CheckAllReminders(); }
+  void CheckAllReminders() override;
+  void CheckReminder(int number) override;
+
+  // --- Firing and closing ---
+  void FireReminder(int number, TFireKind kind, TDateTime due);
+  // Ends a firing; a reminder that is not firing is left alone. Nothing happens in demo mode.
+  void CloseReminder(int number, bool byUser) override;
+  void StopReminderOutputs(int number) override;
+  void CloseAllReminders() override;
+
+  // --- Outputs ---
+  void SyncReminderOutputs(int number);
+  void ShowSticker(int number);
+  void ShowReminderTrayIcon(int number);
+  void PlayReminderSound(int number);
+  void HandleSoundNotify(quint16 deviceId) override { HandleSoundNotify(deviceId, true); }
+  // A completion notice: on a natural end a repeating sound plays again; a failure frees the
+  // player.
+  void HandleSoundNotify(quint16 deviceId, bool success);
+  // MM_MCINOTIFY as it reaches the master window: only a natural end (code 1) counts.
+  void HandleSoundNotifyMessage(uintptr_t wParam, intptr_t lParam);
+  void RaiseOnTopStickers() override;
+
+  // --- The actions of a firing ---
+  // The mail of a main-event firing; the error text, or "" when it went out or was not tried.
+  [[nodiscard]] QString SendReminderMail(const TDataObject &reminder) const;
+  void WriteFireLog(const TDataObject &reminder, const QString &errorText) const;
+  void RunReminderProgram(const TDataObject &reminder) const;
+
+  // --- The popup menu of a firing reminder (the number is the popup's Tag) ---
+  [[nodiscard]] std::optional<PopupState> PopupMenuObjectPopup(int number) override;
+  void ActionCloseByUserExecute(int number) override;
+  void ActionRemindAfterExecute(int number, const QString &title) override;
+  void ActionReminderSoundStopExecute(int number, bool start) override;
+  void ActionReminderSoundVolumeExecute(int number) override;
+  // Opens the editor, then checks the reminder (also while paused).
+  void ActionEditExecute(int number) override;
+  // A mouse press on a reminder's tray icon: the number of the firing reminder that owns it, to
+  // become the popup's Tag; 0 when none does.
+  [[nodiscard]] int TrayIconMouseUp(const ITrayIconView *sender) const;
+
+private:
+  struct DemoRestore {
+    TDateTime fireTime;
+    TFireKind fireKind = TFireKind::Main;
+    TFireKind lastFireKind = TFireKind::Main;
+  };
+  using SoundStops = std::unordered_map<int, uint32_t>;
+
+  [[nodiscard]] TDataObject *find(int number) const;
+  void checkOne(int number);
+  void sendReminderUpdated(int number) const;
+  [[nodiscard]] bool soundMayStart(int number);
+
+  Ports m_ports;
+  bool m_checking = false;
+  // What a firing started in demo mode replaced, by run-time number, to be put back at its end.
+  std::unordered_map<int, DemoRestore> m_demoRestore;
+  // When each reminder's sound player was last released, on the monotonic tick count. The
+  // players note it themselves and may outlive this object, so they hold it weakly.
+  std::shared_ptr<SoundStops> m_soundStops;
+};
+
+// The sound of a firing reminder started by the scheduler, or null (the volume dialog's way to
+// the player).
+[[nodiscard]] IReminderSound *ReminderSoundOf(const TDataObject &reminder);
