@@ -372,12 +372,20 @@ void TThreadTimer::workerLoop() {
 }
 
 void TThreadTimer::callSynchronized(const std::function<void()> &method) {
+  if (onGuiThread()) {
+    method();
+    return;
+  }
+  bool callerIsWorker = false;
   bool workerActive = false;
   {
     std::lock_guard lk(m_lock);
+    callerIsWorker = m_thread != nullptr && QThread::currentThread() == m_thread.get();
     workerActive = m_thread != nullptr && m_wantRun && !m_stopping;
   }
-  if (onGuiThread() || !workerActive) {
+  // The worker itself always hands over, also when its timer was stopped while the tick ran:
+  // running the method there would put GUI work on the worker.
+  if (!callerIsWorker && !workerActive) {
     method();
     return;
   }

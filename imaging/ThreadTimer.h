@@ -71,9 +71,10 @@ public:
   // Replacing one bound handler by another leaves the running worker alone.
   void setOnTimer(TNotifyEvent handler);
 
-  // Runs method on the GUI thread and waits for it when called from the running worker; else runs
-  // it at once on the calling thread. An exception from method is raised again here; a call that
-  // the timer's destruction cancels raises EAbort.
+  // Runs method on the GUI thread and waits for it when called from the worker (or from another
+  // thread while the worker runs); on the GUI thread, or while no worker runs, at once. An
+  // exception from method is raised again here; a call that the timer's destruction cancels
+  // raises EAbort.
   void callSynchronized(const std::function<void()> &method);
 
   // For tests: how often the running state was re-evaluated, the priority last given to the

@@ -327,6 +327,26 @@ TEST_F(ThreadTimerTest, CallSynchronizedRunsOnTheGuiThreadFromTheWorkerAndAtOnce
   EXPECT_TRUE(errorCameBack);
 }
 
+TEST_F(ThreadTimerTest, ACallFromTheWorkerGoesToTheGuiThreadAlsoAfterTheTimerStopped) {
+  std::atomic<bool> entered{false};
+  std::atomic<bool> proceed{false};
+  std::atomic<QThread *> ranOn{nullptr};
+  timer->setSyncEvent(false);
+  timer->setOnTimer([&](QObject *) {
+    entered = true;
+    waitWithoutEvents([&] { return proceed.load(); });
+    timer->callSynchronized([&] { ranOn = QThread::currentThread(); });
+    ++ticks;
+  });
+  ASSERT_TRUE(sleeper->waitForSleep(1));
+  sleeper->release();
+  ASSERT_TRUE(waitWithoutEvents([&] { return entered.load(); }));
+  timer->setEnabled(false);
+  proceed = true;
+  ASSERT_TRUE(pumpUntil([&] { return ticks == 1; }));
+  EXPECT_EQ(ranOn.load(), guiThread());
+}
+
 TEST_F(ThreadTimerTest, ASynchronisedCallCancelledByDestructionAbortsTheHandler) {
   std::atomic<bool> aborted{false};
   timer->setSyncEvent(false);
