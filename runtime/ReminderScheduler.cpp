@@ -4,6 +4,7 @@
 #include "model/LanguageTable.h"
 #include "model/LogFile.h"
 #include "model/ModelContext.h"
+#include "model/ReminderOperations.h"
 #include "model/Settings.h"
 #include "model/SettingsCipher.h"
 #include "model/SettingsKeys.h"
@@ -25,9 +26,10 @@ namespace {
 TDateTime now() { return currentClock().now(); }
 
 // The player a firing reminder owns. It notes on the monotonic clock when it goes away, so the
-// runtime can wait a second before opening the sound again whatever the wall clock does
+// scheduler can wait a second before opening the sound again whatever the wall clock does
 // (daylight saving, a clock set back), and whoever frees it: a close, a stop, a failed start.
-class TGuardedSound final : public ISoundPlayer {
+// It also offers what the model's completion handling asks of a reminder's sound.
+class TGuardedSound final : public ISoundPlayer, public IRepeatableSound {
 public:
   using Stops = std::unordered_map<int, uint32_t>;
 
@@ -41,6 +43,10 @@ public:
   }
 
   [[nodiscard]] IReminderSound &player() const { return *m_player; }
+
+  [[nodiscard]] quint16 DeviceId() const override { return m_player->DeviceId(); }
+  void Rewind() override { m_player->Rewind(); }
+  void Play(WindowHandle notifyWindow) override { m_player->Play(notifyWindow); }
 
 private:
   std::unique_ptr<IReminderSound> m_player;
@@ -435,18 +441,7 @@ QString TReminderScheduler::SendReminderMail(const TDataObject &reminder) const 
 }
 
 void TReminderScheduler::WriteFireLog(const TDataObject &reminder, const QString &errorText) const {
-  TLogFiring firing;
-  firing.fireTime = reminder.FireTime;
-  firing.subject = reminder.subject;
-  firing.sticker = reminder.sticker.enable;
-  firing.trayIcon = reminder.tray;
-  firing.sound = reminder.sound.enable;
-  firing.mail = reminder.mail.enable;
-  firing.shellExec = reminder.shellExec.enable;
-  firing.mailError = errorText;
-  firing.text = reminder.text;
-  firing.id = reminder.Id;
-  AppendLogLine(FiringLogLine(firing));
+  AppendLogLine(FiringLogLine(LogFiringOf(reminder, errorText)));
 }
 
 // A failed start reports nothing: the firing goes on. The short pump afterwards gives the

@@ -1,0 +1,16 @@
+#include "runtime/ModelReminderList.h"
+
+#include "model/DataObjectStore.h"
+#include "model/ReminderList.h"
+
+std::vector<int32_t> TModelReminderList::Numbers() const { return Reminders().Numbers(); }
+
+TDataObject *TModelReminderList::FindByNumber(int32_t number) const {
+  return FindReminderByNumber(number);
+}
+
+TDataObject *TModelReminderList::FindById(const QString &id) const { return FindReminderById(id); }
+
+void TModelReminderList::SaveToStore(TDataObject &reminder, bool flush) {
+  ::SaveToStore(reminder, !flush);
+}
