@@ -179,6 +179,8 @@ void TReminderScheduler::FireReminder(int number, TFireKind kind, TDateTime due)
   const bool demo = DemoMode();
   if (demo)
     m_demoRestore[number] = DemoRestore{r->FireTime, r->FireKind, r->LastFireKind};
+  else
+    m_demoRestore.erase(number); // left by a demonstration whose object was re-read meanwhile
   r->Firing = true;
   r->FireKind = kind;
   r->FiredInDemo = demo;
