@@ -1,0 +1,42 @@
+#include "runtime/Ticker.h"
+
+#include "platform/Clock.h"
+
+TPreciseTicker::TPreciseTicker(QObject *parent) : QObject(parent) {
+  m_timer.setSingleShot(true);
+  m_timer.setTimerType(Qt::PreciseTimer);
+  connect(&m_timer, &QTimer::timeout, this, &TPreciseTicker::expired);
+}
+
+void TPreciseTicker::SetEnabled(bool value) {
+  m_enabled = value;
+  if (value)
+    m_timer.start(DelayToNextTick(currentClock().now()));
+  else
+    m_timer.stop();
+}
+
+int TPreciseTicker::DelayToNextTick(TDateTime now) {
+  const int intoSecond = static_cast<int>(((now.ms % 1000) + 1000) % 1000);
+  const int delay = (OffsetMs - intoSecond + 1000) % 1000;
+  return delay == 0 ? 1000 : delay;
+}
+
+int TPreciseTicker::TickAt(TDateTime now) {
+  const int64_t second = now.ms >= 0 ? now.ms / 1000 : (now.ms - 999) / 1000;
+  if (second != m_lastSecond) {
+    m_lastSecond = second;
+    if (OnTimer)
+      OnTimer();
+  }
+  return DelayToNextTick(currentClock().now());
+}
+
+void TPreciseTicker::expired() {
+  if (!m_enabled)
+    return;
+  const int wait = TickAt(currentClock().now());
+  // The tick may have paused the timer, or resumed it (which armed it already).
+  if (m_enabled && !m_timer.isActive())
+    m_timer.start(wait);
+}
