@@ -1,6 +1,9 @@
 #include "model/XMLStore.h"
 
 #include "model/LanguageTable.h"
+#include "model/Paths.h"
+#include "model/Settings.h"
+#include "model/SettingsKeys.h"
 #include "platform/Errors.h"
 
 #include <QDebug>
@@ -65,4 +68,30 @@ std::unique_ptr<TXMLStore> SetStore(std::unique_ptr<TXMLStore> store) {
   std::unique_ptr<TXMLStore> previous = std::move(globalStore());
   globalStore() = store ? std::move(store) : std::make_unique<TXMLStore>();
   return previous;
+}
+
+void OpenStore(const std::function<void()> &reloadReminders) {
+  TXMLStore &store = Store();
+  const QString dataFile =
+      UseLocalFolder() ? GetLocalDataFileName()
+                       : MainSettings().readString(settings_keys::Main,
+                                                   settings_keys::StoreFileName, GetDataFileName());
+  bool usable = false;
+  try {
+    store.LoadFromFile(dataFile);
+    usable = store.LastLoadParsed();
+  } catch (const ETolvaneError &e) {
+    qWarning() << "Store file not read:" << e.message();
+  }
+  QStringList ids;
+  store.GetIds(&ids);
+  if (!usable && ids.isEmpty()) {
+    try {
+      store.LoadFromFile(GetBackupFileName());
+    } catch (const ETolvaneError &e) {
+      qWarning() << "Backup file not read:" << e.message();
+    }
+  }
+  if (reloadReminders)
+    reloadReminders();
 }

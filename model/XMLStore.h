@@ -34,3 +34,12 @@ public:
 [[nodiscard]] TXMLStore &Store();
 // Installs a store (none: a fresh empty one) and gives back the previous one.
 std::unique_ptr<TXMLStore> SetStore(std::unique_ptr<TXMLStore> store);
+
+// Loads the data file into Store(), then rebuilds the reminder list with reloadReminders (which
+// frees the old reminder objects first). The data file is the local data.xml when LocalSettings
+// Main/UseLocalFolder is on, else MainSettings Main/StoreFileName (default GetDataFileName()).
+// The backup file is loaded instead only when the data file is missing, cannot be read or is no
+// store file, and the store then holds no reminders; from then on the store's FileName names the
+// backup. A valid store file without reminders is kept, so a deleted last reminder does not come
+// back from an older backup.
+void OpenStore(const std::function<void()> &reloadReminders);
