@@ -2,13 +2,6 @@
 
 #include "platform/Clock.h"
 
-namespace {
-
-// Floor division, so that moments before 1899-12-30 fall into their seconds the same way.
-int64_t secondOf(TDateTime t) { return t.ms >= 0 ? t.ms / 1000 : -((-t.ms + 999) / 1000); }
-
-} // namespace
-
 TPreciseTicker::TPreciseTicker(QObject *parent) : QObject(parent) {
   m_timer.setSingleShot(true);
   m_timer.setTimerType(Qt::PreciseTimer);
@@ -24,13 +17,13 @@ void TPreciseTicker::SetEnabled(bool value) {
 }
 
 int TPreciseTicker::DelayToNextTick(TDateTime now) {
-  const int64_t intoSecond = now.ms - secondOf(now) * 1000;
-  const int delay = static_cast<int>((OffsetMs - intoSecond + 1000) % 1000);
+  const int intoSecond = static_cast<int>(((now.ms % 1000) + 1000) % 1000);
+  const int delay = (OffsetMs - intoSecond + 1000) % 1000;
   return delay == 0 ? 1000 : delay;
 }
 
 int TPreciseTicker::TickAt(TDateTime now) {
-  const int64_t second = secondOf(now);
+  const int64_t second = now.ms >= 0 ? now.ms / 1000 : (now.ms - 999) / 1000;
   if (second != m_lastSecond) {
     m_lastSecond = second;
     if (OnTimer)
@@ -43,7 +36,7 @@ void TPreciseTicker::expired() {
   if (!m_enabled)
     return;
   const int wait = TickAt(currentClock().now());
-  // The tick may have paused the beat; it may also have resumed it, which armed it already.
+  // The tick may have paused the timer, or resumed it (which armed it already).
   if (m_enabled && !m_timer.isActive())
     m_timer.start(wait);
 }

@@ -8,8 +8,7 @@
 #include <cstdint>
 #include <functional>
 
-// The master window's one-second beat (Timer1). While enabled it calls OnTimer once in every
-// wall-clock second; disabled means paused.
+// The master window's one-second timer. While enabled it calls OnTimer once a second.
 class TTicker {
 public:
   virtual ~TTicker() = default;
@@ -19,28 +18,25 @@ public:
   std::function<void()> OnTimer;
 };
 
-// The production beat. A due window is often exactly one second long (a one-time reminder without
-// a duration is due only within its own second), so a plain 1000 ms interval timer, which drifts
-// and may be moved by the system to save power, would now and then step over a window. Instead a
-// precise single shot is armed for the next wall-clock second plus a small offset, measured from
-// the clock afresh each time: a late tick (a busy GUI thread) or a clock that was set does not
-// shift the ones after it, and a second that already had its tick never gets another one.
+// Ticks once in every second of the clock, a little after the second begins, so a reminder whose
+// due window is a single second always gets exactly one check inside it. The wait is measured
+// again before every tick, so a late tick (the GUI thread was busy) does not shift the later ones,
+// and a timer that wakes a little early never gives a second tick in the same second.
 class TPreciseTicker final : public QObject, public TTicker {
+  Q_OBJECT
 public:
-  // How far into each second the tick comes.
-  static constexpr int OffsetMs = 100;
-
   explicit TPreciseTicker(QObject *parent = nullptr);
 
   [[nodiscard]] bool Enabled() const override { return m_enabled; }
   void SetEnabled(bool value) override;
 
-  // Milliseconds from `now` to the next moment OffsetMs into a second: 1..1000.
+  // How far into each second the tick comes.
+  static constexpr int OffsetMs = 100;
+  // Milliseconds from now to the next tick.
   [[nodiscard]] static int DelayToNextTick(TDateTime now);
-  // The tick due at `now`: calls OnTimer unless this second already had its tick. Gives the wait
-  // from the clock's moment after it to the next tick.
+  // Runs the tick that is due at `now`: none when a tick already ran in this second. Gives the
+  // wait to the next one.
   int TickAt(TDateTime now);
-
   // The wait of the armed shot, for tests; -1 when none is armed.
   [[nodiscard]] int ArmedDelayMs() const { return m_timer.isActive() ? m_timer.interval() : -1; }
 
@@ -52,14 +48,13 @@ private:
   bool m_enabled = false;
 };
 
-// A beat for tests: it never ticks by itself. Tick() runs OnTimer as one tick would, but only
-// while enabled, as a paused timer would not tick.
+// A ticker that ticks when the test says so.
 class TManualTicker final : public TTicker {
 public:
   explicit TManualTicker(bool enabled = true) : m_enabled(enabled) {}
-
   [[nodiscard]] bool Enabled() const override { return m_enabled; }
   void SetEnabled(bool value) override { m_enabled = value; }
+  // One tick, when enabled.
   void Tick() {
     if (m_enabled && OnTimer)
       OnTimer();

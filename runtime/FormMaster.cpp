@@ -1,0 +1,361 @@
+#include "runtime/FormMaster.h"
+
+#include "imaging/Icon.h"
+#include "imaging/TrayHostMonitor.h"
+#include "imaging/TrayIconUnit.h"
+#include "model/LanguageTable.h"
+#include "model/LogFile.h"
+#include "model/NotifyWindows.h"
+#include "model/Paths.h"
+#include "model/Settings.h"
+#include "model/SettingsKeys.h"
+#include "platform/Clock.h"
+#include "platform/Errors.h"
+#include "runtime/MasterModel.h"
+#include "runtime/ReminderRuntime.h"
+#include "runtime/Ticker.h"
+#include "runtime/UiHooks.h"
+#include "services/FormLanguageFile.h"
+#include "services/GuiHelpers.h"
+#include "services/SystemInfo.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMessageBox>
+
+#include <cstdio>
+
+namespace keys = settings_keys;
+
+// Resources of a static library are registered by hand.
+static void initMasterResources() { Q_INIT_RESOURCE(master); }
+
+namespace {
+
+// The tray pictures by resource name; the names are matched without regard to case.
+QString trayPicturePath(const QString &name) {
+  static const QStringList names{QStringLiteral("I16"), QStringLiteral("I16S"),
+                                 QStringLiteral("IXP"), QStringLiteral("IXPS")};
+  for (const QString &n : names)
+    if (n.compare(name, Qt::CaseInsensitive) == 0)
+      return QStringLiteral(":/master/tray/%1.ico").arg(n);
+  return {};
+}
+
+} // namespace
+
+TFormMaster::TFormMaster(IMasterModel &model, std::unique_ptr<TTicker> ticker)
+    : m_model(model), m_runtime(std::make_unique<TIdleReminderRuntime>()),
+      m_timer(ticker ? std::move(ticker) : std::make_unique<TPreciseTicker>()) {
+  initMasterResources();
+  setObjectName(QStringLiteral("FormMaster"));
+  m_timer->OnTimer = [this] { m_runtime->CheckAllReminders(); }; // Timer1Timer
+  m_timer->SetEnabled(true);
+  m_trayIcon = new TTrayIcon(this, false);
+  m_trayIcon->setObjectName(QStringLiteral("TrayIcon1"));
+  buildActions();
+  buildMenus();
+  m_trayIcon->SetPopupMenu(m_popupMenuMaster);
+  m_trayIcon->OnDblClick = [this](TTrayIcon *) { TrayIcon1DblClick(); };
+}
+
+void TFormMaster::FormCreate() {
+  if (m_created)
+    return;
+  m_created = true;
+  // 1. The master is never shown.
+  // 2. Caption and tip.
+  setWindowTitle(QStringLiteral("Tolvane"));
+  m_trayIcon->SetHint(QStringLiteral("Tolvane"));
+  // 3. Application hooks.
+  installApplicationHooks();
+  // 4. The handle other windows send to.
+  m_handle = hub().registerWindow(this);
+  m_model.SetMasterWindowHandle(m_handle);
+  // 5. No taskbar entry: a window that is never shown has none.
+  // 6. The language table.
+  CreateLanguageTable();
+  LoadLanguageFile(GetLanguageFileName());
+  // 7. The tray menu's items into the popup's "Main menu".
+  copyTrayMenuIntoMainMenu();
+  // 8. - 13.
+  UpdateTrayIcon();
+  ApplySettings(); // before the store is loaded, so a pause restored here closes nothing
+  languageChanged();
+  reloadStore();
+  purgeLog();
+  RebuildAddAsMenus();
+}
+
+TFormMaster::~TFormMaster() {
+  hub().unregisterWindow(m_handle);
+  m_timer->SetEnabled(false);
+  m_timer->OnTimer = nullptr;
+  // The runtime's outputs may still refer to the master's menus.
+  m_runtime.reset();
+  if (m_created) {
+    errors::setExceptionHandler({});
+    FreeLanguageTable(); // FormDestroy
+  }
+}
+
+void TFormMaster::SetReminderRuntime(std::unique_ptr<IReminderRuntime> runtime) {
+  m_runtime = runtime ? std::move(runtime) : std::make_unique<TIdleReminderRuntime>();
+}
+
+bool TFormMaster::Paused() const { return !m_timer->Enabled(); }
+
+uint TFormMaster::TaskbarCreatedMessage() {
+  static const uint number = hub().registerWindowMessage(QStringLiteral("TaskbarCreated"));
+  return number;
+}
+
+void TFormMaster::installApplicationHooks() {
+  errors::setExceptionHandler([this](const QString &message) { ApplicationException(message); });
+  if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+    connect(app, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+              if (state == Qt::ApplicationActive) // ApplicationActivate
+                BroadcastToWindows(msg::WM_REFRESH_CONTROLS, 0, 0);
+              else if (state == Qt::ApplicationInactive) // the deactivation notice
+                m_runtime->RaiseOnTopStickers();
+            });
+  }
+  // A tray host that starts again wants the icon again, as a new taskbar did.
+  m_hostMonitor =
+      new TTrayHostMonitor([this] { (void)hub().post(m_handle, TaskbarCreatedMessage()); }, this);
+}
+
+void TFormMaster::ApplicationException(const QString &message) {
+  if (m_failing) {
+    // A second failure while the first is shown: the program is ending anyway.
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    return;
+  }
+  m_failing = true;
+  if (UiHooks().ShowException)
+    UiHooks().ShowException(message);
+  else
+    QMessageBox::critical(nullptr, QStringLiteral("Tolvane"), message);
+  emit Closed(1);
+}
+
+// ---- Settings, pause, tray ----
+
+void TFormMaster::ApplySettings() {
+  const bool active = !MainSettings().readBool(keys::Main, keys::HideTrayIcon, false);
+  if (m_trayIcon->Active() != active)
+    m_trayIcon->SetActive(active);
+  if (MainSettings().readBool(keys::Main, keys::NotStopped, true) != m_timer->Enabled())
+    ActionPauseExecute(false);
+}
+
+void TFormMaster::applyPauseCaption() {
+  QAction *pause = Action(QStringLiteral("ActionPause"));
+  if (Paused()) {
+    pause->setText(TranslateText(QStringLiteral("Start")));
+    pause->setIcon(ImageListIcon(1));
+  } else {
+    pause->setText(TranslateText(QStringLiteral("Stop")));
+    pause->setIcon(ImageListIcon(8));
+  }
+}
+
+void TFormMaster::ActionPauseExecute(bool withSender) {
+  m_timer->SetEnabled(!m_timer->Enabled());
+  if (m_timer->Enabled()) {
+    applyPauseCaption();
+    WriteLog(QStringLiteral("Pause off"));
+  } else {
+    m_runtime->CloseAllReminders();
+    applyPauseCaption();
+    WriteLog(QStringLiteral("Pause on"));
+  }
+  UpdateTrayIcon();
+  if (withSender) {
+    MainSettings().writeBool(keys::Main, keys::NotStopped, m_timer->Enabled());
+    (void)SaveMainSettings();
+  }
+}
+
+void TFormMaster::UpdateTrayIcon() {
+  m_trayIcon->SetAnimated(false);
+  QString name =
+      IsWindowsXPFamily() || IsWindowsVistaFamily() ? QStringLiteral("iXP") : QStringLiteral("i16");
+  if (Paused())
+    name += QLatin1Char('s');
+  const QString path = trayPicturePath(name);
+  if (path.isEmpty())
+    return;
+  try {
+    TIcon icon;
+    icon.loadFromFile(path);
+    m_trayIcon->SetIcon(&icon);
+  } catch (const ETolvaneError &) {
+    // A picture that cannot be read leaves the previous one in place.
+  }
+}
+
+void TFormMaster::ActionHideExecute() {
+  const WindowHandle main = UiHooks().MainWindowHandle ? UiHooks().MainWindowHandle() : 0;
+  if (main != 0) {
+    if (UiHooks().SetHideTrayIconChecked)
+      UiHooks().SetHideTrayIconChecked(true);
+    if (UiHooks().CloseMainWindow)
+      UiHooks().CloseMainWindow();
+    return;
+  }
+  m_trayIcon->SetActive(false);
+  MainSettings().writeBool(keys::Main, keys::HideTrayIcon, true);
+  (void)SaveMainSettings();
+}
+
+void TFormMaster::ActionMainExecute() {
+  if (UiHooks().ShowMainWindowPage)
+    UiHooks().ShowMainWindowPage(Action(QStringLiteral("ActionMain"))->text(), 0);
+}
+
+void TFormMaster::TrayIcon1DblClick() {
+  if (QWidget *active = QApplication::activeWindow()) {
+    // The window manager may refuse; the main window comes forward on its own then.
+    active->raise();
+    active->activateWindow();
+  }
+  Action(QStringLiteral("ActionMain"))->trigger();
+}
+
+void TFormMaster::ActionReminderAddExecute(bool withSender) {
+  QString id = QStringLiteral("new");
+  if (withSender)
+    m_model.ResetNewReminderTemplate();
+  if (!UiHooks().EditReminder || !UiHooks().EditReminder(0, id, 2))
+    return;
+  RebuildAddAsMenus();
+  if (UiHooks().MainWindowHandle)
+    (void)hub().send(UiHooks().MainWindowHandle(), msg::WM_REFRESH_LIST);
+}
+
+void TFormMaster::ActionShutDownExecute() {
+  if (m_closing)
+    return;
+  // FormCloseQuery
+  WriteLog(QStringLiteral("Program stop"));
+  m_closing = true;
+  m_timer->SetEnabled(false);
+  emit Closed(0);
+}
+
+void TFormMaster::closeEvent(QCloseEvent *e) {
+  ActionShutDownExecute();
+  e->accept();
+}
+
+void TFormMaster::taskbarCreated() {
+  if (!m_trayIcon->Active())
+    return;
+  m_trayIcon->SetActive(false);
+  try {
+    DelayWithMessages(5);
+  } catch (...) {
+    // The icon comes back whatever happened meanwhile.
+  }
+  m_trayIcon->SetActive(true);
+}
+
+void TFormMaster::purgeLog() {
+  try {
+    (void)PurgeLog(GetLogFileName(), false, LogPurgeLimit(currentClock().today()));
+  } catch (...) {
+    // A log that cannot be purged stays as it is.
+  }
+}
+
+// ---- Messages ----
+
+void TFormMaster::reloadStore() {
+  m_model.OpenStore();
+  if (UiHooks().MainWindowHandle)
+    (void)hub().send(UiHooks().MainWindowHandle(), msg::WM_REFRESH_LIST);
+  if (!Paused())
+    m_runtime->CheckAllReminders();
+}
+
+void TFormMaster::languageChanged() {
+  const QString name = GetLanguageFileName();
+  try {
+    LoadFormLanguageFile(this, name);
+  } catch (const ETolvaneError &e) {
+    errors::reportInfo(e.message()); // the old captions stay
+  }
+  LoadLanguageFile(name);
+  // The form's language section holds the design caption of ActionPause ("Stop"), which would
+  // otherwise show while paused: the caption follows the pause state again.
+  applyPauseCaption();
+  if (UiHooks().MainWindowHandle)
+    (void)hub().send(UiHooks().MainWindowHandle(), msg::WM_LANGUAGE_CHANGED);
+}
+
+bool TFormMaster::event(QEvent *e) {
+  if (HubEvent *m = HubEvent::cast(e)) {
+    handleMessage(m->message(), m->wParam(), m->lParam());
+    return true;
+  }
+  return QWidget::event(e);
+}
+
+void TFormMaster::handleMessage(uint message, uintptr_t wParam, intptr_t lParam) {
+  const int number = static_cast<int>(wParam);
+  switch (message) {
+  case msg::WM_CLOSE:
+    ActionShutDownExecute();
+    break;
+  case msg::WM_CLOSE_REMINDER:
+    m_runtime->CloseReminder(number, false);
+    break;
+  case msg::WM_REMINDER_CHANGED:
+    // Also while paused. The reminder object is replaced; the check finds it again by number.
+    m_model.RefreshReminder(number);
+    m_runtime->CheckAllReminders();
+    break;
+  case msg::WM_DELETE_REMINDERS:
+    if (m_model.DeleteReminders(number)) {
+      reloadStore();
+      RebuildAddAsMenus();
+    }
+    break;
+  case msg::WM_RELOAD_STORE:
+    reloadStore();
+    break;
+  case msg::WM_SHOW_MAIN_WINDOW:
+    ActionMainExecute();
+    break;
+  case msg::WM_SETTINGS_CHANGED:
+    ApplySettings();
+    RebuildAddAsMenus();
+    break;
+  case msg::WM_LANGUAGE_CHANGED:
+    languageChanged();
+    break;
+  case msg::WM_CHECK_REMINDER:
+    if (!Paused())
+      m_runtime->CheckReminder(number);
+    break;
+  case msg::WM_STOP_REMINDER_OUTPUTS:
+    m_runtime->StopReminderOutputs(number);
+    break;
+  case msg::WM_DEMO_MODE_CHANGED:
+    if (m_model.DemoMode() && Paused())
+      ActionPauseExecute(true);
+    break;
+  case msg::MM_MCINOTIFY:
+    if (wParam == msg::MCI_NOTIFY_SUCCESSFUL)
+      m_runtime->HandleSoundNotify(static_cast<quint16>(lParam & 0xFFFF));
+    break;
+  default:
+    if (message == TaskbarCreatedMessage())
+      taskbarCreated();
+    break;
+  }
+}

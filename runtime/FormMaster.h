@@ -1,0 +1,123 @@
+#pragma once
+
+#include "platform/MessageHub.h"
+
+#include <QHash>
+#include <QIcon>
+#include <QWidget>
+
+#include <memory>
+
+class IMasterModel;
+class IReminderRuntime;
+class QAction;
+class QMenu;
+class TTicker;
+class TTrayHostMonitor;
+class TTrayIcon;
+
+// The program's hidden master window. It is never shown. It owns the one-second timer (Timer1)
+// that checks the reminders, the program's tray icon (TrayIcon1) with its menu
+// (PopupMenuMaster), the popup menu of a firing reminder (PopupMenuObject), the pause state, and
+// it is the window every other window sends its messages to (the hub handle Handle()).
+//
+// Its actions and menu items carry the component names of the language files ("ActionPause",
+// "Main1", ...). FormCreate sets everything up in a fixed order: language, tray picture,
+// settings (tray icon and pause), store and reminders, log purge, "Add as" menus.
+//
+// The master is destroyed after the model has shut down: it owns the language table, which the
+// model's last messages still use.
+class TFormMaster : public QWidget {
+  Q_OBJECT
+public:
+  // The ticker defaults to the precise one-second ticker; the tray icon's backend comes from the
+  // tray icon's process-wide factory.
+  explicit TFormMaster(IMasterModel &model, std::unique_ptr<TTicker> ticker = {});
+  ~TFormMaster() override;
+  TFormMaster(const TFormMaster &) = delete;
+  TFormMaster &operator=(const TFormMaster &) = delete;
+
+  // The creation proper (FormCreate): language, tray picture, settings, store, log purge, "Add
+  // as" menus. Runs once; the reminder runtime is set before.
+  void FormCreate();
+
+  // The reminder check, fire and close (an idle one until set).
+  void SetReminderRuntime(std::unique_ptr<IReminderRuntime> runtime);
+  [[nodiscard]] IReminderRuntime &ReminderRuntime() const { return *m_runtime; }
+
+  [[nodiscard]] WindowHandle Handle() const { return m_handle; }
+  [[nodiscard]] TTicker &Timer1() const { return *m_timer; }
+  [[nodiscard]] bool Paused() const;
+  [[nodiscard]] TTrayIcon &TrayIcon1() const { return *m_trayIcon; }
+  [[nodiscard]] QMenu &PopupMenuMaster() const { return *m_popupMenuMaster; }
+  [[nodiscard]] QMenu &PopupMenuObject() const { return *m_popupMenuObject; }
+  [[nodiscard]] QMenu &PopupMenuObjectMainMenu() const { return *m_objectMainMenu; }
+  // The "Add as" submenu of the tray menu and its copy in the popup's "Main menu".
+  [[nodiscard]] QMenu &AddAsMenu() const { return *m_addAsMenu; }
+  [[nodiscard]] QMenu *AddAsMenuCopy() const;
+  // An action or menu item by its component name; null when there is none.
+  [[nodiscard]] QAction *Action(const QString &name) const;
+  // The run-time number PopupMenuObject acts on (its Tag), 0 for none.
+  [[nodiscard]] int PopupMenuObjectTag() const;
+  void SetPopupMenuObjectTag(int number);
+  // A picture of ImageList1 (null icon for an index that has none).
+  [[nodiscard]] static QIcon ImageListIcon(int index);
+
+  void ApplySettings();
+  void RebuildAddAsMenus();
+  void UpdateTrayIcon();
+  // Pause or resume. A sender (the user's click, demo mode) also stores the state.
+  void ActionPauseExecute(bool withSender);
+  void ActionMainExecute();
+  void ActionReminderAddExecute(bool withSender);
+  void ActionHideExecute();
+  // "Exit": the close query logs "Program stop", then the program ends (Closed).
+  void ActionShutDownExecute();
+  void TrayIcon1DblClick();
+  // Whatever nobody caught: shown, then the program ends with code 1.
+  void ApplicationException(const QString &message);
+  [[nodiscard]] bool IsClosing() const { return m_closing; }
+
+  // The registered message a new tray host brings ("TaskbarCreated").
+  [[nodiscard]] static uint TaskbarCreatedMessage();
+
+signals:
+  // The program is to end with this code (the message loop leaves).
+  void Closed(int exitCode);
+
+protected:
+  bool event(QEvent *e) override;
+  void closeEvent(QCloseEvent *e) override;
+
+private:
+  void buildActions();
+  void buildMenus();
+  QAction *newAction(const char *name, const char *caption, int image);
+  QAction *newItem(QMenu *menu, const char *name, QAction *action, const char *caption = nullptr);
+  void copyTrayMenuIntoMainMenu();
+  void fillAddAsMenu(QMenu *menu, const std::vector<std::pair<QString, QString>> &entries);
+  void addAsClick(const QString &id);
+  void applyPauseCaption();
+  void handleMessage(uint message, uintptr_t wParam, intptr_t lParam);
+  void reloadStore();
+  void languageChanged();
+  void taskbarCreated();
+  void purgeLog();
+  void installApplicationHooks();
+  void popupMenuObjectPopup();
+
+  IMasterModel &m_model;
+  std::unique_ptr<IReminderRuntime> m_runtime;
+  std::unique_ptr<TTicker> m_timer;
+  TTrayIcon *m_trayIcon = nullptr;           // child
+  TTrayHostMonitor *m_hostMonitor = nullptr; // child
+  QMenu *m_popupMenuMaster = nullptr;
+  QMenu *m_popupMenuObject = nullptr;
+  QMenu *m_objectMainMenu = nullptr;
+  QMenu *m_addAsMenu = nullptr;
+  QHash<QString, QAction *> m_actions;
+  WindowHandle m_handle = 0;
+  bool m_created = false;
+  bool m_closing = false;
+  bool m_failing = false;
+};

@@ -1,0 +1,284 @@
+#include "tests/runtime/MasterFixture.h"
+
+#include "imaging/Icon.h"
+#include "model/LogFile.h"
+#include "model/SettingsKeys.h"
+#include "platform/Clock.h"
+#include "platform/Errors.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
+
+#include <stdexcept>
+
+namespace {
+
+namespace keys = settings_keys;
+
+// The tray picture shown, by the size of its file: the four pictures differ.
+QString shownPicture(const FakeTrayState &tray) {
+  if (!tray.shown || !tray.shownIcon)
+    return QStringLiteral("none");
+  for (const char *name : {"IXP", "IXPS", "I16", "I16S"}) {
+    TIcon icon;
+    icon.loadFromFile(QStringLiteral(":/master/tray/%1.ico").arg(QLatin1String(name)));
+    if (icon.icoBytes() == tray.shownIcon->icoBytes())
+      return QString::fromLatin1(name);
+  }
+  return QStringLiteral("other");
+}
+
+// ---- Creation ----
+
+TEST_F(MasterFixture, CreationShowsTheIconLoadsTheStoreAndChecksInOrder) {
+  model.templates = {{QStringLiteral("T"), QStringLiteral("{1}")}};
+  create();
+  EXPECT_EQ(master->objectName(), QStringLiteral("FormMaster"));
+  EXPECT_EQ(master->windowTitle(), QStringLiteral("Tolvane"));
+  EXPECT_FALSE(master->isVisible());
+  EXPECT_NE(master->Handle(), 0u);
+  EXPECT_EQ(model.masterHandle, master->Handle());
+  EXPECT_EQ(shownPicture(*tray), QStringLiteral("IXP"));
+  EXPECT_EQ(tray->shownTip, QStringLiteral("Tolvane"));
+  EXPECT_FALSE(master->Paused());
+  EXPECT_EQ(model.calls, QStringList{QStringLiteral("OpenStore")});
+  EXPECT_EQ(runtimeCalls, QStringList{QStringLiteral("CheckAllReminders")});
+  EXPECT_EQ(master->AddAsMenu().actions().size(), 1);
+  EXPECT_NE(LanguageTable(), nullptr);
+  EXPECT_EQ(pauseCaption(), QStringLiteral("Stop"));
+  master.reset();
+  EXPECT_EQ(LanguageTable(), nullptr);
+}
+
+TEST_F(MasterFixture, AHiddenTrayIconStaysOutOfTheArea) {
+  mainSettings.writeBool(keys::Main, keys::HideTrayIcon, true);
+  create();
+  EXPECT_FALSE(master->TrayIcon1().Active());
+  EXPECT_EQ(tray->count(TrayCall::Add), 0);
+}
+
+TEST_F(MasterFixture, APauseStoredAtTheLastRunComesBackAndChecksNothing) {
+  mainSettings.writeBool(keys::Main, keys::NotStopped, false);
+  // A translated language file sets the pause caption to its design text ("Stop").
+  writeFile(GetDefaultLanguageFileName(),
+            "[FormMaster]\nActionPause=Halt\n[Messages]\nStart=Weiter\nStop=Halt\n");
+  create();
+  EXPECT_TRUE(master->Paused());
+  EXPECT_FALSE(master->Timer1().Enabled());
+  EXPECT_EQ(pauseCaption(), QStringLiteral("Weiter"));
+  EXPECT_EQ(shownPicture(*tray), QStringLiteral("IXPS"));
+  EXPECT_EQ(logEvents(), QStringList{QStringLiteral("Pause on")});
+  EXPECT_FALSE(runtimeCalls.contains(QStringLiteral("CheckAllReminders")));
+  // Restoring the state writes nothing back.
+  EXPECT_FALSE(QFile::exists(GetMainSettingsFileName()));
+  EXPECT_FALSE(mainSettings.readBool(keys::Main, keys::NotStopped, true));
+}
+
+TEST_F(MasterFixture, TheCaptionFollowsThePauseAfterEveryLanguageChange) {
+  create();
+  master->ActionPauseExecute(true);
+  writeFile(GetDefaultLanguageFileName(), "[FormMaster]\nActionPause=Stop\nActionMain=Haupt\n");
+  mainWindowOpen = true;
+  (void)hub().send(master->Handle(), msg::WM_LANGUAGE_CHANGED);
+  EXPECT_EQ(master->Action(QStringLiteral("ActionMain"))->text(), QStringLiteral("Haupt"));
+  EXPECT_EQ(master->Action(QStringLiteral("Main1"))->text(), QStringLiteral("Haupt"));
+  EXPECT_EQ(pauseCaption(), QStringLiteral("Start"));
+  EXPECT_EQ(mainWindow.messages, QList<uint>{msg::WM_LANGUAGE_CHANGED});
+}
+
+TEST_F(MasterFixture, CreationPurgesOldLogLines) {
+  ManualClock clock;
+  clock.set(2025, 3, 20, 12);
+  ScopedClock scoped(clock);
+  clock.set(2025, 1, 1, 9);
+  WriteLog(QStringLiteral("Old"));
+  clock.set(2025, 3, 10, 9);
+  WriteLog(QStringLiteral("Recent"));
+  clock.set(2025, 3, 20, 12);
+  create();
+  EXPECT_EQ(logEvents(), QStringList{QStringLiteral("Recent")});
+}
+
+// ---- Pause ----
+
+TEST_F(MasterFixture, PausingFromTheMenuClosesTheFiringsAndStoresTheState) {
+  create();
+  runtimeCalls.clear();
+  master->Action(QStringLiteral("ActionPause1"))->trigger();
+  EXPECT_TRUE(master->Paused());
+  EXPECT_EQ(runtimeCalls, QStringList{QStringLiteral("CloseAllReminders")});
+  EXPECT_EQ(pauseCaption(), QStringLiteral("Start"));
+  EXPECT_EQ(master->Action(QStringLiteral("ActionPause1"))->text(), QStringLiteral("Start"));
+  EXPECT_EQ(shownPicture(*tray), QStringLiteral("IXPS"));
+  EXPECT_FALSE(mainSettings.readBool(keys::Main, keys::NotStopped, true));
+  EXPECT_TRUE(QFile::exists(GetMainSettingsFileName()));
+
+  ticker->Tick();
+  EXPECT_EQ(runtimeCalls.size(), 1); // no checks while paused
+
+  master->Action(QStringLiteral("ActionPause"))->trigger();
+  EXPECT_FALSE(master->Paused());
+  EXPECT_EQ(pauseCaption(), QStringLiteral("Stop"));
+  EXPECT_EQ(shownPicture(*tray), QStringLiteral("IXP"));
+  EXPECT_TRUE(mainSettings.readBool(keys::Main, keys::NotStopped, false));
+  EXPECT_EQ(logEvents(), (QStringList{QStringLiteral("Pause on"), QStringLiteral("Pause off")}));
+  ticker->Tick();
+  EXPECT_EQ(runtimeCalls.last(), QStringLiteral("CheckAllReminders"));
+}
+
+TEST_F(MasterFixture, ThePausedStateSurvivesARestart) {
+  create();
+  master->ActionPauseExecute(true);
+  master.reset();
+  TMMemIniFile reread;
+  ASSERT_TRUE(LoadEncipheredIni(reread, GetMainSettingsFileName()));
+  EXPECT_FALSE(reread.readBool(keys::Main, keys::NotStopped, true));
+  mainSettings.clear();
+  ASSERT_TRUE(LoadEncipheredIni(mainSettings, GetMainSettingsFileName()));
+  create();
+  EXPECT_TRUE(master->Paused());
+}
+
+TEST_F(MasterFixture, SettingsChangedAppliesThePauseWithoutStoringIt) {
+  create();
+  mainSettings.writeBool(keys::Main, keys::NotStopped, false);
+  mainSettings.writeBool(keys::Main, keys::HideTrayIcon, true);
+  (void)hub().send(master->Handle(), msg::WM_SETTINGS_CHANGED);
+  EXPECT_TRUE(master->Paused());
+  EXPECT_FALSE(master->TrayIcon1().Active());
+  EXPECT_FALSE(tray->shown);
+  EXPECT_FALSE(QFile::exists(GetMainSettingsFileName()));
+}
+
+TEST_F(MasterFixture, DemoModeResumesAPausedTimerAndStoresIt) {
+  create();
+  master->ActionPauseExecute(false);
+  (void)hub().send(master->Handle(), msg::WM_DEMO_MODE_CHANGED);
+  EXPECT_TRUE(master->Paused()); // demo mode off: nothing
+  model.demo = true;
+  (void)hub().send(master->Handle(), msg::WM_DEMO_MODE_CHANGED);
+  EXPECT_FALSE(master->Paused());
+  EXPECT_TRUE(mainSettings.readBool(keys::Main, keys::NotStopped, false));
+  EXPECT_TRUE(QFile::exists(GetMainSettingsFileName()));
+}
+
+// ---- The message table ----
+
+TEST_F(MasterFixture, EveryMessageReachesItsHandler) {
+  create();
+  mainWindowOpen = true;
+  runtimeCalls.clear();
+  model.calls.clear();
+  const WindowHandle h = master->Handle();
+
+  (void)hub().send(h, msg::WM_CLOSE_REMINDER, 7);
+  (void)hub().send(h, msg::WM_STOP_REMINDER_OUTPUTS, 8);
+  (void)hub().post(h, msg::WM_CHECK_REMINDER, 9);
+  (void)hub().post(h, msg::MM_MCINOTIFY, msg::MCI_NOTIFY_SUCCESSFUL, 0x50005);
+  for (uintptr_t code :
+       {msg::MCI_NOTIFY_SUPERSEDED, msg::MCI_NOTIFY_ABORTED, msg::MCI_NOTIFY_FAILURE})
+    (void)hub().post(h, msg::MM_MCINOTIFY, code, 6);
+  EXPECT_EQ(runtimeCalls.size(), 2); // posted ones wait for the loop
+  QCoreApplication::sendPostedEvents(master.get());
+  EXPECT_EQ(runtimeCalls, (QStringList{"CloseReminder 7 0", "StopReminderOutputs 8",
+                                       "CheckReminder 9", "HandleSoundNotify 5"}));
+
+  runtimeCalls.clear();
+  (void)hub().send(h, msg::WM_RELOAD_STORE);
+  EXPECT_EQ(model.calls, QStringList{"OpenStore"});
+  EXPECT_EQ(runtimeCalls, QStringList{"CheckAllReminders"});
+  EXPECT_EQ(mainWindow.messages, QList<uint>{msg::WM_REFRESH_LIST});
+
+  (void)hub().post(h, msg::WM_SHOW_MAIN_WINDOW);
+  QCoreApplication::sendPostedEvents(master.get());
+  EXPECT_EQ(uiCalls, QStringList{"ShowMainWindowPage Main 0"});
+}
+
+TEST_F(MasterFixture, WhilePausedOnlyAChangedReminderIsChecked) {
+  create();
+  master->ActionPauseExecute(false);
+  runtimeCalls.clear();
+  model.calls.clear();
+  const WindowHandle h = master->Handle();
+  (void)hub().post(h, msg::WM_CHECK_REMINDER, 3);
+  (void)hub().send(h, msg::WM_RELOAD_STORE);
+  QCoreApplication::sendPostedEvents(master.get());
+  EXPECT_TRUE(runtimeCalls.isEmpty());
+  EXPECT_EQ(model.calls, QStringList{"OpenStore"});
+
+  (void)hub().post(h, msg::WM_REMINDER_CHANGED, 3);
+  QCoreApplication::sendPostedEvents(master.get());
+  EXPECT_EQ(model.calls.last(), QStringLiteral("RefreshReminder 3"));
+  EXPECT_EQ(runtimeCalls, QStringList{"CheckAllReminders"});
+}
+
+TEST_F(MasterFixture, DeletingReloadsOnlyWhenSomethingChanged) {
+  model.templates = {{QStringLiteral("A"), QStringLiteral("{1}")}};
+  create();
+  model.calls.clear();
+  model.templates.clear();
+  (void)hub().send(master->Handle(), msg::WM_DELETE_REMINDERS, 0);
+  EXPECT_EQ(model.calls, QStringList{"DeleteReminders 0"});
+  EXPECT_EQ(master->AddAsMenu().actions().size(), 1);
+
+  model.deleteChanges = true;
+  (void)hub().send(master->Handle(), msg::WM_DELETE_REMINDERS, 4);
+  EXPECT_EQ(model.calls, (QStringList{"DeleteReminders 0", "DeleteReminders 4", "OpenStore"}));
+  EXPECT_TRUE(master->AddAsMenu().actions().isEmpty());
+}
+
+TEST_F(MasterFixture, MessagesToNoWindowOrAGoneWindowDoNothing) {
+  create();
+  const WindowHandle h = master->Handle();
+  EXPECT_EQ(hub().send(0, msg::WM_RELOAD_STORE), 0);
+  (void)hub().post(h, msg::WM_CHECK_REMINDER, 1);
+  runtimeCalls.clear();
+  master.reset();
+  QCoreApplication::sendPostedEvents();
+  EXPECT_TRUE(runtimeCalls.isEmpty());
+  EXPECT_FALSE(hub().post(h, msg::WM_CHECK_REMINDER, 1));
+}
+
+TEST_F(MasterFixture, ANewTrayHostGetsAnActiveIconBackAndLeavesAHiddenOneHidden) {
+  create();
+  tray->calls.clear();
+  (void)hub().send(master->Handle(), TFormMaster::TaskbarCreatedMessage());
+  ASSERT_GE(tray->calls.size(), 2u);
+  EXPECT_EQ(tray->calls.front().kind, TrayCall::Remove);
+  EXPECT_EQ(tray->count(TrayCall::Add), 1);
+  EXPECT_TRUE(tray->shown);
+
+  master->TrayIcon1().SetActive(false);
+  tray->calls.clear();
+  (void)hub().send(master->Handle(), TFormMaster::TaskbarCreatedMessage());
+  EXPECT_TRUE(tray->calls.empty());
+  EXPECT_FALSE(tray->shown);
+}
+
+TEST_F(MasterFixture, ExitAndACloseMessageLogTheStopAndEndTheProgram) {
+  create();
+  (void)hub().send(master->Handle(), msg::WM_CLOSE);
+  EXPECT_EQ(closedCode, 0);
+  EXPECT_TRUE(master->IsClosing());
+  EXPECT_EQ(logEvents(), QStringList{QStringLiteral("Program stop")});
+  runtimeCalls.clear();
+  ticker->Tick(); // no checks after the stop
+  EXPECT_TRUE(runtimeCalls.isEmpty());
+  closedCode = -1;
+  master->Action(QStringLiteral("Close1"))->trigger(); // once is enough
+  EXPECT_EQ(closedCode, -1);
+}
+
+TEST_F(MasterFixture, AnErrorNobodyCaughtIsShownAndEndsTheProgram) {
+  create();
+  EXPECT_FALSE(errors::guardedCall([] { throw std::runtime_error("disk on fire"); }));
+  EXPECT_EQ(uiCalls, QStringList{"ShowException disk on fire"});
+  EXPECT_EQ(closedCode, 1);
+  // An abort is silent.
+  closedCode = -1;
+  EXPECT_FALSE(errors::guardedCall([] { throw EAbort(); }));
+  EXPECT_EQ(closedCode, -1);
+}
+
+} // namespace

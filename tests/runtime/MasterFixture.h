@@ -1,0 +1,185 @@
+#pragma once
+
+// A master window with every output replaced: a recording model and reminder runtime, a manual
+// ticker, a fake notification area, recording window hooks, and settings of its own.
+
+#include "imaging/TrayIconUnit.h"
+#include "model/LanguageTable.h"
+#include "model/Paths.h"
+#include "model/Settings.h"
+#include "platform/MemIniFile.h"
+#include "platform/MessageHub.h"
+#include "runtime/FormMaster.h"
+#include "runtime/MasterModel.h"
+#include "runtime/ReminderRuntime.h"
+#include "runtime/Ticker.h"
+#include "runtime/UiHooks.h"
+#include "tests/imaging/FakeTrayBackend.h"
+
+#include <QFile>
+#include <QStringList>
+
+#include <ostream>
+
+#include <gtest/gtest.h>
+
+// Readable texts in test failures.
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+
+class FakeMasterModel final : public IMasterModel {
+public:
+  QStringList calls;
+  std::vector<TemplateEntry> templates;
+  QStringList knownIds;
+  bool deleteChanges = false;
+  bool demo = false;
+  WindowHandle masterHandle = 0;
+
+  void SetMasterWindowHandle(WindowHandle h) override { masterHandle = h; }
+  void OpenStore() override { calls << QStringLiteral("OpenStore"); }
+  void RefreshReminder(int n) override { calls << QStringLiteral("RefreshReminder %1").arg(n); }
+  bool DeleteReminders(int n) override {
+    calls << QStringLiteral("DeleteReminders %1").arg(n);
+    return deleteChanges;
+  }
+  std::vector<TemplateEntry> DefaultReminders() const override { return templates; }
+  bool CopyToNewReminderTemplate(const QString &id, const QString &prefix) override {
+    calls << QStringLiteral("CopyToNewReminderTemplate %1 [%2]").arg(id, prefix);
+    return knownIds.contains(id);
+  }
+  void ResetNewReminderTemplate() override { calls << QStringLiteral("ResetNewReminderTemplate"); }
+  bool DemoMode() const override { return demo; }
+};
+
+class FakeReminderRuntime final : public IReminderRuntime {
+public:
+  explicit FakeReminderRuntime(QStringList &log) : calls(log) {}
+  QStringList &calls; // shared with the test, which outlives this object
+  std::optional<PopupState> popup;
+
+  void CheckAllReminders() override { calls << QStringLiteral("CheckAllReminders"); }
+  void CheckReminder(int n) override { calls << QStringLiteral("CheckReminder %1").arg(n); }
+  void CloseReminder(int n, bool byUser) override {
+    calls << QStringLiteral("CloseReminder %1 %2").arg(n).arg(byUser);
+  }
+  void CloseAllReminders() override { calls << QStringLiteral("CloseAllReminders"); }
+  void StopReminderOutputs(int n) override {
+    calls << QStringLiteral("StopReminderOutputs %1").arg(n);
+  }
+  void HandleSoundNotify(quint16 id) override {
+    calls << QStringLiteral("HandleSoundNotify %1").arg(id);
+  }
+  void RaiseOnTopStickers() override { calls << QStringLiteral("RaiseOnTopStickers"); }
+  std::optional<PopupState> PopupMenuObjectPopup(int n) override {
+    calls << QStringLiteral("PopupMenuObjectPopup %1").arg(n);
+    return popup;
+  }
+  void ActionCloseByUserExecute(int n) override {
+    calls << QStringLiteral("ActionCloseByUserExecute %1").arg(n);
+  }
+  void ActionRemindAfterExecute(int n, const QString &title) override {
+    calls << QStringLiteral("ActionRemindAfterExecute %1 %2").arg(n).arg(title);
+  }
+  void ActionReminderSoundStopExecute(int n, bool start) override {
+    calls << QStringLiteral("ActionReminderSoundStopExecute %1 %2").arg(n).arg(start);
+  }
+  void ActionReminderSoundVolumeExecute(int n) override {
+    calls << QStringLiteral("ActionReminderSoundVolumeExecute %1").arg(n);
+  }
+  void ActionEditExecute(int n) override { calls << QStringLiteral("ActionEditExecute %1").arg(n); }
+};
+
+// The main window's side of the hub: records what it is sent.
+class RecordingWindow final : public QObject {
+public:
+  QList<uint> messages;
+  bool event(QEvent *e) override {
+    if (HubEvent *m = HubEvent::cast(e)) {
+      messages << m->message();
+      return true;
+    }
+    return QObject::event(e);
+  }
+};
+
+struct MasterFixture : ::testing::Test {
+  TMMemIniFile mainSettings;
+  TMMemIniFile localSettings;
+  ScopedSettings scopedSettings{mainSettings, localSettings};
+  FakeMasterModel model;
+  QStringList runtimeCalls;
+  QStringList uiCalls;
+  std::shared_ptr<FakeTrayState> tray = std::make_shared<FakeTrayState>();
+  TManualTicker *ticker = nullptr;
+  std::unique_ptr<TFormMaster> master;
+  RecordingWindow mainWindow;
+  WindowHandle mainHandle = 0;
+  bool mainWindowOpen = false;
+  bool editResult = false;
+  int closedCode = -1;
+  std::unique_ptr<ScopedUiHooks> hooks;
+
+  void SetUp() override {
+    QFile::remove(GetLogFileName());
+    QFile::remove(GetMainSettingsFileName());
+    QFile::remove(GetDefaultLanguageFileName());
+    mainHandle = hub().registerWindow(&mainWindow);
+    TTrayIcon::SetBackendFactory(
+        [state = tray] { return std::make_unique<FakeTrayBackend>(state); });
+    TUiHooks h;
+    h.ShowMainWindowPage = [this](const QString &caption, int page) {
+      uiCalls << QStringLiteral("ShowMainWindowPage %1 %2").arg(caption).arg(page);
+    };
+    h.MainWindowHandle = [this] { return mainWindowOpen ? mainHandle : WindowHandle(0); };
+    h.SetHideTrayIconChecked = [this](bool c) {
+      uiCalls << QStringLiteral("SetHideTrayIconChecked %1").arg(c);
+    };
+    h.CloseMainWindow = [this] { uiCalls << QStringLiteral("CloseMainWindow"); };
+    h.EditReminder = [this](int position, QString &id, int repeatType) {
+      uiCalls << QStringLiteral("EditReminder %1 %2 %3").arg(position).arg(id).arg(repeatType);
+      return editResult;
+    };
+    h.ShowException = [this](const QString &m) { uiCalls << QStringLiteral("ShowException ") + m; };
+    hooks = std::make_unique<ScopedUiHooks>(std::move(h));
+  }
+
+  void TearDown() override {
+    master.reset();
+    hooks.reset();
+    TTrayIcon::SetBackendFactory({});
+    hub().unregisterWindow(mainHandle);
+  }
+
+  // Builds and creates the master.
+  void create() {
+    auto t = std::make_unique<TManualTicker>();
+    ticker = t.get();
+    master = std::make_unique<TFormMaster>(model, std::move(t));
+    master->SetReminderRuntime(std::make_unique<FakeReminderRuntime>(runtimeCalls));
+    QObject::connect(master.get(), &TFormMaster::Closed, [this](int code) { closedCode = code; });
+    master->FormCreate();
+  }
+
+  [[nodiscard]] QStringList logEvents() const {
+    QStringList events;
+    QFile f(GetLogFileName());
+    if (!f.open(QIODevice::ReadOnly))
+      return events;
+    for (const QByteArray &line : f.readAll().split('\n')) {
+      const QList<QByteArray> fields = line.split('\t');
+      if (fields.size() > 3)
+        events << QString::fromUtf8(fields[3]);
+    }
+    return events;
+  }
+
+  [[nodiscard]] QString pauseCaption() const {
+    return master->Action(QStringLiteral("ActionPause"))->text();
+  }
+
+  static void writeFile(const QString &name, const QByteArray &text) {
+    QFile f(name);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text);
+  }
+};
