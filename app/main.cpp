@@ -1,13 +1,34 @@
+#include "app/InterimModel.h"
 #include "platform/Version.h"
+#include "runtime/ProgramEntry.h"
+#include "runtime/UiHooks.h"
 
 #include <cstdio>
 #include <cstring>
+
+namespace {
+
+// The main window and the reminder editor belong to the layer above, which is not built yet.
+void installUi() {
+  UiHooks().ShowMainWindowPage = [](const QString &, int page) {
+    std::fprintf(stderr,
+                 "Tolvane: main window page %d asked for; the main window is not built "
+                 "yet.\n",
+                 page);
+  };
+}
+
+} // namespace
 
 int main(int argc, char **argv) {
   if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
     std::printf("Version: %s (%s)\n", version::Text, version::InternalName);
     return 0;
   }
-  std::printf("Tolvane %s: the reminder runtime is not built yet.\n", version::Text);
-  return 0;
+  TProgramWiring wiring;
+  wiring.InitializeModel = InterimInitializeModel;
+  wiring.FinalizeModel = InterimFinalizeModel;
+  wiring.MasterModel = [] { return std::make_unique<TInterimMasterModel>(); };
+  wiring.InstallUi = installUi;
+  return RunProgram(argc, argv, wiring);
 }
