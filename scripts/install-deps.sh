@@ -9,6 +9,7 @@ packages=(
   libpugixml-dev libcurl4-openssl-dev libjpeg62-turbo-dev libsdl2-mixer-dev
   libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
   python3 python3-aiosmtpd
+  util-linux xdg-utils
   xvfb xauth x11-utils openbox trayer xdotool imagemagick fonts-dejavu-core
 )
 
