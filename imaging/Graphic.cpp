@@ -6,12 +6,51 @@
 #include <QFile>
 #include <QHash>
 #include <QMutex>
+#include <QPainter>
 
 void TGraphic::setTransparent(bool value) {
   if (m_transparent == value)
     return;
   m_transparent = value;
   changed();
+}
+
+void TGraphic::assign(const TGraphic *source) {
+  if (source == this)
+    return;
+  if (!source || !source->assignTo(*this))
+    RaiseAssignError(source ? source->typeName() : QStringLiteral("nil"), typeName());
+}
+
+bool TGraphic::assignTo(TGraphic &) const { return false; }
+
+void TGraphic::setWidth(int) {
+  throw EInvalidGraphicOperation(QStringLiteral("Cannot change the size of a %1").arg(typeName()));
+}
+
+void TGraphic::setHeight(int value) { setWidth(value); }
+
+QImage TGraphic::toImage() const {
+  if (empty() || width() <= 0 || height() <= 0)
+    return {};
+  QImage image(width(), height(), QImage::Format_ARGB32);
+  if (image.isNull())
+    return {};
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  draw(p, QRect(0, 0, width(), height()));
+  return image;
+}
+
+bool TGraphic::equals(const TGraphic &other) const {
+  if (&other == this)
+    return true;
+  return other.className() == className() && other.empty() == empty() &&
+         other.saveToBytes() == saveToBytes();
+}
+
+void RaiseAssignError(const QString &sourceType, const QString &targetType) {
+  throw EConvertError(QStringLiteral("Cannot assign a %1 to a %2").arg(sourceType, targetType));
 }
 
 void TGraphic::changed() {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QIODevice>
+#include <QImage>
 #include <QRect>
 #include <QString>
 
@@ -9,6 +10,7 @@
 #include <memory>
 
 class QPainter;
+class TPalette;
 
 // The base of every picture class: something that loads from and saves to its own stream form,
 // knows its size and draws itself. Worker threads may draw, so implementations paint into the
@@ -35,6 +37,23 @@ public:
 
   [[nodiscard]] virtual bool transparent() const { return m_transparent; }
   virtual void setTransparent(bool value);
+
+  // Takes a copy of another picture. A null source empties the picture. The default asks the
+  // source to give itself (assignTo) and otherwise raises "Cannot assign a %s to a %s".
+  virtual void assign(const TGraphic *source);
+  // Gives this picture to a graphic of another class; false when it cannot.
+  virtual bool assignTo(TGraphic &target) const;
+  // The colour table of a paletted picture, or null.
+  [[nodiscard]] virtual const TPalette *palette() const { return nullptr; }
+  // Resizing; the default refuses with EInvalidGraphicOperation.
+  virtual void setWidth(int value);
+  virtual void setHeight(int value);
+  // The picture drawn at its own size on a transparent Format_ARGB32 image (null when empty).
+  [[nodiscard]] virtual QImage toImage() const;
+  // The same class and the same stream form.
+  [[nodiscard]] virtual bool equals(const TGraphic &other) const;
+  // The class name as the class library writes it ("TBitmap"), for error texts.
+  [[nodiscard]] QString typeName() const { return QStringLiteral("T") + className(); }
 
   // Called after every change of the picture.
   std::function<void()> onChange;
@@ -76,6 +95,10 @@ private:
 
 // Picture classes by stored class name. Each picture class registers a factory at start-up;
 // a name nobody registered gives a TOpaqueGraphic of that name.
+// Raises EConvertError "Cannot assign a <source> to a <target>" (class names with their "T";
+// "nil" for no source).
+[[noreturn]] void RaiseAssignError(const QString &sourceType, const QString &targetType);
+
 namespace graphics {
 
 using Factory = std::function<std::unique_ptr<TGraphic>()>;
