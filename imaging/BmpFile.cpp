@@ -108,7 +108,7 @@ Dib decodePixels(const DibHeader &h, const std::uint8_t *data, qsizetype size, q
     dib.setPalette(TPalette(std::move(table)));
   }
   const bool topDown = h.height < 0;
-  for (int i = 0; i < rows; ++i) {
+  for (int i = 0; i < rows && stride > 0; ++i) {
     const std::uint8_t *src = data + bitsOffset + qsizetype(i) * stride;
     std::uint8_t *dst = topDown ? dib.row(i) : dib.bottomUpRow(i);
     std::memcpy(dst, src, std::size_t(stride));

@@ -137,11 +137,13 @@ Image decode(const QByteArray &file, const Entry &e) {
 
 int preferredEntry(const QByteArray &file, const Directory &directory) {
   int best = -1;
-  int bestDistance = 0;
+  qint64 bestDistance = 0;
   int bestBits = 0;
   for (int i = 0; i < int(directory.entries.size()); ++i) {
     const Shape s = shapeOf(file, directory.entries[std::size_t(i)]);
-    const int distance = std::abs(s.width - PreferredSize) + std::abs(s.height - PreferredSize);
+    // The sizes come from the data unchecked: 64-bit arithmetic cannot overflow on them.
+    const qint64 distance =
+        std::abs(qint64(s.width) - PreferredSize) + std::abs(qint64(s.height) - PreferredSize);
     if (best < 0 || distance < bestDistance ||
         (distance == bestDistance && s.bitCount > bestBits)) {
       best = i;

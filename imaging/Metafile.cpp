@@ -68,7 +68,7 @@ void TMetafile::draw(QPainter &painter, const QRect &rect) const {
   if (empty() || rect.isEmpty())
     return;
   painter.save();
-  painter.setPen(QPen(Qt::gray, 1, Qt::DashLine));
+  painter.setPen(QPen(Qt::gray, 0));
   painter.setBrush(Qt::NoBrush);
   painter.drawRect(rect.adjusted(0, 0, -1, -1));
   painter.restore();

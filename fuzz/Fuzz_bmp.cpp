@@ -1,0 +1,19 @@
+// libFuzzer entry: feeds arbitrary bytes to the bmp reader. Refusals are the format's own errors;
+// anything else (a crash, a sanitizer report, a huge allocation) is a finding.
+#include "imaging/Bitmap.h"
+#include "platform/Errors.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+  const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+  try {
+    TBitmap b;
+    b.loadFromBytes(bytes);
+    (void)b.saveToBytes();
+    (void)b.toImage();
+  } catch (const ETolvaneError &) {
+  }
+  return 0;
+}

@@ -1,0 +1,18 @@
+// libFuzzer entry: feeds arbitrary bytes to the ico reader. Refusals are the format's own errors;
+// anything else (a crash, a sanitizer report, a huge allocation) is a finding.
+#include "imaging/Icon.h"
+#include "platform/Errors.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+  const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+  try {
+    TIcon icon;
+    icon.loadFromBytes(bytes);
+    (void)icon.images();
+  } catch (const ETolvaneError &) {
+  }
+  return 0;
+}

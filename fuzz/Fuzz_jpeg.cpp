@@ -1,0 +1,16 @@
+// libFuzzer entry: feeds arbitrary bytes to the jpeg reader. Refusals are the format's own errors;
+// anything else (a crash, a sanitizer report, a huge allocation) is a finding.
+#include "imaging/JpegImage.h"
+#include "platform/Errors.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+  const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+  try {
+    (void)TJPEGImage::decode(bytes);
+  } catch (const ETolvaneError &) {
+  }
+  return 0;
+}

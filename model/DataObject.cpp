@@ -1,0 +1,60 @@
+#include "model/DataObject.h"
+
+#include "platform/Clock.h"
+
+namespace {
+
+// The last run-time number handed out. Only the GUI thread creates reminders, so a plain counter
+// is enough; numbers are never reused while the program runs.
+int32_t lastNumber = 0;
+
+TDataObjectLoader storeLoader = nullptr;
+
+} // namespace
+
+void SetDataObjectLoader(TDataObjectLoader loader) { storeLoader = loader; }
+
+TDataObject::TDataObject(const QString &id) : Number(++lastNumber), Id(id) {}
+
+TDataObject::~TDataObject() {
+  HideTrayIcon();
+  CloseSticker();
+  StopSound();
+}
+
+std::unique_ptr<TDataObject> TDataObject::CreateEmpty(const QString &id) {
+  return std::make_unique<TDataObject>(id);
+}
+
+std::unique_ptr<TDataObject> TDataObject::Create(const QString &id) {
+  auto object = CreateEmpty(id);
+  if (storeLoader)
+    storeLoader(*object);
+  return object;
+}
+
+// Each release first takes the output out of its field, so that anything the output does while
+// it goes away finds the reminder without it.
+
+void TDataObject::HideTrayIcon() {
+  if (std::unique_ptr<ITrayIconView> icon = std::move(TrayIcon))
+    icon->deactivate();
+}
+
+void TDataObject::CloseSticker() {
+  if (std::unique_ptr<IStickerView> window = std::move(Sticker))
+    window->close();
+}
+
+void TDataObject::StopSound() {
+  if (std::unique_ptr<ISoundPlayer> player = std::move(SoundPlayer)) {
+    SoundStopTime = currentClock().now();
+    player.reset();
+  }
+}
+
+void TDataObject::SetEnabled(bool value) {
+  enable = value;
+  if (!value)
+    remindAfter.enable = false;
+}

@@ -1,0 +1,118 @@
+#include "model/Paths.h"
+
+#include "model/Settings.h"
+#include "services/Folders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+QString withSlash(QString folder) {
+  if (!folder.endsWith(QLatin1Char('/')))
+    folder += QLatin1Char('/');
+  return folder;
+}
+
+// The per-user folder, created with its parents when missing: on Linux the Documents folder itself
+// is often missing (fresh accounts, servers), and creating one level only would then fail every
+// later save.
+QString userFolderCreated() {
+  const QString folder = GetUserFolder();
+  if (!QFileInfo(folder).isDir())
+    QDir().mkpath(folder);
+  return folder;
+}
+
+QString userFile(const QString &name) { return userFolderCreated() + QLatin1Char('/') + name; }
+
+QString dataFile(const QString &name) {
+  return UseLocalFolder() ? GetLocalFolder() + name : userFile(name);
+}
+
+} // namespace
+
+QString GetProgramFolder() {
+  const char *overridden = std::getenv("TOLVANE_PROGRAM_DIR");
+  if (overridden && *overridden)
+    return withSlash(QFile::decodeName(overridden));
+  // /proc/self/exe works before the application object exists.
+  const QString exe = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+  return withSlash(QFileInfo(exe).absolutePath());
+}
+
+QString GetLocalFolder() {
+  const QString program = GetProgramFolder();
+  if (::access(QFile::encodeName(program).constData(), W_OK) == 0)
+    return program;
+  // An installed program's folder (/usr/bin) is read-only: what it would keep there goes to the
+  // user's configuration folder instead.
+  const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                         QStringLiteral("/tolvane");
+  if (!QFileInfo(config).isDir())
+    QDir().mkpath(config);
+  return withSlash(config);
+}
+
+QString GetUserDataFolder() { return GetMyDocumentsFolder(); }
+
+QString GetUserFolder() {
+  QString documents = GetUserDataFolder();
+  if (documents == QLatin1String("/"))
+    documents.clear();
+  return documents + QStringLiteral("/Tolvane");
+}
+
+bool UseLocalFolder() {
+  return LocalSettings().readBool(QStringLiteral("Main"), QStringLiteral("UseLocalFolder"), false);
+}
+
+QString GetOldSettingsFileName() { return userFile(QStringLiteral("control.ini")); }
+QString GetMainSettingsFileName() { return dataFile(QStringLiteral("control1.dat")); }
+QString GetLocalMainSettingsFileName() { return GetLocalFolder() + QStringLiteral("control1.dat"); }
+QString GetUserMainSettingsFileName() { return userFile(QStringLiteral("control1.dat")); }
+QString GetLocalSettingsFileName() { return GetLocalFolder() + QStringLiteral("control2.dat"); }
+
+QString GetUserLocalSettingsFileName() {
+  const QString folder = GetUserFolder();
+  if (!QFileInfo(folder).isDir())
+    return {};
+  return folder + QStringLiteral("/control2.dat");
+}
+
+QString GetLogFileName() { return dataFile(QStringLiteral("tolvane.log")); }
+QString GetDataFileName() { return dataFile(QStringLiteral("data.xml")); }
+QString GetLocalDataFileName() { return GetLocalFolder() + QStringLiteral("data.xml"); }
+QString GetUserDataFileName() { return userFile(QStringLiteral("data.xml")); }
+QString GetBackupFileName() { return dataFile(QStringLiteral("data_backup.xml")); }
+QString GetUserBackupFileName() { return userFile(QStringLiteral("data_backup.xml")); }
+
+QString GetDefaultLanguageFileName() {
+  return GetProgramFolder() + QStringLiteral("tolvane_default.lng");
+}
+
+QString GetLanguageFileName() {
+  return MainSettings().readString(QStringLiteral("Config"), QStringLiteral("Lng"),
+                                   GetDefaultLanguageFileName());
+}
+
+QString GetHelpFileName() { return GetProgramFolder() + QStringLiteral("tolvane.html"); }
+
+QString EscapeLineBreaks(const QString &text) {
+  QString s = text;
+  s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  s.replace(QLatin1String("\n"), QLatin1String("\\n"));
+  return s;
+}
+
+QString UnescapeLineBreaks(const QString &text) {
+  QString s = text;
+  s.replace(QLatin1String("\\n"), QLatin1String("\r\n"), Qt::CaseInsensitive);
+  return s;
+}

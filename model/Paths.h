@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+
+// Every file the program reads or writes is named here; no other code builds these paths.
+//
+// Folders:
+//  - program folder: the executable's folder ($TOLVANE_PROGRAM_DIR overrides it), ending in "/";
+//    read-only resources live there (the default language file, the help file);
+//  - local folder: where files kept "in the program folder" are written (control2.dat, and the
+//    data files when LocalSettings `Main`/`UseLocalFolder` is on): the program folder when it is
+//    writable, else $XDG_CONFIG_HOME/tolvane/ (created on use), ending in "/";
+//  - per-user folder: the Documents folder + "/Tolvane";
+//  - data folder: the local folder when `Main`/`UseLocalFolder` is on, else the per-user folder.
+//    The switch is read on every call, so a change takes effect at once.
+// "Creates" below means: a missing per-user folder is created with its parents; a failure is
+// ignored and the path is returned all the same.
+
+[[nodiscard]] QString GetProgramFolder();
+[[nodiscard]] QString GetLocalFolder();
+// The Documents folder (not the per-user folder, despite the name), without a trailing "/".
+[[nodiscard]] QString GetUserDataFolder();
+// Documents + "/Tolvane", without a trailing "/"; creates nothing.
+[[nodiscard]] QString GetUserFolder();
+// LocalSettings `Main`/`UseLocalFolder` (false when unset).
+[[nodiscard]] bool UseLocalFolder();
+
+[[nodiscard]] QString GetOldSettingsFileName();       // per-user control.ini; creates
+[[nodiscard]] QString GetMainSettingsFileName();      // data folder control1.dat; creates
+[[nodiscard]] QString GetLocalMainSettingsFileName(); // local control1.dat
+[[nodiscard]] QString GetUserMainSettingsFileName();  // per-user control1.dat; creates
+[[nodiscard]] QString GetLocalSettingsFileName();     // local control2.dat, always
+// Per-user control2.dat; "" when the per-user folder does not exist (it is not created).
+[[nodiscard]] QString GetUserLocalSettingsFileName();
+[[nodiscard]] QString GetLogFileName();        // data folder tolvane.log; creates
+[[nodiscard]] QString GetDataFileName();       // data folder data.xml; creates
+[[nodiscard]] QString GetLocalDataFileName();  // local data.xml
+[[nodiscard]] QString GetUserDataFileName();   // per-user data.xml; creates
+[[nodiscard]] QString GetBackupFileName();     // data folder data_backup.xml; creates
+[[nodiscard]] QString GetUserBackupFileName(); // per-user data_backup.xml; creates
+// The program folder's tolvane_default.lng.
+[[nodiscard]] QString GetDefaultLanguageFileName();
+// MainSettings `Config`/`Lng`, default GetDefaultLanguageFileName().
+[[nodiscard]] QString GetLanguageFileName();
+// The program folder's HTML help, tolvane.html (opened through xdg-open).
+[[nodiscard]] QString GetHelpFileName();
+
+// A window or block position is empty when left, top, width and height are all 0; the auto-size
+// flag is not looked at. Takes any record with those four fields (TPositionRec).
+template <class Position> [[nodiscard]] constexpr bool IsEmptyPosition(const Position &p) {
+  return p.left == 0 && p.top == 0 && p.width == 0 && p.height == 0;
+}
+
+// Multi-line values in the settings: every line break (CR LF, CR or LF) becomes the two characters
+// "\n". Unescaping turns "\n" and "\N" into CR LF, so a value that held a backslash followed by n
+// comes back as a line break.
+[[nodiscard]] QString EscapeLineBreaks(const QString &text);
+[[nodiscard]] QString UnescapeLineBreaks(const QString &text);

@@ -1,0 +1,592 @@
+#include "model/Schedule.h"
+
+#include "model/ModelContext.h"
+#include "platform/Clock.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+// Every moment and span is held within +-2^53 ms (about 285,000 years) before it takes part in
+// arithmetic, so that sums of a handful of them can never overflow, whatever a file holds.
+constexpr int64_t kFar = int64_t(1) << 53;
+
+constexpr TDateTime kNoStopSpan = OneDay * 800; // the schedule's end when the stop bound is off
+
+// A run window holds at most about 63 candidates (an Hourly rule every minute plus the extra
+// hour); the bound only guards against data no editor writes.
+constexpr int64_t kMaxPasses = 4096;
+// The next-run walk visits one run window after another; two days of one-minute windows at most.
+constexpr int kMaxWindows = 3000;
+
+TDateTime bounded(TDateTime t) { return TDateTime(std::clamp(t.ms, -kFar, kFar)); }
+
+// count units of unitMs milliseconds, saturated at the limit.
+TDateTime span(int64_t count, int64_t unitMs) {
+  const int64_t limit = kFar / unitMs;
+  return TDateTime(std::clamp(count, -limit, limit) * unitMs);
+}
+
+int64_t floorMod(int64_t a, int64_t b) {
+  const int64_t r = a % b;
+  return r < 0 ? r + b : r;
+}
+
+TDateTime clockNow() { return bounded(currentClock().now()); }
+
+TDateTime hourFloor(TDateTime t) {
+  return DateOf(t) + TDateTime(TimeOfDayMs(t) / OneHour.ms * OneHour.ms);
+}
+
+int minuteOfHour(TDateTime t) { return static_cast<int>(TimeOfDayMs(t) / OneMinute.ms % 60); }
+
+bool isRepeating(TRepeatType t) {
+  return static_cast<int>(t) >= static_cast<int>(TRepeatType::Minutely) &&
+         static_cast<int>(t) <= static_cast<int>(TRepeatType::Annually);
+}
+
+bool isKnownType(TRepeatType t) { return t == TRepeatType::Once || isRepeating(t); }
+
+// A duration that is switched on but not longer than zero counts as off: its due window would
+// be empty, so the reminder could never fire, and a firing would end at once.
+bool durationCounts(const TDurationRec &d) {
+  return d.enable && MeasureToDays(d.value1) + MeasureToDays(d.value2) > TDateTime();
+}
+
+} // namespace
+
+// --- Lengths, bounds and day lists ------------------------------------------------------------
+
+TDateTime MeasureToDays(const TValueRec &v) {
+  switch (v.measure) {
+  case TMeasure::Minute:
+    return span(v.value, OneMinute.ms);
+  case TMeasure::Hour:
+    return span(v.value, OneHour.ms);
+  case TMeasure::Day:
+    return span(v.value, MsPerDay);
+  case TMeasure::Week:
+    return span(int64_t(v.value) * 7, MsPerDay);
+  case TMeasure::Month: {
+    const DateParts today = DecodeDate(clockNow());
+    return span(int64_t(v.value) * DaysInAMonth(today.year, today.month), MsPerDay);
+  }
+  case TMeasure::Year:
+    return span(int64_t(v.value) * DaysInAYear(DecodeDate(clockNow()).year), MsPerDay);
+  default:
+    return {};
+  }
+}
+
+TDateTime GetRepeatInterval(const TMainRepeatRec &repeat) {
+  switch (repeat.value1.measure) {
+  case TMeasure::Minute:
+  case TMeasure::Hour:
+  case TMeasure::Day:
+    return MeasureToDays(repeat.value1);
+  case TMeasure::Week:
+  case TMeasure::Month:
+  case TMeasure::Year:
+    return OneDay;
+  default:
+    return {};
+  }
+}
+
+TDateTime GetDurationDays(const TDurationRec &duration) {
+  if (!durationCounts(duration))
+    return OneSecond;
+  return MeasureToDays(duration.value1) + MeasureToDays(duration.value2);
+}
+
+TDateTime GetStartBoundTime(const TStartBoundRec &startBound, TDateTime m) {
+  m = bounded(m);
+  switch (startBound.type) {
+  case TStartBoundType::AfterDefinedTime:
+    return DateOf(m) + TimeOf(bounded(startBound.dt));
+  case TStartBoundType::AfterDefinedDateTime:
+    return bounded(startBound.dt);
+  case TStartBoundType::AfterWindowsStart:
+    return TruncateToMinute(bounded(currentClock().systemStartTime()));
+  default:
+    return {};
+  }
+}
+
+TDateTime GetStopBoundTime(const TStartBoundRec &startBound, const TStopBoundRec &stopBound,
+                           TDateTime m) {
+  m = bounded(m);
+  const TDateTime s = GetStartBoundTime(startBound, m);
+  if (!stopBound.enable) {
+    // Counted from the later of the start and m: counted from a fixed start date alone, a
+    // reminder would stop firing for good 800 days after that date.
+    return std::max(s, m) + kNoStopSpan;
+  }
+  switch (stopBound.type) {
+  case TStopBoundType::UntilDefinedTime:
+    return DateOf(m) + TimeOf(bounded(stopBound.dt)); // on m's date, not the start's
+  case TStopBoundType::UntilDefinedDateTime:
+    return bounded(stopBound.dt);
+  case TStopBoundType::WithinHourlyLimits:
+  case TStopBoundType::WithinDailyLimits:
+    return s + MeasureToDays(stopBound.value);
+  case TStopBoundType::UntilHourEnd:
+    return hourFloor(s) + OneHour;
+  case TStopBoundType::UntilMidnight:
+    return DateOf(s) + OneDay;
+  case TStopBoundType::UntilWeekEnd:
+    return DateOf(s) + OneDay * (8 - DayOfTheWeek(s));
+  case TStopBoundType::UntilMonthEnd: {
+    const DateParts d = DecodeDate(s);
+    return DateOf(s) + OneDay * (DaysInAMonth(d.year, d.month) - d.day + 1);
+  }
+  case TStopBoundType::UntilYearEnd:
+    return DateOf(s) + OneDay * (DaysInAYear(DecodeDate(s).year) - DayOfTheYear(s) + 1);
+  default:
+    return {};
+  }
+}
+
+TDateTime TruncateToMinute(TDateTime m) {
+  m = bounded(m);
+  return DateOf(m) + TDateTime(TimeOfDayMs(m) / OneMinute.ms * OneMinute.ms);
+}
+
+bool DayListContains(const QString &list, int64_t day) {
+  char digits[24];
+  const int len = std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(day));
+  const qsizetype size = list.size();
+  for (qsizetype i = 0; i + len + 1 < size; ++i) {
+    if (list[i] != u'(' || list[i + len + 1] != u')')
+      continue;
+    bool same = true;
+    for (int k = 0; k < len && same; ++k)
+      same = list[i + 1 + k] == QLatin1Char(digits[k]);
+    if (same)
+      return true;
+  }
+  return false;
+}
+
+TDaySet ParseDayList(const QString &list) {
+  // "(n)" occurs exactly where a "(" is followed by the plain decimal digits of n and a ")":
+  // the digit run after the "(" must be all of it, without leading zeros.
+  TDaySet days;
+  const qsizetype size = list.size();
+  for (qsizetype i = 0; i < size; ++i) {
+    if (list[i] != u'(')
+      continue;
+    qsizetype j = i + 1;
+    int64_t n = 0;
+    while (j < size && list[j] >= u'0' && list[j] <= u'9' && j - i <= 4) {
+      n = n * 10 + (list[j].unicode() - u'0');
+      ++j;
+    }
+    const qsizetype len = j - i - 1;
+    const bool canonical = len == 1 || (len > 1 && list[i + 1] != u'0');
+    if (len >= 1 && canonical && j < size && list[j] == u')' && n < int64_t(days.size()))
+      days.set(static_cast<std::size_t>(n));
+  }
+  return days;
+}
+
+// --- The schedule of one reminder -------------------------------------------------------------
+
+namespace {
+
+TDateTime startOf(const TDataObject &r, TDateTime m) { return GetStartBoundTime(r.startBound, m); }
+
+TDateTime stopOf(const TDataObject &r, TDateTime m) {
+  return GetStopBoundTime(r.startBound, r.stopBound, m);
+}
+
+bool insideBounds(const TDataObject &r, TDateTime m) {
+  return m >= startOf(r, m) && (!r.stopBound.enable || m <= stopOf(r, m));
+}
+
+bool mayFire(const TDataObject &r) {
+  return r.enable && r.state == TReminderState::Active && !r.IsEditing();
+}
+
+// "Daily every N days" with a start "after defined time": that start is re-anchored at every
+// date, so the run window never spans more than one day and the rule would fire every day. The
+// N days are counted from the start bound's date instead. 0 when the rule is not of this kind.
+int64_t dailySpacing(const TDataObject &r, TDateTime interval) {
+  if (r.repeat.type != TRepeatType::Daily ||
+      r.startBound.type != TStartBoundType::AfterDefinedTime || interval <= OneDay ||
+      interval.ms % MsPerDay != 0)
+    return 0;
+  return interval.ms / MsPerDay;
+}
+
+bool onSpacedDay(const TDataObject &r, TDateTime c, int64_t spacing) {
+  return spacing == 0 || floorMod(DayNumber(c) - DayNumber(bounded(r.startBound.dt)), spacing) == 0;
+}
+
+// The part of the due test that depends on the moment alone: the minute of an Hourly rule, the
+// time of day of the day-based rules. Checked first because it rules out nearly every tick.
+bool timeAccepts(const TDataObject &r, TDateTime m) {
+  switch (r.repeat.type) {
+  case TRepeatType::Minutely:
+    return true;
+  case TRepeatType::Hourly:
+    // A minute outside 0..59 (from a file) never matches: such a rule is never due.
+    return minuteOfHour(m) == r.repeat.value2.value;
+  case TRepeatType::Daily:
+  case TRepeatType::Weekly:
+  case TRepeatType::Monthly:
+  case TRepeatType::Annually:
+    return TimeOfDayMs(m) >= TimeOfDayMs(bounded(r.repeat.dt));
+  default:
+    return false;
+  }
+}
+
+bool dayAccepts(const TDataObject &r, TDateTime c, TDateTime m, int64_t spacing) {
+  switch (r.repeat.type) {
+  case TRepeatType::Daily:
+    return onSpacedDay(r, c, spacing);
+  case TRepeatType::Weekly:
+    return DayListContains(r.repeat.days, DayOfTheWeek(m));
+  case TRepeatType::Monthly:
+    return DayListContains(r.repeat.days, DecodeDate(m).day);
+  case TRepeatType::Annually:
+    // Days of the year as numbered in m's own year; no leap shift here.
+    return DayListContains(r.repeat.days, DayOfTheYear(m));
+  default:
+    return true;
+  }
+}
+
+// The candidate moment that an interval boundary occ of the run window at m stands for.
+TDateTime candidateAt(const TDataObject &r, TDateTime occ, TDateTime m) {
+  switch (r.repeat.type) {
+  case TRepeatType::Minutely:
+    return occ;
+  case TRepeatType::Hourly:
+    // Composed arithmetically, so that a minute outside 0..59 cannot raise.
+    return hourFloor(occ) + span(r.repeat.value2.value, OneMinute.ms) +
+           TDateTime(TimeOfDayMs(occ) % OneMinute.ms);
+  case TRepeatType::Daily:
+    return DateOf(occ) + TimeOf(bounded(r.repeat.dt));
+  default: // Weekly, Monthly, Annually: the same candidate in every pass
+    return DateOf(m) + TimeOf(bounded(r.repeat.dt));
+  }
+}
+
+// Whether the reminder's own record of firings and user closes is consulted.
+enum class Guards { Recorded, Ignored };
+
+// The due test of a repeating rule at m:
+//  1. the run window [start, stop) around m; n whole intervals fit in it;
+//  2. for k = 0..n the boundary start + k*I stands for a candidate c; a candidate at or after
+//     stop ends the search;
+//  3. c is due when m lies in its window [c, c + D), neither a firing nor a user close already
+//     lies in that window, and m (or c) matches the rule's minute, time of day or day list.
+// With `only` set, just that candidate may answer: the next-run search uses this to ask whether
+// a moment is an occurrence in its own right.
+std::optional<TDateTime> dueCandidate(const TDataObject &r, TDateTime m, Guards guards,
+                                      std::optional<TDateTime> only = std::nullopt) {
+  const TDateTime interval = GetRepeatInterval(r.repeat);
+  // An interval of zero or less (from a file) is never due; nothing may divide by it.
+  if (interval <= TDateTime() || !isRepeating(r.repeat.type) || !timeAccepts(r, m))
+    return std::nullopt;
+  const TRunWindow w = r.GetRunWindow(m);
+  int64_t n = (w.stop - w.start).ms / interval.ms;
+  if (n < 0)
+    return std::nullopt;
+  const bool sameEveryPass = r.repeat.type == TRepeatType::Weekly ||
+                             r.repeat.type == TRepeatType::Monthly ||
+                             r.repeat.type == TRepeatType::Annually;
+  n = sameEveryPass ? 0 : std::min(n, kMaxPasses);
+  const TDateTime d = GetDurationDays(r.duration);
+  const TDateTime fired = bounded(r.FireTime);
+  const TDateTime closed = bounded(r.lastCloseByUserDt);
+  const int64_t spacing = dailySpacing(r, interval);
+  for (int64_t k = 0; k <= n; ++k) {
+    const TDateTime c = candidateAt(r, w.start + interval * k, m);
+    if (c >= w.stop)
+      return std::nullopt;
+    if (only && c != *only)
+      continue;
+    if (m < c || m >= c + d)
+      continue;
+    if (guards == Guards::Recorded &&
+        ((c <= fired && fired < c + d) || (c <= closed && closed < c + d)))
+      continue;
+    // The candidate itself must lie inside the bounds too, not only m: a window that opened
+    // before the start bound would otherwise be joined late, at a run the next-run
+    // computation never lists.
+    if (dayAccepts(r, c, m, spacing) && insideBounds(r, c))
+      return c;
+  }
+  return std::nullopt;
+}
+
+// Whether the due test, meeting c with nothing fired or closed yet, would fire c at c itself.
+bool isOccurrence(const TDataObject &r, TDateTime c) {
+  return dueCandidate(r, c, Guards::Ignored, c).has_value();
+}
+
+// The earliest candidate that a run window starting at or after s can hold.
+TDateTime earliestCandidateFrom(const TDataObject &r, TDateTime s) {
+  switch (r.repeat.type) {
+  case TRepeatType::Hourly:
+    return hourFloor(s);
+  case TRepeatType::Daily:
+    return DateOf(s);
+  default:
+    return s;
+  }
+}
+
+// The next run of a Minutely, Hourly or Daily rule: the earliest candidate at or after m that
+// the due test itself would fire.
+//  1. Visit one run window after the other, from the window around m, and keep the earliest
+//     candidate at or after m that is an occurrence in its own right.
+//  2. The next window is one interval on. With a start "after defined time" the rhythm begins
+//     afresh every day, so the next date's first window comes next when it is nearer (for
+//     "every N days", the next date of that rhythm). A re-anchored window can hold a run before
+//     one already found in the window before it, hence step 3.
+//  3. Stop when no later window can hold an earlier candidate, or when the walk gets beyond
+//     reach (one interval, at least a day, plus a day): then there is no run, or the schedule
+//     stopped first.
+TDateTime nextByWalk(const TDataObject &r, TDateTime m, TDateTime interval, TRunWindow w) {
+  const bool dailyStart = r.startBound.type == TStartBoundType::AfterDefinedTime;
+  const int64_t spacing = dailySpacing(r, interval);
+  const TDateTime reach = std::max(m, w.start) + std::max(interval, OneDay) + OneDay;
+  std::optional<TDateTime> best;
+  TDateTime x = m;
+  for (int step = 0; step < kMaxWindows; ++step) {
+    if (step > 0) {
+      w = r.GetRunWindow(x);
+      if (r.stopBound.enable && w.start >= w.stop)
+        break;
+    }
+    const int64_t n = std::min((w.stop - w.start).ms / interval.ms, kMaxPasses);
+    for (int64_t k = 0; k <= n; ++k) {
+      // Candidates of one window never decrease with k: the first occurrence is its earliest.
+      const TDateTime c = candidateAt(r, w.start + interval * k, x);
+      if (c >= w.stop || (best && c >= *best))
+        break;
+      if (c >= m && isOccurrence(r, c)) {
+        best = c;
+        break;
+      }
+    }
+    TDateTime next = w.start + interval;
+    if (dailyStart) {
+      const int64_t day = DayNumber(x) + 1;
+      const int64_t skip =
+          spacing > 0 ? floorMod(DayNumber(bounded(r.startBound.dt)) - day, spacing) : 0;
+      next = std::min(next, OneDay * (day + skip));
+    }
+    if (next <= x || next > reach || (best && earliestCandidateFrom(r, next) > *best))
+      break;
+    x = next;
+  }
+  return best.value_or(TDateTime());
+}
+
+// The next run of a Weekly, Monthly or Annually rule: the first day of the list, from the run
+// window's start date on, whose run time lies at or after m and inside the bounds.
+TDateTime nextByDayList(const TDataObject &r, TDateTime m, TDateTime start) {
+  const TDaySet days = ParseDayList(r.repeat.days);
+  if (days.none())
+    return {};
+  const TDateTime runTime = TimeOf(bounded(r.repeat.dt));
+  int searchDays = 7;
+  int shift = 0;
+  if (r.repeat.type == TRepeatType::Monthly) {
+    searchDays = 61;
+  } else if (r.repeat.type == TRepeatType::Annually) {
+    searchDays = 366;
+    // The list numbers the days of the current year; for a moment in another year, a leap
+    // current year moves every day from 29 February on by one.
+    const int64_t thisYear = DecodeDate(clockNow()).year;
+    if (thisYear != DecodeDate(m).year && IsLeapYear(thisYear))
+      shift = 1;
+  }
+  // Step the calendar by hand: decoding every one of up to 367 days would cost more than the
+  // whole due test.
+  TDateTime d = DateOf(start);
+  DateParts date = DecodeDate(d);
+  int weekDay = DayOfTheWeek(d);
+  int yearDay = DayOfTheYear(d);
+  for (int i = 0; i <= searchDays; ++i) {
+    int key = weekDay;
+    if (r.repeat.type == TRepeatType::Monthly)
+      key = date.day;
+    else if (r.repeat.type == TRepeatType::Annually)
+      key = yearDay >= 60 ? yearDay + shift : yearDay;
+    if (days.test(static_cast<std::size_t>(key))) {
+      TDateTime c = d + runTime;
+      if (c < m)
+        c = TDateTime();
+      const TDateTime at = r.GetRunAt(c);
+      if (at > TDateTime())
+        return at;
+    }
+    d += OneDay;
+    weekDay = weekDay % 7 + 1;
+    ++yearDay;
+    if (++date.day > DaysInAMonth(date.year, date.month)) {
+      date.day = 1;
+      if (++date.month > 12) {
+        date.month = 1;
+        ++date.year;
+        yearDay = 1;
+      }
+    }
+  }
+  return {};
+}
+
+} // namespace
+
+TRunWindow TDataObject::GetRunWindow(TDateTime m) const {
+  m = bounded(m);
+  const TDateTime interval = GetRepeatInterval(repeat);
+  TRunWindow w{startOf(*this, m), stopOf(*this, m)};
+  // Move the start to the last interval boundary at or before m. At exactly one interval the
+  // boundary is m itself: with "more than" the first boundary after the start was cut off.
+  if (interval > TDateTime() && isKnownType(repeat.type) && m - w.start >= interval)
+    w.start += interval * ((m - w.start).ms / interval.ms);
+  if (w.stop - m > interval)
+    w.stop = w.start + interval;
+  if (repeat.type == TRepeatType::Hourly)
+    w.stop += OneHour;
+  return w;
+}
+
+bool TDataObject::IsEditing() const {
+  const TDataObject *preview = PreviewReminder();
+  return preview && preview->Id == Id;
+}
+
+TCheckResult TDataObject::CheckRun(TDateTime m, bool demo) const {
+  m = bounded(m);
+  TCheckResult result;
+  if (Firing) {
+    const bool keep =
+        mayFire(*this) && m >= startOf(*this, m) && (!stopBound.enable || m <= stopOf(*this, m)) &&
+        (!durationCounts(duration) || m < bounded(FireTime) + GetDurationDays(duration)) &&
+        (!FiredInDemo || demo);
+    result.close = !keep;
+    return result;
+  }
+  if (!mayFire(*this))
+    return result;
+  if (demo) {
+    result.fire = true;
+    result.due = repeat.dt;
+    return result;
+  }
+  // Only inside the bounds: a firing outside them would send its mail and start its program,
+  // only to be closed by the next tick.
+  if (!insideBounds(*this, m))
+    return result;
+  if (repeat.type == TRepeatType::Once) {
+    const TDateTime t = bounded(repeat.dt);
+    const TDateTime end = t + GetDurationDays(duration);
+    const TDateTime fired = bounded(FireTime);
+    if (m < t || m >= end || (fired >= t && fired < end) || bounded(lastCloseByUserDt) > t ||
+        !insideBounds(*this, t))
+      return result;
+    result.fire = true;
+    result.due = t;
+    return result;
+  }
+  if (const std::optional<TDateTime> c = dueCandidate(*this, m, Guards::Recorded)) {
+    result.fire = true;
+    result.due = *c;
+  }
+  return result;
+}
+
+TCheckResult TDataObject::CheckRemindBefore(TDateTime m, bool demo) const {
+  m = bounded(m);
+  TCheckResult result;
+  if (Firing) {
+    // The warning ends no later than the tick one second before the event. Kept up to that
+    // moment inclusive, it would be closed only by the tick at the event itself, and that tick
+    // is spent closing it: an event without duration (one second long) would be lost.
+    const TDateTime next = GetNextRunTime(m);
+    result.close = !(mayFire(*this) && m < next - OneSecond && (!FiredInDemo || demo));
+    return result;
+  }
+  if (!mayFire(*this) || demo)
+    return result;
+  const TDateTime next = GetNextRunTime(m);
+  const TDateTime warn = next - MeasureToDays(remindBefore.value);
+  if (m > warn && bounded(lastCloseByUserRemindBeforeDt) < warn && m < next - OneSecond &&
+      warn < next - OneSecond) {
+    result.fire = true;
+    result.due = warn;
+  }
+  return result;
+}
+
+TDateTime TDataObject::GetRunAt(TDateTime m) const {
+  m = bounded(m);
+  return insideBounds(*this, m) ? m : TDateTime();
+}
+
+TDateTime TDataObject::GetNextRunTime(TDateTime m) const {
+  m = bounded(m);
+  TDateTime r;
+  const TDateTime interval = GetRepeatInterval(repeat);
+  if (repeat.type == TRepeatType::Once) {
+    if (m <= bounded(repeat.dt))
+      r = bounded(repeat.dt);
+  } else if (interval > TDateTime()) {
+    const TRunWindow w = GetRunWindow(m);
+    if (stopBound.enable && w.start >= w.stop)
+      return {};
+    switch (repeat.type) {
+    case TRepeatType::Minutely:
+    case TRepeatType::Hourly:
+    case TRepeatType::Daily:
+      r = nextByWalk(*this, m, interval, w);
+      break;
+    case TRepeatType::Weekly:
+    case TRepeatType::Monthly:
+    case TRepeatType::Annually:
+      r = nextByDayList(*this, m, w.start);
+      break;
+    default:
+      break;
+    }
+    // A run in the last second before the stop does not count.
+    if (r > TDateTime() && stopBound.enable && stopOf(*this, r) - OneSecond < r)
+      r = TDateTime();
+  }
+  if (r != TDateTime())
+    r = GetRunAt(r);
+  if (r != TDateTime())
+    return r;
+  if (remindAfter.enable)
+    return bounded(remindAfter.dtStart) >= m ? bounded(remindAfter.dtStart) : TDateTime();
+  return {};
+}
+
+void TDataObject::SetDefaultSchedule(TRepeatType type) {
+  const TDateTime now = clockNow();
+  const TDateTime today = DateOf(now);
+  repeat.type = type;
+  if (type == TRepeatType::Once)
+    repeat.dt = TruncateToMinute(now) + OneMinute;
+  if (type == TRepeatType::Hourly) {
+    repeat.value1 = {1, TMeasure::Hour};
+    duration.enable = true;
+    duration.value1 = {0, TMeasure::Hour};
+    duration.value2 = {10, TMeasure::Minute};
+  }
+  startBound.type = TStartBoundType::AfterDefinedTime;
+  startBound.dt = today;
+  stopBound.enable = false;
+  stopBound.type = TStopBoundType::UntilDefinedTime;
+  stopBound.dt = today + OneHour * 23 + OneMinute * 59;
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "platform/MemIniFile.h"
+
+#include <QString>
+
+#include <functional>
+
+// The program's two settings objects and their enciphered files:
+//  - MainSettings, control1.dat in the data folder (see Paths.h);
+//  - LocalSettings, control2.dat in the local folder.
+// Their in-memory content is the truth while the program runs; the files are snapshots written at
+// fixed points. Both files are written atomically with mode 0600 (they hold the mail password).
+// The key names and defaults are listed in SettingsKeys.h.
+
+[[nodiscard]] TMMemIniFile &MainSettings();
+[[nodiscard]] TMMemIniFile &LocalSettings();
+
+// Points MainSettings() and LocalSettings() at other objects for the lifetime of this object.
+class ScopedSettings {
+public:
+  ScopedSettings(TMMemIniFile &main, TMMemIniFile &local);
+  ~ScopedSettings();
+  ScopedSettings(const ScopedSettings &) = delete;
+  ScopedSettings &operator=(const ScopedSettings &) = delete;
+
+private:
+  TMMemIniFile *m_previousMain;
+  TMMemIniFile *m_previousLocal;
+};
+
+// Clears the object; when the file exists, reads, deciphers and parses it and gives true (even
+// when nothing in it was usable). Gives false for a missing file; raises EFileError when the file
+// exists but cannot be read.
+bool LoadEncipheredIni(TMMemIniFile &ini, const QString &fileName);
+
+// Load the settings from their files: up to three attempts with a 100 ms pause (events keep
+// running) between them. After three failures the object is empty and the result false. Never
+// raise.
+bool LoadMainSettings();
+bool LoadLocalSettings();
+
+// Save MainSettings (with `Config`/`Ver` set to the version text first) when its text has more
+// than one line, and LocalSettings when it has any line. Errors are not raised: the result is
+// false and the file keeps its previous content.
+bool SaveMainSettings();
+bool SaveLocalSettings();
+
+// The start-up handling of the settings files, in this order:
+//  1. a control2.dat only in the per-user folder is copied into the local folder (failure ignored);
+//  2. LoadLocalSettings;
+//  3. LoadMainSettings (its folder depends on LocalSettings `Main`/`UseLocalFolder`);
+//  4. a legacy plain control.ini in the per-user folder replaces MainSettings, once: it is first
+//     renamed to control.ini.imported (or else deleted); only when that worked is it applied,
+//     `Config`/`Ver` set and control1.dat saved at once; the renamed file is removed after a
+//     successful save. A legacy file that cannot be moved out of the way is not applied, so it
+//     cannot overwrite later changes at every start.
+void LoadSettingsAtStartUp();
+
+namespace settings_testing {
+// Replaces the pause between load attempts until the object dies.
+class ScopedRetryPause {
+public:
+  explicit ScopedRetryPause(std::function<void(int ms)> pause);
+  ~ScopedRetryPause();
+  ScopedRetryPause(const ScopedRetryPause &) = delete;
+  ScopedRetryPause &operator=(const ScopedRetryPause &) = delete;
+
+private:
+  std::function<void(int ms)> m_previous;
+};
+} // namespace settings_testing

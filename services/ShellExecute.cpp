@@ -1,0 +1,110 @@
+#include "services/ShellExecute.h"
+
+#include <QFileInfo>
+#include <QObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QVariant>
+
+#include <atomic>
+
+namespace {
+
+std::atomic<IShellLauncher *> &current() {
+  static TProcessLauncher real;
+  static std::atomic<IShellLauncher *> c{&real};
+  return c;
+}
+
+// A scheme of two letters or more, so that "c:" stays a (Windows-style) file name.
+bool looksLikeUrl(const QString &text) {
+  static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
+  return scheme.match(text).hasMatch() ||
+         text.startsWith(QLatin1String("www."), Qt::CaseInsensitive);
+}
+
+QString helpTarget(const QString &helpFile, const QString &anchor) {
+  if (anchor.isEmpty())
+    return QFileInfo(helpFile).absoluteFilePath();
+  QUrl url = QUrl::fromLocalFile(QFileInfo(helpFile).absoluteFilePath());
+  url.setFragment(anchor);
+  return url.toString();
+}
+
+} // namespace
+
+bool TProcessLauncher::startProgram(const QString &program, const QStringList &arguments,
+                                    const QString &workingFolder) {
+  return QProcess::startDetached(program, arguments, workingFolder);
+}
+
+bool TProcessLauncher::openDocument(const QString &target) {
+  return QProcess::startDetached(QStringLiteral("xdg-open"), {target});
+}
+
+IShellLauncher &shellLauncher() { return *current().load(); }
+
+ScopedShellLauncher::ScopedShellLauncher(IShellLauncher &launcher)
+    : m_previous(current().exchange(&launcher)) {}
+
+ScopedShellLauncher::~ScopedShellLauncher() { current().store(m_previous); }
+
+bool ShellExecuteFile(const QString &file, const QString &parameters, const QString &folder,
+                      int showCommand, bool noParent, bool unquotedParameters) {
+  (void)showCommand; // see SW_SHOWDEFAULT
+  (void)noParent;    // the parent window only served the Windows shell's error boxes
+  if (file.trimmed().isEmpty())
+    return false;
+  // The Windows quoting made quoted parameters one argument; unquoted ones the program split.
+  QStringList arguments;
+  if (unquotedParameters)
+    arguments = QProcess::splitCommand(parameters);
+  else if (!parameters.isEmpty())
+    arguments.append(parameters);
+
+  const QFileInfo info(file);
+  if (info.exists()) {
+    if (info.isFile() && info.isExecutable())
+      return shellLauncher().startProgram(info.absoluteFilePath(), arguments, folder);
+    return shellLauncher().openDocument(info.absoluteFilePath());
+  }
+  if (!file.contains(QLatin1Char('/'))) {
+    const QString program = QStandardPaths::findExecutable(file);
+    if (!program.isEmpty())
+      return shellLauncher().startProgram(program, arguments, folder);
+  }
+  if (looksLikeUrl(file)) {
+    const QString target = file.startsWith(QLatin1String("www."), Qt::CaseInsensitive)
+                               ? QUrl::fromUserInput(file).toString()
+                               : file;
+    return shellLauncher().openDocument(target);
+  }
+  return false;
+}
+
+bool RunProgram(const QString &program, const QString &parameters) {
+  return ShellExecuteFile(program, parameters, QString(), SW_SHOWDEFAULT, false, true);
+}
+
+bool ShowHelpContext(const QString &helpFile, int context) {
+  if (!QFileInfo(helpFile).isFile())
+    return false;
+  return shellLauncher().openDocument(
+      helpTarget(helpFile, context > 0 ? QStringLiteral("ctx-%1").arg(context) : QString()));
+}
+
+bool ShowHelpKeyword(const QString &helpFile, const QString &keyword) {
+  if (!QFileInfo(helpFile).isFile())
+    return false;
+  return shellLauncher().openDocument(helpTarget(helpFile, keyword));
+}
+
+bool ShowFormHelp(const QString &helpFile, const QObject *form) {
+  if (!form)
+    return false;
+  if (form->property("helpType").toString() == QLatin1String("keyword"))
+    return ShowHelpKeyword(helpFile, form->property("helpKeyword").toString());
+  return ShowHelpContext(helpFile, form->property("helpContext").toInt());
+}

@@ -1,0 +1,125 @@
+#pragma once
+
+// A minimal copy of the master window's check, fire and close steps, driven by a manual clock
+// one tick at a time, with a simulated user who closes each firing a few seconds after it starts.
+// It records every firing, so a test can hold the due tests against the next-run computation.
+
+#include "model/DataObject.h"
+#include "platform/Clock.h"
+
+#include <vector>
+
+struct SimFiring {
+  TFireKind kind = TFireKind::Main;
+  TDateTime due;
+  TDateTime at; // the tick that started it
+};
+
+class ReminderSim {
+public:
+  ReminderSim(TDataObject &r, ManualClock &clock) : m_r(r), m_clock(clock) {}
+
+  // How long after a firing starts the user closes it; 0 means the user never closes anything.
+  TDateTime userCloseAfter = OneSecond * 5;
+
+  std::vector<SimFiring> firings;
+  // Firings closed by their own schedule on the tick right after the one that started them.
+  int closedOnNextTick = 0;
+
+  void tick(TDateTime now) {
+    m_clock.set(now);
+    if (m_r.Firing && userCloseAfter > TDateTime() && now - m_startedAt >= userCloseAfter)
+      close(now, true);
+
+    bool fire = false;
+    bool closeIt = false;
+    TDateTime due;
+    if (m_r.Firing) {
+      const TCheckResult c = m_r.FireKind == TFireKind::RemindBefore
+                                 ? m_r.CheckRemindBefore(now, false)
+                                 : m_r.CheckRun(now, false);
+      closeIt = c.close;
+    } else {
+      bool warned = false;
+      if (m_r.remindBefore.enable) {
+        const TCheckResult c = m_r.CheckRemindBefore(now, false);
+        if (c.fire) {
+          start(now, TFireKind::RemindBefore, c.due);
+          warned = true;
+        }
+      }
+      if (!warned) {
+        const TCheckResult c = m_r.CheckRun(now, false);
+        fire = c.fire;
+        closeIt = c.close;
+        due = c.due;
+      }
+    }
+    if (closeIt && m_r.FireKind != TFireKind::RemindAfter) {
+      if (now - m_startedAt <= OneSecond)
+        ++closedOnNextTick;
+      close(now, false);
+    } else if (fire) {
+      start(now, TFireKind::Main, due);
+    }
+  }
+
+  // Ticks once a second from `from` (inclusive) to `to` (exclusive).
+  void run(TDateTime from, TDateTime to) {
+    for (TDateTime t = from; t < to; t += OneSecond)
+      tick(t);
+  }
+
+  [[nodiscard]] std::vector<TDateTime> dues(TFireKind kind) const {
+    std::vector<TDateTime> out;
+    for (const SimFiring &f : firings)
+      if (f.kind == kind)
+        out.push_back(f.due);
+    return out;
+  }
+
+private:
+  void start(TDateTime now, TFireKind kind, TDateTime due) {
+    m_r.Firing = true;
+    m_r.FireKind = kind;
+    m_r.FiredInDemo = false;
+    m_r.FireTime = due == TDateTime() ? now : due;
+    m_startedAt = now;
+    firings.push_back({kind, m_r.FireTime, now});
+  }
+
+  void close(TDateTime now, bool byUser) {
+    if (m_r.FireKind == TFireKind::RemindBefore)
+      m_r.FireTime -= OneSecond;
+    m_r.Firing = false;
+    if (m_r.repeat.type == TRepeatType::Once && m_r.FireKind != TFireKind::RemindBefore &&
+        (byUser || !m_r.remindAfter.enable))
+      m_r.enable = false;
+    if (byUser && m_r.FireKind == TFireKind::Main)
+      m_r.lastCloseByUserDt = now;
+    if (byUser && m_r.FireKind == TFireKind::RemindBefore)
+      m_r.lastCloseByUserRemindBeforeDt = now;
+    m_r.LastFireKind = m_r.FireKind;
+  }
+
+  TDataObject &m_r;
+  ManualClock &m_clock;
+  TDateTime m_startedAt;
+};
+
+// The runs that the next-run computation lists from `from` until before `to`: each next one is
+// asked for just after the previous. The clock reads each asking moment, as a live tick would.
+inline std::vector<TDateTime> listedRuns(const TDataObject &r, ManualClock &clock, TDateTime from,
+                                         TDateTime to) {
+  std::vector<TDateTime> out;
+  TDateTime t = from;
+  for (int i = 0; i < 100'000; ++i) {
+    clock.set(t);
+    const TDateTime next = r.GetNextRunTime(t);
+    if (next == TDateTime() || next >= to)
+      break;
+    out.push_back(next);
+    t = next + OneMillisecond;
+  }
+  return out;
+}
