@@ -2,12 +2,9 @@
 
 #include "imaging/BmpFile.h"
 #include "imaging/ColorHistogram.h"
+#include "imaging/DrawUtils.h"
 #include "imaging/MedianCut.h"
 #include "platform/Errors.h"
-
-#include <QCursor>
-#include <QGuiApplication>
-#include <QThread>
 
 #include <array>
 #include <cstdlib>
@@ -59,14 +56,6 @@ TPalette vgaPalette() {
   for (const auto &c : rgb)
     entries.push_back(TRgbQuad::fromRgb(c[0], c[1], c[2]));
   return TPalette(std::move(entries));
-}
-
-// The not-implemented report belongs to the user: the busy cursor goes first.
-[[noreturn]] void notImplemented() {
-  if (qApp && QThread::currentThread() == qApp->thread())
-    while (QGuiApplication::overrideCursor())
-      QGuiApplication::restoreOverrideCursor();
-  NotImplemented();
 }
 
 Dib uniform(const Dib &src, int &important, bool is784) {
@@ -239,7 +228,7 @@ QByteArray BitmapToDIBStream(const Dib &bitmap, int targetBits, TReductionMethod
     out = bitmap.convertedTo(24);
     break;
   default:
-    notImplemented();
+    ReportNotImplemented();
   }
   // A header of its own: nothing of the source's compression, table size or image size stays.
   out.clrUsed = 0;
