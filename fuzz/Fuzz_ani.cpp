@@ -1,8 +1,9 @@
 // libFuzzer entry: feeds arbitrary bytes to the animated-cursor reader and hands what it read
-// to an icon list and a bitmap strip. Refusals are the format's own errors; anything else (a
-// crash, a sanitizer report, a huge allocation) is a finding.
+// to an icon list, a GIF image and a bitmap strip. Refusals are the format's own errors; anything
+// else (a crash, a sanitizer report, a huge allocation) is a finding.
 #include "imaging/AniCursor.h"
 #include "imaging/Bitmap.h"
+#include "imaging/GIFImage.h"
 #include "imaging/IconList.h"
 #include "platform/Errors.h"
 
@@ -20,6 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     cursor.LoadFromStream(buffer);
     TIconList list;
     cursor.AssignTo(list);
+    TGIFImage gif;
+    gif.assign(&cursor);
     TBitmap strip;
     cursor.AssignTo(strip);
   } catch (const ETolvaneError &) {

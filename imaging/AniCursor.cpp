@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <unordered_map>
 
 namespace {
@@ -388,15 +389,20 @@ void TAnimatedCursorImage::Assign(const TAnimatedCursorImage *source) {
 }
 
 void TAnimatedCursorImage::AssignTo(TGraphic &target) const {
+  if (!assignTo(target))
+    RaiseAssignError(typeName(), target.typeName());
+}
+
+bool TAnimatedCursorImage::assignTo(TGraphic &target) const {
   if (auto *icon = dynamic_cast<TIcon *>(&target)) {
     if (!m_frames.empty())
       icon->assign(m_frames.front().icon.get());
-    return;
+    return true;
   }
   if (auto *bitmap = dynamic_cast<TBitmap *>(&target)) {
     if (!m_frames.empty())
       assignToBitmap(*bitmap);
-    return;
+    return true;
   }
   if (auto *list = dynamic_cast<TIconList *>(&target)) {
     list->BeginUpdate();
@@ -409,9 +415,46 @@ void TAnimatedCursorImage::AssignTo(TGraphic &target) const {
       throw;
     }
     list->EndUpdate();
+    return true;
+  }
+  if (auto *gif = dynamic_cast<TGIFImage *>(&target)) {
+    gif->assign(this);
+    return true;
+  }
+  return false;
+}
+
+void TAnimatedCursorImage::assign(const TGraphic *source) {
+  if (!source || dynamic_cast<const TAnimatedCursorImage *>(source)) {
+    Assign(static_cast<const TAnimatedCursorImage *>(source));
     return;
   }
-  RaiseAssignError(QStringLiteral("TAnimatedCursorImage"), target.typeName());
+  RaiseAssignError(source->typeName(), typeName());
+}
+
+std::unique_ptr<TGraphic> TAnimatedCursorImage::clone() const {
+  auto copy = std::make_unique<TAnimatedCursorImage>();
+  copy->Assign(this);
+  return copy;
+}
+
+int TAnimatedCursorImage::width() const {
+  const TIcon *icon = m_frames.empty() ? nullptr : m_frames.front().icon.get();
+  return icon ? icon->width() : 0;
+}
+
+int TAnimatedCursorImage::height() const {
+  const TIcon *icon = m_frames.empty() ? nullptr : m_frames.front().icon.get();
+  return icon ? icon->height() : 0;
+}
+
+void TAnimatedCursorImage::draw(QPainter &painter, const QRect &rect) const {
+  if (const TIcon *icon = m_frames.empty() ? nullptr : m_frames.front().icon.get())
+    icon->draw(painter, rect);
+}
+
+int TAnimatedCursorImage::gifIconRate(int index) const {
+  return int(std::min<std::uint32_t>(GetFrame(index).rate, std::numeric_limits<int>::max()));
 }
 
 // The frames side by side at frame 0's size, on white (a new bitmap's brush), then reduced to

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imaging/GIFImage.h"
 #include "imaging/Graphic.h"
 #include "imaging/Icon.h"
 
@@ -61,7 +62,11 @@ struct TAniHeader {
 //
 // One "rate" or "seq " chunk sets one frame (the first value of each chunk, for the frame of
 // its own counter), as the program has always read them.
-class TAnimatedCursorImage {
+//
+// It takes part in the picture classes' assignment: a TIcon, TBitmap, TIconList or TGIFImage
+// assigned from it takes its frames (see AssignTo; a GIF image gets one frame per icon with the
+// icon's rate as delay). As a picture it shows its first frame.
+class TAnimatedCursorImage : public TGraphic, public TGIFCursorSource {
 public:
   TAnimatedCursorImage() = default;
   TAnimatedCursorImage(const TAnimatedCursorImage &) = delete;
@@ -92,9 +97,30 @@ public:
   void Assign(const TAnimatedCursorImage *source);
   // A TIcon gets the first frame's icon; a TBitmap a strip of all frames side by side on white,
   // reduced to max(most colours, 16) colours; a TIconList (in one update) a copy of every
-  // frame's icon in order. Nothing happens without frames. Other targets raise
+  // frame's icon in order; a TGIFImage one frame per icon. Nothing happens to an icon or a
+  // bitmap without frames. Other targets raise
   // EConvertError "Cannot assign a TAnimatedCursorImage to a ...".
   void AssignTo(TGraphic &target) const;
+
+  // The picture interface.
+  [[nodiscard]] QString className() const override { return QStringLiteral("AnimatedCursorImage"); }
+  void loadFromStream(QIODevice &stream) override { LoadFromStream(stream); }
+  void saveToStream(QIODevice &stream) const override { SaveToStream(stream); }
+  [[nodiscard]] bool empty() const override { return m_frames.empty(); }
+  // The first frame's size and picture.
+  [[nodiscard]] int width() const override;
+  [[nodiscard]] int height() const override;
+  void draw(QPainter &painter, const QRect &rect) const override;
+  [[nodiscard]] std::unique_ptr<TGraphic> clone() const override;
+  // Null clears, another animation is copied; anything else raises "Cannot assign a %s to a %s".
+  void assign(const TGraphic *source) override;
+  // As AssignTo, giving false for targets it cannot fill.
+  bool assignTo(TGraphic &target) const override;
+
+  // What a GIF image takes: every frame's icon and rate (every frame has an icon).
+  [[nodiscard]] int gifIconCount() const override { return GetIconCount(); }
+  [[nodiscard]] const TGraphic &gifIcon(int index) const override { return *GetIcon(index); }
+  [[nodiscard]] int gifIconRate(int index) const override;
 
 private:
   friend class AniReader;

@@ -1,6 +1,7 @@
 #include "imaging/AniCursor.h"
 #include "imaging/Bitmap.h"
 #include "imaging/ExIcon.h"
+#include "imaging/GIFImage.h"
 #include "imaging/IconList.h"
 #include "imaging/ListError.h"
 #include "platform/Errors.h"
@@ -283,6 +284,28 @@ TEST(AnimatedCursor, AssignsToIconsIconListsAndBitmapStrips) {
   TAnimatedCursorImage none;
   none.AssignTo(icon);
   EXPECT_EQ(icon.saveToBytes(), icoOf(16));
+}
+
+TEST(AnimatedCursor, GifImagesTakeOneFramePerIconWithItsRate) {
+  TAnimatedCursorImage ani;
+  load(ani, riff(anih(3, 3, 6) + chunk("rate", u32s({10})) + chunk("rate", u32s({20})) +
+                 frames({icoOf(16), icoOf(24), icoOf(32)})));
+  TGIFImage gif;
+  gif.assign(&ani);
+  ASSERT_EQ(gif.frameCount(), 3);
+  EXPECT_EQ(gif.frame(0).Delay, 166);
+  EXPECT_EQ(gif.frame(1).Delay, 333);
+  EXPECT_EQ(gif.frame(2).Delay, 100);
+  EXPECT_EQ(gif.backgroundColor(), clWindow);
+  // A bitmap's own assignment reaches the cursor's strip too.
+  TBitmap strip;
+  strip.assign(&ani);
+  EXPECT_EQ(strip.width(), 16 * 3);
+  // As a picture the cursor shows its first frame.
+  EXPECT_EQ(ani.width(), 16);
+  EXPECT_EQ(ani.clone()->width(), 16);
+  TIcon icon;
+  EXPECT_THROW(ani.assign(&icon), EConvertError);
 }
 
 TEST(AnimatedCursor, SavingIsNotOffered) {
