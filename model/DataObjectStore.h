@@ -1,0 +1,59 @@
+#pragma once
+
+#include "model/DataObject.h"
+#include "model/MSXMLObject.h"
+
+#include <QSize>
+
+#include <functional>
+#include <memory>
+
+// A reminder's item in the store (Store()): the element paths of every field, their encodings and
+// the defaults that apply when an element is missing, and the item's pictures.
+//
+// Reading never fails: a missing item or element, or an element whose text does not convert (a
+// malformed number, an unknown colour, a broken picture), gives that field's default, so one bad
+// reminder never stops the others from loading. "Now" comes from the process clock.
+
+// Fills the stored fields from the item with the reminder's Id.
+void LoadFromStore(TDataObject &reminder);
+// For a reminder whose Id is "new": adds an item with a fresh GUID and the login name as its
+// user, takes the new id and sets createDt to now. Nothing for any other reminder.
+void AssignNewId(TDataObject &reminder);
+// AssignNewId, then writes every field into the item when it exists, and unless noFlush saves the
+// store to its file. Nothing is written, and nothing saved, when no item has the id.
+void SaveToStore(TDataObject &reminder, bool noFlush = false);
+
+// Installs LoadFromStore as the loader TDataObject::Create uses.
+void InstallStoreLoader();
+
+// The screen size the default sticker position is derived from. The program installs the primary
+// screen's size; until then 800 x 600 stands in.
+void SetScreenSizeProvider(std::function<QSize()> provider);
+
+// --- Pictures, written and read by their own operations ----------------------------------------
+
+struct TStickerImages {
+  std::unique_ptr<TGraphic> movingImage; // a GIF picture, or none
+  std::unique_ptr<TGraphic> image;
+};
+
+// The sticker's moving picture (only a GIF picture counts) and picture; none for what is missing
+// or cannot be read.
+[[nodiscard]] TStickerImages LoadStickerImages(const TDataObject &reminder);
+// Writes both pictures; none, or an empty picture, removes the element.
+void SaveStickerImages(const TDataObject &reminder, const TGraphic *movingImage,
+                       const TGraphic *image);
+
+struct TIconImages {
+  std::unique_ptr<TGraphic> icons; // the frames of a moving icon (an icon list), or none
+  std::unique_ptr<TGraphic> icon;  // a single icon, or none
+};
+
+// Writes the frames when there are any, else the single icon (none or empty removes "icon").
+void SaveIcon(const TDataObject &reminder, const TGraphic *iconFrames, const TGraphic *icon);
+// The stored icon; a single icon is reduced to its 16-pixel image unless keepAllSizes.
+[[nodiscard]] TIconImages LoadIcon(const TDataObject &reminder, bool keepAllSizes);
+// The stored icon for the reminder's tray icon: frames make it step through them, a single icon is
+// reduced to its 16-pixel image. Gives whether an icon was loaded (false without an item).
+bool LoadTrayIcon(const TDataObject &reminder, TTrayIconImage &trayIcon);

@@ -1,0 +1,149 @@
+#include "model/LanguageTable.h"
+
+#include "model/MessageFormat.h"
+#include "platform/Errors.h"
+#include "platform/MemIniFile.h"
+
+#include <QDebug>
+
+#include <memory>
+
+namespace {
+
+std::unique_ptr<TLanguageTable> &table() {
+  static std::unique_ptr<TLanguageTable> t;
+  return t;
+}
+
+const QString MessagesSection = QStringLiteral("Messages");
+const QString CrLf = QStringLiteral("\r\n");
+const QString Slash = QStringLiteral("/");
+
+// Has no "/" of its own, so translating the footer cannot break it into lines.
+const QString MakerWebAddress = QStringLiteral("www.tolvane.example");
+
+} // namespace
+
+QString TLanguageTable::Value(const QString &key) const {
+  for (const auto &[k, v] : m_lines)
+    if (k.compare(key, Qt::CaseInsensitive) == 0)
+      return v;
+  return QString();
+}
+
+TLanguageTable *LanguageTable() { return table().get(); }
+void CreateLanguageTable() { table() = std::make_unique<TLanguageTable>(); }
+void FreeLanguageTable() { table().reset(); }
+
+QString TranslateText(const QString &message) {
+  const TLanguageTable *t = LanguageTable();
+  if (!t || message.trimmed().isEmpty())
+    return message;
+  QString key = message;
+  key.replace(CrLf, Slash);
+  QString value = t->Value(key);
+  if (value.isEmpty())
+    value = message;
+  return value.replace(Slash, CrLf);
+}
+
+void LoadLanguageFile(const QString &fileName) {
+  TLanguageTable *t = LanguageTable();
+  if (!t || fileName.isEmpty())
+    return;
+  TMMemIniFile ini;
+  try {
+    if (!ini.loadFromFile(fileName))
+      return;
+  } catch (const ETolvaneError &e) {
+    qWarning() << "Language file not read:" << e.message();
+    return;
+  }
+  t->Clear();
+  for (const QString &line : ini.readSectionValues(MessagesSection)) {
+    const qsizetype eq = line.indexOf(u'=');
+    if (eq > 0)
+      t->Add(line.left(eq), line.mid(eq + 1));
+  }
+}
+
+void WriteDefaultLanguageFile(const QString &fileName) {
+  TMMemIniFile ini;
+  if (fileName.isEmpty() || !ini.loadFromFile(fileName))
+    return;
+  for (const QString &message : DefaultLanguageMessages()) {
+    if (message.trimmed().isEmpty())
+      continue;
+    const QString key = QString(message).replace(CrLf, Slash);
+    ini.writeString(MessagesSection, key, key);
+  }
+  ini.saveToFile(fileName);
+}
+
+QString MailFooterText() {
+  return QStringList{QString(),
+                     QString(),
+                     QString(23, u'-'),
+                     QStringLiteral("How to use:"),
+                     QStringLiteral("Save attached file to any folder."),
+                     QStringLiteral("Open Tolvane. Choose menu \"File\"->\"Add from File\" and "
+                                    "select saved file."),
+                     MakerWebAddress}
+      .join(CrLf);
+}
+
+QStringList DefaultLanguageMessages() {
+  return {// general
+          QStringLiteral("Invalid name!"), QStringLiteral("New"),
+          // unit words
+          QStringLiteral("minute"), QStringLiteral("minutes"), QStringLiteral("hour"),
+          QStringLiteral("hours"), QStringLiteral("day"), QStringLiteral("days"),
+          QStringLiteral("week"), QStringLiteral("weeks"), QStringLiteral("month"),
+          QStringLiteral("months"), QStringLiteral("year"), QStringLiteral("years"),
+          // schedule words
+          QStringLiteral("on the"), QStringLiteral("at"), QStringLiteral("every"),
+          QStringLiteral("Enable"), QStringLiteral("running"), QStringLiteral("run"),
+          QStringLiteral("duration"), QStringLiteral("disabled"),
+          // questions and notices
+          QStringLiteral("Delete?"), QStringLiteral("Reminder was changed. Save?"),
+          QStringLiteral("Nothing is selected!"), QStringLiteral("Sorry, can't save file!"),
+          QStringLiteral("Done!"), QStringLiteral("Error"),
+          QStringLiteral("Sorry, can't send mail! (bad parameters!)"),
+          QStringLiteral("Sorry, email was not sent!"),
+          QStringLiteral("Sorry, can't find parameters!"),
+          QStringLiteral("New reminders are not found!"),
+          QStringLiteral("Added or updated %d reminders!"),
+          QStringLiteral("If the same reminders are found, update them?"),
+          QStringLiteral("Next dates of run:"), QStringLiteral("Never occurs"),
+          QStringLiteral("%d h %d min"),
+          // mail footer
+          MailFooterText(),
+          // list states
+          QStringLiteral("Active"), QStringLiteral("Archive"), QStringLiteral("Trash"),
+          QStringLiteral("Loading..."),
+          // repeat types
+          QStringLiteral("Once"), QStringLiteral("Minutely"), QStringLiteral("Hourly"),
+          QStringLiteral("Daily"), QStringLiteral("Weekly"), QStringLiteral("Monthly"),
+          QStringLiteral("Annually"),
+          // units
+          QStringLiteral("minute"), QStringLiteral("hour"), QStringLiteral("day"),
+          QStringLiteral("week"), QStringLiteral("month"), QStringLiteral("year"),
+          // start bounds
+          QStringLiteral("after defined time"), QStringLiteral("after defined date and time"),
+          QStringLiteral("after windows start"),
+          // stop bounds
+          QStringLiteral("until defined time"), QStringLiteral("until defined date and time"),
+          QStringLiteral("within hourly limits"), QStringLiteral("within daily limits"),
+          QStringLiteral("until hour end"), QStringLiteral("until midnight"),
+          QStringLiteral("until week end"), QStringLiteral("until month end"),
+          QStringLiteral("until year end"),
+          // schedule summary
+          QStringLiteral("Run reminder:"), QStringLiteral("at"), QStringLiteral("every"),
+          QStringLiteral("on"), QStringLiteral("of"), QStringLiteral("Start bound:"),
+          QStringLiteral("Stop bound:"), QStringLiteral("Duration"),
+          QStringLiteral("remind before for")};
+}
+
+QString TranslateFormat(const QString &english, const QVariantList &args) {
+  return SafeFormat(TranslateText(english), english, args);
+}

@@ -1,0 +1,627 @@
+#include "model/MSXMLObject.h"
+
+#include "model/XmlEncoding.h"
+#include "platform/AnsiText.h"
+#include "platform/AtomicFile.h"
+#include "platform/Errors.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <array>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+constexpr unsigned ParseFlags = pugi::parse_default | pugi::parse_declaration |
+                                pugi::parse_ws_pcdata | pugi::parse_comments | pugi::parse_pi;
+
+bool isNameChar(unsigned char c, bool first) {
+  if (c >= 0x80 || c == '_' || c == ':' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))
+    return true;
+  return !first && ((c >= '0' && c <= '9') || c == '-' || c == '.');
+}
+
+bool isXmlName(std::string_view s) {
+  if (s.empty())
+    return false;
+  for (size_t i = 0; i < s.size(); ++i)
+    if (!isNameChar(static_cast<unsigned char>(s[i]), i == 0))
+      return false;
+  return true;
+}
+
+// A value path split into element names: "a/b/c" or "a\b\c". Anything else (an empty step,
+// XPath syntax) is not a path of this layer.
+class ElementPath {
+public:
+  explicit ElementPath(const QString &path) : m_text(path.toUtf8().toStdString()) {
+    size_t start = 0;
+    for (size_t i = 0; i <= m_text.size(); ++i) {
+      if (i < m_text.size() && m_text[i] != '/' && m_text[i] != '\\')
+        continue;
+      if (m_count == m_steps.size() ||
+          !isXmlName(std::string_view(m_text).substr(start, i - start)))
+        return;
+      m_steps[m_count++] = {start, i - start};
+      start = i + 1;
+    }
+    m_valid = true;
+  }
+  [[nodiscard]] bool valid() const { return m_valid; }
+  [[nodiscard]] size_t size() const { return m_count; }
+  [[nodiscard]] std::string name(size_t i) const {
+    return m_text.substr(m_steps[i].first, m_steps[i].second);
+  }
+  [[nodiscard]] bool matches(size_t i, pugi::xml_node node) const {
+    if (node.type() != pugi::node_element)
+      return false;
+    const char *n = node.name();
+    const size_t len = m_steps[i].second;
+    return std::strncmp(n, m_text.data() + m_steps[i].first, len) == 0 && n[len] == '\0';
+  }
+
+private:
+  std::string m_text;
+  std::array<std::pair<size_t, size_t>, 16> m_steps{};
+  size_t m_count = 0;
+  bool m_valid = false;
+};
+
+// The first node in document order that the path selects below node, as XPath's child steps
+// would find it. Each step goes one level down, so the search ends.
+pugi::xml_node walk(pugi::xml_node node, const ElementPath &path, size_t step) {
+  if (step == path.size())
+    return node;
+  for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
+    if (path.matches(step, c))
+      if (pugi::xml_node found = walk(c, path, step + 1))
+        return found;
+  return {};
+}
+
+pugi::xml_node firstChildElement(pugi::xml_node node, const std::string &name) {
+  for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
+    if (c.type() == pugi::node_element && name == c.name())
+      return c;
+  return {};
+}
+
+// Visits node and all its descendants in document order without recursion.
+template <class F> void forEachInSubtree(pugi::xml_node node, F &&visit) {
+  pugi::xml_node cur = node;
+  while (cur) {
+    visit(cur);
+    if (cur.first_child()) {
+      cur = cur.first_child();
+      continue;
+    }
+    while (cur && cur != node && !cur.next_sibling())
+      cur = cur.parent();
+    if (!cur || cur == node)
+      return;
+    cur = cur.next_sibling();
+  }
+}
+
+// The DOM's text content: every text and CDATA node below the node, joined.
+QString textContent(pugi::xml_node node) {
+  pugi::xml_node only = node.first_child();
+  if (!only)
+    return {};
+  if (!only.next_sibling() && only.type() == pugi::node_pcdata)
+    return QString::fromUtf8(only.value());
+  std::string text;
+  forEachInSubtree(node, [&](pugi::xml_node n) {
+    if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata)
+      text += n.value();
+  });
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+bool isInside(pugi::xml_node node, pugi::xml_node ancestor) {
+  for (pugi::xml_node n = node; n; n = n.parent())
+    if (n == ancestor)
+      return true;
+  return false;
+}
+
+bool isValidUtf8(const QByteArray &data) {
+  const auto *p = reinterpret_cast<const unsigned char *>(data.constData());
+  const qsizetype n = data.size();
+  for (qsizetype i = 0; i < n;) {
+    const unsigned char c = p[i];
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    const int extra = (c >= 0xC2 && c <= 0xDF)   ? 1
+                      : (c >= 0xE0 && c <= 0xEF) ? 2
+                      : (c >= 0xF0 && c <= 0xF4) ? 3
+                                                 : -1;
+    if (extra < 0 || i + extra >= n)
+      return false;
+    uint32_t cp = c & (0x3F >> extra);
+    for (int k = 1; k <= extra; ++k) {
+      if ((p[i + k] & 0xC0) != 0x80)
+        return false;
+      cp = (cp << 6) | (p[i + k] & 0x3F);
+    }
+    // Overlong forms, surrogates and values beyond Unicode are not UTF-8.
+    if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+        (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
+      return false;
+    i += extra + 1;
+  }
+  return true;
+}
+
+// Bytes in a declared 8-bit code page, or bytes that are not UTF-8, are taken as Windows-1252
+// (the code page the program used to write); everything else is left to the parser's detection.
+bool needsWindows1252(const QByteArray &data) {
+  if (data.size() >= 2 && (data[0] == '\0' || data[1] == '\0' ||
+                           (static_cast<unsigned char>(data[0]) == 0xFE &&
+                            static_cast<unsigned char>(data[1]) == 0xFF) ||
+                           (static_cast<unsigned char>(data[0]) == 0xFF &&
+                            static_cast<unsigned char>(data[1]) == 0xFE)))
+    return false;
+  if (data.startsWith("<?xml")) {
+    static const QRegularExpression declared(
+        QStringLiteral(R"(^<\?xml[^>]*encoding\s*=\s*["']([^"']*)["'])"));
+    const auto m = declared.match(QString::fromLatin1(data.left(200)));
+    if (m.hasMatch()) {
+      const QString name = m.captured(1).toLower();
+      if (name == QLatin1String("windows-1252") || name == QLatin1String("cp1252") ||
+          name == QLatin1String("iso-8859-1") || name == QLatin1String("latin1"))
+        return true;
+    }
+  }
+  return !isValidUtf8(data);
+}
+
+class ByteArrayWriter final : public pugi::xml_writer {
+public:
+  explicit ByteArrayWriter(QByteArray &out) : m_out(out) {}
+  void write(const void *data, size_t size) override {
+    m_out.append(static_cast<const char *>(data), static_cast<qsizetype>(size));
+  }
+
+private:
+  QByteArray &m_out;
+};
+
+void setAttribute(pugi::xml_node node, const char *name, const char *value) {
+  pugi::xml_attribute a = node.attribute(name);
+  if (!a)
+    a = node.append_attribute(name);
+  a.set_value(value);
+}
+
+} // namespace
+
+TMSXMLObject::TMSXMLObject(const QString &fileName, const QString &idFormat,
+                           const QString &itemName, const QString &rootName)
+    : m_idFormat(idFormat), m_itemName(itemName), m_itemNameUtf8(itemName.toUtf8()),
+      m_rootName(rootName) {
+  // The item name becomes part of the queries, so it must be a plain element name.
+  if (!isXmlName(m_itemNameUtf8.toStdString()) || !isXmlName(rootName.toUtf8().toStdString()))
+    throw ETolvaneError(QStringLiteral("Invalid element name \"%1\"").arg(itemName));
+  m_variables.add("u1", pugi::xpath_type_string);
+  m_variables.add("u2", pugi::xpath_type_string);
+  const std::string item = m_itemNameUtf8.toStdString();
+  m_allItems = std::make_unique<pugi::xpath_query>(("//" + item).c_str(), &m_variables);
+  m_itemsOfUser = std::make_unique<pugi::xpath_query>(
+      ("(//" + item + "[@user=$u1])|(//" + item + "[@user=$u2])").c_str(), &m_variables);
+  // The constructor cannot reach an override; the store's own loading reads the file the same
+  // way, so this is what the override would do.
+  TMSXMLObject::LoadFromFile(fileName);
+}
+
+TMSXMLObject::~TMSXMLObject() = default;
+
+QString TMSXMLObject::ExtractId(const QString &text) const {
+  const qsizetype p = m_idFormat.indexOf(u'%');
+  return p < 0 ? text : text.mid(p);
+}
+
+QString TMSXMLObject::formatId(const QString &bareId) const {
+  QString s = m_idFormat;
+  const qsizetype p = s.indexOf(QStringLiteral("%s"));
+  if (p >= 0)
+    s.replace(p, 2, bareId);
+  return s;
+}
+
+// --- Files ------------------------------------------------------------------------------------
+
+void TMSXMLObject::LoadFromFile(const QString &fileName) {
+  m_lastLoadParsed = false;
+  const QFileInfo info(fileName);
+  if (!fileName.isEmpty() && info.isFile()) {
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly))
+      throw EFileError(
+          QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, f.errorString()));
+    const QByteArray data = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+      throw EFileError(
+          QStringLiteral("Cannot read file \"%1\". %2").arg(fileName, f.errorString()));
+    loadBytes(data);
+  }
+  EnsureRoot();
+  m_fileName = fileName;
+}
+
+void TMSXMLObject::loadBytes(const QByteArray &data) {
+  m_currentItem = {};
+  m_indexValid = false;
+  m_index.clear();
+  pugi::xml_parse_result result;
+  if (needsWindows1252(data)) {
+    const QByteArray utf8 = FromWindows1252(data).toUtf8();
+    result = m_document.load_buffer(utf8.constData(), static_cast<size_t>(utf8.size()), ParseFlags,
+                                    pugi::encoding_utf8);
+  } else {
+    result = m_document.load_buffer(data.constData(), static_cast<size_t>(data.size()), ParseFlags,
+                                    pugi::encoding_auto);
+  }
+  // A file that does not parse leaves no document element, whatever the parser kept of it.
+  if (!result)
+    m_document.reset();
+  m_lastLoadParsed = result && m_rootName.toUtf8() == m_document.document_element().name();
+}
+
+void TMSXMLObject::EnsureRoot() {
+  if (m_document.document_element())
+    return;
+  m_currentItem = {};
+  m_index.clear();
+  m_indexValid = false;
+  m_document.reset();
+  pugi::xml_node decl = m_document.append_child(pugi::node_declaration);
+  decl.append_attribute("version") = "1.0";
+  decl.append_attribute("encoding") = "UTF-8";
+  m_document.append_child(m_rootName.toUtf8().constData());
+}
+
+QByteArray TMSXMLObject::serialize() {
+  // The bytes are always UTF-8, so the declaration must say so whatever the file said.
+  pugi::xml_node first = m_document.first_child();
+  if (first.type() != pugi::node_declaration)
+    first = m_document.prepend_child(pugi::node_declaration);
+  if (!first.attribute("version"))
+    first.prepend_attribute("version");
+  first.attribute("version").set_value("1.0");
+  setAttribute(first, "encoding", "UTF-8");
+  QByteArray out;
+  ByteArrayWriter writer(out);
+  m_document.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+  return out;
+}
+
+void TMSXMLObject::SaveToFile(const QString &fileName) {
+  if (fileName.isEmpty())
+    throw EFileError(QStringLiteral("Cannot create file \"\": no file name"));
+  WriteFileAtomic(fileName, serialize());
+}
+
+void TMSXMLObject::Save() { SaveToFile(m_fileName); }
+
+// --- Items ------------------------------------------------------------------------------------
+
+void TMSXMLObject::collectIds(const pugi::xpath_node_set &nodes, QStringList *list) const {
+  const QByteArray idName = IdAttrName().toUtf8();
+  for (const pugi::xpath_node &n : nodes) {
+    const pugi::xml_attribute id = n.node().attribute(idName.constData());
+    if (id)
+      list->append(ExtractId(QString::fromUtf8(id.value())));
+  }
+}
+
+void TMSXMLObject::GetIds(QStringList *list) const {
+  if (!list)
+    return;
+  list->clear();
+  collectIds(m_allItems->evaluate_node_set(m_document), list);
+}
+
+void TMSXMLObject::GetIdsOfUser(QStringList *list, const QString &user) const {
+  if (!list)
+    return;
+  if (user.isEmpty()) {
+    GetIds(list);
+    return;
+  }
+  list->clear();
+  m_variables.set("u1", user.toUpper().toUtf8().constData());
+  m_variables.set("u2", user.toLower().toUtf8().constData());
+  collectIds(m_itemsOfUser->evaluate_node_set(m_document), list);
+}
+
+void TMSXMLObject::buildIndex() const {
+  if (m_indexValid)
+    return;
+  m_index.clear();
+  forEachInSubtree(m_document.document_element(), [&](pugi::xml_node n) {
+    if (n.type() != pugi::node_element || m_itemNameUtf8 != n.name())
+      return;
+    if (const pugi::xml_attribute id = n.attribute("id"))
+      m_index[id.value()].push_back(n);
+  });
+  m_indexValid = true;
+}
+
+void TMSXMLObject::indexSubtree(pugi::xml_node node) {
+  if (!m_indexValid)
+    return;
+  forEachInSubtree(node, [&](pugi::xml_node n) {
+    if (n.type() != pugi::node_element || m_itemNameUtf8 != n.name())
+      return;
+    if (const pugi::xml_attribute id = n.attribute("id"))
+      m_index[id.value()].push_back(n);
+  });
+}
+
+void TMSXMLObject::unindexSubtree(pugi::xml_node node) {
+  if (!m_indexValid)
+    return;
+  forEachInSubtree(node, [&](pugi::xml_node n) {
+    if (n.type() != pugi::node_element || m_itemNameUtf8 != n.name())
+      return;
+    const pugi::xml_attribute id = n.attribute("id");
+    if (!id)
+      return;
+    auto it = m_index.find(id.value());
+    if (it == m_index.end())
+      return;
+    std::erase(it->second, n);
+    if (it->second.empty())
+      m_index.erase(it);
+  });
+}
+
+std::vector<pugi::xml_node> TMSXMLObject::itemNodes() const {
+  std::vector<pugi::xml_node> items;
+  for (const pugi::xpath_node &n : m_allItems->evaluate_node_set(m_document))
+    items.push_back(n.node());
+  return items;
+}
+
+pugi::xml_node TMSXMLObject::FindItem(const QString &id) const {
+  if (!rootElement())
+    return {};
+  buildIndex();
+  const auto it = m_index.find(formatId(id).toUtf8().toStdString());
+  return it == m_index.end() ? pugi::xml_node() : it->second.front();
+}
+
+bool TMSXMLObject::SelectItem(const QString &id) {
+  m_currentItem = FindItem(id);
+  return bool(m_currentItem);
+}
+
+pugi::xml_node TMSXMLObject::AddItem(const QString &id, const QString &user) {
+  pugi::xml_node item = rootElement().append_child(m_itemNameUtf8.constData());
+  item.append_attribute("id") = formatId(id).toUtf8().constData();
+  if (!user.isEmpty())
+    item.append_attribute("user") = user.toUtf8().constData();
+  indexSubtree(item);
+  return item;
+}
+
+pugi::xml_node TMSXMLObject::appendCopy(pugi::xml_node node) {
+  pugi::xml_node copy = rootElement().append_copy(node);
+  indexSubtree(copy);
+  return copy;
+}
+
+void TMSXMLObject::removeSubtree(pugi::xml_node node) {
+  if (!node || !node.parent())
+    return;
+  // Freed nodes must not stay reachable through the current item.
+  if (m_currentItem && isInside(m_currentItem, node))
+    m_currentItem = {};
+  unindexSubtree(node);
+  node.parent().remove_child(node);
+}
+
+bool TMSXMLObject::DeleteItem(const QString &id) {
+  const pugi::xml_node item = FindItem(id);
+  if (!item)
+    return false;
+  removeSubtree(item);
+  return true;
+}
+
+// --- Values -----------------------------------------------------------------------------------
+
+pugi::xml_node TMSXMLObject::findPath(const QString &path) const {
+  if (!m_currentItem)
+    return {};
+  const ElementPath p(path);
+  if (!p.valid())
+    return {};
+  return walk(m_currentItem, p, 0);
+}
+
+pugi::xml_node TMSXMLObject::ForcePath(pugi::xml_node start, const QString &path) {
+  const ElementPath p(path);
+  if (!p.valid())
+    throw ETolvaneError(QStringLiteral("Invalid element path \"%1\"").arg(path));
+  pugi::xml_node node = start;
+  for (size_t i = 0; i < p.size() && node; ++i) {
+    const std::string name = p.name(i);
+    pugi::xml_node child = firstChildElement(node, name);
+    if (!child)
+      child = node.append_child(name.c_str());
+    node = child;
+  }
+  return node;
+}
+
+void TMSXMLObject::setText(pugi::xml_node node, const QString &value) {
+  for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
+    if (c.type() == pugi::node_element)
+      unindexSubtree(c);
+  node.remove_children();
+  if (!value.isEmpty())
+    node.append_child(pugi::node_pcdata).set_value(value.toUtf8().constData());
+}
+
+QString TMSXMLObject::ReadString(const QString &path, const QString &defaultValue) const {
+  const pugi::xml_node node = findPath(path);
+  return node ? textContent(node) : defaultValue;
+}
+
+bool TMSXMLObject::ReadBool(const QString &path, bool defaultValue) const {
+  const QString text =
+      ReadString(path, defaultValue ? QStringLiteral("true") : QStringLiteral("false"));
+  return text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+}
+
+int TMSXMLObject::ReadInteger(const QString &path, int defaultValue) const {
+  const pugi::xml_node node = findPath(path);
+  if (!node)
+    return defaultValue;
+  const QString text = textContent(node);
+  int value = 0;
+  if (!TryStrToInt(text, value))
+    throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+  return value;
+}
+
+TDateTime TMSXMLObject::ReadDateTime(const QString &path, TDateTime defaultValue) const {
+  const QString text = ReadString(path, QString());
+  return text.isEmpty() ? defaultValue : ParseXmlDateTime(text, defaultValue);
+}
+
+void TMSXMLObject::WriteString(const QString &path, const QString &value) {
+  if (!m_currentItem) {
+#ifndef NDEBUG
+    qWarning() << "XML write without a selected item:" << path;
+#endif
+    return;
+  }
+  pugi::xml_node node = findPath(path);
+  if (!node)
+    node = ForcePath(m_currentItem, path);
+  setText(node, value);
+}
+
+void TMSXMLObject::WriteBool(const QString &path, bool value) {
+  WriteString(path, value ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+void TMSXMLObject::WriteInteger(const QString &path, int value) {
+  WriteString(path, QString::number(value));
+}
+
+void TMSXMLObject::WriteDateTime(const QString &path, TDateTime value) {
+  WriteString(path, FormatXmlDateTime(value));
+}
+
+void TMSXMLObject::RemoveNode(const QString &path) { removeSubtree(findPath(path)); }
+
+// --- Pictures ---------------------------------------------------------------------------------
+
+namespace {
+
+QString child(const QString &path, const char *name) { return path + u'/' + QLatin1String(name); }
+
+// The picture class for a stored class name. The five classes the file format names map to
+// their picture classes (which keep their bytes unchanged until the class is built in); any
+// other name must be registered exactly.
+QString pictureClassFor(const QString &storedName) {
+  static const std::array<QString, 5> known = {QStringLiteral("Bitmap"), QStringLiteral("Metafile"),
+                                               QStringLiteral("Icon"), QStringLiteral("JPEGImage"),
+                                               QStringLiteral("GIFImage")};
+  for (const QString &name : known)
+    if (name.compare(storedName, Qt::CaseInsensitive) == 0)
+      return name;
+  if (graphics::isRegistered(storedName))
+    return storedName;
+  throw ETolvaneError(QStringLiteral("Class %1 not found").arg(storedName));
+}
+
+} // namespace
+
+std::unique_ptr<TGraphic> TMSXMLObject::ReadGraphic(const QString &path) const {
+  const QString storedName = ReadString(child(path, "classname"), QString());
+  if (storedName.isEmpty())
+    return nullptr;
+  const QString hex = ReadString(child(path, "hexdata"), QString());
+  if (hex.isEmpty())
+    return nullptr;
+  const QString className = pictureClassFor(storedName);
+  const QByteArray bytes = HexLinesToBin(hex);
+  if (bytes.isEmpty())
+    return nullptr;
+  std::unique_ptr<TGraphic> graphic = graphics::create(className);
+  graphic->loadFromBytes(bytes);
+  return graphic;
+}
+
+bool TMSXMLObject::ReadIconList(const QString &path, TGraphic *list) const {
+  if (!list)
+    return false;
+  if (ReadString(child(path, "classname"), QString()).toUpper() != QLatin1String("ICONLIST"))
+    return false;
+  const QString hex = ReadString(child(path, "hexdata"), QString());
+  if (hex.isEmpty())
+    return false;
+  const QByteArray bytes = HexLinesToBin(hex);
+  if (bytes.isEmpty())
+    return false;
+  list->loadFromBytes(bytes);
+  return true;
+}
+
+void TMSXMLObject::ReadTrayIcon(const QString &path, TTrayIconImage *trayIcon) const {
+  if (!trayIcon)
+    return;
+  const QString c = ReadString(child(path, "classname"), QString()).toUpper();
+  // A picture that cannot be read leaves the tray icon as it was: this runs while a reminder
+  // fires, and a bad icon must not stop that.
+  try {
+    if (c == QLatin1String("ICONLIST")) {
+      std::unique_ptr<TGraphic> list = graphics::create(QStringLiteral("IconList"));
+      if (ReadIconList(path, list.get())) {
+        trayIcon->Icons = std::move(list);
+        trayIcon->Animated = true;
+      }
+    } else if (c == QLatin1String("ICON")) {
+      std::unique_ptr<TGraphic> icon = ReadGraphic(path);
+      if (icon && icon->className() == QLatin1String("Icon")) {
+        trayIcon->Icon = std::move(icon);
+        trayIcon->Animated = false;
+      }
+    }
+  } catch (const std::exception &e) {
+    qWarning() << "Tray icon picture not readable:" << e.what();
+  }
+}
+
+void TMSXMLObject::WriteGraphic(const QString &path, const TGraphic *graphic) {
+  if (!graphic || graphic->empty()) {
+    RemoveNode(path);
+    return;
+  }
+  const QString text = BinToHexLines(graphic->saveToBytes());
+  if (text.isEmpty())
+    return;
+  WriteString(child(path, "classname"), graphic->className());
+  WriteString(child(path, "hexdata"), text);
+}
+
+void TMSXMLObject::WriteIconList(const QString &path, const TGraphic *list) {
+  if (!list)
+    return;
+  const QString text = BinToHexLines(list->saveToBytes());
+  if (text.isEmpty())
+    return;
+  WriteString(child(path, "classname"), QStringLiteral("IconList"));
+  WriteString(child(path, "hexdata"), text);
+}

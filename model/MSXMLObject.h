@@ -1,0 +1,165 @@
+#pragma once
+
+#include "imaging/Graphic.h"
+#include "platform/DateTime.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <pugixml.hpp>
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// What a tray icon shows, as read from a picture element: either an icon list whose frames the
+// tray icon steps through (Animated), or one icon. The runtime hands it to its tray icon; the
+// model never touches the notification area itself.
+struct TTrayIconImage {
+  std::unique_ptr<TGraphic> Icons; // the frames; created on demand as an "IconList" picture
+  std::unique_ptr<TGraphic> Icon;
+  bool Animated = false;
+};
+
+// One XML document bound to one file, seen as a flat collection of item elements identified by
+// an id attribute. Values are read and written at "/"-separated element paths below the selected
+// item (CurrentItem). The document always has a root element once construction has finished.
+//
+// Handles never dangle: deleting or replacing an item, removing a node and reloading the
+// document clear CurrentItem when it lies in what goes away. Without a current item every read
+// gives its default and every write is ignored.
+class TMSXMLObject {
+public:
+  TMSXMLObject(const QString &fileName, const QString &idFormat, const QString &itemName,
+               const QString &rootName);
+  virtual ~TMSXMLObject();
+  TMSXMLObject(const TMSXMLObject &) = delete;
+  TMSXMLObject &operator=(const TMSXMLObject &) = delete;
+
+  [[nodiscard]] QString IdAttrName() const { return QStringLiteral("id"); }
+  [[nodiscard]] QString UserAttrName() const { return QStringLiteral("user"); }
+  [[nodiscard]] QString ItemName() const { return m_itemName; }
+  // The file the document was last loaded from (or was to be loaded from).
+  [[nodiscard]] QString FileName() const { return m_fileName; }
+  // Turns a bare id into the attribute text; one "%s" placeholder.
+  [[nodiscard]] QString IdFormat() const { return m_idFormat; }
+  [[nodiscard]] QString RootName() const { return m_rootName; }
+  [[nodiscard]] const pugi::xml_document &Document() const { return m_document; }
+  [[nodiscard]] pugi::xml_node CurrentItem() const { return m_currentItem; }
+
+  // The bare id of an id attribute's text: the text from the placeholder's position on.
+  [[nodiscard]] virtual QString ExtractId(const QString &text) const;
+  // Saves the whole document (UTF-8, with a declaration) safely over the file; raises EFileError
+  // with the file name and the system's reason.
+  virtual void SaveToFile(const QString &fileName);
+  // Loads the file when it exists; a file that does not parse leaves an empty root. FileName
+  // becomes fileName also when the file does not exist. A file that exists but cannot be read
+  // raises EFileError and changes nothing.
+  virtual void LoadFromFile(const QString &fileName);
+  // SaveToFile(FileName()).
+  void Save();
+  // Whether the last LoadFromFile found a file that parsed with the expected root element.
+  [[nodiscard]] bool LastLoadParsed() const { return m_lastLoadParsed; }
+  // Gives the document an empty root element when it has no document element.
+  void EnsureRoot();
+
+  // The bare ids of every item anywhere in the document, in document order. Items without an id
+  // attribute are skipped (they stay in the document). Nothing happens without a list.
+  void GetIds(QStringList *list) const;
+  // The ids of items whose user attribute is the user upper- or lower-cased; all with no user.
+  void GetIdsOfUser(QStringList *list, const QString &user) const;
+
+  // The first item whose id attribute is the id in IdFormat (compared exactly), or none.
+  [[nodiscard]] pugi::xml_node FindItem(const QString &id) const;
+  // CurrentItem := FindItem(id); true when found.
+  bool SelectItem(const QString &id);
+  // Appends a new item with the id (and the user when not empty); CurrentItem is not changed.
+  pugi::xml_node AddItem(const QString &id, const QString &user);
+  // Removes the item; true when there was one.
+  bool DeleteItem(const QString &id);
+
+  // --- Values below CurrentItem. "\" in a path counts as "/". -----------------------------------
+  [[nodiscard]] QString ReadString(const QString &path, const QString &defaultValue) const;
+  // True exactly when the text is "true" in any case; the default when the element is missing.
+  [[nodiscard]] bool ReadBool(const QString &path, bool defaultValue) const;
+  // Raises EConvertError when the text is not a decimal integer (an empty element included).
+  [[nodiscard]] int ReadInteger(const QString &path, int defaultValue) const;
+  // Empty or unreadable text gives the default.
+  [[nodiscard]] TDateTime ReadDateTime(const QString &path, TDateTime defaultValue) const;
+  // Creates the missing elements of the path, each appended last, then replaces the text.
+  void WriteString(const QString &path, const QString &value);
+  void WriteBool(const QString &path, bool value);
+  void WriteInteger(const QString &path, int value);
+  void WriteDateTime(const QString &path, TDateTime value);
+  // Removes the element at the path with everything below it.
+  void RemoveNode(const QString &path);
+
+  // --- Pictures: "classname" and "hexdata" below the path ---------------------------------------
+  // None when either is missing or no byte is stored. Raises for a class name no picture class
+  // answers to, for bad hex text and for bytes the class cannot load.
+  [[nodiscard]] std::unique_ptr<TGraphic> ReadGraphic(const QString &path) const;
+  // Loads the list from an "IconList" element; true when it did. Bad hex text raises.
+  bool ReadIconList(const QString &path, TGraphic *list) const;
+  // An icon list makes the tray icon animated, a single icon not; every failure is absorbed.
+  void ReadTrayIcon(const QString &path, TTrayIconImage *trayIcon) const;
+  // No picture, or an empty one, removes the element.
+  void WriteGraphic(const QString &path, const TGraphic *graphic);
+  // The picture's graphic; nothing without a picture.
+  template <class Picture> void WritePicture(const QString &path, const Picture *picture) {
+    if (picture)
+      WriteGraphic(path, picture->graphic());
+  }
+  // Writes the list as "IconList"; nothing without a list or when its stream is empty.
+  void WriteIconList(const QString &path, const TGraphic *list);
+
+protected:
+  // The node at the path below start, creating missing elements as the last children.
+  pugi::xml_node ForcePath(pugi::xml_node start, const QString &path);
+  // Detaches the node (and its subtree) from its parent, clearing CurrentItem when it lies
+  // inside.
+  void removeSubtree(pugi::xml_node node);
+  [[nodiscard]] pugi::xml_node rootElement() const { return m_document.document_element(); }
+  [[nodiscard]] QString formatId(const QString &bareId) const;
+  // Bytes of the document as SaveToFile writes them.
+  [[nodiscard]] QByteArray serialize();
+  // Every item element of the document, in document order.
+  [[nodiscard]] std::vector<pugi::xml_node> itemNodes() const;
+  // Makes an item element of this document the current item.
+  void selectNode(pugi::xml_node item) { m_currentItem = item; }
+  // Appends a deep copy of a node (of any document) as the last item of this document.
+  pugi::xml_node appendCopy(pugi::xml_node node);
+
+private:
+  [[nodiscard]] pugi::xml_node findPath(const QString &path) const;
+  void setText(pugi::xml_node node, const QString &value);
+  void collectIds(const pugi::xpath_node_set &nodes, QStringList *list) const;
+  void loadBytes(const QByteArray &data);
+  // The id index: every item element with an id attribute, by the attribute's exact text, in
+  // document order. Built on first use after a load and kept up to date by every change made
+  // through this class, so finding an item does not scan the document.
+  void buildIndex() const;
+  void indexSubtree(pugi::xml_node node);
+  void unindexSubtree(pugi::xml_node node);
+
+  QString m_fileName;
+  QString m_idFormat;
+  QString m_itemName;
+  QByteArray m_itemNameUtf8;
+  QString m_rootName;
+  pugi::xml_document m_document;
+  pugi::xml_node m_currentItem;
+  bool m_lastLoadParsed = false;
+  mutable bool m_indexValid = false;
+  mutable std::unordered_map<std::string, std::vector<pugi::xml_node>> m_index;
+  // Compiled once; user names are bound as variables, never pasted into the query.
+  mutable pugi::xpath_variable_set m_variables;
+  std::unique_ptr<pugi::xpath_query> m_allItems;
+  std::unique_ptr<pugi::xpath_query> m_itemsOfUser;
+};
+
+// Items identified by any text.
+class TMSXMLObjectWithStringAsId : public TMSXMLObject {
+public:
+  using TMSXMLObject::TMSXMLObject;
+};

@@ -1,0 +1,97 @@
+#include "model/XMLStore.h"
+
+#include "model/LanguageTable.h"
+#include "model/Paths.h"
+#include "model/Settings.h"
+#include "model/SettingsKeys.h"
+#include "platform/Errors.h"
+
+#include <QDebug>
+
+namespace {
+
+std::unique_ptr<TXMLStore> &globalStore() {
+  static std::unique_ptr<TXMLStore> store;
+  return store;
+}
+
+QString describe(const std::exception &e) {
+  if (const auto *own = dynamic_cast<const ETolvaneError *>(&e))
+    return own->message();
+  return QString::fromLocal8Bit(e.what());
+}
+
+} // namespace
+
+TXMLStore::TXMLStore(const QString &fileName, const QString &itemName, const QString &rootName)
+    : TMSXMLObjectWithGuidAsId(fileName, itemName, rootName) {}
+
+void TXMLStore::SaveToFile(const QString &fileName) {
+  try {
+    TMSXMLObjectWithGuidAsId::SaveToFile(fileName);
+  } catch (const std::exception &e) {
+    errors::reportInfo(TranslateText(QStringLiteral("Sorry, can't save file!")) +
+                       QStringLiteral("\r\n") + fileName + QStringLiteral("\r\n") + describe(e));
+  }
+}
+
+void TXMLStore::Flush() {
+  try {
+    TMSXMLObjectWithGuidAsId::SaveToFile(FileName());
+  } catch (const std::exception &e) {
+    qWarning() << "Store not saved:" << describe(e);
+  }
+}
+
+int TXMLStore::ImportFromFile(const QString &fileName, bool update) {
+  TXMLStore source(fileName, ItemName(), RootName());
+  // Every item of the file is made harmless before anything is copied, duplicates included.
+  for (const pugi::xml_node item : source.itemNodes()) {
+    source.selectNode(item);
+    if (source.ReadBool(QStringLiteral("shellExec/enable"), false))
+      source.WriteBool(QStringLiteral("shellExec/enable"), false);
+    if (source.ReadBool(QStringLiteral("mail/enable"), false) &&
+        !source.ReadString(QStringLiteral("mail/files"), QString()).trimmed().isEmpty())
+      source.WriteBool(QStringLiteral("mail/enable"), false);
+  }
+  return MergeItems(source, update);
+}
+
+TXMLStore &Store() {
+  auto &store = globalStore();
+  if (!store)
+    store = std::make_unique<TXMLStore>();
+  return *store;
+}
+
+std::unique_ptr<TXMLStore> SetStore(std::unique_ptr<TXMLStore> store) {
+  std::unique_ptr<TXMLStore> previous = std::move(globalStore());
+  globalStore() = store ? std::move(store) : std::make_unique<TXMLStore>();
+  return previous;
+}
+
+void OpenStore(const std::function<void()> &reloadReminders) {
+  TXMLStore &store = Store();
+  const QString dataFile =
+      UseLocalFolder() ? GetLocalDataFileName()
+                       : MainSettings().readString(settings_keys::Main,
+                                                   settings_keys::StoreFileName, GetDataFileName());
+  bool usable = false;
+  try {
+    store.LoadFromFile(dataFile);
+    usable = store.LastLoadParsed();
+  } catch (const ETolvaneError &e) {
+    qWarning() << "Store file not read:" << e.message();
+  }
+  QStringList ids;
+  store.GetIds(&ids);
+  if (!usable && ids.isEmpty()) {
+    try {
+      store.LoadFromFile(GetBackupFileName());
+    } catch (const ETolvaneError &e) {
+      qWarning() << "Backup file not read:" << e.message();
+    }
+  }
+  if (reloadReminders)
+    reloadReminders();
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "model/MSXMLObjectWithGuidAsId.h"
+
+#include <functional>
+#include <memory>
+
+// The store of all reminders: one "item" per reminder below the root "root". The same format
+// serves data.xml, its backup and the exchange files. Saving replaces the target atomically (a
+// temporary file in the target's folder, flushed to disk, then renamed over it), so a failed or
+// interrupted save never leaves a truncated file; loading reads the whole file into memory and
+// never keeps it open.
+class TXMLStore : public TMSXMLObjectWithGuidAsId {
+public:
+  explicit TXMLStore(const QString &fileName = QString(),
+                     const QString &itemName = QStringLiteral("item"),
+                     const QString &rootName = QStringLiteral("root"));
+
+  // Saves the document over the file. A failure is shown to the user ("Sorry, can't save
+  // file!", the file and the reason) through the information reporter and raises nothing; the
+  // file keeps its previous content.
+  void SaveToFile(const QString &fileName) override;
+  // Merges the items of another store file. The copies keep their ids and user attributes, but
+  // arrive with their program action switched off, and with their mail action switched off when
+  // it attaches files: a received file must not run a program or mail local files away when it
+  // fires. A missing or unparsable file gives 0.
+  int ImportFromFile(const QString &fileName, bool update) override;
+  // Saves to FileName(); failures are only logged.
+  void Flush();
+};
+
+// The process-wide store. Model start-up installs one; until then an empty store with no file
+// stands in, so early callers find no items rather than a null object.
+[[nodiscard]] TXMLStore &Store();
+// Installs a store (none: a fresh empty one) and gives back the previous one.
+std::unique_ptr<TXMLStore> SetStore(std::unique_ptr<TXMLStore> store);
+
+// Loads the data file into Store(), then rebuilds the reminder list with reloadReminders (which
+// frees the old reminder objects first). The data file is the local data.xml when LocalSettings
+// Main/UseLocalFolder is on, else MainSettings Main/StoreFileName (default GetDataFileName()).
+// The backup file is loaded instead only when the data file is missing, cannot be read or is no
+// store file, and the store then holds no reminders; from then on the store's FileName names the
+// backup. A valid store file without reminders is kept, so a deleted last reminder does not come
+// back from an older backup.
+void OpenStore(const std::function<void()> &reloadReminders);

@@ -1,0 +1,87 @@
+#include "model/Paths.h"
+#include "model/XMLStore.h"
+#include "tests/model/SettingsSandbox.h"
+
+namespace {
+
+// A fresh empty store and fresh settings for each test.
+class OpenStoreTest : public SettingsSandbox {
+protected:
+  OpenStoreTest() : previous(SetStore(nullptr)) {}
+  ~OpenStoreTest() override { SetStore(std::move(previous)); }
+
+  QStringList open() {
+    OpenStore([this] { ++reloads; });
+    QStringList ids;
+    Store().GetIds(&ids);
+    return ids;
+  }
+
+  std::unique_ptr<TXMLStore> previous;
+  int reloads = 0;
+};
+
+const QByteArray OneItem = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><root>"
+                           "<item id=\"{DATA}\"/></root>";
+const QByteArray BackupItem = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><root>"
+                              "<item id=\"{BACKUP}\"/></root>";
+const QByteArray EmptyStore = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><root/>";
+
+} // namespace
+
+TEST_F(OpenStoreTest, LoadsTheDataFileNamedInTheSettings) {
+  const QString dataFile = GetDataFileName();
+  writeFile(dataFile, OneItem);
+  writeFile(GetBackupFileName(), BackupItem);
+  EXPECT_EQ(open(), QStringList{"DATA"});
+  EXPECT_EQ(Store().FileName(), dataFile);
+  EXPECT_EQ(reloads, 1);
+
+  const QString other = sandbox::makeTempDir(QStringLiteral("other")) + "/mine.xml";
+  writeFile(other, BackupItem);
+  main.writeString("Main", "StoreFileName", other);
+  EXPECT_EQ(open(), QStringList{"BACKUP"});
+  EXPECT_EQ(Store().FileName(), other);
+
+  // With the local folder on, the setting is not used.
+  local.writeBool("Main", "UseLocalFolder", true);
+  writeFile(GetLocalDataFileName(), OneItem);
+  EXPECT_EQ(open(), QStringList{"DATA"});
+  EXPECT_EQ(Store().FileName(), GetLocalDataFileName());
+}
+
+TEST_F(OpenStoreTest, AMissingDataFileFallsBackToTheBackupFromThenOn) {
+  const QString backup = GetBackupFileName();
+  writeFile(backup, BackupItem);
+  EXPECT_EQ(open(), QStringList{"BACKUP"});
+  EXPECT_EQ(Store().FileName(), backup);
+  ASSERT_TRUE(Store().SelectItem("BACKUP"));
+  Store().WriteString("subject", "saved");
+  Store().Flush();
+  EXPECT_TRUE(readFile(backup).contains("saved"));
+  EXPECT_FALSE(QFileInfo::exists(GetDataFileName()));
+}
+
+TEST_F(OpenStoreTest, WithBothFilesMissingTheStoreIsEmptyAndNamesTheBackup) {
+  EXPECT_TRUE(open().isEmpty());
+  EXPECT_EQ(Store().FileName(), GetBackupFileName());
+  EXPECT_EQ(reloads, 1);
+}
+
+TEST_F(OpenStoreTest, ABrokenDataFileFallsBackToTheBackup) {
+  writeFile(GetDataFileName(), OneItem.left(40));
+  writeFile(GetBackupFileName(), BackupItem);
+  EXPECT_EQ(open(), QStringList{"BACKUP"});
+  // A folder where the data file should be cannot be read either.
+  QFile::remove(GetDataFileName());
+  QDir().mkpath(GetDataFileName());
+  SetStore(nullptr);
+  EXPECT_EQ(open(), QStringList{"BACKUP"});
+}
+
+TEST_F(OpenStoreTest, AValidStoreWithoutRemindersIsKept) {
+  writeFile(GetDataFileName(), EmptyStore);
+  writeFile(GetBackupFileName(), BackupItem);
+  EXPECT_TRUE(open().isEmpty());
+  EXPECT_EQ(Store().FileName(), GetDataFileName());
+}

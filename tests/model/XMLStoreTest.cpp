@@ -1,0 +1,148 @@
+#include "model/XMLStore.h"
+#include "model/LanguageTable.h"
+#include "platform/Errors.h"
+#include "tests/model/StoreTestUtil.h"
+
+#include <gtest/gtest.h>
+
+using namespace storetest;
+
+namespace {
+
+// Collects what the store shows the user.
+struct ReportRecorder {
+  QStringList messages;
+  ReportRecorder() {
+    errors::setInfoReporter([this](const QString &m) { messages << m; });
+  }
+  ~ReportRecorder() { errors::setInfoReporter({}); }
+};
+
+QStringList ids(const TMSXMLObject &x) {
+  QStringList list;
+  x.GetIds(&list);
+  return list;
+}
+
+const QByteArray Store2 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><root>"
+                          "<item id=\"{AAA}\" user=\"ANNA\"><subject>a</subject></item>"
+                          "<item id=\"{BBB}\" user=\"BOB\"><subject>b</subject></item></root>";
+
+} // namespace
+
+TEST(XMLStore, SaveAndLoadGiveTheSameItemsInTheSameOrder) {
+  const QString dir = sandbox::makeTempDir(QStringLiteral("roundtrip"));
+  TXMLStore store(fileWith(Store2));
+  EXPECT_EQ(store.ItemName(), QStringLiteral("item"));
+  EXPECT_EQ(store.IdFormat(), QStringLiteral("{%s}"));
+  const QString id = store.AddNewItem(QStringLiteral("CARL"));
+  store.SaveToFile(dir + QStringLiteral("/data.xml"));
+  EXPECT_EQ(filesIn(dir), QStringList{"data.xml"}); // no temporary file left
+  TXMLStore back(dir + QStringLiteral("/data.xml"));
+  EXPECT_EQ(ids(back), (QStringList{"AAA", "BBB", id}));
+  EXPECT_STREQ(back.FindItem(id).attribute("user").value(), "CARL");
+  EXPECT_EQ(back.FileName(), dir + QStringLiteral("/data.xml"));
+  EXPECT_EQ(filesIn(dir), QStringList{"data.xml"});
+}
+
+TEST(XMLStore, AFailedSaveIsShownAndChangesNothing) {
+  ReportRecorder reports;
+  CreateLanguageTable(); // the message goes through the table; a path's "/" must not
+  const QString path = fileWith(Store2);
+  const QString dir = QFileInfo(path).absolutePath();
+  TXMLStore store(path);
+  writeFile(dir + QStringLiteral("/blocker"), "file");
+  const QString target = dir + QStringLiteral("/blocker/data.xml");
+  store.SaveToFile(target); // raises nothing
+  ASSERT_EQ(reports.messages.size(), 1);
+  const QStringList lines = reports.messages[0].split(QStringLiteral("\r\n"));
+  ASSERT_EQ(lines.size(), 3);
+  EXPECT_EQ(lines[0], QStringLiteral("Sorry, can't save file!"));
+  EXPECT_EQ(lines[1], target);
+  EXPECT_TRUE(lines[2].contains(QStringLiteral("Not a directory")));
+  // A folder where the file should be: reported, the folder untouched.
+  QDir().mkpath(dir + QStringLiteral("/data.xml/inner"));
+  store.SaveToFile(dir + QStringLiteral("/data.xml"));
+  EXPECT_EQ(reports.messages.size(), 2);
+  EXPECT_TRUE(QFileInfo(dir + QStringLiteral("/data.xml")).isDir());
+  // The document and the old file are as they were.
+  EXPECT_EQ(ids(store), (QStringList{"AAA", "BBB"}));
+  EXPECT_EQ(readFile(path), Store2);
+  EXPECT_EQ(filesIn(dir), (QStringList{"blocker", "f.xml"}));
+  FreeLanguageTable();
+}
+
+TEST(XMLStore, FlushIsSilent) {
+  ReportRecorder reports;
+  TXMLStore none;
+  none.Flush(); // no file name yet
+  const QString path = fileWith(Store2);
+  TXMLStore store(path);
+  ASSERT_TRUE(store.SelectItem(QStringLiteral("AAA")));
+  store.WriteString(QStringLiteral("subject"), QStringLiteral("changed"));
+  store.Flush();
+  EXPECT_TRUE(readFile(path).contains("changed"));
+  writeFile(QFileInfo(path).absolutePath() + QStringLiteral("/blocker"), "x");
+  store.LoadFromFile(QFileInfo(path).absolutePath() + QStringLiteral("/blocker/data.xml"));
+  store.Flush();
+  EXPECT_TRUE(reports.messages.isEmpty());
+}
+
+TEST(XMLStore, ImportCountsAndOrdersAsTheFileSays) {
+  const QString own = fileWith(Store2);
+  {
+    TXMLStore store(own);
+    EXPECT_EQ(store.ImportFromFile(own, false), 0);
+    EXPECT_EQ(store.ImportFromFile(
+                  fileWith("<root><item id=\"{BBB}\"/><item id=\"{AAA}\"/></root>"), true),
+              2);
+    EXPECT_EQ(ids(store), (QStringList{"BBB", "AAA"}));
+  }
+  {
+    TXMLStore store(own);
+    const QString two = fileWith("<root><item id=\"{aaa}\"/><item id=\"{CCC}\"/></root>");
+    EXPECT_EQ(store.ImportFromFile(two, false), 1);
+    EXPECT_EQ(store.ImportFromFile(two, true), 2);
+    EXPECT_EQ(ids(store), (QStringList{"BBB", "aaa", "CCC"}));
+    EXPECT_EQ(store.ImportFromFile(sandbox::root() + QStringLiteral("/missing.xml"), true), 0);
+    EXPECT_EQ(store.ImportFromFile(fileWith("<root><item"), true), 0);
+    EXPECT_EQ(store.FileName(), own);
+  }
+}
+
+TEST(XMLStore, ImportedRemindersCannotRunProgramsOrMailFilesAway) {
+  TXMLStore store(fileWith(Store2));
+  const QString received = fileWith(
+      "<root>"
+      "<item id=\"{P}\"><shellExec><enable>TRUE</enable><fileName>/bin/rm</fileName></shellExec>"
+      "<mail><enable>true</enable><to>x@example.org</to></mail></item>"
+      "<item id=\"{M}\"><mail><enable>true</enable><files>/home/u/.ssh/id_rsa</files></mail></item>"
+      "<item id=\"{M}\"><mail><enable>true</enable><files>second copy</files></mail></item>"
+      "</root>");
+  EXPECT_EQ(store.ImportFromFile(received, false), 3);
+  ASSERT_TRUE(store.SelectItem(QStringLiteral("P")));
+  EXPECT_FALSE(store.ReadBool(QStringLiteral("shellExec/enable"), true));
+  EXPECT_EQ(store.ReadString(QStringLiteral("shellExec/fileName"), QString()),
+            QStringLiteral("/bin/rm"));
+  EXPECT_TRUE(store.ReadBool(QStringLiteral("mail/enable"), false)); // no files: stays on
+  int copies = 0;
+  for (pugi::xml_node item : store.Document().document_element().children("item")) {
+    if (QString::fromUtf8(item.attribute("id").value()) == QStringLiteral("{M}")) {
+      EXPECT_STREQ(item.child("mail").child_value("enable"), "false");
+      ++copies;
+    }
+  }
+  EXPECT_EQ(copies, 2);
+  // Opening a store file leaves everything as it is.
+  TXMLStore opened(received);
+  ASSERT_TRUE(opened.SelectItem(QStringLiteral("P")));
+  EXPECT_TRUE(opened.ReadBool(QStringLiteral("shellExec/enable"), false));
+}
+
+TEST(XMLStore, TheGlobalStoreCanBeReplaced) {
+  EXPECT_TRUE(ids(Store()).isEmpty());
+  auto previous = SetStore(std::make_unique<TXMLStore>(fileWith(Store2)));
+  EXPECT_EQ(ids(Store()).size(), 2);
+  SetStore(std::move(previous));
+  EXPECT_TRUE(ids(Store()).isEmpty());
+}
