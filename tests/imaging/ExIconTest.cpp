@@ -157,14 +157,14 @@ TEST(ExIcon, WrongFileTypeIsRefusedAndTheObjectKept) {
 }
 
 TEST(ExIcon, DepthCodesFollowBitCountAndCompression) {
-  auto load = [](iconsamples::DibSpec spec) {
+  auto load = [](iconsamples::DibLayout layout) {
     Entry e;
-    e.body = iconsamples::dib(spec);
+    e.body = iconsamples::dib(layout);
     TExIcon icon;
     icon.loadFromBytes(iconsamples::file(1, {e}));
     return icon.GetImage(0).DepthCode();
   };
-  iconsamples::DibSpec s;
+  iconsamples::DibLayout s;
   s.bitCount = 1;
   s.table = {0, 0xFFFFFFFF};
   EXPECT_EQ(load(s), 1);
@@ -247,7 +247,7 @@ TEST(ExIcon, HostileFilesGiveOrderlyErrors) {
 
 TEST(ExIcon, TooWideImagesCannotBeWritten) {
   // The directory byte says 44, the header 300: decoding takes the header's width.
-  iconsamples::DibSpec s;
+  iconsamples::DibLayout s;
   s.width = 300;
   s.height = 2;
   s.bitCount = 1;
@@ -319,7 +319,7 @@ TEST(ExIcon, DecodesEveryDepthWithItsMask) {
   const QImage w16 = first(iconsamples::square(8, 16));
   EXPECT_EQ(w16.pixel(1, 1), qRgb(200, 24, 88));
   // A 32-bit image whose alpha is all zero takes the mask.
-  iconsamples::DibSpec s;
+  iconsamples::DibLayout s;
   s.width = s.height = 4;
   s.bitCount = 32;
   s.pixel = [](int, int) { return A & 0x00FFFFFFu; };

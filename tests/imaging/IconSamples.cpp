@@ -17,7 +17,7 @@ int rowBytes(int width, int bits) { return ((width * bits + 31) / 32) * 4; }
 
 } // namespace
 
-QByteArray dib(const DibSpec &s) {
+QByteArray dib(const DibLayout &s) {
   QByteArray out;
   put32(out, 40);
   put32(out, std::uint32_t(s.width));
@@ -76,7 +76,7 @@ QByteArray dib(const DibSpec &s) {
 }
 
 QByteArray square(int size, int bitCount) {
-  DibSpec s;
+  DibLayout s;
   s.width = s.height = size;
   s.bitCount = bitCount;
   const int half = size / 2;

@@ -19,7 +19,7 @@ inline constexpr QRgb B = 0xFF148CFAu; // (20, 140, 250)
 
 // A packed icon image: a 40-byte header whose height is doubled, the colour table, the colour
 // rows bottom-up, then the AND mask rows.
-struct DibSpec {
+struct DibLayout {
   int width = 16;
   int height = 16;
   int bitCount = 4;
@@ -33,7 +33,7 @@ struct DibSpec {
   std::function<bool(int, int)> transparent; // the AND mask; none: all opaque
   bool withMask = true;
 };
-QByteArray dib(const DibSpec &spec);
+QByteArray dib(const DibLayout &layout);
 
 // A size x size image: A on the left half, B on the right, the top-left pixel transparent by
 // its mask (and, at 32 bits, by its alpha). At 8 bits or less A and B are entries 0 and 1 of a

@@ -79,7 +79,7 @@ TEST(SelectSmallIconImage, PngImagesTakePartAsThirtyTwoBits) {
 
 TEST(SelectSmallIconImage, IconsTheMultiImageReaderRefusesStayUnreduced) {
   // A 2-bit image has no depth code; the shown 32-pixel image still loads as an icon.
-  iconsamples::DibSpec twoBits;
+  iconsamples::DibLayout twoBits;
   twoBits.bitCount = 2;
   Entry odd;
   odd.body = iconsamples::dib(twoBits);
