@@ -78,6 +78,21 @@ QList<QByteArray> splitLines(const QByteArray &bytes) {
 
 } // namespace
 
+TLogFiring LogFiringOf(const TDataObject &reminder, const QString &mailError) {
+  TLogFiring f;
+  f.fireTime = reminder.FireTime;
+  f.subject = reminder.subject;
+  f.sticker = reminder.sticker.enable;
+  f.trayIcon = reminder.tray;
+  f.sound = reminder.sound.enable;
+  f.mail = reminder.mail.enable;
+  f.shellExec = reminder.shellExec.enable;
+  f.mailError = mailError;
+  f.text = reminder.text;
+  f.id = reminder.Id;
+  return f;
+}
+
 QString ProgramEventLogLine(const QString &message, TDateTime at) {
   const QString text = cell(message);
   return timeFields(at) + cell(CurrentUserName()) + kTab + text + kTab + text + kTab;

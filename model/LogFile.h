@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/DataObject.h"
 #include "platform/DateTime.h"
 
 #include <QString>
@@ -31,6 +32,9 @@ struct TLogFiring {
   QString text;
   QString id;
 };
+
+// The firing line's facts about a reminder: its fire time, subject, enabled actions, text and id.
+[[nodiscard]] TLogFiring LogFiringOf(const TDataObject &reminder, const QString &mailError);
 
 // The line of a program event at `at`, without the line end.
 [[nodiscard]] QString ProgramEventLogLine(const QString &message, TDateTime at);

@@ -86,6 +86,25 @@ TEST_F(LogFile, FiringLineFields) {
   EXPECT_EQ(g[10], QStringLiteral("Sorry, email was not sent!  Connection refused"));
 }
 
+TEST_F(LogFile, FiringFactsComeFromTheReminder) {
+  TDataObject r(QStringLiteral("ABC"));
+  r.FireTime = EncodeDateTime(2026, 12, 7, 8, 0, 0, 0);
+  r.subject = QStringLiteral("Call Bob");
+  r.text = QStringLiteral("text");
+  r.tray = true;
+  r.shellExec.enable = true;
+  const QStringList f = fieldsOf(FiringLogLine(LogFiringOf(r, QString())));
+  ASSERT_EQ(f.size(), 12);
+  EXPECT_EQ(f[0], QStringLiteral("07.12.26    08:00:00"));
+  EXPECT_EQ(f.mid(4, 7),
+            (QStringList{QStringLiteral("Call Bob"), QStringLiteral("    "), QStringLiteral("Ico"),
+                         QStringLiteral("    "), QStringLiteral("    "),
+                         QStringLiteral("ShellExec"), QStringLiteral("text")}));
+  EXPECT_EQ(f[11], QStringLiteral("ABC"));
+  EXPECT_EQ(fieldsOf(FiringLogLine(LogFiringOf(r, QStringLiteral("failed"))))[10],
+            QStringLiteral("failed"));
+}
+
 TEST_F(LogFile, TextCellIsCutAfterTwentyFiveCharacters) {
   TLogFiring f = stickerAndSound();
   f.text = QStringLiteral("abcdefghijklmnopqrstuvwxyz"); // 26
