@@ -1,5 +1,6 @@
-#include "app/InterimModel.h"
+#include "model/ModelStartUp.h"
 #include "platform/Version.h"
+#include "runtime/ModelBinding.h"
 #include "runtime/ProgramEntry.h"
 #include "runtime/UiHooks.h"
 
@@ -26,9 +27,9 @@ int main(int argc, char **argv) {
     return 0;
   }
   TProgramWiring wiring;
-  wiring.InitializeModel = InterimInitializeModel;
-  wiring.FinalizeModel = InterimFinalizeModel;
-  wiring.MasterModel = [] { return std::make_unique<TInterimMasterModel>(); };
+  wiring.InitializeModel = InitializeModel;
+  wiring.FinalizeModel = FinalizeModel;
+  wiring.MasterModel = [] { return std::make_unique<TModelBinding>(); };
   wiring.InstallUi = installUi;
   return RunProgram(argc, argv, wiring);
 }
