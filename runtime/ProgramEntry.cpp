@@ -1,5 +1,6 @@
 #include "runtime/ProgramEntry.h"
 
+#include "model/DataObjectStore.h"
 #include "platform/Errors.h"
 #include "platform/MessageHub.h"
 #include "runtime/Application.h"
@@ -8,9 +9,12 @@
 #include "runtime/MasterModel.h"
 #include "runtime/ReminderRuntime.h"
 #include "runtime/SignalBridge.h"
+#include "runtime/UiHooks.h"
 #include "services/SingleInstance.h"
 
 #include <QCoreApplication>
+#include <QMessageBox>
+#include <QScreen>
 
 #include <cstdio>
 #include <cstring>
@@ -31,6 +35,18 @@ int runInstance(int argc, char **argv, const TProgramWiring &wiring, const QStri
   std::unique_ptr<IMasterModel> model;
   std::unique_ptr<TFormMaster> master;
   int code = 0;
+  // Notices (a failed save at the very end among them) are shown while the application lives.
+  errors::setInfoReporter([](const QString &text) {
+    if (UiHooks().ShowMessage)
+      UiHooks().ShowMessage(text);
+    else
+      QMessageBox::information(nullptr, QStringLiteral("Tolvane"), text);
+  });
+  // New reminders place their sticker from the screen's size.
+  SetScreenSizeProvider([] {
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->size() : QSize(800, 600);
+  });
   try {
     if (wiring.InstallUi)
       wiring.InstallUi();
@@ -69,6 +85,7 @@ int runInstance(int argc, char **argv, const TProgramWiring &wiring, const QStri
   }
   master.reset();
   model.reset();
+  errors::setInfoReporter({});
   ReleaseInstanceMutex();
   return code; // the handover socket closes last: a stopping start sees the end now
 }

@@ -218,6 +218,16 @@ TEST_F(ProgramEntry, SigtermEndsTheInstanceAsExitDoes) {
   EXPECT_EQ(marks().last(), QStringLiteral("finalize"));
 }
 
+TEST_F(ProgramEntry, ANoticeAtTheModelsEndIsStillShown) {
+  QProcess *a = running({QStringLiteral("TOLVANE_TEST_REPORT")});
+  ::kill(pid_t(a->processId()), SIGINT);
+  ASSERT_TRUE(finished(a));
+  EXPECT_EQ(a->exitCode(), 0);
+  const QStringList m = marks();
+  ASSERT_GE(m.size(), 2);
+  EXPECT_EQ(m[m.size() - 2], QStringLiteral("message: Sorry, can't save file!"));
+}
+
 TEST_F(ProgramEntry, StopEndsEveryLoopOfTheInstance) {
   QProcess *a = running({QStringLiteral("TOLVANE_TEST_MODAL")});
   QProcess *b = helper();

@@ -2,8 +2,10 @@
 // what happens to them into the marker file named by TOLVANE_TEST_MARKER.
 //   TOLVANE_TEST_MODAL=1  the main window runs a local event loop, as a modal window does
 //   TOLVANE_TEST_THROW=1  opening the main window throws
+//   TOLVANE_TEST_REPORT=1 the model's end reports a notice
 
 #include "model/LogFile.h"
+#include "platform/Errors.h"
 #include "runtime/MasterModel.h"
 #include "runtime/ProgramEntry.h"
 #include "runtime/UiHooks.h"
@@ -42,7 +44,11 @@ int main(int argc, char **argv) {
     mark(QStringLiteral("initialize"));
     WriteLog(QStringLiteral("Program start"));
   };
-  wiring.FinalizeModel = [] { mark(QStringLiteral("finalize")); };
+  wiring.FinalizeModel = [] {
+    if (qEnvironmentVariableIsSet("TOLVANE_TEST_REPORT"))
+      errors::reportInfo(QStringLiteral("Sorry, can't save file!"));
+    mark(QStringLiteral("finalize"));
+  };
   wiring.MasterModel = [] { return std::make_unique<NoReminders>(); };
   wiring.InstallUi = [] {
     UiHooks().ShowMainWindowPage = [](const QString &, int page) {
@@ -57,6 +63,9 @@ int main(int argc, char **argv) {
     };
     UiHooks().ShowException = [](const QString &message) {
       mark(QStringLiteral("exception: ") + message);
+    };
+    UiHooks().ShowMessage = [](const QString &message) {
+      mark(QStringLiteral("message: ") + message);
     };
   };
   return RunProgram(argc, argv, wiring);
