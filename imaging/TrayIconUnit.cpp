@@ -54,49 +54,49 @@ bool shows(const TIcon *icon) { return icon && !icon->empty(); }
 
 } // namespace
 
-// ---- TTimerThread ----
+// ---- TTrayTimerThread ----
 
-TTimerThread::TTimerThread(TTrayIcon *owner, bool createSuspended)
+TTrayTimerThread::TTrayTimerThread(TTrayIcon *owner, bool createSuspended)
     : QObject(owner), m_owner(owner) {
   m_timer.setSingleShot(true);
   m_timer.setTimerType(Qt::PreciseTimer);
-  connect(&m_timer, &QTimer::timeout, this, &TTimerThread::RunOnce);
+  connect(&m_timer, &QTimer::timeout, this, &TTrayTimerThread::RunOnce);
   if (!createSuspended)
     Resume();
 }
 
-void TTimerThread::Suspend() {
+void TTrayTimerThread::Suspend() {
   m_suspended = true;
   m_timer.stop();
 }
 
-void TTimerThread::Resume() {
+void TTrayTimerThread::Resume() {
   if (m_terminated || !m_suspended)
     return;
   m_suspended = false;
   arm();
 }
 
-void TTimerThread::Terminate() {
+void TTrayTimerThread::Terminate() {
   m_terminated = true;
   m_owner = nullptr;
   m_timer.stop();
 }
 
-bool TTimerThread::StopRequested() const {
+bool TTrayTimerThread::StopRequested() const {
   return m_terminated || !m_owner || QCoreApplication::closingDown();
 }
 
-int TTimerThread::NextWait() const {
+int TTrayTimerThread::NextWait() const {
   return m_owner ? std::max<int>(m_owner->Interval(), MinimumWait) : MinimumWait;
 }
 
-void TTimerThread::arm() {
+void TTrayTimerThread::arm() {
   if (!StopRequested() && !m_suspended)
     m_timer.start(NextWait());
 }
 
-void TTimerThread::RunOnce() {
+void TTrayTimerThread::RunOnce() {
   if (StopRequested() || m_suspended)
     return;
   // The step may suspend this worker (the icon left the area) or end it (the frames are gone);
@@ -171,7 +171,7 @@ void TTrayIcon::SetAnimated(bool value) {
     return;
   if (value) {
     releaseWorker();
-    m_worker = new TTimerThread(this, !m_added);
+    m_worker = new TTrayTimerThread(this, !m_added);
     m_animated = true;
   } else {
     m_animated = false;

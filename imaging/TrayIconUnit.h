@@ -41,14 +41,15 @@ inline constexpr char AutoPopupProperty[] = "autoPopup";
 // The dynamic property a menu gets when a tray icon pops it up: that tray icon (QObject *).
 inline constexpr char PopupComponentProperty[] = "popupComponent";
 
-// The frame stepper of an animated tray icon. It waits the owner's Interval, then steps the
+// The frame stepper of an animated tray icon (the tray icon's timer thread; named apart from the
+// worker of TThreadTimer). It waits the owner's Interval, then steps the
 // owner's frame, and again, until it is suspended or terminated. It runs on the GUI thread (a
 // single-shot timer re-armed after each step), so a step never races with the owner's other
 // changes, and nothing steps after termination or after the owner is gone.
-class TTimerThread : public QObject {
+class TTrayTimerThread : public QObject {
   Q_OBJECT
 public:
-  TTimerThread(TTrayIcon *owner, bool createSuspended);
+  TTrayTimerThread(TTrayIcon *owner, bool createSuspended);
 
   [[nodiscard]] bool Suspended() const { return m_suspended; }
   void Suspend();
@@ -131,7 +132,7 @@ public:
   [[nodiscard]] const TIcon *CurrentIcon() const;
   [[nodiscard]] bool Added() const { return m_added; }
   [[nodiscard]] int FrameIndex() const { return m_frameIndex; }
-  [[nodiscard]] TTimerThread *Worker() const { return m_worker; }
+  [[nodiscard]] TTrayTimerThread *Worker() const { return m_worker; }
   [[nodiscard]] TTrayBackend &Backend() const { return *m_backend; }
 
   void RefreshIcon();
@@ -168,7 +169,7 @@ private:
   std::unique_ptr<TIconList> m_icons;
   QHash<const TIcon *, QIcon> m_iconCache; // emptied on every change of Icon or Icons
   QPointer<QMenu> m_popupMenu;
-  TTimerThread *m_worker = nullptr; // a child of this icon
+  TTrayTimerThread *m_worker = nullptr; // a child of this icon
   QString m_hint;
   int m_frameIndex = -1;
   unsigned m_clickedButtons = 0;

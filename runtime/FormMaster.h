@@ -1,6 +1,8 @@
 #pragma once
 
 #include "platform/MessageHub.h"
+#include "runtime/ReminderRuntime.h"
+#include "runtime/Ticker.h"
 
 #include <QHash>
 #include <QIcon>
@@ -9,10 +11,8 @@
 #include <memory>
 
 class IMasterModel;
-class IReminderRuntime;
 class QAction;
 class QMenu;
-class TTicker;
 class TTrayHostMonitor;
 class TTrayIcon;
 

@@ -7,7 +7,8 @@
 #include <functional>
 
 // The windows of the layer above that the master window opens. The program's main() fills the
-// table at start-up; an entry left empty does nothing (gives false or 0).
+// table at start-up; an entry left empty does nothing (gives false or 0), except the two message
+// boxes, which default to plain Qt message boxes.
 struct TUiHooks {
   // ShowMainWindowPage: opens the main window on a page (0 reminders, 1 options, 2 log) or brings
   // it forward. It may run a local event loop.
@@ -23,6 +24,8 @@ struct TUiHooks {
   std::function<bool(int listPosition, QString &id, int defaultRepeatType)> EditReminder;
   // The box that shows an error nobody caught, just before the program ends.
   std::function<void(const QString &message)> ShowException;
+  // The box that shows a notice (a failed save, "Function not yet implemented").
+  std::function<void(const QString &message)> ShowMessage;
 };
 
 [[nodiscard]] TUiHooks &UiHooks();

@@ -240,7 +240,7 @@ TEST_F(TrayIconFixture, EveryStartOfTheAnimationHasAFreshWorkerFromFrameZero) {
   auto icon = make();
   setFrames(*icon, {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)});
   icon->SetAnimated(true);
-  QPointer<TTimerThread> first = icon->Worker();
+  QPointer<TTrayTimerThread> first = icon->Worker();
   first->RunOnce();
   icon->SetAnimated(false);
   EXPECT_EQ(icon->Worker(), nullptr);
@@ -270,7 +270,7 @@ TEST_F(TrayIconFixture, DestroyingAnAnimatingIconLeavesNoTimerBehind) {
   setFrames(*icon, {qRgb(255, 0, 0), qRgb(0, 255, 0)});
   icon->SetInterval(10);
   icon->SetAnimated(true);
-  QPointer<TTimerThread> worker = icon->Worker();
+  QPointer<TTrayTimerThread> worker = icon->Worker();
   ASSERT_TRUE(worker->Waiting());
   icon.reset();
   EXPECT_TRUE(worker.isNull());

@@ -2,11 +2,13 @@
 
 #include "imaging/Icon.h"
 #include "model/LogFile.h"
+#include "model/NotifyWindows.h"
 #include "model/SettingsKeys.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QMenu>
 
@@ -268,6 +270,23 @@ TEST_F(MasterFixture, ExitAndACloseMessageLogTheStopAndEndTheProgram) {
   closedCode = -1;
   master->Action(QStringLiteral("Close1"))->trigger(); // once is enough
   EXPECT_EQ(closedCode, -1);
+}
+
+TEST_F(MasterFixture, ActivationRefreshesTheListedWindowsAndDeactivationRaisesStickers) {
+  create();
+  RecordingWindow dialog;
+  const WindowHandle dialogHandle = hub().registerWindow(&dialog);
+  RegisterNotifyWindow(dialogHandle, QStringLiteral("Dialog"));
+  RegisterNotifyWindow(0, QStringLiteral("Closed dialog"));
+  runtimeCalls.clear();
+  emit qApp->applicationStateChanged(Qt::ApplicationActive);
+  EXPECT_TRUE(dialog.messages.isEmpty()); // posted
+  QCoreApplication::sendPostedEvents(&dialog);
+  EXPECT_EQ(dialog.messages, QList<uint>{msg::WM_REFRESH_CONTROLS});
+  emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+  EXPECT_EQ(runtimeCalls, QStringList{"RaiseOnTopStickers"});
+  UnregisterNotifyWindow(dialogHandle);
+  UnregisterNotifyWindow(0);
 }
 
 TEST_F(MasterFixture, AnErrorNobodyCaughtIsShownAndEndsTheProgram) {

@@ -1,104 +1,84 @@
 #include "runtime/Ticker.h"
-
 #include "platform/Clock.h"
+#include "runtime/SignalBridge.h"
 
+#include <QCoreApplication>
 #include <QTest>
-#include <gtest/gtest.h>
 
-#include <map>
-#include <random>
+#include <csignal>
+
+#include <gtest/gtest.h>
 
 namespace {
 
-TDateTime at(int hour, int minute, int second, int msec) {
-  return EncodeDate(2024, 3, 5) + EncodeTime(hour, minute, second, msec);
+TDateTime at(int second, int ms) { return EncodeDate(2025, 3, 20) + EncodeTime(9, 0, second, ms); }
+
+TEST(PreciseTicker, WaitsForTheNextSecondPlusItsOffset) {
+  EXPECT_EQ(TPreciseTicker::DelayToNextTick(at(5, 0)), 100);
+  EXPECT_EQ(TPreciseTicker::DelayToNextTick(at(5, 99)), 1);
+  EXPECT_EQ(TPreciseTicker::DelayToNextTick(at(5, 100)), 1000);
+  EXPECT_EQ(TPreciseTicker::DelayToNextTick(at(5, 101)), 999);
+  EXPECT_EQ(TPreciseTicker::DelayToNextTick(at(5, 999)), 101);
 }
 
-TEST(PreciseTicker, AimsAtTheNextMomentJustPastASecond) {
-  EXPECT_EQ(TPreciseTicker::DelayToNextTick(at(9, 0, 0, 0)), 100);
-  EXPECT_EQ(TPreciseTicker::DelayToNextTick(at(9, 0, 0, 99)), 1);
-  EXPECT_EQ(TPreciseTicker::DelayToNextTick(at(9, 0, 0, 100)), 1000);
-  EXPECT_EQ(TPreciseTicker::DelayToNextTick(at(9, 0, 0, 300)), 800);
-  EXPECT_EQ(TPreciseTicker::DelayToNextTick(at(9, 0, 0, 999)), 101);
-  // Before the epoch of TDateTime the seconds align the same way: -1.300 s aims at -0.900 s.
-  EXPECT_EQ(TPreciseTicker::DelayToNextTick(TDateTime(-1'300)), 400);
-}
-
-// However late each shot arrives (up to most of a second) and however early a timer wakes, every
-// wall-clock second gets exactly one tick: none is skipped, none is doubled.
-TEST(PreciseTicker, EverySecondGetsExactlyOneTickWhateverTheShotsDo) {
-  ManualClock clock(at(8, 59, 58, 417));
+TEST(PreciseTicker, TicksOnceInEverySecond) {
+  ManualClock clock(at(5, 100));
   ScopedClock scoped(clock);
   TPreciseTicker ticker;
-  std::map<int64_t, int> ticksPerSecond;
-  ticker.OnTimer = [&] { ++ticksPerSecond[clock.now().ms / 1000]; };
-  std::mt19937 random(7);
-  std::uniform_int_distribution<int> jitter(-3, 850);
-  const int64_t first = clock.now().ms / 1000;
-  int wait = TPreciseTicker::DelayToNextTick(clock.now());
-  for (int i = 0; i < 5000; ++i) {
-    clock.advanceMs(std::max(0, wait + jitter(random)));
-    wait = ticker.TickAt(clock.now());
-  }
-  const int64_t last = clock.now().ms / 1000;
-  for (int64_t s = first + 1; s < last; ++s)
-    ASSERT_EQ(ticksPerSecond[s], 1) << "second " << s - first;
-}
-
-TEST(PreciseTicker, ArmsFromTheClockAndStopsWhenDisabled) {
-  ManualClock clock(at(12, 0, 0, 300));
-  ScopedClock scoped(clock);
-  TPreciseTicker ticker;
-  EXPECT_FALSE(ticker.Enabled());
-  EXPECT_EQ(ticker.ArmedDelayMs(), -1);
-  ticker.SetEnabled(true);
-  EXPECT_TRUE(ticker.Enabled());
-  EXPECT_EQ(ticker.ArmedDelayMs(), 800);
-  ticker.SetEnabled(false);
-  EXPECT_EQ(ticker.ArmedDelayMs(), -1);
-}
-
-TEST(PreciseTicker, TicksAndRearmsFromTheClockAfterTheHandler) {
-  ManualClock clock(at(12, 0, 0, 980)); // the first shot is due in 120 ms
-  ScopedClock scoped(clock);
-  TPreciseTicker ticker;
-  int ticks = 0;
-  ticker.OnTimer = [&] {
-    ++ticks;
-    clock.set(at(12, 0, 1, 150)); // the handler took a while
-  };
-  ticker.SetEnabled(true);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return ticks > 0; }, 5000));
-  EXPECT_EQ(ticks, 1);
-  EXPECT_EQ(ticker.ArmedDelayMs(), 950);
-}
-
-TEST(PreciseTicker, AHandlerThatPausesIsNotRearmed) {
-  ManualClock clock(at(12, 0, 0, 990));
-  ScopedClock scoped(clock);
-  TPreciseTicker ticker;
-  int ticks = 0;
-  ticker.OnTimer = [&] {
-    ++ticks;
-    ticker.SetEnabled(false);
-  };
-  ticker.SetEnabled(true);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return ticks > 0; }, 5000));
-  EXPECT_FALSE(ticker.Enabled());
-  EXPECT_EQ(ticker.ArmedDelayMs(), -1);
-}
-
-TEST(ManualTicker, TicksOnlyWhileEnabled) {
-  TManualTicker ticker(false);
   int ticks = 0;
   ticker.OnTimer = [&] { ++ticks; };
-  ticker.Tick();
-  ticker.SetEnabled(true);
-  ticker.Tick();
-  ticker.Tick();
-  ticker.SetEnabled(false);
-  ticker.Tick();
+  EXPECT_EQ(ticker.TickAt(at(5, 100)), 1000);
+  EXPECT_EQ(ticks, 1);
+  // A timer that wakes early, or twice, in the same second gives no second tick.
+  clock.set(at(5, 990));
+  EXPECT_EQ(ticker.TickAt(at(5, 990)), 110);
+  EXPECT_EQ(ticks, 1);
+  // A late wake (the GUI thread was busy) still ticks its own second once, and the wait after
+  // it is measured from the clock again.
+  clock.set(at(6, 850));
+  EXPECT_EQ(ticker.TickAt(at(6, 850)), 250);
   EXPECT_EQ(ticks, 2);
+  EXPECT_EQ(ticker.TickAt(at(6, 851)), 250);
+  EXPECT_EQ(ticks, 2);
+  EXPECT_EQ(ticker.TickAt(at(8, 100)), 250);
+  EXPECT_EQ(ticks, 3);
+}
+
+TEST(PreciseTicker, TicksOnlyWhileEnabled) {
+  TPreciseTicker ticker;
+  EXPECT_FALSE(ticker.Enabled());
+  ticker.SetEnabled(true);
+  EXPECT_TRUE(ticker.Enabled());
+  ticker.SetEnabled(false);
+  EXPECT_FALSE(ticker.Enabled());
+
+  TManualTicker manual(false);
+  int ticks = 0;
+  manual.OnTimer = [&] { ++ticks; };
+  manual.Tick();
+  manual.SetEnabled(true);
+  manual.Tick();
+  EXPECT_EQ(ticks, 1);
+}
+
+TEST(SignalBridge, DeliversTerminationSignalsOnTheEventLoop) {
+  QList<int> got;
+  {
+    TSignalBridge bridge;
+    ASSERT_TRUE(bridge.Installed());
+    bridge.OnSignal = [&](int s) { got << s; };
+    ::raise(SIGTERM);
+    ::raise(SIGHUP);
+    EXPECT_TRUE(got.isEmpty()); // not inside the signal handler
+    EXPECT_TRUE(QTest::qWaitFor([&] { return got.size() == 2; }, 5000));
+    // A second bridge does not take the signals from the first.
+    TSignalBridge second;
+    EXPECT_FALSE(second.Installed());
+  }
+  EXPECT_EQ(got, (QList<int>{SIGTERM, SIGHUP}));
+  struct sigaction current {};
+  ::sigaction(SIGTERM, nullptr, &current);
+  EXPECT_EQ(current.sa_handler, SIG_DFL);
 }
 
 } // namespace

@@ -1,0 +1,108 @@
+#include "runtime/ProgramEntry.h"
+
+#include "model/DataObjectStore.h"
+#include "platform/Errors.h"
+#include "platform/MessageHub.h"
+#include "runtime/Application.h"
+#include "runtime/FormMaster.h"
+#include "runtime/InstanceHandover.h"
+#include "runtime/MasterModel.h"
+#include "runtime/ReminderRuntime.h"
+#include "runtime/SignalBridge.h"
+#include "runtime/UiHooks.h"
+#include "services/SingleInstance.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QScreen>
+
+#include <cstdio>
+#include <cstring>
+
+bool IsStopArgument(int argc, char **argv) {
+  return argc > 1 && argv[1] && std::strcmp(argv[1], "stop") == 0;
+}
+
+namespace {
+
+// The running instance, from the model's start to the release of the instance lock.
+int runInstance(int argc, char **argv, const TProgramWiring &wiring, const QString &name) {
+  // The application object comes first: without a display Qt ends the process here, before any
+  // data or settings file is touched.
+  TApplication app(argc, argv);
+  TSignalBridge signalBridge;
+  THandoverServer server(HandoverSocketPath(name));
+  std::unique_ptr<IMasterModel> model;
+  std::unique_ptr<TFormMaster> master;
+  int code = 0;
+  // Notices (a failed save at the very end among them) are shown while the application lives.
+  errors::setInfoReporter([](const QString &text) {
+    if (UiHooks().ShowMessage)
+      UiHooks().ShowMessage(text);
+    else
+      QMessageBox::information(nullptr, QStringLiteral("Tolvane"), text);
+  });
+  // New reminders place their sticker from the screen's size.
+  SetScreenSizeProvider([] {
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->size() : QSize(800, 600);
+  });
+  try {
+    if (wiring.InstallUi)
+      wiring.InstallUi();
+    if (wiring.InitializeModel)
+      wiring.InitializeModel();
+    model = wiring.MasterModel();
+    master = std::make_unique<TFormMaster>(*model);
+    if (wiring.ReminderRuntime)
+      master->SetReminderRuntime(wiring.ReminderRuntime(*master));
+    QObject::connect(master.get(), &TFormMaster::Closed, &app,
+                     [](int exitCode) { QCoreApplication::exit(exitCode); });
+    TFormMaster *m = master.get();
+    // Logout and kill end the program as "Exit" does, so nothing held in memory is lost.
+    signalBridge.OnSignal = [m](int) { m->ActionShutDownExecute(); };
+    server.OnShow = [m] { (void)hub().post(m->Handle(), msg::WM_SHOW_MAIN_WINDOW); };
+    server.OnStop = [m] { (void)hub().send(m->Handle(), msg::WM_CLOSE); };
+    master->FormCreate();
+    if (!server.Listen())
+      std::fprintf(stderr, "Tolvane: a second start cannot reach this one (%s).\n",
+                   qPrintable(server.SocketPath()));
+    if (!master->IsClosing())
+      code = app.exec();
+  } catch (...) {
+    std::fprintf(stderr, "%s\n", qPrintable(errors::describeCurrentException()));
+    code = 1;
+  }
+  signalBridge.OnSignal = nullptr;
+  server.OnShow = nullptr;
+  server.OnStop = nullptr;
+  try {
+    if (wiring.FinalizeModel)
+      wiring.FinalizeModel();
+  } catch (...) {
+    std::fprintf(stderr, "%s\n", qPrintable(errors::describeCurrentException()));
+    code = code ? code : 1;
+  }
+  master.reset();
+  model.reset();
+  errors::setInfoReporter({});
+  ReleaseInstanceMutex();
+  return code; // the handover socket closes last: a stopping start sees the end now
+}
+
+} // namespace
+
+int RunProgram(int argc, char **argv, const TProgramWiring &wiring) {
+  // Read before the application object exists, which takes Qt's own options out of argv.
+  const bool stop = IsStopArgument(argc, argv);
+  const QString name = InstanceName();
+  if (CheckSingleInstance(name)) {
+    QCoreApplication app(argc, argv); // no display needed
+    (void)HandOver(HandoverSocketPath(name),
+                   stop ? THandoverCommand::Stop : THandoverCommand::Show);
+    return 0;
+  }
+  if (stop)
+    return 0; // nothing runs that could be stopped
+  return runInstance(argc, argv, wiring, name);
+}

@@ -1,0 +1,282 @@
+// The program entry across real processes: a running instance, second starts that hand over to
+// it, "stop", signals, a crashed instance's socket, and the program itself.
+
+#include "runtime/ProgramEntry.h"
+#include "runtime/InstanceHandover.h"
+#include "services/SingleInstance.h"
+#include "tests/support/Sandbox.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTest>
+
+#include <csignal>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+bool waitFor(const std::function<bool()> &condition, int ms = 10000) {
+  QDeadlineTimer deadline(ms);
+  while (!condition()) {
+    if (deadline.hasExpired())
+      return false;
+    QTest::qWait(10);
+  }
+  return true;
+}
+
+struct ProgramEntry : ::testing::Test {
+  QString root = sandbox::makeTempDir(QStringLiteral("entry"));
+  QString home = root + QStringLiteral("/home");
+  QString run = root + QStringLiteral("/run");
+  QString marker = root + QStringLiteral("/marker");
+  QString socketPath = run + QLatin1Char('/') + InstanceName() + QStringLiteral(".socket");
+  QString logFile = home + QStringLiteral("/Documents/Tolvane/tolvane.log");
+  std::vector<std::unique_ptr<QProcess>> processes;
+
+  void SetUp() override {
+    QDir().mkpath(home);
+    QDir().mkpath(root + QStringLiteral("/program"));
+    QDir().mkpath(run);
+    QFile::setPermissions(run, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  }
+
+  void TearDown() override {
+    for (auto &p : processes) {
+      if (p->state() != QProcess::NotRunning) {
+        p->kill();
+        p->waitForFinished(5000);
+      }
+    }
+  }
+
+  QProcessEnvironment environment(const QStringList &extra = {}) const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), run);
+    env.insert(QStringLiteral("TOLVANE_RUNTIME_DIR"), run);
+    env.insert(QStringLiteral("TOLVANE_PROGRAM_DIR"), root + QStringLiteral("/program"));
+    env.insert(QStringLiteral("TOLVANE_TEST_MARKER"), marker);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    for (const QString &variable : extra)
+      env.insert(variable, QStringLiteral("1"));
+    return env;
+  }
+
+  QProcess *start(const QString &program, const QStringList &args = {},
+                  const QStringList &extra = {}) {
+    auto p = std::make_unique<QProcess>();
+    p->setProcessEnvironment(environment(extra));
+    p->start(program, args);
+    EXPECT_TRUE(p->waitForStarted(5000));
+    processes.push_back(std::move(p));
+    return processes.back().get();
+  }
+  QProcess *helper(const QStringList &args = {}, const QStringList &extra = {}) {
+    return start(QStringLiteral(TOLVANE_ENTRY_HELPER), args, extra);
+  }
+
+  // Starts a running instance and waits until it listens.
+  QProcess *running(const QStringList &extra = {}) {
+    QProcess *a = helper({}, extra);
+    EXPECT_TRUE(waitFor([this] { return listening(); }))
+        << "no socket at " << socketPath.toStdString();
+    return a;
+  }
+
+  bool listening() const {
+    QLocalSocket s;
+    s.connectToServer(socketPath);
+    return s.waitForConnected(200);
+  }
+
+  static bool finished(QProcess *p, int ms = 10000) {
+    return p->state() == QProcess::NotRunning || p->waitForFinished(ms);
+  }
+
+  QStringList marks() const {
+    QFile f(marker);
+    if (!f.open(QIODevice::ReadOnly))
+      return {};
+    return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  }
+
+  QStringList logEvents() const {
+    QStringList events;
+    QFile f(logFile);
+    if (f.open(QIODevice::ReadOnly))
+      for (const QByteArray &line : f.readAll().split('\n'))
+        if (const QList<QByteArray> fields = line.split('\t'); fields.size() > 3)
+          events << QString::fromUtf8(fields[3]);
+    return events;
+  }
+
+  QStringList filesUnder(const QString &folder) const {
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+      files << it.next();
+    return files;
+  }
+};
+
+TEST(ProgramArguments, OnlyTheExactWordStopStops) {
+  auto is = [](std::initializer_list<const char *> args) {
+    std::vector<char *> argv{const_cast<char *>("tolvane")};
+    for (const char *a : args)
+      argv.push_back(const_cast<char *>(a));
+    argv.push_back(nullptr);
+    return IsStopArgument(int(argv.size()) - 1, argv.data());
+  };
+  EXPECT_TRUE(is({"stop"}));
+  EXPECT_TRUE(is({"stop", "more"}));
+  EXPECT_FALSE(is({}));
+  EXPECT_FALSE(is({"Stop"}));
+  EXPECT_FALSE(is({"STOP"}));
+  EXPECT_FALSE(is({"stop "}));
+  EXPECT_FALSE(is({"stopx"}));
+  EXPECT_FALSE(is({"-platform", "stop"}));
+}
+
+TEST_F(ProgramEntry, ASecondStartShowsTheMainWindowAndStopEndsTheInstance) {
+  QProcess *a = running();
+  EXPECT_FALSE(QFileInfo(socketPath).permissions() &
+               (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
+
+  const QStringList homeFiles = filesUnder(home);
+  QProcess *b = helper();
+  ASSERT_TRUE(finished(b, 2000));
+  EXPECT_EQ(b->exitCode(), 0);
+  EXPECT_TRUE(waitFor([this] { return marks().contains(QStringLiteral("show main window 0")); }));
+  EXPECT_EQ(filesUnder(home), homeFiles); // the second start touched nothing
+  EXPECT_EQ(marks().count(QStringLiteral("initialize")), 1);
+
+  QProcess *c = helper({QStringLiteral("stop")});
+  ASSERT_TRUE(finished(c));
+  EXPECT_EQ(c->exitCode(), 0);
+  // "stop" returns once the instance has ended: its stop is logged and the model finished.
+  EXPECT_TRUE(logEvents().contains(QStringLiteral("Program stop")));
+  EXPECT_TRUE(marks().contains(QStringLiteral("finalize")));
+  ASSERT_TRUE(finished(a));
+  EXPECT_EQ(a->exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(a->exitCode(), 0);
+  EXPECT_FALSE(QFile::exists(socketPath));
+  TNamedLock lock;
+  EXPECT_EQ(lock.tryAcquire(InstanceName(), run), TNamedLock::Result::Acquired);
+}
+
+TEST_F(ProgramEntry, StopWithNothingRunningEndsAtOnceAndTouchesNothing) {
+  QProcess *d = helper({QStringLiteral("stop")});
+  ASSERT_TRUE(finished(d, 2000));
+  EXPECT_EQ(d->exitCode(), 0);
+  EXPECT_TRUE(marks().isEmpty());
+  EXPECT_TRUE(filesUnder(home).isEmpty());
+}
+
+TEST_F(ProgramEntry, AStartWhileTheInstanceIsStillStartingEndsSilently) {
+  TNamedLock lock; // an instance that has its lock but no socket yet
+  ASSERT_EQ(lock.tryAcquire(InstanceName(), run), TNamedLock::Result::Acquired);
+  QProcess *e = helper();
+  ASSERT_TRUE(finished(e, 5000));
+  EXPECT_EQ(e->exitCode(), 0);
+  EXPECT_TRUE(marks().isEmpty());
+  EXPECT_TRUE(filesUnder(home).isEmpty());
+}
+
+TEST_F(ProgramEntry, TheSocketOfAKilledInstanceIsClearedByTheNextStart) {
+  QProcess *a = running();
+  a->kill(); // SIGKILL: no clean-up at all
+  ASSERT_TRUE(finished(a));
+  ASSERT_TRUE(QFileInfo(socketPath).exists()); // left behind
+  EXPECT_FALSE(listening());
+
+  QProcess *a2 = running();
+  EXPECT_EQ(marks().count(QStringLiteral("initialize")), 2);
+  QProcess *b = helper();
+  ASSERT_TRUE(finished(b, 2000));
+  EXPECT_TRUE(waitFor([this] { return marks().contains(QStringLiteral("show main window 0")); }));
+  a2->terminate();
+  ASSERT_TRUE(finished(a2));
+}
+
+TEST_F(ProgramEntry, SigtermEndsTheInstanceAsExitDoes) {
+  QProcess *a = running();
+  ::kill(pid_t(a->processId()), SIGTERM);
+  ASSERT_TRUE(finished(a));
+  EXPECT_EQ(a->exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(a->exitCode(), 0);
+  EXPECT_EQ(logEvents(),
+            (QStringList{QStringLiteral("Program start"), QStringLiteral("Program stop")}));
+  EXPECT_EQ(marks().last(), QStringLiteral("finalize"));
+}
+
+TEST_F(ProgramEntry, ANoticeAtTheModelsEndIsStillShown) {
+  QProcess *a = running({QStringLiteral("TOLVANE_TEST_REPORT")});
+  ::kill(pid_t(a->processId()), SIGINT);
+  ASSERT_TRUE(finished(a));
+  EXPECT_EQ(a->exitCode(), 0);
+  const QStringList m = marks();
+  ASSERT_GE(m.size(), 2);
+  EXPECT_EQ(m[m.size() - 2], QStringLiteral("message: Sorry, can't save file!"));
+}
+
+TEST_F(ProgramEntry, StopEndsEveryLoopOfTheInstance) {
+  QProcess *a = running({QStringLiteral("TOLVANE_TEST_MODAL")});
+  QProcess *b = helper();
+  ASSERT_TRUE(finished(b, 2000));
+  ASSERT_TRUE(waitFor([this] { return marks().contains(QStringLiteral("show main window 0")); }));
+  QProcess *c = helper({QStringLiteral("stop")});
+  ASSERT_TRUE(finished(c));
+  ASSERT_TRUE(finished(a));
+  EXPECT_EQ(a->exitCode(), 0);
+  EXPECT_TRUE(marks().contains(QStringLiteral("main window loop ended")));
+  EXPECT_EQ(marks().last(), QStringLiteral("finalize"));
+}
+
+TEST_F(ProgramEntry, AnErrorNobodyCaughtIsShownAndTheModelStillEnds) {
+  QProcess *a = running({QStringLiteral("TOLVANE_TEST_THROW")});
+  QProcess *b = helper();
+  ASSERT_TRUE(finished(b, 2000));
+  ASSERT_TRUE(finished(a));
+  EXPECT_EQ(a->exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(a->exitCode(), 1);
+  EXPECT_TRUE(marks().contains(QStringLiteral("exception: the main window failed")));
+  EXPECT_EQ(marks().last(), QStringLiteral("finalize"));
+}
+
+TEST_F(ProgramEntry, TheProgramRunsAndStopsWithoutADisplayForTheStop) {
+  QProcess *a = start(QStringLiteral(TOLVANE_PROGRAM));
+  ASSERT_TRUE(waitFor([this] { return listening(); }));
+  QProcess *b = start(QStringLiteral(TOLVANE_PROGRAM));
+  ASSERT_TRUE(finished(b, 2000));
+  QByteArray errors;
+  EXPECT_TRUE(waitFor([a, &errors] {
+    errors += a->readAllStandardError();
+    return errors.contains("main window page 0");
+  }));
+
+  QProcessEnvironment noDisplay = environment();
+  noDisplay.remove(QStringLiteral("QT_QPA_PLATFORM"));
+  noDisplay.remove(QStringLiteral("DISPLAY"));
+  noDisplay.remove(QStringLiteral("WAYLAND_DISPLAY"));
+  auto stop = std::make_unique<QProcess>();
+  stop->setProcessEnvironment(noDisplay);
+  stop->start(QStringLiteral(TOLVANE_PROGRAM), {QStringLiteral("stop")});
+  ASSERT_TRUE(stop->waitForFinished(10000));
+  EXPECT_EQ(stop->exitCode(), 0);
+  ASSERT_TRUE(finished(a));
+  EXPECT_EQ(a->exitCode(), 0);
+  EXPECT_EQ(logEvents(),
+            (QStringList{QStringLiteral("Program start"), QStringLiteral("Program stop")}));
+  EXPECT_TRUE(QFile::exists(home + QStringLiteral("/Documents/Tolvane/control1.dat")));
+}
+
+} // namespace

@@ -1,0 +1,72 @@
+// A program built like tolvane, for the tests of the program entry: its model and windows write
+// what happens to them into the marker file named by TOLVANE_TEST_MARKER.
+//   TOLVANE_TEST_MODAL=1  the main window runs a local event loop, as a modal window does
+//   TOLVANE_TEST_THROW=1  opening the main window throws
+//   TOLVANE_TEST_REPORT=1 the model's end reports a notice
+
+#include "model/LogFile.h"
+#include "platform/Errors.h"
+#include "runtime/MasterModel.h"
+#include "runtime/ProgramEntry.h"
+#include "runtime/UiHooks.h"
+
+#include <QEventLoop>
+#include <QFile>
+
+#include <cstdlib>
+#include <stdexcept>
+
+namespace {
+
+void mark(const QString &line) {
+  QFile f(qEnvironmentVariable("TOLVANE_TEST_MARKER"));
+  if (f.open(QIODevice::Append))
+    f.write(line.toUtf8() + '\n');
+}
+
+class NoReminders final : public IMasterModel {
+public:
+  void SetMasterWindowHandle(WindowHandle) override {}
+  void OpenStore() override { mark(QStringLiteral("open store")); }
+  void RefreshReminder(int) override {}
+  bool DeleteReminders(int) override { return false; }
+  std::vector<TemplateEntry> DefaultReminders() const override { return {}; }
+  bool CopyToNewReminderTemplate(const QString &, const QString &) override { return false; }
+  void ResetNewReminderTemplate() override {}
+  bool DemoMode() const override { return false; }
+};
+
+} // namespace
+
+int main(int argc, char **argv) {
+  TProgramWiring wiring;
+  wiring.InitializeModel = [] {
+    mark(QStringLiteral("initialize"));
+    WriteLog(QStringLiteral("Program start"));
+  };
+  wiring.FinalizeModel = [] {
+    if (qEnvironmentVariableIsSet("TOLVANE_TEST_REPORT"))
+      errors::reportInfo(QStringLiteral("Sorry, can't save file!"));
+    mark(QStringLiteral("finalize"));
+  };
+  wiring.MasterModel = [] { return std::make_unique<NoReminders>(); };
+  wiring.InstallUi = [] {
+    UiHooks().ShowMainWindowPage = [](const QString &, int page) {
+      mark(QStringLiteral("show main window %1").arg(page));
+      if (qEnvironmentVariableIsSet("TOLVANE_TEST_THROW"))
+        throw std::runtime_error("the main window failed");
+      if (qEnvironmentVariableIsSet("TOLVANE_TEST_MODAL")) {
+        QEventLoop loop;
+        loop.exec();
+        mark(QStringLiteral("main window loop ended"));
+      }
+    };
+    UiHooks().ShowException = [](const QString &message) {
+      mark(QStringLiteral("exception: ") + message);
+    };
+    UiHooks().ShowMessage = [](const QString &message) {
+      mark(QStringLiteral("message: ") + message);
+    };
+  };
+  return RunProgram(argc, argv, wiring);
+}
