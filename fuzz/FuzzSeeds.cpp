@@ -1,5 +1,7 @@
 // Writes the seed corpus of the fuzzers: a few valid files of each reader's format.
+#include "imaging/Bitmap.h"
 #include "imaging/BmpFile.h"
+#include "imaging/GIFImage.h"
 #include "imaging/JpegImage.h"
 #include "tests/imaging/PictureSamples.h"
 
@@ -41,5 +43,26 @@ int main(int argc, char **argv) {
   Dib d = samples::square(8, 24).colors;
   put(root + QStringLiteral("/jpeg"), QStringLiteral("q90.jpg"), TJPEGImage::encode(d, 90));
   put(root + QStringLiteral("/jpeg"), QStringLiteral("q20.jpg"), TJPEGImage::encode(d, 20));
+  // GIF: one frame per depth, then a looping animation with a comment, delays and transparency.
+  TGIFImage animation;
+  for (int bits : {1, 4, 8, 24}) {
+    const TBitmap frame(samples::square(6 + bits % 5, bits).colors);
+    TGIFImage single;
+    single.assign(&frame);
+    const std::vector<std::uint8_t> one = single.write();
+    put(root + QStringLiteral("/gif"), QStringLiteral("d%1.gif").arg(bits),
+        QByteArray(reinterpret_cast<const char *>(one.data()), qsizetype(one.size())));
+    animation.addFrame(&frame);
+    animation.frame(animation.frameCount() - 1).Delay = std::uint16_t(10 * bits);
+  }
+  animation.frame(1).TransparentColor = animation.frame(1).Item->Colors.color(0);
+  animation.frame(2).Interlaced = false;
+  animation.frame(3).Disposal = 2;
+  animation.frame(0).setComment({"seed"});
+  animation.setComment({"end"});
+  animation.setLooping(true);
+  const std::vector<std::uint8_t> all = animation.write();
+  put(root + QStringLiteral("/gif"), QStringLiteral("animation.gif"),
+      QByteArray(reinterpret_cast<const char *>(all.data()), qsizetype(all.size())));
   return 0;
 }
