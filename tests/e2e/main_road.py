@@ -80,6 +80,13 @@ class Session:
             "SDL_AUDIODRIVER": "dummy",
             "QT_QPA_PLATFORM": "xcb",
         }
+        # A sanitizer build of the program: the X11 platform's D-Bus library keeps its memory.
+        suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "runtime",
+                                    "lsan-x11.supp")
+        for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS"):
+            if name in os.environ:
+                self.env[name] = os.environ[name]
+        self.env["LSAN_OPTIONS"] = f"suppressions={os.path.normpath(suppressions)}"
 
     def start(self, argv, name, env=None):
         out = open(os.path.join(self.artefacts, f"{name}.out"), "wb")

@@ -20,4 +20,7 @@ fi
 export DISPLAY=":$(head -n1 "$work/display")"
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
+# Under LeakSanitizer: the X11 platform loads the system's D-Bus library, whose allocations are
+# kept until the process ends.
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(dirname "$0")/lsan-x11.supp"
 "$@"
