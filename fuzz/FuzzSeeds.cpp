@@ -3,6 +3,7 @@
 #include "imaging/BmpFile.h"
 #include "imaging/GIFImage.h"
 #include "imaging/JpegImage.h"
+#include "tests/imaging/IconSamples.h"
 #include "tests/imaging/PictureSamples.h"
 
 #include <QDir>
@@ -17,6 +18,32 @@ void put(const QString &dir, const QString &name, const QByteArray &bytes) {
   QFile f(dir + QLatin1Char('/') + name);
   if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
     std::fprintf(stderr, "cannot write %s\n", qPrintable(f.fileName()));
+}
+
+// Multi-image icons and cursors (both cursor layouts), and animated cursors.
+void putIconSeeds(const QString &root) {
+  using namespace iconsamples;
+  const QString exicon = root + QStringLiteral("/exicon");
+  Entry png;
+  png.body = iconsamples::png(8);
+  put(exicon, QStringLiteral("mixed.ico"),
+      file(1, {squareEntry(4, 1), squareEntry(4, 4), squareEntry(4, 8), squareEntry(4, 16),
+               squareEntry(4, 24), squareEntry(4, 32), png}));
+  Entry hot = squareEntry(8, 4);
+  hot.planes = 2;
+  hot.bitCount = 5;
+  put(exicon, QStringLiteral("hot.cur"), file(2, {hot}));
+  Entry resource = squareEntry(8, 8);
+  resource.body = u32s({(3u << 16) | 4u}) + resource.body;
+  put(exicon, QStringLiteral("resource.cur"), file(2, {resource}));
+
+  const QString ani = root + QStringLiteral("/ani");
+  const QByteArray frames =
+      list("fram", chunk("icon", file(1, {squareEntry(4, 4)})) + chunk("icon", file(2, {hot})));
+  put(ani, QStringLiteral("full.ani"),
+      riff(list("INFO", chunk("INAM", "Name") + chunk("IART", "Art")) + anih(2, 2, 10) +
+           chunk("rate", u32s({5, 6})) + chunk("seq ", u32s({1, 0})) + frames));
+  put(ani, QStringLiteral("plain.ani"), riff(anih(2, 2, 10) + frames));
 }
 
 } // namespace
@@ -64,5 +91,6 @@ int main(int argc, char **argv) {
   const std::vector<std::uint8_t> all = animation.write();
   put(root + QStringLiteral("/gif"), QStringLiteral("animation.gif"),
       QByteArray(reinterpret_cast<const char *>(all.data()), qsizetype(all.size())));
+  putIconSeeds(root);
   return 0;
 }

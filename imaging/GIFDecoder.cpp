@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <vector>
 
 namespace {
+
+static_assert(std::endian::native == std::endian::little, "the bit reader loads bytes as one word");
 
 constexpr int kMaxCode = 4096;
 constexpr int kStackSize = 4097;
@@ -28,16 +31,27 @@ public:
       m_bytes.insert(m_bytes.end(), subBlocks.begin() + i, subBlocks.begin() + i + n);
       i += n;
     }
-    m_consumedScale = m_bytes.empty() ? 0.0 : double(subBlocks.size()) / double(m_bytes.size());
+    m_size = m_bytes.size();
+    m_bytes.resize(m_size + 8, 0);
+    m_consumedScale = m_size == 0 ? 0.0 : double(subBlocks.size()) / double(m_size);
   }
 
   // The next code of `size` bits, or -1 when fewer bits than that remain.
   int read(int size) {
     if (m_bitCount < size) {
-      while (m_bitCount <= 56 && m_pos < m_bytes.size()) {
-        m_bits |= uint64_t{m_bytes[m_pos++]} << m_bitCount;
-        m_bitCount += 8;
-      }
+      // Eight bytes at a time: the buffer has eight zero bytes of slack past its end, and only
+      // the bytes that are really there are counted.
+      const std::size_t available = m_size - m_pos;
+      if (available == 0)
+        return -1;
+      uint64_t next;
+      std::memcpy(&next, m_bytes.data() + m_pos, 8);
+      const auto take =
+          std::min<std::size_t>(static_cast<std::size_t>(63 - m_bitCount) / 8, available);
+      m_bits |= next << m_bitCount;
+      m_pos += take;
+      m_bitCount += static_cast<int>(take) * 8;
+      m_bits &= (uint64_t{1} << m_bitCount) - 1;
       if (m_bitCount < size)
         return -1;
     }
@@ -54,6 +68,7 @@ public:
 
 private:
   std::vector<uint8_t> m_bytes;
+  std::size_t m_size = 0;
   std::size_t m_pos = 0;
   uint64_t m_bits = 0;
   int m_bitCount = 0;
@@ -72,6 +87,15 @@ public:
   }
 
   [[nodiscard]] bool done() const { return m_order.done(); }
+  // Room left in the current row, and where the next pixel goes, for strings written in place.
+  [[nodiscard]] int room() const { return m_row ? m_out.width - m_x : 0; }
+  [[nodiscard]] uint8_t *cursor() const { return m_row + m_x; }
+  // Takes `count` pixels written at cursor() (at most room()).
+  void advance(int count) {
+    m_x += count;
+    if (m_x == m_out.width)
+      finishRow();
+  }
 
   void put(const uint8_t *pixels, int count) {
     while (count > 0 && m_row) {
@@ -201,10 +225,13 @@ bool decode(std::span<const uint8_t> data, int tableBits, bool interlaced, const
   std::array<uint8_t, kMaxCode> suffix{};
   std::array<uint8_t, kStackSize> stack;
 
+  // String lengths let most strings go straight into the row; roots are 1 long.
+  std::array<uint16_t, kMaxCode> lengths{};
+  std::fill(lengths.begin(), lengths.begin() + clear + 2, uint16_t{1});
+
   BitSource source(data.subspan(1));
   RowWriter writer(out, interlaced);
   const bool reporting = progress.active();
-
   while (!writer.done()) {
     const int code = source.read(codeSize);
     if (code < 0) {
@@ -231,30 +258,59 @@ bool decode(std::span<const uint8_t> data, int tableBits, bool interlaced, const
       continue;
     }
 
-    int sp = kStackSize;
-    int walk = code;
-    if (code >= nextFree) {
-      stack[--sp] = first;
-      walk = previous;
+    const bool kwkwk = code >= nextFree;
+    int walk = kwkwk ? previous : code;
+    // Most strings fit in the rest of the row: they are written there directly, last pixel
+    // first, when the walk agrees with the recorded length (it always does for sound data).
+    const int length = kwkwk ? lengths[static_cast<std::size_t>(previous)] + 1
+                             : lengths[static_cast<std::size_t>(code)];
+    bool written = false;
+    if (length > 1 && length <= writer.room()) {
+      uint8_t *const start = writer.cursor();
+      uint8_t *p = start + length - 1;
+      if (kwkwk)
+        *p-- = first;
+      while (walk >= clear && p > start) {
+        *p-- = suffix[static_cast<std::size_t>(walk)];
+        walk = prefix[static_cast<std::size_t>(walk)];
+      }
+      if (walk < clear && p == start) {
+        first = static_cast<uint8_t>(walk & pixelMask);
+        *p = first;
+        writer.advance(length);
+        written = true;
+      } else {
+        walk = kwkwk ? previous : code;
+      }
     }
-    while (walk >= clear && sp > 0) {
-      stack[--sp] = suffix[static_cast<std::size_t>(walk)];
-      walk = prefix[static_cast<std::size_t>(walk)];
-    }
-    if (sp == 0) {
-      // Only a damaged table (a prefix chain that loops) makes a string this long.
-      if (!loadCorrupted)
-        fail("GIF encoded data is corrupt");
-      corrupted = true;
-      break;
-    }
-    first = static_cast<uint8_t>(walk & pixelMask);
-    stack[--sp] = first;
-    writer.put(stack.data() + sp, kStackSize - sp);
 
+    if (!written) {
+      int sp = kStackSize;
+      if (kwkwk)
+        stack[--sp] = first;
+      while (walk >= clear && sp > 0) {
+        stack[--sp] = suffix[static_cast<std::size_t>(walk)];
+        walk = prefix[static_cast<std::size_t>(walk)];
+      }
+      if (sp == 0) {
+        // Only a damaged table (a prefix chain that loops) makes a string this long.
+        if (!loadCorrupted)
+          fail("GIF encoded data is corrupt");
+        corrupted = true;
+        break;
+      }
+      first = static_cast<uint8_t>(walk & pixelMask);
+      stack[--sp] = first;
+      writer.put(stack.data() + sp, kStackSize - sp);
+    }
+
+    // After every string but the first after a clear: add "previous string + first pixel".
     if (!tableFull) {
-      prefix[static_cast<std::size_t>(nextFree)] = static_cast<uint16_t>(previous);
-      suffix[static_cast<std::size_t>(nextFree)] = first;
+      const auto slot = static_cast<std::size_t>(nextFree);
+      prefix[slot] = static_cast<uint16_t>(previous);
+      suffix[slot] = first;
+      lengths[slot] = static_cast<uint16_t>(
+          std::min<int>(lengths[static_cast<std::size_t>(previous)] + 1, kStackSize));
       ++nextFree;
       if (nextFree >= capacity) {
         if (codeSize < 12) {

@@ -99,7 +99,7 @@ void UpdateGraphicControl(TGIFFrameRecord &frame) {
   // The index the transparency was read from stays when its entry still holds the colour, so
   // an opaque entry of the same colour earlier in the table does not become see-through.
   int index = table.indexOf(frame.TransparentColor);
-  if (index >= 0 && frame.TransparentIndex >= 0 &&
+  if (index >= 0 && frame.TransparentIndex >= 0 && frame.TransparentIndex < table.Count &&
       table.color(frame.TransparentIndex) == table.color(index))
     index = frame.TransparentIndex;
   // Every graphic control extension is updated, so that reading back gives the same values.

@@ -5,8 +5,6 @@
 
 #include <QHash>
 
-#include <algorithm>
-
 namespace {
 
 WindowHandle masterWindow = 0;
