@@ -6,6 +6,20 @@ TStickerView::TStickerView() : m_window(new TFormSticker()) {}
 
 TStickerView::~TStickerView() { release(); }
 
+std::unique_ptr<TStickerView> TStickerView::Show(TDataObject &reminder, WindowHandle owner,
+                                                 const TStickerPopup &popup) {
+  auto view = std::make_unique<TStickerView>();
+  view->window()->ShowReminder(owner, &reminder, nullptr, nullptr, popup);
+  return view;
+}
+
+void TStickerView::Raise() {
+  if (!m_window || m_window->isHidden())
+    return;
+  m_window->raise();
+  m_window->activateWindow();
+}
+
 void TStickerView::close() {
   if (m_window)
     m_window->close();

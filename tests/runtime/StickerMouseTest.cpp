@@ -46,11 +46,16 @@ protected:
   }
 
   TFormSticker *show() {
-    auto view = std::make_unique<TStickerView>();
+    const TStickerPopup popup{&menu, [this](int32_t n) { tags.push_back(n); }};
+    std::unique_ptr<TStickerView> view;
+    if (preview) {
+      view = std::make_unique<TStickerView>();
+      view->window()->SetPreview(true);
+      view->window()->ShowReminder(0, reminder.get(), nullptr, nullptr, popup);
+    } else {
+      view = TStickerView::Show(*reminder, 0, popup);
+    }
     TFormSticker *w = view->window();
-    w->SetPreview(preview);
-    w->ShowReminder(0, reminder.get(), nullptr, nullptr,
-                    {&menu, [this](int32_t n) { tags.push_back(n); }});
     reminder->Sticker = std::move(view);
     return w;
   }
