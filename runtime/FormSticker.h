@@ -3,6 +3,7 @@
 #include "platform/MessageHub.h"
 
 #include <QColor>
+#include <QMenu>
 #include <QPoint>
 #include <QPointer>
 #include <QWidget>
@@ -12,7 +13,6 @@
 #include <memory>
 
 class QLabel;
-class QMenu;
 class TDataObject;
 class TGIFAnimator;
 class TGIFImage;
