@@ -1,6 +1,9 @@
 // Writes the seed corpus of the fuzzers: a few valid files of each reader's format.
+#include "imaging/Bitmap.h"
 #include "imaging/BmpFile.h"
+#include "imaging/GIFImage.h"
 #include "imaging/JpegImage.h"
+#include "tests/imaging/IconSamples.h"
 #include "tests/imaging/PictureSamples.h"
 
 #include <QDir>
@@ -15,6 +18,32 @@ void put(const QString &dir, const QString &name, const QByteArray &bytes) {
   QFile f(dir + QLatin1Char('/') + name);
   if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
     std::fprintf(stderr, "cannot write %s\n", qPrintable(f.fileName()));
+}
+
+// Multi-image icons and cursors (both cursor layouts), and animated cursors.
+void putIconSeeds(const QString &root) {
+  using namespace iconsamples;
+  const QString exicon = root + QStringLiteral("/exicon");
+  Entry png;
+  png.body = iconsamples::png(8);
+  put(exicon, QStringLiteral("mixed.ico"),
+      file(1, {squareEntry(4, 1), squareEntry(4, 4), squareEntry(4, 8), squareEntry(4, 16),
+               squareEntry(4, 24), squareEntry(4, 32), png}));
+  Entry hot = squareEntry(8, 4);
+  hot.planes = 2;
+  hot.bitCount = 5;
+  put(exicon, QStringLiteral("hot.cur"), file(2, {hot}));
+  Entry resource = squareEntry(8, 8);
+  resource.body = u32s({(3u << 16) | 4u}) + resource.body;
+  put(exicon, QStringLiteral("resource.cur"), file(2, {resource}));
+
+  const QString ani = root + QStringLiteral("/ani");
+  const QByteArray frames =
+      list("fram", chunk("icon", file(1, {squareEntry(4, 4)})) + chunk("icon", file(2, {hot})));
+  put(ani, QStringLiteral("full.ani"),
+      riff(list("INFO", chunk("INAM", "Name") + chunk("IART", "Art")) + anih(2, 2, 10) +
+           chunk("rate", u32s({5, 6})) + chunk("seq ", u32s({1, 0})) + frames));
+  put(ani, QStringLiteral("plain.ani"), riff(anih(2, 2, 10) + frames));
 }
 
 } // namespace
@@ -41,5 +70,27 @@ int main(int argc, char **argv) {
   Dib d = samples::square(8, 24).colors;
   put(root + QStringLiteral("/jpeg"), QStringLiteral("q90.jpg"), TJPEGImage::encode(d, 90));
   put(root + QStringLiteral("/jpeg"), QStringLiteral("q20.jpg"), TJPEGImage::encode(d, 20));
+  // GIF: one frame per depth, then a looping animation with a comment, delays and transparency.
+  TGIFImage animation;
+  for (int bits : {1, 4, 8, 24}) {
+    const TBitmap frame(samples::square(6 + bits % 5, bits).colors);
+    TGIFImage single;
+    single.assign(&frame);
+    const std::vector<std::uint8_t> one = single.write();
+    put(root + QStringLiteral("/gif"), QStringLiteral("d%1.gif").arg(bits),
+        QByteArray(reinterpret_cast<const char *>(one.data()), qsizetype(one.size())));
+    animation.addFrame(&frame);
+    animation.frame(animation.frameCount() - 1).Delay = std::uint16_t(10 * bits);
+  }
+  animation.frame(1).TransparentColor = animation.frame(1).Item->Colors.color(0);
+  animation.frame(2).Interlaced = false;
+  animation.frame(3).Disposal = 2;
+  animation.frame(0).setComment({"seed"});
+  animation.setComment({"end"});
+  animation.setLooping(true);
+  const std::vector<std::uint8_t> all = animation.write();
+  put(root + QStringLiteral("/gif"), QStringLiteral("animation.gif"),
+      QByteArray(reinterpret_cast<const char *>(all.data()), qsizetype(all.size())));
+  putIconSeeds(root);
   return 0;
 }

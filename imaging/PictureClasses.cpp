@@ -1,6 +1,7 @@
 #include "imaging/PictureClasses.h"
 
 #include "imaging/Bitmap.h"
+#include "imaging/GIFImage.h"
 #include "imaging/Icon.h"
 #include "imaging/IconList.h"
 #include "imaging/JpegImage.h"
@@ -26,4 +27,5 @@ void RegisterPictureClasses() {
                                QStringLiteral("Metafile"));
   TPicture::registerFileFormat(QStringLiteral("emf"), QStringLiteral("Enhanced Metafiles"),
                                QStringLiteral("Metafile"));
+  RegisterGIFImage();
 }

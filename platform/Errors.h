@@ -54,6 +54,12 @@ public:
   using ETolvaneError::ETolvaneError;
 };
 
+// A system resource ran out (for example no timer could be set).
+class EOutOfResources : public ETolvaneError {
+public:
+  using ETolvaneError::ETolvaneError;
+};
+
 // Ends the current operation silently: the boundary guard never shows it.
 class EAbort : public ETolvaneError {
 public:

@@ -7,7 +7,7 @@ packages=(
   cmake g++ ninja-build pkg-config clang-format clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6opengl6-dev
   libpugixml-dev libcurl4-openssl-dev libjpeg62-turbo-dev libsdl2-mixer-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
   python3 python3-aiosmtpd
   util-linux xdg-utils
   xvfb xauth x11-utils openbox trayer xdotool imagemagick fonts-dejavu-core

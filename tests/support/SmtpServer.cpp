@@ -1,12 +1,55 @@
 #include "tests/support/SmtpServer.h"
 
-#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QThread>
 
 namespace {
+
+// The server: aiosmtpd's protocol class with a handler that writes each message as a JSON file
+// into a folder (a pipe could fill up while the client under test blocks in its send).
+// Arguments: port, refused recipient, user, password (empty texts for none), folder.
+const char *const kServerScript = R"PY(
+import asyncio, base64, json, os, sys
+from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
+port, reject, user, password, folder = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5]
+count = 0
+class Handler:
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        if reject and address == reject:
+            return "550 5.1.1 <%s>: Recipient address rejected" % address
+        envelope.rcpt_tos.append(address)
+        return "250 OK"
+    async def handle_DATA(self, server, session, envelope):
+        global count
+        auth = session.auth_data
+        login = auth.login.decode("utf-8", "replace") if isinstance(auth, LoginPassword) else ""
+        count += 1
+        name = os.path.join(folder, "%06d.json" % count)
+        with open(name + ".tmp", "w") as f:
+            json.dump({"from": envelope.mail_from, "to": envelope.rcpt_tos, "login": login,
+                       "data": base64.b64encode(envelope.original_content).decode()}, f)
+        os.rename(name + ".tmp", name)
+        return "250 OK"
+def check(server, session, envelope, mechanism, auth_data):
+    ok = (isinstance(auth_data, LoginPassword) and auth_data.login.decode() == user
+          and auth_data.password.decode() == password)
+    return AuthResult(success=ok, handled=False, auth_data=auth_data)
+async def main():
+    kw = {"hostname": "localhost"}
+    if user:
+        kw.update(authenticator=check, auth_require_tls=False, auth_required=True)
+    srv = await asyncio.get_running_loop().create_server(
+        lambda: SMTP(Handler(), **kw), "127.0.0.1", port)
+    print("READY", flush=True)
+    await srv.serve_forever()
+asyncio.run(main())
+)PY";
 
 quint16 freePort() {
   QTcpServer probe;
@@ -17,22 +60,17 @@ quint16 freePort() {
   return p;
 }
 
-bool accepts(quint16 port) {
-  QTcpSocket s;
-  s.connectToHost(QHostAddress::LocalHost, port);
-  const bool ok = s.waitForConnected(200);
-  s.abort();
-  return ok;
-}
-
-const QString kBegin = QStringLiteral("---------- MESSAGE FOLLOWS ----------");
-const QString kEnd = QStringLiteral("------------ END MESSAGE ------------");
-
 } // namespace
+
+quint16 closedLocalPort() { return freePort(); }
 
 LocalSmtpServer::~LocalSmtpServer() { stop(); }
 
-bool LocalSmtpServer::start() {
+bool LocalSmtpServer::start(const Options &options) {
+  if (!m_folder.isValid()) {
+    m_error = QStringLiteral("no temporary folder");
+    return false;
+  }
   m_port = freePort();
   if (m_port == 0) {
     m_error = QStringLiteral("no free port");
@@ -40,9 +78,10 @@ bool LocalSmtpServer::start() {
   }
   // Debian's interpreter, which has python3-aiosmtpd, whatever python3 comes first on PATH.
   m_process.setProgram(QStringLiteral("/usr/bin/python3"));
-  m_process.setArguments({QStringLiteral("-u"), QStringLiteral("-m"), QStringLiteral("aiosmtpd"),
-                          QStringLiteral("-n"), QStringLiteral("-l"),
-                          QStringLiteral("127.0.0.1:%1").arg(m_port)});
+  m_process.setArguments({QStringLiteral("-u"), QStringLiteral("-c"),
+                          QString::fromUtf8(kServerScript), QString::number(m_port),
+                          options.rejectRecipient, options.user, options.password,
+                          m_folder.path()});
   m_process.setProcessChannelMode(QProcess::MergedChannels);
   m_process.start();
   if (!m_process.waitForStarted(5000)) {
@@ -52,13 +91,14 @@ bool LocalSmtpServer::start() {
   QElapsedTimer t;
   t.start();
   while (t.elapsed() < 10000) {
-    if (accepts(m_port))
+    if (m_output.contains("READY\n"))
       return true;
     if (m_process.state() == QProcess::NotRunning)
       break;
-    QThread::msleep(50);
+    m_process.waitForReadyRead(100);
+    m_output += m_process.readAll();
   }
-  m_error = QStringLiteral("server did not start: ") + QString::fromUtf8(m_process.readAll());
+  m_error = QStringLiteral("server did not start: ") + QString::fromUtf8(m_output);
   stop();
   return false;
 }
@@ -73,26 +113,32 @@ void LocalSmtpServer::stop() {
   }
 }
 
-QStringList LocalSmtpServer::messages(int atLeast, int timeoutMs) {
+void LocalSmtpServer::readMessages() {
+  const QStringList names =
+      QDir(m_folder.path()).entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name);
+  for (qsizetype i = static_cast<qsizetype>(m_received.size()); i < names.size(); ++i) {
+    QFile f(m_folder.filePath(names[i]));
+    if (!f.open(QIODevice::ReadOnly))
+      return;
+    const QJsonObject o = QJsonDocument::fromJson(f.readAll()).object();
+    Received r;
+    r.mailFrom = o.value(QStringLiteral("from")).toString();
+    for (const QJsonValue &v : o.value(QStringLiteral("to")).toArray())
+      r.recipients << v.toString();
+    r.login = o.value(QStringLiteral("login")).toString();
+    r.data = QByteArray::fromBase64(o.value(QStringLiteral("data")).toString().toLatin1());
+    m_received.push_back(std::move(r));
+  }
+}
+
+std::vector<LocalSmtpServer::Received> LocalSmtpServer::messages(int atLeast, int timeoutMs) {
   QElapsedTimer t;
   t.start();
-  QStringList result;
   for (;;) {
-    m_process.waitForReadyRead(100);
-    m_output += QString::fromUtf8(m_process.readAll());
-    result.clear();
-    qsizetype pos = 0;
-    for (;;) {
-      const qsizetype b = m_output.indexOf(kBegin, pos);
-      if (b < 0)
-        break;
-      const qsizetype e = m_output.indexOf(kEnd, b);
-      if (e < 0)
-        break;
-      result << m_output.mid(b + kBegin.size(), e - b - kBegin.size()).trimmed();
-      pos = e + kEnd.size();
-    }
-    if (result.size() >= atLeast || t.elapsed() > timeoutMs)
-      return result;
+    readMessages();
+    if (static_cast<int>(m_received.size()) >= atLeast || t.elapsed() > timeoutMs ||
+        m_process.state() == QProcess::NotRunning)
+      return m_received;
+    QThread::msleep(20);
   }
 }

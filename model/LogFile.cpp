@@ -1,0 +1,214 @@
+#include "model/LogFile.h"
+
+#include "model/Paths.h"
+#include "model/Settings.h"
+#include "model/SettingsKeys.h"
+#include "model/UserData.h"
+#include "platform/AnsiText.h"
+#include "platform/AtomicFile.h"
+#include "platform/Clock.h"
+#include "platform/Errors.h"
+#include "platform/FormatSettings.h"
+#include "services/TextHelpers.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kTab = QStringLiteral("\t");
+const QString kEmptyCell = QStringLiteral("    ");
+constexpr int kTextCellLength = 25;
+constexpr int kDefaultClearPeriod = 30;
+// The log names what the user was reminded of: readable by the user only.
+constexpr mode_t kLogMode = 0600;
+
+// One field on one line: a TAB or a line break inside it would split the line or shift columns.
+QString cell(const QString &text) {
+  QString out = FlattenLineBreaks(text);
+  out.replace(u'\t', u' ');
+  return out;
+}
+
+QString timeFields(TDateTime t) {
+  const FormatSettings &fs = formatSettings();
+  return DateToStr(t, fs) + QStringLiteral("    ") + TimeToStr(t, fs) + kTab +
+         FloatToStr(ToDays(t), fs) + kTab;
+}
+
+// The first `count` characters (whole code points) of the text.
+QString leftCharacters(const QString &text, int count) {
+  qsizetype end = 0;
+  for (int n = 0; n < count && end < text.size(); ++n)
+    end += (text[end].isHighSurrogate() && end + 1 < text.size()) ? 2 : 1;
+  return text.left(end);
+}
+
+QString textCell(const TLogFiring &f) {
+  if (!f.mailError.isEmpty())
+    return cell(f.mailError);
+  const QString text = cell(f.text);
+  if (text.isEmpty())
+    return kEmptyCell;
+  const QString cut = leftCharacters(text, kTextCellLength);
+  return cut.size() < text.size() ? cut + QStringLiteral("...") : text;
+}
+
+// The lines of the file as it stands, split at CR LF, CR or LF; each kept as its own bytes so
+// that a purge writes back untouched lines exactly as they were.
+QList<QByteArray> splitLines(const QByteArray &bytes) {
+  QList<QByteArray> lines;
+  qsizetype start = 0;
+  for (qsizetype i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] != '\r' && bytes[i] != '\n')
+      continue;
+    lines << bytes.mid(start, i - start);
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+      ++i;
+    start = i + 1;
+  }
+  if (start < bytes.size())
+    lines << bytes.mid(start);
+  return lines;
+}
+
+} // namespace
+
+TLogFiring LogFiringOf(const TDataObject &reminder, const QString &mailError) {
+  TLogFiring f;
+  f.fireTime = reminder.FireTime;
+  f.subject = reminder.subject;
+  f.sticker = reminder.sticker.enable;
+  f.trayIcon = reminder.tray;
+  f.sound = reminder.sound.enable;
+  f.mail = reminder.mail.enable;
+  f.shellExec = reminder.shellExec.enable;
+  f.mailError = mailError;
+  f.text = reminder.text;
+  f.id = reminder.Id;
+  return f;
+}
+
+QString ProgramEventLogLine(const QString &message, TDateTime at) {
+  const QString text = cell(message);
+  return timeFields(at) + cell(CurrentUserName()) + kTab + text + kTab + text + kTab;
+}
+
+QString FiringLogLine(const TLogFiring &f) {
+  QString line = timeFields(f.fireTime) + cell(CurrentUserName()) + kTab + QStringLiteral("Start") +
+                 kTab + cell(f.subject) + kTab;
+  const std::pair<bool, const char *> actions[] = {{f.sticker, "Sticker"},
+                                                   {f.trayIcon, "Ico"},
+                                                   {f.sound, "Sound"},
+                                                   {f.mail, "Mail"},
+                                                   {f.shellExec, "ShellExec"}};
+  for (const auto &[on, name] : actions)
+    line += (on ? QString::fromLatin1(name) : kEmptyCell) + kTab;
+  return line + textCell(f) + kTab + cell(f.id) + kTab;
+}
+
+void WriteLog(const QString &message) {
+  AppendLogLine(ProgramEventLogLine(message, currentClock().now()));
+}
+
+void AppendLogLine(const QString &line) {
+  if (line.isEmpty())
+    return;
+  try {
+    AppendLogLine(GetLogFileName(), line);
+  } catch (...) {
+    // The log is best effort: a line that cannot be written is lost.
+  }
+}
+
+void AppendLogLine(const QString &fileName, const QString &line) {
+  if (line.isEmpty())
+    return;
+  const QByteArray bytes = line.toUtf8() + "\r\n";
+  const int fd = ::open(QFile::encodeName(fileName).constData(),
+                        O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, kLogMode);
+  if (fd < 0)
+    return;
+  // With O_APPEND every write lands at the end, even while another writer appends too.
+  qsizetype done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n =
+        ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      break;
+    done += n;
+  }
+  ::close(fd);
+}
+
+void SplitLogLine(const QString &line, QStringList &list) {
+  list.clear();
+  const QChar separator = formatSettings().decimalSeparator;
+  qsizetype start = 0;
+  for (;;) {
+    const qsizetype tab = line.indexOf(u'\t', start);
+    if (tab < 0)
+      return;
+    QString field = line.mid(start, tab - start);
+    if (list.size() == 1) {
+      field.replace(u',', separator);
+      field.replace(u'.', separator);
+    }
+    list << field;
+    start = tab + 1;
+  }
+}
+
+bool PurgeLog(const QString &fileName, bool all, TDateTime limit) {
+  if (!QFileInfo::exists(fileName))
+    return false;
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly))
+    throw EFileError(QStringLiteral("Can't read %1: %2").arg(fileName, file.errorString()));
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError)
+    throw EFileError(QStringLiteral("Can't read %1: %2").arg(fileName, file.errorString()));
+  file.close();
+
+  QList<QByteArray> lines = splitLines(bytes);
+  bool changed = all;
+  if (all) {
+    lines.clear();
+  } else {
+    QStringList fields;
+    for (qsizetype i = lines.size() - 1; i >= 0; --i) {
+      SplitLogLine(DecodeFileText(lines[i]), fields);
+      double days = 0;
+      if (fields.size() < 2 || !TryStrToFloat(fields[1], days))
+        continue; // not a line of ours: kept
+      if (FromDays(days) <= limit) {
+        lines.removeAt(i);
+        changed = true;
+      }
+    }
+  }
+  if (!changed)
+    return true;
+  QByteArray out;
+  for (const QByteArray &line : lines)
+    out += line + "\r\n";
+  WriteFileAtomic(fileName, out, kLogMode);
+  return true;
+}
+
+TDateTime LogPurgeLimit(TDateTime today) {
+  const QString text = LocalSettings().readString(
+      settings_keys::Config, settings_keys::LogClearPeriod, settings_keys::DefaultLogClearPeriod);
+  bool ok = false;
+  int days = text.trimmed().toInt(&ok);
+  // A negative period would put the limit in the future and empty the log at every start.
+  if (!ok || days < 0)
+    days = kDefaultClearPeriod;
+  return DateOf(today) - OneDay * days;
+}

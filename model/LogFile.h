@@ -1,0 +1,64 @@
+#pragma once
+
+#include "model/DataObject.h"
+#include "platform/DateTime.h"
+
+#include <QString>
+#include <QStringList>
+
+// The log: tolvane.log in the data folder (GetLogFileName), one line per event. Each field is
+// followed by a TAB, the last one too, and the line ends in CR LF:
+//   0 the event time as short date, four blanks, long time (display only)
+//   1 the event time as a day number (days since 1899-12-30), locale decimal separator
+//   2 the user (CurrentUserName)
+//   3 "Program start", "Program stop", "Pause on", "Pause off", or "Start" for a firing
+//   4 program events: the text of field 3; firings: the subject
+//   5..9 firings: "Sticker", "Ico", "Sound", "Mail", "ShellExec" for each enabled action, else
+//        four blanks
+//   10 firings: the mail error, else the text cut to 25 characters + "...", else four blanks
+//   11 firings: the reminder's id
+// Lines are only appended; a purge drops old lines or empties the file.
+
+// What a firing line says about the reminder that fired.
+struct TLogFiring {
+  TDateTime fireTime;
+  QString subject;
+  bool sticker = false;
+  bool trayIcon = false;
+  bool sound = false;
+  bool mail = false;
+  bool shellExec = false;
+  QString mailError; // "" when no mail was sent or it went out
+  QString text;
+  QString id;
+};
+
+// The firing line's facts about a reminder: its fire time, subject, enabled actions, text and id.
+[[nodiscard]] TLogFiring LogFiringOf(const TDataObject &reminder, const QString &mailError);
+
+// The line of a program event at `at`, without the line end.
+[[nodiscard]] QString ProgramEventLogLine(const QString &message, TDateTime at);
+// The line of a firing, without the line end. Line breaks and TABs in the subject, the text and
+// the error become blanks, so one firing is always one line of twelve fields.
+[[nodiscard]] QString FiringLogLine(const TLogFiring &firing);
+
+// Appends the program event line at the clock's current moment.
+void WriteLog(const QString &message);
+// Appends one finished line and CR LF to the log file, creating it when missing. An empty line
+// writes nothing. Errors are swallowed: the line is then lost.
+void AppendLogLine(const QString &line);
+void AppendLogLine(const QString &fileName, const QString &line);
+
+// Fills the list with the line's fields: the texts before each TAB (the text after the last TAB
+// is dropped). In field 1 every "," and "." becomes the locale's decimal separator.
+void SplitLogLine(const QString &line, QStringList &list);
+
+// Removes lines: all of them when `all` is set, else every line whose day number is not after
+// `limit`; lines that have no day number are kept. The file is rewritten (atomically) only when
+// something changed. False when the file does not exist; raises EFileError when it cannot be read
+// or written.
+bool PurgeLog(const QString &fileName, bool all, TDateTime limit);
+
+// The purge limit at start-up: midnight of `today` minus LocalSettings `Config`/`LogClearPeriod`
+// days (30 when missing, not a number, or negative).
+[[nodiscard]] TDateTime LogPurgeLimit(TDateTime today);

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/MessageHub.h"
+
+#include <QString>
+
+#include <utility>
+#include <vector>
+
+// The windows that want WM_REFRESH_CONTROLS when the application becomes active: each dialog
+// registers while it is shown and answers the message by refreshing its controls.
+
+// Adds the window under the name unless its handle is listed already.
+void RegisterNotifyWindow(WindowHandle window, const QString &name);
+// Removes the window's entry when it is listed.
+void UnregisterNotifyWindow(WindowHandle window);
+// Posts the message to every listed window with a non-zero handle, in list order. A window that
+// is gone by now has a handle that no longer works, so nothing reaches it.
+void BroadcastToWindows(uint message, uintptr_t wParam, intptr_t lParam);
+
+// The list as it stands: (name, handle) in registration order.
+[[nodiscard]] const std::vector<std::pair<QString, WindowHandle>> &NotifyWindows();

@@ -1,0 +1,258 @@
+#include "model/ReminderList.h"
+
+#include "model/DataObjectStore.h"
+#include "model/XMLStore.h"
+
+#include <QHash>
+
+namespace {
+
+WindowHandle masterWindow = 0;
+
+std::unique_ptr<TDataObject> &templateReminder() {
+  static std::unique_ptr<TDataObject> reminder;
+  return reminder;
+}
+
+// The run-time state that says whether, when and how a reminder last fired. A reminder read anew
+// from the store takes it over from the object it replaces: without it, an occurrence that is
+// still inside its due window would fire again (a second mail, a second program start).
+struct FiringState {
+  bool firing = false;
+  TFireKind fireKind = TFireKind::Main;
+  TFireKind lastFireKind = TFireKind::Main;
+  TDateTime fireTime;
+  bool soundStoppedByUser = false;
+  TDateTime soundStopTime;
+  bool firedInDemo = false;
+
+  static FiringState of(const TDataObject &r) {
+    return {r.Firing,        r.FireKind,   r.LastFireKind, r.FireTime, r.SoundStoppedByUser,
+            r.SoundStopTime, r.FiredInDemo};
+  }
+  void applyTo(TDataObject &r) const {
+    r.Firing = firing;
+    r.FireKind = fireKind;
+    r.LastFireKind = lastFireKind;
+    r.FireTime = fireTime;
+    r.SoundStoppedByUser = soundStoppedByUser;
+    r.SoundStopTime = soundStopTime;
+    r.FiredInDemo = firedInDemo;
+  }
+};
+
+bool deleteOne(TReminderList &list, int32_t number) {
+  TDataObject *reminder = list.FindByNumber(number);
+  if (!reminder)
+    return false;
+  if (reminder->state == TReminderState::Trash) {
+    DeleteReminderItem(*reminder);
+    list.Take(list.IndexOf(reminder)).reset();
+  } else {
+    reminder->state = TReminderState::Trash;
+    SaveToStore(*reminder, true);
+  }
+  return true;
+}
+
+void sendToMaster(const QString &id, uint message, bool post) {
+  const TDataObject *reminder = FindReminderById(id);
+  if (!reminder)
+    return;
+  const auto number = static_cast<uintptr_t>(reminder->Number);
+  if (post)
+    hub().post(MasterWindowHandle(), message, number, 0);
+  else
+    hub().send(MasterWindowHandle(), message, number, 0);
+}
+
+} // namespace
+
+// --- TReminderList --------------------------------------------------------------------------
+
+TDataObject *TReminderList::At(int index) const {
+  if (index < 0 || index >= Count())
+    return nullptr;
+  return m_items[static_cast<size_t>(index)].get();
+}
+
+TDataObject *TReminderList::FindById(const QString &id) const {
+  for (const auto &item : m_items) {
+    if (item->Id == id)
+      return item.get();
+  }
+  return nullptr;
+}
+
+TDataObject *TReminderList::FindByNumber(int32_t number) const {
+  if (number == 0)
+    return nullptr;
+  for (const auto &item : m_items) {
+    if (item->Number == number)
+      return item.get();
+  }
+  return nullptr;
+}
+
+int TReminderList::IndexOf(const TDataObject *object) const {
+  for (size_t i = 0; i < m_items.size(); ++i) {
+    if (m_items[i].get() == object)
+      return static_cast<int>(i);
+  }
+  return -1;
+}
+
+std::vector<int32_t> TReminderList::Numbers() const {
+  std::vector<int32_t> numbers;
+  numbers.reserve(m_items.size());
+  for (const auto &item : m_items)
+    numbers.push_back(item->Number);
+  return numbers;
+}
+
+void TReminderList::Append(std::unique_ptr<TDataObject> object) {
+  if (object)
+    m_items.push_back(std::move(object));
+}
+
+std::unique_ptr<TDataObject> TReminderList::Take(int index) {
+  if (index < 0 || index >= Count())
+    return nullptr;
+  auto it = m_items.begin() + index;
+  std::unique_ptr<TDataObject> object = std::move(*it);
+  m_items.erase(it);
+  return object;
+}
+
+void TReminderList::Clear() {
+  // Out of the list first: whatever an object's outputs do while they go finds an empty list.
+  std::vector<std::unique_ptr<TDataObject>> items = std::move(m_items);
+  m_items.clear();
+  items.clear();
+}
+
+// --- Globals ----------------------------------------------------------------------------------
+
+TReminderList &Reminders() {
+  static TReminderList list;
+  return list;
+}
+
+QStringList &PendingDeleteIds() {
+  static QStringList ids;
+  return ids;
+}
+
+TDataObject *NewReminderTemplate() { return templateReminder().get(); }
+
+void SetNewReminderTemplate(std::unique_ptr<TDataObject> reminder) {
+  std::unique_ptr<TDataObject> old = std::move(templateReminder());
+  templateReminder() = std::move(reminder);
+}
+
+WindowHandle MasterWindowHandle() { return masterWindow; }
+void SetMasterWindowHandle(WindowHandle window) { masterWindow = window; }
+
+// --- Lookups ----------------------------------------------------------------------------------
+
+TDataObject *FindReminderInList(const TReminderList &list, const QString &id) {
+  return list.FindById(id);
+}
+
+TDataObject *FindReminderById(const QString &id) { return Reminders().FindById(id); }
+
+TDataObject *FindReminderByNumberInList(const TReminderList &list, int32_t number) {
+  return list.FindByNumber(number);
+}
+
+TDataObject *FindReminderByNumber(int32_t number) { return Reminders().FindByNumber(number); }
+
+int32_t GetReminderNumberById(const QString &id) {
+  const TDataObject *r = FindReminderById(id);
+  return r ? r->Number : 0;
+}
+
+QString GetReminderIdByNumber(int32_t number) {
+  const TDataObject *r = FindReminderByNumber(number);
+  return r ? r->Id : QString();
+}
+
+// --- Loading ----------------------------------------------------------------------------------
+
+void LoadReminderList(TReminderList &list, const QString &user) {
+  QHash<QString, FiringState> carried;
+  for (int i = 0; i < list.Count(); ++i) {
+    const TDataObject *r = list.At(i);
+    if (!carried.contains(r->Id))
+      carried.insert(r->Id, FiringState::of(*r));
+  }
+  list.Clear();
+  QStringList ids;
+  Store().GetIdsOfUser(&ids, user);
+  for (const QString &id : ids) {
+    std::unique_ptr<TDataObject> reminder = TDataObject::Create(id);
+    const auto it = carried.constFind(id);
+    if (it != carried.cend())
+      it->applyTo(*reminder);
+    list.Append(std::move(reminder));
+  }
+}
+
+void ReloadReminders() { LoadReminderList(Reminders(), QString()); }
+
+void RefreshReminderInList(TReminderList &list, TDataObject *object) {
+  const int index = list.IndexOf(object);
+  if (index < 0)
+    return;
+  const int32_t number = object->Number;
+  const QString id = object->Id;
+  const FiringState state = FiringState::of(*object);
+  list.Take(index).reset();
+  // A reminder whose item is gone is not brought back with the defaults of a new one.
+  if (!Store().FindItem(id))
+    return;
+  std::unique_ptr<TDataObject> reminder = TDataObject::Create(id);
+  reminder->Number = number;
+  state.applyTo(*reminder);
+  list.Append(std::move(reminder));
+}
+
+void RefreshReminder(TDataObject *object) { RefreshReminderInList(Reminders(), object); }
+
+// --- Deletion ---------------------------------------------------------------------------------
+
+void DeleteReminderItem(TDataObject &reminder) {
+  Store().DeleteItem(reminder.Id);
+  reminder.Id = DeletedReminderId;
+  reminder.HideTrayIcon();
+}
+
+bool DeleteRemindersInList(TReminderList &list, int32_t number) {
+  bool changed = false;
+  if (number >= 1) {
+    changed = deleteOne(list, number);
+  } else {
+    // An unknown id gives number 0, which deletes nothing: it must never lead back here.
+    const QStringList ids = PendingDeleteIds();
+    for (const QString &id : ids) {
+      const TDataObject *r = list.FindById(id);
+      if (r && deleteOne(list, r->Number))
+        changed = true;
+    }
+  }
+  if (changed)
+    Store().Save();
+  return changed;
+}
+
+bool DeleteReminders(int32_t number) { return DeleteRemindersInList(Reminders(), number); }
+
+// --- Messages ---------------------------------------------------------------------------------
+
+void SendStopReminderOutputs(const QString &id) {
+  sendToMaster(id, msg::WM_STOP_REMINDER_OUTPUTS, false);
+}
+
+void PostReminderChanged(const QString &id) { sendToMaster(id, msg::WM_REMINDER_CHANGED, true); }
+
+void PostCheckReminder(const QString &id) { sendToMaster(id, msg::WM_CHECK_REMINDER, true); }

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "model/DataObject.h"
+#include "platform/MessageHub.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// The reminders of the store in memory, in the store's document order (a reminder re-read on
+// its own moves to the end). The list owns its objects.
+//
+// Never keep a pointer from here across anything that may run the event loop or reload the list
+// (a dialog, a pumped delay, a sent message): keep the run-time number or id and look it up again.
+class TReminderList {
+public:
+  TReminderList() = default;
+  TReminderList(const TReminderList &) = delete;
+  TReminderList &operator=(const TReminderList &) = delete;
+
+  [[nodiscard]] int Count() const { return static_cast<int>(m_items.size()); }
+  // The object at the index, or none for an index outside the list.
+  [[nodiscard]] TDataObject *At(int index) const;
+  // The first object whose Id is the id (exact, case-sensitive), or none.
+  [[nodiscard]] TDataObject *FindById(const QString &id) const;
+  // The object with the run-time number, or none (also for 0).
+  [[nodiscard]] TDataObject *FindByNumber(int32_t number) const;
+  // -1 when the object is not in the list.
+  [[nodiscard]] int IndexOf(const TDataObject *object) const;
+  // The run-time numbers in list order: what loops over all reminders walk through.
+  [[nodiscard]] std::vector<int32_t> Numbers() const;
+
+  void Append(std::unique_ptr<TDataObject> object);
+  // Removes the entry and gives its object to the caller (none for an index outside the list).
+  std::unique_ptr<TDataObject> Take(int index);
+  // Frees every object (with its live outputs).
+  void Clear();
+
+private:
+  std::vector<std::unique_ptr<TDataObject>> m_items;
+};
+
+// --- The model's lists ----------------------------------------------------------------------
+
+[[nodiscard]] TReminderList &Reminders();
+// Ids chosen for deletion on the reminder list page, for WM_DELETE_REMINDERS with 0.
+[[nodiscard]] QStringList &PendingDeleteIds();
+
+// The reminder new ones start from: id "new" with every default, or a copy of a stored reminder
+// chosen from "Add as" (which keeps that reminder's id and schedule). Never none between model
+// start-up and shut-down.
+[[nodiscard]] TDataObject *NewReminderTemplate();
+void SetNewReminderTemplate(std::unique_ptr<TDataObject> reminder);
+
+// The master window, which the messages below go to; 0 while there is none.
+[[nodiscard]] WindowHandle MasterWindowHandle();
+void SetMasterWindowHandle(WindowHandle window);
+
+// --- Lookups ----------------------------------------------------------------------------------
+
+[[nodiscard]] TDataObject *FindReminderInList(const TReminderList &list, const QString &id);
+[[nodiscard]] TDataObject *FindReminderById(const QString &id);
+[[nodiscard]] TDataObject *FindReminderByNumberInList(const TReminderList &list, int32_t number);
+[[nodiscard]] TDataObject *FindReminderByNumber(int32_t number);
+// 0 for an unknown id.
+[[nodiscard]] int32_t GetReminderNumberById(const QString &id);
+// "" for an unknown number.
+[[nodiscard]] QString GetReminderIdByNumber(int32_t number);
+
+// --- Loading ----------------------------------------------------------------------------------
+
+// Frees the list's objects, then creates one object per item of the store, in document order.
+// An object whose id was in the list before takes over the old one's firing state (Firing, the
+// fire kinds and time, the sound flags, FiredInDemo), so an occurrence that is still due does not
+// fire a second time; its live outputs end all the same and come back on the next check.
+void LoadReminderList(TReminderList &list, const QString &user);
+void ReloadReminders();
+// Re-reads one reminder of the list from the store: the new object keeps the old one's run-time
+// number and firing state and goes to the end of the list. When the store no longer has its item,
+// the reminder just leaves the list. An object that is not in the list is left alone.
+void RefreshReminderInList(TReminderList &list, TDataObject *object);
+void RefreshReminder(TDataObject *object);
+
+// --- Deletion ---------------------------------------------------------------------------------
+
+// Removes the reminder's item from the store document, sets its Id to "deleted" and removes its
+// tray icon.
+void DeleteReminderItem(TDataObject &reminder);
+// A number of 1 or more deletes that reminder: one in Trash for good (item and object), any other
+// by moving it to Trash. 0 (or less) does the same for every id of PendingDeleteIds. When
+// anything changed the store is saved (a failure is shown by the store). Gives whether anything
+// changed.
+bool DeleteRemindersInList(TReminderList &list, int32_t number);
+bool DeleteReminders(int32_t number);
+
+// --- Messages to the master window (nothing for an unknown id) ----------------------------------
+
+// WM_STOP_REMINDER_OUTPUTS, handled before this returns.
+void SendStopReminderOutputs(const QString &id);
+// WM_REMINDER_CHANGED, posted.
+void PostReminderChanged(const QString &id);
+// WM_CHECK_REMINDER, posted.
+void PostCheckReminder(const QString &id);

@@ -1,0 +1,173 @@
+#include "model/ModelStartUp.h"
+
+#include "SettingsSandbox.h"
+#include "model/LogFile.h"
+#include "model/ModelContext.h"
+#include "model/Paths.h"
+#include "model/ReminderList.h"
+#include "model/StartUpEntry.h"
+#include "model/UserData.h"
+#include "model/XMLStore.h"
+#include "platform/Clock.h"
+#include "platform/Errors.h"
+#include "platform/FormatSettings.h"
+#include "services/VersionInfo.h"
+
+#include <QFileInfo>
+#include <QThread>
+
+namespace {
+
+class ModelStartUp : public SettingsSandbox {
+protected:
+  ModelStartUp() {
+    resetAutostart();
+    QFile::remove(sandbox::home() + QStringLiteral("/.msmtprc"));
+    errors::setInfoReporter([this](const QString &m) { shown << m; });
+  }
+  ~ModelStartUp() override {
+    FinalizeModel();
+    resetAutostart();
+    QFile::remove(sandbox::home() + QStringLiteral("/.msmtprc"));
+    errors::setInfoReporter(nullptr);
+  }
+  static void resetAutostart() {
+    const QString dir = sandbox::configDir() + QStringLiteral("/autostart");
+    QFile::remove(dir);
+    QDir(dir).removeRecursively();
+  }
+  static QList<QStringList> logLines() {
+    QList<QStringList> lines;
+    for (const QByteArray &line : readFile(GetLogFileName()).split('\n')) {
+      QStringList fields;
+      SplitLogLine(QString::fromUtf8(line), fields);
+      if (!fields.isEmpty())
+        lines << fields;
+    }
+    return lines;
+  }
+  QString storeFileName() const {
+    return main.readString(QStringLiteral("Main"), QStringLiteral("StoreFileName"), QString());
+  }
+
+  QStringList shown;
+  ScopedFormatSettings formats{FormatSettings()};
+  ManualClock clock{EncodeDateTime(2024, 3, 5, 10, 0, 0, 0)};
+  ScopedClock clockScope{clock};
+};
+
+} // namespace
+
+TEST(FixShortDateFormat, FourDigitYearsBecomeTwo) {
+  EXPECT_EQ(TwoDigitYearFormat(QStringLiteral("dd.MM.yyyy")), QStringLiteral("dd.MM.yy"));
+  EXPECT_EQ(TwoDigitYearFormat(QStringLiteral("M/d/yyyy")), QStringLiteral("M/d/yy"));
+  EXPECT_EQ(TwoDigitYearFormat(QStringLiteral("dd.MM.yy")), QStringLiteral("dd.MM.yy"));
+  EXPECT_EQ(TwoDigitYearFormat(QStringLiteral("YYYY-mm-dd")), QStringLiteral("yy-mm-dd"));
+
+  FormatSettings fs;
+  fs.shortDateFormat = QStringLiteral("dd.mm.yyyy");
+  ScopedFormatSettings scope(fs);
+  FixShortDateFormat();
+  EXPECT_EQ(formatSettings().shortDateFormat, QStringLiteral("dd.mm.yy"));
+  EXPECT_EQ(DateToStr(EncodeDate(2026, 12, 7)), QStringLiteral("07.12.26"));
+}
+
+TEST_F(ModelStartUp, FirstRunWritesDefaultsAndTheAutostartEntry) {
+  InitializeModel();
+  EXPECT_FALSE(main.readBool(QStringLiteral("Main"), QStringLiteral("HideTrayIcon"), true));
+  EXPECT_TRUE(main.readBool(QStringLiteral("Main"), QStringLiteral("RunAtStartUp"), false));
+  EXPECT_TRUE(GetStartUpEntry());
+  EXPECT_EQ(storeFileName(), GetDataFileName());
+  EXPECT_FALSE(CurrentUserName().isEmpty());
+  ASSERT_NE(NewReminderTemplate(), nullptr);
+  EXPECT_EQ(NewReminderTemplate()->Id, QStringLiteral("new"));
+  EXPECT_EQ(PreviewReminder(), nullptr);
+  EXPECT_EQ(Reminders().Count(), 0);
+  EXPECT_TRUE(Store().FileName().isEmpty());
+  EXPECT_EQ(DefaultUserData().host, QString(PlaceholderMailHost));
+  EXPECT_EQ(DefaultUserData().fromAddress, QString(PlaceholderMailFrom));
+  EXPECT_EQ(DefaultUserData().port, 25);
+  const QList<QStringList> lines = logLines();
+  ASSERT_EQ(lines.size(), 1);
+  EXPECT_EQ(lines[0].size(), 5);
+  EXPECT_EQ(lines[0][2], CurrentUserName());
+  EXPECT_EQ(lines[0][3], QStringLiteral("Program start"));
+
+  FinalizeModel();
+  EXPECT_TRUE(QFileInfo::exists(GetUserMainSettingsFileName()));
+  EXPECT_EQ(NewReminderTemplate(), nullptr);
+  EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
+}
+
+TEST_F(ModelStartUp, ALaterStartReadsTheSettingsAndLeavesAutostartAlone) {
+  InitializeModel();
+  main.writeString(QStringLiteral("Config"), QStringLiteral("Marker"), QStringLiteral("kept"));
+  FinalizeModel();
+  // The user took the program out of the session's autostart; a later start must respect that.
+  ASSERT_TRUE(SetStartUpEntry(false));
+
+  clock.advanceMs(60'000);
+  InitializeModel();
+  EXPECT_EQ(main.readString(QStringLiteral("Config"), QStringLiteral("Marker"), QString()),
+            QStringLiteral("kept"));
+  EXPECT_FALSE(QFileInfo::exists(StartUpEntryFileName()));
+  WriteLog(QStringLiteral("Program stop"));
+  const QList<QStringList> lines = logLines();
+  ASSERT_EQ(lines.size(), 3);
+  EXPECT_EQ(lines[1][3], QStringLiteral("Program start"));
+  EXPECT_EQ(lines[2][3], QStringLiteral("Program stop"));
+}
+
+TEST_F(ModelStartUp, AnUnwritableAutostartFolderDoesNotStopStartUp) {
+  writeFile(sandbox::configDir() + QStringLiteral("/autostart"), "not a folder");
+  InitializeModel();
+  EXPECT_FALSE(main.readBool(QStringLiteral("Main"), QStringLiteral("RunAtStartUp"), true));
+  ASSERT_EQ(logLines().size(), 1);
+  EXPECT_NE(NewReminderTemplate(), nullptr);
+}
+
+TEST_F(ModelStartUp, AStoreFileNameOfADeletedFileIsReset) {
+  InitializeModel();
+  main.writeString(QStringLiteral("Main"), QStringLiteral("StoreFileName"),
+                   sandbox::root() + QStringLiteral("/gone/data.xml"));
+  FinalizeModel();
+  InitializeModel();
+  EXPECT_EQ(storeFileName(), GetDataFileName());
+}
+
+TEST_F(ModelStartUp, TheStoreIsSavedAndItsFileRemembered) {
+  InitializeModel();
+  writeFile(GetBackupFileName(), "<?xml version=\"1.0\"?><root><item id=\"{11111111-2222-3333-"
+                                 "4444-555555555555}\"><subject>From backup</subject></item>"
+                                 "</root>");
+  OpenStore(ReloadReminders);
+  ASSERT_EQ(Reminders().Count(), 1);
+  EXPECT_EQ(Store().FileName(), GetBackupFileName());
+  Store().SelectItem(QStringLiteral("11111111-2222-3333-4444-555555555555"));
+  Store().WriteString(QStringLiteral("text"), QStringLiteral("changed in memory"));
+  FinalizeModel();
+  EXPECT_EQ(Reminders().Count(), 0);
+  EXPECT_TRUE(readFile(GetBackupFileName()).contains("changed in memory"));
+  TMMemIniFile saved;
+  ASSERT_TRUE(LoadEncipheredIni(saved, GetUserMainSettingsFileName()));
+  EXPECT_EQ(saved.readString(QStringLiteral("Main"), QStringLiteral("StoreFileName"), QString()),
+            GetBackupFileName());
+}
+
+TEST_F(ModelStartUp, ShutDownCopesWithAStartThatNeverHappened) {
+  FinalizeModel();
+  FinalizeModel();
+  EXPECT_TRUE(shown.isEmpty()) << "a store that was never opened is not saved";
+  EXPECT_EQ(NewReminderTemplate(), nullptr);
+  EXPECT_EQ(Reminders().Count(), 0);
+}
+
+TEST_F(ModelStartUp, TheMailDefaultsComeFromTheSystemAccount) {
+  writeFile(sandbox::home() + QStringLiteral("/.msmtprc"),
+            "account default\nhost smtp.example.org\nfrom me@example.org\nport 587\n");
+  InitializeModel();
+  EXPECT_EQ(DefaultUserData().host, QStringLiteral("smtp.example.org"));
+  EXPECT_EQ(DefaultUserData().fromAddress, QStringLiteral("me@example.org"));
+  EXPECT_EQ(DefaultUserData().displayName, QString());
+  EXPECT_EQ(DefaultUserData().port, 587);
+}

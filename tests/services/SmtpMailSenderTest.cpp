@@ -1,0 +1,214 @@
+#include "services/SmtpMailSender.h"
+
+#include "platform/Clock.h"
+#include "tests/support/Sandbox.h"
+#include "tests/support/SmtpServer.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray headerBlock(const QByteArray &data) { return data.left(data.indexOf("\r\n\r\n") + 2); }
+
+// The decoded body of the attachment part whose file name is given.
+QByteArray attachmentBytes(const QByteArray &data, const QByteArray &fileName) {
+  const QByteArray marker = "filename=\"" + fileName + "\"\r\n\r\n";
+  const qsizetype start = data.indexOf(marker);
+  if (start < 0)
+    return {};
+  const qsizetype from = start + marker.size();
+  const qsizetype end = data.indexOf("\r\n--", from);
+  return QByteArray::fromBase64(data.mid(from, end - from));
+}
+
+// A listener that takes connections into its backlog but never says a word.
+class SilentListener {
+public:
+  SilentListener() {
+    m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr *>(&a), len) != 0 ||
+        ::listen(m_fd, 4) != 0 || ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&a), &len) != 0)
+      return;
+    m_port = ntohs(a.sin_port);
+  }
+  ~SilentListener() {
+    if (m_fd >= 0)
+      ::close(m_fd);
+  }
+  SilentListener(const SilentListener &) = delete;
+  SilentListener &operator=(const SilentListener &) = delete;
+  [[nodiscard]] int port() const { return m_port; }
+
+private:
+  int m_fd = -1;
+  int m_port = 0;
+};
+
+TSmtpServer local(int port) {
+  TSmtpServer s;
+  s.host = QStringLiteral("127.0.0.1");
+  s.port = port;
+  return s;
+}
+
+} // namespace
+
+TEST(SmtpMailSender, DeliversMessageWithCopiesAndAttachments) {
+  LocalSmtpServer server;
+  ASSERT_TRUE(server.start()) << server.errorText().toStdString();
+
+  const QString dir = sandbox::makeTempDir(QStringLiteral("smtp"));
+  QByteArray binary;
+  for (int i = 0; i < 70000; ++i)
+    binary += static_cast<char>((i * 131) ^ (i >> 8));
+  const QByteArray text = "first line\r\n.dot line\r\nlast";
+  {
+    QFile a(dir + QStringLiteral("/data.bin"));
+    ASSERT_TRUE(a.open(QIODevice::WriteOnly));
+    a.write(binary);
+    QFile b(dir + QStringLiteral("/notes.txt"));
+    ASSERT_TRUE(b.open(QIODevice::WriteOnly));
+    b.write(text);
+  }
+
+  TMailMessage m;
+  m.subject = QStringLiteral("Reminder: Grüße");
+  m.body = QStringLiteral("Hello\n.\n.starts with a dot\nBye");
+  m.from = QStringLiteral("Tolvane <me@example.org>");
+  m.to = QStringLiteral("to@example.org");
+  m.cc = QStringLiteral("\"Copy, C\" <cc@example.org>");
+  m.bcc = QStringLiteral("blind@example.org");
+  m.files = QStringLiteral("%1/data.bin,%1/notes.txt").arg(dir);
+  TSmtpMailSender sender;
+  ASSERT_NO_THROW(sender.send(m, local(server.port())));
+
+  const auto received = server.messages(1);
+  ASSERT_EQ(received.size(), 1u);
+  const LocalSmtpServer::Received &r = received.front();
+  EXPECT_EQ(r.mailFrom, QStringLiteral("me@example.org"));
+  EXPECT_EQ(r.recipients,
+            (QStringList{QStringLiteral("to@example.org"), QStringLiteral("cc@example.org"),
+                         QStringLiteral("blind@example.org")}));
+  EXPECT_EQ(r.login, QString());
+  const QByteArray headers = headerBlock(r.data);
+  EXPECT_TRUE(headers.contains("\r\nCc: \"Copy, C\" <cc@example.org>\r\n"));
+  EXPECT_FALSE(r.data.contains("blind@")) << "Bcc must not reach the message";
+  EXPECT_TRUE(headers.contains("Subject: =?UTF-8?B?"));
+  // The body's lone dot and leading dots survive the SMTP transparency rule.
+  EXPECT_TRUE(r.data.contains("Hello\r\n.\r\n.starts with a dot\r\nBye\r\n"));
+  EXPECT_EQ(attachmentBytes(r.data, "data.bin"), binary);
+  EXPECT_EQ(attachmentBytes(r.data, "notes.txt"), text);
+}
+
+TEST(SmtpMailSender, LogsInWhenUserIsSet) {
+  LocalSmtpServer server;
+  LocalSmtpServer::Options o;
+  o.user = QStringLiteral("anna");
+  o.password = QStringLiteral("s3cret");
+  ASSERT_TRUE(server.start(o)) << server.errorText().toStdString();
+  TMailMessage m;
+  m.from = QStringLiteral("anna@example.org");
+  m.to = QStringLiteral("bob@example.org");
+  m.subject = QStringLiteral("hi");
+  TSmtpServer s = local(server.port());
+  TSmtpMailSender sender;
+
+  s.user = QStringLiteral("anna");
+  s.password = QStringLiteral("wrong");
+  try {
+    sender.send(m, s);
+    FAIL() << "a wrong password must raise";
+  } catch (const EMailError &e) {
+    EXPECT_TRUE(e.message().contains(QStringLiteral("535"))) << e.message().toStdString();
+  }
+
+  s.password = QStringLiteral("s3cret");
+  ASSERT_NO_THROW(sender.send(m, s));
+  const auto received = server.messages(1);
+  ASSERT_EQ(received.size(), 1u);
+  EXPECT_EQ(received.front().login, QStringLiteral("anna"));
+}
+
+TEST(SmtpMailSender, RefusedRecipientRaisesWithServerText) {
+  LocalSmtpServer server;
+  LocalSmtpServer::Options o;
+  o.rejectRecipient = QStringLiteral("nobody@example.org");
+  ASSERT_TRUE(server.start(o)) << server.errorText().toStdString();
+  TMailMessage m;
+  m.from = QStringLiteral("me@example.org");
+  m.to = QStringLiteral("nobody@example.org");
+  TSmtpMailSender sender;
+  try {
+    sender.send(m, local(server.port()));
+    FAIL() << "a refused recipient must raise";
+  } catch (const EMailError &e) {
+    EXPECT_TRUE(e.message().contains(QStringLiteral("Recipient address rejected")))
+        << e.message().toStdString();
+  }
+  EXPECT_TRUE(server.messages(0, 0).empty());
+}
+
+TEST(SmtpMailSender, ClosedPortFailsFast) {
+  TMailMessage m;
+  m.from = QStringLiteral("me@example.org");
+  m.to = QStringLiteral("you@example.org");
+  TSmtpMailSender sender;
+  QElapsedTimer t;
+  t.start();
+  try {
+    sender.send(m, local(closedLocalPort()));
+    FAIL() << "a closed port must raise";
+  } catch (const EMailError &e) {
+    EXPECT_TRUE(e.message().contains(QStringLiteral("connect"), Qt::CaseInsensitive))
+        << e.message().toStdString();
+  }
+  EXPECT_LT(t.elapsed(), 5000);
+}
+
+TEST(SmtpMailSender, SilentServerTimesOut) {
+  SilentListener silent;
+  ASSERT_NE(silent.port(), 0);
+  TMailMessage m;
+  m.from = QStringLiteral("me@example.org");
+  m.to = QStringLiteral("you@example.org");
+  TSmtpTimeouts timeouts;
+  timeouts.connect = std::chrono::milliseconds(1000);
+  timeouts.total = std::chrono::milliseconds(1500);
+  TSmtpMailSender sender(timeouts);
+  QElapsedTimer t;
+  t.start();
+  try {
+    sender.send(m, local(silent.port()));
+    FAIL() << "a server that never answers must raise";
+  } catch (const EMailError &e) {
+    EXPECT_TRUE(e.message().contains(QStringLiteral("timed out"), Qt::CaseInsensitive))
+        << e.message().toStdString();
+  }
+  EXPECT_LT(t.elapsed(), 10000);
+}
+
+TEST(SmtpMailSender, BadServerSettingsRaiseBeforeConnecting) {
+  TMailMessage m;
+  m.from = QStringLiteral("me@example.org");
+  m.to = QStringLiteral("you@example.org");
+  TSmtpMailSender sender;
+  TSmtpServer s = local(25);
+  s.host = QStringLiteral("user@evil.example/x");
+  EXPECT_THROW(sender.send(m, s), EMailError);
+  s.host = QString();
+  EXPECT_THROW(sender.send(m, s), EMailError);
+  m.to.clear();
+  EXPECT_THROW(sender.send(m, local(25)), EMailError);
+}
