@@ -1,9 +1,10 @@
 #include "model/DataObjectStore.h"
 
 #include "imaging/Color.h"
+#include "imaging/Icon.h"
+#include "imaging/SmallIconImage.h"
 #include "model/LanguageTable.h"
 #include "model/Settings.h"
-#include "model/SmallIcon.h"
 #include "model/XMLStore.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"
@@ -276,6 +277,13 @@ std::unique_ptr<TGraphic> readPicture(const TXMLStore &store, const QString &p) 
   }
 }
 
+// Only a real icon can be reduced; an icon of a class the program was started without keeps all
+// its images.
+void reduceIcon(TGraphic *icon) {
+  if (auto *realIcon = dynamic_cast<TIcon *>(icon))
+    SelectSmallIconImage(*realIcon);
+}
+
 } // namespace
 
 void SetScreenSizeProvider(std::function<QSize()> provider) {
@@ -475,8 +483,8 @@ TIconImages LoadIcon(const TDataObject &o, bool keepAllSizes) {
     }
   } else if (kind == QLatin1String("ICON")) {
     result.icon = readPicture(store, QStringLiteral("icon"));
-    if (result.icon && !keepAllSizes)
-      SelectSmallIconImage(*result.icon);
+    if (!keepAllSizes)
+      reduceIcon(result.icon.get());
   }
   return result;
 }
@@ -486,7 +494,7 @@ bool LoadTrayIcon(const TDataObject &o, TTrayIconImage &trayIcon) {
   if (!store.SelectItem(o.Id))
     return false;
   store.ReadTrayIcon(QStringLiteral("icon"), &trayIcon);
-  if (!trayIcon.Animated && trayIcon.Icon)
-    SelectSmallIconImage(*trayIcon.Icon);
+  if (!trayIcon.Animated)
+    reduceIcon(trayIcon.Icon.get());
   return (trayIcon.Animated && trayIcon.Icons) || trayIcon.Icon;
 }
