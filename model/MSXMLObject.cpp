@@ -20,19 +20,10 @@ namespace {
 constexpr unsigned ParseFlags = pugi::parse_default | pugi::parse_declaration |
                                 pugi::parse_ws_pcdata | pugi::parse_comments | pugi::parse_pi;
 
-bool isNameChar(unsigned char c, bool first) {
-  if (c >= 0x80 || c == '_' || c == ':' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))
-    return true;
-  return !first && ((c >= '0' && c <= '9') || c == '-' || c == '.');
-}
-
-bool isXmlName(std::string_view s) {
-  if (s.empty())
-    return false;
-  for (size_t i = 0; i < s.size(); ++i)
-    if (!isNameChar(static_cast<unsigned char>(s[i]), i == 0))
-      return false;
-  return true;
+// One element name, nothing more: it becomes part of the queries.
+bool isElementName(const QString &name) {
+  const TXmlPath path(name);
+  return path.namesValid() && path.size() == 1 && !name.contains(u'\\');
 }
 
 // Each step of a value path goes to the first child element of that name, for reading as for
@@ -180,7 +171,7 @@ TMSXMLObject::TMSXMLObject(const QString &fileName, const QString &idFormat,
     : m_idFormat(idFormat), m_itemName(itemName), m_itemNameUtf8(itemName.toUtf8()),
       m_rootName(rootName) {
   // The item name becomes part of the queries, so it must be a plain element name.
-  if (!isXmlName(m_itemNameUtf8.toStdString()) || !isXmlName(rootName.toUtf8().toStdString()))
+  if (!isElementName(itemName) || !isElementName(rootName))
     throw ETolvaneError(QStringLiteral("Invalid element name \"%1\"").arg(itemName));
   m_variables.add("u1", pugi::xpath_type_string);
   m_variables.add("u2", pugi::xpath_type_string);
@@ -257,6 +248,7 @@ void TMSXMLObject::EnsureRoot() {
   m_items.clear();
   m_indexValid = false;
   m_document.reset();
+  m_source.clear();
   pugi::xml_node decl = m_document.append_child(pugi::node_declaration);
   decl.append_attribute("version") = "1.0";
   decl.append_attribute("encoding") = "UTF-8";

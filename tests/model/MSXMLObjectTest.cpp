@@ -354,3 +354,11 @@ TEST(MSXMLObject, ReadsSeeWhatWasJustWrittenOrRemoved) {
   EXPECT_THROW(x.WriteString(QStringLiteral("bad name/x"), QStringLiteral("v")), ETolvaneError);
   EXPECT_THROW(x.WriteString(QStringLiteral("a//b"), QStringLiteral("v")), ETolvaneError);
 }
+
+TEST(MSXMLObject, ItemAndRootNamesMustBePlainElementNames) {
+  for (const char *bad : {"it em", "a/b", "a\\b", "", "x]|//y"})
+    EXPECT_THROW(TMSXMLObjectWithGuidAsId(QString(), QString::fromLatin1(bad), "root"),
+                 ETolvaneError)
+        << bad;
+  EXPECT_THROW(TMSXMLObjectWithGuidAsId(QString(), "item", "ro ot"), ETolvaneError);
+}
