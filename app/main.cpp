@@ -2,6 +2,7 @@
 #include "platform/Version.h"
 #include "runtime/ModelBinding.h"
 #include "runtime/ProgramEntry.h"
+#include "runtime/ProgramReminderRuntime.h"
 #include "runtime/UiHooks.h"
 
 #include <cstdio>
@@ -30,6 +31,7 @@ int main(int argc, char **argv) {
   wiring.InitializeModel = InitializeModel;
   wiring.FinalizeModel = FinalizeModel;
   wiring.MasterModel = [] { return std::make_unique<TModelBinding>(); };
+  wiring.ReminderRuntime = MakeReminderRuntime;
   wiring.InstallUi = installUi;
   return RunProgram(argc, argv, wiring);
 }

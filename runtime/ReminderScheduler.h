@@ -33,6 +33,8 @@ public:
     WindowHandle masterWindow = 0;             // hears the sounds' completion notices
     std::function<WindowHandle()> mainWindow;  // told of changed reminders; 0 while closed
     TReminderDialogs dialogs;
+    // Whatever the pointers above point into, when the scheduler is to keep it alive.
+    std::shared_ptr<void> keepAlive;
   };
 
   explicit TReminderScheduler(Ports ports);

@@ -1,0 +1,113 @@
+#include "runtime/ProgramReminderRuntime.h"
+
+#include "imaging/Icon.h"
+#include "imaging/IconList.h"
+#include "imaging/TrayIconUnit.h"
+#include "model/DataObjectStore.h"
+#include "model/ReminderTexts.h"
+#include "runtime/FormMaster.h"
+#include "runtime/FormSticker.h"
+#include "runtime/ModelReminderList.h"
+#include "runtime/ReminderScheduler.h"
+#include "runtime/ReminderSoundPlayer.h"
+#include "runtime/StickerView.h"
+#include "runtime/UiHooks.h"
+
+namespace {
+
+// A firing reminder's own tray icon. The icon may be inside one of its own mouse handlers when
+// the firing ends (the popup's "Close"), so it is taken out of the area at once and deleted from
+// the event loop.
+class TReminderTrayIcon final : public ITrayIconView {
+public:
+  explicit TReminderTrayIcon(TTrayIcon *icon) : m_icon(icon) {}
+  ~TReminderTrayIcon() override {
+    deactivate();
+    if (m_icon)
+      m_icon->deleteLater();
+  }
+  TReminderTrayIcon(const TReminderTrayIcon &) = delete;
+  TReminderTrayIcon &operator=(const TReminderTrayIcon &) = delete;
+
+  void deactivate() override {
+    if (m_icon)
+      m_icon->SetActive(false);
+  }
+
+private:
+  QPointer<TTrayIcon> m_icon;
+};
+
+} // namespace
+
+TMasterReminderOutputs::TMasterReminderOutputs(TFormMaster &master) : m_master(&master) {}
+
+std::unique_ptr<IStickerView> TMasterReminderOutputs::CreateSticker(TDataObject &reminder) {
+  if (!m_master)
+    return nullptr;
+  TStickerPopup popup;
+  popup.menu = &m_master->PopupMenuObject();
+  popup.setTag = [master = m_master](int32_t number) {
+    if (master)
+      master->SetPopupMenuObjectTag(number);
+  };
+  return TStickerView::Show(reminder, m_master->Handle(), popup);
+}
+
+std::unique_ptr<ITrayIconView> TMasterReminderOutputs::CreateTrayIcon(TDataObject &reminder) {
+  if (!m_master)
+    return nullptr;
+  auto *icon = new TTrayIcon(nullptr, false);
+  TTrayIconImage image;
+  if (LoadTrayIcon(reminder, image)) {
+    if (image.Animated) {
+      icon->SetIcons(dynamic_cast<const TIconList *>(image.Icons.get()));
+      icon->SetAnimated(true);
+    } else {
+      icon->SetIcon(dynamic_cast<const TIcon *>(image.Icon.get()));
+    }
+  }
+  icon->SetPopupMenu(&m_master->PopupMenuObject());
+  icon->SetHint(GetHintText(reminder));
+  // The popup acts on the reminder whose icon was pressed.
+  const int32_t number = reminder.Number;
+  const auto setTag = [master = m_master, number](TTrayIcon *, TMouseButton, TShiftState, int,
+                                                  int) {
+    if (master)
+      master->SetPopupMenuObjectTag(number);
+  };
+  icon->OnMouseDown = setTag;
+  icon->OnMouseUp = setTag;
+  icon->SetActive(true);
+  return std::make_unique<TReminderTrayIcon>(icon);
+}
+
+std::unique_ptr<IReminderSound> TMasterReminderOutputs::CreateSoundPlayer() {
+  return std::make_unique<TReminderSoundPlayer>();
+}
+
+void TMasterReminderOutputs::RaiseSticker(IStickerView &sticker) {
+  if (auto *view = dynamic_cast<TStickerView *>(&sticker))
+    view->Raise();
+}
+
+std::unique_ptr<IReminderRuntime> MakeReminderRuntime(TFormMaster &master) {
+  auto list = std::make_shared<TModelReminderList>();
+  auto outputs = std::make_shared<TMasterReminderOutputs>(master);
+  TReminderScheduler::Ports ports;
+  ports.reminders = list.get();
+  ports.outputs = outputs.get();
+  ports.masterWindow = master.Handle();
+  ports.mainWindow = [] {
+    const TUiHooks &hooks = UiHooks();
+    return hooks.MainWindowHandle ? hooks.MainWindowHandle() : WindowHandle(0);
+  };
+  ports.dialogs.edit = [](int listPosition, QString &id, int defaultRepeatType) {
+    const TUiHooks &hooks = UiHooks();
+    return hooks.EditReminder && hooks.EditReminder(listPosition, id, defaultRepeatType);
+  };
+  ports.keepAlive = std::make_shared<
+      std::pair<std::shared_ptr<TModelReminderList>, std::shared_ptr<TMasterReminderOutputs>>>(
+      std::move(list), std::move(outputs));
+  return std::make_unique<TReminderScheduler>(std::move(ports));
+}

@@ -1,0 +1,112 @@
+#include "MasterFixture.h"
+
+#include "runtime/ProgramReminderRuntime.h"
+
+#include "imaging/Icon.h"
+#include "imaging/PictureClasses.h"
+#include "model/DataObjectStore.h"
+#include "model/ReminderList.h"
+#include "model/XMLStore.h"
+#include "platform/Clock.h"
+#include "runtime/FormSticker.h"
+#include "tests/support/Sandbox.h"
+
+#include <QApplication>
+
+// The runtime as the program builds it: the scheduler over the model, with real sticker windows
+// and reminder tray icons (on a recording notification area) hung on the master's popup menu.
+namespace {
+
+class ProgramReminderRuntime : public MasterFixture {
+protected:
+  void SetUp() override {
+    MasterFixture::SetUp();
+    create();
+    file = sandbox::makeTempDir(QStringLiteral("program-runtime")) + QStringLiteral("/data.xml");
+    auto store = std::make_unique<TXMLStore>();
+    store->LoadFromFile(file);
+    SetStore(std::move(store));
+    InstallStoreLoader();
+    RegisterPictureClasses(); // so the stored icon reads back as an icon
+    // Reminder tray icons get an area of their own, apart from the master's icon.
+    TTrayIcon::SetBackendFactory([this] {
+      auto backend = std::make_unique<FakeTrayBackend>(reminderTray);
+      reminderBackend = backend.get();
+      return backend;
+    });
+    master->SetReminderRuntime(MakeReminderRuntime(*master));
+  }
+  void TearDown() override {
+    Reminders().Clear();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    SetStore(nullptr);
+    MasterFixture::TearDown();
+  }
+
+  static TDateTime at(int hour, int minute, int second = 0, int msec = 0) {
+    return EncodeDate(2024, 3, 5) + EncodeTime(hour, minute, second, msec);
+  }
+
+  // A stored one-time reminder at 09:00 with a sticker and a tray icon of its own.
+  int addStored() {
+    const QString id = Store().AddNewItem(QString());
+    auto r = TDataObject::CreateEmpty(id);
+    r->enable = true;
+    r->repeat.dt = at(9, 0);
+    r->subject = QStringLiteral("Call Bob");
+    r->sticker.enable = true;
+    r->tray = true;
+    SaveToStore(*r, false);
+    QImage picture(16, 16, QImage::Format_ARGB32);
+    picture.fill(qRgb(0, 128, 255));
+    TIcon icon;
+    icon.setImage(picture);
+    SaveIcon(*r, nullptr, &icon);
+    const int number = r->Number;
+    Reminders().Append(std::move(r));
+    return number;
+  }
+
+  static int visibleStickers() {
+    int n = 0;
+    for (QWidget *w : QApplication::topLevelWidgets())
+      n += dynamic_cast<TFormSticker *>(w) && w->isVisible();
+    return n;
+  }
+
+  bool enabledOnDisk(const QString &id) const {
+    TXMLStore onDisk;
+    onDisk.LoadFromFile(file);
+    return onDisk.SelectItem(id) && onDisk.ReadBool(QStringLiteral("enable"), false);
+  }
+
+  QString file;
+  std::shared_ptr<FakeTrayState> reminderTray = std::make_shared<FakeTrayState>();
+  FakeTrayBackend *reminderBackend = nullptr;
+  ManualClock clock{at(9, 0, 0, 600)};
+  ScopedClock clockScope{clock};
+};
+
+TEST_F(ProgramReminderRuntime, AFiringShowsItsStickerAndTrayIconAndTheUsersCloseEndsThem) {
+  const int n = addStored();
+  const QString id = FindReminderByNumber(n)->Id;
+  ticker->Tick();
+  ASSERT_TRUE(FindReminderByNumber(n)->Firing);
+  EXPECT_EQ(visibleStickers(), 1);
+  EXPECT_TRUE(reminderTray->shown);
+  EXPECT_FALSE(reminderTray->shownTip.isEmpty());
+
+  // A press on the reminder's icon points the popup menu at it.
+  master->SetPopupMenuObjectTag(0);
+  ASSERT_TRUE(reminderBackend);
+  reminderBackend->mouse(tray_mouse::LeftDown);
+  EXPECT_EQ(master->PopupMenuObjectTag(), n);
+
+  master->ReminderRuntime().ActionCloseByUserExecute(n);
+  EXPECT_FALSE(FindReminderByNumber(n)->Firing);
+  EXPECT_EQ(visibleStickers(), 0);
+  EXPECT_FALSE(reminderTray->shown);
+  EXPECT_FALSE(enabledOnDisk(id));
+}
+
+} // namespace
