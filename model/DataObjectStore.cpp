@@ -1,9 +1,10 @@
 #include "model/DataObjectStore.h"
 
 #include "imaging/Color.h"
+#include "imaging/Icon.h"
+#include "imaging/SmallIconImage.h"
 #include "model/LanguageTable.h"
 #include "model/Settings.h"
-#include "model/SmallIcon.h"
 #include "model/XMLStore.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"
@@ -22,7 +23,43 @@ QString path(const QString &prefix, const char *name) {
   return prefix + u'/' + QLatin1String(name);
 }
 
-// Text blocks of the sticker, in the order they are written, with their default alignments.
+// A path of this file, parsed once: a store of many reminders reads the same paths again and
+// again.
+#define ITEM_PATH(text)                                                                            \
+  ([]() -> const TXmlPath & {                                                                      \
+    static const TXmlPath path(text);                                                              \
+    return path;                                                                                   \
+  }())
+
+// The paths of the compound values, built once: reading a store of many reminders should not
+// build the same texts again for every one.
+struct ValuePaths {
+  explicit ValuePaths(const QString &p) : value(path(p, "value")), measure(path(p, "measure")) {}
+  TXmlPath value, measure;
+};
+
+struct PositionPaths {
+  explicit PositionPaths(const QString &p)
+      : left(path(p, "left")), top(path(p, "top")), width(path(p, "width")),
+        height(path(p, "height")), autoSize(path(p, "autoSize")) {}
+  TXmlPath left, top, width, height, autoSize;
+};
+
+constexpr std::pair<const char *, int> FontStyles[] = {{"styleBold", FontStyleBold},
+                                                       {"styleItalic", FontStyleItalic},
+                                                       {"styleUnderline", FontStyleUnderline},
+                                                       {"styleStrikeout", FontStyleStrikeout}};
+
+struct FontPaths {
+  explicit FontPaths(const QString &p)
+      : name(path(p, "name")),
+        color(path(p, "color")), styles{path(p, FontStyles[0].first), path(p, FontStyles[1].first),
+                                        path(p, FontStyles[2].first), path(p, FontStyles[3].first)},
+        size(path(p, "size")), charset(path(p, "charset")) {}
+  TXmlPath name, color, styles[4], size, charset;
+};
+
+// The text blocks of the sticker, in the order they are written, with their default alignments.
 struct TextBlock {
   const char *name;
   TStickerTextRec TStickerRec::*field;
@@ -34,10 +71,43 @@ constexpr TextBlock TextBlocks[] = {
     {"time", &TStickerRec::time, TStickerTextAlignment::Right},
     {"date", &TStickerRec::date, TStickerTextAlignment::Left}};
 
-constexpr std::pair<const char *, int> FontStyles[] = {{"styleBold", FontStyleBold},
-                                                       {"styleItalic", FontStyleItalic},
-                                                       {"styleUnderline", FontStyleUnderline},
-                                                       {"styleStrikeout", FontStyleStrikeout}};
+struct BlockPaths {
+  explicit BlockPaths(const QString &p)
+      : enable(path(p, "enable")), alignment(path(p, "alignment")), font(path(p, "font")),
+        position(path(p, "position")) {}
+  TXmlPath enable, alignment;
+  FontPaths font;
+  PositionPaths position;
+};
+
+struct ImagePaths {
+  explicit ImagePaths(const QString &p)
+      : enable(path(p, "enable")), transparent(path(p, "transparent")),
+        position(path(p, "position")) {}
+  TXmlPath enable, transparent;
+  PositionPaths position;
+};
+
+struct ItemPaths {
+  ValuePaths repeatValue1{QStringLiteral("repeat/value1")};
+  ValuePaths repeatValue2{QStringLiteral("repeat/value2")};
+  ValuePaths stopBoundValue{QStringLiteral("stopBound/value")};
+  ValuePaths durationValue1{QStringLiteral("duration/value1")};
+  ValuePaths durationValue2{QStringLiteral("duration/value2")};
+  ValuePaths remindBeforeValue{QStringLiteral("remindBefore/value")};
+  ValuePaths remindAfterValue{QStringLiteral("remindAfter/value")};
+  BlockPaths blocks[4] = {
+      BlockPaths(QStringLiteral("sticker/text")), BlockPaths(QStringLiteral("sticker/subject")),
+      BlockPaths(QStringLiteral("sticker/time")), BlockPaths(QStringLiteral("sticker/date"))};
+  PositionPaths stickerPosition{QStringLiteral("sticker/position")};
+  ImagePaths image{QStringLiteral("sticker/image")};
+  ImagePaths movingImage{QStringLiteral("sticker/movingImage")};
+};
+
+const ItemPaths &paths() {
+  static const ItemPaths p;
+  return p;
+}
 
 // Every line break as CR LF: XML parsers hand back a lone LF for what was written as CR LF.
 QString withCrLf(const QString &text) {
@@ -63,38 +133,39 @@ class Reader {
 public:
   explicit Reader(const TXMLStore &store) : s(store) {}
 
-  QString str(const QString &p, const QString &def) const { return s.ReadString(p, def); }
-  bool boolean(const QString &p, bool def) const { return s.ReadBool(p, def); }
-  TDateTime dateTime(const QString &p, TDateTime def) const { return s.ReadDateTime(p, def); }
-  int integer(const QString &p, int def) const {
+  QString str(const TXmlPath &p, const QString &def) const { return s.ReadString(p, def); }
+  bool boolean(const TXmlPath &p, bool def) const { return s.ReadBool(p, def); }
+  TDateTime dateTime(const TXmlPath &p, TDateTime def) const { return s.ReadDateTime(p, def); }
+  int integer(const TXmlPath &p, int def) const {
     try {
       return s.ReadInteger(p, def);
     } catch (const EConvertError &) {
       return def;
     }
   }
-  int32_t color(const QString &p, TColor def) const {
-    const std::optional<TColor> c = TryStringToColor(s.ReadString(p, ColorToString(def)));
+  // A missing, empty or unknown colour gives the default.
+  int32_t color(const TXmlPath &p, TColor def) const {
+    const QString text = s.ReadString(p, QString());
+    const std::optional<TColor> c = text.isEmpty() ? std::nullopt : TryStringToColor(text);
     return static_cast<int32_t>(c ? *c : def);
   }
-  TValueRec value(const QString &p, int value, TMeasure measure) const {
-    return {integer(path(p, "value"), value),
-            static_cast<TMeasure>(integer(path(p, "measure"), static_cast<int>(measure)))};
+  TValueRec value(const ValuePaths &p, int value, TMeasure measure) const {
+    return {integer(p.value, value),
+            static_cast<TMeasure>(integer(p.measure, static_cast<int>(measure)))};
   }
-  TPositionRec position(const QString &p, int left, int top, int width, int height) const {
-    return {integer(path(p, "left"), left), integer(path(p, "top"), top),
-            integer(path(p, "width"), width), integer(path(p, "height"), height),
-            boolean(path(p, "autoSize"), true)};
+  TPositionRec position(const PositionPaths &p, int left, int top, int width, int height) const {
+    return {integer(p.left, left), integer(p.top, top), integer(p.width, width),
+            integer(p.height, height), boolean(p.autoSize, true)};
   }
-  TFontRec font(const QString &p) const {
+  TFontRec font(const FontPaths &p) const {
     TFontRec f;
-    f.name = str(path(p, "name"), QStringLiteral("Default"));
-    f.color = color(path(p, "color"), clBlack);
-    for (const auto &[name, bit] : FontStyles)
-      if (boolean(path(p, name), false))
-        f.style |= bit;
-    f.size = integer(path(p, "size"), 8);
-    f.charset = integer(path(p, "charset"), 1);
+    f.name = str(p.name, QStringLiteral("Default"));
+    f.color = color(p.color, clBlack);
+    for (int i = 0; i < 4; ++i)
+      if (boolean(p.styles[i], false))
+        f.style |= FontStyles[i].second;
+    f.size = integer(p.size, 8);
+    f.charset = integer(p.charset, 1);
     return f;
   }
 
@@ -106,31 +177,31 @@ class Writer {
 public:
   explicit Writer(TXMLStore &store) : s(store) {}
 
-  void str(const QString &p, const QString &v) { s.WriteString(p, v); }
-  void boolean(const QString &p, bool v) { s.WriteBool(p, v); }
-  void integer(const QString &p, int v) { s.WriteInteger(p, v); }
-  void dateTime(const QString &p, TDateTime v) { s.WriteDateTime(p, v); }
-  void color(const QString &p, int32_t v) {
+  void str(const TXmlPath &p, const QString &v) { s.WriteString(p, v); }
+  void boolean(const TXmlPath &p, bool v) { s.WriteBool(p, v); }
+  void integer(const TXmlPath &p, int v) { s.WriteInteger(p, v); }
+  void dateTime(const TXmlPath &p, TDateTime v) { s.WriteDateTime(p, v); }
+  void color(const TXmlPath &p, int32_t v) {
     s.WriteString(p, ColorToString(static_cast<TColor>(v)));
   }
-  void value(const QString &p, const TValueRec &v) {
-    integer(path(p, "value"), v.value);
-    integer(path(p, "measure"), static_cast<int>(v.measure));
+  void value(const ValuePaths &p, const TValueRec &v) {
+    integer(p.value, v.value);
+    integer(p.measure, static_cast<int>(v.measure));
   }
-  void position(const QString &p, const TPositionRec &v) {
-    integer(path(p, "left"), v.left);
-    integer(path(p, "top"), v.top);
-    integer(path(p, "width"), v.width);
-    integer(path(p, "height"), v.height);
-    boolean(path(p, "autoSize"), v.autoSize);
+  void position(const PositionPaths &p, const TPositionRec &v) {
+    integer(p.left, v.left);
+    integer(p.top, v.top);
+    integer(p.width, v.width);
+    integer(p.height, v.height);
+    boolean(p.autoSize, v.autoSize);
   }
-  void font(const QString &p, const TFontRec &f) {
-    str(path(p, "name"), f.name);
-    color(path(p, "color"), f.color);
-    for (const auto &[name, bit] : FontStyles)
-      boolean(path(p, name), (f.style & bit) != 0);
-    integer(path(p, "size"), f.size);
-    integer(path(p, "charset"), f.charset);
+  void font(const FontPaths &p, const TFontRec &f) {
+    str(p.name, f.name);
+    color(p.color, f.color);
+    for (int i = 0; i < 4; ++i)
+      boolean(p.styles[i], (f.style & FontStyles[i].second) != 0);
+    integer(p.size, f.size);
+    integer(p.charset, f.charset);
   }
 
 private:
@@ -138,63 +209,60 @@ private:
 };
 
 void readSticker(const Reader &r, TStickerRec &st, QSize screen) {
-  const QString p = QStringLiteral("sticker");
-  st.enable = r.boolean(path(p, "enable"), true);
-  st.textAsHintEnable = r.boolean(path(p, "textAsHintEnable"), true);
-  st.subjectAsHintEnable = r.boolean(path(p, "subjectAsHintEnable"), true);
-  st.onTop = r.boolean(path(p, "onTop"), true);
-  st.opacity = r.integer(path(p, "opacity"), 0);
-  for (const TextBlock &b : TextBlocks) {
-    const QString bp = path(p, b.name);
-    TStickerTextRec &t = st.*b.field;
-    t.enable = r.boolean(path(bp, "enable"), true);
+  const ItemPaths &ps = paths();
+  st.enable = r.boolean(ITEM_PATH("sticker/enable"), true);
+  st.textAsHintEnable = r.boolean(ITEM_PATH("sticker/textAsHintEnable"), true);
+  st.subjectAsHintEnable = r.boolean(ITEM_PATH("sticker/subjectAsHintEnable"), true);
+  st.onTop = r.boolean(ITEM_PATH("sticker/onTop"), true);
+  st.opacity = r.integer(ITEM_PATH("sticker/opacity"), 0);
+  for (int i = 0; i < 4; ++i) {
+    const BlockPaths &bp = ps.blocks[i];
+    TStickerTextRec &t = st.*TextBlocks[i].field;
+    t.enable = r.boolean(bp.enable, true);
     t.alignment = static_cast<TStickerTextAlignment>(
-        r.integer(path(bp, "alignment"), static_cast<int>(b.alignment)));
-    t.position = r.position(path(bp, "position"), 0, 0, 0, 0);
-    t.font = r.font(path(bp, "font"));
+        r.integer(bp.alignment, static_cast<int>(TextBlocks[i].alignment)));
+    t.position = r.position(bp.position, 0, 0, 0, 0);
+    t.font = r.font(bp.font);
   }
   const int w = screen.width() / 6, h = screen.height() / 6;
-  st.position = r.position(path(p, "position"), w, h, w, h);
-  st.background.transparent = r.boolean(QStringLiteral("sticker/background/transparent"), false);
-  st.background.color = r.color(QStringLiteral("sticker/background/color"), clInfoBk);
-  st.frame.enable = r.boolean(QStringLiteral("sticker/frame/enable"), false);
-  st.frame.color = r.color(QStringLiteral("sticker/frame/color"), clBlack);
-  st.frame.style =
-      static_cast<TStickerFrameStyle>(r.integer(QStringLiteral("sticker/frame/style"), 0));
-  for (auto [name, image] : {std::pair{"image", &st.image}, {"movingImage", &st.movingImage}}) {
-    const QString ip = path(p, name);
-    image->enable = r.boolean(path(ip, "enable"), false);
-    image->transparent = r.boolean(path(ip, "transparent"), true);
-    image->position = r.position(path(ip, "position"), 0, 0, 0, 0);
+  st.position = r.position(ps.stickerPosition, w, h, w, h);
+  st.background.transparent = r.boolean(ITEM_PATH("sticker/background/transparent"), false);
+  st.background.color = r.color(ITEM_PATH("sticker/background/color"), clInfoBk);
+  st.frame.enable = r.boolean(ITEM_PATH("sticker/frame/enable"), false);
+  st.frame.color = r.color(ITEM_PATH("sticker/frame/color"), clBlack);
+  st.frame.style = static_cast<TStickerFrameStyle>(r.integer(ITEM_PATH("sticker/frame/style"), 0));
+  for (auto [ip, image] : {std::pair{&ps.image, &st.image}, {&ps.movingImage, &st.movingImage}}) {
+    image->enable = r.boolean(ip->enable, false);
+    image->transparent = r.boolean(ip->transparent, true);
+    image->position = r.position(ip->position, 0, 0, 0, 0);
   }
 }
 
 void writeSticker(Writer &w, const TStickerRec &st) {
-  const QString p = QStringLiteral("sticker");
-  w.boolean(path(p, "enable"), st.enable);
-  w.boolean(path(p, "textAsHintEnable"), st.textAsHintEnable);
-  w.boolean(path(p, "subjectAsHintEnable"), st.subjectAsHintEnable);
-  w.boolean(path(p, "onTop"), st.onTop);
-  w.integer(path(p, "opacity"), st.opacity);
-  for (const TextBlock &b : TextBlocks) {
-    const QString bp = path(p, b.name);
-    const TStickerTextRec &t = st.*b.field;
-    w.boolean(path(bp, "enable"), t.enable);
-    w.integer(path(bp, "alignment"), static_cast<int>(t.alignment));
-    w.font(path(bp, "font"), t.font);
-    w.position(path(bp, "position"), t.position);
+  const ItemPaths &ps = paths();
+  w.boolean(ITEM_PATH("sticker/enable"), st.enable);
+  w.boolean(ITEM_PATH("sticker/textAsHintEnable"), st.textAsHintEnable);
+  w.boolean(ITEM_PATH("sticker/subjectAsHintEnable"), st.subjectAsHintEnable);
+  w.boolean(ITEM_PATH("sticker/onTop"), st.onTop);
+  w.integer(ITEM_PATH("sticker/opacity"), st.opacity);
+  for (int i = 0; i < 4; ++i) {
+    const BlockPaths &bp = ps.blocks[i];
+    const TStickerTextRec &t = st.*TextBlocks[i].field;
+    w.boolean(bp.enable, t.enable);
+    w.integer(bp.alignment, static_cast<int>(t.alignment));
+    w.font(bp.font, t.font);
+    w.position(bp.position, t.position);
   }
-  w.position(path(p, "position"), st.position);
-  w.boolean(QStringLiteral("sticker/background/transparent"), st.background.transparent);
-  w.color(QStringLiteral("sticker/background/color"), st.background.color);
-  w.boolean(QStringLiteral("sticker/frame/enable"), st.frame.enable);
-  w.color(QStringLiteral("sticker/frame/color"), st.frame.color);
-  w.integer(QStringLiteral("sticker/frame/style"), static_cast<int>(st.frame.style));
-  for (auto [name, image] : {std::pair{"image", &st.image}, {"movingImage", &st.movingImage}}) {
-    const QString ip = path(p, name);
-    w.boolean(path(ip, "enable"), image->enable);
-    w.boolean(path(ip, "transparent"), image->transparent);
-    w.position(path(ip, "position"), image->position);
+  w.position(ps.stickerPosition, st.position);
+  w.boolean(ITEM_PATH("sticker/background/transparent"), st.background.transparent);
+  w.color(ITEM_PATH("sticker/background/color"), st.background.color);
+  w.boolean(ITEM_PATH("sticker/frame/enable"), st.frame.enable);
+  w.color(ITEM_PATH("sticker/frame/color"), st.frame.color);
+  w.integer(ITEM_PATH("sticker/frame/style"), static_cast<int>(st.frame.style));
+  for (auto [ip, image] : {std::pair{&ps.image, &st.image}, {&ps.movingImage, &st.movingImage}}) {
+    w.boolean(ip->enable, image->enable);
+    w.boolean(ip->transparent, image->transparent);
+    w.position(ip->position, image->position);
   }
 }
 
@@ -207,6 +275,13 @@ std::unique_ptr<TGraphic> readPicture(const TXMLStore &store, const QString &p) 
     qWarning() << "Picture" << p << "not readable:" << e.what();
     return nullptr;
   }
+}
+
+// Only a real icon can be reduced; an icon of a class the program was started without keeps all
+// its images.
+void reduceIcon(TGraphic *icon) {
+  if (auto *realIcon = dynamic_cast<TIcon *>(icon))
+    SelectSmallIconImage(*realIcon);
 }
 
 } // namespace
@@ -222,45 +297,44 @@ void LoadFromStore(TDataObject &o) {
   const TDateTime now = currentClock().now();
   const TDateTime thisHour = DateOf(now) + OneHour * DecodeTime(now).hour;
 
-  o.parentId = r.str(QStringLiteral("parentId"), QString()).trimmed();
-  o.type = r.integer(QStringLiteral("type"), 0);
-  o.state = static_cast<TReminderState>(r.integer(QStringLiteral("state"), 0));
-  o.createDt = r.dateTime(QStringLiteral("createDt"), now);
-  o.lastCloseByUserDt = r.dateTime(QStringLiteral("lastCloseByUserDt"), TDateTime());
+  o.parentId = r.str(ITEM_PATH("parentId"), QString()).trimmed();
+  o.type = r.integer(ITEM_PATH("type"), 0);
+  o.state = static_cast<TReminderState>(r.integer(ITEM_PATH("state"), 0));
+  o.createDt = r.dateTime(ITEM_PATH("createDt"), now);
+  o.lastCloseByUserDt = r.dateTime(ITEM_PATH("lastCloseByUserDt"), TDateTime());
   o.lastCloseByUserRemindBeforeDt =
-      r.dateTime(QStringLiteral("lastCloseByUserRemindBeforeDt"), TDateTime());
-  o.enable = r.boolean(QStringLiteral("enable"), true);
-  o.default_ = r.boolean(QStringLiteral("default"), false);
-  o.hintEnable = r.boolean(QStringLiteral("hintEnable"), false);
-  o.subject =
-      r.str(QStringLiteral("subject"), TranslateText(QStringLiteral("New reminder"))).trimmed();
-  o.text = withCrLf(r.str(QStringLiteral("text"), QString()));
+      r.dateTime(ITEM_PATH("lastCloseByUserRemindBeforeDt"), TDateTime());
+  o.enable = r.boolean(ITEM_PATH("enable"), true);
+  o.default_ = r.boolean(ITEM_PATH("default"), false);
+  o.hintEnable = r.boolean(ITEM_PATH("hintEnable"), false);
+  o.subject = r.str(ITEM_PATH("subject"), TranslateText(QStringLiteral("New reminder"))).trimmed();
+  o.text = withCrLf(r.str(ITEM_PATH("text"), QString()));
 
-  o.repeat.type = static_cast<TRepeatType>(r.integer(QStringLiteral("repeat/type"), 2));
-  o.repeat.value1 = r.value(QStringLiteral("repeat/value1"), 1, TMeasure::Minute);
-  o.repeat.value2 = r.value(QStringLiteral("repeat/value2"), 0, TMeasure::Minute);
-  o.repeat.dt = r.dateTime(QStringLiteral("repeat/dt"), now);
-  o.repeat.days = r.str(QStringLiteral("repeat/days"), QString());
+  o.repeat.type = static_cast<TRepeatType>(r.integer(ITEM_PATH("repeat/type"), 2));
+  o.repeat.value1 = r.value(paths().repeatValue1, 1, TMeasure::Minute);
+  o.repeat.value2 = r.value(paths().repeatValue2, 0, TMeasure::Minute);
+  o.repeat.dt = r.dateTime(ITEM_PATH("repeat/dt"), now);
+  o.repeat.days = r.str(ITEM_PATH("repeat/days"), QString());
 
-  o.startBound.type = static_cast<TStartBoundType>(r.integer(QStringLiteral("startBound/type"), 0));
-  o.startBound.dt = r.dateTime(QStringLiteral("startBound/dt"), thisHour);
+  o.startBound.type = static_cast<TStartBoundType>(r.integer(ITEM_PATH("startBound/type"), 0));
+  o.startBound.dt = r.dateTime(ITEM_PATH("startBound/dt"), thisHour);
 
-  o.stopBound.enable = r.boolean(QStringLiteral("stopBound/enable"), false);
-  o.stopBound.type = static_cast<TStopBoundType>(r.integer(QStringLiteral("stopBound/type"), 0));
-  o.stopBound.dt = r.dateTime(QStringLiteral("stopBound/dt"), now);
-  o.stopBound.value = r.value(QStringLiteral("stopBound/value"), 1, TMeasure::Hour);
+  o.stopBound.enable = r.boolean(ITEM_PATH("stopBound/enable"), false);
+  o.stopBound.type = static_cast<TStopBoundType>(r.integer(ITEM_PATH("stopBound/type"), 0));
+  o.stopBound.dt = r.dateTime(ITEM_PATH("stopBound/dt"), now);
+  o.stopBound.value = r.value(paths().stopBoundValue, 1, TMeasure::Hour);
 
-  o.duration.enable = r.boolean(QStringLiteral("duration/enable"), false);
-  o.duration.value1 = r.value(QStringLiteral("duration/value1"), 0, TMeasure::Hour);
-  o.duration.value2 = r.value(QStringLiteral("duration/value2"), 10, TMeasure::Minute);
+  o.duration.enable = r.boolean(ITEM_PATH("duration/enable"), false);
+  o.duration.value1 = r.value(paths().durationValue1, 0, TMeasure::Hour);
+  o.duration.value2 = r.value(paths().durationValue2, 10, TMeasure::Minute);
 
-  o.remindBefore.enable = r.boolean(QStringLiteral("remindBefore/enable"), false);
-  o.remindBefore.value = r.value(QStringLiteral("remindBefore/value"), 10, TMeasure::Minute);
+  o.remindBefore.enable = r.boolean(ITEM_PATH("remindBefore/enable"), false);
+  o.remindBefore.value = r.value(paths().remindBeforeValue, 10, TMeasure::Minute);
 
-  o.remindAfter.enable = r.boolean(QStringLiteral("remindAfter/enable"), false);
-  o.remindAfter.value = r.value(QStringLiteral("remindAfter/value"), 5, TMeasure::Minute);
-  o.remindAfter.dtStart = r.dateTime(QStringLiteral("remindAfter/dtStart"), now);
-  o.remindAfter.dtStop = r.dateTime(QStringLiteral("remindAfter/dtStop"), TDateTime());
+  o.remindAfter.enable = r.boolean(ITEM_PATH("remindAfter/enable"), false);
+  o.remindAfter.value = r.value(paths().remindAfterValue, 5, TMeasure::Minute);
+  o.remindAfter.dtStart = r.dateTime(ITEM_PATH("remindAfter/dtStart"), now);
+  o.remindAfter.dtStop = r.dateTime(ITEM_PATH("remindAfter/dtStop"), TDateTime());
   // A remind-again window that has begun, or has no end, does not survive a reload.
   if (now >= o.remindAfter.dtStart || o.remindAfter.dtStop.ms <= 0) {
     o.remindAfter.enable = false;
@@ -268,28 +342,28 @@ void LoadFromStore(TDataObject &o) {
     o.remindAfter.dtStop = TDateTime();
   }
 
-  o.tray = r.boolean(QStringLiteral("tray"), false);
+  o.tray = r.boolean(ITEM_PATH("tray"), false);
   readSticker(r, o.sticker, screenSize()());
 
-  o.mail.enable = r.boolean(QStringLiteral("mail/enable"), false);
-  o.mail.to = r.str(QStringLiteral("mail/to"), QString());
-  o.mail.from = r.str(QStringLiteral("mail/from"),
+  o.mail.enable = r.boolean(ITEM_PATH("mail/enable"), false);
+  o.mail.to = r.str(ITEM_PATH("mail/to"), QString());
+  o.mail.from = r.str(ITEM_PATH("mail/from"),
                       MainSettings().readString(QStringLiteral("Mail"),
                                                 QStringLiteral("DefaultFromAddress"), QString()));
-  o.mail.cc = r.str(QStringLiteral("mail/cc"), QString());
-  o.mail.bcc = r.str(QStringLiteral("mail/bcc"), QString());
-  o.mail.files = r.str(QStringLiteral("mail/files"), QString());
+  o.mail.cc = r.str(ITEM_PATH("mail/cc"), QString());
+  o.mail.bcc = r.str(ITEM_PATH("mail/bcc"), QString());
+  o.mail.files = r.str(ITEM_PATH("mail/files"), QString());
 
-  o.sound.enable = r.boolean(QStringLiteral("sound/enable"), false);
-  o.sound.fileName = r.str(QStringLiteral("sound/fileName"), QString());
-  o.sound.volume = r.integer(QStringLiteral("sound/volume"), 100);
-  o.sound.repeat = r.boolean(QStringLiteral("sound/repeat"), false);
+  o.sound.enable = r.boolean(ITEM_PATH("sound/enable"), false);
+  o.sound.fileName = r.str(ITEM_PATH("sound/fileName"), QString());
+  o.sound.volume = r.integer(ITEM_PATH("sound/volume"), 100);
+  o.sound.repeat = r.boolean(ITEM_PATH("sound/repeat"), false);
 
-  o.shellExec.enable = r.boolean(QStringLiteral("shellExec/enable"), false);
-  o.shellExec.fileName = r.str(QStringLiteral("shellExec/fileName"), QString());
-  o.shellExec.params = r.str(QStringLiteral("shellExec/params"), QString());
-  o.shellExec.folder = r.str(QStringLiteral("shellExec/folder"), QString());
-  o.shellExec.flag = static_cast<TShowFlag>(r.integer(QStringLiteral("shellExec/flag"), 1));
+  o.shellExec.enable = r.boolean(ITEM_PATH("shellExec/enable"), false);
+  o.shellExec.fileName = r.str(ITEM_PATH("shellExec/fileName"), QString());
+  o.shellExec.params = r.str(ITEM_PATH("shellExec/params"), QString());
+  o.shellExec.folder = r.str(ITEM_PATH("shellExec/folder"), QString());
+  o.shellExec.flag = static_cast<TShowFlag>(r.integer(ITEM_PATH("shellExec/flag"), 1));
 }
 
 void AssignNewId(TDataObject &o) {
@@ -305,56 +379,56 @@ void SaveToStore(TDataObject &o, bool noFlush) {
   if (!store.SelectItem(o.Id))
     return;
   Writer w(store);
-  w.str(QStringLiteral("parentId"), o.parentId);
-  w.integer(QStringLiteral("type"), o.type);
-  w.integer(QStringLiteral("state"), static_cast<int>(o.state));
-  w.dateTime(QStringLiteral("createDt"), o.createDt);
-  w.dateTime(QStringLiteral("lastCloseByUserDt"), o.lastCloseByUserDt);
-  w.dateTime(QStringLiteral("lastCloseByUserRemindBeforeDt"), o.lastCloseByUserRemindBeforeDt);
-  w.boolean(QStringLiteral("enable"), o.enable);
-  w.boolean(QStringLiteral("default"), o.default_);
-  w.boolean(QStringLiteral("hintEnable"), o.hintEnable);
-  w.str(QStringLiteral("subject"), o.subject);
-  w.str(QStringLiteral("text"), o.text);
+  w.str(ITEM_PATH("parentId"), o.parentId);
+  w.integer(ITEM_PATH("type"), o.type);
+  w.integer(ITEM_PATH("state"), static_cast<int>(o.state));
+  w.dateTime(ITEM_PATH("createDt"), o.createDt);
+  w.dateTime(ITEM_PATH("lastCloseByUserDt"), o.lastCloseByUserDt);
+  w.dateTime(ITEM_PATH("lastCloseByUserRemindBeforeDt"), o.lastCloseByUserRemindBeforeDt);
+  w.boolean(ITEM_PATH("enable"), o.enable);
+  w.boolean(ITEM_PATH("default"), o.default_);
+  w.boolean(ITEM_PATH("hintEnable"), o.hintEnable);
+  w.str(ITEM_PATH("subject"), o.subject);
+  w.str(ITEM_PATH("text"), o.text);
 
-  w.integer(QStringLiteral("repeat/type"), static_cast<int>(o.repeat.type));
-  w.value(QStringLiteral("repeat/value1"), o.repeat.value1);
-  w.value(QStringLiteral("repeat/value2"), o.repeat.value2);
-  w.dateTime(QStringLiteral("repeat/dt"), o.repeat.dt);
-  w.str(QStringLiteral("repeat/days"), o.repeat.days);
-  w.integer(QStringLiteral("startBound/type"), static_cast<int>(o.startBound.type));
-  w.dateTime(QStringLiteral("startBound/dt"), o.startBound.dt);
-  w.boolean(QStringLiteral("stopBound/enable"), o.stopBound.enable);
-  w.integer(QStringLiteral("stopBound/type"), static_cast<int>(o.stopBound.type));
-  w.dateTime(QStringLiteral("stopBound/dt"), o.stopBound.dt);
-  w.value(QStringLiteral("stopBound/value"), o.stopBound.value);
-  w.boolean(QStringLiteral("duration/enable"), o.duration.enable);
-  w.value(QStringLiteral("duration/value1"), o.duration.value1);
-  w.value(QStringLiteral("duration/value2"), o.duration.value2);
-  w.boolean(QStringLiteral("remindBefore/enable"), o.remindBefore.enable);
-  w.value(QStringLiteral("remindBefore/value"), o.remindBefore.value);
-  w.boolean(QStringLiteral("remindAfter/enable"), o.remindAfter.enable);
-  w.value(QStringLiteral("remindAfter/value"), o.remindAfter.value);
-  w.dateTime(QStringLiteral("remindAfter/dtStart"), o.remindAfter.dtStart);
-  w.dateTime(QStringLiteral("remindAfter/dtStop"), o.remindAfter.dtStop);
-  w.boolean(QStringLiteral("tray"), o.tray);
+  w.integer(ITEM_PATH("repeat/type"), static_cast<int>(o.repeat.type));
+  w.value(paths().repeatValue1, o.repeat.value1);
+  w.value(paths().repeatValue2, o.repeat.value2);
+  w.dateTime(ITEM_PATH("repeat/dt"), o.repeat.dt);
+  w.str(ITEM_PATH("repeat/days"), o.repeat.days);
+  w.integer(ITEM_PATH("startBound/type"), static_cast<int>(o.startBound.type));
+  w.dateTime(ITEM_PATH("startBound/dt"), o.startBound.dt);
+  w.boolean(ITEM_PATH("stopBound/enable"), o.stopBound.enable);
+  w.integer(ITEM_PATH("stopBound/type"), static_cast<int>(o.stopBound.type));
+  w.dateTime(ITEM_PATH("stopBound/dt"), o.stopBound.dt);
+  w.value(paths().stopBoundValue, o.stopBound.value);
+  w.boolean(ITEM_PATH("duration/enable"), o.duration.enable);
+  w.value(paths().durationValue1, o.duration.value1);
+  w.value(paths().durationValue2, o.duration.value2);
+  w.boolean(ITEM_PATH("remindBefore/enable"), o.remindBefore.enable);
+  w.value(paths().remindBeforeValue, o.remindBefore.value);
+  w.boolean(ITEM_PATH("remindAfter/enable"), o.remindAfter.enable);
+  w.value(paths().remindAfterValue, o.remindAfter.value);
+  w.dateTime(ITEM_PATH("remindAfter/dtStart"), o.remindAfter.dtStart);
+  w.dateTime(ITEM_PATH("remindAfter/dtStop"), o.remindAfter.dtStop);
+  w.boolean(ITEM_PATH("tray"), o.tray);
   writeSticker(w, o.sticker);
 
-  w.boolean(QStringLiteral("mail/enable"), o.mail.enable);
-  w.str(QStringLiteral("mail/to"), o.mail.to);
-  w.str(QStringLiteral("mail/from"), o.mail.from);
-  w.str(QStringLiteral("mail/cc"), o.mail.cc);
-  w.str(QStringLiteral("mail/bcc"), o.mail.bcc);
-  w.str(QStringLiteral("mail/files"), o.mail.files);
-  w.boolean(QStringLiteral("sound/enable"), o.sound.enable);
-  w.str(QStringLiteral("sound/fileName"), o.sound.fileName);
-  w.integer(QStringLiteral("sound/volume"), o.sound.volume);
-  w.boolean(QStringLiteral("sound/repeat"), o.sound.repeat);
-  w.boolean(QStringLiteral("shellExec/enable"), o.shellExec.enable);
-  w.str(QStringLiteral("shellExec/fileName"), o.shellExec.fileName);
-  w.str(QStringLiteral("shellExec/params"), o.shellExec.params);
-  w.str(QStringLiteral("shellExec/folder"), o.shellExec.folder);
-  w.integer(QStringLiteral("shellExec/flag"), static_cast<int>(o.shellExec.flag));
+  w.boolean(ITEM_PATH("mail/enable"), o.mail.enable);
+  w.str(ITEM_PATH("mail/to"), o.mail.to);
+  w.str(ITEM_PATH("mail/from"), o.mail.from);
+  w.str(ITEM_PATH("mail/cc"), o.mail.cc);
+  w.str(ITEM_PATH("mail/bcc"), o.mail.bcc);
+  w.str(ITEM_PATH("mail/files"), o.mail.files);
+  w.boolean(ITEM_PATH("sound/enable"), o.sound.enable);
+  w.str(ITEM_PATH("sound/fileName"), o.sound.fileName);
+  w.integer(ITEM_PATH("sound/volume"), o.sound.volume);
+  w.boolean(ITEM_PATH("sound/repeat"), o.sound.repeat);
+  w.boolean(ITEM_PATH("shellExec/enable"), o.shellExec.enable);
+  w.str(ITEM_PATH("shellExec/fileName"), o.shellExec.fileName);
+  w.str(ITEM_PATH("shellExec/params"), o.shellExec.params);
+  w.str(ITEM_PATH("shellExec/folder"), o.shellExec.folder);
+  w.integer(ITEM_PATH("shellExec/flag"), static_cast<int>(o.shellExec.flag));
   if (!noFlush)
     store.Flush();
 }
@@ -409,8 +483,8 @@ TIconImages LoadIcon(const TDataObject &o, bool keepAllSizes) {
     }
   } else if (kind == QLatin1String("ICON")) {
     result.icon = readPicture(store, QStringLiteral("icon"));
-    if (result.icon && !keepAllSizes)
-      SelectSmallIconImage(*result.icon);
+    if (!keepAllSizes)
+      reduceIcon(result.icon.get());
   }
   return result;
 }
@@ -420,7 +494,7 @@ bool LoadTrayIcon(const TDataObject &o, TTrayIconImage &trayIcon) {
   if (!store.SelectItem(o.Id))
     return false;
   store.ReadTrayIcon(QStringLiteral("icon"), &trayIcon);
-  if (!trayIcon.Animated && trayIcon.Icon)
-    SelectSmallIconImage(*trayIcon.Icon);
+  if (!trayIcon.Animated)
+    reduceIcon(trayIcon.Icon.get());
   return (trayIcon.Animated && trayIcon.Icons) || trayIcon.Icon;
 }

@@ -52,7 +52,8 @@ struct TIconImages {
 
 // Writes the frames when there are any, else the single icon (none or empty removes "icon").
 void SaveIcon(const TDataObject &reminder, const TGraphic *iconFrames, const TGraphic *icon);
-// The stored icon; a single icon is reduced to its 16-pixel image unless keepAllSizes.
+// The stored icon; a single icon is reduced to its 16-pixel image (SelectSmallIconImage) unless
+// keepAllSizes.
 [[nodiscard]] TIconImages LoadIcon(const TDataObject &reminder, bool keepAllSizes);
 // The stored icon for the reminder's tray icon: frames make it step through them, a single icon is
 // reduced to its 16-pixel image. Gives whether an icon was loaded (false without an item).

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string_view>
@@ -19,74 +20,21 @@ namespace {
 constexpr unsigned ParseFlags = pugi::parse_default | pugi::parse_declaration |
                                 pugi::parse_ws_pcdata | pugi::parse_comments | pugi::parse_pi;
 
-bool isNameChar(unsigned char c, bool first) {
-  if (c >= 0x80 || c == '_' || c == ':' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))
-    return true;
-  return !first && ((c >= '0' && c <= '9') || c == '-' || c == '.');
+// One element name, nothing more: it becomes part of the queries.
+bool isElementName(const QString &name) {
+  const TXmlPath path(name);
+  return path.namesValid() && path.size() == 1 && !name.contains(u'\\');
 }
 
-bool isXmlName(std::string_view s) {
-  if (s.empty())
-    return false;
-  for (size_t i = 0; i < s.size(); ++i)
-    if (!isNameChar(static_cast<unsigned char>(s[i]), i == 0))
-      return false;
-  return true;
-}
-
-// A value path split into element names: "a/b/c" or "a\b\c". Anything else (an empty step,
-// XPath syntax) is not a path of this layer.
-class ElementPath {
-public:
-  explicit ElementPath(const QString &path) : m_text(path.toUtf8().toStdString()) {
-    size_t start = 0;
-    for (size_t i = 0; i <= m_text.size(); ++i) {
-      if (i < m_text.size() && m_text[i] != '/' && m_text[i] != '\\')
-        continue;
-      if (m_count == m_steps.size() ||
-          !isXmlName(std::string_view(m_text).substr(start, i - start)))
-        return;
-      m_steps[m_count++] = {start, i - start};
-      start = i + 1;
-    }
-    m_valid = true;
-  }
-  [[nodiscard]] bool valid() const { return m_valid; }
-  [[nodiscard]] size_t size() const { return m_count; }
-  [[nodiscard]] std::string name(size_t i) const {
-    return m_text.substr(m_steps[i].first, m_steps[i].second);
-  }
-  [[nodiscard]] bool matches(size_t i, pugi::xml_node node) const {
-    if (node.type() != pugi::node_element)
-      return false;
-    const char *n = node.name();
-    const size_t len = m_steps[i].second;
-    return std::strncmp(n, m_text.data() + m_steps[i].first, len) == 0 && n[len] == '\0';
-  }
-
-private:
-  std::string m_text;
-  std::array<std::pair<size_t, size_t>, 16> m_steps{};
-  size_t m_count = 0;
-  bool m_valid = false;
-};
-
-// The first node in document order that the path selects below node, as XPath's child steps
-// would find it. Each step goes one level down, so the search ends.
-pugi::xml_node walk(pugi::xml_node node, const ElementPath &path, size_t step) {
-  if (step == path.size())
-    return node;
-  for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
-    if (path.matches(step, c))
-      if (pugi::xml_node found = walk(c, path, step + 1))
-        return found;
-  return {};
-}
-
-pugi::xml_node firstChildElement(pugi::xml_node node, const std::string &name) {
-  for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
-    if (c.type() == pugi::node_element && name == c.name())
+// Each step of a value path goes to the first child element of that name, for reading as for
+// writing, so a value is always read where it was written.
+pugi::xml_node firstChildElement(pugi::xml_node node, std::string_view name) {
+  for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
+    const char *n = c.name();
+    if (n[0] == name[0] && std::strncmp(n, name.data(), name.size()) == 0 &&
+        n[name.size()] == '\0' && c.type() == pugi::node_element)
       return c;
+  }
   return {};
 }
 
@@ -107,19 +55,26 @@ template <class F> void forEachInSubtree(pugi::xml_node node, F &&visit) {
   }
 }
 
-// The DOM's text content: every text and CDATA node below the node, joined.
-QString textContent(pugi::xml_node node) {
-  pugi::xml_node only = node.first_child();
+// The DOM's text content as UTF-8: every text and CDATA node below the node, joined. A node
+// with one text node (the usual case) gives that node's text without copying.
+std::string_view rawText(pugi::xml_node node, std::string &buffer) {
+  const pugi::xml_node only = node.first_child();
   if (!only)
     return {};
   if (!only.next_sibling() && only.type() == pugi::node_pcdata)
-    return QString::fromUtf8(only.value());
-  std::string text;
+    return only.value();
+  buffer.clear();
   forEachInSubtree(node, [&](pugi::xml_node n) {
     if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata)
-      text += n.value();
+      buffer += n.value();
   });
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  return buffer;
+}
+
+QString textContent(pugi::xml_node node) {
+  std::string buffer;
+  const std::string_view text = rawText(node, buffer);
+  return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 bool isInside(pugi::xml_node node, pugi::xml_node ancestor) {
@@ -133,6 +88,15 @@ bool isValidUtf8(const QByteArray &data) {
   const auto *p = reinterpret_cast<const unsigned char *>(data.constData());
   const qsizetype n = data.size();
   for (qsizetype i = 0; i < n;) {
+    // Eight plain ASCII bytes at a time: the usual content of a store file.
+    if (i + 8 <= n) {
+      uint64_t word;
+      std::memcpy(&word, p + i, 8);
+      if ((word & 0x8080808080808080ULL) == 0) {
+        i += 8;
+        continue;
+      }
+    }
     const unsigned char c = p[i];
     if (c < 0x80) {
       ++i;
@@ -207,7 +171,7 @@ TMSXMLObject::TMSXMLObject(const QString &fileName, const QString &idFormat,
     : m_idFormat(idFormat), m_itemName(itemName), m_itemNameUtf8(itemName.toUtf8()),
       m_rootName(rootName) {
   // The item name becomes part of the queries, so it must be a plain element name.
-  if (!isXmlName(m_itemNameUtf8.toStdString()) || !isXmlName(rootName.toUtf8().toStdString()))
+  if (!isElementName(itemName) || !isElementName(rootName))
     throw ETolvaneError(QStringLiteral("Invalid element name \"%1\"").arg(itemName));
   m_variables.add("u1", pugi::xpath_type_string);
   m_variables.add("u2", pugi::xpath_type_string);
@@ -245,29 +209,30 @@ void TMSXMLObject::LoadFromFile(const QString &fileName) {
     if (!f.open(QIODevice::ReadOnly))
       throw EFileError(
           QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, f.errorString()));
-    const QByteArray data = f.readAll();
+    QByteArray data = f.readAll();
     if (f.error() != QFileDevice::NoError)
       throw EFileError(
           QStringLiteral("Cannot read file \"%1\". %2").arg(fileName, f.errorString()));
-    loadBytes(data);
+    loadBytes(std::move(data));
   }
   EnsureRoot();
   m_fileName = fileName;
 }
 
-void TMSXMLObject::loadBytes(const QByteArray &data) {
+void TMSXMLObject::loadBytes(QByteArray data) {
   m_currentItem = {};
+  m_finder.forget();
   m_indexValid = false;
   m_index.clear();
-  pugi::xml_parse_result result;
-  if (needsWindows1252(data)) {
-    const QByteArray utf8 = FromWindows1252(data).toUtf8();
-    result = m_document.load_buffer(utf8.constData(), static_cast<size_t>(utf8.size()), ParseFlags,
-                                    pugi::encoding_utf8);
-  } else {
-    result = m_document.load_buffer(data.constData(), static_cast<size_t>(data.size()), ParseFlags,
-                                    pugi::encoding_auto);
-  }
+  m_items.clear();
+  m_document.reset();
+  // The document is parsed in place: its texts point into this buffer, which it keeps.
+  const bool transcode = needsWindows1252(data);
+  m_source = transcode ? FromWindows1252(data).toUtf8() : std::move(data);
+  // After the transcoding the bytes are UTF-8 whatever the declaration says.
+  const pugi::xml_parse_result result = m_document.load_buffer_inplace(
+      m_source.data(), static_cast<size_t>(m_source.size()), ParseFlags,
+      transcode ? pugi::encoding_utf8 : pugi::encoding_auto);
   // A file that does not parse leaves no document element, whatever the parser kept of it.
   if (!result)
     m_document.reset();
@@ -278,9 +243,12 @@ void TMSXMLObject::EnsureRoot() {
   if (m_document.document_element())
     return;
   m_currentItem = {};
+  m_finder.forget();
   m_index.clear();
+  m_items.clear();
   m_indexValid = false;
   m_document.reset();
+  m_source.clear();
   pugi::xml_node decl = m_document.append_child(pugi::node_declaration);
   decl.append_attribute("version") = "1.0";
   decl.append_attribute("encoding") = "UTF-8";
@@ -325,7 +293,11 @@ void TMSXMLObject::GetIds(QStringList *list) const {
   if (!list)
     return;
   list->clear();
-  collectIds(m_allItems->evaluate_node_set(m_document), list);
+  buildIndex();
+  list->reserve(qsizetype(m_items.size()));
+  for (const pugi::xml_node item : m_items)
+    if (const pugi::xml_attribute id = item.attribute("id"))
+      list->append(ExtractId(QString::fromUtf8(id.value())));
 }
 
 void TMSXMLObject::GetIdsOfUser(QStringList *list, const QString &user) const {
@@ -345,12 +317,12 @@ void TMSXMLObject::buildIndex() const {
   if (m_indexValid)
     return;
   m_index.clear();
-  forEachInSubtree(m_document.document_element(), [&](pugi::xml_node n) {
-    if (n.type() != pugi::node_element || m_itemNameUtf8 != n.name())
-      return;
-    if (const pugi::xml_attribute id = n.attribute("id"))
-      m_index[id.value()].push_back(n);
-  });
+  m_items.clear();
+  for (const pugi::xpath_node &n : m_allItems->evaluate_node_set(m_document)) {
+    m_items.push_back(n.node());
+    if (const pugi::xml_attribute id = n.node().attribute("id"))
+      m_index[id.value()].push_back(n.node());
+  }
   m_indexValid = true;
 }
 
@@ -360,6 +332,7 @@ void TMSXMLObject::indexSubtree(pugi::xml_node node) {
   forEachInSubtree(node, [&](pugi::xml_node n) {
     if (n.type() != pugi::node_element || m_itemNameUtf8 != n.name())
       return;
+    m_items.push_back(n);
     if (const pugi::xml_attribute id = n.attribute("id"))
       m_index[id.value()].push_back(n);
   });
@@ -371,6 +344,7 @@ void TMSXMLObject::unindexSubtree(pugi::xml_node node) {
   forEachInSubtree(node, [&](pugi::xml_node n) {
     if (n.type() != pugi::node_element || m_itemNameUtf8 != n.name())
       return;
+    std::erase(m_items, n);
     const pugi::xml_attribute id = n.attribute("id");
     if (!id)
       return;
@@ -384,10 +358,8 @@ void TMSXMLObject::unindexSubtree(pugi::xml_node node) {
 }
 
 std::vector<pugi::xml_node> TMSXMLObject::itemNodes() const {
-  std::vector<pugi::xml_node> items;
-  for (const pugi::xpath_node &n : m_allItems->evaluate_node_set(m_document))
-    items.push_back(n.node());
-  return items;
+  buildIndex();
+  return m_items;
 }
 
 pugi::xml_node TMSXMLObject::FindItem(const QString &id) const {
@@ -425,6 +397,7 @@ void TMSXMLObject::removeSubtree(pugi::xml_node node) {
   if (m_currentItem && isInside(m_currentItem, node))
     m_currentItem = {};
   unindexSubtree(node);
+  m_finder.forget();
   node.parent().remove_child(node);
 }
 
@@ -438,70 +411,87 @@ bool TMSXMLObject::DeleteItem(const QString &id) {
 
 // --- Values -----------------------------------------------------------------------------------
 
-pugi::xml_node TMSXMLObject::findPath(const QString &path) const {
-  if (!m_currentItem)
-    return {};
-  const ElementPath p(path);
-  if (!p.valid())
-    return {};
-  return walk(m_currentItem, p, 0);
+pugi::xml_node TMSXMLObject::findPath(const TXmlPath &path) const {
+  return m_finder.find(m_currentItem, path);
 }
 
-pugi::xml_node TMSXMLObject::ForcePath(pugi::xml_node start, const QString &path) {
-  const ElementPath p(path);
-  if (!p.valid())
-    throw ETolvaneError(QStringLiteral("Invalid element path \"%1\"").arg(path));
+pugi::xml_node TMSXMLObject::ForcePath(pugi::xml_node start, const TXmlPath &path) {
+  const TXmlPath &p = path;
+  if (!p.namesValid())
+    throw ETolvaneError(QStringLiteral("Invalid element path \"%1\"").arg(path.toString()));
   pugi::xml_node node = start;
   for (size_t i = 0; i < p.size() && node; ++i) {
-    const std::string name = p.name(i);
-    pugi::xml_node child = firstChildElement(node, name);
-    if (!child)
-      child = node.append_child(name.c_str());
+    pugi::xml_node child = firstChildElement(node, p.step(i));
+    if (!child) {
+      child = node.append_child(std::string(p.step(i)).c_str());
+      m_finder.forget();
+      if (m_itemNameUtf8 == child.name())
+        m_indexValid = false;
+    }
     node = child;
   }
   return node;
 }
 
 void TMSXMLObject::setText(pugi::xml_node node, const QString &value) {
-  for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
-    if (c.type() == pugi::node_element)
+  for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
+    if (c.type() == pugi::node_element) {
       unindexSubtree(c);
+      m_finder.forget();
+    }
+  }
   node.remove_children();
   if (!value.isEmpty())
     node.append_child(pugi::node_pcdata).set_value(value.toUtf8().constData());
 }
 
-QString TMSXMLObject::ReadString(const QString &path, const QString &defaultValue) const {
+QString TMSXMLObject::ReadString(const TXmlPath &path, const QString &defaultValue) const {
   const pugi::xml_node node = findPath(path);
   return node ? textContent(node) : defaultValue;
 }
 
-bool TMSXMLObject::ReadBool(const QString &path, bool defaultValue) const {
-  const QString text =
-      ReadString(path, defaultValue ? QStringLiteral("true") : QStringLiteral("false"));
-  return text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
-}
-
-int TMSXMLObject::ReadInteger(const QString &path, int defaultValue) const {
+bool TMSXMLObject::ReadBool(const TXmlPath &path, bool defaultValue) const {
   const pugi::xml_node node = findPath(path);
   if (!node)
     return defaultValue;
-  const QString text = textContent(node);
+  std::string buffer;
+  const std::string_view text = rawText(node, buffer);
+  // "true" in any case; no other letters fold to these four.
+  static constexpr std::string_view True = "true";
+  if (text.size() != True.size())
+    return false;
+  for (size_t i = 0; i < True.size(); ++i)
+    if ((text[i] | 0x20) != True[i])
+      return false;
+  return true;
+}
+
+int TMSXMLObject::ReadInteger(const TXmlPath &path, int defaultValue) const {
+  const pugi::xml_node node = findPath(path);
+  if (!node)
+    return defaultValue;
+  std::string buffer;
+  const std::string_view text = rawText(node, buffer);
   int value = 0;
   if (!TryStrToInt(text, value))
-    throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    throw EConvertError(QStringLiteral("'%1' is not a valid integer value")
+                            .arg(QString::fromUtf8(text.data(), qsizetype(text.size()))));
   return value;
 }
 
-TDateTime TMSXMLObject::ReadDateTime(const QString &path, TDateTime defaultValue) const {
-  const QString text = ReadString(path, QString());
-  return text.isEmpty() ? defaultValue : ParseXmlDateTime(text, defaultValue);
+TDateTime TMSXMLObject::ReadDateTime(const TXmlPath &path, TDateTime defaultValue) const {
+  const pugi::xml_node node = findPath(path);
+  if (!node)
+    return defaultValue;
+  std::string buffer;
+  const std::string_view text = rawText(node, buffer);
+  return text.empty() ? defaultValue : ParseXmlDateTime(text, defaultValue);
 }
 
-void TMSXMLObject::WriteString(const QString &path, const QString &value) {
+void TMSXMLObject::WriteString(const TXmlPath &path, const QString &value) {
   if (!m_currentItem) {
 #ifndef NDEBUG
-    qWarning() << "XML write without a selected item:" << path;
+    qWarning() << "XML write without a selected item:" << path.toString();
 #endif
     return;
   }
@@ -511,25 +501,27 @@ void TMSXMLObject::WriteString(const QString &path, const QString &value) {
   setText(node, value);
 }
 
-void TMSXMLObject::WriteBool(const QString &path, bool value) {
+void TMSXMLObject::WriteBool(const TXmlPath &path, bool value) {
   WriteString(path, value ? QStringLiteral("true") : QStringLiteral("false"));
 }
 
-void TMSXMLObject::WriteInteger(const QString &path, int value) {
+void TMSXMLObject::WriteInteger(const TXmlPath &path, int value) {
   WriteString(path, QString::number(value));
 }
 
-void TMSXMLObject::WriteDateTime(const QString &path, TDateTime value) {
+void TMSXMLObject::WriteDateTime(const TXmlPath &path, TDateTime value) {
   WriteString(path, FormatXmlDateTime(value));
 }
 
-void TMSXMLObject::RemoveNode(const QString &path) { removeSubtree(findPath(path)); }
+void TMSXMLObject::RemoveNode(const TXmlPath &path) { removeSubtree(findPath(path)); }
 
 // --- Pictures ---------------------------------------------------------------------------------
 
 namespace {
 
-QString child(const QString &path, const char *name) { return path + u'/' + QLatin1String(name); }
+QString child(const TXmlPath &path, const char *name) {
+  return path.toString() + u'/' + QLatin1String(name);
+}
 
 // The picture class for a stored class name. The five classes the file format names map to
 // their picture classes (which keep their bytes unchanged until the class is built in); any
@@ -548,7 +540,7 @@ QString pictureClassFor(const QString &storedName) {
 
 } // namespace
 
-std::unique_ptr<TGraphic> TMSXMLObject::ReadGraphic(const QString &path) const {
+std::unique_ptr<TGraphic> TMSXMLObject::ReadGraphic(const TXmlPath &path) const {
   const QString storedName = ReadString(child(path, "classname"), QString());
   if (storedName.isEmpty())
     return nullptr;
@@ -564,7 +556,7 @@ std::unique_ptr<TGraphic> TMSXMLObject::ReadGraphic(const QString &path) const {
   return graphic;
 }
 
-bool TMSXMLObject::ReadIconList(const QString &path, TGraphic *list) const {
+bool TMSXMLObject::ReadIconList(const TXmlPath &path, TGraphic *list) const {
   if (!list)
     return false;
   if (ReadString(child(path, "classname"), QString()).toUpper() != QLatin1String("ICONLIST"))
@@ -579,7 +571,7 @@ bool TMSXMLObject::ReadIconList(const QString &path, TGraphic *list) const {
   return true;
 }
 
-void TMSXMLObject::ReadTrayIcon(const QString &path, TTrayIconImage *trayIcon) const {
+void TMSXMLObject::ReadTrayIcon(const TXmlPath &path, TTrayIconImage *trayIcon) const {
   if (!trayIcon)
     return;
   const QString c = ReadString(child(path, "classname"), QString()).toUpper();
@@ -604,7 +596,7 @@ void TMSXMLObject::ReadTrayIcon(const QString &path, TTrayIconImage *trayIcon) c
   }
 }
 
-void TMSXMLObject::WriteGraphic(const QString &path, const TGraphic *graphic) {
+void TMSXMLObject::WriteGraphic(const TXmlPath &path, const TGraphic *graphic) {
   if (!graphic || graphic->empty()) {
     RemoveNode(path);
     return;
@@ -616,7 +608,7 @@ void TMSXMLObject::WriteGraphic(const QString &path, const TGraphic *graphic) {
   WriteString(child(path, "hexdata"), text);
 }
 
-void TMSXMLObject::WriteIconList(const QString &path, const TGraphic *list) {
+void TMSXMLObject::WriteIconList(const TXmlPath &path, const TGraphic *list) {
   if (!list)
     return;
   const QString text = BinToHexLines(list->saveToBytes());

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "imaging/Graphic.h"
+#include "model/XmlPath.h"
+#include "model/XmlPathFinder.h"
 #include "platform/DateTime.h"
 
 #include <QString>
@@ -79,43 +81,44 @@ public:
   // Removes the item; true when there was one.
   bool DeleteItem(const QString &id);
 
-  // --- Values below CurrentItem. "\" in a path counts as "/". -----------------------------------
-  [[nodiscard]] QString ReadString(const QString &path, const QString &defaultValue) const;
+  // --- Values below CurrentItem. "\" in a path counts as "/"; each step of a path goes to the
+  // first child element of that name. -------------------------------------------------------
+  [[nodiscard]] QString ReadString(const TXmlPath &path, const QString &defaultValue) const;
   // True exactly when the text is "true" in any case; the default when the element is missing.
-  [[nodiscard]] bool ReadBool(const QString &path, bool defaultValue) const;
+  [[nodiscard]] bool ReadBool(const TXmlPath &path, bool defaultValue) const;
   // Raises EConvertError when the text is not a decimal integer (an empty element included).
-  [[nodiscard]] int ReadInteger(const QString &path, int defaultValue) const;
+  [[nodiscard]] int ReadInteger(const TXmlPath &path, int defaultValue) const;
   // Empty or unreadable text gives the default.
-  [[nodiscard]] TDateTime ReadDateTime(const QString &path, TDateTime defaultValue) const;
+  [[nodiscard]] TDateTime ReadDateTime(const TXmlPath &path, TDateTime defaultValue) const;
   // Creates the missing elements of the path, each appended last, then replaces the text.
-  void WriteString(const QString &path, const QString &value);
-  void WriteBool(const QString &path, bool value);
-  void WriteInteger(const QString &path, int value);
-  void WriteDateTime(const QString &path, TDateTime value);
+  void WriteString(const TXmlPath &path, const QString &value);
+  void WriteBool(const TXmlPath &path, bool value);
+  void WriteInteger(const TXmlPath &path, int value);
+  void WriteDateTime(const TXmlPath &path, TDateTime value);
   // Removes the element at the path with everything below it.
-  void RemoveNode(const QString &path);
+  void RemoveNode(const TXmlPath &path);
 
   // --- Pictures: "classname" and "hexdata" below the path ---------------------------------------
   // None when either is missing or no byte is stored. Raises for a class name no picture class
   // answers to, for bad hex text and for bytes the class cannot load.
-  [[nodiscard]] std::unique_ptr<TGraphic> ReadGraphic(const QString &path) const;
+  [[nodiscard]] std::unique_ptr<TGraphic> ReadGraphic(const TXmlPath &path) const;
   // Loads the list from an "IconList" element; true when it did. Bad hex text raises.
-  bool ReadIconList(const QString &path, TGraphic *list) const;
+  bool ReadIconList(const TXmlPath &path, TGraphic *list) const;
   // An icon list makes the tray icon animated, a single icon not; every failure is absorbed.
-  void ReadTrayIcon(const QString &path, TTrayIconImage *trayIcon) const;
+  void ReadTrayIcon(const TXmlPath &path, TTrayIconImage *trayIcon) const;
   // No picture, or an empty one, removes the element.
-  void WriteGraphic(const QString &path, const TGraphic *graphic);
+  void WriteGraphic(const TXmlPath &path, const TGraphic *graphic);
   // The picture's graphic; nothing without a picture.
-  template <class Picture> void WritePicture(const QString &path, const Picture *picture) {
+  template <class Picture> void WritePicture(const TXmlPath &path, const Picture *picture) {
     if (picture)
       WriteGraphic(path, picture->graphic());
   }
   // Writes the list as "IconList"; nothing without a list or when its stream is empty.
-  void WriteIconList(const QString &path, const TGraphic *list);
+  void WriteIconList(const TXmlPath &path, const TGraphic *list);
 
 protected:
   // The node at the path below start, creating missing elements as the last children.
-  pugi::xml_node ForcePath(pugi::xml_node start, const QString &path);
+  pugi::xml_node ForcePath(pugi::xml_node start, const TXmlPath &path);
   // Detaches the node (and its subtree) from its parent, clearing CurrentItem when it lies
   // inside.
   void removeSubtree(pugi::xml_node node);
@@ -131,27 +134,31 @@ protected:
   pugi::xml_node appendCopy(pugi::xml_node node);
 
 private:
-  [[nodiscard]] pugi::xml_node findPath(const QString &path) const;
+  [[nodiscard]] pugi::xml_node findPath(const TXmlPath &path) const;
   void setText(pugi::xml_node node, const QString &value);
   void collectIds(const pugi::xpath_node_set &nodes, QStringList *list) const;
-  void loadBytes(const QByteArray &data);
-  // The id index: every item element with an id attribute, by the attribute's exact text, in
-  // document order. Built on first use after a load and kept up to date by every change made
-  // through this class, so finding an item does not scan the document.
+  void loadBytes(QByteArray data);
+  // The item list and the id index: every item element in document order, and those with an id
+  // attribute by the attribute's exact text. Built on first use after a load and kept up to date by
+  // every change made through this class, so finding an item does not scan the document.
   void buildIndex() const;
   void indexSubtree(pugi::xml_node node);
   void unindexSubtree(pugi::xml_node node);
+
+  mutable TXmlPathFinder m_finder;
 
   QString m_fileName;
   QString m_idFormat;
   QString m_itemName;
   QByteArray m_itemNameUtf8;
   QString m_rootName;
+  QByteArray m_source; // the loaded file's text, which the document was parsed in
   pugi::xml_document m_document;
   pugi::xml_node m_currentItem;
   bool m_lastLoadParsed = false;
   mutable bool m_indexValid = false;
   mutable std::unordered_map<std::string, std::vector<pugi::xml_node>> m_index;
+  mutable std::vector<pugi::xml_node> m_items; // every item element, in document order
   // Compiled once; user names are bound as variables, never pasted into the query.
   mutable pugi::xpath_variable_set m_variables;
   std::unique_ptr<pugi::xpath_query> m_allItems;

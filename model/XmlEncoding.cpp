@@ -6,11 +6,76 @@
 
 namespace {
 
-// Columns are 1-based and inclusive, as the file format describes them.
-bool columnNumber(const QString &text, int first, int last, int &value) {
-  if (text.size() < last)
+bool isAscii(std::string_view text) {
+  for (const char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80)
+      return false;
+  return true;
+}
+
+bool isBlank(char16_t c) {
+  return c < 0x80 ? (c == ' ' || (c >= 9 && c <= 13)) : QChar(c).isSpace();
+}
+
+// The decimal integer rule over UTF-16 units or ASCII bytes.
+template <class Char> bool parseInt(const Char *p, qsizetype n, int &value) {
+  qsizetype i = 0;
+  while (i < n && isBlank(char16_t(p[i])))
+    ++i;
+  while (n > i && isBlank(char16_t(p[n - 1])))
+    --n;
+  bool negative = false;
+  if (i < n && (p[i] == '+' || p[i] == '-')) {
+    negative = p[i] == '-';
+    ++i;
+  }
+  if (i >= n)
     return false;
-  return TryStrToInt(text.mid(first - 1, last - first + 1), value);
+  // Accumulate as a negative number so that the most negative 32-bit value fits.
+  constexpr int64_t Min = std::numeric_limits<int>::min();
+  int64_t acc = 0;
+  for (; i < n; ++i) {
+    const auto c = char16_t(p[i]);
+    if (c < '0' || c > '9')
+      return false;
+    acc = acc * 10 - (c - '0');
+    if (acc < Min)
+      return false;
+  }
+  if (!negative && -acc > std::numeric_limits<int>::max())
+    return false;
+  value = static_cast<int>(negative ? acc : -acc);
+  return true;
+}
+
+// Columns are 1-based and inclusive, as the file format describes them.
+template <class Char>
+bool columnNumber(const Char *text, qsizetype size, int first, int last, int &value) {
+  if (size < last)
+    return false;
+  return parseInt(text + first - 1, last - first + 1, value);
+}
+
+template <class Char>
+TDateTime parseDateTime(const Char *text, qsizetype size, TDateTime defaultValue) {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+  if (!columnNumber(text, size, 1, 4, year) || !columnNumber(text, size, 6, 7, month) ||
+      !columnNumber(text, size, 9, 10, day) || !columnNumber(text, size, 12, 13, hour) ||
+      !columnNumber(text, size, 15, 16, minute))
+    return defaultValue;
+  int second = 0, msec = 0;
+  if (!columnNumber(text, size, 18, 19, second))
+    second = 0;
+  if (!columnNumber(text, size, 21, 23, msec))
+    msec = 0;
+  TDateTime date, time;
+  if (!TryEncodeDate(year, month, day, date) || !TryEncodeTime(hour, minute, second, msec, time))
+    return defaultValue;
+  return date + time;
+}
+
+const char16_t *units(const QString &s) {
+  return reinterpret_cast<const char16_t *>(s.constData());
 }
 
 int hexDigit(QChar c) {
@@ -31,20 +96,13 @@ int hexDigit(QChar c) {
 QString FormatXmlDateTime(TDateTime value) { return DateTimeToIso(value); }
 
 TDateTime ParseXmlDateTime(const QString &text, TDateTime defaultValue) {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
-  if (!columnNumber(text, 1, 4, year) || !columnNumber(text, 6, 7, month) ||
-      !columnNumber(text, 9, 10, day) || !columnNumber(text, 12, 13, hour) ||
-      !columnNumber(text, 15, 16, minute))
-    return defaultValue;
-  int second = 0, msec = 0;
-  if (!columnNumber(text, 18, 19, second))
-    second = 0;
-  if (!columnNumber(text, 21, 23, msec))
-    msec = 0;
-  TDateTime date, time;
-  if (!TryEncodeDate(year, month, day, date) || !TryEncodeTime(hour, minute, second, msec, time))
-    return defaultValue;
-  return date + time;
+  return parseDateTime(units(text), text.size(), defaultValue);
+}
+
+TDateTime ParseXmlDateTime(std::string_view text, TDateTime defaultValue) {
+  if (!isAscii(text))
+    return ParseXmlDateTime(QString::fromUtf8(text.data(), qsizetype(text.size())), defaultValue);
+  return parseDateTime(text.data(), qsizetype(text.size()), defaultValue);
 }
 
 QString BinToHexLines(const QByteArray &data) {
@@ -85,28 +143,11 @@ QByteArray HexLinesToBin(const QString &text) {
 QString StripClassPrefix(const QString &name) { return name.mid(1); }
 
 bool TryStrToInt(const QString &text, int &value) {
-  const QString s = text.trimmed();
-  qsizetype i = 0;
-  bool negative = false;
-  if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
-    negative = s[i] == u'-';
-    ++i;
-  }
-  if (i >= s.size())
-    return false;
-  // Accumulate as a negative number so that the most negative 32-bit value fits.
-  constexpr int64_t Min = std::numeric_limits<int>::min();
-  int64_t acc = 0;
-  for (; i < s.size(); ++i) {
-    const char16_t u = s[i].unicode();
-    if (u < u'0' || u > u'9')
-      return false;
-    acc = acc * 10 - (u - u'0');
-    if (acc < Min)
-      return false;
-  }
-  if (!negative && -acc > std::numeric_limits<int>::max())
-    return false;
-  value = static_cast<int>(negative ? acc : -acc);
-  return true;
+  return parseInt(units(text), text.size(), value);
+}
+
+bool TryStrToInt(std::string_view text, int &value) {
+  if (!isAscii(text))
+    return TryStrToInt(QString::fromUtf8(text.data(), qsizetype(text.size())), value);
+  return parseInt(text.data(), qsizetype(text.size()), value);
 }

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <string_view>
+
 // The value encodings of the store's XML files: date-times, pictures as hexadecimal lines, class
 // names and strict decimal integers. Pure functions; the XML object layer applies them.
 
@@ -16,6 +18,8 @@
 // characters between the columns are not examined and anything after column 23 is ignored. A
 // missing required column or a date or time the calendar rejects gives the default.
 [[nodiscard]] TDateTime ParseXmlDateTime(const QString &text, TDateTime defaultValue);
+// The same for UTF-8 text.
+[[nodiscard]] TDateTime ParseXmlDateTime(std::string_view text, TDateTime defaultValue);
 
 // Upper-case hexadecimal, 32 bytes (64 characters) per line. With 32 bytes or more every line,
 // the first included, is preceded by CR LF; 1 to 31 bytes give one bare line; none give "".
@@ -31,3 +35,5 @@
 // A decimal integer: optional white space around, an optional sign, then digits only ("$1A",
 // "1e3", "" and values outside 32 bits are not integers). Gives false for anything else.
 [[nodiscard]] bool TryStrToInt(const QString &text, int &value);
+// The same for UTF-8 text.
+[[nodiscard]] bool TryStrToInt(std::string_view text, int &value);

@@ -1,39 +1,53 @@
+#include "imaging/IcoFile.h"
+#include "imaging/Icon.h"
 #include "model/DataObjectStore.h"
 #include "model/XMLStore.h"
 #include "model/XmlEncoding.h"
 #include "tests/model/FakePictures.h"
 #include "tests/model/StoreTestUtil.h"
 
+#include <QImage>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// An ICO stream of 16-pixel images with the given bit counts (and a 32-pixel one at the end).
-QByteArray icoFile(std::initializer_list<int> bitCounts) {
-  const int count = static_cast<int>(bitCounts.size()) + 1;
+// An ICO file of square 32-bit images of the given sizes, each filled with its own colour.
+QByteArray icoFile(std::initializer_list<int> sizes) {
+  std::vector<QByteArray> singles;
+  int n = 0;
+  for (int size : sizes) {
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(qRgba(10 * ++n, 20, 30, 255));
+    singles.push_back(icofile::build(image));
+  }
+  const int count = int(singles.size());
   QByteArray head(6 + 16 * count, '\0');
   qToLittleEndian<uint16_t>(1, head.data() + 2);
-  qToLittleEndian<uint16_t>(static_cast<uint16_t>(count), head.data() + 4);
+  qToLittleEndian<uint16_t>(uint16_t(count), head.data() + 4);
   QByteArray body;
-  int i = 0;
-  auto add = [&](int width, int bits) {
-    QByteArray data(48, static_cast<char>('a' + i));
-    qToLittleEndian<uint32_t>(40, data.data());
-    qToLittleEndian<uint16_t>(static_cast<uint16_t>(bits), data.data() + 14);
-    char *e = head.data() + 6 + 16 * i;
-    e[0] = static_cast<char>(width);
-    qToLittleEndian<uint32_t>(48, e + 8);
-    qToLittleEndian<uint32_t>(static_cast<uint32_t>(head.size() + body.size()), e + 12);
+  for (int i = 0; i < count; ++i) {
+    const QByteArray data = singles[size_t(i)].mid(22);
+    QByteArray entry = singles[size_t(i)].mid(6, 16);
+    qToLittleEndian<uint32_t>(uint32_t(head.size() + body.size()), entry.data() + 12);
+    head.replace(6 + 16 * i, 16, entry);
     body += data;
-    ++i;
-  };
-  for (int bits : bitCounts)
-    add(16, bits);
-  add(32, 32);
+  }
   return head + body;
 }
+
+// The real icon class for one test; afterwards stored icons keep their bytes again.
+struct ScopedIconClass {
+  ScopedIconClass() {
+    graphics::registerClass(QStringLiteral("Icon"), [] { return std::make_unique<TIcon>(); });
+  }
+  ~ScopedIconClass() {
+    graphics::registerClass(QStringLiteral("Icon"), [] {
+      return std::make_unique<TOpaqueGraphic>(QStringLiteral("Icon"));
+    });
+  }
+};
 
 class ItemPictures : public ::testing::Test {
 protected:
@@ -91,24 +105,25 @@ TEST_F(ItemPictures, TheTrayIconStepsThroughFramesOrShowsTheSmallIcon) {
   ASSERT_TRUE(tray.Icons);
   EXPECT_EQ(tray.Icons->saveToBytes(), QByteArray(70, 'f'));
 
-  const QByteArray ico = icoFile({8, 32});
-  TOpaqueGraphic icon(QStringLiteral("Icon"), ico);
+  ScopedIconClass realIcons;
+  const QByteArray ico = icoFile({32, 16, 48});
+  TIcon icon;
+  icon.loadFromBytes(ico);
   TOpaqueGraphic noFrames(QStringLiteral("IconList"));
   SaveIcon(*item, &noFrames, &icon);
   TTrayIconImage single;
   EXPECT_TRUE(LoadTrayIcon(*item, single));
   EXPECT_FALSE(single.Animated);
   ASSERT_TRUE(single.Icon);
-  const QByteArray reduced = single.Icon->saveToBytes();
-  EXPECT_EQ(qFromLittleEndian<uint16_t>(reduced.constData() + 4), 1); // one image left
-  EXPECT_EQ(reduced.right(8), QByteArray(8, 'b'));                    // the 32-bit one
+  EXPECT_EQ(single.Icon->width(), 16);
+  EXPECT_EQ(qFromLittleEndian<uint16_t>(single.Icon->saveToBytes().constData() + 4), 1);
 
   const TIconImages all = LoadIcon(*item, true);
   ASSERT_TRUE(all.icon);
   EXPECT_EQ(all.icon->saveToBytes(), ico);
   const TIconImages small = LoadIcon(*item, false);
   ASSERT_TRUE(small.icon);
-  EXPECT_EQ(small.icon->saveToBytes(), reduced);
+  EXPECT_EQ(small.icon->width(), 16);
 
   // An empty icon removes the element.
   TOpaqueGraphic empty(QStringLiteral("Icon"));

@@ -1,3 +1,4 @@
+#include "imaging/Picture.h"
 #include "model/MSXMLObjectWithGuidAsId.h"
 #include "model/XmlEncoding.h"
 #include "tests/model/FakePictures.h"
@@ -135,4 +136,17 @@ TEST(XmlPictures, HexDataSurvivesASaveAndLoad) {
   const auto read = back.ReadGraphic(QStringLiteral("sticker/image/graphics"));
   ASSERT_TRUE(read);
   EXPECT_EQ(read->saveToBytes(), bytes(1000));
+}
+
+TEST(XmlPictures, APictureIsWrittenThroughItsGraphic) {
+  Doc d;
+  TPicture picture;
+  picture.takeGraphic(std::make_unique<TOpaqueGraphic>(QStringLiteral("Bitmap"), bytes(5)));
+  d.x.WritePicture(QStringLiteral("p"), &picture);
+  EXPECT_EQ(d.x.ReadString(QStringLiteral("p/classname"), QString()), QStringLiteral("Bitmap"));
+  d.x.WritePicture(QStringLiteral("p"), static_cast<const TPicture *>(nullptr)); // nothing
+  EXPECT_TRUE(d.x.CurrentItem().child("p"));
+  TPicture empty;
+  d.x.WritePicture(QStringLiteral("p"), &empty);
+  EXPECT_FALSE(d.x.CurrentItem().child("p"));
 }

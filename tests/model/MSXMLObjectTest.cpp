@@ -276,12 +276,15 @@ TEST(MSXMLObject, LoadingHandlesMissingBrokenAndForeignFiles) {
   EXPECT_EQ(ids(x), QStringList{QStringLiteral("ü€")});
   x.LoadFromFile(fileWith("<root><item id=\"{\xE9}\"/></root>"));
   EXPECT_EQ(ids(x), QStringList{QStringLiteral("é")});
+  x.LoadFromFile(fileWith(
+      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><root><item id=\"{\xE9\x80}\"/></root>"));
+  EXPECT_EQ(ids(x), QStringList{QStringLiteral("é€")});
 
   // A folder is not a file to load; an unreadable path raises and changes nothing.
   const QString dir = sandbox::makeTempDir(QStringLiteral("dir"));
   x.LoadFromFile(dir);
   EXPECT_EQ(x.FileName(), dir);
-  EXPECT_EQ(ids(x), QStringList{QStringLiteral("é")});
+  EXPECT_EQ(ids(x), QStringList{QStringLiteral("é€")});
 }
 
 TEST(MSXMLObject, ForeignLayoutIsKeptOnSave) {
@@ -311,4 +314,51 @@ TEST(MSXMLObject, ASaveThatFailsRaisesAndKeepsTheOldFile) {
   EXPECT_THROW(x.SaveToFile(dir + QStringLiteral("/folder")), EFileError);
   EXPECT_EQ(readFile(x.FileName()), TwoItems);
   EXPECT_EQ(filesIn(dir), (QStringList{"blocker", "f.xml"}));
+}
+
+TEST(MSXMLObject, EachPathStepTakesTheFirstElementOfItsName) {
+  auto x = fromXml("<root><item id=\"{D}\"><a><b>1</b></a><a><b>2</b><c>3</c></a></item></root>");
+  ASSERT_TRUE(x.SelectItem(QStringLiteral("D")));
+  EXPECT_EQ(x.ReadString(QStringLiteral("a/b"), QString()), QStringLiteral("1"));
+  // Reads go where writes go: to the first "a".
+  EXPECT_EQ(x.ReadString(QStringLiteral("a/c"), QStringLiteral("none")), QStringLiteral("none"));
+  x.WriteString(QStringLiteral("a/c"), QStringLiteral("new"));
+  EXPECT_EQ(x.ReadString(QStringLiteral("a/c"), QString()), QStringLiteral("new"));
+  EXPECT_STREQ(x.CurrentItem().child("a").child_value("c"), "new");
+  EXPECT_STREQ(x.CurrentItem().child("a").next_sibling("a").child_value("c"), "3");
+}
+
+TEST(MSXMLObject, ReadsSeeWhatWasJustWrittenOrRemoved) {
+  auto x = fromXml("<root><item id=\"{A}\"><x><y>1</y></x></item><item id=\"{B}\"/></root>");
+  ASSERT_TRUE(x.SelectItem(QStringLiteral("A")));
+  EXPECT_EQ(x.ReadString(QStringLiteral("x/z"), QStringLiteral("d")), QStringLiteral("d"));
+  x.WriteString(QStringLiteral("x/z"), QStringLiteral("2"));
+  EXPECT_EQ(x.ReadString(QStringLiteral("x/z"), QString()), QStringLiteral("2"));
+  EXPECT_EQ(x.ReadString(QStringLiteral("x/y"), QString()), QStringLiteral("1"));
+  x.WriteString(QStringLiteral("x/z"), QStringLiteral("3")); // no second "z"
+  EXPECT_EQ(x.CurrentItem().child("x").select_nodes("z").size(), 1u);
+  x.RemoveNode(QStringLiteral("x"));
+  EXPECT_EQ(x.ReadString(QStringLiteral("x/y"), QStringLiteral("gone")), QStringLiteral("gone"));
+  // Writing a whole branch as text replaces what was below it.
+  x.WriteString(QStringLiteral("p/q"), QStringLiteral("1"));
+  x.WriteString(QStringLiteral("p"), QStringLiteral("flat"));
+  EXPECT_EQ(x.ReadString(QStringLiteral("p/q"), QStringLiteral("gone")), QStringLiteral("gone"));
+  EXPECT_EQ(x.ReadString(QStringLiteral("p"), QString()), QStringLiteral("flat"));
+  // Another item has values of its own.
+  ASSERT_TRUE(x.SelectItem(QStringLiteral("B")));
+  EXPECT_EQ(x.ReadString(QStringLiteral("p"), QStringLiteral("none")), QStringLiteral("none"));
+  // Long and non-ASCII names work as well as short ones.
+  const QString deep = QStringLiteral("größe/") + QString(70, u'n') + QStringLiteral("/中文");
+  x.WriteString(deep, QStringLiteral("v"));
+  EXPECT_EQ(x.ReadString(deep, QString()), QStringLiteral("v"));
+  EXPECT_THROW(x.WriteString(QStringLiteral("bad name/x"), QStringLiteral("v")), ETolvaneError);
+  EXPECT_THROW(x.WriteString(QStringLiteral("a//b"), QStringLiteral("v")), ETolvaneError);
+}
+
+TEST(MSXMLObject, ItemAndRootNamesMustBePlainElementNames) {
+  for (const char *bad : {"it em", "a/b", "a\\b", "", "x]|//y"})
+    EXPECT_THROW(TMSXMLObjectWithGuidAsId(QString(), QString::fromLatin1(bad), "root"),
+                 ETolvaneError)
+        << bad;
+  EXPECT_THROW(TMSXMLObjectWithGuidAsId(QString(), "item", "ro ot"), ETolvaneError);
 }

@@ -68,6 +68,10 @@ TEST(XMLStore, AFailedSaveIsShownAndChangesNothing) {
   // The document and the old file are as they were.
   EXPECT_EQ(ids(store), (QStringList{"AAA", "BBB"}));
   EXPECT_EQ(readFile(path), Store2);
+  // A folder that does not exist.
+  store.SaveToFile(dir + QStringLiteral("/missing/data.xml"));
+  ASSERT_EQ(reports.messages.size(), 3);
+  EXPECT_TRUE(reports.messages[2].contains(QStringLiteral("No such file or directory")));
   EXPECT_EQ(filesIn(dir), (QStringList{"blocker", "f.xml"}));
   FreeLanguageTable();
 }

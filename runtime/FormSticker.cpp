@@ -1,0 +1,437 @@
+#include "runtime/FormSticker.h"
+
+#include "imaging/Color.h"
+#include "imaging/GIFControl.h"
+#include "imaging/GIFImage.h"
+#include "imaging/Image.h"
+#include "imaging/Shape.h"
+#include "model/DataObject.h"
+#include "model/DataObjectStore.h"
+#include "model/Paths.h"
+#include "model/ReminderOperations.h"
+#include "model/ReminderTexts.h"
+#include "model/ScheduleText.h"
+#include "platform/FormatSettings.h"
+#include "runtime/StickerHooks.h"
+#include "runtime/StickerLayout.h"
+
+#include "ui_FormSticker.h"
+
+#include <QApplication>
+#include <QBitmap>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QWindow>
+
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+// Font sizes from a file are kept within what a screen can show.
+constexpr int MaxFontPoints = 500;
+
+QFont fontFromRec(const TFontRec &rec) {
+  QFont font = QApplication::font();
+  // "Default" (the store's default name) means the desktop's own font.
+  if (!rec.name.isEmpty() && rec.name.compare(QLatin1String("Default"), Qt::CaseInsensitive) != 0)
+    font.setFamily(rec.name);
+  // A positive size is in points; a negative one is a character height in pixels.
+  if (rec.size > 0)
+    font.setPointSize(std::min(rec.size, MaxFontPoints));
+  else if (rec.size < 0)
+    font.setPixelSize(static_cast<int>(std::min<int64_t>(-int64_t(rec.size), MaxFontPoints)));
+  font.setBold((rec.style & FontStyleBold) != 0);
+  font.setItalic((rec.style & FontStyleItalic) != 0);
+  font.setUnderline((rec.style & FontStyleUnderline) != 0);
+  font.setStrikeOut((rec.style & FontStyleStrikeout) != 0);
+  return font;
+}
+
+Qt::Alignment qtAlignment(TStickerTextAlignment alignment) {
+  switch (alignment) {
+  case TStickerTextAlignment::Right:
+    return Qt::AlignRight | Qt::AlignTop;
+  case TStickerTextAlignment::Centre:
+    return Qt::AlignHCenter | Qt::AlignTop;
+  default:
+    return Qt::AlignLeft | Qt::AlignTop;
+  }
+}
+
+// Texts keep CR LF line breaks; a label breaks lines at LF only.
+QString displayText(QString text) {
+  text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  text.replace(u'\r', u'\n');
+  return text;
+}
+
+// Tool tips guess rich text from the content, so a subject such as "<b>" would be markup. The
+// hint is escaped and sent as rich text on purpose, which keeps it exactly as typed.
+QString toolTipText(const QString &hint) {
+  if (hint.isEmpty())
+    return {};
+  QString html = displayText(hint).toHtmlEscaped();
+  html.replace(u'\n', QLatin1String("<br>"));
+  return QStringLiteral("<p style='white-space:pre'>") + html + QStringLiteral("</p>");
+}
+
+QColor colorOf(int32_t color) { return QColor::fromRgb(ColorToQRgb(TColor(color))); }
+
+// The size a moving picture shows at: 0 x 0 when there is nothing to show.
+QSize movingPictureSize(const TGIFImage &gif) {
+  if (gif.empty())
+    return {0, 0};
+  const qint64 w = gif.screenWidth();
+  const qint64 h = gif.screenHeight();
+  if (w > TGIFAnimator::MaxScreenSide || h > TGIFAnimator::MaxScreenSide ||
+      w * h > TGIFAnimator::MaxScreenPixels)
+    return {0, 0};
+  return {int(w), int(h)};
+}
+
+} // namespace
+
+TFormSticker::TFormSticker(QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      ui(std::make_unique<Ui::FormSticker>()) {
+  // An X11 window gets its visual once, when it is created: translucency must be asked for
+  // before that, also for stickers that start opaque (the preview switches it live).
+  setAttribute(Qt::WA_TranslucentBackground);
+  ui->setupUi(this);
+  FormCreate();
+}
+
+TFormSticker::~TFormSticker() {
+  ui->GIFAnimator->onFrameChanged = nullptr;
+  ui->GIFAnimator->setAnimate(false);
+}
+
+TShape *TFormSticker::ShapeFrame() const { return ui->ShapeFrame; }
+TImage *TFormSticker::ImagePicture() const { return ui->ImagePicture; }
+TGIFAnimator *TFormSticker::GIFAnimator() const { return ui->GIFAnimator; }
+QLabel *TFormSticker::LabelText() const { return ui->LabelText; }
+QLabel *TFormSticker::LabelDate() const { return ui->LabelDate; }
+QLabel *TFormSticker::LabelTime() const { return ui->LabelTime; }
+QLabel *TFormSticker::LabelSubject() const { return ui->LabelSubject; }
+
+void TFormSticker::FormCreate() {
+  setWindowRole(QStringLiteral("FormSticker"));
+  resize(0, 0);
+  ui->ImagePicture->setCenter(true);
+  ui->GIFAnimator->setCenter(true);
+  // The layout sizes the moving picture; it must not resize itself behind the layout's back.
+  ui->GIFAnimator->setAutoSize(false);
+  for (QLabel *label : {ui->LabelText, ui->LabelDate, ui->LabelTime, ui->LabelSubject}) {
+    label->hide();
+    label->setTextFormat(Qt::PlainText);
+    label->setAutoFillBackground(false);
+    label->setMargin(0);
+    label->setCursor(Qt::PointingHandCursor);
+  }
+  ui->ImagePicture->hide();
+  ui->GIFAnimator->hide();
+  for (QWidget *w : std::initializer_list<QWidget *>{ui->ShapeFrame, ui->ImagePicture,
+                                                     ui->GIFAnimator, ui->LabelText, ui->LabelDate,
+                                                     ui->LabelTime, ui->LabelSubject})
+    w->installEventFilter(this);
+  // On a transparent background the colour key follows the moving picture frame by frame.
+  ui->GIFAnimator->onFrameChanged = [this](QObject *) {
+    if (m_colorKeyed && isVisible())
+      UpdateColorKey();
+  };
+}
+
+void TFormSticker::ShowReminder(WindowHandle owner, TDataObject *reminder, const TGraphic *picture,
+                                const TGIFImage *movingPicture, const TStickerPopup &popup) {
+  m_reminder = reminder;
+  m_owner = owner;
+  m_popup = popup;
+  m_closed = false;
+  if (!reminder)
+    return;
+  const TStickerRec &s = reminder->sticker;
+
+  m_colorKeyed = s.background.transparent;
+  m_windowColor = m_colorKeyed ? QColor::fromRgb(KeyColor) : colorOf(s.background.color);
+  setWindowOpacity(s.opacity > 0 ? StickerAlpha(s.opacity) / 255.0 : 1.0);
+
+  // The window colour is painted by the frame shape; on a transparent background nothing is, so
+  // a compositor shows the desktop through it, and the colour key removes it for everyone else.
+  ui->ShapeFrame->setBrushColor(m_colorKeyed ? QColor(Qt::transparent) : m_windowColor);
+  ui->ShapeFrame->setPenStyle(int(s.frame.style));
+  ui->ShapeFrame->setPenColor(colorOf(s.frame.color));
+  QPalette animatorPalette = ui->GIFAnimator->palette();
+  animatorPalette.setColor(QPalette::Window, m_windowColor);
+  ui->GIFAnimator->setPalette(animatorPalette);
+
+  const QString hint = toolTipText(GetHintText(*reminder));
+  for (QWidget *w :
+       std::initializer_list<QWidget *>{ui->GIFAnimator, ui->ImagePicture, ui->LabelText,
+                                        ui->LabelDate, ui->LabelTime, ui->LabelSubject})
+    w->setToolTip(hint);
+
+  QString note;
+  if (reminder->FireKind == TFireKind::RemindBefore)
+    note = QStringLiteral(" (") + RemindBeforeText(reminder->remindBefore) + u')';
+  const auto apply = [](QLabel *label, const QString &caption, const TStickerTextRec &rec) {
+    label->setText(displayText(caption));
+    label->setFont(fontFromRec(rec.font));
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, colorOf(rec.font.color));
+    label->setPalette(p);
+    label->setAlignment(qtAlignment(rec.alignment));
+    label->setVisible(rec.enable);
+    label->adjustSize();
+  };
+  apply(ui->LabelSubject, reminder->subject + note, s.subject);
+  note = s.subject.enable || note.isEmpty() ? QString() : QStringLiteral("\r\n") + note;
+  apply(ui->LabelText, reminder->text + note, s.text);
+  apply(ui->LabelDate, DateToStr(reminder->FireTime), s.date);
+  apply(ui->LabelTime, TimeToStr(reminder->FireTime), s.time);
+
+  LoadPictures(picture, movingPicture);
+  ui->ImagePicture->setTransparent(s.image.transparent);
+  ui->ImagePicture->setVisible(s.image.enable);
+  ui->GIFAnimator->setTransparent(s.movingImage.transparent);
+  ui->GIFAnimator->setVisible(s.movingImage.enable);
+  ui->GIFAnimator->setAnimate(s.movingImage.enable);
+
+  LayoutElements();
+  PlaceWindow();
+  UpdateColorKey();
+
+  setWindowTitle(reminder->subject);
+  setAttribute(Qt::WA_ShowWithoutActivating, m_preview);
+  show();
+  if (s.onTop && !m_preview) {
+    raise();
+    activateWindow();
+  }
+}
+
+void TFormSticker::LoadPictures(const TGraphic *picture, const TGIFImage *movingPicture) {
+  // A picture that cannot be read shows as nothing; the reminder still shows.
+  try {
+    if (picture || movingPicture) {
+      ui->ImagePicture->picture().setGraphic(picture);
+      ui->GIFAnimator->setImage(movingPicture);
+      return;
+    }
+    TStickerImages images = LoadStickerImages(*m_reminder);
+    ui->ImagePicture->picture().takeGraphic(std::move(images.image));
+    ui->GIFAnimator->setImage(dynamic_cast<const TGIFImage *>(images.movingImage.get()));
+  } catch (const std::exception &) {
+    ui->ImagePicture->picture().setGraphic(nullptr);
+    ui->GIFAnimator->setImage(nullptr);
+  }
+}
+
+void TFormSticker::LayoutElements() {
+  const TStickerRec &s = m_reminder->sticker;
+  const auto label = [](const QLabel *l, const TStickerTextRec &rec) {
+    return TStickerLabelBox{rec.enable, rec.position, rec.alignment, l->size()};
+  };
+  TStickerLayoutInput in;
+  in.date = label(ui->LabelDate, s.date);
+  in.time = label(ui->LabelTime, s.time);
+  in.subject = label(ui->LabelSubject, s.subject);
+  in.text = label(ui->LabelText, s.text);
+  in.image = {s.image.enable, s.image.position, ui->ImagePicture->pictureSize()};
+  in.movingImage = {s.movingImage.enable, s.movingImage.position,
+                    movingPictureSize(ui->GIFAnimator->image())};
+  in.window = s.position;
+
+  const TStickerLayout out = LayoutSticker(in);
+  ui->LabelDate->setGeometry(out.date);
+  ui->LabelTime->setGeometry(out.time);
+  ui->LabelSubject->setGeometry(out.subject);
+  ui->LabelText->setGeometry(out.text);
+  ui->ImagePicture->setGeometry(out.image);
+  ui->GIFAnimator->setGeometry(out.movingImage);
+  ui->ShapeFrame->setGeometry(QRect(QPoint(0, 0), out.window));
+  resize(out.window);
+}
+
+void TFormSticker::PlaceWindow() {
+  const TPositionRec &p = m_reminder->sticker.position;
+  QScreen *primary = QGuiApplication::primaryScreen();
+  const QRect home = primary ? primary->availableGeometry() : QRect();
+  // An empty position means "place it for me": the middle of the primary screen.
+  if (IsEmptyPosition(p) && primary) {
+    move(home.left() + (home.width() - width()) / 2, home.top() + (home.height() - height()) / 2);
+    return;
+  }
+  move(std::clamp(p.left, -StickerMaxCoordinate, StickerMaxCoordinate),
+       std::clamp(p.top, -StickerMaxCoordinate, StickerMaxCoordinate));
+  // A place on no screen (a monitor that is gone) would leave the sticker out of reach.
+  const QRect r = geometry();
+  for (const QScreen *screen : QGuiApplication::screens())
+    if (screen->availableGeometry().intersects(r))
+      return;
+  if (!primary)
+    return;
+  move(std::clamp(r.left(), home.left(), std::max(home.left(), home.right() + 1 - r.width())),
+       std::clamp(r.top(), home.top(), std::max(home.top(), home.bottom() + 1 - r.height())));
+}
+
+QImage TFormSticker::RenderKeyImage() {
+  QImage image(size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32);
+  image.fill(m_windowColor);
+  render(&image, QPoint(), QRegion(), QWidget::DrawChildren | QWidget::IgnoreMask);
+  return image;
+}
+
+void TFormSticker::UpdateColorKey() {
+  if (!m_colorKeyed) {
+    clearMask();
+    return;
+  }
+  // The shape mask (XShape on X11) hides the key-coloured pixels and lets clicks through them,
+  // with or without a compositor.
+  // The image marks the key pixels; the bitmap made from it leaves exactly those out.
+  const QImage key = RenderKeyImage();
+  setMask(QBitmap::fromImage(key.createMaskFromColor(KeyColor, Qt::MaskInColor)));
+}
+
+void TFormSticker::StorePosition(TDataObject &reminder) const {
+  const QRect g = geometry();
+  TPositionRec &p = reminder.sticker.position;
+  p.left = g.x();
+  p.top = g.y();
+  p.width = g.width();
+  p.height = g.height();
+}
+
+void TFormSticker::MoveTo(int left, int top) { move(left, top); }
+
+void TFormSticker::SetPreview(bool value) {
+  m_preview = value;
+  setAttribute(Qt::WA_ShowWithoutActivating, value);
+}
+
+void TFormSticker::ReleaseReminder() {
+  m_reminder = nullptr;
+  m_popup = {};
+  ui->GIFAnimator->setAnimate(false);
+}
+
+void TFormSticker::closeEvent(QCloseEvent *event) {
+  event->accept();
+  if (m_closed)
+    return;
+  m_closed = true;
+  FormClose();
+}
+
+void TFormSticker::FormClose() {
+  if (!m_reminder)
+    return;
+  StorePosition(*m_reminder);
+  // A preview carries the real reminder's id: its place reaches the store only when the editor
+  // saves the reminder, never when the preview goes away.
+  if (!m_preview)
+    SaveStickerPosition(*m_reminder);
+}
+
+bool TFormSticker::eventFilter(QObject *watched, QEvent *event) {
+  switch (event->type()) {
+  case QEvent::MouseButtonPress: {
+    const auto *e = static_cast<QMouseEvent *>(event);
+    FormMouseDown(e->button(), e->globalPosition().toPoint());
+    return true;
+  }
+  case QEvent::MouseMove: {
+    const auto *e = static_cast<QMouseEvent *>(event);
+    FormMouseMove(e->globalPosition().toPoint(), e->buttons());
+    return true;
+  }
+  case QEvent::MouseButtonRelease:
+    m_dragArmed = false;
+    m_manualDrag = false;
+    return true;
+  case QEvent::MouseButtonDblClick:
+    if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+      MemoTextDblClick();
+    return true;
+  case QEvent::ContextMenu:
+    OpenPopup(static_cast<QContextMenuEvent *>(event)->globalPos());
+    return true;
+  default:
+    return QWidget::eventFilter(watched, event);
+  }
+}
+
+void TFormSticker::FormMouseDown(Qt::MouseButton button, QPoint globalPos) {
+  const QPointer<TFormSticker> self(this);
+  if (m_reminder && !m_preview && StickerHooks().MainWindowHandle)
+    (void)hub().send(StickerHooks().MainWindowHandle(), msg::WM_SELECT_REMINDER,
+                     uintptr_t(m_reminder->Number));
+  if (!self)
+    return;
+  // The drag starts once the pointer moves, so a click or a double-click stays one.
+  if (button == Qt::LeftButton) {
+    m_dragArmed = true;
+    m_manualDrag = false;
+    m_pressGlobal = globalPos;
+    m_pressWindowPos = pos();
+  }
+  if (m_reminder && m_popup.menu && m_popup.setTag)
+    m_popup.setTag(m_reminder->Number);
+  if (StickerHooks().SetEditorModified)
+    StickerHooks().SetEditorModified();
+}
+
+void TFormSticker::FormMouseMove(QPoint globalPos, Qt::MouseButtons buttons) {
+  if (!m_dragArmed || !(buttons & Qt::LeftButton))
+    return;
+  const QPoint delta = globalPos - m_pressGlobal;
+  if (!m_manualDrag) {
+    if (delta.manhattanLength() < QApplication::startDragDistance())
+      return;
+    // The window manager moves the window when it can; otherwise (no window manager, the
+    // offscreen platform) the window follows the pointer by hand.
+    if (windowHandle() && windowHandle()->startSystemMove()) {
+      m_dragArmed = false;
+      return;
+    }
+    m_manualDrag = true;
+  }
+  move(m_pressWindowPos + delta);
+}
+
+void TFormSticker::MemoTextDblClick() {
+  if (!m_reminder || !m_popup.menu)
+    return;
+  const int32_t number = m_reminder->Number;
+  if (m_popup.setTag)
+    m_popup.setTag(number);
+  // "Edit" opens the editor, which stops this reminder's outputs and so releases this window:
+  // it must run after this handler has returned.
+  const QPointer<QMenu> menu = m_popup.menu;
+  const auto setTag = m_popup.setTag;
+  QMetaObject::invokeMethod(
+      menu.data(),
+      [menu, setTag, number] {
+        if (!menu || menu->actions().isEmpty())
+          return;
+        if (setTag)
+          setTag(number);
+        menu->actions().first()->trigger();
+      },
+      Qt::QueuedConnection);
+}
+
+void TFormSticker::OpenPopup(QPoint globalPos) {
+  if (!m_popup.menu)
+    return;
+  if (m_reminder && m_popup.setTag)
+    m_popup.setTag(m_reminder->Number);
+  // popup(), not exec(): an item may release this window, which must not be inside a nested loop
+  // of its own handler then.
+  m_popup.menu->popup(globalPos);
+}

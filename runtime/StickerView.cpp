@@ -1,0 +1,38 @@
+#include "runtime/StickerView.h"
+
+#include "runtime/FormSticker.h"
+
+TStickerView::TStickerView() : m_window(new TFormSticker()) {}
+
+TStickerView::~TStickerView() { release(); }
+
+std::unique_ptr<TStickerView> TStickerView::Show(TDataObject &reminder, WindowHandle owner,
+                                                 const TStickerPopup &popup) {
+  auto view = std::make_unique<TStickerView>();
+  view->window()->ShowReminder(owner, &reminder, nullptr, nullptr, popup);
+  return view;
+}
+
+void TStickerView::Raise() {
+  if (!m_window || m_window->isHidden())
+    return;
+  m_window->raise();
+  m_window->activateWindow();
+}
+
+void TStickerView::close() {
+  if (m_window)
+    m_window->close();
+  release();
+}
+
+void TStickerView::release() {
+  // The window may be running one of its own handlers further up the stack: it is only hidden
+  // here and deleted when control is back in the event loop.
+  if (TFormSticker *window = m_window.data()) {
+    m_window = nullptr;
+    window->ReleaseReminder();
+    window->hide();
+    window->deleteLater();
+  }
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "model/ReminderOutputs.h"
+#include "platform/MessageHub.h"
+
+#include <QPointer>
+
+#include <memory>
+
+class TDataObject;
+class TFormSticker;
+struct TStickerPopup;
+
+// A reminder's hold on its sticker window (TDataObject::Sticker). It creates the window hidden;
+// the caller shows it (TFormSticker::ShowReminder). Closing runs the window's close (which stores
+// its position once), forgets the reminder and releases the window from the event loop, so it is
+// safe from inside any of the window's own handlers.
+class TStickerView final : public IStickerView {
+public:
+  TStickerView();
+  ~TStickerView() override;
+  TStickerView(const TStickerView &) = delete;
+  TStickerView &operator=(const TStickerView &) = delete;
+
+  // A firing reminder's sticker: created, filled from the reminder and its stored pictures, and
+  // shown, with the popup menu of a firing reminder.
+  [[nodiscard]] static std::unique_ptr<TStickerView> Show(TDataObject &reminder, WindowHandle owner,
+                                                          const TStickerPopup &popup);
+
+  // The window; null once closed.
+  [[nodiscard]] TFormSticker *window() const { return m_window.data(); }
+
+  void close() override;
+  // Brings a shown window back above the other windows and activates it.
+  void Raise();
+
+private:
+  void release();
+
+  QPointer<TFormSticker> m_window;
+};

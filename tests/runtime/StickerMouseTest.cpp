@@ -1,0 +1,233 @@
+#include "runtime/FormSticker.h"
+
+#include "imaging/Shape.h"
+#include "model/XMLStore.h"
+#include "runtime/StickerHooks.h"
+#include "tests/runtime/StickerTestSupport.h"
+#include "tests/support/Sandbox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+
+#include <gtest/gtest.h>
+
+using namespace stickertest;
+
+namespace {
+
+void sendMouse(QWidget *target, QEvent::Type type, QPoint local, Qt::MouseButton button,
+               Qt::MouseButtons buttons) {
+  QMouseEvent e(type, QPointF(local), QPointF(target->mapToGlobal(local)), button, buttons,
+                Qt::NoModifier);
+  QApplication::sendEvent(target, &e);
+}
+
+void press(QWidget *target, Qt::MouseButton button = Qt::LeftButton) {
+  sendMouse(target, QEvent::MouseButtonPress, QPoint(2, 2), button, button);
+}
+
+class StickerMouse : public ::testing::Test {
+protected:
+  StickerMouse()
+      : hooks(TStickerHooks{[this] { return mainWindow.handle; }, [this] { ++modified; }}) {
+    tagAction = menu.addAction(QStringLiteral("Edit"));
+    menu.addAction(QStringLiteral("Close"));
+  }
+
+  void TearDown() override {
+    menu.hide();
+    reminder.reset();
+    flushDeletes();
+  }
+
+  TFormSticker *show() {
+    const TStickerPopup popup{&menu, [this](int32_t n) { tags.push_back(n); }};
+    std::unique_ptr<TStickerView> view;
+    if (preview) {
+      view = std::make_unique<TStickerView>();
+      view->window()->SetPreview(true);
+      view->window()->ShowReminder(0, reminder.get(), nullptr, nullptr, popup);
+    } else {
+      view = TStickerView::Show(*reminder, 0, popup);
+    }
+    TFormSticker *w = view->window();
+    reminder->Sticker = std::move(view);
+    return w;
+  }
+
+  MessageSink mainWindow;
+  int modified = 0;
+  ScopedStickerHooks hooks;
+  QMenu menu;
+  QAction *tagAction = nullptr;
+  std::vector<int32_t> tags;
+  bool preview = false;
+  std::unique_ptr<TDataObject> reminder = makeReminder();
+};
+
+} // namespace
+
+TEST_F(StickerMouse, APressSelectsTheReminderAndTagsThePopup) {
+  TFormSticker *w = show();
+  press(w->LabelSubject());
+  ASSERT_EQ(mainWindow.received.size(), 1u);
+  EXPECT_EQ(mainWindow.received[0].first, msg::WM_SELECT_REMINDER);
+  EXPECT_EQ(mainWindow.received[0].second, uintptr_t(reminder->Number));
+  EXPECT_EQ(tags, std::vector<int32_t>{reminder->Number});
+  EXPECT_EQ(modified, 1);
+  // The frame behind the labels reacts the same.
+  press(w->ShapeFrame(), Qt::RightButton);
+  EXPECT_EQ(mainWindow.received.size(), 2u);
+}
+
+TEST_F(StickerMouse, ALeftDragMovesTheWindowAndARightOneDoesNot) {
+  TFormSticker *w = show();
+  const QPoint start = w->pos();
+  QLabel *label = w->LabelText();
+  sendMouse(label, QEvent::MouseButtonPress, QPoint(3, 3), Qt::RightButton, Qt::RightButton);
+  sendMouse(label, QEvent::MouseMove, QPoint(40, 30), Qt::NoButton, Qt::RightButton);
+  sendMouse(label, QEvent::MouseButtonRelease, QPoint(40, 30), Qt::RightButton, Qt::NoButton);
+  EXPECT_EQ(w->pos(), start);
+
+  sendMouse(label, QEvent::MouseButtonPress, QPoint(3, 3), Qt::LeftButton, Qt::LeftButton);
+  // Within the drag distance nothing moves, so a click stays a click.
+  sendMouse(label, QEvent::MouseMove, QPoint(4, 3), Qt::NoButton, Qt::LeftButton);
+  EXPECT_EQ(w->pos(), start);
+  // Global positions: the label moves with the window, so compute them from the start.
+  const QPoint pressGlobal = start + label->pos() + QPoint(3, 3);
+  QMouseEvent move(QEvent::MouseMove, QPointF(0, 0), QPointF(pressGlobal + QPoint(30, 20)),
+                   Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(label, &move);
+  EXPECT_EQ(w->pos(), start + QPoint(30, 20));
+}
+
+TEST_F(StickerMouse, ARightClickOpensThePopupWithoutBlocking) {
+  TFormSticker *w = show();
+  QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(2, 2),
+                      w->LabelText()->mapToGlobal(QPoint(2, 2)));
+  QApplication::sendEvent(w->LabelText(), &e);
+  EXPECT_TRUE(menu.isVisible());
+  EXPECT_EQ(tags, std::vector<int32_t>{reminder->Number});
+}
+
+TEST_F(StickerMouse, ADoubleClickRunsTheFirstItemFromTheEventLoop) {
+  TFormSticker *w = show();
+  int triggered = 0;
+  QObject::connect(tagAction, &QAction::triggered, [&] { ++triggered; });
+  sendMouse(w->LabelText(), QEvent::MouseButtonDblClick, QPoint(2, 2), Qt::LeftButton,
+            Qt::LeftButton);
+  EXPECT_EQ(triggered, 0);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(triggered, 1);
+  EXPECT_EQ(tags.back(), reminder->Number);
+}
+
+TEST_F(StickerMouse, TheFirstItemMayCloseTheStickerThatWasDoubleClicked) {
+  TFormSticker *w = show();
+  const QPointer<TFormSticker> window(w);
+  reminder->sticker.position = {};
+  QObject::connect(tagAction, &QAction::triggered, [&] { reminder->CloseSticker(); });
+  sendMouse(w->LabelSubject(), QEvent::MouseButtonDblClick, QPoint(2, 2), Qt::LeftButton,
+            Qt::LeftButton);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(reminder->Sticker, nullptr);
+  // The close stored the place before the window went.
+  EXPECT_EQ(reminder->sticker.position.left, 100);
+  flushDeletes();
+  EXPECT_TRUE(window.isNull());
+}
+
+TEST_F(StickerMouse, APreviewSelectsNothingAndDoesNotTakeTheFocus) {
+  preview = true;
+  TFormSticker *w = show();
+  EXPECT_TRUE(w->testAttribute(Qt::WA_ShowWithoutActivating));
+  press(w->LabelSubject());
+  EXPECT_TRUE(mainWindow.received.empty());
+  // Dragging the preview still counts as a change in the editor.
+  EXPECT_EQ(modified, 1);
+}
+
+// --- Closing ---------------------------------------------------------------------------------
+
+namespace {
+
+class StickerClose : public ::testing::Test {
+protected:
+  void SetUp() override {
+    file = sandbox::makeTempDir(QStringLiteral("sticker")) + QStringLiteral("/data.xml");
+    auto store = std::make_unique<TXMLStore>(file);
+    const QString id = store->AddNewItem(QStringLiteral("user"));
+    previous = SetStore(std::move(store));
+    reminder = makeReminder(id);
+  }
+  void TearDown() override {
+    reminder.reset();
+    flushDeletes();
+    SetStore(std::move(previous));
+  }
+
+  TFormSticker *show(bool preview = false) {
+    auto view = std::make_unique<TStickerView>();
+    TFormSticker *w = view->window();
+    w->SetPreview(preview);
+    w->ShowReminder(0, reminder.get(), nullptr, nullptr);
+    reminder->Sticker = std::move(view);
+    return w;
+  }
+
+  [[nodiscard]] QByteArray fileBytes() const {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+
+  QString file;
+  std::unique_ptr<TXMLStore> previous;
+  std::unique_ptr<TDataObject> reminder;
+};
+
+} // namespace
+
+TEST_F(StickerClose, ClosingStoresThePlaceAndWritesTheStoreOnce) {
+  TFormSticker *w = show();
+  const QPointer<TFormSticker> window(w);
+  w->MoveTo(123, 45);
+  reminder->CloseSticker();
+  EXPECT_EQ(reminder->sticker.position.left, 123);
+  EXPECT_EQ(reminder->sticker.position.top, 45);
+  EXPECT_TRUE(fileBytes().contains("<left>123</left>")) << fileBytes().toStdString();
+  EXPECT_TRUE(fileBytes().contains("<top>45</top>"));
+  flushDeletes();
+  EXPECT_TRUE(window.isNull());
+}
+
+TEST_F(StickerClose, TheSystemCloseOnlyHidesAndTheLaterReleaseWritesNothingMore) {
+  TFormSticker *w = show();
+  const QPointer<TFormSticker> window(w);
+  w->MoveTo(77, 66);
+  w->close();
+  flushDeletes();
+  ASSERT_FALSE(window.isNull());
+  EXPECT_TRUE(w->isHidden());
+  EXPECT_NE(reminder->Sticker, nullptr);
+  EXPECT_EQ(reminder->sticker.position.left, 77);
+  EXPECT_TRUE(fileBytes().contains("<left>77</left>"));
+
+  ASSERT_TRUE(QFile::remove(file));
+  reminder->CloseSticker();
+  EXPECT_FALSE(QFile::exists(file));
+  flushDeletes();
+  EXPECT_TRUE(window.isNull());
+}
+
+TEST_F(StickerClose, APreviewKeepsItsPlaceOutOfTheStore) {
+  TFormSticker *w = show(true);
+  w->MoveTo(55, 44);
+  reminder->CloseSticker();
+  EXPECT_EQ(reminder->sticker.position.left, 55);
+  EXPECT_FALSE(QFile::exists(file));
+}
