@@ -12,6 +12,10 @@ for tool in Xvfb trayer xwininfo; do
   command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 
+# Under LeakSanitizer: the X11 platform loads the system's D-Bus library, whose allocations are
+# kept until the process ends.
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(cd "$(dirname "$0")/.." && pwd)/lsan-x11.supp"
+
 tmp=$(mktemp -d)
 pids=()
 cleanup() {
