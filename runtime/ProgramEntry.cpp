@@ -4,6 +4,7 @@
 #include "platform/Errors.h"
 #include "platform/MessageHub.h"
 #include "runtime/Application.h"
+#include "runtime/DisplayPlatform.h"
 #include "runtime/FormMaster.h"
 #include "runtime/InstanceHandover.h"
 #include "runtime/MasterModel.h"
@@ -27,6 +28,8 @@ namespace {
 
 // The running instance, from the model's start to the release of the instance lock.
 int runInstance(int argc, char **argv, const TProgramWiring &wiring, const QString &name) {
+  // Stickers need positions and keep-on-top: under a Wayland desktop with XWayland, X11.
+  (void)ApplyDisplayPlatformChoice(argc, argv);
   // The application object comes first: without a display Qt ends the process here, before any
   // data or settings file is touched.
   TApplication app(argc, argv);
