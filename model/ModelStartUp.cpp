@@ -1,5 +1,6 @@
 #include "model/ModelStartUp.h"
 
+#include "imaging/PictureClasses.h"
 #include "model/DataObjectStore.h"
 #include "model/LogFile.h"
 #include "model/ModelContext.h"
@@ -98,6 +99,9 @@ bool IsXPFamilyAtStart() { return xpFamilyAtStart; }
 void InitializeModel() {
   tolerant([] { (void)programLock().tryAcquire(QStringLiteral("tolvane")); });
   FixShortDateFormat();
+  // Stored pictures (sticker images, tray icons) load as real pictures only once their classes
+  // are known by name.
+  RegisterPictureClasses();
   MainSettings().clear();
   LocalSettings().clear();
   SetCurrentUserName(GetLoginUserName());

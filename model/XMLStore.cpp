@@ -7,6 +7,7 @@
 #include "platform/Errors.h"
 
 #include <QDebug>
+#include <QFileInfo>
 
 namespace {
 
@@ -85,7 +86,9 @@ void OpenStore(const std::function<void()> &reloadReminders) {
   }
   QStringList ids;
   store.GetIds(&ids);
-  if (!usable && ids.isEmpty()) {
+  // A first start has neither file: the store then stays on the data file, so that the backup
+  // keeps its own name instead of becoming the only copy.
+  if (!usable && ids.isEmpty() && QFileInfo::exists(GetBackupFileName())) {
     try {
       store.LoadFromFile(GetBackupFileName());
     } catch (const ETolvaneError &e) {

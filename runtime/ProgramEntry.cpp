@@ -86,6 +86,9 @@ int runInstance(int argc, char **argv, const TProgramWiring &wiring, const QStri
     std::fprintf(stderr, "%s\n", qPrintable(errors::describeCurrentException()));
     code = code ? code : 1;
   }
+  // Stickers and tray icons closed during shut-down were released with deleteLater(); the loop
+  // that would delete them has ended, so delete them now, before their owners go.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   master.reset();
   model.reset();
   errors::setInfoReporter({});

@@ -1,3 +1,4 @@
+#include "imaging/Graphic.h"
 #include "model/ModelStartUp.h"
 
 #include "SettingsSandbox.h"
@@ -87,6 +88,9 @@ TEST_F(ModelStartUp, FirstRunWritesDefaultsAndTheAutostartEntry) {
   EXPECT_EQ(DefaultUserData().host, QString(PlaceholderMailHost));
   EXPECT_EQ(DefaultUserData().fromAddress, QString(PlaceholderMailFrom));
   EXPECT_EQ(DefaultUserData().port, 25);
+  // Stored pictures load as real pictures, not as kept bytes.
+  for (const char *name : {"Bitmap", "Icon", "JPEGImage", "GIFImage", "IconList"})
+    EXPECT_TRUE(graphics::isRegistered(QString::fromLatin1(name))) << name;
   const QList<QStringList> lines = logLines();
   ASSERT_EQ(lines.size(), 1);
   EXPECT_EQ(lines[0].size(), 5);

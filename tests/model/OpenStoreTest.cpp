@@ -62,10 +62,13 @@ TEST_F(OpenStoreTest, AMissingDataFileFallsBackToTheBackupFromThenOn) {
   EXPECT_FALSE(QFileInfo::exists(GetDataFileName()));
 }
 
-TEST_F(OpenStoreTest, WithBothFilesMissingTheStoreIsEmptyAndNamesTheBackup) {
+TEST_F(OpenStoreTest, AFirstStartWithNeitherFileKeepsTheDataFileAndItsBackupApart) {
   EXPECT_TRUE(open().isEmpty());
-  EXPECT_EQ(Store().FileName(), GetBackupFileName());
+  EXPECT_EQ(Store().FileName(), GetDataFileName());
   EXPECT_EQ(reloads, 1);
+  Store().Flush();
+  EXPECT_TRUE(QFileInfo::exists(GetDataFileName()));
+  EXPECT_FALSE(QFileInfo::exists(GetBackupFileName()));
 }
 
 TEST_F(OpenStoreTest, ABrokenDataFileFallsBackToTheBackup) {
