@@ -10,18 +10,28 @@
 
 namespace {
 
-// The GECOS field of an account, or nothing when the account is unknown.
-std::optional<QString> gecosOf(const QString &user) {
-  long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-  if (size <= 0)
-    size = 16384;
-  std::vector<char> buffer(static_cast<size_t>(size));
+// One account entry with the buffer its strings live in.
+struct AccountEntry {
+  std::vector<char> buffer;
   passwd pw{};
   passwd *found = nullptr;
+
+  AccountEntry() {
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    if (size <= 0)
+      size = 16384;
+    buffer.resize(static_cast<size_t>(size));
+  }
+};
+
+// The GECOS field of an account, or nothing when the account is unknown.
+std::optional<QString> gecosOf(const QString &user) {
+  AccountEntry e;
   const QByteArray name = QFile::encodeName(user);
-  if (::getpwnam_r(name.constData(), &pw, buffer.data(), buffer.size(), &found) != 0 || !found)
+  if (::getpwnam_r(name.constData(), &e.pw, e.buffer.data(), e.buffer.size(), &e.found) != 0 ||
+      !e.found)
     return std::nullopt;
-  return QString::fromLocal8Bit(found->pw_gecos ? found->pw_gecos : "");
+  return QString::fromLocal8Bit(e.found->pw_gecos ? e.found->pw_gecos : "");
 }
 
 } // namespace
@@ -29,15 +39,10 @@ std::optional<QString> gecosOf(const QString &user) {
 QString NormaliseLoginName(const QString &name) { return name.toUpper().trimmed(); }
 
 QString GetRawLoginUserName() {
-  long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-  if (size <= 0)
-    size = 16384;
-  std::vector<char> buffer(static_cast<size_t>(size));
-  passwd pw{};
-  passwd *found = nullptr;
-  if (::getpwuid_r(::geteuid(), &pw, buffer.data(), buffer.size(), &found) == 0 && found &&
-      found->pw_name && *found->pw_name)
-    return QFile::decodeName(found->pw_name);
+  AccountEntry e;
+  if (::getpwuid_r(::geteuid(), &e.pw, e.buffer.data(), e.buffer.size(), &e.found) == 0 &&
+      e.found && e.found->pw_name && *e.found->pw_name)
+    return QFile::decodeName(e.found->pw_name);
   for (const char *var : {"USER", "LOGNAME"}) {
     const char *v = std::getenv(var);
     if (v && *v)
