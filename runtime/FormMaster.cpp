@@ -51,6 +51,9 @@ TFormMaster::TFormMaster(IMasterModel &model, std::unique_ptr<TTicker> ticker)
       m_timer(ticker ? std::move(ticker) : std::make_unique<TPreciseTicker>()) {
   initMasterResources();
   setObjectName(QStringLiteral("FormMaster"));
+  // The handle exists from the start: the reminder runtime is made before FormCreate and keeps
+  // it as the window its sounds' completion notices go to.
+  m_handle = hub().registerWindow(this);
   m_timer->OnTimer = [this] { m_runtime->CheckAllReminders(); }; // Timer1Timer
   m_timer->SetEnabled(true);
   m_trayIcon = new TTrayIcon(this, false);
@@ -71,8 +74,7 @@ void TFormMaster::FormCreate() {
   m_trayIcon->SetHint(QStringLiteral("Tolvane"));
   // 3. Application hooks.
   installApplicationHooks();
-  // 4. The handle other windows send to.
-  m_handle = hub().registerWindow(this);
+  // 4. The handle other windows send to (registered with the window).
   m_model.SetMasterWindowHandle(m_handle);
   // 5. No taskbar entry: a window that is never shown has none.
   // 6. The language table.

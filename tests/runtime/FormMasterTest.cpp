@@ -53,6 +53,23 @@ TEST_F(MasterFixture, CreationShowsTheIconLoadsTheStoreAndChecksInOrder) {
   EXPECT_EQ(LanguageTable(), nullptr);
 }
 
+// The program makes its reminder runtime before the master's creation proper, and the runtime
+// keeps the handle the sound's completion notices go to: it must already be the master's.
+TEST_F(MasterFixture, TheHandleTakenBeforeCreationReachesTheMaster) {
+  auto t = std::make_unique<TManualTicker>();
+  ticker = t.get();
+  master = std::make_unique<TFormMaster>(model, std::move(t));
+  const WindowHandle early = master->Handle();
+  master->SetReminderRuntime(std::make_unique<FakeReminderRuntime>(runtimeCalls));
+  master->FormCreate();
+  EXPECT_NE(early, 0u);
+  EXPECT_EQ(master->Handle(), early);
+  runtimeCalls.clear();
+  EXPECT_TRUE(hub().post(early, msg::MM_MCINOTIFY, msg::MCI_NOTIFY_SUCCESSFUL, 7));
+  QCoreApplication::sendPostedEvents(master.get());
+  EXPECT_EQ(runtimeCalls, QStringList{QStringLiteral("HandleSoundNotify 7")});
+}
+
 TEST_F(MasterFixture, AHiddenTrayIconStaysOutOfTheArea) {
   mainSettings.writeBool(keys::Main, keys::HideTrayIcon, true);
   create();
