@@ -19,6 +19,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 bool IsStopArgument(int argc, char **argv) {
   return argc > 1 && argv[1] && std::strcmp(argv[1], "stop") == 0;
@@ -38,6 +39,7 @@ int runInstance(int argc, char **argv, const TProgramWiring &wiring, const QStri
   std::unique_ptr<IMasterModel> model;
   std::unique_ptr<TFormMaster> master;
   int code = 0;
+  std::optional<int> ended; // the exit code of the end asked for
   // Notices (a failed save at the very end among them) are shown while the application lives.
   errors::setInfoReporter([](const QString &text) {
     if (UiHooks().ShowMessage)
@@ -59,8 +61,12 @@ int runInstance(int argc, char **argv, const TProgramWiring &wiring, const QStri
     master = std::make_unique<TFormMaster>(*model);
     if (wiring.ReminderRuntime)
       master->SetReminderRuntime(wiring.ReminderRuntime(*master));
-    QObject::connect(master.get(), &TFormMaster::Closed, &app,
-                     [](int exitCode) { QCoreApplication::exit(exitCode); });
+    // An end asked for before the loop runs (an error in a pump during start-up) cannot leave a
+    // loop: it is kept, and the loop is not entered.
+    QObject::connect(master.get(), &TFormMaster::Closed, &app, [&ended](int exitCode) {
+      ended = exitCode;
+      QCoreApplication::exit(exitCode);
+    });
     TFormMaster *m = master.get();
     // Logout and kill end the program as "Exit" does, so nothing held in memory is lost.
     signalBridge.OnSignal = [m](int) { m->ActionShutDownExecute(); };
@@ -70,7 +76,9 @@ int runInstance(int argc, char **argv, const TProgramWiring &wiring, const QStri
     if (!server.Listen())
       std::fprintf(stderr, "Tolvane: a second start cannot reach this one (%s).\n",
                    qPrintable(server.SocketPath()));
-    if (!master->IsClosing())
+    if (ended)
+      code = *ended;
+    else
       code = app.exec();
   } catch (...) {
     std::fprintf(stderr, "%s\n", qPrintable(errors::describeCurrentException()));

@@ -252,6 +252,16 @@ TEST_F(ProgramEntry, AnErrorNobodyCaughtIsShownAndTheModelStillEnds) {
   EXPECT_EQ(marks().last(), QStringLiteral("finalize"));
 }
 
+// The message loop has not started yet: the error must still end the program.
+TEST_F(ProgramEntry, AnErrorNobodyCaughtDuringStartUpEndsTheProgram) {
+  QProcess *a = helper({}, {QStringLiteral("TOLVANE_TEST_THROW_AT_START")});
+  ASSERT_TRUE(finished(a, 5000));
+  EXPECT_EQ(a->exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(a->exitCode(), 1);
+  EXPECT_TRUE(marks().contains(QStringLiteral("exception: the start-up failed")));
+  EXPECT_EQ(marks().last(), QStringLiteral("finalize"));
+}
+
 TEST_F(ProgramEntry, TheProgramRunsAndStopsWithoutADisplayForTheStop) {
   QProcess *a = start(QStringLiteral(TOLVANE_PROGRAM));
   ASSERT_TRUE(waitFor([this] { return listening(); }));

@@ -3,6 +3,8 @@
 //   TOLVANE_TEST_MODAL=1  the main window runs a local event loop, as a modal window does
 //   TOLVANE_TEST_THROW=1  opening the main window throws
 //   TOLVANE_TEST_REPORT=1 the model's end reports a notice
+//   TOLVANE_TEST_THROW_AT_START=1 an event handled while the store opens throws, as one may in
+//                         the grace pump of a reminder program launched at start-up
 
 #include "model/LogFile.h"
 #include "platform/Errors.h"
@@ -10,8 +12,10 @@
 #include "runtime/ProgramEntry.h"
 #include "runtime/UiHooks.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QTimer>
 
 #include <cstdlib>
 #include <stdexcept>
@@ -27,7 +31,13 @@ void mark(const QString &line) {
 class NoReminders final : public IMasterModel {
 public:
   void SetMasterWindowHandle(WindowHandle) override {}
-  void OpenStore() override { mark(QStringLiteral("open store")); }
+  void OpenStore() override {
+    mark(QStringLiteral("open store"));
+    if (qEnvironmentVariableIsSet("TOLVANE_TEST_THROW_AT_START")) {
+      QTimer::singleShot(0, [] { throw std::runtime_error("the start-up failed"); });
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+    }
+  }
   void RefreshReminder(int) override {}
   bool DeleteReminders(int) override { return false; }
   std::vector<TemplateEntry> DefaultReminders() const override { return {}; }
