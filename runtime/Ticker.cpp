@@ -35,7 +35,16 @@ int TPreciseTicker::TickAt(TDateTime now) {
 void TPreciseTicker::expired() {
   if (!m_enabled)
     return;
-  const int wait = TickAt(currentClock().now());
+  int wait = -1;
+  try {
+    wait = TickAt(currentClock().now());
+  } catch (...) {
+    // A tick that failed (a silent abort among them) must not end the ticking: the next second
+    // is armed before the failure goes on to be reported.
+    if (m_enabled && !m_timer.isActive())
+      m_timer.start(DelayToNextTick(currentClock().now()));
+    throw;
+  }
   // The tick may have paused the timer, or resumed it (which armed it already).
   if (m_enabled && !m_timer.isActive())
     m_timer.start(wait);

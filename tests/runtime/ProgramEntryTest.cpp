@@ -262,6 +262,16 @@ TEST_F(ProgramEntry, AnErrorNobodyCaughtDuringStartUpEndsTheProgram) {
   EXPECT_EQ(marks().last(), QStringLiteral("finalize"));
 }
 
+// A silent abort is not an error that ends the program: the reminders go on being checked.
+TEST_F(ProgramEntry, ATickThatAbortsDoesNotStopTheChecks) {
+  QProcess *a = running({QStringLiteral("TOLVANE_TEST_ABORT_TICK")});
+  EXPECT_TRUE(waitFor([this] { return marks().contains(QStringLiteral("check 3")); }, 5000));
+  QProcess *b = helper({QStringLiteral("stop")});
+  ASSERT_TRUE(finished(b));
+  ASSERT_TRUE(finished(a));
+  EXPECT_EQ(a->exitCode(), 0);
+}
+
 TEST_F(ProgramEntry, TheProgramRunsAndStopsWithoutADisplayForTheStop) {
   QProcess *a = start(QStringLiteral(TOLVANE_PROGRAM));
   ASSERT_TRUE(waitFor([this] { return listening(); }));

@@ -3,13 +3,16 @@
 //   TOLVANE_TEST_MODAL=1  the main window runs a local event loop, as a modal window does
 //   TOLVANE_TEST_THROW=1  opening the main window throws
 //   TOLVANE_TEST_REPORT=1 the model's end reports a notice
-//   TOLVANE_TEST_THROW_AT_START=1 an event handled while the store opens throws, as one may in
+//   TOLVANE_TEST_ABORT_TICK=1 the first reminder check ends in a silent abort; every check is
+//   marked TOLVANE_TEST_THROW_AT_START=1 an event handled while the store opens throws, as one may
+//   in
 //                         the grace pump of a reminder program launched at start-up
 
 #include "model/LogFile.h"
 #include "platform/Errors.h"
 #include "runtime/MasterModel.h"
 #include "runtime/ProgramEntry.h"
+#include "runtime/ReminderRuntime.h"
 #include "runtime/UiHooks.h"
 
 #include <QCoreApplication>
@@ -46,6 +49,32 @@ public:
   bool DemoMode() const override { return false; }
 };
 
+// Marks each tick; the first one, after the start-up check, aborts.
+class AbortingRuntime final : public IReminderRuntime {
+public:
+  void CheckAllReminders() override {
+    ++m_checks;
+    mark(QStringLiteral("check %1").arg(m_checks));
+    if (m_checks == 2)
+      throw EAbort();
+  }
+  void CheckReminder(int) override {}
+  void CloseReminder(int, bool) override {}
+  void CloseAllReminders() override {}
+  void StopReminderOutputs(int) override {}
+  void HandleSoundNotify(quint16) override {}
+  void RaiseOnTopStickers() override {}
+  std::optional<PopupState> PopupMenuObjectPopup(int) override { return {}; }
+  void ActionCloseByUserExecute(int) override {}
+  void ActionRemindAfterExecute(int, const QString &) override {}
+  void ActionReminderSoundStopExecute(int, bool) override {}
+  void ActionReminderSoundVolumeExecute(int) override {}
+  void ActionEditExecute(int) override {}
+
+private:
+  int m_checks = 0;
+};
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -60,6 +89,10 @@ int main(int argc, char **argv) {
     mark(QStringLiteral("finalize"));
   };
   wiring.MasterModel = [] { return std::make_unique<NoReminders>(); };
+  if (qEnvironmentVariableIsSet("TOLVANE_TEST_ABORT_TICK"))
+    wiring.ReminderRuntime = [](TFormMaster &) -> std::unique_ptr<IReminderRuntime> {
+      return std::make_unique<AbortingRuntime>();
+    };
   wiring.InstallUi = [] {
     UiHooks().ShowMainWindowPage = [](const QString &, int page) {
       mark(QStringLiteral("show main window %1").arg(page));
