@@ -30,10 +30,13 @@ namespace {
 // The running instance, from the model's start to the release of the instance lock.
 int runInstance(int argc, char **argv, const TProgramWiring &wiring, const QString &name) {
   // Stickers need positions and keep-on-top: under a Wayland desktop with XWayland, X11.
-  (void)ApplyDisplayPlatformChoice(argc, argv);
+  const QString platformChoice = ApplyDisplayPlatformChoice(argc, argv);
   // The application object comes first: without a display Qt ends the process here, before any
   // data or settings file is touched.
   TApplication app(argc, argv);
+  // The choice was for this process only: the programs reminders start keep the desktop's own.
+  if (!platformChoice.isEmpty())
+    qunsetenv("QT_QPA_PLATFORM");
   TSignalBridge signalBridge;
   THandoverServer server(HandoverSocketPath(name));
   std::unique_ptr<IMasterModel> model;

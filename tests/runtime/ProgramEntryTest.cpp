@@ -272,6 +272,28 @@ TEST_F(ProgramEntry, ATickThatAbortsDoesNotStopTheChecks) {
   EXPECT_EQ(a->exitCode(), 0);
 }
 
+// Under a Wayland desktop with XWayland the instance asks Qt for X11 for itself; the programs
+// its reminders start must get the desktop's own choice. Needs an X server (sticker_x11).
+TEST_F(ProgramEntry, X11TheInstancesPlatformChoiceDoesNotReachTheProgramsItStarts) {
+  if (qEnvironmentVariableIsEmpty("DISPLAY"))
+    GTEST_SKIP() << "needs an X server (the sticker_x11 test starts one)";
+  auto p = std::make_unique<QProcess>();
+  QProcessEnvironment env = environment();
+  env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+  env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-none"));
+  p->setProcessEnvironment(env);
+  p->start(QStringLiteral(TOLVANE_ENTRY_HELPER));
+  ASSERT_TRUE(p->waitForStarted(5000));
+  processes.push_back(std::move(p));
+  QProcess *a = processes.back().get();
+  ASSERT_TRUE(waitFor([this] { return listening(); }));
+  EXPECT_TRUE(marks().contains(QStringLiteral("platform variable: ")))
+      << marks().join(u'|').toStdString();
+  QProcess *b = helper({QStringLiteral("stop")});
+  ASSERT_TRUE(finished(b));
+  ASSERT_TRUE(finished(a));
+}
+
 TEST_F(ProgramEntry, TheProgramRunsAndStopsWithoutADisplayForTheStop) {
   QProcess *a = start(QStringLiteral(TOLVANE_PROGRAM));
   ASSERT_TRUE(waitFor([this] { return listening(); }));

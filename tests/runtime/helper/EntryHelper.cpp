@@ -94,6 +94,8 @@ int main(int argc, char **argv) {
       return std::make_unique<AbortingRuntime>();
     };
   wiring.InstallUi = [] {
+    // What the programs a reminder starts inherit.
+    mark(QStringLiteral("platform variable: ") + qEnvironmentVariable("QT_QPA_PLATFORM"));
     UiHooks().ShowMainWindowPage = [](const QString &, int page) {
       mark(QStringLiteral("show main window %1").arg(page));
       if (qEnvironmentVariableIsSet("TOLVANE_TEST_THROW"))
