@@ -16,8 +16,9 @@ std::unique_ptr<TStickerView> TStickerView::Show(TDataObject &reminder, WindowHa
 void TStickerView::Raise() {
   if (!m_window || m_window->isHidden())
     return;
+  // Raise only: this runs whenever the program loses the focus, and activating the sticker here
+  // would take the focus back from whatever window the user just went to.
   m_window->raise();
-  m_window->activateWindow();
 }
 
 void TStickerView::close() {

@@ -152,6 +152,18 @@ TEST_F(StickerMouse, APreviewSelectsNothingAndDoesNotTakeTheFocus) {
   EXPECT_EQ(modified, 1);
 }
 
+TEST_F(StickerMouse, RaisingAnOnTopStickerLeavesTheFocusWhereTheUserPutIt) {
+  show();
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  QApplication::setActiveWindow(&other);
+  ASSERT_EQ(QApplication::activeWindow(), &other);
+  static_cast<TStickerView &>(*reminder->Sticker).Raise();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(QApplication::activeWindow(), &other);
+}
+
 // --- Closing ---------------------------------------------------------------------------------
 
 namespace {
