@@ -1,5 +1,5 @@
-#include "imaging/Graphic.h"
 #include "model/ModelStartUp.h"
+#include "imaging/Graphic.h"
 
 #include "SettingsSandbox.h"
 #include "model/LogFile.h"
