@@ -146,6 +146,10 @@ bool needsWindows1252(const QByteArray &data) {
   return !isValidUtf8(data);
 }
 
+// Far larger than any store (its pictures included): a bigger file is the wrong file, and
+// reading it whole, then converting it, could exhaust the memory.
+constexpr qint64 MaxFileSize = qint64(512) * 1024 * 1024;
+
 // Far deeper than anything the program writes (an item's values lie a few levels down).
 constexpr int MaxNesting = 256;
 
@@ -234,6 +238,9 @@ void TMSXMLObject::LoadFromFile(const QString &fileName) {
     if (!f.open(QIODevice::ReadOnly))
       throw EFileError(
           QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, f.errorString()));
+    if (f.size() > MaxFileSize)
+      throw EFileError(
+          QStringLiteral("Cannot read file \"%1\". The file is too large.").arg(fileName));
     QByteArray data = f.readAll();
     if (f.error() != QFileDevice::NoError)
       throw EFileError(
