@@ -146,6 +146,35 @@ bool needsWindows1252(const QByteArray &data) {
   return !isValidUtf8(data);
 }
 
+// Far larger than any store (its pictures included): a bigger file is the wrong file, and
+// reading it whole, then converting it, could exhaust the memory.
+constexpr qint64 MaxFileSize = qint64(512) * 1024 * 1024;
+
+// Far deeper than anything the program writes (an item's values lie a few levels down).
+constexpr int MaxNesting = 256;
+
+// pugixml frees a subtree recursively, one call per level: a document nested deeper than this
+// would overflow the stack when a value inside it is replaced or its item removed.
+bool nestedTooDeep(const pugi::xml_document &document) {
+  int depth = 0;
+  pugi::xml_node cur = document.first_child();
+  while (cur) {
+    if (cur.first_child()) {
+      if (++depth > MaxNesting)
+        return true;
+      cur = cur.first_child();
+      continue;
+    }
+    while (cur && !cur.next_sibling()) {
+      cur = cur.parent();
+      --depth;
+    }
+    if (cur)
+      cur = cur.next_sibling();
+  }
+  return false;
+}
+
 class ByteArrayWriter final : public pugi::xml_writer {
 public:
   explicit ByteArrayWriter(QByteArray &out) : m_out(out) {}
@@ -209,6 +238,9 @@ void TMSXMLObject::LoadFromFile(const QString &fileName) {
     if (!f.open(QIODevice::ReadOnly))
       throw EFileError(
           QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, f.errorString()));
+    if (f.size() > MaxFileSize)
+      throw EFileError(
+          QStringLiteral("Cannot read file \"%1\". The file is too large.").arg(fileName));
     QByteArray data = f.readAll();
     if (f.error() != QFileDevice::NoError)
       throw EFileError(
@@ -234,9 +266,10 @@ void TMSXMLObject::loadBytes(QByteArray data) {
       m_source.data(), static_cast<size_t>(m_source.size()), ParseFlags,
       transcode ? pugi::encoding_utf8 : pugi::encoding_auto);
   // A file that does not parse leaves no document element, whatever the parser kept of it.
-  if (!result)
+  const bool parsed = result && !nestedTooDeep(m_document);
+  if (!parsed)
     m_document.reset();
-  m_lastLoadParsed = result && m_rootName.toUtf8() == m_document.document_element().name();
+  m_lastLoadParsed = parsed && m_rootName.toUtf8() == m_document.document_element().name();
 }
 
 void TMSXMLObject::EnsureRoot() {

@@ -56,8 +56,9 @@ public:
   // with the file name and the system's reason.
   virtual void SaveToFile(const QString &fileName);
   // Loads the file when it exists; a file that does not parse leaves an empty root. FileName
-  // becomes fileName also when the file does not exist. A file that exists but cannot be read
-  // raises EFileError and changes nothing.
+  // becomes fileName also when the file does not exist. A file that exists but cannot be read,
+  // or is far larger than any store, raises EFileError and changes nothing; one nested far
+  // deeper than any store counts as not parsed.
   virtual void LoadFromFile(const QString &fileName);
   // SaveToFile(FileName()).
   void Save();

@@ -79,8 +79,13 @@ void importLegacySettings() {
   }
   imported.writeString(QStringLiteral("Config"), QStringLiteral("Ver"), GetVersionText());
   MainSettings() = imported;
-  if (SaveMainSettings() && !parked.isEmpty())
+  const bool saved = SaveMainSettings();
+  if (parked.isEmpty())
+    return;
+  if (saved)
     QFile::remove(parked);
+  else // until the settings reach the disk, the legacy file stays their only copy there
+    (void)std::rename(QFile::encodeName(parked).constData(), QFile::encodeName(legacy).constData());
 }
 
 } // namespace

@@ -87,8 +87,11 @@ void OpenStore(const std::function<void()> &reloadReminders) {
   QStringList ids;
   store.GetIds(&ids);
   // A first start has neither file: the store then stays on the data file, so that the backup
-  // keeps its own name instead of becoming the only copy.
-  if (!usable && ids.isEmpty() && QFileInfo::exists(GetBackupFileName())) {
+  // keeps its own name instead of becoming the only copy. A data file that exists but is no
+  // store is left alone even without a backup: saving an empty store over it would destroy
+  // whatever it still holds.
+  if (!usable && ids.isEmpty() &&
+      (QFileInfo::exists(GetBackupFileName()) || QFileInfo::exists(dataFile))) {
     try {
       store.LoadFromFile(GetBackupFileName());
     } catch (const ETolvaneError &e) {

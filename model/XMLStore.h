@@ -40,6 +40,7 @@ std::unique_ptr<TXMLStore> SetStore(std::unique_ptr<TXMLStore> store);
 // Main/UseLocalFolder is on, else MainSettings Main/StoreFileName (default GetDataFileName()).
 // The backup file is loaded instead only when the data file is missing, cannot be read or is no
 // store file, and the store then holds no reminders; from then on the store's FileName names the
-// backup. A valid store file without reminders is kept, so a deleted last reminder does not come
-// back from an older backup.
+// backup (also when there is no backup yet, unless the data file is missing too, so that a broken
+// data file is never saved over). A valid store file without reminders is kept, so a deleted last
+// reminder does not come back from an older backup.
 void OpenStore(const std::function<void()> &reloadReminders);

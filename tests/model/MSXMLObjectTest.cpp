@@ -362,3 +362,13 @@ TEST(MSXMLObject, ItemAndRootNamesMustBePlainElementNames) {
         << bad;
   EXPECT_THROW(TMSXMLObjectWithGuidAsId(QString(), "item", "ro ot"), ETolvaneError);
 }
+
+TEST(MSXMLObject, AFileFarLargerThanAnyStoreIsRefusedUnread) {
+  // A wrong file picked for an import must not be read into memory whole (and converted again).
+  auto x = fromXml(TwoItems);
+  const QString huge = fileWith("<root>");
+  ASSERT_TRUE(QFile(huge).resize(qint64(512) * 1024 * 1024 + 1)); // sparse: costs no disk
+  EXPECT_THROW(x.LoadFromFile(huge), EFileError);
+  EXPECT_EQ(ids(x).size(), 2);
+  EXPECT_NE(x.FileName(), huge);
+}

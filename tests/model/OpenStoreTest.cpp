@@ -88,3 +88,15 @@ TEST_F(OpenStoreTest, AValidStoreWithoutRemindersIsKept) {
   EXPECT_TRUE(open().isEmpty());
   EXPECT_EQ(Store().FileName(), GetDataFileName());
 }
+
+TEST_F(OpenStoreTest, ABrokenDataFileWithoutBackupIsNeverSavedOver) {
+  // A truncated data file may still hold reminders someone can recover by hand: the next save
+  // must not replace it with an empty store.
+  const QByteArray broken = OneItem.left(40);
+  writeFile(GetDataFileName(), broken);
+  EXPECT_TRUE(open().isEmpty());
+  EXPECT_NE(Store().FileName(), GetDataFileName());
+  Store().Flush();
+  Store().Save();
+  EXPECT_EQ(readFile(GetDataFileName()), broken);
+}

@@ -161,6 +161,17 @@ TEST_F(SettingsFiles, StartUpImportsALegacyControlIniOnce) {
   EXPECT_EQ(main.readString("Mail", "Host", ""), "changed");
 }
 
+TEST_F(SettingsFiles, ALegacyFileWhoseImportCannotBeSavedStaysForTheNextStart) {
+  // A folder where control1.dat belongs: the imported settings cannot reach the disk, so the
+  // legacy file is their only copy and must not go.
+  QDir().mkpath(userDir() + "/control1.dat");
+  const QByteArray legacy = "[Mail]\r\nHost=legacy\r\n";
+  writeFile(userDir() + "/control.ini", legacy);
+  LoadSettingsAtStartUp();
+  EXPECT_EQ(main.readString("Mail", "Host", ""), "legacy");
+  EXPECT_EQ(readFile(userDir() + "/control.ini"), legacy);
+}
+
 TEST_F(SettingsFiles, ALegacyFileThatCannotBeParkedIsRemovedInstead) {
   QDir().mkpath(userDir() + "/control.ini.imported/full");
   writeFile(userDir() + "/control.ini", "[Mail]\r\nHost=legacy\r\n");

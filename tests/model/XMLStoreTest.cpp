@@ -150,3 +150,29 @@ TEST(XMLStore, TheGlobalStoreCanBeReplaced) {
   SetStore(std::move(previous));
   EXPECT_TRUE(ids(Store()).isEmpty());
 }
+
+namespace {
+QByteArray nestedStore(int depth) {
+  return "<root><item id=\"{A}\"><subject>" + QByteArray("<a>").repeated(depth) + "x" +
+         QByteArray("</a>").repeated(depth) + "</subject></item></root>";
+}
+} // namespace
+
+TEST(XMLStore, AFileNestedBeyondAnyStoreIsNoStore) {
+  // Freeing a subtree recurses once per level: replacing a value nested this deeply, or removing
+  // its item, would overflow the stack.
+  TXMLStore deep(fileWith(nestedStore(300000)));
+  EXPECT_FALSE(deep.LastLoadParsed());
+  EXPECT_TRUE(ids(deep).isEmpty());
+  if (deep.SelectItem(QStringLiteral("A")))
+    deep.WriteString(QStringLiteral("subject"), QStringLiteral("replaced"));
+  EXPECT_EQ(deep.ImportFromFile(deep.FileName(), true), 0);
+
+  // Nesting far beyond what the program writes still loads.
+  TXMLStore nested(fileWith(nestedStore(100)));
+  EXPECT_TRUE(nested.LastLoadParsed());
+  ASSERT_TRUE(nested.SelectItem(QStringLiteral("A")));
+  EXPECT_EQ(nested.ReadString(QStringLiteral("subject"), QString()), QStringLiteral("x"));
+  nested.WriteString(QStringLiteral("subject"), QStringLiteral("replaced"));
+  EXPECT_EQ(nested.ReadString(QStringLiteral("subject"), QString()), QStringLiteral("replaced"));
+}
