@@ -54,6 +54,11 @@ void WriteFileAtomic(const QString &path, const QByteArray &data, mode_t mode) {
     fail(what, path, err);
   };
 
+  // A file the user has locked down further stays that way: the new file never gets more
+  // permission bits than the one it replaces.
+  struct stat existing {};
+  if (::stat(QFile::encodeName(path).constData(), &existing) == 0 && S_ISREG(existing.st_mode))
+    mode &= existing.st_mode & 07777;
   if (::fchmod(fd, mode) != 0)
     failAndRemove(QStringLiteral("Cannot set the mode of"), errno);
   const char *p = data.constData();

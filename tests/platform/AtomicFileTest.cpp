@@ -32,6 +32,24 @@ TEST(AtomicFile, WritesAndReplacesWithTheGivenMode) {
   EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden).size(), 1); // no temporary left
 }
 
+TEST(AtomicFile, AReplacedFileNeverGetsMorePermissionThanItHad) {
+  const QString dir = sandbox::makeTempDir(QStringLiteral("atomic-mode"));
+  const QString path = dir + QStringLiteral("/data.xml");
+  auto modeOf = [&path] {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & 0777) : 0u;
+  };
+  WriteFileAtomic(path, "first");
+  EXPECT_EQ(modeOf(), 0644u);
+  ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0600), 0);
+  WriteFileAtomic(path, "second");
+  EXPECT_EQ(modeOf(), 0600u); // kept private by its owner
+  ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0666), 0);
+  WriteFileAtomic(path, "third", 0600);
+  EXPECT_EQ(modeOf(), 0600u); // a file that must be private is made so
+  EXPECT_EQ(readAll(path), "third");
+}
+
 TEST(AtomicFile, AFailedWriteRaisesAndKeepsTheOldFile) {
   const QString dir = sandbox::makeTempDir(QStringLiteral("atomic-fail"));
   const QString path = dir + QStringLiteral("/data.xml");
