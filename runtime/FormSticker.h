@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+class IUserInterface;
 class QLabel;
 class TDataObject;
 class TGIFAnimator;
@@ -46,7 +47,9 @@ struct TStickerPopup {
 class TFormSticker : public QWidget {
   Q_OBJECT
 public:
-  explicit TFormSticker(QWidget *parent = nullptr);
+  // A press tells the user interface (the main window selects the row, the editor notes a change);
+  // it outlives the window.
+  explicit TFormSticker(IUserInterface &ui, QWidget *parent = nullptr);
   ~TFormSticker() override;
   TFormSticker(const TFormSticker &) = delete;
   TFormSticker &operator=(const TFormSticker &) = delete;
@@ -101,6 +104,7 @@ private:
   void UpdateColorKey();
 
   std::unique_ptr<Ui::FormSticker> ui;
+  IUserInterface &m_ui;
   TDataObject *m_reminder = nullptr;
   WindowHandle m_owner = 0;
   TStickerPopup m_popup;
