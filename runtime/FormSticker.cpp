@@ -146,10 +146,11 @@ void TFormSticker::FormCreate() {
   };
 }
 
-void TFormSticker::ShowReminder(WindowHandle owner, TDataObject *reminder, const TGraphic *picture,
+// The owner window is not kept: the sticker is a top-level window of its own, and whoever wants
+// to reach the master or the editor already has its handle.
+void TFormSticker::ShowReminder(WindowHandle, TDataObject *reminder, const TGraphic *picture,
                                 const TGIFImage *movingPicture, const TStickerPopup &popup) {
   m_reminder = reminder;
-  m_owner = owner;
   m_popup = popup;
   m_closed = false;
   if (!reminder)

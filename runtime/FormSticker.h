@@ -57,7 +57,8 @@ public:
   // Fills, lays out, sizes and shows the window. The reminder is not owned: it must outlive the
   // window or be forgotten first (ReleaseReminder). When a picture or a moving picture is given
   // (the editor's preview) the window shows those, else both come from the store. May be called
-  // again at any time with changed settings.
+  // again at any time with changed settings. The owner window (the master, or the editor's page)
+  // is not kept.
   void ShowReminder(WindowHandle owner, TDataObject *reminder, const TGraphic *picture,
                     const TGIFImage *movingPicture, const TStickerPopup &popup = {});
   // Copies the window's left, top, width and height into the reminder's sticker position.
@@ -70,7 +71,6 @@ public:
   // Forgets the reminder: from here on closing stores nothing and a click selects nothing.
   void ReleaseReminder();
   [[nodiscard]] TDataObject *Reminder() const { return m_reminder; }
-  [[nodiscard]] WindowHandle Owner() const { return m_owner; }
 
   [[nodiscard]] TShape *ShapeFrame() const;
   [[nodiscard]] TImage *ImagePicture() const;
@@ -106,7 +106,6 @@ private:
   std::unique_ptr<Ui::FormSticker> ui;
   IUserInterface &m_ui;
   TDataObject *m_reminder = nullptr;
-  WindowHandle m_owner = 0;
   TStickerPopup m_popup;
   QColor m_windowColor;
   bool m_colorKeyed = false;
