@@ -95,11 +95,13 @@ QIcon icon(TImageList list, int index) {
     return {};
   static const bool registered = (initUiResources(), true);
   (void)registered;
-  static QHash<QString, QIcon> cache;
+  // Kept for the life of the process and never destroyed: pixmaps must not outlive the
+  // application object in static destructors.
+  static auto *cache = new QHash<QString, QIcon>;
   const QString path = QStringLiteral(":/ui/icons/") + QLatin1String(entry->file);
-  auto it = cache.find(path);
-  if (it == cache.end())
-    it = cache.insert(path, render(path));
+  auto it = cache->find(path);
+  if (it == cache->end())
+    it = cache->insert(path, render(path));
   return *it;
 }
 
