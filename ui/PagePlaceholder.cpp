@@ -1,0 +1,8 @@
+#include "ui/PagePlaceholder.h"
+
+#include "services/FormLanguageFile.h"
+
+TPagePlaceholder::TPagePlaceholder(const QString &frameName, QWidget *parent) : QWidget(parent) {
+  setObjectName(frameName);
+  MarkAsLanguageFrame(this);
+}
