@@ -92,8 +92,9 @@ void TFormMain::ShowPage(IUserInterface &ui, int page) {
     openForm() = form;
     form->SetPage(page);
     form->show();
+  } else {
+    form->SetPage(page);
   }
-  form->SetPage(page);
   // Brought forward explicitly: a window manager may otherwise keep it behind the active window
   // when the request comes from the tray or from a second start.
   BringWindowForward(form, true);
@@ -138,8 +139,9 @@ TFormMain::TFormMain(IUserInterface &userInterface, QWidget *parent)
     }
     ui->StatusBar1->addWidget(m_panels[i], panelWidths[i] > 0 ? 0 : 1);
   }
-  // Mail sending is not offered yet.
+  // Mail sending and the about box come with their own windows; until then they are not offered.
   ui->ActionSendSelectedByMail->setVisible(false);
+  ui->ActionAbout->setVisible(false);
   placePages(userInterface);
   connectActions();
   handleMessages();
@@ -258,9 +260,12 @@ void TFormMain::showEvent(QShowEvent *event) {
   if (event->spontaneous())
     return;
   RunReported([this] { RefreshAll(); });
-  // The page's item; selecting it shows the page.
-  ui->ListViewMain->setCurrentRow(m_page);
-  listViewMainSelectItem();
+  // Selecting the page's item shows the page; an item already selected shows it here, once.
+  QListWidgetItem *item = ui->ListViewMain->item(m_page);
+  if (item->isSelected())
+    listViewMainSelectItem();
+  else
+    ui->ListViewMain->setCurrentItem(item);
 }
 
 void TFormMain::RefreshAll() {

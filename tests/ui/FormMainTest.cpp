@@ -252,10 +252,13 @@ TEST_F(FormMainTest, ASecondStartShowsTheWindowAndAClosedWindowHasHandleZero) {
   const WindowHandle handle = ui.MainWindowHandle();
   EXPECT_NE(handle, 0u);
 
-  // Asked again while open: the same window, on the page asked for.
+  // Asked again while open: the same window, on the page asked for, whose log is read once.
+  int activations = 0;
+  form->LogPage().Activate = [&] { ++activations; };
   ui.ShowMainWindowPage(QStringLiteral("Main"), 2);
   EXPECT_EQ(TFormMain::Instance(), form);
   EXPECT_EQ(form->CurrentPage(), 2);
+  EXPECT_EQ(activations, 1);
 
   form->Action(QStringLiteral("ActionClose"))->trigger();
   EXPECT_EQ(ui.MainWindowHandle(), 0u);
