@@ -34,9 +34,9 @@ private:
 // exists but cannot be read.
 bool LoadEncipheredIni(TMMemIniFile &ini, const QString &fileName);
 
-// Load the settings from their files: up to three attempts with a 100 ms pause (events keep
-// running) between them. After three failures the object is empty and the result false. Never
-// raise.
+// Load the settings from their files: up to three attempts with a 100 ms pause between them (the
+// program's pause keeps events running; see ScopedRetryPause). After three failures the object is
+// empty and the result false. Never raise.
 bool LoadMainSettings();
 bool LoadLocalSettings();
 
@@ -57,8 +57,8 @@ bool SaveLocalSettings();
 //     cannot overwrite later changes at every start.
 void LoadSettingsAtStartUp();
 
-namespace settings_testing {
-// Replaces the pause between load attempts until the object dies.
+// Replaces the pause between load attempts until the object dies (the program keeps its events
+// running, tests record the pauses instead of waiting).
 class ScopedRetryPause {
 public:
   explicit ScopedRetryPause(std::function<void(int ms)> pause);
@@ -69,4 +69,3 @@ public:
 private:
   std::function<void(int ms)> m_previous;
 };
-} // namespace settings_testing

@@ -1,6 +1,7 @@
 #include "runtime/ProgramEntry.h"
 
 #include "model/DataObjectStore.h"
+#include "model/Settings.h"
 #include "platform/Errors.h"
 #include "platform/MessageHub.h"
 #include "runtime/Application.h"
@@ -11,6 +12,7 @@
 #include "runtime/ReminderRuntime.h"
 #include "runtime/SignalBridge.h"
 #include "runtime/UiHooks.h"
+#include "services/DelayWithMessages.h"
 #include "services/SingleInstance.h"
 
 #include <QCoreApplication>
@@ -37,6 +39,8 @@ int runInstance(int argc, char **argv, const TProgramWiring &wiring, const QStri
   // The choice was for this process only: the programs reminders start keep the desktop's own.
   if (!platformChoice.isEmpty())
     qunsetenv("QT_QPA_PLATFORM");
+  // Windows keep responding while a settings file is retried.
+  ScopedRetryPause retryPause(&DelayWithMessages);
   TSignalBridge signalBridge;
   THandoverServer server(HandoverSocketPath(name));
   std::unique_ptr<IMasterModel> model;

@@ -2,7 +2,6 @@
 
 #include "imaging/Icon.h"
 #include "imaging/IconList.h"
-#include "imaging/TrayIconUnit.h"
 #include "model/DataObjectStore.h"
 #include "model/ReminderTexts.h"
 #include "runtime/FormMaster.h"
@@ -12,6 +11,7 @@
 #include "runtime/ReminderSoundPlayer.h"
 #include "runtime/StickerView.h"
 #include "runtime/UiHooks.h"
+#include "widgets/TrayIconUnit.h"
 
 namespace {
 

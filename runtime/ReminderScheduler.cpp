@@ -11,7 +11,7 @@
 #include "model/UserData.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"
-#include "services/GuiHelpers.h"
+#include "services/DelayWithMessages.h"
 #include "services/MailSender.h"
 #include "services/ShellExecute.h"
 

@@ -3,7 +3,6 @@
 // A master window with every output replaced: a recording model and reminder runtime, a manual
 // ticker, a fake notification area, recording window hooks, and settings of its own.
 
-#include "imaging/TrayIconUnit.h"
 #include "model/LanguageTable.h"
 #include "model/Paths.h"
 #include "model/Settings.h"
@@ -14,7 +13,8 @@
 #include "runtime/ReminderRuntime.h"
 #include "runtime/Ticker.h"
 #include "runtime/UiHooks.h"
-#include "tests/imaging/FakeTrayBackend.h"
+#include "tests/widgets/FakeTrayBackend.h"
+#include "widgets/TrayIconUnit.h"
 
 #include <QFile>
 #include <QStringList>
