@@ -35,7 +35,7 @@ TMMemIniFile *&localObject() {
 
 // A plain sleep: the model has no event loop of its own. The program replaces it with a pause that
 // keeps its windows responsive.
-std::function<void(int)> &retryPause() {
+std::function<void(int)> &plainSleep() {
   static std::function<void(int)> pause = [](int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
   };
@@ -52,7 +52,7 @@ bool loadWithRetries(TMMemIniFile &ini, const std::function<QString()> &fileName
       ini.clear();
     }
     if (attempt < LoadAttempts)
-      retryPause()(RetryPauseMs);
+      retryPauseSlot().get()(RetryPauseMs);
   }
   return false;
 }
@@ -166,8 +166,7 @@ void LoadSettingsAtStartUp() {
   }
 }
 
-ScopedRetryPause::ScopedRetryPause(std::function<void(int ms)> pause)
-    : m_previous(std::move(retryPause())) {
-  retryPause() = std::move(pause);
+OverrideSlot<std::function<void(int ms)>> &retryPauseSlot() {
+  static constinit OverrideSlot<std::function<void(int ms)>> slot{&plainSleep};
+  return slot;
 }
-ScopedRetryPause::~ScopedRetryPause() { retryPause() = std::move(m_previous); }

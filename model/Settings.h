@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/MemIniFile.h"
+#include "platform/ScopedOverride.h"
 
 #include <QString>
 
@@ -57,15 +58,8 @@ bool SaveLocalSettings();
 //     cannot overwrite later changes at every start.
 void LoadSettingsAtStartUp();
 
+// Where the loaders find the pause between load attempts: a plain sleep unless replaced.
+[[nodiscard]] OverrideSlot<std::function<void(int ms)>> &retryPauseSlot();
 // Replaces the pause between load attempts until the object dies (the program keeps its events
 // running, tests record the pauses instead of waiting).
-class ScopedRetryPause {
-public:
-  explicit ScopedRetryPause(std::function<void(int ms)> pause);
-  ~ScopedRetryPause();
-  ScopedRetryPause(const ScopedRetryPause &) = delete;
-  ScopedRetryPause &operator=(const ScopedRetryPause &) = delete;
-
-private:
-  std::function<void(int ms)> m_previous;
-};
+using ScopedRetryPause = ScopedOverride<&retryPauseSlot>;
