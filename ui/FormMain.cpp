@@ -1,6 +1,5 @@
 #include "ui/FormMain.h"
 
-#include "imaging/DrawUtils.h"
 #include "model/LanguageTable.h"
 #include "model/ModelContext.h"
 #include "model/Paths.h"
@@ -10,8 +9,6 @@
 #include "model/XMLStore.h"
 #include "platform/Errors.h"
 #include "platform/MemIniFile.h"
-#include "services/FormLanguageFile.h"
-#include "services/GuiHelpers.h"
 #include "services/ShellExecute.h"
 #include "services/VersionInfo.h"
 #include "ui/HubForm.h"
@@ -19,6 +16,10 @@
 #include "ui/PagePlaceholder.h"
 #include "ui/ReportErrors.h"
 #include "ui/UiPrompts.h"
+#include "widgets/FormLanguageFile.h"
+#include "widgets/SpeedButtons.h"
+#include "widgets/WaitCursor.h"
+#include "widgets/WindowHelpers.h"
 
 #include "ui_FormMain.h"
 

@@ -1,6 +1,6 @@
 #include "ui/PagePlaceholder.h"
 
-#include "services/FormLanguageFile.h"
+#include "widgets/FormLanguageFile.h"
 
 TPagePlaceholder::TPagePlaceholder(const QString &frameName, QWidget *parent) : QWidget(parent) {
   setObjectName(frameName);
