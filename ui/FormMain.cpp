@@ -132,8 +132,8 @@ TFormMain::TFormMain(IUserInterface &userInterface, QWidget *parent)
     iconlibrary::setItemIcon(ui->ListViewMain->item(i), TImageList::Main, pageImages[i]);
   const int panelWidths[] = {90, 250, 0};
   for (int i = 0; i < 3; ++i) {
+    // Without a name: the panels' texts are no captions of a language file.
     m_panels[i] = new QLabel(this);
-    m_panels[i]->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
     if (panelWidths[i] > 0) {
       m_panels[i]->setFixedWidth(panelWidths[i]);
       m_panels[i]->setAlignment(Qt::AlignCenter);
