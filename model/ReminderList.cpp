@@ -1,6 +1,7 @@
 #include "model/ReminderList.h"
 
 #include "model/DataObjectStore.h"
+#include "model/Model.h"
 #include "model/XMLStore.h"
 
 #include <QHash>
@@ -8,11 +9,6 @@
 namespace {
 
 WindowHandle masterWindow = 0;
-
-std::unique_ptr<TDataObject> &templateReminder() {
-  static std::unique_ptr<TDataObject> reminder;
-  return reminder;
-}
 
 // The run-time state that says whether, when and how a reminder last fired. A reminder read anew
 // from the store takes it over from the object it replaces: without it, an occurrence that is
@@ -133,21 +129,11 @@ void TReminderList::Clear() {
 
 // --- Globals ----------------------------------------------------------------------------------
 
-TReminderList &Reminders() {
-  static TReminderList list;
-  return list;
-}
-
-QStringList &PendingDeleteIds() {
-  static QStringList ids;
-  return ids;
-}
-
-TDataObject *NewReminderTemplate() { return templateReminder().get(); }
-
+TReminderList &Reminders() { return TModel::Current().Reminders(); }
+QStringList &PendingDeleteIds() { return TModel::Current().PendingDeleteIds(); }
+TDataObject *NewReminderTemplate() { return TModel::Current().NewReminderTemplate(); }
 void SetNewReminderTemplate(std::unique_ptr<TDataObject> reminder) {
-  std::unique_ptr<TDataObject> old = std::move(templateReminder());
-  templateReminder() = std::move(reminder);
+  TModel::Current().SetNewReminderTemplate(std::move(reminder));
 }
 
 WindowHandle MasterWindowHandle() { return masterWindow; }

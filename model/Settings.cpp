@@ -1,5 +1,6 @@
 #include "model/Settings.h"
 
+#include "model/Model.h"
 #include "model/Paths.h"
 #include "model/SettingsCipher.h"
 #include "platform/AtomicFile.h"
@@ -19,18 +20,6 @@ namespace {
 constexpr int LoadAttempts = 3;
 constexpr int RetryPauseMs = 100;
 constexpr mode_t SettingsFileMode = 0600;
-
-TMMemIniFile *&mainObject() {
-  static TMMemIniFile object;
-  static TMMemIniFile *current = &object;
-  return current;
-}
-
-TMMemIniFile *&localObject() {
-  static TMMemIniFile object;
-  static TMMemIniFile *current = &object;
-  return current;
-}
 
 std::function<void(int)> &retryPause() {
   static std::function<void(int)> pause = &DelayWithMessages;
@@ -90,19 +79,8 @@ void importLegacySettings() {
 
 } // namespace
 
-TMMemIniFile &MainSettings() { return *mainObject(); }
-TMMemIniFile &LocalSettings() { return *localObject(); }
-
-ScopedSettings::ScopedSettings(TMMemIniFile &main, TMMemIniFile &local)
-    : m_previousMain(mainObject()), m_previousLocal(localObject()) {
-  mainObject() = &main;
-  localObject() = &local;
-}
-
-ScopedSettings::~ScopedSettings() {
-  mainObject() = m_previousMain;
-  localObject() = m_previousLocal;
-}
+TMMemIniFile &MainSettings() { return TModel::Current().MainSettings(); }
+TMMemIniFile &LocalSettings() { return TModel::Current().LocalSettings(); }
 
 bool LoadEncipheredIni(TMMemIniFile &ini, const QString &fileName) {
   ini.clear();

@@ -1,6 +1,7 @@
 #include "model/XMLStore.h"
 
 #include "model/LanguageTable.h"
+#include "model/Model.h"
 #include "model/Paths.h"
 #include "model/Settings.h"
 #include "model/SettingsKeys.h"
@@ -10,11 +11,6 @@
 #include <QFileInfo>
 
 namespace {
-
-std::unique_ptr<TXMLStore> &globalStore() {
-  static std::unique_ptr<TXMLStore> store;
-  return store;
-}
 
 QString describe(const std::exception &e) {
   if (const auto *own = dynamic_cast<const ETolvaneError *>(&e))
@@ -58,18 +54,7 @@ int TXMLStore::ImportFromFile(const QString &fileName, bool update) {
   return MergeItems(source, update);
 }
 
-TXMLStore &Store() {
-  auto &store = globalStore();
-  if (!store)
-    store = std::make_unique<TXMLStore>();
-  return *store;
-}
-
-std::unique_ptr<TXMLStore> SetStore(std::unique_ptr<TXMLStore> store) {
-  std::unique_ptr<TXMLStore> previous = std::move(globalStore());
-  globalStore() = store ? std::move(store) : std::make_unique<TXMLStore>();
-  return previous;
-}
+TXMLStore &Store() { return TModel::Current().Store(); }
 
 void OpenStore(const std::function<void()> &reloadReminders) {
   TXMLStore &store = Store();

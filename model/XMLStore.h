@@ -29,11 +29,8 @@ public:
   void Flush();
 };
 
-// The process-wide store. Model start-up installs one; until then an empty store with no file
-// stands in, so early callers find no items rather than a null object.
+// The current model's store (model/Model.h).
 [[nodiscard]] TXMLStore &Store();
-// Installs a store (none: a fresh empty one) and gives back the previous one.
-std::unique_ptr<TXMLStore> SetStore(std::unique_ptr<TXMLStore> store);
 
 // Loads the data file into Store(), then rebuilds the reminder list with reloadReminders (which
 // frees the old reminder objects first). The data file is the local data.xml when LocalSettings

@@ -3,7 +3,7 @@
 #include "model/DataObject.h"
 #include "model/LanguageTable.h"
 #include "model/LogFile.h"
-#include "model/ModelContext.h"
+#include "model/Model.h"
 #include "model/ReminderOperations.h"
 #include "model/Settings.h"
 #include "model/SettingsCipher.h"

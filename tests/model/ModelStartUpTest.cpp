@@ -3,7 +3,7 @@
 
 #include "SettingsSandbox.h"
 #include "model/LogFile.h"
-#include "model/ModelContext.h"
+#include "model/Model.h"
 #include "model/Paths.h"
 #include "model/ReminderList.h"
 #include "model/StartUpEntry.h"
@@ -48,7 +48,8 @@ protected:
     return lines;
   }
   QString storeFileName() const {
-    return main.readString(QStringLiteral("Main"), QStringLiteral("StoreFileName"), QString());
+    return MainSettings().readString(QStringLiteral("Main"), QStringLiteral("StoreFileName"),
+                                     QString());
   }
 
   QStringList shown;
@@ -75,8 +76,10 @@ TEST(FixShortDateFormat, FourDigitYearsBecomeTwo) {
 
 TEST_F(ModelStartUp, FirstRunWritesDefaultsAndTheAutostartEntry) {
   InitializeModel();
-  EXPECT_FALSE(main.readBool(QStringLiteral("Main"), QStringLiteral("HideTrayIcon"), true));
-  EXPECT_TRUE(main.readBool(QStringLiteral("Main"), QStringLiteral("RunAtStartUp"), false));
+  EXPECT_FALSE(
+      MainSettings().readBool(QStringLiteral("Main"), QStringLiteral("HideTrayIcon"), true));
+  EXPECT_TRUE(
+      MainSettings().readBool(QStringLiteral("Main"), QStringLiteral("RunAtStartUp"), false));
   EXPECT_TRUE(GetStartUpEntry());
   EXPECT_EQ(storeFileName(), GetDataFileName());
   EXPECT_FALSE(CurrentUserName().isEmpty());
@@ -105,15 +108,17 @@ TEST_F(ModelStartUp, FirstRunWritesDefaultsAndTheAutostartEntry) {
 
 TEST_F(ModelStartUp, ALaterStartReadsTheSettingsAndLeavesAutostartAlone) {
   InitializeModel();
-  main.writeString(QStringLiteral("Config"), QStringLiteral("Marker"), QStringLiteral("kept"));
+  MainSettings().writeString(QStringLiteral("Config"), QStringLiteral("Marker"),
+                             QStringLiteral("kept"));
   FinalizeModel();
   // The user took the program out of the session's autostart; a later start must respect that.
   ASSERT_TRUE(SetStartUpEntry(false));
 
   clock.advanceMs(60'000);
   InitializeModel();
-  EXPECT_EQ(main.readString(QStringLiteral("Config"), QStringLiteral("Marker"), QString()),
-            QStringLiteral("kept"));
+  EXPECT_EQ(
+      MainSettings().readString(QStringLiteral("Config"), QStringLiteral("Marker"), QString()),
+      QStringLiteral("kept"));
   EXPECT_FALSE(QFileInfo::exists(StartUpEntryFileName()));
   WriteLog(QStringLiteral("Program stop"));
   const QList<QStringList> lines = logLines();
@@ -125,15 +130,16 @@ TEST_F(ModelStartUp, ALaterStartReadsTheSettingsAndLeavesAutostartAlone) {
 TEST_F(ModelStartUp, AnUnwritableAutostartFolderDoesNotStopStartUp) {
   writeFile(sandbox::configDir() + QStringLiteral("/autostart"), "not a folder");
   InitializeModel();
-  EXPECT_FALSE(main.readBool(QStringLiteral("Main"), QStringLiteral("RunAtStartUp"), true));
+  EXPECT_FALSE(
+      MainSettings().readBool(QStringLiteral("Main"), QStringLiteral("RunAtStartUp"), true));
   ASSERT_EQ(logLines().size(), 1);
   EXPECT_NE(NewReminderTemplate(), nullptr);
 }
 
 TEST_F(ModelStartUp, AStoreFileNameOfADeletedFileIsReset) {
   InitializeModel();
-  main.writeString(QStringLiteral("Main"), QStringLiteral("StoreFileName"),
-                   sandbox::root() + QStringLiteral("/gone/data.xml"));
+  MainSettings().writeString(QStringLiteral("Main"), QStringLiteral("StoreFileName"),
+                             sandbox::root() + QStringLiteral("/gone/data.xml"));
   FinalizeModel();
   InitializeModel();
   EXPECT_EQ(storeFileName(), GetDataFileName());

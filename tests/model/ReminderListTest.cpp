@@ -42,16 +42,10 @@ class ReminderList : public SettingsSandbox {
 protected:
   ReminderList() {
     file = sandbox::makeTempDir(QStringLiteral("list")) + QStringLiteral("/data.xml");
-    auto store = std::make_unique<TXMLStore>();
-    store->LoadFromFile(file);
-    SetStore(std::move(store));
-    InstallStoreLoader();
+    Store().LoadFromFile(file);
     errors::setInfoReporter([this](const QString &m) { shown << m; });
   }
   ~ReminderList() override {
-    Reminders().Clear();
-    PendingDeleteIds().clear();
-    SetStore(nullptr);
     errors::setInfoReporter(nullptr);
     SetMasterWindowHandle(0);
   }

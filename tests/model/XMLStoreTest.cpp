@@ -2,6 +2,7 @@
 #include "model/LanguageTable.h"
 #include "platform/Errors.h"
 #include "tests/model/StoreTestUtil.h"
+#include "tests/support/TestModel.h"
 
 #include <gtest/gtest.h>
 
@@ -143,11 +144,13 @@ TEST(XMLStore, ImportedRemindersCannotRunProgramsOrMailFilesAway) {
   EXPECT_TRUE(opened.ReadBool(QStringLiteral("shellExec/enable"), false));
 }
 
-TEST(XMLStore, TheGlobalStoreCanBeReplaced) {
+TEST(XMLStore, EachModelHasAStoreOfItsOwn) {
   EXPECT_TRUE(ids(Store()).isEmpty());
-  auto previous = SetStore(std::make_unique<TXMLStore>(fileWith(Store2)));
-  EXPECT_EQ(ids(Store()).size(), 2);
-  SetStore(std::move(previous));
+  {
+    TestModel own;
+    Store().LoadFromFile(fileWith(Store2));
+    EXPECT_EQ(ids(Store()).size(), 2);
+  }
   EXPECT_TRUE(ids(Store()).isEmpty());
 }
 

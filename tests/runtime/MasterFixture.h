@@ -1,7 +1,7 @@
 #pragma once
 
 // A master window with every output replaced: a recording model and reminder runtime, a manual
-// ticker, a fake notification area, recording window hooks, and settings of its own.
+// ticker, a fake notification area, recording window hooks, and a model of its own.
 
 #include "imaging/TrayIconUnit.h"
 #include "model/LanguageTable.h"
@@ -15,6 +15,7 @@
 #include "runtime/Ticker.h"
 #include "runtime/UiHooks.h"
 #include "tests/imaging/FakeTrayBackend.h"
+#include "tests/support/TestModel.h"
 
 #include <QFile>
 #include <QStringList>
@@ -103,9 +104,9 @@ public:
 };
 
 struct MasterFixture : ::testing::Test {
-  TMMemIniFile mainSettings;
-  TMMemIniFile localSettings;
-  ScopedSettings scopedSettings{mainSettings, localSettings};
+  TestModel testModel;
+  TMMemIniFile &mainSettings = testModel.mainSettings;
+  TMMemIniFile &localSettings = testModel.localSettings;
   FakeMasterModel model;
   QStringList runtimeCalls;
   QStringList uiCalls;

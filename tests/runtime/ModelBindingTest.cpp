@@ -6,32 +6,20 @@
 #include "model/Settings.h"
 #include "model/SettingsKeys.h"
 #include "model/XMLStore.h"
-#include "tests/support/Sandbox.h"
+#include "tests/support/TestModel.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 struct ModelBinding : ::testing::Test {
-  TMMemIniFile mainSettings;
-  TMMemIniFile localSettings;
-  ScopedSettings scopedSettings{mainSettings, localSettings};
-  QString file = sandbox::makeTempDir(QStringLiteral("binding")) + QStringLiteral("/data.xml");
+  TestModel testModel{QStringLiteral("binding")};
+  TMMemIniFile &mainSettings = testModel.mainSettings;
+  const QString &file = testModel.file;
   TModelBinding binding;
 
-  ModelBinding() {
-    auto store = std::make_unique<TXMLStore>();
-    store->LoadFromFile(file);
-    SetStore(std::move(store));
-    InstallStoreLoader();
-    ResetNewReminderTemplate();
-  }
-  ~ModelBinding() override {
-    Reminders().Clear();
-    SetNewReminderTemplate(nullptr);
-    SetStore(nullptr);
-    SetMasterWindowHandle(0);
-  }
+  ModelBinding() { ResetNewReminderTemplate(); }
+  ~ModelBinding() override { SetMasterWindowHandle(0); }
 
   static QString addItem(const QString &subject, bool isTemplate) {
     const QString id = Store().AddNewItem(QString());

@@ -16,21 +16,14 @@ class ModelReminderList : public RuntimeTest {
 protected:
   ModelReminderList() {
     file = sandbox::makeTempDir(QStringLiteral("model-list")) + QStringLiteral("/data.xml");
-    auto store = std::make_unique<TXMLStore>();
-    store->LoadFromFile(file);
-    SetStore(std::move(store));
-    InstallStoreLoader();
-
+    Store().LoadFromFile(file);
     TReminderScheduler::Ports ports;
     ports.reminders = &modelList;
     ports.outputs = &outputs;
     ports.masterWindow = masterWindow.handle;
     scheduler = std::make_unique<TReminderScheduler>(std::move(ports));
   }
-  ~ModelReminderList() override {
-    Reminders().Clear();
-    SetStore(nullptr);
-  }
+  ~ModelReminderList() override { Reminders().Clear(); }
 
   // A stored one-time reminder at 09:00 that lasts a minute, written to the file.
   int addStored() {

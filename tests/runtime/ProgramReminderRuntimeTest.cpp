@@ -23,10 +23,7 @@ protected:
     MasterFixture::SetUp();
     create();
     file = sandbox::makeTempDir(QStringLiteral("program-runtime")) + QStringLiteral("/data.xml");
-    auto store = std::make_unique<TXMLStore>();
-    store->LoadFromFile(file);
-    SetStore(std::move(store));
-    InstallStoreLoader();
+    Store().LoadFromFile(file);
     RegisterPictureClasses(); // so the stored icon reads back as an icon
     // Reminder tray icons get an area of their own, apart from the master's icon.
     TTrayIcon::SetBackendFactory([this] {
@@ -39,7 +36,6 @@ protected:
   void TearDown() override {
     Reminders().Clear();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    SetStore(nullptr);
     MasterFixture::TearDown();
   }
 
