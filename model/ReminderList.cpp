@@ -227,7 +227,7 @@ bool DeleteRemindersInList(TReminderList &list, int32_t number) {
     }
   }
   if (changed)
-    Store().Save();
+    (void)Store().Save(); // a failure is shown by the store
   return changed;
 }
 

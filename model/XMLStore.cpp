@@ -23,12 +23,14 @@ QString describe(const std::exception &e) {
 TXMLStore::TXMLStore(const QString &fileName, const QString &itemName, const QString &rootName)
     : TMSXMLObjectWithGuidAsId(fileName, itemName, rootName) {}
 
-void TXMLStore::SaveToFile(const QString &fileName) {
+bool TXMLStore::SaveToFile(const QString &fileName) {
   try {
     TMSXMLObjectWithGuidAsId::SaveToFile(fileName);
+    return true;
   } catch (const std::exception &e) {
     errors::reportInfo(TranslateText(QStringLiteral("Sorry, can't save file!")) +
                        QStringLiteral("\r\n") + fileName + QStringLiteral("\r\n") + describe(e));
+    return false;
   }
 }
 

@@ -16,10 +16,13 @@ public:
                      const QString &itemName = QStringLiteral("item"),
                      const QString &rootName = QStringLiteral("root"));
 
-  // Saves the document over the file. A failure is shown to the user ("Sorry, can't save
-  // file!", the file and the reason) through the information reporter and raises nothing; the
-  // file keeps its previous content.
-  void SaveToFile(const QString &fileName) override;
+  // Saves the document over the file; gives whether it did. A failure is shown to the user
+  // ("Sorry, can't save file!", the file and the reason) through the information reporter here,
+  // so a caller only branches on the result; nothing is raised and the file keeps its previous
+  // content.
+  [[nodiscard]] bool SaveToFile(const QString &fileName);
+  // SaveToFile(FileName()).
+  [[nodiscard]] bool Save() { return SaveToFile(FileName()); }
   // Merges the items of another store file. The copies keep their ids and user attributes, but
   // arrive with their program action switched off, and with their mail action switched off when
   // it attaches files: a received file must not run a program or mail local files away when it

@@ -402,7 +402,7 @@ TEST_F(ItemTest, TextKeepsItsCrLfLineBreaksThroughTheFile) {
   o->text = QStringLiteral("a\r\nb\nc\rd");
   SaveToStore(*o, true);
   const QString path = sandbox::makeTempDir("crlf") + "/data.xml";
-  Store().SaveToFile(path);
+  ASSERT_TRUE(Store().SaveToFile(path));
   useFile(path);
   auto back = load(o->Id);
   EXPECT_EQ(back->text, QStringLiteral("a\r\nb\r\nc\r\nd"));
@@ -589,7 +589,7 @@ TEST_F(ItemTest, AStoreWrittenAndReadBackGivesEqualReminders) {
     SaveToStore(*written.back(), true);
   }
   const QString path = sandbox::makeTempDir("roundtrip") + "/data.xml";
-  Store().SaveToFile(path);
+  ASSERT_TRUE(Store().SaveToFile(path));
   useFile(path);
   QStringList ids;
   Store().GetIds(&ids);

@@ -93,6 +93,6 @@ TEST_F(OpenStoreTest, ABrokenDataFileWithoutBackupIsNeverSavedOver) {
   EXPECT_TRUE(open().isEmpty());
   EXPECT_NE(Store().FileName(), GetDataFileName());
   Store().Flush();
-  Store().Save();
+  ASSERT_TRUE(Store().Save());
   EXPECT_EQ(readFile(GetDataFileName()), broken);
 }

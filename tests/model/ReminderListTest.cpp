@@ -150,7 +150,7 @@ TEST_F(ReminderList, RefreshKeepsNumberMovesLastAndDropsGoneItems) {
 TEST_F(ReminderList, DeletingMovesToTrashThenRemoves) {
   const QString active = addItem(QStringLiteral("active"));
   const QString trash = addItem(QStringLiteral("trash"), TReminderState::Trash);
-  Store().Save();
+  ASSERT_TRUE(Store().Save());
   ReloadReminders();
 
   EXPECT_TRUE(DeleteReminders(GetReminderNumberById(active)));
@@ -171,7 +171,7 @@ TEST_F(ReminderList, DeletingMovesToTrashThenRemoves) {
 TEST_F(ReminderList, PendingDeletesSkipUnknownIdsAndSaveOnlyOnChange) {
   const QString active = addItem(QStringLiteral("active"));
   const QString trash = addItem(QStringLiteral("trash"), TReminderState::Trash);
-  Store().Save();
+  ASSERT_TRUE(Store().Save());
   ReloadReminders();
   const QByteArray before = SettingsSandbox::readFile(file);
   const QDateTime stamp = QFileInfo(file).lastModified();

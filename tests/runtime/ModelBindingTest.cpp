@@ -34,7 +34,7 @@ TEST_F(ModelBinding, OffersTheTemplatesOfTheListAndCopiesOneIntoTheNewReminder) 
   const QString a = addItem(QStringLiteral("Weekly report"), true);
   addItem(QStringLiteral("Dentist"), false);
   const QString c = addItem(QStringLiteral("backup"), true);
-  Store().SaveToFile(file);
+  ASSERT_TRUE(Store().SaveToFile(file));
   mainSettings.writeString(settings_keys::Main, settings_keys::StoreFileName, file);
   binding.OpenStore();
   ASSERT_EQ(Reminders().Count(), 3);
