@@ -5,8 +5,7 @@
 
 #include <QtGlobal>
 
-// Operations on a firing reminder's live outputs that the master window and the sticker window
-// run through the model.
+// The model's side of a reminder sound's completion notice.
 
 // What the completion notice of a reminder's sound needs of its player: the device it plays on,
 // and playing again from the start. The runtime's sound player implements it beside ISoundPlayer.
@@ -24,7 +23,3 @@ public:
 // notifyWindow) when it succeeded and the reminder's sound repeats. Otherwise nothing happens;
 // a sound that does not repeat keeps its player until the firing closes.
 void HandleSoundNotify(quint16 deviceId, bool success, WindowHandle notifyWindow);
-
-// Writes the sticker's window position (left, top, width, height, autoSize) into the reminder's
-// item and saves the store (errors are ignored). Nothing when the store has no item for it.
-void SaveStickerPosition(const TDataObject &reminder);

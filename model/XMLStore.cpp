@@ -1,5 +1,6 @@
 #include "model/XMLStore.h"
 
+#include "model/DataObjectStore.h"
 #include "model/LanguageTable.h"
 #include "model/Model.h"
 #include "model/Paths.h"
@@ -35,6 +36,11 @@ bool TXMLStore::SaveToFile(const QString &fileName) {
 }
 
 void TXMLStore::Flush() {
+  if (m_batches > 0) {
+    m_flushDue = true;
+    return;
+  }
+  m_flushDue = false;
   try {
     TMSXMLObjectWithGuidAsId::SaveToFile(FileName());
   } catch (const std::exception &e) {
@@ -42,16 +48,17 @@ void TXMLStore::Flush() {
   }
 }
 
+TXMLStore::TWriteBatch::~TWriteBatch() {
+  if (--m_store.m_batches == 0 && m_store.m_flushDue)
+    m_store.Flush();
+}
+
 int TXMLStore::ImportFromFile(const QString &fileName, bool update) {
   TXMLStore source(fileName, ItemName(), RootName());
   // Every item of the file is made harmless before anything is copied, duplicates included.
   for (const pugi::xml_node item : source.itemNodes()) {
     source.selectNode(item);
-    if (source.ReadBool(QStringLiteral("shellExec/enable"), false))
-      source.WriteBool(QStringLiteral("shellExec/enable"), false);
-    if (source.ReadBool(QStringLiteral("mail/enable"), false) &&
-        !source.ReadString(QStringLiteral("mail/files"), QString()).trimmed().isEmpty())
-      source.WriteBool(QStringLiteral("mail/enable"), false);
+    DisarmItem(source);
   }
   return MergeItems(source, update);
 }

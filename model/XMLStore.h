@@ -28,8 +28,27 @@ public:
   // it attaches files: a received file must not run a program or mail local files away when it
   // fires. A missing or unparsable file gives 0.
   int ImportFromFile(const QString &fileName, bool update) override;
-  // Saves to FileName(); failures are only logged.
+  // Saves to FileName(); failures are only logged. Inside a write batch it only notes that a
+  // write is due.
   void Flush();
+
+  // Holds the store's file writes back while it lives, so that several changes that belong
+  // together reach the file in one write: a Flush inside only notes that a write is due, and the
+  // last batch to end flushes once when one is. Never keep one across the event loop.
+  class TWriteBatch {
+  public:
+    explicit TWriteBatch(TXMLStore &store) : m_store(store) { ++m_store.m_batches; }
+    ~TWriteBatch();
+    TWriteBatch(const TWriteBatch &) = delete;
+    TWriteBatch &operator=(const TWriteBatch &) = delete;
+
+  private:
+    TXMLStore &m_store;
+  };
+
+private:
+  int m_batches = 0;
+  bool m_flushDue = false;
 };
 
 // The current model's store (model/Model.h).

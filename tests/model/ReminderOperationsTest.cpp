@@ -111,3 +111,25 @@ TEST_F(ReminderOperations, StickerPositionIsWrittenAndSaved) {
   EXPECT_EQ(QFileInfo(file).lastModified(), stamp);
   EXPECT_FALSE(readFile(file).contains("<left>1</left>"));
 }
+
+TEST_F(ReminderOperations, AWriteBatchWritesTheFileOnceAtItsEnd) {
+  first->sticker.position = {11, 22, 333, 444, false};
+  first->subject = QStringLiteral("Closed");
+  {
+    const TXMLStore::TWriteBatch outer(Store());
+    {
+      const TXMLStore::TWriteBatch inner(Store());
+      SaveStickerPosition(*first);
+      SaveToStore(*first);
+    }
+    EXPECT_FALSE(QFileInfo::exists(file)) << "written before the last batch ended";
+  }
+  const QByteArray bytes = readFile(file);
+  EXPECT_TRUE(bytes.contains("<left>11</left>")) << bytes.constData();
+  EXPECT_TRUE(bytes.contains("<subject>Closed</subject>"));
+
+  // A batch in which nothing was flushed writes nothing.
+  QFile::remove(file);
+  { const TXMLStore::TWriteBatch idle(Store()); }
+  EXPECT_FALSE(QFileInfo::exists(file));
+}

@@ -105,4 +105,30 @@ TEST_F(ProgramReminderRuntime, AFiringShowsItsStickerAndTrayIconAndTheUsersClose
   EXPECT_FALSE(enabledOnDisk(id));
 }
 
+TEST_F(ProgramReminderRuntime, AUsersCloseWritesTheDataFileOnceWithTheStickersPlace) {
+  const int n = addStored();
+  const QString id = FindReminderByNumber(n)->Id;
+  ticker->Tick();
+  TFormSticker *sticker = nullptr;
+  for (QWidget *w : QApplication::topLevelWidgets())
+    if (auto *s = dynamic_cast<TFormSticker *>(w); s && s->isVisible())
+      sticker = s;
+  ASSERT_TRUE(sticker);
+  sticker->move(321, 123);
+  // From here every write of the store fails, and each attempt leaves one warning.
+  Store().LoadFromFile(sandbox::root() + QStringLiteral("/nowhere/data.xml"));
+  static int writes = 0;
+  writes = 0;
+  const QtMessageHandler previous =
+      qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &m) {
+        writes += m.startsWith(QLatin1String("Store not saved"));
+      });
+  master->ReminderRuntime().ActionCloseByUserExecute(n);
+  qInstallMessageHandler(previous);
+  EXPECT_EQ(writes, 1);
+  ASSERT_TRUE(Store().SelectItem(id));
+  EXPECT_EQ(Store().ReadInteger(QStringLiteral("sticker/position/left"), 0), 321);
+  EXPECT_FALSE(Store().ReadBool(QStringLiteral("enable"), true));
+}
+
 } // namespace
