@@ -6,6 +6,7 @@
 #include "model/Model.h"
 #include "model/Paths.h"
 #include "model/ReminderList.h"
+#include "model/SettingsKeys.h"
 #include "model/StartUpEntry.h"
 #include "model/UserData.h"
 #include "model/XMLStore.h"
@@ -18,6 +19,8 @@
 #include <QThread>
 
 namespace {
+
+namespace keys = settings_keys;
 
 class ModelStartUp : public SettingsSandbox {
 protected:
@@ -48,8 +51,7 @@ protected:
     return lines;
   }
   QString storeFileName() const {
-    return MainSettings().readString(QStringLiteral("Main"), QStringLiteral("StoreFileName"),
-                                     QString());
+    return MainSettings().readString(keys::Main, keys::StoreFileName, QString());
   }
 
   QStringList shown;
@@ -76,10 +78,8 @@ TEST(FixShortDateFormat, FourDigitYearsBecomeTwo) {
 
 TEST_F(ModelStartUp, FirstRunWritesDefaultsAndTheAutostartEntry) {
   InitializeModel();
-  EXPECT_FALSE(
-      MainSettings().readBool(QStringLiteral("Main"), QStringLiteral("HideTrayIcon"), true));
-  EXPECT_TRUE(
-      MainSettings().readBool(QStringLiteral("Main"), QStringLiteral("RunAtStartUp"), false));
+  EXPECT_FALSE(MainSettings().readBool(keys::Main, keys::HideTrayIcon, true));
+  EXPECT_TRUE(MainSettings().readBool(keys::Main, keys::RunAtStartUp, false));
   EXPECT_TRUE(GetStartUpEntry());
   EXPECT_EQ(storeFileName(), GetDataFileName());
   EXPECT_FALSE(CurrentUserName().isEmpty());
@@ -108,17 +108,15 @@ TEST_F(ModelStartUp, FirstRunWritesDefaultsAndTheAutostartEntry) {
 
 TEST_F(ModelStartUp, ALaterStartReadsTheSettingsAndLeavesAutostartAlone) {
   InitializeModel();
-  MainSettings().writeString(QStringLiteral("Config"), QStringLiteral("Marker"),
-                             QStringLiteral("kept"));
+  MainSettings().writeString(keys::Config, QStringLiteral("Marker"), QStringLiteral("kept"));
   FinalizeModel();
   // The user took the program out of the session's autostart; a later start must respect that.
   ASSERT_TRUE(SetStartUpEntry(false));
 
   clock.advanceMs(60'000);
   InitializeModel();
-  EXPECT_EQ(
-      MainSettings().readString(QStringLiteral("Config"), QStringLiteral("Marker"), QString()),
-      QStringLiteral("kept"));
+  EXPECT_EQ(MainSettings().readString(keys::Config, QStringLiteral("Marker"), QString()),
+            QStringLiteral("kept"));
   EXPECT_FALSE(QFileInfo::exists(StartUpEntryFileName()));
   WriteLog(QStringLiteral("Program stop"));
   const QList<QStringList> lines = logLines();
@@ -130,15 +128,14 @@ TEST_F(ModelStartUp, ALaterStartReadsTheSettingsAndLeavesAutostartAlone) {
 TEST_F(ModelStartUp, AnUnwritableAutostartFolderDoesNotStopStartUp) {
   writeFile(sandbox::configDir() + QStringLiteral("/autostart"), "not a folder");
   InitializeModel();
-  EXPECT_FALSE(
-      MainSettings().readBool(QStringLiteral("Main"), QStringLiteral("RunAtStartUp"), true));
+  EXPECT_FALSE(MainSettings().readBool(keys::Main, keys::RunAtStartUp, true));
   ASSERT_EQ(logLines().size(), 1);
   EXPECT_NE(NewReminderTemplate(), nullptr);
 }
 
 TEST_F(ModelStartUp, AStoreFileNameOfADeletedFileIsReset) {
   InitializeModel();
-  MainSettings().writeString(QStringLiteral("Main"), QStringLiteral("StoreFileName"),
+  MainSettings().writeString(keys::Main, keys::StoreFileName,
                              sandbox::root() + QStringLiteral("/gone/data.xml"));
   FinalizeModel();
   InitializeModel();
@@ -160,8 +157,7 @@ TEST_F(ModelStartUp, TheStoreIsSavedAndItsFileRemembered) {
   EXPECT_TRUE(readFile(GetBackupFileName()).contains("changed in memory"));
   TMMemIniFile saved;
   ASSERT_TRUE(LoadEncipheredIni(saved, GetUserMainSettingsFileName()));
-  EXPECT_EQ(saved.readString(QStringLiteral("Main"), QStringLiteral("StoreFileName"), QString()),
-            GetBackupFileName());
+  EXPECT_EQ(saved.readString(keys::Main, keys::StoreFileName, QString()), GetBackupFileName());
 }
 
 TEST_F(ModelStartUp, ShutDownCopesWithAStartThatNeverHappened) {

@@ -9,37 +9,25 @@
 
 #include <optional>
 
-// The accessors reach the model built last that still lives, whatever order models end in.
+// The accessors reach the model built last that still lives, whatever order models end in; an
+// empty model writes no file and takes its reminders with it.
 TEST(Model, TheAccessorsReachTheLatestLivingModel) {
   TestModel outer;
-  outer.mainSettings.writeString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("outer"));
-  std::optional<TestModel> middle(std::in_place);
-  std::optional<TestModel> inner(std::in_place);
-  EXPECT_EQ(&TModel::Current(), &inner->model);
-  EXPECT_EQ(&MainSettings(), &inner->mainSettings);
   SetDemoMode(true);
-  EXPECT_FALSE(middle->model.DemoMode());
+  std::optional<TestModel> middle(std::in_place);
+  std::optional<TestModel> inner(std::in_place, QStringLiteral("inner-model"));
+  EXPECT_EQ(&MainSettings(), &inner->mainSettings);
+  const QString innerFile = inner->file;
+  Reminders().Append(TDataObject::Create(Store().AddNewItem(QString())));
+  SetPreviewReminder(TDataObject::CreateEmpty(QStringLiteral("x")));
+  EXPECT_FALSE(DemoMode());
 
   middle.reset(); // out of order: the inner one stays current
-  EXPECT_EQ(&Store(), &inner->model.Store());
+  EXPECT_EQ(Reminders().Count(), 1);
   inner.reset();
   EXPECT_EQ(&TModel::Current(), &outer.model);
-  EXPECT_FALSE(DemoMode());
-  EXPECT_EQ(MainSettings().readString(QStringLiteral("A"), QStringLiteral("k"), QString()),
-            QStringLiteral("outer"));
-}
-
-// An empty model reads no file and leaves none behind; its reminders go with it.
-TEST(Model, AnEmptyModelTakesItsRemindersWithIt) {
-  QString file;
-  {
-    TestModel own(QStringLiteral("empty-model"));
-    file = own.file;
-    Reminders().Append(TDataObject::Create(Store().AddNewItem(QString())));
-    SetPreviewReminder(TDataObject::CreateEmpty(QStringLiteral("x")));
-    EXPECT_EQ(Reminders().Count(), 1);
-  }
-  EXPECT_FALSE(QFile::exists(file));
+  EXPECT_TRUE(DemoMode());
   EXPECT_EQ(Reminders().Count(), 0);
   EXPECT_EQ(PreviewReminder(), nullptr);
+  EXPECT_FALSE(QFile::exists(innerFile));
 }

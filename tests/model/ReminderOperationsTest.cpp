@@ -127,9 +127,4 @@ TEST_F(ReminderOperations, AWriteBatchWritesTheFileOnceAtItsEnd) {
   const QByteArray bytes = readFile(file);
   EXPECT_TRUE(bytes.contains("<left>11</left>")) << bytes.constData();
   EXPECT_TRUE(bytes.contains("<subject>Closed</subject>"));
-
-  // A batch in which nothing was flushed writes nothing.
-  QFile::remove(file);
-  { const TXMLStore::TWriteBatch idle(Store()); }
-  EXPECT_FALSE(QFileInfo::exists(file));
 }

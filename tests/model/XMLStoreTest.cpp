@@ -2,7 +2,6 @@
 #include "model/LanguageTable.h"
 #include "platform/Errors.h"
 #include "tests/model/StoreTestUtil.h"
-#include "tests/support/TestModel.h"
 
 #include <gtest/gtest.h>
 
@@ -142,16 +141,6 @@ TEST(XMLStore, ImportedRemindersCannotRunProgramsOrMailFilesAway) {
   TXMLStore opened(received);
   ASSERT_TRUE(opened.SelectItem(QStringLiteral("P")));
   EXPECT_TRUE(opened.ReadBool(QStringLiteral("shellExec/enable"), false));
-}
-
-TEST(XMLStore, EachModelHasAStoreOfItsOwn) {
-  EXPECT_TRUE(ids(Store()).isEmpty());
-  {
-    TestModel own;
-    Store().LoadFromFile(fileWith(Store2));
-    EXPECT_EQ(ids(Store()).size(), 2);
-  }
-  EXPECT_TRUE(ids(Store()).isEmpty());
 }
 
 namespace {
