@@ -1,6 +1,5 @@
 #include "model/ModelStartUp.h"
 
-#include "model/Model.h"
 #include "model/ReminderList.h"
 #include "model/Settings.h"
 #include "model/SettingsKeys.h"
@@ -15,12 +14,6 @@ namespace {
 namespace keys = settings_keys;
 
 const bool xpFamilyAtStart = IsWindowsXPFamily();
-
-// The program's model, from InitializeModel to FinalizeModel.
-std::unique_ptr<TModel> &programModel() {
-  static std::unique_ptr<TModel> model;
-  return model;
-}
 
 } // namespace
 
@@ -45,7 +38,3 @@ void WriteFirstRunDefaults() {
 void ResetNewReminderTemplate() { SetNewReminderTemplate(TDataObject::Create(NewReminderId)); }
 
 bool IsXPFamilyAtStart() { return xpFamilyAtStart; }
-
-void InitializeModel() { programModel() = std::make_unique<TModel>(); }
-
-void FinalizeModel() { programModel().reset(); }

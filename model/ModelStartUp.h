@@ -2,14 +2,7 @@
 
 #include <QString>
 
-// The program's model (model/Model.h), built and ended from a main block that cannot hold it:
-// InitializeModel builds it once the single-instance check has passed (and makes it current);
-// FinalizeModel ends it after the event loop (while the application object still exists).
-// FinalizeModel is safe after a start-up that did not finish, and twice.
-void InitializeModel();
-void FinalizeModel();
-
-// Start-up pieces the model runs and the user interface may run again.
+// Start-up pieces the program's model (model/Model.h) runs and the user interface may run again.
 
 // Main/HideTrayIcon := false; Main/RunAtStartUp := SetStartUpEntry(true).
 void WriteFirstRunDefaults();

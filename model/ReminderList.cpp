@@ -8,8 +8,6 @@
 
 namespace {
 
-WindowHandle masterWindow = 0;
-
 // The run-time state that says whether, when and how a reminder last fired. A reminder read anew
 // from the store takes it over from the object it replaces: without it, an occurrence that is
 // still inside its due window would fire again (a second mail, a second program start).
@@ -136,8 +134,7 @@ void SetNewReminderTemplate(std::unique_ptr<TDataObject> reminder) {
   TModel::Current().SetNewReminderTemplate(std::move(reminder));
 }
 
-WindowHandle MasterWindowHandle() { return masterWindow; }
-void SetMasterWindowHandle(WindowHandle window) { masterWindow = window; }
+WindowHandle MasterWindowHandle() { return hub().findWindow(QLatin1String(MasterWindowName)); }
 
 // --- Lookups ----------------------------------------------------------------------------------
 

@@ -18,6 +18,8 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include <optional>
+
 namespace {
 
 namespace keys = settings_keys;
@@ -30,7 +32,7 @@ protected:
     errors::setInfoReporter([this](const QString &m) { shown << m; });
   }
   ~ModelStartUp() override {
-    FinalizeModel();
+    program.reset();
     resetAutostart();
     QFile::remove(sandbox::home() + QStringLiteral("/.msmtprc"));
     errors::setInfoReporter(nullptr);
@@ -55,6 +57,7 @@ protected:
   }
 
   QStringList shown;
+  std::optional<TModel> program; // the program's model, started and ended by each test
   ScopedFormatSettings formats{FormatSettings()};
   ManualClock clock{EncodeDateTime(2024, 3, 5, 10, 0, 0, 0)};
   ScopedClock clockScope{clock};
@@ -77,7 +80,7 @@ TEST(FixShortDateFormat, FourDigitYearsBecomeTwo) {
 }
 
 TEST_F(ModelStartUp, FirstRunWritesDefaultsAndTheAutostartEntry) {
-  InitializeModel();
+  program.emplace();
   EXPECT_FALSE(MainSettings().readBool(keys::Main, keys::HideTrayIcon, true));
   EXPECT_TRUE(MainSettings().readBool(keys::Main, keys::RunAtStartUp, false));
   EXPECT_TRUE(GetStartUpEntry());
@@ -100,21 +103,21 @@ TEST_F(ModelStartUp, FirstRunWritesDefaultsAndTheAutostartEntry) {
   EXPECT_EQ(lines[0][2], CurrentUserName());
   EXPECT_EQ(lines[0][3], QStringLiteral("Program start"));
 
-  FinalizeModel();
+  program.reset();
   EXPECT_TRUE(QFileInfo::exists(GetUserMainSettingsFileName()));
   EXPECT_EQ(NewReminderTemplate(), nullptr);
   EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
 }
 
 TEST_F(ModelStartUp, ALaterStartReadsTheSettingsAndLeavesAutostartAlone) {
-  InitializeModel();
+  program.emplace();
   MainSettings().writeString(keys::Config, QStringLiteral("Marker"), QStringLiteral("kept"));
-  FinalizeModel();
+  program.reset();
   // The user took the program out of the session's autostart; a later start must respect that.
   ASSERT_TRUE(SetStartUpEntry(false));
 
   clock.advanceMs(60'000);
-  InitializeModel();
+  program.emplace();
   EXPECT_EQ(MainSettings().readString(keys::Config, QStringLiteral("Marker"), QString()),
             QStringLiteral("kept"));
   EXPECT_FALSE(QFileInfo::exists(StartUpEntryFileName()));
@@ -127,23 +130,23 @@ TEST_F(ModelStartUp, ALaterStartReadsTheSettingsAndLeavesAutostartAlone) {
 
 TEST_F(ModelStartUp, AnUnwritableAutostartFolderDoesNotStopStartUp) {
   writeFile(sandbox::configDir() + QStringLiteral("/autostart"), "not a folder");
-  InitializeModel();
+  program.emplace();
   EXPECT_FALSE(MainSettings().readBool(keys::Main, keys::RunAtStartUp, true));
   ASSERT_EQ(logLines().size(), 1);
   EXPECT_NE(NewReminderTemplate(), nullptr);
 }
 
 TEST_F(ModelStartUp, AStoreFileNameOfADeletedFileIsReset) {
-  InitializeModel();
+  program.emplace();
   MainSettings().writeString(keys::Main, keys::StoreFileName,
                              sandbox::root() + QStringLiteral("/gone/data.xml"));
-  FinalizeModel();
-  InitializeModel();
+  program.reset();
+  program.emplace();
   EXPECT_EQ(storeFileName(), GetDataFileName());
 }
 
 TEST_F(ModelStartUp, TheStoreIsSavedAndItsFileRemembered) {
-  InitializeModel();
+  program.emplace();
   writeFile(GetBackupFileName(), "<?xml version=\"1.0\"?><root><item id=\"{11111111-2222-3333-"
                                  "4444-555555555555}\"><subject>From backup</subject></item>"
                                  "</root>");
@@ -152,7 +155,7 @@ TEST_F(ModelStartUp, TheStoreIsSavedAndItsFileRemembered) {
   EXPECT_EQ(Store().FileName(), GetBackupFileName());
   Store().SelectItem(QStringLiteral("11111111-2222-3333-4444-555555555555"));
   Store().WriteString(QStringLiteral("text"), QStringLiteral("changed in memory"));
-  FinalizeModel();
+  program.reset();
   EXPECT_EQ(Reminders().Count(), 0);
   EXPECT_TRUE(readFile(GetBackupFileName()).contains("changed in memory"));
   TMMemIniFile saved;
@@ -161,8 +164,8 @@ TEST_F(ModelStartUp, TheStoreIsSavedAndItsFileRemembered) {
 }
 
 TEST_F(ModelStartUp, ShutDownCopesWithAStartThatNeverHappened) {
-  FinalizeModel();
-  FinalizeModel();
+  program.reset();
+  program.reset();
   EXPECT_TRUE(shown.isEmpty()) << "a store that was never opened is not saved";
   EXPECT_EQ(NewReminderTemplate(), nullptr);
   EXPECT_EQ(Reminders().Count(), 0);
@@ -171,7 +174,7 @@ TEST_F(ModelStartUp, ShutDownCopesWithAStartThatNeverHappened) {
 TEST_F(ModelStartUp, TheMailDefaultsComeFromTheSystemAccount) {
   writeFile(sandbox::home() + QStringLiteral("/.msmtprc"),
             "account default\nhost smtp.example.org\nfrom me@example.org\nport 587\n");
-  InitializeModel();
+  program.emplace();
   EXPECT_EQ(DefaultUserData().host, QStringLiteral("smtp.example.org"));
   EXPECT_EQ(DefaultUserData().fromAddress, QStringLiteral("me@example.org"));
   EXPECT_EQ(DefaultUserData().displayName, QString());

@@ -50,7 +50,7 @@ protected:
   }
   TFormSticker *window() {
     if (!view)
-      view = std::make_unique<TStickerView>();
+      view = std::make_unique<TStickerView>(headlessUi());
     return view->window();
   }
 

@@ -1,4 +1,4 @@
-#include "runtime/ModelBinding.h"
+#include "app/ModelBinding.h"
 #include "model/DataObject.h"
 #include "model/DataObjectStore.h"
 #include "model/ModelStartUp.h"
@@ -19,7 +19,6 @@ struct ModelBinding : ::testing::Test {
   TModelBinding binding;
 
   ModelBinding() { ResetNewReminderTemplate(); }
-  ~ModelBinding() override { SetMasterWindowHandle(0); }
 
   static QString addItem(const QString &subject, bool isTemplate) {
     const QString id = Store().AddNewItem(QString());
@@ -71,11 +70,6 @@ TEST_F(ModelBinding, RefreshAndDeleteNameTheReminderByNumber) {
   EXPECT_FALSE(binding.DeleteReminders(number + 1000));
   EXPECT_TRUE(binding.DeleteReminders(number)); // into Trash
   EXPECT_EQ(FindReminderByNumber(number)->state, TReminderState::Trash);
-}
-
-TEST_F(ModelBinding, TellsTheModelWhereTheMasterWindowIs) {
-  binding.SetMasterWindowHandle(42);
-  EXPECT_EQ(MasterWindowHandle(), 42u);
 }
 
 } // namespace
