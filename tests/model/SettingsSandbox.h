@@ -45,5 +45,5 @@ protected:
   TMMemIniFile &main = testModel.mainSettings;
   TMMemIniFile &local = testModel.localSettings;
   std::vector<int> pauses;
-  settings_testing::ScopedRetryPause pause{[this](int ms) { pauses.push_back(ms); }};
+  ScopedRetryPause pause{[this](int ms) { pauses.push_back(ms); }};
 };

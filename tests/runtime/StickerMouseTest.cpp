@@ -1,11 +1,11 @@
 #include "runtime/FormSticker.h"
 
-#include "imaging/Shape.h"
 #include "model/XMLStore.h"
 #include "tests/runtime/FakeUserInterface.h"
 #include "tests/runtime/StickerTestSupport.h"
 #include "tests/support/Sandbox.h"
 #include "tests/support/TestModel.h"
+#include "widgets/Shape.h"
 
 #include <QAction>
 #include <QApplication>
