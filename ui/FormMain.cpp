@@ -1,7 +1,7 @@
 #include "ui/FormMain.h"
 
 #include "model/LanguageTable.h"
-#include "model/ModelContext.h"
+#include "model/Model.h"
 #include "model/Paths.h"
 #include "model/ReminderList.h"
 #include "model/Settings.h"
@@ -63,20 +63,6 @@ bool sameFile(const QString &a, const QString &b) {
 void showSaveFailure(const QString &file, const QString &reason) {
   uiPrompts().error(TranslateText(QStringLiteral("Sorry, can't save file!")) + CrLf + file, reason);
 }
-
-// The store written to a file, telling whether it was; a failure is shown to the user.
-bool saveStoreTo(const QString &file) {
-  try {
-    Store().TMSXMLObject::SaveToFile(file);
-    return true;
-  } catch (const ETolvaneError &e) {
-    errors::reportInfo(TranslateText(QStringLiteral("Sorry, can't save file!")) + CrLf + file +
-                       CrLf + e.message());
-    return false;
-  }
-}
-
-bool saveStore() { return saveStoreTo(Store().FileName()); }
 
 } // namespace
 
@@ -358,7 +344,7 @@ void TFormMain::ActionFileOpenExecute() {
   if (file.isEmpty())
     return;
   // Another store is opened only when this one's changes are safe on disk.
-  if (!saveStore())
+  if (!Store().Save())
     return;
   m_openDir = folderOf(file);
   MainSettings().writeString(keys::Main, keys::StoreFileName, file);
@@ -384,7 +370,7 @@ void TFormMain::ActionFileAddExecute() {
     THourglass wait;
     count = Store().ImportFromFile(file, update);
     if (count > 0) {
-      saved = saveStore();
+      saved = Store().Save();
       // After a failed save the store is read again from its file: the merge is undone and
       // the store is what it was.
       (void)hub().send(MasterWindowHandle(), msg::WM_RELOAD_STORE);
@@ -402,7 +388,7 @@ void TFormMain::ActionFileAddExecute() {
 }
 
 void TFormMain::ActionSaveExecute() {
-  if (saveStore())
+  if (Store().Save())
     uiPrompts().notice(TranslateText(QStringLiteral("Done!")));
 }
 
@@ -417,9 +403,9 @@ void TFormMain::ActionFileSaveAllToFileExecute() {
   if (file.isEmpty())
     return;
   // The copy is written also when the store's own file could not be: it may be the only one.
-  (void)saveStore();
+  (void)Store().Save();
   m_saveAllDir = folderOf(file);
-  (void)saveStoreTo(file);
+  (void)Store().SaveToFile(file);
 }
 
 void TFormMain::ActionFileSaveSelectedExecute() {
@@ -444,7 +430,7 @@ void TFormMain::ActionFileSaveSelectedExecute() {
         TranslateText(QStringLiteral("Sorry, can't save to the program's own data file!")));
     return;
   }
-  (void)saveStore();
+  (void)Store().Save();
   m_saveSelectedDir = folderOf(file);
   try {
     THourglass wait;

@@ -1,6 +1,6 @@
 #include "ui/FormMain.h"
 #include "model/LanguageTable.h"
-#include "model/ModelContext.h"
+#include "model/Model.h"
 #include "model/Paths.h"
 #include "model/ReminderList.h"
 #include "model/Settings.h"
@@ -12,7 +12,7 @@
 #include "runtime/InstanceHandover.h"
 #include "runtime/MasterModel.h"
 #include "runtime/Ticker.h"
-#include "tests/support/Sandbox.h"
+#include "tests/support/TestModel.h"
 #include "tests/ui/FakePrompts.h"
 #include "tests/ui/RecordingWindow.h"
 #include "ui/UserInterface.h"
@@ -67,16 +67,18 @@ std::vector<uint> messages(const RecordingWindow &w) {
 struct FormMainTest : ::testing::Test {
   FakePrompts prompts;
   ScopedUiPrompts scopedPrompts{prompts};
-  TMMemIniFile mainSettings, localSettings;
-  ScopedSettings scopedSettings{mainSettings, localSettings};
-  QString dir = sandbox::makeTempDir(QStringLiteral("formmain"));
+  TestModel test{QStringLiteral("formmain")};
+  TMMemIniFile &mainSettings = test.mainSettings;
+  TMMemIniFile &localSettings = test.localSettings;
+  QString dir = QFileInfo(test.file).absolutePath();
   std::unique_ptr<RecordingWindow> master = std::make_unique<RecordingWindow>();
   TUserInterface ui;
 
   void SetUp() override {
     master->setObjectName(QLatin1String(MasterWindowName));
-    useStore(dir + QStringLiteral("/data.xml"));
-    Store().TMSXMLObject::SaveToFile(Store().FileName());
+    addItem(Store(), Id1);
+    addItem(Store(), Id2);
+    ASSERT_TRUE(Store().Save());
     // As the program shows the store's notices.
     errors::setInfoReporter([this](const QString &text) { prompts.notice(text); });
   }
@@ -84,14 +86,6 @@ struct FormMainTest : ::testing::Test {
     TFormMain::CloseIfOpen();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     errors::setInfoReporter({});
-    SetDemoMode(false);
-    (void)SetStore(nullptr);
-  }
-  void useStore(const QString &file) {
-    auto store = std::make_unique<TXMLStore>(file);
-    addItem(*store, Id1);
-    addItem(*store, Id2);
-    (void)SetStore(std::move(store));
   }
   TFormMain *open(int page = 0) {
     ui.ShowMainWindowPage(QStringLiteral("Main"), page);
@@ -157,7 +151,7 @@ TEST_F(FormMainTest, FileFailuresAreShownAndLeaveTheStoreAsItWas) {
   EXPECT_TRUE(master->received.empty());
 
   // The store's own file cannot be written: no "Done!", and no other store is opened.
-  useStore(bad);
+  Store().LoadFromFile(bad); // no file there: the items stay, the file name changes
   const QString unsaved = snapshot();
   prompts.shown.clear();
   form->Action(QStringLiteral("ActionSave"))->trigger();
@@ -214,7 +208,7 @@ TEST_F(FormMainTest, AddFromFileAsksAfterTheFileAndArrivesWithProgramsOff) {
     TXMLStore received(file);
     addItem(received, Id2);
     addItem(received, Id3, true);
-    received.TMSXMLObject::SaveToFile(file);
+    ASSERT_TRUE(received.SaveToFile(file));
   }
   prompts.script = {file, true};
   form->Action(QStringLiteral("ActionFileAdd"))->trigger();
