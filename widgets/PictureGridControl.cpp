@@ -158,7 +158,7 @@ void TPictureGridControl::toggleCellAt(QPointF pos, bool simpleToggle) {
     return;
   int32_t &state = m_cells[size_t(column)][size_t(row)];
   state = nextCellState(state, simpleToggle);
-  update(column * m_cellWidth + 1, row * m_cellHeight + 1, m_cellWidth - 2, m_cellHeight - 2);
+  update(column * m_cellWidth, row * m_cellHeight, m_cellWidth, m_cellHeight);
   m_lastToggledX = column;
   m_lastToggledY = row;
   emit changed();

@@ -345,10 +345,7 @@ bool TSpinEdit::parseText(double &out) const {
   return ok;
 }
 
-double TSpinEdit::unclampedValue() const {
-  double v = 0;
-  if (parseText(v))
-    return v;
+double TSpinEdit::failureValue() const {
   return m_valueType == vtFloat ? m_minValue : std::trunc(m_minValue);
 }
 
@@ -356,9 +353,7 @@ double TSpinEdit::value() const {
   // A typed number is clamped here, not only when the focus leaves: a dialog confirmed with
   // Enter reads the box while the focus is still in it. The failure value is not clamped.
   double v = 0;
-  if (parseText(v))
-    return clampValue(v);
-  return unclampedValue();
+  return parseText(v) ? clampValue(v) : failureValue();
 }
 
 double TSpinEdit::clampValue(double value) const {
@@ -542,7 +537,9 @@ void TSpinEdit::focusOutEvent(QFocusEvent *event) {
   const Qt::FocusReason r = event->reason();
   if (r == Qt::PopupFocusReason || r == Qt::ActiveWindowFocusReason)
     return;
-  const double v = unclampedValue();
+  double v = 0;
+  if (!parseText(v))
+    v = failureValue();
   const double clamped = clampValue(v);
   if (clamped != v)
     setValue(clamped);

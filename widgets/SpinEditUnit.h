@@ -193,8 +193,8 @@ protected:
 
 private:
   [[nodiscard]] bool parseText(double &out) const;
-  // The value as the text gives it, before clamping (the failure value when it is no number).
-  [[nodiscard]] double unclampedValue() const;
+  // What a text that is no number reads as.
+  [[nodiscard]] double failureValue() const;
   [[nodiscard]] double clampValue(double value) const;
   [[nodiscard]] QString formatValue(double value) const;
   [[nodiscard]] bool accepts(QChar c, const QString &text) const;
