@@ -6,17 +6,16 @@ namespace {
 
 void systemBeep() { QApplication::beep(); }
 
-BeepFunction &currentBeep() {
-  static BeepFunction beep = &systemBeep;
-  return beep;
+BeepFunction &standardBeep() {
+  static BeepFunction f = &systemBeep;
+  return f;
 }
 
 } // namespace
 
-void Beep() { currentBeep()(); }
-
-BeepFunction setBeepFunction(BeepFunction beep) {
-  const BeepFunction previous = currentBeep();
-  currentBeep() = beep ? beep : &systemBeep;
-  return previous;
+OverrideSlot<BeepFunction> &beepSlot() {
+  static constinit OverrideSlot<BeepFunction> slot{&standardBeep};
+  return slot;
 }
+
+void Beep() { beepSlot().get()(); }

@@ -1,10 +1,13 @@
 #pragma once
 
-// The default beep of a refused key or a step on a read-only box. Tests replace it to count the
-// beeps (the offscreen platform makes no sound).
+#include "platform/ScopedOverride.h"
+
+// The default beep of a refused key or a step on a read-only box.
 void Beep();
 
 using BeepFunction = void (*)();
-
-// Installs another beep (null puts back the system's); gives the one it replaces.
-BeepFunction setBeepFunction(BeepFunction beep);
+// Where Beep() finds the beep to sound.
+[[nodiscard]] OverrideSlot<BeepFunction> &beepSlot();
+// Replaces the beep until the object dies (tests count beeps with it: the offscreen platform
+// makes no sound).
+using ScopedBeep = ScopedOverride<&beepSlot>;

@@ -9,10 +9,7 @@
 // Counts the beeps while it lives, instead of sounding them.
 class BeepCounter {
 public:
-  BeepCounter() : m_previous(setBeepFunction(&count)) { beeps() = 0; }
-  ~BeepCounter() { setBeepFunction(m_previous); }
-  BeepCounter(const BeepCounter &) = delete;
-  BeepCounter &operator=(const BeepCounter &) = delete;
+  BeepCounter() { beeps() = 0; }
 
   [[nodiscard]] static int &beeps() {
     static int n = 0;
@@ -21,7 +18,7 @@ public:
 
 private:
   static void count() { ++beeps(); }
-  BeepFunction m_previous;
+  ScopedBeep m_scope{&count};
 };
 
 // Sends a mouse event with the given held buttons straight to a widget (moves carry the buttons,

@@ -1,6 +1,6 @@
-#include "imaging/QtTrayBackend.h"
+#include "widgets/QtTrayBackend.h"
 
-#include "imaging/TrayHostMonitor.h"
+#include "widgets/TrayHostMonitor.h"
 
 #include <QPointer>
 

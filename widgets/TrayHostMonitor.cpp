@@ -1,4 +1,4 @@
-#include "imaging/TrayHostMonitor.h"
+#include "widgets/TrayHostMonitor.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

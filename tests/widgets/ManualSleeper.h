@@ -1,6 +1,6 @@
 #pragma once
 
-#include "imaging/ThreadTimer.h"
+#include "widgets/ThreadTimer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "imaging/ImageControl.h"
 #include "imaging/Picture.h"
+#include "widgets/ImageControl.h"
 
 // A control that shows one still picture of any registered class: at its own size in the
 // top-left corner, or centred in the control. Transparent passes on to the picture (a bitmap then

@@ -1,9 +1,9 @@
-#include "imaging/TrayIconUnit.h"
+#include "widgets/TrayIconUnit.h"
 
 #include "imaging/Icon.h"
 #include "imaging/IconList.h"
-#include "imaging/QtTrayBackend.h"
 #include "platform/Errors.h"
+#include "widgets/QtTrayBackend.h"
 
 #include <QCoreApplication>
 #include <QCursor>

@@ -1,9 +1,9 @@
-#include "imaging/GIFControl.h"
+#include "widgets/GIFControl.h"
 
 #include "imaging/GIFImage.h"
 #include "platform/Errors.h"
 #include "tests/imaging/GifBuilder.h"
-#include "tests/imaging/ManualSleeper.h"
+#include "tests/widgets/ManualSleeper.h"
 
 #include <QApplication>
 #include <QThread>

@@ -1,9 +1,9 @@
 #include "imaging/Icon.h"
 #include "imaging/IconList.h"
-#include "imaging/QtTrayBackend.h"
-#include "imaging/TrayIconUnit.h"
 #include "platform/Errors.h"
-#include "tests/imaging/FakeTrayBackend.h"
+#include "tests/widgets/FakeTrayBackend.h"
+#include "widgets/QtTrayBackend.h"
+#include "widgets/TrayIconUnit.h"
 
 #include <QApplication>
 #include <QMenu>

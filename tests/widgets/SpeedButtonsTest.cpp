@@ -1,43 +1,12 @@
-#include "services/GuiHelpers.h"
+#include "widgets/SpeedButtons.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QTimer>
 #include <QToolButton>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
-TEST(GuiHelpers, DelayZeroRunsPendingEventsOnce) {
-  int runs = 0;
-  QTimer::singleShot(0, [&] { ++runs; });
-  DelayWithMessages(0);
-  EXPECT_EQ(runs, 1);
-}
-
-TEST(GuiHelpers, DelayWaitsAtLeastTheTimeAndRunsEvents) {
-  int runs = 0;
-  QTimer::singleShot(10, [&] { ++runs; });
-  QElapsedTimer t;
-  t.start();
-  DelayWithMessages(50);
-  EXPECT_GE(t.elapsed(), 50);
-  EXPECT_EQ(runs, 1);
-}
-
-TEST(GuiHelpers, HourglassIsOneSettingNotAStack) {
-  SetHourglassCursor();
-  SetHourglassCursor();
-  ASSERT_NE(QApplication::overrideCursor(), nullptr);
-  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-  RestoreCursor();
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-  RestoreCursor();
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
-TEST(GuiHelpers, SpeedButtons) {
+TEST(SpeedButtons, TagsClearCaptionsAndActionsGiveHints) {
   QWidget form;
   auto *inner = new QWidget(&form);
   auto *tagged = new QToolButton(inner);

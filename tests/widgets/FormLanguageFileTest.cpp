@@ -1,5 +1,5 @@
 // Captions of small forms built here, written to and read from language files.
-#include "services/FormLanguageFile.h"
+#include "widgets/FormLanguageFile.h"
 
 #include "platform/Errors.h"
 #include "platform/MemIniFile.h"

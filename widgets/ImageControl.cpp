@@ -1,4 +1,4 @@
-#include "imaging/ImageControl.h"
+#include "widgets/ImageControl.h"
 
 #include "imaging/Graphic.h"
 

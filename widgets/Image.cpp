@@ -1,4 +1,4 @@
-#include "imaging/Image.h"
+#include "widgets/Image.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "services/FormLanguageFile.h"
+#include "widgets/FormLanguageFile.h"
 
 #include "platform/MemIniFile.h"
 

@@ -1,7 +1,7 @@
 #include "imaging/Bitmap.h"
 #include "imaging/Dib.h"
-#include "imaging/Image.h"
-#include "imaging/Shape.h"
+#include "widgets/Image.h"
+#include "widgets/Shape.h"
 
 #include <QImage>
 #include <QPainter>

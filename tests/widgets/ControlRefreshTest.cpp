@@ -1,4 +1,4 @@
-#include "services/ControlRefresh.h"
+#include "widgets/ControlRefresh.h"
 
 #include <QDialog>
 #include <QFrame>

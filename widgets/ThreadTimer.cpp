@@ -1,4 +1,4 @@
-#include "imaging/ThreadTimer.h"
+#include "widgets/ThreadTimer.h"
 
 #include "platform/Errors.h"
 

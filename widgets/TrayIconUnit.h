@@ -1,6 +1,6 @@
 #pragma once
 
-#include "imaging/TrayBackend.h"
+#include "widgets/TrayBackend.h"
 
 #include <QHash>
 #include <QMenu>

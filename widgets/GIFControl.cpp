@@ -1,4 +1,4 @@
-#include "imaging/GIFControl.h"
+#include "widgets/GIFControl.h"
 
 #include "imaging/GIFImage.h"
 #include "platform/Errors.h"

@@ -1,4 +1,4 @@
-#include "imaging/Shape.h"
+#include "widgets/Shape.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
-#include "imaging/ThreadTimer.h"
+#include "widgets/ThreadTimer.h"
 
 #include "platform/Errors.h"
-#include "tests/imaging/ManualSleeper.h"
+#include "tests/widgets/ManualSleeper.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "imaging/Color.h"
-#include "imaging/ImageControl.h"
-#include "imaging/ThreadTimer.h"
+#include "widgets/ImageControl.h"
+#include "widgets/ThreadTimer.h"
 
 #include <QImage>
 
