@@ -1,5 +1,5 @@
 #include "ui/ActionButton.h"
-#include "ui/ActionLink.h"
+#include "widgets/ActionLink.h"
 #include "widgets/SpeedButtons.h"
 
 #include <QAction>
