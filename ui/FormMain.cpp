@@ -140,8 +140,9 @@ TFormMain::~TFormMain() {
     openForm() = nullptr;
 }
 
-// Each page is placed by its own line; a page not built yet has a placeholder.
-void TFormMain::placePages(IUserInterface &) {
+// Each page is placed by its own line; a page not built yet has a placeholder. The pages open
+// the reminder editor through the user interface.
+void TFormMain::placePages([[maybe_unused]] IUserInterface &userInterface) {
   m_reminders = ReminderPageOf(new TPagePlaceholder(QStringLiteral("FrameReminder"), this));
   m_options = OptionsPageOf(new TPagePlaceholder(QStringLiteral("FrameMix"), this));
   m_log = LogPageOf(new TPagePlaceholder(QStringLiteral("FrameLog"), this));
