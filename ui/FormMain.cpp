@@ -39,7 +39,6 @@ QPointer<TFormMain> &openForm() {
   return form;
 }
 
-const QString XmlFilter = QStringLiteral("Xml files (*.xml)|*.XML");
 const QString CrLf = QStringLiteral("\r\n");
 
 // The wait cursor while a file is read or written, restored on every path.
@@ -51,6 +50,17 @@ struct THourglass {
 };
 
 QString folderOf(const QString &file) { return QFileInfo(file).absolutePath(); }
+
+// The file dialog of an action on store files, titled like the action.
+TFileChoice storeFileChoice(const QAction *action, const QString &folder, bool save) {
+  TFileChoice choice;
+  choice.title = action->text().remove(QLatin1Char('&'));
+  choice.folder = folder;
+  choice.filter = QStringLiteral("Xml files (*.xml)|*.XML");
+  choice.defaultExt = QStringLiteral("xml");
+  choice.confirmOverwrite = save;
+  return choice;
+}
 
 // The same file, also through another spelling of its path or a link.
 bool sameFile(const QString &a, const QString &b) {
@@ -336,12 +346,7 @@ void TFormMain::formClose() {
 // ---- File actions ----
 
 void TFormMain::ActionFileOpenExecute() {
-  const QString file = uiPrompts().openFile({ui->ActionFileOpen->text().remove(QLatin1Char('&')),
-                                             m_openDir,
-                                             {},
-                                             XmlFilter,
-                                             QStringLiteral("xml"),
-                                             false});
+  const QString file = uiPrompts().openFile(storeFileChoice(ui->ActionFileOpen, m_openDir, false));
   if (file.isEmpty())
     return;
   // Another store is opened only when this one's changes are safe on disk.
@@ -354,12 +359,7 @@ void TFormMain::ActionFileOpenExecute() {
 
 void TFormMain::ActionFileAddExecute() {
   // The file first: a cancelled dialog asks nothing.
-  const QString file = uiPrompts().openFile({ui->ActionFileAdd->text().remove(QLatin1Char('&')),
-                                             m_addDir,
-                                             {},
-                                             XmlFilter,
-                                             QStringLiteral("xml"),
-                                             false});
+  const QString file = uiPrompts().openFile(storeFileChoice(ui->ActionFileAdd, m_addDir, false));
   if (file.isEmpty())
     return;
   const bool update = uiPrompts().askYesNo(
@@ -395,12 +395,7 @@ void TFormMain::ActionSaveExecute() {
 
 void TFormMain::ActionFileSaveAllToFileExecute() {
   const QString file =
-      uiPrompts().saveFile({ui->ActionFileSaveAllToFile->text().remove(QLatin1Char('&')),
-                            m_saveAllDir,
-                            {},
-                            XmlFilter,
-                            QStringLiteral("xml"),
-                            true});
+      uiPrompts().saveFile(storeFileChoice(ui->ActionFileSaveAllToFile, m_saveAllDir, true));
   if (file.isEmpty())
     return;
   // The copy is written also when the store's own file could not be: it may be the only one.
@@ -411,12 +406,7 @@ void TFormMain::ActionFileSaveAllToFileExecute() {
 
 void TFormMain::ActionFileSaveSelectedExecute() {
   const QString file =
-      uiPrompts().saveFile({ui->ActionFileSaveSelected->text().remove(QLatin1Char('&')),
-                            m_saveSelectedDir,
-                            {},
-                            XmlFilter,
-                            QStringLiteral("xml"),
-                            true});
+      uiPrompts().saveFile(storeFileChoice(ui->ActionFileSaveSelected, m_saveSelectedDir, true));
   if (file.isEmpty())
     return;
   QStringList ids;
