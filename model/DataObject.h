@@ -12,12 +12,14 @@
 inline const QString NewReminderId = QStringLiteral("new");         // not yet in the store
 inline const QString DeletedReminderId = QStringLiteral("deleted"); // removed from the store
 
-// What a due test asks of the caller: start a firing now with `due` as its fire time, or end
-// the current firing (not by the user). At most one of the two is set; due is set only with fire.
+// What a due test asks of the caller: start a firing of `kind` now with `due` as its fire time,
+// or end the current firing (not by the user). At most one of the two is set; due is set only
+// with fire.
 struct TCheckResult {
   bool fire = false;
   bool close = false;
   TDateTime due;
+  TFireKind kind = TFireKind::Main;
 };
 
 // The run window of a repeating reminder around a moment: [start, stop).
@@ -62,6 +64,10 @@ public:
   [[nodiscard]] TCheckResult CheckRun(TDateTime m, bool demo) const;
   // The warning ahead of the main event. The caller checks remindBefore.enable.
   [[nodiscard]] TCheckResult CheckRemindBefore(TDateTime m, bool demo) const;
+  // What the check at m does: a firing reminder asks the test of its own kind whether it must
+  // close; an idle one is tested for its main event, then (when that is not due and the warning
+  // is on) for the warning. The result's kind names the firing to start or end.
+  [[nodiscard]] TCheckResult CheckDue(TDateTime m, bool demo) const;
   // m when it lies inside the start and stop bounds, else 0.
   [[nodiscard]] TDateTime GetRunAt(TDateTime m) const;
   // The next run at or after m, 0 for none. Depends on today: never cache it across ticks.

@@ -529,6 +529,25 @@ TCheckResult TDataObject::CheckRemindBefore(TDateTime m, bool demo) const {
   return result;
 }
 
+// The main event is tested before the warning. Both can be due in one tick only for different
+// runs (the warning is always for a run after m, the event for one at or before it): when the
+// day's last gap equals the warning, the warning for midnight falls due in the tick of the day's
+// last run, and testing it first lost that run. The warning comes at a later tick instead.
+TCheckResult TDataObject::CheckDue(TDateTime m, bool demo) const {
+  if (Firing) {
+    TCheckResult result =
+        FireKind == TFireKind::RemindBefore ? CheckRemindBefore(m, demo) : CheckRun(m, demo);
+    result.kind = FireKind;
+    return result;
+  }
+  const TCheckResult run = CheckRun(m, demo);
+  if (run.fire || demo || !remindBefore.enable)
+    return run;
+  TCheckResult warning = CheckRemindBefore(m, demo);
+  warning.kind = TFireKind::RemindBefore;
+  return warning;
+}
+
 TDateTime TDataObject::GetRunAt(TDateTime m) const {
   m = bounded(m);
   return insideBounds(*this, m) ? m : TDateTime();

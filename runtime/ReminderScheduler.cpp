@@ -114,10 +114,9 @@ void TReminderScheduler::CheckReminder(int number) {
 }
 
 // One pass over one reminder:
-//  1. the due tests: a firing reminder asks the test of its own kind whether it must close; an
-//     idle one first asks the warning test (which may fire it, and then the main test waits for a
-//     later pass), then the main test;
-//  2. close, unless the firing is a remind-again one (step 3 ends those), or fire the main event;
+//  1. the due tests (TDataObject::CheckDue): a firing reminder asks the test of its own kind
+//     whether it must close; an idle one asks for its main event, then for its warning;
+//  2. close, unless the firing is a remind-again one (step 3 ends those), or fire;
 //  3. the remind-again window: fire inside it, close a remind-again firing outside it;
 //  4. bring the outputs in line.
 // Firing and closing can run the event loop, so the reminder is looked up again after each.
@@ -126,29 +125,11 @@ void TReminderScheduler::checkOne(int number) {
   if (!r)
     return;
 
-  TCheckResult result;
-  if (r->Firing) {
-    result = r->FireKind == TFireKind::RemindBefore ? r->CheckRemindBefore(now(), DemoMode())
-                                                    : r->CheckRun(now(), DemoMode());
-  } else {
-    bool warned = false;
-    if (!DemoMode() && r->remindBefore.enable) {
-      const TCheckResult before = r->CheckRemindBefore(now(), DemoMode());
-      if (before.fire) {
-        FireReminder(number, TFireKind::RemindBefore, before.due);
-        warned = true;
-      }
-    }
-    if (!warned)
-      result = r->CheckRun(now(), DemoMode());
-    if (!(r = find(number)))
-      return;
-  }
-
+  const TCheckResult result = r->CheckDue(now(), DemoMode());
   if (result.close && r->FireKind != TFireKind::RemindAfter)
     CloseReminder(number, false);
   else if (result.fire)
-    FireReminder(number, TFireKind::Main, result.due);
+    FireReminder(number, result.kind, result.due);
   if (!(r = find(number)))
     return;
 

@@ -4,6 +4,8 @@
 
 #include "model/ModelContext.h"
 
+#include <tuple>
+
 namespace {
 
 struct NextRow {
@@ -197,6 +199,23 @@ TEST_F(NextRun, WarningAheadOfTheEvent) {
       {"a day ahead", with({daily(1, 9, 0), remindBefore(1, TMeasure::Day)}), at(10, 0),
        fires(at(9, 0))},
   });
+}
+
+TEST_F(NextRun, AnEventAndAWarningForALaterRunDueTogetherFireTheEventFirst) {
+  // The rhythm restarts at midnight: the day's last gap (1440 mod the interval) equals the
+  // warning, so the warning for 00:00 falls due with the day's last run.
+  for (const auto &[every, ahead, last] : {std::tuple{7, 5, at(23, 55)}, {25, 15, at(23, 45)}}) {
+    auto r = reminder(with({minutely(every), remindBefore(ahead, TMeasure::Minute)}));
+    clock.set(last + TDateTime(100));
+    const TCheckResult c = r->CheckDue(last + TDateTime(100), false);
+    EXPECT_EQ(of(c), fires(last)) << every;
+    EXPECT_EQ(c.kind, TFireKind::Main);
+    firingSince(last)(*r);
+    r->Firing = false; // closed at once: the warning for midnight comes at the next tick
+    const TCheckResult w = r->CheckDue(last + TDateTime(1100), false);
+    EXPECT_EQ(of(w), fires(last));
+    EXPECT_EQ(w.kind, TFireKind::RemindBefore);
+  }
 }
 
 TEST_F(NextRun, AWarningOfTheEditedReminderIsNeitherStartedNorKept) {

@@ -141,6 +141,12 @@ TEST_F(ScheduleSimulation, EachWarningComesOnceBeforeItsEvent) {
   }
 }
 
+TEST_F(ScheduleSimulation, TheDaysLastRunIsNotLostToTheWarningForMidnight) {
+  simulate({"every 7 minutes, warned 5 ahead",
+            with({minutely(7), remindBefore(5, TMeasure::Minute)}), 2, 206 * 2},
+           {0, 500});
+}
+
 TEST_F(ScheduleSimulation, AWarningNobodyClosesLeavesTheEventItsTick) {
   // The warning is closed by the tick a second before the event at the latest; at phase 0 the
   // event's own tick lies exactly on the event.
