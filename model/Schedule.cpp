@@ -350,22 +350,26 @@ TDateTime earliestCandidateFrom(const TDataObject &r, TDateTime s) {
 //     afresh every day, so the next date's first window comes next when it is nearer (for
 //     "every N days", the next date of that rhythm). A re-anchored window can hold a run before
 //     one already found in the window before it, hence step 3.
-//  3. Stop when no later window can hold an earlier candidate, or when the walk gets beyond
+//     A stop "until defined time" lies on the date of the moment asked about, so one interval
+//     seen from a later date holds more of its runs: the walk also visits the next midnight.
+//  3. An empty window (the stop not after the start) holds nothing, but a later one may: the
+//     walk goes on past it. Stopping there left "every 3 days, until the start's time of day"
+//     without a next run for two days after each run.
+//  4. Stop when no later window can hold an earlier candidate, or when the walk gets beyond
 //     reach (one interval, at least a day, plus a day): then there is no run, or the schedule
 //     stopped first.
 TDateTime nextByWalk(const TDataObject &r, TDateTime m, TDateTime interval, TRunWindow w) {
   const bool dailyStart = r.startBound.type == TStartBoundType::AfterDefinedTime;
+  const bool dailyStop = r.stopBound.enable && r.stopBound.type == TStopBoundType::UntilDefinedTime;
   const int64_t spacing = dailySpacing(r, interval);
   const TDateTime reach = std::max(m, w.start) + std::max(interval, OneDay) + OneDay;
   std::optional<TDateTime> best;
   TDateTime x = m;
   for (int step = 0; step < kMaxWindows; ++step) {
-    if (step > 0) {
+    if (step > 0)
       w = r.GetRunWindow(x);
-      if (r.stopBound.enable && w.start >= w.stop)
-        break;
-    }
-    const int64_t n = std::min((w.stop - w.start).ms / interval.ms, kMaxPasses);
+    const int64_t n =
+        w.stop > w.start ? std::min((w.stop - w.start).ms / interval.ms, kMaxPasses) : -1;
     for (int64_t k = 0; k <= n; ++k) {
       // Candidates of one window never decrease with k: the first occurrence is its earliest.
       const TDateTime c = candidateAt(r, w.start + interval * k, x);
@@ -376,7 +380,9 @@ TDateTime nextByWalk(const TDataObject &r, TDateTime m, TDateTime interval, TRun
         break;
       }
     }
-    TDateTime next = w.start + interval;
+    TDateTime next = std::max(w.start + interval, x + OneMillisecond);
+    if (dailyStop)
+      next = std::min(next, DateOf(x) + OneDay);
     if (dailyStart) {
       const int64_t day = DayNumber(x) + 1;
       const int64_t skip =
@@ -562,7 +568,9 @@ TDateTime TDataObject::GetNextRunTime(TDateTime m) const {
       r = bounded(repeat.dt);
   } else if (interval > TDateTime()) {
     const TRunWindow w = GetRunWindow(m);
-    if (stopBound.enable && w.start >= w.stop)
+    const bool walks = repeat.type == TRepeatType::Minutely || repeat.type == TRepeatType::Hourly ||
+                       repeat.type == TRepeatType::Daily;
+    if (!walks && stopBound.enable && w.start >= w.stop)
       return {};
     switch (repeat.type) {
     case TRepeatType::Minutely:

@@ -75,10 +75,10 @@ TEST_F(NextRun, MinutelyAndHourly) {
       {"N2", minutely(5), at(10, 3), at(10, 5)},
       {"N2", minutely(5), at(10, 5), at(10, 5)},
       {"N3", until17, at(16, 54), at(16, 55)},
-      // A run in the last second before the stop does not count.
-      {"N3", until17, at(16, 58), TDateTime()},
-      // After a daily stop the search does not look into tomorrow.
-      {"N3", until17, at(18, 0), TDateTime()},
+      // A run in the last second before the stop does not count; after the daily stop comes
+      // tomorrow's first run (a warning ahead of it must not wait for midnight).
+      {"N3", until17, at(16, 58), on(2024, 3, 6)},
+      {"N3", until17, at(18, 0), on(2024, 3, 6)},
       {"N3", until17, on(2024, 3, 6, 7, 0), on(2024, 3, 6, 7, 0)},
       {"E15", with({minutely(5), startAt(TStartBoundType::AfterDefinedDateTime, on(2021, 1, 1))}),
        at(10, 3), at(10, 5)},
@@ -199,6 +199,21 @@ TEST_F(NextRun, WarningAheadOfTheEvent) {
       {"a day ahead", with({daily(1, 9, 0), remindBefore(1, TMeasure::Day)}), at(10, 0),
        fires(at(9, 0))},
   });
+}
+
+TEST_F(NextRun, LooksPastAnEmptyWindowToTheNextRun) {
+  // Every 3 days at 20:21 from 2024-03-01 23:59, daily until 23:59: the windows that start at
+  // 23:59 are empty, and the next run lies in a later one.
+  const Settings every3 = with(
+      {daily(3, 20, 21), startAt(TStartBoundType::AfterDefinedDateTime, on(2024, 3, 1, 23, 59)),
+       stopAt(TStopBoundType::UntilDefinedTime, at(23, 59)), remindBefore(1, TMeasure::Day)});
+  check({
+      {"after a run", every3, on(2024, 3, 4, 20, 21, 0, 1), on(2024, 3, 7, 20, 21)},
+      {"the next evening", every3, on(2024, 3, 5, 21, 0), on(2024, 3, 7, 20, 21)},
+      {"in the empty minute", every3, on(2024, 3, 4, 23, 59, 30), on(2024, 3, 7, 20, 21)},
+  });
+  // The warning a day ahead comes on time.
+  check({{"warning", every3, on(2024, 3, 6, 20, 21, 0, 100), fires(on(2024, 3, 6, 20, 21))}});
 }
 
 TEST_F(NextRun, AnEventAndAWarningForALaterRunDueTogetherFireTheEventFirst) {
