@@ -476,8 +476,12 @@ TCheckResult TDataObject::CheckRun(TDateTime m, bool demo) const {
   m = bounded(m);
   TCheckResult result;
   if (Firing) {
+    // The stop ends only a firing whose run lay before it: a run at the stop itself (a Once
+    // reminder "until" its own time) lasts like any other.
+    const bool stopped =
+        stopBound.enable && m > stopOf(*this, m) && bounded(FireTime) < stopOf(*this, m);
     const bool keep =
-        mayFire(*this) && m >= startOf(*this, m) && (!stopBound.enable || m <= stopOf(*this, m)) &&
+        mayFire(*this) && m >= startOf(*this, m) && !stopped &&
         (!durationCounts(duration) || m < bounded(FireTime) + GetDurationDays(duration)) &&
         (!FiredInDemo || demo);
     result.close = !keep;
@@ -490,21 +494,24 @@ TCheckResult TDataObject::CheckRun(TDateTime m, bool demo) const {
     result.due = repeat.dt;
     return result;
   }
-  // Only inside the bounds: a firing outside them would send its mail and start its program,
-  // only to be closed by the next tick.
-  if (!insideBounds(*this, m))
-    return result;
   if (repeat.type == TRepeatType::Once) {
+    // A run inside the bounds is due in its own second even when that second reaches past the
+    // stop: the tick comes a little after the second begins, and a run the next-run
+    // computation announces (and warns of) must fire.
     const TDateTime t = bounded(repeat.dt);
     const TDateTime end = t + GetDurationDays(duration);
     const TDateTime fired = bounded(FireTime);
     if (m < t || m >= end || (fired >= t && fired < end) || bounded(lastCloseByUserDt) > t ||
-        !insideBounds(*this, t))
+        !insideBounds(*this, t) || (!insideBounds(*this, m) && m >= t + OneSecond))
       return result;
     result.fire = true;
     result.due = t;
     return result;
   }
+  // Only inside the bounds: a firing outside them would send its mail and start its program,
+  // only to be closed by the next tick.
+  if (!insideBounds(*this, m))
+    return result;
   if (const std::optional<TDateTime> c = dueCandidate(*this, m, Guards::Recorded)) {
     result.fire = true;
     result.due = *c;

@@ -141,6 +141,22 @@ TEST_F(CheckRun, AnIdleReminderIsDueOnlyInsideItsBounds) {
   });
 }
 
+TEST_F(CheckRun, AOnceRunAtItsStopFiresAndIsNotEndedByIt) {
+  // The tick comes a little after the second begins, so after a stop at the run's own time.
+  const Settings atStop = with({once(at(17, 0)), remindBefore(10, TMeasure::Minute),
+                                stopAt(TStopBoundType::UntilDefinedTime, at(17, 0))});
+  EXPECT_EQ(reminder(atStop)->GetNextRunTime(at(16, 50)), at(17, 0));
+  check({
+      {"in its second", atStop, at(17, 0, 0, 100), fires(at(17, 0))},
+      {"after its second", atStop, at(17, 0, 1), none()},
+      {"firing", with({atStop, firingSince(at(17, 0))}), at(17, 0, 5), keep()},
+      {"a run before the stop still ends with it",
+       with({once(at(16, 55)), stopAt(TStopBoundType::UntilDefinedTime, at(17, 0)),
+             firingSince(at(16, 55))}),
+       at(17, 0, 0, 100), closes()},
+  });
+}
+
 TEST_F(CheckRun, MinutelyRules) {
   const Settings from10 =
       with({minutely(5), startAt(TStartBoundType::AfterDefinedTime, at(10, 0))});
