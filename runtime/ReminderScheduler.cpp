@@ -54,16 +54,43 @@ private:
   std::weak_ptr<Stops> m_stops;
 };
 
-// A guard that marks a check as under way for as long as it lives.
+// What the installed clock said when a check began, for every read inside it. A check reads
+// "now" for every reminder, and the model reads today for month lengths; reading the system
+// clock each time (a look at the local time zone file) cost more than the whole check.
+class TCheckClock final : public Clock {
+public:
+  explicit TCheckClock(const Clock &source)
+      : m_source(source), m_now(source.now()), m_ticks(source.tickCount()) {}
+
+  [[nodiscard]] TDateTime now() const override { return m_now; }
+  [[nodiscard]] TDateTime systemStartTime() const override {
+    if (!m_start)
+      m_start = m_source.systemStartTime();
+    return *m_start;
+  }
+  [[nodiscard]] uint32_t tickCount() const override { return m_ticks; }
+
+private:
+  const Clock &m_source;
+  TDateTime m_now;
+  uint32_t m_ticks;
+  mutable std::optional<TDateTime> m_start;
+};
+
+// Marks a check as under way, with the check's clock installed, for as long as it lives.
 class CheckGuard {
 public:
-  explicit CheckGuard(bool &flag) : m_flag(flag) { m_flag = true; }
+  explicit CheckGuard(bool &flag) : m_flag(flag), m_clock(currentClock()), m_scope(m_clock) {
+    m_flag = true;
+  }
   ~CheckGuard() { m_flag = false; }
   CheckGuard(const CheckGuard &) = delete;
   CheckGuard &operator=(const CheckGuard &) = delete;
 
 private:
   bool &m_flag;
+  TCheckClock m_clock;
+  ScopedClock m_scope;
 };
 
 QString exceptionText(const std::exception &e) {
@@ -126,11 +153,13 @@ void TReminderScheduler::checkOne(int number) {
     return;
 
   const TCheckResult result = r->CheckDue(now(), DemoMode());
-  if (result.close && r->FireKind != TFireKind::RemindAfter)
+  const bool closing = result.close && r->FireKind != TFireKind::RemindAfter;
+  if (closing)
     CloseReminder(number, false);
   else if (result.fire)
     FireReminder(number, result.kind, result.due);
-  if (!(r = find(number)))
+  // Only a fire or a close can have run the event loop; nearly every check does neither.
+  if ((closing || result.fire) && !(r = find(number)))
     return;
 
   if (!DemoMode() && r->enable && r->remindAfter.enable) {
@@ -146,9 +175,12 @@ void TReminderScheduler::checkOne(int number) {
       // Step 1 found nothing due whenever fire2 holds, so the fire time becomes now.
       FireReminder(number, TFireKind::RemindAfter, result.due);
     }
+    if (!(r = find(number)))
+      return;
   }
 
-  SyncReminderOutputs(number);
+  if (r->Firing)
+    SyncReminderOutputs(number);
 }
 
 // --- Firing and closing --------------------------------------------------------------------------

@@ -29,3 +29,22 @@ TEST_F(EveryOccurrence, TheDaysLastRunFiresBeforeTheWarningForMidnight) {
 
 } // namespace
 } // namespace runtimetest
+
+namespace runtimetest {
+namespace {
+
+TEST_F(EveryOccurrence, ATickReadsTheClockOnce) {
+  for (int i = 0; i < 20; ++i) {
+    TDataObject &r = list.add(once(at(10, i)));
+    r.repeat.type = i % 2 ? TRepeatType::Minutely : TRepeatType::Once;
+    r.repeat.value1 = {5, TMeasure::Minute};
+    r.remindBefore = {true, {1, i % 3 ? TMeasure::Hour : TMeasure::Month}};
+  }
+  clock.setAdvancePerRead(1);
+  const TDateTime before = clock.now();
+  ticker.Tick();
+  EXPECT_EQ(clock.now() - before, TDateTime(2)); // the tick's read and this one
+}
+
+} // namespace
+} // namespace runtimetest
