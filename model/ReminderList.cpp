@@ -25,12 +25,18 @@ struct FiringState {
   bool soundStoppedByUser = false;
   TDateTime soundStopTime;
   bool firedInDemo = false;
+  std::optional<uint32_t> fireTick;
+  TDateTime lastRunDue;
+  TDateTime warnedRun;
 
   static FiringState of(const TDataObject &r) {
-    return {r.Firing,        r.FireKind,   r.LastFireKind, r.FireTime, r.SoundStoppedByUser,
-            r.SoundStopTime, r.FiredInDemo};
+    return {r.Firing,        r.FireKind,    r.LastFireKind, r.FireTime,   r.SoundStoppedByUser,
+            r.SoundStopTime, r.FiredInDemo, r.FireTick,     r.LastRunDue, r.WarnedRun};
   }
   void applyTo(TDataObject &r) const {
+    r.FireTick = fireTick;
+    r.LastRunDue = lastRunDue;
+    r.WarnedRun = warnedRun;
     r.Firing = firing;
     r.FireKind = fireKind;
     r.LastFireKind = lastFireKind;

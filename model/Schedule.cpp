@@ -210,6 +210,27 @@ bool mayFire(const TDataObject &r) {
   return r.enable && r.state == TReminderState::Active && !r.IsEditing();
 }
 
+// How long the current firing has lasted since its due moment: on the monotonic clock when it
+// noted its tick (a wall clock set back an hour kept a firing open an hour too long), else on
+// the wall clock.
+TDateTime firingAge(const TDataObject &r, TDateTime m) {
+  if (r.FireTick)
+    return TDateTime(static_cast<uint32_t>(currentClock().tickCount() - *r.FireTick));
+  return m - bounded(r.FireTime);
+}
+
+// Whether a firing shows something the user can close. One that does not (a program or a mail
+// alone) would last until a close nobody can give: it ends with its due second instead.
+bool closable(const TDataObject &r) { return r.sticker.enable || r.tray; }
+
+// Whether the current firing has lasted its time: its duration, or without one its second when
+// nothing of it can be closed.
+bool firingOver(const TDataObject &r, TDateTime m) {
+  if (durationCounts(r.duration))
+    return firingAge(r, m) >= GetDurationDays(r.duration);
+  return !closable(r) && firingAge(r, m) >= OneSecond;
+}
+
 // "Daily every N days" with a start "after defined time": that start is re-anchored at every
 // date, so the run window never spans more than one day and the rule would fire every day. The
 // N days are counted from the start bound's date instead. 0 when the rule is not of this kind.
@@ -303,6 +324,7 @@ std::optional<TDateTime> dueCandidate(const TDataObject &r, TDateTime m, Guards 
   n = sameEveryPass ? 0 : std::min(n, kMaxPasses);
   const TDateTime d = GetDurationDays(r.duration);
   const TDateTime fired = bounded(r.FireTime);
+  const TDateTime ran = bounded(r.LastRunDue);
   const TDateTime closed = bounded(r.lastCloseByUserDt);
   const int64_t spacing = dailySpacing(r, interval);
   for (int64_t k = 0; k <= n; ++k) {
@@ -313,8 +335,8 @@ std::optional<TDateTime> dueCandidate(const TDataObject &r, TDateTime m, Guards 
       continue;
     if (m < c || m >= c + d)
       continue;
-    if (guards == Guards::Recorded &&
-        ((c <= fired && fired < c + d) || (c <= closed && closed < c + d)))
+    if (guards == Guards::Recorded && ((c <= fired && fired < c + d) || (c <= ran && ran < c + d) ||
+                                       (c <= closed && closed < c + d)))
       continue;
     // The candidate itself must lie inside the bounds too, not only m: a window that opened
     // before the start bound would otherwise be joined late, at a run the next-run
@@ -450,6 +472,66 @@ TDateTime nextByDayList(const TDataObject &r, TDateTime m, TDateTime start) {
   return {};
 }
 
+// The next run at or after m of the schedule alone (without the remind-again window).
+TDateTime nextRun(const TDataObject &o, TDateTime m) {
+  const TMainRepeatRec &repeat = o.repeat;
+  const TStopBoundRec &stopBound = o.stopBound;
+  TDateTime r;
+  const TDateTime interval = GetRepeatInterval(repeat);
+  if (repeat.type == TRepeatType::Once) {
+    if (m <= bounded(repeat.dt))
+      r = bounded(repeat.dt);
+  } else if (interval > TDateTime()) {
+    const TRunWindow w = o.GetRunWindow(m);
+    const bool walks = repeat.type == TRepeatType::Minutely || repeat.type == TRepeatType::Hourly ||
+                       repeat.type == TRepeatType::Daily;
+    if (!walks && stopBound.enable && w.start >= w.stop)
+      return {};
+    switch (repeat.type) {
+    case TRepeatType::Minutely:
+    case TRepeatType::Hourly:
+    case TRepeatType::Daily:
+      r = nextByWalk(o, m, interval, w);
+      break;
+    case TRepeatType::Weekly:
+    case TRepeatType::Monthly:
+    case TRepeatType::Annually:
+      r = nextByDayList(o, m, w.start);
+      break;
+    default:
+      break;
+    }
+    // A run in the last second before the stop does not count.
+    if (r > TDateTime() && stopBound.enable && stopOf(o, r) - OneSecond < r)
+      r = TDateTime();
+  }
+  return r != TDateTime() ? o.GetRunAt(r) : r;
+}
+
+// The latest run r with from < r <= limit, or 0. Searched back from the limit in growing spans,
+// then forward run by run inside the first span that holds one: bounded however long the span
+// between from and limit (a week asleep with a one-minute rhythm).
+TDateTime latestRunIn(const TDataObject &o, TDateTime from, TDateTime limit) {
+  constexpr int kMaxSteps = 2000;
+  for (const TDateTime span :
+       {OneMinute, OneHour, OneDay, OneDay * 8, OneDay * 32, OneDay * 367, kNoStopSpan}) {
+    const TDateTime s = std::max(from, limit - span);
+    TDateTime found = nextRun(o, s + OneMillisecond);
+    if (found != TDateTime() && found <= limit) {
+      for (int step = 0; step < kMaxSteps; ++step) {
+        const TDateTime later = nextRun(o, found + OneMillisecond);
+        if (later == TDateTime() || later > limit || later <= found)
+          break;
+        found = later;
+      }
+      return found;
+    }
+    if (s == from)
+      break;
+  }
+  return {};
+}
+
 } // namespace
 
 TRunWindow TDataObject::GetRunWindow(TDateTime m) const {
@@ -480,10 +562,8 @@ TCheckResult TDataObject::CheckRun(TDateTime m, bool demo) const {
     // reminder "until" its own time) lasts like any other.
     const bool stopped =
         stopBound.enable && m > stopOf(*this, m) && bounded(FireTime) < stopOf(*this, m);
-    const bool keep =
-        mayFire(*this) && m >= startOf(*this, m) && !stopped &&
-        (!durationCounts(duration) || m < bounded(FireTime) + GetDurationDays(duration)) &&
-        (!FiredInDemo || demo);
+    const bool keep = mayFire(*this) && m >= startOf(*this, m) && !stopped &&
+                      !firingOver(*this, m) && (!FiredInDemo || demo);
     result.close = !keep;
     return result;
   }
@@ -501,8 +581,10 @@ TCheckResult TDataObject::CheckRun(TDateTime m, bool demo) const {
     const TDateTime t = bounded(repeat.dt);
     const TDateTime end = t + GetDurationDays(duration);
     const TDateTime fired = bounded(FireTime);
-    if (m < t || m >= end || (fired >= t && fired < end) || bounded(lastCloseByUserDt) > t ||
-        !insideBounds(*this, t) || (!insideBounds(*this, m) && m >= t + OneSecond))
+    const TDateTime ran = bounded(LastRunDue);
+    if (m < t || m >= end || (fired >= t && fired < end) || (ran >= t && ran < end) ||
+        bounded(lastCloseByUserDt) > t || !insideBounds(*this, t) ||
+        (!insideBounds(*this, m) && m >= t + OneSecond))
       return result;
     result.fire = true;
     result.due = t;
@@ -527,12 +609,16 @@ TCheckResult TDataObject::CheckRemindBefore(TDateTime m, bool demo) const {
     // moment inclusive, it would be closed only by the tick at the event itself, and that tick
     // is spent closing it: an event without duration (one second long) would be lost.
     const TDateTime next = GetNextRunTime(m);
-    result.close = !(mayFire(*this) && m < next - OneSecond && (!FiredInDemo || demo));
+    result.close = !(mayFire(*this) && m < next - OneSecond && (!FiredInDemo || demo) &&
+                     (closable(*this) || firingAge(*this, m) < OneSecond));
     return result;
   }
   if (!mayFire(*this) || demo)
     return result;
   const TDateTime next = GetNextRunTime(m);
+  // A run warned of, or fired, already (the clock repeating an hour brings both back).
+  if (next == bounded(WarnedRun) || next == bounded(LastRunDue))
+    return result;
   const TDateTime warn = next - MeasureToDays(remindBefore.value);
   if (m > warn && bounded(lastCloseByUserRemindBeforeDt) < warn && m < next - OneSecond &&
       warn < next - OneSecond) {
@@ -561,6 +647,50 @@ TCheckResult TDataObject::CheckDue(TDateTime m, bool demo) const {
   return warning;
 }
 
+// A run whose whole due window [c, c + D) lay between the two checks was seen by neither. Only
+// the latest one fires: after a long sleep, one firing per reminder, not one per missed run.
+TCheckResult TDataObject::CheckMissed(TDateTime from, TDateTime m, bool demo) const {
+  TCheckResult result;
+  from = bounded(from);
+  m = bounded(m);
+  if (Firing || demo || !mayFire(*this))
+    return result;
+  const TDateTime d = GetDurationDays(duration);
+  const TDateTime limit = m - d;
+  if (limit <= from)
+    return result;
+  const TDateTime c = latestRunIn(*this, from, limit);
+  if (c == TDateTime())
+    return result;
+  const auto inWindow = [&](TDateTime t) { return c <= t && t < c + d; };
+  if (inWindow(bounded(FireTime)) || inWindow(bounded(LastRunDue)) ||
+      inWindow(bounded(lastCloseByUserDt)) ||
+      (repeat.type == TRepeatType::Once && bounded(lastCloseByUserDt) > c))
+    return result;
+  result.fire = true;
+  result.due = c;
+  return result;
+}
+
+void TDataObject::BeginFiring(TFireKind kind, TDateTime due, TDateTime m, bool demo) {
+  Firing = true;
+  FireKind = kind;
+  FiredInDemo = demo;
+  FireTime = due.isSet() ? due : m;
+  // The duration counts from the due moment; a firing that starts after its window is over (a
+  // missed run, a demonstration) counts it from now.
+  const TDateTime late = m - FireTime;
+  const TDateTime counted =
+      late >= TDateTime() && late < GetDurationDays(duration) ? late : TDateTime();
+  FireTick = currentClock().tickCount() - static_cast<uint32_t>(counted.ms);
+  if (demo)
+    return;
+  if (kind == TFireKind::Main)
+    LastRunDue = FireTime;
+  else if (kind == TFireKind::RemindBefore)
+    WarnedRun = GetNextRunTime(m);
+}
+
 TDateTime TDataObject::GetRunAt(TDateTime m) const {
   m = bounded(m);
   return insideBounds(*this, m) ? m : TDateTime();
@@ -568,38 +698,7 @@ TDateTime TDataObject::GetRunAt(TDateTime m) const {
 
 TDateTime TDataObject::GetNextRunTime(TDateTime m) const {
   m = bounded(m);
-  TDateTime r;
-  const TDateTime interval = GetRepeatInterval(repeat);
-  if (repeat.type == TRepeatType::Once) {
-    if (m <= bounded(repeat.dt))
-      r = bounded(repeat.dt);
-  } else if (interval > TDateTime()) {
-    const TRunWindow w = GetRunWindow(m);
-    const bool walks = repeat.type == TRepeatType::Minutely || repeat.type == TRepeatType::Hourly ||
-                       repeat.type == TRepeatType::Daily;
-    if (!walks && stopBound.enable && w.start >= w.stop)
-      return {};
-    switch (repeat.type) {
-    case TRepeatType::Minutely:
-    case TRepeatType::Hourly:
-    case TRepeatType::Daily:
-      r = nextByWalk(*this, m, interval, w);
-      break;
-    case TRepeatType::Weekly:
-    case TRepeatType::Monthly:
-    case TRepeatType::Annually:
-      r = nextByDayList(*this, m, w.start);
-      break;
-    default:
-      break;
-    }
-    // A run in the last second before the stop does not count.
-    if (r > TDateTime() && stopBound.enable && stopOf(*this, r) - OneSecond < r)
-      r = TDateTime();
-  }
-  if (r != TDateTime())
-    r = GetRunAt(r);
-  if (r != TDateTime())
+  if (const TDateTime r = nextRun(*this, m); r != TDateTime())
     return r;
   if (remindAfter.enable)
     return bounded(remindAfter.dtStart) >= m ? bounded(remindAfter.dtStart) : TDateTime();

@@ -254,3 +254,25 @@ TEST_F(CheckRun, DailyEveryNDaysKeepsItsRhythmFromTheStartDate) {
       {"E26 before the start date", daily(3, 9, 0), on(2024, 3, 3, 9, 0, 0, 500), none()},
   });
 }
+
+TEST_F(CheckRun, AFiringNobodyCanCloseEndsWithItsSecond) {
+  const Settings programOnly =
+      with({minutely(1), [](TDataObject &r) { r.sticker.enable = false; }});
+  check({
+      {"its second", with({programOnly, firingSince(at(10, 0))}), at(10, 0, 0, 900), keep()},
+      {"after it", with({programOnly, firingSince(at(10, 0))}), at(10, 0, 1, 100), closes()},
+      {"a tray icon can be closed",
+       with({programOnly, [](TDataObject &r) { r.tray = true; }, firingSince(at(10, 0))}),
+       at(10, 3), keep()},
+  });
+}
+
+TEST_F(CheckRun, AFiringsDurationIsCountedOnTheMonotonicClock) {
+  auto r = reminder(with({once(at(2, 30)), durationOf(0, 1)}));
+  clock.setTickCount(5'000);
+  r->BeginFiring(TFireKind::Main, at(2, 30), at(2, 30, 0, 100), false);
+  clock.setTickCount(35'000); // half a minute on, the wall clock is set back an hour
+  EXPECT_EQ(of(r->CheckRun(at(1, 30, 30, 100), false)), keep());
+  clock.setTickCount(65'000);
+  EXPECT_EQ(of(r->CheckRun(at(1, 31, 0, 100), false)), closes());
+}

@@ -233,6 +233,43 @@ TEST_F(NextRun, AnEventAndAWarningForALaterRunDueTogetherFireTheEventFirst) {
   }
 }
 
+TEST_F(NextRun, ARunFiredOrWarnedOfIsNeitherAgainWhenTheClockRepeatsTheHour) {
+  // The first pass of the repeated hour: the 02:20 warning, then the 02:30 run, closed by the
+  // user. The second pass brings both moments back.
+  auto r = reminder(with({daily(1, 2, 30), remindBefore(10, TMeasure::Minute)}));
+  r->BeginFiring(TFireKind::RemindBefore, at(2, 20), at(2, 20, 0, 100), false);
+  r->Firing = false;
+  r->FireTime -= OneSecond;
+  r->BeginFiring(TFireKind::Main, at(2, 30), at(2, 30, 0, 100), false);
+  r->Firing = false;
+  r->lastCloseByUserDt = at(2, 30, 5);
+  EXPECT_EQ(of(r->CheckDue(at(2, 20, 0, 100), false)), none());
+  EXPECT_EQ(of(r->CheckDue(at(2, 30, 0, 100), false)), none());
+  // A warning for 03:00 that was not closed does not come back either.
+  auto w = reminder(with({daily(1, 3, 0), remindBefore(10, TMeasure::Minute)}));
+  w->BeginFiring(TFireKind::RemindBefore, at(2, 50), at(2, 50, 0, 100), false);
+  w->Firing = false;
+  EXPECT_EQ(of(w->CheckDue(at(2, 50, 0, 100), false)), none());
+}
+
+TEST_F(NextRun, TheLatestRunNoCheckSawFiresOnce) {
+  const auto missed = [&](const Settings &s, TDateTime from, TDateTime m) {
+    clock.set(m);
+    return of(reminder(s)->CheckMissed(from, m, false));
+  };
+  EXPECT_EQ(missed(minutely(5), at(9, 58), at(10, 17, 0, 100)), fires(at(10, 15)));
+  EXPECT_EQ(missed(once(at(10, 0)), at(9, 59, 59, 100), at(10, 0, 1, 200)), fires(at(10, 0)));
+  // Its second is not over: the ordinary check has it.
+  EXPECT_EQ(missed(once(at(10, 0)), at(9, 59, 59, 100), at(10, 0, 0, 900)), none());
+  // 02:30 on the day the clock jumps from 02:00 to 03:00.
+  EXPECT_EQ(missed(daily(1, 2, 30), at(1, 59, 59, 100), at(3, 0, 0, 100)), fires(at(2, 30)));
+  EXPECT_EQ(missed(with({minutely(5), [](TDataObject &r) { r.LastRunDue = at(10, 15); }}),
+                   at(9, 58), at(10, 17)),
+            none());
+  // A week asleep with a one-minute rhythm: the latest run only.
+  EXPECT_EQ(missed(minutely(1), on(2024, 2, 27), at(10, 0, 30)), fires(at(10, 0)));
+}
+
 TEST_F(NextRun, AWarningOfTheEditedReminderIsNeitherStartedNorKept) {
   auto r = reminder(with({daily(1, 9, 0), remindBefore(10, TMeasure::Minute)}));
   SetPreviewReminder(TDataObject::CreateEmpty(r->Id));

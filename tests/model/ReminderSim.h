@@ -28,6 +28,7 @@ public:
 
   void tick(TDateTime now) {
     m_clock.set(now);
+    m_clock.setTickCount(static_cast<uint32_t>(now.ms)); // the monotonic clock goes along
     if (m_r.Firing && userCloseAfter > TDateTime() && now - m_startedAt >= userCloseAfter)
       close(now, true);
 
@@ -57,10 +58,7 @@ public:
 
 private:
   void start(TDateTime now, TFireKind kind, TDateTime due) {
-    m_r.Firing = true;
-    m_r.FireKind = kind;
-    m_r.FiredInDemo = false;
-    m_r.FireTime = due == TDateTime() ? now : due;
+    m_r.BeginFiring(kind, due, now, false);
     m_startedAt = now;
     firings.push_back({kind, m_r.FireTime, now});
   }
