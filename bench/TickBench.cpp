@@ -4,10 +4,11 @@
 // line; only the windows, the sounds and the write-back into the store document are left out.
 // Printed for 1,000 and 10,000 reminders: the cost per tick must grow linearly with the count
 // (goal: under 2 ms per tick at 10,000).
+#include "app/ModelReminderList.h"
 #include "bench/BenchReminders.h"
 #include "model/ReminderList.h"
 #include "platform/Clock.h"
-#include "runtime/ModelReminderList.h"
+#include "runtime/HeadlessUserInterface.h"
 #include "runtime/ReminderScheduler.h"
 #include "tests/support/Sandbox.h"
 
@@ -46,7 +47,7 @@ public:
   std::unique_ptr<ITrayIconView> CreateTrayIcon(TDataObject &) override {
     return std::make_unique<NullTrayIcon>();
   }
-  std::unique_ptr<IReminderSound> CreateSoundPlayer() override { return nullptr; }
+  std::unique_ptr<ISoundPlayer> CreateSoundPlayer() override { return nullptr; }
   void RaiseSticker(IStickerView &) override {}
 };
 
@@ -64,10 +65,8 @@ void BM_Tick(benchmark::State &state) {
   }
   BenchList list;
   NullOutputs outputs;
-  TReminderScheduler::Ports ports;
-  ports.reminders = &list;
-  ports.outputs = &outputs;
-  TReminderScheduler scheduler(std::move(ports));
+  THeadlessUserInterface ui;
+  TReminderScheduler scheduler(list, outputs, ui);
   for (auto _ : state) {
     scheduler.Timer1Timer();
     clock.advanceMs(1000);
