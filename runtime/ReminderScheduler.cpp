@@ -135,6 +135,16 @@ void TReminderScheduler::CheckAllReminders() {
     checkOne(number);
 }
 
+void TReminderScheduler::Timer1Timer() {
+  if (m_checking)
+    return;
+  CheckGuard guard(m_checking);
+  const std::optional<TDateTime> previous = m_lastTick;
+  m_lastTick = now();
+  for (const int number : m_reminders.Numbers())
+    checkOne(number, previous);
+}
+
 void TReminderScheduler::CheckReminder(int number) {
   if (m_checking)
     return;
@@ -144,17 +154,31 @@ void TReminderScheduler::CheckReminder(int number) {
 
 // One pass over one reminder:
 //  1. the due tests (TDataObject::CheckDue): a firing reminder asks the test of its own kind
-//     whether it must close; an idle one asks for its main event, then for its warning;
+//     whether it must close; an idle one asks for its main event, then for its warning. When
+//     nothing is due and the tick came late, the latest run that no tick saw (CheckMissed);
 //  2. close, unless the firing is a remind-again one (step 3 ends those), or fire;
-//  3. the remind-again window: fire inside it, close a remind-again firing outside it;
+//  3. the remind-again window: fire inside it (or when it passed between two ticks), close a
+//     remind-again firing outside it;
 //  4. bring the outputs in line.
 // Firing and closing can run the event loop, so the reminder is looked up again after each.
-void TReminderScheduler::checkOne(int number) {
+//
+// A tick is late when more than a second and a half of wall-clock time passed since the one
+// before: the machine slept, the clock was put forward (by hand, or the hour that daylight saving
+// skips), or the thread was busy. The span is measured on the wall clock, the schedule's own: the
+// monotonic clock does not count a sleep. Ticks come a tenth of a second into each second, so a
+// one-second due window that begins on a whole second lies between two ticks only when they are
+// about two seconds apart. A clock set back is no gap; the runs it brings back are kept from
+// firing again by the reminder itself.
+void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousTick) {
   TDataObject *r = find(number);
   if (!r)
     return;
 
-  const TCheckResult result = r->CheckDue(now(), DemoMode());
+  constexpr TDateTime kLateTick{1'500};
+  const TDateTime at = now();
+  TCheckResult result = r->CheckDue(at, DemoMode());
+  if (!result.fire && !result.close && !r->Firing && previousTick && at - *previousTick > kLateTick)
+    result = r->CheckMissed(*previousTick, at, DemoMode());
   const bool closing = result.close && r->FireKind != TFireKind::RemindAfter;
   if (closing)
     CloseReminder(number, false);
@@ -167,7 +191,10 @@ void TReminderScheduler::checkOne(int number) {
   if (!DemoMode() && r->enable && r->remindAfter.enable) {
     const TDateTime start = r->remindAfter.dtStart;
     const TDateTime stop = r->remindAfter.dtStop;
-    const bool fire2 = !r->Firing && start < now() && now() < stop;
+    // A window that opened and closed between two ticks (one second long without a duration)
+    // is fired late rather than lost; the next tick closes it as usual.
+    const bool passed = previousTick && *previousTick <= start && start < stop && stop <= now();
+    const bool fire2 = !r->Firing && ((start < now() && now() < stop) || passed);
     const bool close2 = !fire2 && r->Firing && r->FireKind == TFireKind::RemindAfter &&
                         (now() < start || now() > stop);
     if (close2) {
@@ -196,10 +223,7 @@ void TReminderScheduler::FireReminder(int number, TFireKind kind, TDateTime due)
     m_demoRestore[number] = DemoRestore{r->FireTime, r->FireKind, r->LastFireKind};
   else
     m_demoRestore.erase(number); // left by a demonstration whose object was re-read meanwhile
-  r->Firing = true;
-  r->FireKind = kind;
-  r->FiredInDemo = demo;
-  r->FireTime = due.isSet() ? due : now();
+  r->BeginFiring(kind, due, now(), demo);
 
   const QString mailError = SendReminderMail(*r);
   if (!(r = find(number)))
@@ -300,6 +324,7 @@ void TReminderScheduler::StopReminderOutputs(int number) {
 }
 
 void TReminderScheduler::CloseAllReminders() {
+  m_lastTick.reset(); // a pause begins: what falls due during it is not made up for
   for (const int number : m_reminders.Numbers())
     CloseReminder(number, false);
 }
