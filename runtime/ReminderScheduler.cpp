@@ -177,8 +177,12 @@ void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousT
   constexpr TDateTime kLateTick{1'500};
   const TDateTime at = now();
   TCheckResult result = r->CheckDue(at, DemoMode());
-  if (!result.fire && !result.close && !r->Firing && previousTick && at - *previousTick > kLateTick)
-    result = r->CheckMissed(*previousTick, at, DemoMode());
+  // A missed run goes before a warning for a later one, as a due run does.
+  const bool runDue = result.fire && result.kind == TFireKind::Main;
+  if (!runDue && !r->Firing && previousTick && at - *previousTick > kLateTick) {
+    if (const TCheckResult missed = r->CheckMissed(*previousTick, at, DemoMode()); missed.fire)
+      result = missed;
+  }
   const bool closing = result.close && r->FireKind != TFireKind::RemindAfter;
   if (closing)
     CloseReminder(number, false);

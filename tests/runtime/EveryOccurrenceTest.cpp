@@ -118,6 +118,80 @@ TEST_F(EveryOccurrence, EachRunAndWarningFiresOnceInTheHourThatAutumnRepeats) {
   EXPECT_EQ(count(firings, quarter.Number, TFireKind::Main), 4 + 4 + 1);
 }
 
+TEST_F(EveryOccurrence, AWeekOfTypicalRemindersAcrossBothDaylightSavingDays) {
+  const auto daily = [&](int h, int mi) {
+    return &add(TRepeatType::Daily, EncodeTime(h, mi, 0, 0));
+  };
+  const auto warn = [](TDataObject *r, int minutes) {
+    r->remindBefore = {true, {minutes, TMeasure::Minute}};
+    return r;
+  };
+  const std::vector<TDataObject *> all = {&add(TRepeatType::Once, utc(3, 29, 2, 30)),
+                                          &add(TRepeatType::Once, utc(10, 25, 2, 30)),
+                                          warn(daily(2, 30), 10),
+                                          daily(9, 0),
+                                          &add(TRepeatType::Minutely, {}, 15),
+                                          &add(TRepeatType::Hourly, {}),
+                                          warn(daily(3, 0), 10),
+                                          &add(TRepeatType::Weekly, EncodeTime(2, 15, 0, 0)),
+                                          &add(TRepeatType::Monthly, EncodeTime(2, 45, 0, 0)),
+                                          &add(TRepeatType::Hourly, {}, 2),
+                                          warn(&add(TRepeatType::Minutely, {}, 7), 5),
+                                          daily(12, 0)};
+  all[5]->repeat.value2 = {30, TMeasure::Minute};
+  all[7]->repeat.days = QStringLiteral("(3)(7)");
+  all[8]->repeat.days = QStringLiteral("(25)(27)(29)");
+  all[9]->duration = {true, {0, TMeasure::Hour}, {10, TMeasure::Minute}};
+  all[11]->sticker.enable = all[11]->tray = false; // a sound alone: nothing to close
+
+  // Each run the next-run computation lists once; of those in the hour spring skips only the
+  // latest, and none when a run is due at 03:00 itself; a minute rhythm in both passes of the
+  // hour autumn repeats.
+  const auto inHour = [](TDateTime t, int month, int day) {
+    return t >= utc(month, day, 2, 0) && t < utc(month, day, 3, 0);
+  };
+  std::vector<Firing> fired;
+  std::map<int32_t, std::vector<TDateTime>> expected;
+  for (const auto &[from, to] : {std::pair{utc(3, 26, 11, 59, 59, 100), utc(3, 30, 0, 0)},
+                                 std::pair{utc(10, 22, 11, 59, 59, 100), utc(10, 26, 0, 0)}}) {
+    runtime->CloseAllReminders(); // the months between are not made up for
+    for (TDataObject *r : all) {
+      std::vector<TDateTime> runs;
+      for (TDateTime t = berlin(from); runs.size() < 2000; t = runs.back() + OneMillisecond) {
+        clock.set(t);
+        const TDateTime next = r->GetNextRunTime(t);
+        if (next == TDateTime() || next >= berlin(to))
+          break;
+        runs.push_back(next);
+      }
+      std::erase_if(runs, [&](TDateTime t) {
+        return inHour(t, 3, 29) && std::any_of(runs.begin(), runs.end(), [&](TDateTime u) {
+                 return u > t && u <= utc(3, 29, 3, 0);
+               });
+      });
+      for (TDateTime t : std::vector<TDateTime>(runs))
+        if (r->repeat.type == TRepeatType::Minutely && inHour(t, 10, 25))
+          runs.push_back(t);
+      expected[r->Number].insert(expected[r->Number].end(), runs.begin(), runs.end());
+    }
+    const auto part = run(from, to);
+    fired.insert(fired.end(), part.begin(), part.end());
+  }
+  for (TDataObject *r : all) {
+    std::vector<TDateTime> got, warned;
+    for (const Firing &f : fired)
+      if (f.number == r->Number)
+        (f.kind == TFireKind::Main ? got : warned).push_back(f.due);
+    std::sort(got.begin(), got.end());
+    std::sort(expected[r->Number].begin(), expected[r->Number].end());
+    EXPECT_EQ(got, expected[r->Number]) << r->Number;
+    if (r->repeat.type != TRepeatType::Minutely) {
+      std::sort(warned.begin(), warned.end());
+      EXPECT_EQ(std::adjacent_find(warned.begin(), warned.end()), warned.end()) << r->Number;
+    }
+  }
+}
+
 TEST_F(EveryOccurrence, ALateTickFiresTheRunItMissedOnceWithItsUsualLogLine) {
   TDataObject &r = list.add(once(at(10, 0)));
   tickAt(at(9, 59, 59, 600));
