@@ -13,8 +13,10 @@
 // before it. With `loadCorrupted` on, a frame whose data is cut short is kept and marked
 // Corrupted; with it off that raises "Stream read error".
 //
-// Raises EInvalidGraphicOperation ("Unknown GIF version", "Unrecognized extension block: %.2x")
-// or EReadError ("Stream read error") for bytes that are missing or stray.
+// Extensions of a kind not known here are skipped with their sub-blocks.
+//
+// Raises EInvalidGraphicOperation ("Unknown GIF version") or EReadError ("Stream read error")
+// for bytes that are missing or stray.
 void ReadGIF(std::span<const std::uint8_t> bytes, TGIFImageRecord &image,
              std::vector<TGIFFrameRecord> &frames, bool loadCorrupted);
 

@@ -186,12 +186,27 @@ TEST(GIFReader, DescriptorsTablesAndStrayBytes) {
   BlockBuilder c = start();
   frame(c).gce(1).byte(0x55).byte(0x2C);
   EXPECT_EQ(errorOf<EReadError>(c.bytes()), "Stream read error");
-  BlockBuilder d = start();
-  d.byte(0x21).byte(0x02).byte(0);
-  EXPECT_EQ(errorOf<EInvalidGraphicOperation>(d.bytes()), "Unrecognized extension block: 02");
-  BlockBuilder e = start();
-  e.byte(0x21).byte(0xab).byte(0);
-  EXPECT_EQ(errorOf<EInvalidGraphicOperation>(e.bytes()), "Unrecognized extension block: ab");
+}
+
+TEST(GIFReader, UnknownExtensionsAreSkippedWithTheirSubBlocksAndTheFramesAfterThemKept) {
+  // Label 0x99 with two sub-blocks, one of them holding bytes that look like blocks; then a
+  // control extension and a frame, a second unknown one between frames, and a last frame.
+  BlockBuilder b = start();
+  b.byte(0x21).byte(0x99).byte(3).text("abc").byte(4).raw({0x2C, 0x21, 0x3B, 0}).byte(0);
+  b.gce(7, 1);
+  frame(b);
+  b.byte(0x21).byte(0x02).byte(0);
+  frame(b, 2, 2).trailer();
+  const Parsed p = read(b.bytes());
+  ASSERT_EQ(p.frames.size(), 2u);
+  EXPECT_EQ(p.frames[0].Delay, 70);
+  EXPECT_EQ(p.frames[0].Disposal, 1);
+  EXPECT_EQ(decodeFrame(p.frames[0]), flatShapes(4, 3, 4, 1));
+  EXPECT_EQ(decodeFrame(p.frames[1]), flatShapes(2, 2, 4, 1));
+  // A cut inside an unknown extension is a read error like any other.
+  BlockBuilder cut = start();
+  frame(cut).byte(0x21).byte(0x99).byte(9).text("ab");
+  EXPECT_EQ(errorOf<EReadError>(cut.bytes()), "Stream read error");
 }
 
 TEST(GIFReader, FramesWithoutAnyTableAreAccepted) {
