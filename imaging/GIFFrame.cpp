@@ -169,6 +169,14 @@ void TGIFFrame::copyFrom(const TGIFFrame &source, bool sameImage) {
   const TGIFLines lines = source.comment();
   if (!lines.empty())
     setComment(lines);
+  // Application extensions (metadata of other programs) travel with the frame, so a copy that
+  // is saved keeps them.
+  const auto isApplication = [](const TExtension &e) { return e.Kind == TExtension::Application; };
+  std::vector<TExtension> applications;
+  std::copy_if(source.Extensions.begin(), source.Extensions.end(), std::back_inserter(applications),
+               isApplication);
+  std::erase_if(Extensions, isApplication);
+  Extensions.insert(Extensions.begin(), applications.begin(), applications.end());
 }
 
 void TGIFFrame::assign(const TGIFFrame *source) {

@@ -79,8 +79,9 @@ private:
   void reset();
   void decode();
   void notifyOwner();
-  // Takes another frame's item, fields, picture and comment; `sameImage` decides whether its
-  // LocalColors carries over (a frame moved to another image writes its own table).
+  // Takes another frame's item, fields, picture, comment and application extensions; `sameImage`
+  // decides whether its LocalColors carries over (a frame moved to another image writes its own
+  // table).
   void copyFrom(const TGIFFrame &source, bool sameImage);
 
   TGIFImage *m_owner;

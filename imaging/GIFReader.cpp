@@ -261,11 +261,11 @@ void ReadGIF(std::span<const uint8_t> bytes, TGIFImageRecord &image,
     std::vector<TExtension> collected;
     while (introducer == kExtension) {
       std::optional<TExtension> ext = readExtension(in);
+      // The loop block becomes the image's Looping and RepeatCount, and is written back from
+      // them; other application extensions stay with the coming frame, as comments do.
       if (ext && ext->Kind == TExtension::PlainText)
         collected.clear();
-      else if (ext && ext->Kind == TExtension::Application)
-        readLoop(*ext, image);
-      else if (ext)
+      else if (ext && (ext->Kind != TExtension::Application || !readLoop(*ext, image)))
         collected.push_back(std::move(*ext));
       introducer = in.atEnd() ? kTrailer : in.introducer();
     }

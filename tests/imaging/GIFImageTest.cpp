@@ -267,6 +267,30 @@ TEST(GIFImage, HugeFramesAreRefusedBeforeAllocating) {
   EXPECT_TRUE(lazy.frame(0).Corrupted);
 }
 
+TEST(GIFImage, SavingKeepsTheScreenTheApplicationExtensionsAndALoneLoopBlock) {
+  // A 20x10 screen whose frame lies partly outside it, another program's metadata block, and a
+  // loop block on a picture of one frame.
+  BlockBuilder b;
+  b.header().screen(20, 10, 2).loop(5);
+  b.byte(0x21).byte(0xFF).byte(11).text("XMP DataXMP").byte(4).text("<x/>").byte(0);
+  b.image(50, 36, 20, 10).data(lzw(flatShapes(20, 10, 4, 1), 8)).trailer();
+  const TGIFImage original = load(b.bytes());
+  // Saved through a copy, as the animator and the store take pictures.
+  TGIFImage copy(original);
+  const Bytes saved = copy.write();
+  const TGIFImage back = load(saved);
+  EXPECT_EQ(back.screenWidth(), 20);
+  EXPECT_EQ(back.screenHeight(), 10);
+  EXPECT_TRUE(back.looping());
+  EXPECT_EQ(back.repeatCount(), 5);
+  const std::string text(saved.begin(), saved.end());
+  EXPECT_NE(text.find("\x21\xFF\x0BXMP DataXMP\x04<x/>", 0), std::string::npos);
+  EXPECT_NE(text.find("NETSCAPE2.0\x03\x01\x05", 0), std::string::npos);
+  // Saving again gives the same bytes.
+  TGIFImage again(back);
+  EXPECT_EQ(again.write(), saved);
+}
+
 TEST(GIFImage, CorruptedFramesFollowTheSwitch) {
   const Bytes whole = twoFrames();
   const Bytes cut(whole.begin(), whole.end() - 4);
