@@ -1,6 +1,7 @@
 // Writes the seed corpus of the fuzzers: a few valid files of each reader's format.
 #include "imaging/Bitmap.h"
 #include "imaging/BmpFile.h"
+#include "imaging/GIFEncoder.h"
 #include "imaging/GIFImage.h"
 #include "imaging/JpegImage.h"
 #include "tests/imaging/IconSamples.h"
@@ -44,6 +45,28 @@ void putIconSeeds(const QString &root) {
       riff(list("INFO", chunk("INAM", "Name") + chunk("IART", "Art")) + anih(2, 2, 10) +
            chunk("rate", u32s({5, 6})) + chunk("seq ", u32s({1, 0})) + frames));
   put(ani, QStringLiteral("plain.ani"), riff(anih(2, 2, 10) + frames));
+}
+
+// Frames larger than a small screen, reaching past it, with every kind of disposal.
+QByteArray oversizedFrames() {
+  QByteArray out("GIF89a\x10\x00\x10\x00\x80\x00\x00", 13);
+  out.append("\x00\x00\x00\xff\x00\x00", 6);
+  for (int i = 0; i < 6; ++i) {
+    const int side = 40 + 30 * i;
+    std::vector<std::uint8_t> pixels(std::size_t(side * side));
+    for (std::size_t p = 0; p < pixels.size(); ++p)
+      pixels[p] = std::uint8_t((p / 7 + std::size_t(i)) & 1);
+    std::vector<std::uint8_t> encoded;
+    EncodeGIFFrame(encoded, GIFRaster{pixels.data(), side, side, side, 8, false}, i % 2 == 1);
+    const char control[] = {'\x21', '\xf9', 4, char((i % 8) << 2 | (i == 2)), 5, 0, 1, 0};
+    out.append(control, sizeof control);
+    const char descriptor[] = {
+        ',', char(i * 3), 0, char(i), 0, char(side), 0, char(side), 0, char(i % 2 == 1 ? 0x40 : 0)};
+    out.append(descriptor, sizeof descriptor);
+    out.append(reinterpret_cast<const char *>(encoded.data()), qsizetype(encoded.size()));
+  }
+  out.append(';');
+  return out;
 }
 
 } // namespace
@@ -91,6 +114,7 @@ int main(int argc, char **argv) {
   const std::vector<std::uint8_t> all = animation.write();
   put(root + QStringLiteral("/gif"), QStringLiteral("animation.gif"),
       QByteArray(reinterpret_cast<const char *>(all.data()), qsizetype(all.size())));
+  put(root + QStringLiteral("/gif"), QStringLiteral("oversized.gif"), oversizedFrames());
   putIconSeeds(root);
   return 0;
 }

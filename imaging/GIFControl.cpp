@@ -325,7 +325,8 @@ void TGIFAnimator::composeFresh(int index) {
   for (; start > 0; --start) {
     const TGIFFrame &f = m_image->frame(start);
     const bool before = start < index;
-    const bool fullScreen = f.width() == sw && f.height() == sh;
+    // A frame may reach beyond the screen (and is then cut to it when decoded).
+    const bool fullScreen = frameRect(f).contains(QRect(0, 0, sw, sh));
     const bool hidesBelow = f.TransparentColor == clNone && !(before && f.Disposal == 3);
     const bool clearsAll = before && f.Disposal == 2;
     if (fullScreen && (hidesBelow || clearsAll))

@@ -140,6 +140,8 @@ private:
   void adoptGlobalTable(const TGIFColorTable &table, int bits);
   // Widens the screen to take a compressed frame.
   void growScreen(int right, int bottom);
+  // Drops other frames' decoded pictures until `pixels` more fit within GIFMaxPixels.
+  void makeRoomFor(std::int64_t pixels, const TGIFFrame *decoding);
 
   TGIFImageRecord m_record;
   std::vector<std::unique_ptr<TGIFFrame>> m_frames;

@@ -276,6 +276,8 @@ void ReadGIF(std::span<const uint8_t> bytes, TGIFImageRecord &image,
       frame.Extensions = std::move(collected);
       readImage(in, image, frame, loadCorrupted);
       frames.push_back(std::move(frame));
+      if (frames.size() == GIFMaxFrames)
+        break;
       introducer = in.atEnd() ? kTrailer : in.introducer();
       if (introducer != kExtension && introducer != kImage && introducer != kTrailer)
         introducer = 0;

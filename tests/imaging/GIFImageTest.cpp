@@ -1,6 +1,7 @@
 #include "imaging/GIFImage.h"
 #include "imaging/Bitmap.h"
 #include "imaging/GIFEncoder.h"
+#include "imaging/GIFReader.h"
 #include "imaging/Icon.h"
 #include "imaging/Picture.h"
 #include "platform/Errors.h"
@@ -289,6 +290,65 @@ TEST(GIFImage, SavingKeepsTheScreenTheApplicationExtensionsAndALoneLoopBlock) {
   // Saving again gives the same bytes.
   TGIFImage again(back);
   EXPECT_EQ(again.write(), saved);
+}
+
+TEST(GIFImage, FramesAreCutToTheScreenAndAnImageHoldsBoundedPixelsAndFrames) {
+  // 20 frames of 8000 x 8000 on a 16 x 16 screen, their data a short run of pixels: each frame
+  // is decoded as far as the screen shows it.
+  const Indices run = flatShapes(64, 2, 4, 3);
+  BlockBuilder hostile;
+  hostile.header().screen(16, 16, 2);
+  for (int i = 0; i < 20; ++i)
+    hostile.gce(2).image(0, 0, 8000, 8000).data(lzw(run, 8));
+  TGIFImage image = load(hostile.trailer().bytes());
+  ASSERT_EQ(image.frameCount(), 20);
+  for (int i = 0; i < 20; ++i) {
+    const TBitmap &bitmap = image.frame(i).bitmap();
+    ASSERT_EQ(bitmap.width(), 16) << "frame " << i;
+    ASSERT_EQ(bitmap.height(), 16) << "frame " << i;
+    EXPECT_EQ(bitmap.dib().pixelIndex(15, 0), run.at(15, 0));
+    EXPECT_EQ(bitmap.dib().pixelIndex(15, 1), 0);
+  }
+  // An interlaced frame reaching past the screen's corner keeps its top-left part.
+  const Indices shapes = flatShapes(8, 6, 4, 5);
+  BlockBuilder corner;
+  corner.header().screen(5, 3, 2).image(1, 1, 8, 6, 0, true);
+  {
+    Rows rows = packRows(shapes, 8);
+    Bytes data;
+    EncodeGIFFrame(data, rows.raster, true);
+    corner.data(data).trailer();
+  }
+  TGIFImage cornerImage = load(corner.bytes());
+  const TBitmap &cut = cornerImage.frame(0).bitmap();
+  ASSERT_EQ(cut.width(), 4);
+  ASSERT_EQ(cut.height(), 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x)
+      EXPECT_EQ(cut.dib().pixelIndex(x, y), shapes.at(x, y)) << x << "," << y;
+
+  // Five screen-sized frames of 4096 x 4096 pixels: decoding them all holds at most
+  // GIFMaxPixels, dropping the frame decoded just before; a dropped frame decodes again.
+  BlockBuilder large;
+  large.header().screen(4096, 4096, 2);
+  for (int i = 0; i < 5; ++i)
+    large.image(0, 0, 4096, 4096).data(lzw(run, 8));
+  TGIFImage big = load(large.trailer().bytes());
+  int64_t held = 0;
+  for (int i = 0; i < 5; ++i)
+    ASSERT_EQ(big.frame(i).bitmap().width(), 4096);
+  for (int i = 0; i < 5; ++i)
+    held += big.frame(i).hasBitmap() ? int64_t{4096} * 4096 : 0;
+  EXPECT_LE(held, GIFMaxPixels);
+  EXPECT_FALSE(big.frame(3).hasBitmap());
+  EXPECT_EQ(big.frame(3).bitmap().dib().pixelIndex(1, 0), run.at(1, 0));
+
+  // A file of 5000 one-pixel frames gives the first GIFMaxFrames of them.
+  BlockBuilder many;
+  many.header().screen(1, 1, 2);
+  for (int i = 0; i < 5000; ++i)
+    many.image(0, 0, 1, 1).data(lzw(flatShapes(1, 1, 4, 1), 8));
+  EXPECT_EQ(load(many.trailer().bytes(), false).frameCount(), int(GIFMaxFrames));
 }
 
 TEST(GIFImage, CorruptedFramesFollowTheSwitch) {
