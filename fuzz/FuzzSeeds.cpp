@@ -3,9 +3,16 @@
 #include "imaging/BmpFile.h"
 #include "imaging/GIFEncoder.h"
 #include "imaging/GIFImage.h"
+#include "imaging/IconList.h"
 #include "imaging/JpegImage.h"
+#include "model/DataObjectStore.h"
+#include "model/SettingsCipher.h"
+#include "model/XMLStore.h"
+#include "platform/MemIniFile.h"
 #include "tests/imaging/IconSamples.h"
 #include "tests/imaging/PictureSamples.h"
+
+#include <QBuffer>
 
 #include <QDir>
 #include <QFile>
@@ -69,6 +76,51 @@ QByteArray oversizedFrames() {
   return out;
 }
 
+// A store of one reminder with fields, a moving picture, a picture and an icon list, beside the
+// hand-written store of the model's tests; and a settings file with the keys the program writes.
+void putModelSeeds(const QString &root, const TGIFImage &animation, const QByteArray &iconList) {
+  const QString store = root + QStringLiteral("/store");
+  QDir().mkpath(store);
+  QFile::remove(store + QStringLiteral("/golden.xml"));
+  QFile::copy(QStringLiteral(TOLVANE_SOURCE_DIR "/tests/model/data/golden-store.xml"),
+              store + QStringLiteral("/golden.xml"));
+  auto previous = SetStore(std::make_unique<TXMLStore>());
+  TDataObject reminder(NewReminderId);
+  reminder.subject = QStringLiteral("Seed");
+  reminder.text = QStringLiteral("Two\r\nlines");
+  reminder.sticker.enable = true;
+  reminder.mail = {true, QStringLiteral("to@example.org"), QStringLiteral("me@example.org"), {},
+                   {},   QStringLiteral("/tmp/a.txt")};
+  SaveToStore(reminder, true);
+  TBitmap still(samples::square(6, 8).colors);
+  TIconList icons;
+  QByteArray stream = iconList;
+  QBuffer buffer(&stream);
+  buffer.open(QIODevice::ReadOnly);
+  icons.LoadFromStream(buffer);
+  SaveStickerImages(reminder, &animation, &still);
+  SaveIcon(reminder, &icons, nullptr);
+  Store().SaveToFile(store + QStringLiteral("/pictures.xml"));
+  SetStore(std::move(previous));
+
+  TMMemIniFile ini;
+  ini.writeString(QStringLiteral("Main"), QStringLiteral("StoreFileName"),
+                  QStringLiteral("/home/me/data.xml"));
+  ini.writeBool(QStringLiteral("Main"), QStringLiteral("NotStopped"), true);
+  ini.writeInteger(QStringLiteral("Mail"), QStringLiteral("Port"), 587);
+  ini.writeFloat(QStringLiteral("Config"), QStringLiteral("Scale"), 1.25);
+  ini.writeString(QStringLiteral("FrameReminder"), QStringLiteral("ListViewColor"),
+                  QStringLiteral("clInfoBk"));
+  WriteMailPassword(ini, QStringLiteral("s\u00e9cret"));
+  QByteArray settings = ini.toBytes();
+  EncipherStream(settings, SettingsCipherKey);
+  put(root + QStringLiteral("/settings"), QStringLiteral("control1.dat"), settings);
+  WriteMailPassword(ini, QStringLiteral("\x01low"));
+  settings = ini.toBytes();
+  EncipherStream(settings, SettingsCipherKey);
+  put(root + QStringLiteral("/settings"), QStringLiteral("hex.dat"), settings);
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -116,5 +168,6 @@ int main(int argc, char **argv) {
       QByteArray(reinterpret_cast<const char *>(all.data()), qsizetype(all.size())));
   put(root + QStringLiteral("/gif"), QStringLiteral("oversized.gif"), oversizedFrames());
   putIconSeeds(root);
+  putModelSeeds(root, animation, samples::iconListStream({icos[1], icos[2]}));
   return 0;
 }
