@@ -99,8 +99,9 @@ int RunProgram(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)()
   const QString name = InstanceName();
   if (CheckSingleInstance(name)) {
     QCoreApplication app(argc, argv); // no display needed
-    (void)HandOver(HandoverSocketPath(name),
-                   stop ? THandoverCommand::Stop : THandoverCommand::Show);
+    if (stop)
+      return StopRunningInstance(name);
+    (void)HandOver(HandoverSocketPath(name), THandoverCommand::Show);
     return 0;
   }
   if (stop)

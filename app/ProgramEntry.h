@@ -22,8 +22,8 @@ public:
 [[nodiscard]] bool IsStopArgument(int argc, char **argv);
 
 // The program: decides whether this start becomes the running instance of the user or hands over
-// to the one that runs (showing its main window, or with "stop" ending it), and runs the hidden
-// master window until the program ends. `makeProgram` runs once the application object exists;
-// the program is destroyed after Finish and before the instance lock is released. Gives the exit
-// code.
+// to the one that runs (showing its main window, or with "stop" ending it and waiting for its
+// end: 1 when it is still running), and runs the hidden master window until the program ends.
+// `makeProgram` runs once the application object exists; the program is destroyed after Finish and
+// before the instance lock is released. Gives the exit code.
 int RunProgram(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)());

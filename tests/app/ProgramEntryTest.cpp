@@ -14,7 +14,9 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTest>
+#include <QThread>
 
+#include <atomic>
 #include <csignal>
 #include <memory>
 
@@ -189,6 +191,52 @@ TEST_F(ProgramEntry, AStartWhileTheInstanceIsStillStartingEndsSilently) {
   EXPECT_EQ(e->exitCode(), 0);
   EXPECT_TRUE(marks().isEmpty());
   EXPECT_TRUE(filesUnder(home).isEmpty());
+}
+
+TEST_F(ProgramEntry, StopWaitsForAStartingInstanceAndFailsWhileItStillRuns) {
+  // An instance that holds its lock and listens only later, as one does while it starts: "stop"
+  // waits for it, asks it to end and returns once it has ended.
+  TNamedLock lock;
+  ASSERT_EQ(lock.tryAcquire(InstanceName(), run), TNamedLock::Result::Acquired);
+  QProcess *stop = helper({QStringLiteral("stop")});
+  QTest::qWait(400);
+  EXPECT_EQ(stop->state(), QProcess::Running);
+  bool asked = false;
+  {
+    THandoverServer server(socketPath);
+    server.OnStop = [&asked] { asked = true; };
+    ASSERT_TRUE(server.Listen());
+    ASSERT_TRUE(waitFor([&asked] { return asked; }));
+    QTest::qWait(100);
+    EXPECT_EQ(stop->state(), QProcess::Running); // until the instance ends
+  }
+  lock.release();
+  ASSERT_TRUE(finished(stop, 5000));
+  EXPECT_EQ(stop->exitCode(), 0);
+
+  // Still running after the limits: starting without ever listening, or asked and not ending.
+  const QString name = InstanceName();
+  ASSERT_EQ(lock.tryAcquire(name), TNamedLock::Result::Acquired);
+  EXPECT_EQ(StopRunningInstance(name, {.startMs = 300, .retryMs = 20}), 1);
+  QThread thread;
+  auto *busy = new THandoverServer(HandoverSocketPath(name));
+  std::atomic<bool> busyAsked = false;
+  busy->OnStop = [&busyAsked] { busyAsked = true; };
+  busy->moveToThread(&thread);
+  thread.start();
+  bool listens = false;
+  QMetaObject::invokeMethod(
+      busy, [&] { listens = busy->Listen(); }, Qt::BlockingQueuedConnection);
+  ASSERT_TRUE(listens);
+  EXPECT_EQ(StopRunningInstance(name, {.startMs = 300, .retryMs = 20, .endMs = 300}), 1);
+  EXPECT_TRUE(busyAsked);
+  QMetaObject::invokeMethod(
+      busy, [busy] { delete busy; }, Qt::BlockingQueuedConnection);
+  thread.quit();
+  thread.wait();
+  // Once the lock is free nothing runs: done at once.
+  lock.release();
+  EXPECT_EQ(StopRunningInstance(name, {.startMs = 5000}), 0);
 }
 
 TEST_F(ProgramEntry, TheSocketOfAKilledInstanceIsClearedByTheNextStart) {
