@@ -1,11 +1,7 @@
 #include "app/Program.h"
-#include "platform/Version.h"
 #include "runtime/HeadlessUserInterface.h"
 
 #include <QMessageBox>
-
-#include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -27,10 +23,4 @@ std::unique_ptr<IProgram> makeProgram() {
 
 } // namespace
 
-int main(int argc, char **argv) {
-  if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
-    std::printf("Version: %s (%s)\n", version::Text, version::InternalName);
-    return 0;
-  }
-  return RunProgram(argc, argv, makeProgram);
-}
+int main(int argc, char **argv) { return RunProgram(argc, argv, makeProgram); }
