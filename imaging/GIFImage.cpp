@@ -322,12 +322,14 @@ void TGIFImage::makeRoomFor(std::int64_t pixels, const TGIFFrame *decoding) {
       held += m_frames[i]->decodedPixels();
   }
   // The frames just before the one being decoded go first: an animation playing in order needs
-  // them again last.
+  // them again last. Pictures that were given to the image, not decoded, always stay.
   const std::size_t n = m_frames.size();
   for (std::size_t k = 1; k < n && held + pixels > GIFMaxPixels; ++k) {
     TGIFFrame &f = *m_frames[(at + n - k) % n];
-    held -= f.decodedPixels();
-    f.dropDecoded();
+    if (const std::int64_t decoded = f.decodedPixels(); decoded > 0) {
+      held -= decoded;
+      f.dropDecoded();
+    }
   }
 }
 

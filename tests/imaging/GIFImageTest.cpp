@@ -327,20 +327,23 @@ TEST(GIFImage, FramesAreCutToTheScreenAndAnImageHoldsBoundedPixelsAndFrames) {
     for (int x = 0; x < 4; ++x)
       EXPECT_EQ(cut.dib().pixelIndex(x, y), shapes.at(x, y)) << x << "," << y;
 
-  // Five screen-sized frames of 4096 x 4096 pixels: decoding them all holds at most
-  // GIFMaxPixels, dropping the frame decoded just before; a dropped frame decodes again.
+  // Six screen-sized frames of 4096 x 4096 pixels, one of them given a picture of its own:
+  // decoding the others holds at most GIFMaxPixels, dropping the frames decoded just before but
+  // never a given picture; a dropped frame decodes again.
   BlockBuilder large;
   large.header().screen(4096, 4096, 2);
-  for (int i = 0; i < 5; ++i)
+  for (int i = 0; i < 6; ++i)
     large.image(0, 0, 4096, 4096).data(lzw(run, 8));
   TGIFImage big = load(large.trailer().bytes());
+  big.frame(4).setBitmap(TBitmap(Dib(8, 8, 8)));
+  for (int i = 0; i < 6; ++i)
+    ASSERT_EQ(big.frame(i).bitmap().width(), i == 4 ? 8 : 4096);
   int64_t held = 0;
-  for (int i = 0; i < 5; ++i)
-    ASSERT_EQ(big.frame(i).bitmap().width(), 4096);
-  for (int i = 0; i < 5; ++i)
-    held += big.frame(i).hasBitmap() ? int64_t{4096} * 4096 : 0;
+  for (int i = 0; i < 6; ++i)
+    held += big.frame(i).hasBitmap() && i != 4 ? int64_t{4096} * 4096 : 0;
   EXPECT_LE(held, GIFMaxPixels);
   EXPECT_FALSE(big.frame(3).hasBitmap());
+  EXPECT_EQ(big.frame(4).bitmap().width(), 8);
   EXPECT_EQ(big.frame(3).bitmap().dib().pixelIndex(1, 0), run.at(1, 0));
 
   // A file of 5000 one-pixel frames gives the first GIFMaxFrames of them.
