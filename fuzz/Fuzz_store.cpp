@@ -7,8 +7,8 @@
 #include "model/XMLStore.h"
 #include "platform/Errors.h"
 
-#include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <cstddef>
@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
   static int argc = 1;
   static char name[] = "fuzz_store";
   static char *argv[] = {name, nullptr};
-  static QCoreApplication app(argc, argv);
+  static QGuiApplication app(argc, argv); // as in the program, pictures may need it
   static QTemporaryDir dir;
   folder = &dir;
   RegisterPictureClasses();
