@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "model/DataObjectStore.h"
+#include "model/Settings.h"
 #include "platform/Errors.h"
 #include "platform/MessageHub.h"
 #include "platform/Version.h"
@@ -11,6 +12,7 @@
 #include "runtime/InstanceHandover.h"
 #include "runtime/SignalBridge.h"
 #include "runtime/UserInterface.h"
+#include "services/DelayWithMessages.h"
 #include "services/SingleInstance.h"
 
 #include <QCoreApplication>
@@ -36,6 +38,8 @@ int runInstance(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)(
   // The choice was for this process only: the programs reminders start keep the desktop's own.
   if (!platformChoice.isEmpty())
     qunsetenv("QT_QPA_PLATFORM");
+  // Windows keep responding while a settings file is retried.
+  ScopedRetryPause retryPause(&DelayWithMessages);
   TSignalBridge signalBridge;
   THandoverServer server(HandoverSocketPath(name));
   std::unique_ptr<IProgram> program = makeProgram();

@@ -1,18 +1,20 @@
 #include "model/Settings.h"
 
+#include "model/Model.h"
 #include "model/Paths.h"
 #include "model/SettingsCipher.h"
 #include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 #include "services/FileOps.h"
-#include "services/GuiHelpers.h"
 #include "services/VersionInfo.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QtDebug>
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -20,20 +22,12 @@ constexpr int LoadAttempts = 3;
 constexpr int RetryPauseMs = 100;
 constexpr mode_t SettingsFileMode = 0600;
 
-TMMemIniFile *&mainObject() {
-  static TMMemIniFile object;
-  static TMMemIniFile *current = &object;
-  return current;
-}
-
-TMMemIniFile *&localObject() {
-  static TMMemIniFile object;
-  static TMMemIniFile *current = &object;
-  return current;
-}
-
-std::function<void(int)> &retryPause() {
-  static std::function<void(int)> pause = &DelayWithMessages;
+// A plain sleep: the model has no event loop of its own. The program replaces it with a pause that
+// keeps its windows responsive.
+std::function<void(int)> &plainSleep() {
+  static std::function<void(int)> pause = [](int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  };
   return pause;
 }
 
@@ -47,7 +41,7 @@ bool loadWithRetries(TMMemIniFile &ini, const std::function<QString()> &fileName
       ini.clear();
     }
     if (attempt < LoadAttempts)
-      retryPause()(RetryPauseMs);
+      retryPauseSlot().get()(RetryPauseMs);
   }
   return false;
 }
@@ -90,19 +84,8 @@ void importLegacySettings() {
 
 } // namespace
 
-TMMemIniFile &MainSettings() { return *mainObject(); }
-TMMemIniFile &LocalSettings() { return *localObject(); }
-
-ScopedSettings::ScopedSettings(TMMemIniFile &main, TMMemIniFile &local)
-    : m_previousMain(mainObject()), m_previousLocal(localObject()) {
-  mainObject() = &main;
-  localObject() = &local;
-}
-
-ScopedSettings::~ScopedSettings() {
-  mainObject() = m_previousMain;
-  localObject() = m_previousLocal;
-}
+TMMemIniFile &MainSettings() { return TModel::Current().MainSettings(); }
+TMMemIniFile &LocalSettings() { return TModel::Current().LocalSettings(); }
 
 bool LoadEncipheredIni(TMMemIniFile &ini, const QString &fileName) {
   ini.clear();
@@ -161,10 +144,7 @@ void LoadSettingsAtStartUp() {
   }
 }
 
-namespace settings_testing {
-ScopedRetryPause::ScopedRetryPause(std::function<void(int ms)> pause)
-    : m_previous(std::move(retryPause())) {
-  retryPause() = std::move(pause);
+OverrideSlot<std::function<void(int ms)>> &retryPauseSlot() {
+  static constinit OverrideSlot<std::function<void(int ms)>> slot{&plainSleep};
+  return slot;
 }
-ScopedRetryPause::~ScopedRetryPause() { retryPause() = std::move(m_previous); }
-} // namespace settings_testing

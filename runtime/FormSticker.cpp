@@ -1,19 +1,18 @@
 #include "runtime/FormSticker.h"
 
 #include "imaging/Color.h"
-#include "imaging/GIFControl.h"
 #include "imaging/GIFImage.h"
-#include "imaging/Image.h"
-#include "imaging/Shape.h"
 #include "model/DataObject.h"
 #include "model/DataObjectStore.h"
 #include "model/Paths.h"
-#include "model/ReminderOperations.h"
 #include "model/ReminderTexts.h"
 #include "model/ScheduleText.h"
 #include "platform/FormatSettings.h"
 #include "runtime/StickerLayout.h"
 #include "runtime/UserInterface.h"
+#include "widgets/GIFControl.h"
+#include "widgets/Image.h"
+#include "widgets/Shape.h"
 
 #include "ui_FormSticker.h"
 

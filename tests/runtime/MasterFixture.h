@@ -1,9 +1,8 @@
 #pragma once
 
 // A master window with every output replaced: a recording model and reminder runtime, a manual
-// ticker, a fake notification area, a recording user interface, and settings of its own.
+// ticker, a fake notification area, a recording user interface, and a model of its own.
 
-#include "imaging/TrayIconUnit.h"
 #include "model/LanguageTable.h"
 #include "model/Paths.h"
 #include "model/Settings.h"
@@ -13,8 +12,10 @@
 #include "runtime/MasterModel.h"
 #include "runtime/ReminderRuntime.h"
 #include "runtime/Ticker.h"
-#include "tests/imaging/FakeTrayBackend.h"
 #include "tests/runtime/FakeUserInterface.h"
+#include "tests/support/TestModel.h"
+#include "tests/widgets/FakeTrayBackend.h"
+#include "widgets/TrayIconUnit.h"
 
 #include <QFile>
 #include <QStringList>
@@ -101,9 +102,9 @@ public:
 };
 
 struct MasterFixture : ::testing::Test {
-  TMMemIniFile mainSettings;
-  TMMemIniFile localSettings;
-  ScopedSettings scopedSettings{mainSettings, localSettings};
+  TestModel testModel;
+  TMMemIniFile &mainSettings = testModel.mainSettings;
+  TMMemIniFile &localSettings = testModel.localSettings;
   FakeMasterModel model;
   QStringList runtimeCalls;
   FakeUserInterface ui;
