@@ -2,9 +2,9 @@
 // frames, first in order (each step drawn over the one before) and then each afresh (backwards,
 // so that no step can reuse the one before). A picture may come from any imported file; what it
 // costs to show must stay bounded, so a huge allocation or a hang is a finding like a crash.
-#include "imaging/GIFControl.h"
 #include "imaging/GIFImage.h"
 #include "platform/Errors.h"
+#include "widgets/GIFControl.h"
 
 #include <QApplication>
 
