@@ -6,6 +6,7 @@
 #include "imaging/IconList.h"
 #include "imaging/JpegImage.h"
 #include "model/DataObjectStore.h"
+#include "model/Model.h"
 #include "model/SettingsCipher.h"
 #include "model/XMLStore.h"
 #include "platform/MemIniFile.h"
@@ -84,7 +85,7 @@ void putModelSeeds(const QString &root, const TGIFImage &animation, const QByteA
   QFile::remove(store + QStringLiteral("/golden.xml"));
   QFile::copy(QStringLiteral(TOLVANE_SOURCE_DIR "/tests/model/data/golden-store.xml"),
               store + QStringLiteral("/golden.xml"));
-  auto previous = SetStore(std::make_unique<TXMLStore>());
+  const TModel model(TModelStart::Empty); // Store() is this model's store until it goes
   TDataObject reminder(NewReminderId);
   reminder.subject = QStringLiteral("Seed");
   reminder.text = QStringLiteral("Two\r\nlines");
@@ -100,8 +101,8 @@ void putModelSeeds(const QString &root, const TGIFImage &animation, const QByteA
   icons.LoadFromStream(buffer);
   SaveStickerImages(reminder, &animation, &still);
   SaveIcon(reminder, &icons, nullptr);
-  Store().SaveToFile(store + QStringLiteral("/pictures.xml"));
-  SetStore(std::move(previous));
+  if (!Store().SaveToFile(store + QStringLiteral("/pictures.xml")))
+    std::fprintf(stderr, "cannot write the store seed\n");
 
   TMMemIniFile ini;
   ini.writeString(QStringLiteral("Main"), QStringLiteral("StoreFileName"),

@@ -4,6 +4,7 @@
 // formats' own errors; a crash, a sanitizer report or a hang is a finding.
 #include "imaging/PictureClasses.h"
 #include "model/DataObjectStore.h"
+#include "model/Model.h"
 #include "model/XMLStore.h"
 #include "platform/Errors.h"
 
@@ -43,6 +44,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
   static QGuiApplication app(argc, argv); // as in the program, pictures may need it
   static QTemporaryDir dir;
   folder = &dir;
+  static const TModel model(TModelStart::Empty); // Store() is this model's store
+  (void)model;
   RegisterPictureClasses();
   return 0;
 }
@@ -56,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
       __builtin_trap();
   }
   try {
-    SetStore(std::make_unique<TXMLStore>(file));
+    Store().LoadFromFile(file);
     readEveryReminder();
     (void)Store().ImportFromFile(file, false);
     (void)Store().ImportFromFile(file, true);
@@ -66,6 +69,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   } catch (const ETolvaneError &) {
     // The store refuses a file it cannot take with its own error.
   }
-  SetStore(nullptr);
   return 0;
 }
