@@ -1,6 +1,6 @@
 #include "ui/ActionButton.h"
 
-#include "ui/ActionLink.h"
+#include "widgets/ActionLink.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -3,10 +3,10 @@
 #include "model/NotifyWindows.h"
 #include "model/Paths.h"
 #include "model/Settings.h"
-#include "services/ControlRefresh.h"
-#include "services/FormLanguageFile.h"
 #include "services/ShellExecute.h"
 #include "ui/ReportErrors.h"
+#include "widgets/ControlRefresh.h"
+#include "widgets/FormLanguageFile.h"
 
 #include <QKeyEvent>
 #include <QShortcut>

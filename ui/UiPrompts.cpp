@@ -2,20 +2,12 @@
 
 #include "ui/QtPrompts.h"
 
-namespace {
-
-UiPrompts *&current() {
-  static TQtPrompts real;
-  static UiPrompts *prompts = &real;
-  return prompts;
+OverrideSlot<UiPrompts> &uiPromptsSlot() {
+  static constinit OverrideSlot<UiPrompts> slot{[]() -> UiPrompts & {
+    static TQtPrompts real;
+    return real;
+  }};
+  return slot;
 }
 
-} // namespace
-
-UiPrompts &uiPrompts() { return *current(); }
-
-ScopedUiPrompts::ScopedUiPrompts(UiPrompts &prompts) : m_previous(current()) {
-  current() = &prompts;
-}
-
-ScopedUiPrompts::~ScopedUiPrompts() { current() = m_previous; }
+UiPrompts &uiPrompts() { return uiPromptsSlot().get(); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "imaging/Color.h"
+#include "platform/ScopedOverride.h"
 
 #include <QFont>
 #include <QString>
@@ -59,15 +60,7 @@ public:
 
 // The prompts in use: the real ones unless a test put others in place.
 [[nodiscard]] UiPrompts &uiPrompts();
-
+// Where the prompts are kept (TQtPrompts unless replaced).
+[[nodiscard]] OverrideSlot<UiPrompts> &uiPromptsSlot();
 // Puts other prompts in place for the lifetime of this object.
-class ScopedUiPrompts {
-public:
-  explicit ScopedUiPrompts(UiPrompts &prompts);
-  ~ScopedUiPrompts();
-  ScopedUiPrompts(const ScopedUiPrompts &) = delete;
-  ScopedUiPrompts &operator=(const ScopedUiPrompts &) = delete;
-
-private:
-  UiPrompts *m_previous;
-};
+using ScopedUiPrompts = ScopedOverride<&uiPromptsSlot>;

@@ -1,6 +1,6 @@
 #include "ui/ActionButton.h"
-#include "services/GuiHelpers.h"
-#include "ui/ActionLink.h"
+#include "widgets/ActionLink.h"
+#include "widgets/SpeedButtons.h"
 
 #include <QAction>
 #include <QPushButton>

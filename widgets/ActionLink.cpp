@@ -1,4 +1,4 @@
-#include "ui/ActionLink.h"
+#include "widgets/ActionLink.h"
 
 #include <QAction>
 #include <QVariant>
