@@ -4,7 +4,7 @@
 #include "model/DataObject.h"
 #include "model/DataObjectStore.h"
 #include "model/LanguageTable.h"
-#include "model/ModelContext.h"
+#include "model/Model.h"
 #include "model/Paths.h"
 #include "model/ReminderList.h"
 #include "model/Settings.h"
@@ -34,12 +34,6 @@ namespace {
 QPointer<TFormEditReminder> &currentEditor() {
   static QPointer<TFormEditReminder> editor;
   return editor;
-}
-
-// Saves the data file; false when the file was not written (the store has told the user why).
-bool SaveStoreFile() {
-  Store().Save();
-  return true;
 }
 
 // The store keeps CRLF line breaks; the text box works with "\n".
@@ -321,7 +315,8 @@ bool TFormEditReminder::save() {
   const int32_t number = target->Number;
   SaveToStore(*target, true);
   target = nullptr; // a failed save shows a notice, whose event loop may re-read every reminder
-  if (!SaveStoreFile())
+  // A file the store could not write has been shown to the user by the store itself.
+  if (!Store().Save())
     return false;
   dropItem.dismiss();
   if (created)
