@@ -57,6 +57,6 @@ private:
   std::unique_ptr<TIcon> m_smallIcon;  // what ImageIco shows for the single icon
   std::unique_ptr<TIconList> m_frames; // ImageListIco
   int m_frameIndex = 0;
-  QTimer m_timer; // TimerIco
+  QTimer m_timer;    // TimerIco
   TTrayIcon *m_tray; // TrayIcon1, a child
 };

@@ -337,7 +337,8 @@ void TFormEditReminder::reject() {
 bool TFormEditReminder::closeQuery() {
   if (!m_modified)
     return true;
-  switch (uiPrompts().askYesNoCancel(TranslateText(QStringLiteral("Reminder was changed. Save?")))) {
+  switch (
+      uiPrompts().askYesNoCancel(TranslateText(QStringLiteral("Reminder was changed. Save?")))) {
   case UiPrompts::Answer::Yes:
     // Ok closes the editor itself, or keeps it open when the data file did not take the save.
     (void)ActionOkExecute();
@@ -449,9 +450,10 @@ void TFormEditReminder::openSoundExecute() {
     choice.folder = m_currentSoundDir;
   else
     choice.fileName = current;
-  choice.filter = TranslateText(QStringLiteral("Sounds")) +
-                  QStringLiteral(" (*.wav;*.mp3;*.ogg;*.flac;*.mid)|*.wav;*.mp3;*.ogg;*.flac;*.mid|") +
-                  TranslateText(QStringLiteral("All files")) + QStringLiteral(" (*)|*");
+  choice.filter =
+      TranslateText(QStringLiteral("Sounds")) +
+      QStringLiteral(" (*.wav;*.mp3;*.ogg;*.flac;*.mid)|*.wav;*.mp3;*.ogg;*.flac;*.mid|") +
+      TranslateText(QStringLiteral("All files")) + QStringLiteral(" (*)|*");
   const QString file = uiPrompts().openFile(choice);
   if (file.isEmpty())
     return;

@@ -105,7 +105,7 @@ private:
   std::unique_ptr<Ui::FormEditReminder> ui;
   IUserInterface &m_ui;
   THubForm *m_hub;
-  QString m_id;                // EditorReminderId
+  QString m_id;                  // EditorReminderId
   const int m_defaultRepeatType; // DefaultRepeatType
   bool m_loading = false;
   bool m_modified;
