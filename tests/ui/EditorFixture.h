@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imaging/PictureClasses.h"
 #include "model/DataObject.h"
 #include "model/DataObjectStore.h"
 #include "model/ReminderList.h"
@@ -83,6 +84,7 @@ private:
 class EditorFixture : public ::testing::Test {
 protected:
   void SetUp() override {
+    RegisterPictureClasses(); // as the program's model does, so stored icons read back
     SetNewReminderTemplate(TDataObject::Create(NewReminderId));
     // As the program's user interface shows them.
     errors::setInfoReporter([this](const QString &text) { prompts.notice(text); });
