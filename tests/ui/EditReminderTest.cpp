@@ -88,7 +88,6 @@ TEST_F(Editor, SavingANewReminderStoresItUnderANewIdAndTellsTheWindowsInOrder) {
   const TDataObject *saved = FindReminderById(id);
   ASSERT_NE(saved, nullptr);
   EXPECT_EQ(saved->subject, "Water the plants");
-  EXPECT_EQ(saved->repeat.type, TRepeatType::Hourly); // the default type asked for
   EXPECT_TRUE(dataFile().contains(id.toUtf8()));
   EXPECT_TRUE(dataFile().contains("Water the plants"));
   EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
@@ -106,23 +105,6 @@ TEST_F(Editor, SavingANewReminderStoresItUnderANewIdAndTellsTheWindowsInOrder) {
   QCoreApplication::processEvents();
   ASSERT_EQ(log.count(msg::WM_REMINDER_CHANGED), 1);
   EXPECT_EQ(log.entries.back().wParam, uintptr_t(saved->Number));
-  EXPECT_EQ(TFormEditReminder::Current(), nullptr);
-}
-
-TEST_F(Editor, ANewOneTimeReminderInThePastStartsNowOnlyWhenOpenedWithOnce) {
-  const TDateTime past = clock.now() - TDateTime{3'600'000};
-  for (const int defaultType : {0, 2}) {
-    TDataObject *from = NewReminderTemplate();
-    from->Id = QStringLiteral("F00D"); // as "Add as" leaves it: the schedule is kept
-    from->repeat.type = TRepeatType::Once;
-    from->repeat.dt = past;
-    QString id = NewReminderId;
-    ASSERT_TRUE(edit(id, defaultType, [](TFormEditReminder &editor) {
-      child<QCheckBox>(editor, "CheckBoxEnable")->setChecked(true);
-      (void)editor.ActionOkExecute();
-    }));
-    EXPECT_EQ(FindReminderById(id)->repeat.dt, defaultType == 0 ? clock.now() : past);
-  }
 }
 
 TEST_F(Editor, DeleteOfANewReminderAsksNothingAndSavesNothing) {

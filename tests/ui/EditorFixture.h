@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -34,16 +35,14 @@ struct MessageLog {
   std::vector<Entry> entries;
 
   [[nodiscard]] int count(uint message) const {
-    int n = 0;
-    for (const Entry &e : entries)
-      n += e.message == message;
-    return n;
+    return int(std::count_if(entries.begin(), entries.end(),
+                             [message](const Entry &e) { return e.message == message; }));
   }
+  // The first entry of the message; -1 for none.
   [[nodiscard]] int indexOf(uint message) const {
-    for (size_t i = 0; i < entries.size(); ++i)
-      if (entries[i].message == message)
-        return int(i);
-    return -1;
+    const auto it = std::find_if(entries.begin(), entries.end(),
+                                 [message](const Entry &e) { return e.message == message; });
+    return it == entries.end() ? -1 : int(it - entries.begin());
   }
 };
 
