@@ -1,6 +1,7 @@
 #include "ui/UserInterface.h"
 
 #include "model/LanguageTable.h"
+#include "ui/EditReminder.h"
 #include "ui/UiPrompts.h"
 
 // The windows register here, one line each, as they are built. An entry whose window does not
@@ -18,13 +19,15 @@ void TUserInterface::SetHideTrayIconChecked(bool) {}
 
 void TUserInterface::CloseMainWindow() {}
 
-bool TUserInterface::EditReminder(int, QString &, int) { return false; }
+bool TUserInterface::EditReminder(int listPosition, QString &id, int defaultRepeatType) {
+  return ::EditReminder(*this, listPosition, id, defaultRepeatType);
+}
 
 bool TUserInterface::RemindAfter(const QString &, QPoint, int32_t) { return false; }
 
 void TUserInterface::SoundVolume(QPoint, int32_t) {}
 
-void TUserInterface::SetEditorModified() {}
+void TUserInterface::SetEditorModified() { ::SetEditorModified(); }
 
 void TUserInterface::ShowMessage(const QString &message) { uiPrompts().notice(message); }
 
