@@ -8,6 +8,7 @@
 #include "model/ScheduleText.h"
 #include "ui/ActionButton.h"
 #include "ui/DateTimePickers.h"
+#include "ui/EditorPage.h"
 #include "ui/HubForm.h"
 #include "ui/ReportErrors.h"
 #include "ui/ScheduleRules.h"
@@ -22,11 +23,6 @@ template <std::size_t N> void FillList(QComboBox *list, const std::array<const c
   list->clear();
   for (const char *name : names)
     list->addItem(TranslateText(QString::fromLatin1(name)));
-}
-
-// A stored kind outside the list selects the first entry, so a save writes a kind that exists.
-void SelectKind(QComboBox *list, int kind) {
-  list->setCurrentIndex(kind >= 0 && kind < list->count() ? kind : 0);
 }
 
 } // namespace
@@ -77,11 +73,11 @@ void TFormEditReminderDT::LoadBounds() {
 }
 
 void TFormEditReminderDT::showBounds(const TStartBoundRec &start, const TStopBoundRec &stop) {
-  SelectKind(ui->ComboBoxStartBound, int(start.type));
+  SelectListCode(*ui->ComboBoxStartBound, int(start.type));
   SetPickerTime(ui->DateTimePickerStartBoundTime, start.dt);
   SetPickerDate(ui->DateTimePickerStartBoundDate, start.dt);
   ui->CheckBoxStopBoundEnable->setChecked(stop.enable);
-  SelectKind(ui->ComboBoxStopBound, int(stop.type));
+  SelectListCode(*ui->ComboBoxStopBound, int(stop.type));
   SetPickerTime(ui->DateTimePickerStopBoundTime, stop.dt);
   SetPickerDate(ui->DateTimePickerStopBoundDate, stop.dt);
   ui->SpinEditValue->setValue(stop.value.value);

@@ -10,6 +10,7 @@
 #include "platform/FormatSettings.h"
 #include "ui/ActionButton.h"
 #include "ui/DateTimePickers.h"
+#include "ui/FormEditReminder.h"
 #include "ui/FormEditReminderDT.h"
 #include "ui/FormEditReminderYear.h"
 #include "ui/QtPrompts.h"
@@ -220,10 +221,7 @@ void TTimetablePage::LoadSchedule(const TDataObject &reminder) {
   ui->CheckBoxRemindBefore->setChecked(reminder.remindBefore.enable);
   ui->SpinEditRemindBefore->setValue(
       std::clamp(reminder.remindBefore.value.value, 1, RemindBeforeMaximum));
-  // A unit outside the list selects the first one, so a save writes a unit that exists.
-  const int unit = int(reminder.remindBefore.value.measure);
-  ui->ComboBoxRemindBefore->setCurrentIndex(
-      unit >= 0 && unit < ui->ComboBoxRemindBefore->count() ? unit : 0);
+  SelectListCode(*ui->ComboBoxRemindBefore, int(reminder.remindBefore.value.measure));
   m_remindBeforeChanged = false;
   ui->CheckBoxRemindAfter->setChecked(reminder.remindAfter.enable);
   ui->LabelRemindAfterDT->setText(DateTimeToStr(reminder.remindAfter.dtStart));
@@ -266,7 +264,7 @@ void TTimetablePage::StoreSchedule(TDataObject &reminder) const {
   reminder.remindAfter.enable = ui->CheckBoxRemindAfter->isChecked() && reminder.enable;
 }
 
-void TTimetablePage::SaveToReminder(TDataObject &reminder) const {
+void TTimetablePage::storeAll(TDataObject &reminder) const {
   StoreSchedule(reminder);
   if (m_boundsDialog->Confirmed())
     m_boundsDialog->StoreBounds(reminder);
@@ -279,7 +277,7 @@ std::unique_ptr<TDataObject> TTimetablePage::ScheduleCopy() const {
   copy->startBound = m_loadedStart;
   copy->stopBound = m_loadedStop;
   copy->remindAfter = m_loadedRemindAfter;
-  SaveToReminder(*copy);
+  storeAll(*copy);
   return copy;
 }
 
@@ -430,8 +428,8 @@ void TTimetablePage::markRemindBeforeChanged() {
 }
 
 void TTimetablePage::setModified() {
-  if (!m_loading)
-    emit modified();
+  if (TFormEditReminder *editor = TFormEditReminder::Current(); editor && !m_loading)
+    editor->SetModified();
 }
 
 bool TTimetablePage::ShowTimeBoundsDialog() {

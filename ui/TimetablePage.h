@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ReminderRecords.h"
+#include "ui/EditorPage.h"
 
 #include <QList>
 #include <QWidget>
@@ -29,20 +30,25 @@ class TimetablePage;
 // Its captions belong to the editor: they are translated, and written by "Make lng", in the
 // editor's own language section. It owns the time-bounds and the year-days dialogs. It keeps no
 // reminder between calls: it loads from a reminder by id and writes into the reminder it is given.
-class TTimetablePage : public QWidget {
+class TTimetablePage : public QWidget, public IEditorPage {
   Q_OBJECT
 public:
   explicit TTimetablePage(QWidget *parent = nullptr);
   ~TTimetablePage() override;
 
+  [[nodiscard]] QWidget *Widget() override { return this; }
+  [[nodiscard]] bool IsLanguageFrame() const override { return false; }
+  // The page keeps no settings of its own.
+  void LoadOptions() override {}
+  void SaveOptions() override {}
   // Fills the page and both dialogs from the reminder with the id ("new": the new-reminder
   // template). An id that names no reminder leaves the controls as they are.
-  void LoadFromReminder(const QString &id);
+  void LoadFromReminder(const QString &id) override;
   // Writes the page into the reminder: the schedule, the bounds once the time-bounds dialog was
   // confirmed, the days of the year once the year dialog was confirmed.
-  void SaveToReminder(TDataObject &reminder) const;
+  void SaveToReminder(TDataObject &reminder) override { storeAll(reminder); }
   // The reminder's "Enable" switch changed (also while the editor loads).
-  void EnabledChanged(bool enabled);
+  void EnabledChanged(bool enabled) override;
 
   void LoadSchedule(const TDataObject &reminder);
   void StoreSchedule(TDataObject &reminder) const;
@@ -66,15 +72,12 @@ public:
   [[nodiscard]] TFormEditReminderYear &YearDialog() const { return *m_yearDialog; }
   [[nodiscard]] bool RemindBeforeChanged() const { return m_remindBeforeChanged; }
 
-signals:
-  // The user changed the schedule (never while loading).
-  void modified();
-
 protected:
   void showEvent(QShowEvent *event) override;
   void hideEvent(QHideEvent *event) override;
 
 private:
+  void storeAll(TDataObject &reminder) const;
   void connectControls();
   void buildDayLabels();
   void translateLists();
