@@ -28,6 +28,7 @@ TFormEditReminderYear::TFormEditReminderYear(QWidget *parent)
   grid->useDayPictures();
   grid->setColumnCount(Days);
   grid->setRowCount(Months);
+  grid->setMinimumSize(Days * 18, Months * 18);
   grid->setGridEnabled(true);
   grid->setShowHint(true);
   grid->onDataStateHint = [this](int column, int row, int32_t) {

@@ -27,7 +27,7 @@
 
 namespace {
 
-constexpr int CellSize = 18;
+constexpr int CellSize = 16;
 constexpr int WeekDays = 7;
 constexpr int MonthDays = 31;
 constexpr int RemindBeforeMaximum = 100;
@@ -66,6 +66,7 @@ TTimetablePage::TTimetablePage(QWidget *parent)
        {ui->PictureGridControlWeekDays, m_monthGrids[0], m_monthGrids[1], m_monthGrids[2]}) {
     grid->useDayPictures();
     grid->setGridEnabled(true);
+    grid->setFixedSize(grid->columnCount() * CellSize, grid->rowCount() * CellSize);
   }
   for (QTimeEdit *t : {ui->DateTimePickerTime, ui->DateTimePickerTime2})
     SetUpTimePicker(t);
@@ -103,6 +104,7 @@ void TTimetablePage::buildDayLabels() {
     m_weekLabels << label;
   }
   ui->LayoutWeekDays->addLayout(weekLabels, 0, 0);
+  ui->LayoutWeekDays->setRowStretch(1, 1);
   for (int g = 0; g < 3; ++g) {
     auto *numbers = new QHBoxLayout;
     numbers->setSpacing(0);
@@ -115,6 +117,7 @@ void TTimetablePage::buildDayLabels() {
     numbers->addStretch();
     ui->LayoutMonthDays->addLayout(numbers, g * 2, 0);
   }
+  ui->LayoutMonthDays->setRowStretch(6, 1);
 }
 
 void TTimetablePage::connectControls() {
