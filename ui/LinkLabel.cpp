@@ -15,9 +15,10 @@ void LinkLabel::setUp() {
   setFont(f);
   setForegroundRole(QPalette::Link);
   setCursor(Qt::PointingHandCursor);
-  setFocusPolicy(Qt::StrongFocus);
   // A label's text is not selectable by the keyboard here: Space and Enter belong to the link.
   setTextInteractionFlags(Qt::NoTextInteraction);
+  // After the flags: setting them takes a label's focus away again.
+  setFocusPolicy(Qt::StrongFocus);
 }
 
 void LinkLabel::mousePressEvent(QMouseEvent *event) {

@@ -12,7 +12,7 @@ TEST(UserInterface, ANoticeRaisedInTheModelReachesThePrompts) {
   errors::setInfoReporter([&ui](const QString &text) { ui.ShowMessage(text); });
   TXMLStore store;
   // A folder where the file should be: the save fails.
-  store.SaveToFile(sandbox::makeTempDir("store-is-a-folder"));
+  EXPECT_FALSE(store.SaveToFile(sandbox::makeTempDir("store-is-a-folder")));
   errors::setInfoReporter({});
   ASSERT_EQ(fake.shown.size(), 1);
   EXPECT_TRUE(fake.shown[0].startsWith("notice: Sorry, can't save file!"))
