@@ -486,8 +486,7 @@ void TReminderScheduler::ActionRemindAfterExecute(int number, const QString &tit
     return;
   if (r->Firing) {
     CloseReminder(number, false);
-  } else if (wasOn && !r->enable && r->repeat.type == TRepeatType::Once &&
-             r->remindAfter.enable) {
+  } else if (wasOn && !r->enable && r->repeat.type == TRepeatType::Once && r->remindAfter.enable) {
     // The tick closed it while the dialog was open, before there was a window to wait for, and
     // switched the one-time reminder off; the snooze the user has just confirmed would never
     // come. It is switched on again for that window, and kept in the file at once.

@@ -28,8 +28,7 @@ public:
 
   // Shows the dialog with the title at the point for the reminder, modally. True when OK stored
   // an enabled window.
-  [[nodiscard]] static bool ShowRemindAfterDialog(const QString &title, QPoint at,
-                                                  int32_t number);
+  [[nodiscard]] static bool ShowRemindAfterDialog(const QString &title, QPoint at, int32_t number);
 
   // Titles, places and fills the dialog from the reminder; false when it is gone.
   [[nodiscard]] bool Prepare(const QString &title, QPoint at, int32_t number);
