@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "ui/HubForm.h"
 #include "ui/PlaceNearPointer.h"
+#include "ui/QtPrompts.h"
 #include "ui/ReportErrors.h"
 
 #include <algorithm>
@@ -41,7 +42,8 @@ bool TFormEditReminAfter::ShowRemindAfterDialog(const QString &title, QPoint at,
   TFormEditReminAfter form;
   if (!form.Prepare(title, at, number))
     return false;
-  return form.exec() == Accepted && form.Confirmed();
+  // A local loop, not exec(): a parentless exec() would block every sticker on the desktop.
+  return RunDialog(&form) == Accepted && form.Confirmed();
 }
 
 bool TFormEditReminAfter::Prepare(const QString &title, QPoint at, int32_t number) {

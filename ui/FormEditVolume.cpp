@@ -5,6 +5,7 @@
 #include "runtime/ReminderScheduler.h"
 #include "ui/HubForm.h"
 #include "ui/PlaceNearPointer.h"
+#include "ui/QtPrompts.h"
 #include "ui/ReportErrors.h"
 
 namespace {
@@ -32,7 +33,7 @@ TFormEditVolume::~TFormEditVolume() = default;
 void TFormEditVolume::ShowVolumeDialog(QPoint at, int32_t number) {
   TFormEditVolume form;
   if (form.Prepare(at, number))
-    form.exec();
+    (void)RunDialog(&form); // a local loop: stickers stay usable
 }
 
 bool TFormEditVolume::Prepare(QPoint at, int32_t number) {

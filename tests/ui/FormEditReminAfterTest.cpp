@@ -35,8 +35,13 @@ protected:
   // Runs the dialog through the program's user interface; `act` plays the user.
   bool runDialog(const std::function<void(TFormEditReminAfter &)> &act) {
     QTimer::singleShot(0, [&] {
-      auto *form = qobject_cast<TFormEditReminAfter *>(QApplication::activeModalWidget());
+      // The dialog runs in a local loop, modal to nothing: the stickers stay usable meanwhile.
+      TFormEditReminAfter *form = nullptr;
+      for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *f = qobject_cast<TFormEditReminAfter *>(w); f && f->isVisible())
+          form = f;
       ASSERT_NE(form, nullptr);
+      EXPECT_EQ(form->windowModality(), Qt::NonModal);
       act(*form);
     });
     TUserInterface ui;
