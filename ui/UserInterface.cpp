@@ -1,6 +1,7 @@
 #include "ui/UserInterface.h"
 
 #include "model/LanguageTable.h"
+#include "ui/EditReminder.h"
 #include "ui/FormEditReminAfter.h"
 #include "ui/FormEditVolume.h"
 #include "ui/UiPrompts.h"
@@ -20,7 +21,9 @@ void TUserInterface::SetHideTrayIconChecked(bool) {}
 
 void TUserInterface::CloseMainWindow() {}
 
-bool TUserInterface::EditReminder(int, QString &, int) { return false; }
+bool TUserInterface::EditReminder(int listPosition, QString &id, int defaultRepeatType) {
+  return ::EditReminder(*this, listPosition, id, defaultRepeatType);
+}
 
 bool TUserInterface::RemindAfter(const QString &title, QPoint at, int32_t number) {
   return TFormEditReminAfter::ShowRemindAfterDialog(title, at, number);
@@ -30,7 +33,7 @@ void TUserInterface::SoundVolume(QPoint at, int32_t number) {
   TFormEditVolume::ShowVolumeDialog(at, number);
 }
 
-void TUserInterface::SetEditorModified() {}
+void TUserInterface::SetEditorModified() { ::SetEditorModified(); }
 
 void TUserInterface::ShowMessage(const QString &message) { uiPrompts().notice(message); }
 
