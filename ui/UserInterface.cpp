@@ -2,6 +2,8 @@
 
 #include "model/LanguageTable.h"
 #include "ui/EditReminder.h"
+#include "ui/FormEditReminAfter.h"
+#include "ui/FormEditVolume.h"
 #include "ui/UiPrompts.h"
 
 // The windows register here, one line each, as they are built. An entry whose window does not
@@ -23,9 +25,13 @@ bool TUserInterface::EditReminder(int listPosition, QString &id, int defaultRepe
   return ::EditReminder(*this, listPosition, id, defaultRepeatType);
 }
 
-bool TUserInterface::RemindAfter(const QString &, QPoint, int32_t) { return false; }
+bool TUserInterface::RemindAfter(const QString &title, QPoint at, int32_t number) {
+  return TFormEditReminAfter::ShowRemindAfterDialog(title, at, number);
+}
 
-void TUserInterface::SoundVolume(QPoint, int32_t) {}
+void TUserInterface::SoundVolume(QPoint at, int32_t number) {
+  TFormEditVolume::ShowVolumeDialog(at, number);
+}
 
 void TUserInterface::SetEditorModified() { ::SetEditorModified(); }
 
