@@ -29,6 +29,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPointer>
+#include <QSet>
 #include <QStyledItemDelegate>
 #include <QTimer>
 
@@ -162,8 +163,10 @@ TFrameReminder::TFrameReminder(IUserInterface &userInterface, QWidget *parent)
           Reported([this] { tabChanged(); }));
   connect(view->header(), &QHeaderView::sectionClicked, this,
           [this](int column) { RunReported([&] { columnClicked(column); }); });
-  connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-          Reported([this] { updatePreview(); }));
+  connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, Reported([this] {
+            if (!m_filling)
+              updatePreview();
+          }));
   connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint &at) {
     m_popupMenu->popup(view->viewport()->mapToGlobal(at));
   });
@@ -256,20 +259,32 @@ void TFrameReminder::tabChanged() {
 void TFrameReminder::FillList() {
   QTreeView *view = ui->ListViewReminder;
   QItemSelectionModel *selection = view->selectionModel();
-  QStringList selected;
-  GetSelectedIds(&selected);
+  QStringList selectedIds;
+  GetSelectedIds(&selectedIds);
+  const QSet<QString> selected(selectedIds.cbegin(), selectedIds.cend());
   const QString current = m_model->idAt(view->currentIndex().row());
   const QString top = m_model->idAt(view->indexAt(QPoint(0, 0)).row());
 
   m_model->Fill(tab());
 
+  // One pass over the rows, whole runs of selected rows at a time: thousands of rows may be
+  // selected.
   QItemSelection rows;
-  for (const QString &id : std::as_const(selected))
-    if (const int row = m_model->rowOf(id); row >= 0)
-      rows.select(m_model->index(row, 0), m_model->index(row, ReminderColumnCount - 1));
+  const int count = m_model->rowCount();
+  for (int row = 0; row < count; ++row) {
+    if (!selected.contains(m_model->idAt(row)))
+      continue;
+    int last = row;
+    while (last + 1 < count && selected.contains(m_model->idAt(last + 1)))
+      ++last;
+    rows.select(m_model->index(row, 0), m_model->index(last, ReminderColumnCount - 1));
+    row = last;
+  }
+  m_filling = true; // one preview at the end, not one per change on the way
   selection->select(rows, QItemSelectionModel::ClearAndSelect);
   if (const int row = m_model->rowOf(current); row >= 0)
     selection->setCurrentIndex(m_model->index(row, 0), QItemSelectionModel::NoUpdate);
+  m_filling = false;
   if (const int row = m_model->rowOf(top); row >= 0)
     view->scrollTo(m_model->index(row, 0), QAbstractItemView::PositionAtTop);
   updatePreview();

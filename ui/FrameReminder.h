@@ -104,5 +104,6 @@ private:
   // pointer has gone by the time its timer fires.
   QPoint m_clickAt;
   bool m_pressed = false;
+  bool m_filling = false;
   QPixmap m_picture; // the preview picture at its own size
 };
