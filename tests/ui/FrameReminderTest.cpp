@@ -36,6 +36,16 @@ public:
   }
 };
 
+// The editor confirms and records what it was opened with.
+class EditingUserInterface : public THeadlessUserInterface {
+public:
+  QStringList opened;
+  bool EditReminder(int listPosition, QString &id, int defaultRepeatType) override {
+    opened << QStringLiteral("%1 %2 %3").arg(listPosition).arg(id).arg(defaultRepeatType);
+    return true;
+  }
+};
+
 class FrameReminderTest : public ::testing::Test {
 protected:
   FrameReminderTest() {
@@ -74,7 +84,7 @@ protected:
   FakePrompts prompts;
   ScopedUiPrompts scopedPrompts{prompts};
   FakeMaster master;
-  THeadlessUserInterface userInterface;
+  EditingUserInterface userInterface;
   TFrameReminder frame{userInterface};
 };
 
@@ -109,6 +119,21 @@ TEST_F(FrameReminderTest, AClickSwitchesTheActionWhosePictureWasPressedWhereverT
   QMetaObject::invokeMethod(timer, "timeout");
   EXPECT_FALSE(FindReminderById(second)->mail.enable);
   EXPECT_EQ(selected(), QStringList{second});
+}
+
+TEST_F(FrameReminderTest, ADoubleClickOnAPictureOpensTheEditorAndSwitchesNothing) {
+  const QString id = add("A");
+  frame.Init();
+  QFile::remove(GetBackupFileName());
+  QTest::mouseDClick(view()->viewport(), Qt::LeftButton, {},
+                     frame.iconRect(cell(0, ColumnMail)).center());
+  EXPECT_FALSE(frame.findChild<QTimer *>(QStringLiteral("TimerClick"))->isActive());
+  QCoreApplication::processEvents(); // the editor opens from the event loop
+  EXPECT_EQ(userInterface.opened, QStringList{"0 " + id + " 2"});
+  EXPECT_FALSE(FindReminderById(id)->mail.enable);
+  QCoreApplication::processEvents(); // the check is posted
+  EXPECT_EQ(master.count(msg::WM_CHECK_REMINDER), 1);
+  EXPECT_TRUE(QFile::exists(GetBackupFileName()));
 }
 
 TEST_F(FrameReminderTest, DeleteHandsTheSelectionToTheMasterInRowOrderAndAsksOnlyOnTrash) {
