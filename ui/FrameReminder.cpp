@@ -352,6 +352,7 @@ bool TFrameReminder::eventFilter(QObject *watched, QEvent *event) {
     case QEvent::MouseButtonPress:
       if (const auto *e = static_cast<QMouseEvent *>(event); e->button() == Qt::LeftButton) {
         m_clickAt = e->position().toPoint();
+        m_clickId = m_model->idAt(view->indexAt(m_clickAt).row());
         m_pressed = true;
       }
       break;
@@ -400,12 +401,13 @@ bool TFrameReminder::eventFilter(QObject *watched, QEvent *event) {
 void TFrameReminder::timerClickTimer() {
   m_timerClick->stop();
   // 1. The cell pressed, in viewport coordinates; the subject column only selects as any click.
+  //    A reload or a scroll since the press may have put another reminder there: then nothing.
   const QModelIndex cell = ui->ListViewReminder->indexAt(m_clickAt);
-  if (!cell.isValid() || cell.column() == ColumnSubject)
+  const QString id = m_model->idAt(cell.row());
+  if (!cell.isValid() || cell.column() == ColumnSubject || id != m_clickId)
     return;
   // 2. On the cell's picture: the action of that column switches and is written into the store
   //    item; the store file takes it with its next save.
-  const QString id = m_model->idAt(cell.row());
   if (iconRect(cell).contains(m_clickAt)) {
     if (TDataObject *reminder = FindReminderById(id)) {
       if (bool *on = actionSwitch(*reminder, cell.column())) {

@@ -103,6 +103,7 @@ private:
   // Where the last click on the list was pressed: the click is handled there, wherever the
   // pointer has gone by the time its timer fires.
   QPoint m_clickAt;
+  QString m_clickId; // the row's reminder there at the press
   bool m_pressed = false;
   bool m_filling = false;
   QPixmap m_picture; // the preview picture at its own size

@@ -119,6 +119,14 @@ TEST_F(FrameReminderTest, AClickSwitchesTheActionWhosePictureWasPressedWhereverT
   QMetaObject::invokeMethod(timer, "timeout");
   EXPECT_FALSE(FindReminderById(second)->mail.enable);
   EXPECT_EQ(selected(), QStringList{second});
+
+  // A reload between press and timer put another reminder under the press: nothing happens.
+  QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, pressed);
+  const QString third = add("0");
+  frame.FillList();
+  QMetaObject::invokeMethod(timer, "timeout");
+  EXPECT_FALSE(FindReminderById(third)->mail.enable);
+  EXPECT_TRUE(FindReminderById(first)->mail.enable);
 }
 
 TEST_F(FrameReminderTest, ADoubleClickOnAPictureOpensTheEditorAndSwitchesNothing) {
