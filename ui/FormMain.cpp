@@ -11,6 +11,7 @@
 #include "platform/MemIniFile.h"
 #include "services/ShellExecute.h"
 #include "services/VersionInfo.h"
+#include "ui/FrameReminder.h"
 #include "ui/HubForm.h"
 #include "ui/IconLibrary.h"
 #include "ui/PagePlaceholder.h"
@@ -152,8 +153,8 @@ TFormMain::~TFormMain() {
 
 // Each page is placed by its own line; a page not built yet has a placeholder. The pages open
 // the reminder editor through the user interface.
-void TFormMain::placePages([[maybe_unused]] IUserInterface &userInterface) {
-  m_reminders = ReminderPageOf(new TPagePlaceholder(QStringLiteral("FrameReminder"), this));
+void TFormMain::placePages(IUserInterface &userInterface) {
+  m_reminders = ReminderPageOf(new TFrameReminder(userInterface, this));
   m_options = OptionsPageOf(new TPagePlaceholder(QStringLiteral("FrameMix"), this));
   m_log = LogPageOf(new TPagePlaceholder(QStringLiteral("FrameLog"), this));
   for (QWidget *page : {m_reminders.widget, m_options.widget, m_log.widget}) {
