@@ -11,6 +11,7 @@
 #include "platform/MemIniFile.h"
 #include "services/ShellExecute.h"
 #include "services/VersionInfo.h"
+#include "ui/FrameMix.h"
 #include "ui/FrameReminder.h"
 #include "ui/HubForm.h"
 #include "ui/IconLibrary.h"
@@ -155,7 +156,7 @@ TFormMain::~TFormMain() {
 // the reminder editor through the user interface.
 void TFormMain::placePages(IUserInterface &userInterface) {
   m_reminders = ReminderPageOf(new TFrameReminder(userInterface, this));
-  m_options = OptionsPageOf(new TPagePlaceholder(QStringLiteral("FrameMix"), this));
+  m_options = OptionsPageOf(new TFrameMix(this));
   m_log = LogPageOf(new TPagePlaceholder(QStringLiteral("FrameLog"), this));
   for (QWidget *page : {m_reminders.widget, m_options.widget, m_log.widget}) {
     MarkAsLanguageFrame(page);
