@@ -21,6 +21,7 @@
 #include "ui/HubForm.h"
 #include "ui/IconLibrary.h"
 #include "ui/ReportErrors.h"
+#include "ui/TimetablePage.h"
 #include "ui/UiPrompts.h"
 #include "widgets/FormLanguageFile.h"
 #include "widgets/SpeedButtons.h"
@@ -62,6 +63,7 @@ TFormEditReminder::TFormEditReminder(IUserInterface &userInterface, const QStrin
   m_hub = new THubForm(this);
   m_icon = new TEditorIconPreview(ui->ImageIco, this);
   // The pages, one line each; a tab without its page stays empty.
+  m_timetable = placePage(ui->TabSheetTimetable, new TTimetablePage(this));
   m_mail = placePage(ui->TabSheetMail, new TFrameMail);
   m_shellExec = placePage(ui->TabSheetShellExec, new TFrameShellExec);
 
