@@ -45,7 +45,8 @@ TFrameShellExec::TFrameShellExec(QWidget *parent)
     connect(button, &QRadioButton::toggled, this, markModified);
 }
 
-TFrameShellExec::~TFrameShellExec() = default;
+// The handle goes before the widget does: a drop notice must never reach a half-destroyed page.
+TFrameShellExec::~TFrameShellExec() { hub().unregisterWindow(m_handle); }
 
 bool TFrameShellExec::event(QEvent *e) {
   if (HubEvent *message = HubEvent::cast(e)) {
