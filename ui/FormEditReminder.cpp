@@ -16,6 +16,7 @@
 #include "ui/EditorIconPreview.h"
 #include "ui/EditorPage.h"
 #include "ui/EditorSoundTest.h"
+#include "ui/FrameSticker.h"
 #include "ui/HubForm.h"
 #include "ui/IconLibrary.h"
 #include "ui/ReportErrors.h"
@@ -60,6 +61,7 @@ TFormEditReminder::TFormEditReminder(IUserInterface &userInterface, const QStrin
   m_hub = new THubForm(this);
   m_icon = new TEditorIconPreview(ui->ImageIco, this);
   // The pages, one line each; a tab without its page stays empty.
+  m_sticker = placePage(ui->TabSheetSticker, new TFrameSticker(m_ui));
 
   m_sound = std::make_unique<TEditorSoundTest>(m_hub->handle());
   connectControls();
