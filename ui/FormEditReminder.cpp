@@ -20,6 +20,7 @@
 #include "ui/HubForm.h"
 #include "ui/IconLibrary.h"
 #include "ui/ReportErrors.h"
+#include "ui/TimetablePage.h"
 #include "ui/UiPrompts.h"
 #include "widgets/FormLanguageFile.h"
 #include "widgets/SpeedButtons.h"
@@ -61,6 +62,7 @@ TFormEditReminder::TFormEditReminder(IUserInterface &userInterface, const QStrin
   m_hub = new THubForm(this);
   m_icon = new TEditorIconPreview(ui->ImageIco, this);
   // The pages, one line each; a tab without its page stays empty.
+  m_timetable = placePage(ui->TabSheetTimetable, new TTimetablePage(this));
   m_sticker = placePage(ui->TabSheetSticker, new TFrameSticker(m_ui));
 
   m_sound = std::make_unique<TEditorSoundTest>(m_hub->handle());
