@@ -18,6 +18,7 @@
 #include "ui/EditorSoundTest.h"
 #include "ui/FrameMail.h"
 #include "ui/FrameShellExec.h"
+#include "ui/FrameSticker.h"
 #include "ui/HubForm.h"
 #include "ui/IconLibrary.h"
 #include "ui/ReportErrors.h"
@@ -64,6 +65,7 @@ TFormEditReminder::TFormEditReminder(IUserInterface &userInterface, const QStrin
   m_icon = new TEditorIconPreview(ui->ImageIco, this);
   // The pages, one line each; a tab without its page stays empty.
   m_timetable = placePage(ui->TabSheetTimetable, new TTimetablePage(this));
+  m_sticker = placePage(ui->TabSheetSticker, new TFrameSticker(m_ui));
   m_mail = placePage(ui->TabSheetMail, new TFrameMail);
   m_shellExec = placePage(ui->TabSheetShellExec, new TFrameShellExec);
 
