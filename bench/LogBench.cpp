@@ -70,7 +70,7 @@ BENCHMARK(BM_PlainReadOfTheLog)->Unit(benchmark::kMillisecond);
 void BM_LogPageFirstScreen(benchmark::State &state) {
   ensureApplication();
   const QString path = logFile();
-  LogTableModel model;
+  TLogTableModel model;
   QTreeView view;
   view.setUniformRowHeights(true);
   view.setRootIsDecorated(false);

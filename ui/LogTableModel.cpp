@@ -56,7 +56,7 @@ bool readTime(const QStringList &fields, TDateTime &t) {
 
 } // namespace
 
-LogTableModel::LogTableModel(QObject *parent)
+TLogTableModel::TLogTableModel(QObject *parent)
     : QAbstractTableModel(parent), m_captions{
                                        QStringLiteral("Date/Time"), QStringLiteral("User name"),
                                        QStringLiteral("Subject"),   QStringLiteral("Sticker"),
@@ -64,20 +64,20 @@ LogTableModel::LogTableModel(QObject *parent)
                                        QStringLiteral("Mail"),      QStringLiteral("Program"),
                                        QStringLiteral("Text")} {}
 
-void LogTableModel::setIconSource(std::function<QIcon(int)> iconOf) {
+void TLogTableModel::setIconSource(std::function<QIcon(int)> iconOf) {
   m_iconOf = std::move(iconOf);
 }
 
-void LogTableModel::setRowColors(const QColor &odd, const QColor &even) {
+void TLogTableModel::setRowColors(const QColor &odd, const QColor &even) {
   m_oddColor = odd;
   m_evenColor = even;
   if (!m_shown.empty())
     emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1), {Qt::BackgroundRole});
 }
 
-void LogTableModel::setLines(QStringList lines) { m_lines = std::move(lines); }
+void TLogTableModel::setLines(QStringList lines) { m_lines = std::move(lines); }
 
-void LogTableModel::applyFilter(TDateTime from, TDateTime to) {
+void TLogTableModel::applyFilter(TDateTime from, TDateTime to) {
   beginResetModel();
   m_shown.clear();
   m_cachedRow = -1;
@@ -101,15 +101,15 @@ void LogTableModel::applyFilter(TDateTime from, TDateTime to) {
   emit headerDataChanged(Qt::Horizontal, ColumnDateTime, ColumnDateTime);
 }
 
-int LogTableModel::rowCount(const QModelIndex &parent) const {
+int TLogTableModel::rowCount(const QModelIndex &parent) const {
   return parent.isValid() ? 0 : static_cast<int>(m_shown.size());
 }
 
-int LogTableModel::columnCount(const QModelIndex &parent) const {
+int TLogTableModel::columnCount(const QModelIndex &parent) const {
   return parent.isValid() ? 0 : ColumnCount;
 }
 
-const QStringList &LogTableModel::fieldsOf(int row) const {
+const QStringList &TLogTableModel::fieldsOf(int row) const {
   if (row != m_cachedRow) {
     SplitLogLine(m_lines[m_shown[static_cast<size_t>(row)]], m_cachedFields);
     m_cachedRow = row;
@@ -117,7 +117,7 @@ const QStringList &LogTableModel::fieldsOf(int row) const {
   return m_cachedFields;
 }
 
-QString LogTableModel::text(int column, const QStringList &fields) const {
+QString TLogTableModel::text(int column, const QStringList &fields) const {
   switch (column) {
   case ColumnDateTime: {
     TDateTime t;
@@ -142,7 +142,7 @@ QString LogTableModel::text(int column, const QStringList &fields) const {
   }
 }
 
-QVariant LogTableModel::iconNumber(int column, const QStringList &fields) const {
+QVariant TLogTableModel::iconNumber(int column, const QStringList &fields) const {
   int icon = -1;
   if (column == ColumnSubject) {
     icon = eventIcon(field(fields, FieldEvent));
@@ -154,7 +154,7 @@ QVariant LogTableModel::iconNumber(int column, const QStringList &fields) const 
   return icon < 0 ? QVariant() : QVariant(icon);
 }
 
-QVariant LogTableModel::data(const QModelIndex &index, int role) const {
+QVariant TLogTableModel::data(const QModelIndex &index, int role) const {
   if (!index.isValid() || index.row() >= rowCount() || index.column() >= ColumnCount)
     return {};
   switch (role) {
@@ -177,7 +177,7 @@ QVariant LogTableModel::data(const QModelIndex &index, int role) const {
   }
 }
 
-QVariant LogTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant TLogTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
     return QAbstractTableModel::headerData(section, orientation, role);
   const int mark = m_sort < SortFileOrder ? kMarkNewestFirst : kMarkFileOrder;
@@ -194,8 +194,8 @@ QVariant LogTableModel::headerData(int section, Qt::Orientation orientation, int
   }
 }
 
-bool LogTableModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant &value,
-                                  int role) {
+bool TLogTableModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant &value,
+                                   int role) {
   if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount ||
       (role != Qt::EditRole && role != Qt::DisplayRole))
     return false;
@@ -204,6 +204,6 @@ bool LogTableModel::setHeaderData(int section, Qt::Orientation orientation, cons
   return true;
 }
 
-Qt::ItemFlags LogTableModel::flags(const QModelIndex &index) const {
+Qt::ItemFlags TLogTableModel::flags(const QModelIndex &index) const {
   return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }

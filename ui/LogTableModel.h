@@ -14,7 +14,7 @@
 // in file order. A row is split into its cells only when the view asks for it, so a log of tens of
 // thousands of lines shows at once. Lines with fewer than four fields (not lines of ours) are
 // never shown; a shorter line of ours shows the cells it has.
-class LogTableModel : public QAbstractTableModel {
+class TLogTableModel : public QAbstractTableModel {
   Q_OBJECT
 
 public:
@@ -38,7 +38,7 @@ public:
   static constexpr int SortNewestFirst = 0;
   static constexpr int SortFileOrder = 100;
 
-  explicit LogTableModel(QObject *parent = nullptr);
+  explicit TLogTableModel(QObject *parent = nullptr);
 
   // Where the pictures of the icon numbers come from (none until set).
   void setIconSource(std::function<QIcon(int)> iconOf);

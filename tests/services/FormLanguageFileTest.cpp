@@ -19,11 +19,9 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolButton>
-#include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -325,29 +323,4 @@ TEST(FormLanguageFile, FileErrorsAreRaisedAndLeaveTheFileAlone) {
   QFile f(fileAsDir);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.readAll(), QByteArray("not a folder"));
-}
-
-// A list over a model of its own keeps its column captions in the model's header; a tree without a
-// header has no captions at all.
-TEST(FormLanguageFile, AModelViewsColumnsGoThroughItsModel) {
-  QStandardItemModel model(0, 3);
-  model.setHorizontalHeaderLabels(
-      {QStringLiteral("Date/Time"), QStringLiteral("User name"), QStringLiteral("Subject")});
-  QWidget frame;
-  frame.setObjectName(QStringLiteral("FrameLog"));
-  MarkAsLanguageFrame(&frame);
-  named<QTreeView>(&frame, "ListViewLog")->setModel(&model);
-  named<QTreeWidget>(&frame, "TreeViewSelect")->setHeaderHidden(true);
-  const QString path = tempFile(QStringLiteral("model.lng"));
-  SaveFormLanguageFile(&frame, path);
-  const TMMemIniFile ini = readIni(path);
-  const QString section = QStringLiteral("FrameLog");
-  EXPECT_EQ(ini.readString(section, QStringLiteral("ListViewLog.Column0"), {}), "Date/Time");
-  EXPECT_EQ(ini.readString(section, QStringLiteral("ListViewLog.Column2"), {}), "Subject");
-  EXPECT_FALSE(ini.valueExists(section, QStringLiteral("TreeViewSelect.Column0")));
-
-  writeText(path, "[FrameLog]\r\nListViewLog.Column1=Benutzer\r\n");
-  LoadFormLanguageFile(&frame, path);
-  EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Date/Time"));
-  EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Benutzer"));
 }

@@ -10,17 +10,10 @@
 
 namespace {
 
-FormatSettings dayMonthYear() {
+FormatSettings shortDate(const char *format, QChar separator) {
   FormatSettings fs;
-  fs.shortDateFormat = QStringLiteral("dd.mm.yy");
-  fs.dateSeparator = u'.';
-  return fs;
-}
-
-FormatSettings monthDayYear() {
-  FormatSettings fs; // m/d/yy: not zero-padded, the default of en_US
-  fs.shortDateFormat = QStringLiteral("m/d/yy");
-  fs.dateSeparator = u'/';
+  fs.shortDateFormat = QString::fromLatin1(format);
+  fs.dateSeparator = separator;
   return fs;
 }
 
@@ -30,11 +23,10 @@ FormatSettings monthDayYear() {
 TEST(LogDates, DayListFollowsTheLogPeriodUpToThirtyDays) {
   TMMemIniFile main, local;
   ScopedSettings settings{main, local};
-  const TDateTime today = EncodeDateTime(2026, 12, 7, 15, 30, 0, 0);
   const auto daysFor = [&](const char *period) {
-    local.writeString(settings_keys::Config, settings_keys::LogClearPeriod,
-                      QString::fromLatin1(period));
-    return LogDayList(today, LogClearPeriodDays(), dayMonthYear());
+    local.writeString(settings_keys::Config, settings_keys::LogClearPeriod, period);
+    return LogDayList(EncodeDateTime(2026, 12, 7, 15, 30, 0, 0), LogClearPeriodDays(),
+                      shortDate("dd.mm.yy", u'.'));
   };
   EXPECT_EQ(daysFor("45").size(), 30u);
   EXPECT_EQ(daysFor("0").size(), 0u);
@@ -43,11 +35,9 @@ TEST(LogDates, DayListFollowsTheLogPeriodUpToThirtyDays) {
   ASSERT_EQ(week.size(), 7u);
   EXPECT_EQ(week[0].day, EncodeDate(2026, 12, 7));
   EXPECT_EQ(week[0].caption, QStringLiteral("Monday  ( 07.12.26 )"));
-  EXPECT_EQ(week[0].icon, -1);
-  EXPECT_EQ(week[1].icon, 38); // Sunday
-  EXPECT_EQ(week[2].icon, 37); // Saturday
-  EXPECT_EQ(week[6].day, EncodeDate(2026, 12, 1));
   EXPECT_EQ(week[6].caption, QStringLiteral("Tuesday  ( 01.12.26 )"));
+  EXPECT_EQ((std::vector<int>{week[0].icon, week[1].icon, week[2].icon}),
+            (std::vector<int>{-1, 38, 37})); // Sunday, Saturday
 }
 
 // The box shows the date padded in the locale's order; what is typed reads back through the
@@ -57,22 +47,20 @@ TEST(LogDates, TwoDigitYearsUnderTwoFormats) {
   ScopedClock clockScope{clock};
   const TDateTime weekAgo = EncodeDate(2026, 11, 30);
 
-  const FormatSettings dmy = dayMonthYear();
+  const FormatSettings dmy = shortDate("dd.mm.yy", u'.');
   EXPECT_EQ(LogDateMask(dmy), QStringLiteral("00.00.00;_"));
   EXPECT_EQ(LogDateText(weekAgo, dmy), QStringLiteral("30.11.26"));
   EXPECT_EQ(LogDateBound(QStringLiteral("30.11.26"), dmy), weekAgo);
-  EXPECT_EQ(LogDateBound(QStringLiteral("01.02.70"), dmy), EncodeDate(2070, 2, 1));
   EXPECT_EQ(LogDateBound(QStringLiteral("01.02.80"), dmy), EncodeDate(1980, 2, 1));
 
-  const FormatSettings mdy = monthDayYear();
+  // The default of en_US is not zero-padded; the box is.
+  const FormatSettings mdy = shortDate("m/d/yy", u'/');
   EXPECT_EQ(LogDateMask(mdy), QStringLiteral("00/00/00;_"));
-  EXPECT_EQ(LogDateText(weekAgo, mdy), QStringLiteral("11/30/26"));
   EXPECT_EQ(LogDateText(EncodeDate(2027, 1, 5), mdy), QStringLiteral("01/05/27"));
   EXPECT_EQ(LogDateBound(QStringLiteral("11/30/26"), mdy), weekAgo);
   EXPECT_EQ(LogDateBound(QStringLiteral("02/01/75"), mdy), EncodeDate(2075, 2, 1));
   EXPECT_EQ(LogDateBound(QStringLiteral("02/01/76"), mdy), EncodeDate(1976, 2, 1));
-
-  // What an empty or half-filled box holds means no bound.
+  // An empty or half-filled box means no bound.
   EXPECT_FALSE(LogDateBound(QStringLiteral("//"), mdy).isSet());
   EXPECT_FALSE(LogDateBound(QStringLiteral("13/45/26"), mdy).isSet());
 }
