@@ -69,8 +69,10 @@ TFrameLog::TFrameLog(QWidget *parent)
   header->setSectionsClickable(true);
   header->setStretchLastSection(false);
 
-  connect(ui->TreeViewSelect, &QTreeWidget::currentItemChanged, this,
-          [this] { updateDateFilter(); });
+  connect(ui->TreeViewSelect, &QTreeWidget::currentItemChanged, this, [this] {
+    showDateBoxes();
+    ApplyFilter();
+  });
   connect(ui->TreeViewSelect, &QTreeWidget::itemExpanded, this,
           [this](QTreeWidgetItem *item) { updateRootIcon(item); });
   connect(ui->TreeViewSelect, &QTreeWidget::itemCollapsed, this,
@@ -127,7 +129,7 @@ void TFrameLog::Init() {
 
 void TFrameLog::Activate() {
   applyRowColors();
-  BuildDayTree();
+  fillDayTree(); // the lines are filtered once they are read
   Refresh();
 }
 
@@ -137,8 +139,13 @@ void TFrameLog::Done() {
 }
 
 void TFrameLog::BuildDayTree() {
+  fillDayTree();
+  ApplyFilter();
+}
+
+void TFrameLog::fillDayTree() {
   QTreeWidget *tree = ui->TreeViewSelect;
-  const QSignalBlocker quiet(tree); // one filter at the end, not one per change
+  const QSignalBlocker quiet(tree); // no filter for each change on the way
   tree->clear();
   auto *root = new QTreeWidgetItem(
       tree, {ui->PageControlLog->tabText(ui->PageControlLog->indexOf(ui->TabSheetEventLog))});
@@ -153,7 +160,7 @@ void TFrameLog::BuildDayTree() {
   root->setExpanded(true);
   updateRootIcon(root);
   tree->setCurrentItem(root->childCount() > 0 ? root->child(0) : root);
-  updateDateFilter();
+  showDateBoxes();
 }
 
 void TFrameLog::updateRootIcon(QTreeWidgetItem *item) {
@@ -164,14 +171,13 @@ void TFrameLog::updateRootIcon(QTreeWidgetItem *item) {
   item->setIcon(0, iconOf(icon));
 }
 
-void TFrameLog::updateDateFilter() {
+void TFrameLog::showDateBoxes() {
   const QTreeWidgetItem *current = ui->TreeViewSelect->currentItem();
   const bool range = current && !current->parent();
   for (QWidget *w :
        {static_cast<QWidget *>(ui->LabelLogFromDate), static_cast<QWidget *>(ui->MaskEditFromDate),
         static_cast<QWidget *>(ui->LabelLogToDate), static_cast<QWidget *>(ui->MaskEditToDate)})
     w->setVisible(range);
-  ApplyFilter();
 }
 
 void TFrameLog::ApplyFilter() {

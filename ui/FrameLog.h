@@ -48,7 +48,8 @@ public:
   void setRetryPause(std::function<void(int ms)> pause);
 
 private:
-  void updateDateFilter();
+  void fillDayTree();
+  void showDateBoxes();
   void updateRootIcon(QTreeWidgetItem *item);
   void columnClicked(int column);
   void openReminderOfSelection();

@@ -75,7 +75,17 @@ void TLogTableModel::setRowColors(const QColor &odd, const QColor &even) {
     emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1), {Qt::BackgroundRole});
 }
 
-void TLogTableModel::setLines(QStringList lines) { m_lines = std::move(lines); }
+void TLogTableModel::setLines(QStringList lines) {
+  m_lines = std::move(lines);
+  m_facts.assign(static_cast<size_t>(m_lines.size()), LineFacts());
+  QStringList fields;
+  for (qsizetype i = 0; i < m_lines.size(); ++i) {
+    SplitLogLine(m_lines[i], fields);
+    LineFacts &f = m_facts[static_cast<size_t>(i)];
+    f.listed = fields.size() >= LeastFields && fields[FieldEvent] != QLatin1String("Error");
+    f.timeRead = f.listed && readTime(fields, f.time);
+  }
+}
 
 void TLogTableModel::applyFilter(TDateTime from, TDateTime to) {
   beginResetModel();
@@ -84,17 +94,13 @@ void TLogTableModel::applyFilter(TDateTime from, TDateTime to) {
   const int n = static_cast<int>(m_lines.size());
   const bool newestFirst = m_sort == SortNewestFirst;
   const bool bounded = from.isSet() || to.isSet();
-  QStringList fields;
   for (int k = 0; k < n; ++k) {
     const int i = newestFirst ? n - 1 - k : k;
-    SplitLogLine(m_lines[i], fields);
-    if (fields.size() < LeastFields || fields[FieldEvent] == QLatin1String("Error"))
+    const LineFacts &f = m_facts[static_cast<size_t>(i)];
+    if (!f.listed)
       continue;
-    if (bounded) {
-      TDateTime t;
-      if (!readTime(fields, t) || (from.isSet() && t < from) || (to.isSet() && t > to))
-        continue;
-    }
+    if (bounded && (!f.timeRead || (from.isSet() && f.time < from) || (to.isSet() && f.time > to)))
+      continue;
     m_shown.push_back(i);
   }
   endResetModel();

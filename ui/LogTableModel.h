@@ -45,7 +45,8 @@ public:
   // The background of odd rows and of the others; an invalid colour leaves the view's own.
   void setRowColors(const QColor &odd, const QColor &even);
 
-  // The lines of the log as last read; shown after the next applyFilter().
+  // The lines of the log as last read; shown after the next applyFilter(). Each line's time and
+  // kind are read here once, so filtering again (another day, the other order) is quick.
   void setLines(QStringList lines);
   // Shows the lines whose time lies in [from, to]; a bound of 0 is no bound. Lines with the event
   // word "Error" are never shown; with a bound, neither are lines whose time cannot be read.
@@ -69,8 +70,16 @@ private:
   [[nodiscard]] QVariant iconNumber(int column, const QStringList &fields) const;
   [[nodiscard]] QString text(int column, const QStringList &fields) const;
 
+  // What the filter needs of a line.
+  struct LineFacts {
+    TDateTime time;
+    bool timeRead = false;
+    bool listed = false; // a line of ours (at least four fields) that is no error
+  };
+
   QStringList m_lines;
-  std::vector<int> m_shown; // indexes into m_lines, in display order
+  std::vector<LineFacts> m_facts; // one per line
+  std::vector<int> m_shown;       // indexes into m_lines, in display order
   int m_sort = SortNewestFirst;
   QStringList m_captions;
   std::function<QIcon(int)> m_iconOf;
