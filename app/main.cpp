@@ -1,23 +1,28 @@
-#include "model/ModelStartUp.h"
+#include "app/Program.h"
 #include "platform/Version.h"
-#include "runtime/ModelBinding.h"
-#include "runtime/ProgramEntry.h"
-#include "runtime/ProgramReminderRuntime.h"
-#include "runtime/UiHooks.h"
+#include "runtime/HeadlessUserInterface.h"
+
+#include <QMessageBox>
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-// The main window and the reminder editor belong to the layer above, which is not built yet.
-void installUi() {
-  UiHooks().ShowMainWindowPage = [](const QString &, int page) {
-    std::fprintf(stderr,
-                 "Tolvane: main window page %d asked for; the main window is not built "
-                 "yet.\n",
-                 page);
-  };
+// Until the main window and the editor exist: no windows, but notices and errors in message
+// boxes, as the user must see them.
+class TMessageBoxUserInterface final : public THeadlessUserInterface {
+public:
+  void ShowMessage(const QString &message) override {
+    QMessageBox::information(nullptr, QStringLiteral("Tolvane"), message);
+  }
+  void ShowException(const QString &message) override {
+    QMessageBox::critical(nullptr, QStringLiteral("Tolvane"), message);
+  }
+};
+
+std::unique_ptr<IProgram> makeProgram() {
+  return std::make_unique<TProgram>(std::make_unique<TMessageBoxUserInterface>());
 }
 
 } // namespace
@@ -27,11 +32,5 @@ int main(int argc, char **argv) {
     std::printf("Version: %s (%s)\n", version::Text, version::InternalName);
     return 0;
   }
-  TProgramWiring wiring;
-  wiring.InitializeModel = InitializeModel;
-  wiring.FinalizeModel = FinalizeModel;
-  wiring.MasterModel = [] { return std::make_unique<TModelBinding>(); };
-  wiring.ReminderRuntime = MakeReminderRuntime;
-  wiring.InstallUi = installUi;
-  return RunProgram(argc, argv, wiring);
+  return RunProgram(argc, argv, makeProgram);
 }

@@ -7,8 +7,6 @@
 
 namespace {
 
-WindowHandle masterWindow = 0;
-
 std::unique_ptr<TDataObject> &templateReminder() {
   static std::unique_ptr<TDataObject> reminder;
   return reminder;
@@ -150,8 +148,7 @@ void SetNewReminderTemplate(std::unique_ptr<TDataObject> reminder) {
   templateReminder() = std::move(reminder);
 }
 
-WindowHandle MasterWindowHandle() { return masterWindow; }
-void SetMasterWindowHandle(WindowHandle window) { masterWindow = window; }
+WindowHandle MasterWindowHandle() { return hub().findWindow(QLatin1String(MasterWindowName)); }
 
 // --- Lookups ----------------------------------------------------------------------------------
 

@@ -55,9 +55,10 @@ private:
 [[nodiscard]] TDataObject *NewReminderTemplate();
 void SetNewReminderTemplate(std::unique_ptr<TDataObject> reminder);
 
-// The master window, which the messages below go to; 0 while there is none.
+// The master window, which the messages below go to; 0 while there is none. The window itself
+// keeps its handle: it is found through the hub by its name.
 [[nodiscard]] WindowHandle MasterWindowHandle();
-void SetMasterWindowHandle(WindowHandle window);
+inline constexpr char MasterWindowName[] = "FormMaster";
 
 // --- Lookups ----------------------------------------------------------------------------------
 

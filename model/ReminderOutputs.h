@@ -1,5 +1,9 @@
 #pragma once
 
+#include "platform/MessageHub.h"
+
+#include <QString>
+
 // The live outputs a reminder owns while it fires. The model holds them only through these
 // interfaces; the real sticker window, tray icon and sound player implement them in the layers
 // above. A reminder releases its outputs in a fixed order: tray icon, sticker, sound.
@@ -22,9 +26,21 @@ public:
   virtual void close() = 0;
 };
 
-// The player of the reminder's sound. Destroying it closes its sound device; nothing else is
-// asked of it here.
+// A firing reminder's sound: one player, opened on one file. Rewind and Play serve the repeat;
+// the volume calls serve the volume dialog. Destroying it closes its sound device.
 class ISoundPlayer {
 public:
   virtual ~ISoundPlayer() = default;
+  // Opens the file, sets the volume (0..1000) and plays it; the natural end is posted to
+  // `notify` as MM_MCINOTIFY. Raises when the sound cannot be opened or started.
+  virtual void PlayFile(const QString &fileName, int volume, WindowHandle notify) = 0;
+  // Back to the start, silently. Gives 0 on success.
+  virtual int Rewind() = 0;
+  // Plays from the current position with the end posted to `notify`. Gives 0 on success.
+  virtual int Play(WindowHandle notify) = 0;
+  // 0..1000, effective at once. Gives 0 on success.
+  virtual int SetVolume(int volume) = 0;
+  [[nodiscard]] virtual int GetVolume() const = 0;
+  // The device named in the completion notice; 0 while nothing is open.
+  [[nodiscard]] virtual quint16 DeviceId() const = 0;
 };

@@ -49,6 +49,15 @@ QObject *MessageHub::window(WindowHandle h) const {
   return m_windows.value(h, nullptr);
 }
 
+WindowHandle MessageHub::findWindow(const QString &name) const {
+  QMutexLocker l(&m_lock);
+  WindowHandle found = 0;
+  for (auto it = m_windows.constBegin(); it != m_windows.constEnd(); ++it)
+    if ((found == 0 || it.key() < found) && it.value()->objectName() == name)
+      found = it.key();
+  return found;
+}
+
 intptr_t MessageHub::send(WindowHandle h, uint message, uintptr_t wParam, intptr_t lParam) {
   Q_ASSERT(!QCoreApplication::instance() ||
            QThread::currentThread() == QCoreApplication::instance()->thread());

@@ -74,6 +74,9 @@ public:
   void unregisterWindow(WindowHandle h);
   [[nodiscard]] QObject *window(WindowHandle h) const;
   [[nodiscard]] bool isWindow(WindowHandle h) const { return window(h) != nullptr; }
+  // The handle of the first registered window whose object name is `name`, or 0 (FindWindow):
+  // how a window that all others write to is found without keeping a copy of its handle.
+  [[nodiscard]] WindowHandle findWindow(const QString &name) const;
 
   // Runs the receiver's handler now, on the GUI thread, and gives its result; 0 for a handle that
   // names no window.

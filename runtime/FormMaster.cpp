@@ -7,6 +7,7 @@
 #include "model/LogFile.h"
 #include "model/NotifyWindows.h"
 #include "model/Paths.h"
+#include "model/ReminderList.h"
 #include "model/Settings.h"
 #include "model/SettingsKeys.h"
 #include "platform/Clock.h"
@@ -14,7 +15,7 @@
 #include "runtime/MasterModel.h"
 #include "runtime/ReminderRuntime.h"
 #include "runtime/Ticker.h"
-#include "runtime/UiHooks.h"
+#include "runtime/UserInterface.h"
 #include "services/FormLanguageFile.h"
 #include "services/GuiHelpers.h"
 #include "services/SystemInfo.h"
@@ -23,7 +24,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenu>
-#include <QMessageBox>
 
 #include <cstdio>
 
@@ -46,13 +46,13 @@ QString trayPicturePath(const QString &name) {
 
 } // namespace
 
-TFormMaster::TFormMaster(IMasterModel &model, std::unique_ptr<TTicker> ticker)
-    : m_model(model), m_runtime(std::make_unique<TIdleReminderRuntime>()),
+TFormMaster::TFormMaster(IMasterModel &model, IUserInterface &ui, std::unique_ptr<TTicker> ticker)
+    : m_model(model), m_ui(ui), m_runtime(std::make_unique<TIdleReminderRuntime>()),
       m_timer(ticker ? std::move(ticker) : std::make_unique<TPreciseTicker>()) {
   initMasterResources();
-  setObjectName(QStringLiteral("FormMaster"));
-  // The handle exists from the start: the reminder runtime is made before FormCreate and keeps
-  // it as the window its sounds' completion notices go to.
+  setObjectName(QLatin1String(MasterWindowName));
+  // The handle exists from the start: the reminder runtime is made before FormCreate, and the
+  // model finds the window by its name from here on.
   m_handle = hub().registerWindow(this);
   m_timer->OnTimer = [this] { m_runtime->CheckAllReminders(); }; // Timer1Timer
   m_timer->SetEnabled(true);
@@ -74,8 +74,7 @@ void TFormMaster::FormCreate() {
   m_trayIcon->SetHint(QStringLiteral("Tolvane"));
   // 3. Application hooks.
   installApplicationHooks();
-  // 4. The handle other windows send to (registered with the window).
-  m_model.SetMasterWindowHandle(m_handle);
+  // 4. The handle other windows send to: registered with the window, found by its name.
   // 5. No taskbar entry: a window that is never shown has none.
   // 6. The language table.
   CreateLanguageTable();
@@ -137,10 +136,7 @@ void TFormMaster::ApplicationException(const QString &message) {
     return;
   }
   m_failing = true;
-  if (UiHooks().ShowException)
-    UiHooks().ShowException(message);
-  else
-    QMessageBox::critical(nullptr, QStringLiteral("Tolvane"), message);
+  m_ui.ShowException(message);
   emit Closed(1);
 }
 
@@ -201,12 +197,9 @@ void TFormMaster::UpdateTrayIcon() {
 }
 
 void TFormMaster::ActionHideExecute() {
-  const WindowHandle main = UiHooks().MainWindowHandle ? UiHooks().MainWindowHandle() : 0;
-  if (main != 0) {
-    if (UiHooks().SetHideTrayIconChecked)
-      UiHooks().SetHideTrayIconChecked(true);
-    if (UiHooks().CloseMainWindow)
-      UiHooks().CloseMainWindow();
+  if (m_ui.MainWindowHandle() != 0) {
+    m_ui.SetHideTrayIconChecked(true);
+    m_ui.CloseMainWindow();
     return;
   }
   m_trayIcon->SetActive(false);
@@ -215,8 +208,7 @@ void TFormMaster::ActionHideExecute() {
 }
 
 void TFormMaster::ActionMainExecute() {
-  if (UiHooks().ShowMainWindowPage)
-    UiHooks().ShowMainWindowPage(Action(QStringLiteral("ActionMain"))->text(), 0);
+  m_ui.ShowMainWindowPage(Action(QStringLiteral("ActionMain"))->text(), 0);
 }
 
 void TFormMaster::TrayIcon1DblClick() {
@@ -232,11 +224,10 @@ void TFormMaster::ActionReminderAddExecute(bool withSender) {
   QString id = QStringLiteral("new");
   if (withSender)
     m_model.ResetNewReminderTemplate();
-  if (!UiHooks().EditReminder || !UiHooks().EditReminder(0, id, 2))
+  if (!m_ui.EditReminder(0, id, 2))
     return;
   RebuildAddAsMenus();
-  if (UiHooks().MainWindowHandle)
-    (void)hub().send(UiHooks().MainWindowHandle(), msg::WM_REFRESH_LIST);
+  (void)hub().send(m_ui.MainWindowHandle(), msg::WM_REFRESH_LIST);
 }
 
 void TFormMaster::ActionShutDownExecute() {
@@ -278,8 +269,7 @@ void TFormMaster::purgeLog() {
 
 void TFormMaster::reloadStore() {
   m_model.OpenStore();
-  if (UiHooks().MainWindowHandle)
-    (void)hub().send(UiHooks().MainWindowHandle(), msg::WM_REFRESH_LIST);
+  (void)hub().send(m_ui.MainWindowHandle(), msg::WM_REFRESH_LIST);
   if (!Paused())
     m_runtime->CheckAllReminders();
 }
@@ -295,8 +285,7 @@ void TFormMaster::languageChanged() {
   // The form's language section holds the design caption of ActionPause ("Stop"), which would
   // otherwise show while paused: the caption follows the pause state again.
   applyPauseCaption();
-  if (UiHooks().MainWindowHandle)
-    (void)hub().send(UiHooks().MainWindowHandle(), msg::WM_LANGUAGE_CHANGED);
+  (void)hub().send(m_ui.MainWindowHandle(), msg::WM_LANGUAGE_CHANGED);
 }
 
 bool TFormMaster::event(QEvent *e) {

@@ -11,6 +11,7 @@
 #include <memory>
 
 class IMasterModel;
+class IUserInterface;
 class QAction;
 class QMenu;
 class TTrayHostMonitor;
@@ -19,7 +20,8 @@ class TTrayIcon;
 // The program's hidden master window. It is never shown. It owns the one-second timer (Timer1)
 // that checks the reminders, the program's tray icon (TrayIcon1) with its menu
 // (PopupMenuMaster), the popup menu of a firing reminder (PopupMenuObject), the pause state, and
-// it is the window every other window sends its messages to (the hub handle Handle()).
+// it is the window every other window sends its messages to (the hub handle Handle(), which the
+// model finds by the window's name, MasterWindowHandle).
 //
 // Its actions and menu items carry the component names of the language files ("ActionPause",
 // "Main1", ...). FormCreate sets everything up in a fixed order: language, tray picture,
@@ -31,8 +33,8 @@ class TFormMaster : public QWidget {
   Q_OBJECT
 public:
   // The ticker defaults to the precise one-second ticker; the tray icon's backend comes from the
-  // tray icon's process-wide factory.
-  explicit TFormMaster(IMasterModel &model, std::unique_ptr<TTicker> ticker = {});
+  // tray icon's process-wide factory. The model and the user interface outlive the window.
+  TFormMaster(IMasterModel &model, IUserInterface &ui, std::unique_ptr<TTicker> ticker = {});
   ~TFormMaster() override;
   TFormMaster(const TFormMaster &) = delete;
   TFormMaster &operator=(const TFormMaster &) = delete;
@@ -107,6 +109,7 @@ private:
   void popupMenuObjectPopup();
 
   IMasterModel &m_model;
+  IUserInterface &m_ui;
   std::unique_ptr<IReminderRuntime> m_runtime;
   std::unique_ptr<TTicker> m_timer;
   TTrayIcon *m_trayIcon = nullptr;           // child

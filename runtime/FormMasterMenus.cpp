@@ -5,7 +5,7 @@
 #include "runtime/FormMaster.h"
 #include "runtime/MasterModel.h"
 #include "runtime/ReminderRuntime.h"
-#include "runtime/UiHooks.h"
+#include "runtime/UserInterface.h"
 
 #include <QAction>
 #include <QMenu>
@@ -94,14 +94,10 @@ void TFormMaster::buildActions() {
   on(remindAfter,
      [this, tag, remindAfter] { m_runtime->ActionRemindAfterExecute(tag(), remindAfter->text()); });
   on(newAction("ActionPause", "Stop", 8), [this] { ActionPauseExecute(true); });
-  on(newAction("ActionLog", "Log", -1), [this] {
-    if (UiHooks().ShowMainWindowPage)
-      UiHooks().ShowMainWindowPage(Action(QStringLiteral("ActionMain"))->text(), 2);
-  });
-  on(newAction("ActionOptions", "Options", -1), [this] {
-    if (UiHooks().ShowMainWindowPage)
-      UiHooks().ShowMainWindowPage(Action(QStringLiteral("ActionMain"))->text(), 1);
-  });
+  on(newAction("ActionLog", "Log", -1),
+     [this] { m_ui.ShowMainWindowPage(Action(QStringLiteral("ActionMain"))->text(), 2); });
+  on(newAction("ActionOptions", "Options", -1),
+     [this] { m_ui.ShowMainWindowPage(Action(QStringLiteral("ActionMain"))->text(), 1); });
   (void)newAction("ActionAddAs", "Add as", -1); // its item only opens its submenu
 }
 

@@ -12,8 +12,8 @@
 #include "model/ReminderTexts.h"
 #include "model/ScheduleText.h"
 #include "platform/FormatSettings.h"
-#include "runtime/StickerHooks.h"
 #include "runtime/StickerLayout.h"
+#include "runtime/UserInterface.h"
 
 #include "ui_FormSticker.h"
 
@@ -96,9 +96,9 @@ QSize movingPictureSize(const TGIFImage &gif) {
 
 } // namespace
 
-TFormSticker::TFormSticker(QWidget *parent)
+TFormSticker::TFormSticker(IUserInterface &userInterface, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      ui(std::make_unique<Ui::FormSticker>()) {
+      ui(std::make_unique<Ui::FormSticker>()), m_ui(userInterface) {
   // An X11 window gets its visual once, when it is created: translucency must be asked for
   // before that, also for stickers that start opaque (the preview switches it live).
   setAttribute(Qt::WA_TranslucentBackground);
@@ -146,10 +146,11 @@ void TFormSticker::FormCreate() {
   };
 }
 
-void TFormSticker::ShowReminder(WindowHandle owner, TDataObject *reminder, const TGraphic *picture,
+// The owner window is not kept: the sticker is a top-level window of its own, and whoever wants
+// to reach the master or the editor already has its handle.
+void TFormSticker::ShowReminder(WindowHandle, TDataObject *reminder, const TGraphic *picture,
                                 const TGIFImage *movingPicture, const TStickerPopup &popup) {
   m_reminder = reminder;
-  m_owner = owner;
   m_popup = popup;
   m_closed = false;
   if (!reminder)
@@ -368,8 +369,8 @@ bool TFormSticker::eventFilter(QObject *watched, QEvent *event) {
 
 void TFormSticker::FormMouseDown(Qt::MouseButton button, QPoint globalPos) {
   const QPointer<TFormSticker> self(this);
-  if (m_reminder && !m_preview && StickerHooks().MainWindowHandle)
-    (void)hub().send(StickerHooks().MainWindowHandle(), msg::WM_SELECT_REMINDER,
+  if (m_reminder && !m_preview)
+    (void)hub().send(m_ui.MainWindowHandle(), msg::WM_SELECT_REMINDER,
                      uintptr_t(m_reminder->Number));
   if (!self)
     return;
@@ -382,8 +383,7 @@ void TFormSticker::FormMouseDown(Qt::MouseButton button, QPoint globalPos) {
   }
   if (m_reminder && m_popup.menu && m_popup.setTag)
     m_popup.setTag(m_reminder->Number);
-  if (StickerHooks().SetEditorModified)
-    StickerHooks().SetEditorModified();
+  m_ui.SetEditorModified();
 }
 
 void TFormSticker::FormMouseMove(QPoint globalPos, Qt::MouseButtons buttons) {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+class IUserInterface;
 class QLabel;
 class TDataObject;
 class TGIFAnimator;
@@ -46,7 +47,9 @@ struct TStickerPopup {
 class TFormSticker : public QWidget {
   Q_OBJECT
 public:
-  explicit TFormSticker(QWidget *parent = nullptr);
+  // A press tells the user interface (the main window selects the row, the editor notes a change);
+  // it outlives the window.
+  explicit TFormSticker(IUserInterface &ui, QWidget *parent = nullptr);
   ~TFormSticker() override;
   TFormSticker(const TFormSticker &) = delete;
   TFormSticker &operator=(const TFormSticker &) = delete;
@@ -54,7 +57,8 @@ public:
   // Fills, lays out, sizes and shows the window. The reminder is not owned: it must outlive the
   // window or be forgotten first (ReleaseReminder). When a picture or a moving picture is given
   // (the editor's preview) the window shows those, else both come from the store. May be called
-  // again at any time with changed settings.
+  // again at any time with changed settings. The owner window (the master, or the editor's page)
+  // is not kept.
   void ShowReminder(WindowHandle owner, TDataObject *reminder, const TGraphic *picture,
                     const TGIFImage *movingPicture, const TStickerPopup &popup = {});
   // Copies the window's left, top, width and height into the reminder's sticker position.
@@ -67,7 +71,6 @@ public:
   // Forgets the reminder: from here on closing stores nothing and a click selects nothing.
   void ReleaseReminder();
   [[nodiscard]] TDataObject *Reminder() const { return m_reminder; }
-  [[nodiscard]] WindowHandle Owner() const { return m_owner; }
 
   [[nodiscard]] TShape *ShapeFrame() const;
   [[nodiscard]] TImage *ImagePicture() const;
@@ -101,8 +104,8 @@ private:
   void UpdateColorKey();
 
   std::unique_ptr<Ui::FormSticker> ui;
+  IUserInterface &m_ui;
   TDataObject *m_reminder = nullptr;
-  WindowHandle m_owner = 0;
   TStickerPopup m_popup;
   QColor m_windowColor;
   bool m_colorKeyed = false;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/MessageHub.h"
-
 #include <QString>
 
 #include <vector>
@@ -12,8 +10,6 @@ class IMasterModel {
 public:
   virtual ~IMasterModel() = default;
 
-  // Where the model's messages to the master window go (MasterWindowHandle).
-  virtual void SetMasterWindowHandle(WindowHandle handle) = 0;
   // Opens the store from its file and loads every reminder again (the old objects are freed).
   virtual void OpenStore() = 0;
   // Reads the reminder with that number again from the store, keeping its number.

@@ -4,13 +4,14 @@
 #include "model/LanguageTable.h"
 #include "model/LogFile.h"
 #include "model/ModelContext.h"
-#include "model/ReminderOperations.h"
+#include "model/ReminderList.h"
 #include "model/Settings.h"
 #include "model/SettingsCipher.h"
 #include "model/SettingsKeys.h"
 #include "model/UserData.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"
+#include "runtime/UserInterface.h"
 #include "services/GuiHelpers.h"
 #include "services/MailSender.h"
 #include "services/ShellExecute.h"
@@ -28,12 +29,11 @@ TDateTime now() { return currentClock().now(); }
 // The player a firing reminder owns. It notes on the monotonic clock when it goes away, so the
 // scheduler can wait a second before opening the sound again whatever the wall clock does
 // (daylight saving, a clock set back), and whoever frees it: a close, a stop, a failed start.
-// It also offers what the model's completion handling asks of a reminder's sound.
-class TGuardedSound final : public ISoundPlayer, public IRepeatableSound {
+class TGuardedSound final : public ISoundPlayer {
 public:
   using Stops = std::unordered_map<int, uint32_t>;
 
-  TGuardedSound(std::unique_ptr<IReminderSound> player, int number, std::weak_ptr<Stops> stops)
+  TGuardedSound(std::unique_ptr<ISoundPlayer> player, int number, std::weak_ptr<Stops> stops)
       : m_player(std::move(player)), m_number(number), m_stops(std::move(stops)) {}
 
   ~TGuardedSound() override {
@@ -41,15 +41,20 @@ public:
     if (const std::shared_ptr<Stops> stops = m_stops.lock())
       (*stops)[m_number] = currentClock().tickCount();
   }
+  TGuardedSound(const TGuardedSound &) = delete;
+  TGuardedSound &operator=(const TGuardedSound &) = delete;
 
-  [[nodiscard]] IReminderSound &player() const { return *m_player; }
-
+  void PlayFile(const QString &fileName, int volume, WindowHandle notify) override {
+    m_player->PlayFile(fileName, volume, notify);
+  }
+  int Rewind() override { return m_player->Rewind(); }
+  int Play(WindowHandle notify) override { return m_player->Play(notify); }
+  int SetVolume(int volume) override { return m_player->SetVolume(volume); }
+  [[nodiscard]] int GetVolume() const override { return m_player->GetVolume(); }
   [[nodiscard]] quint16 DeviceId() const override { return m_player->DeviceId(); }
-  void Rewind() override { m_player->Rewind(); }
-  void Play(WindowHandle notifyWindow) override { m_player->Play(notifyWindow); }
 
 private:
-  std::unique_ptr<IReminderSound> m_player;
+  std::unique_ptr<ISoundPlayer> m_player;
   int m_number;
   std::weak_ptr<Stops> m_stops;
 };
@@ -74,24 +79,21 @@ QString exceptionText(const std::exception &e) {
 
 } // namespace
 
-IReminderSound *ReminderSoundOf(const TDataObject &reminder) {
-  const auto *guarded = dynamic_cast<const TGuardedSound *>(reminder.SoundPlayer.get());
-  return guarded ? &guarded->player() : nullptr;
-}
+ISoundPlayer *ReminderSoundOf(const TDataObject &reminder) { return reminder.SoundPlayer.get(); }
 
-TReminderScheduler::TReminderScheduler(Ports ports)
-    : m_ports(std::move(ports)), m_soundStops(std::make_shared<SoundStops>()) {}
+TReminderScheduler::TReminderScheduler(IReminderList &reminders, IReminderOutputFactory &outputs,
+                                       IUserInterface &ui)
+    : m_reminders(reminders), m_outputs(outputs), m_ui(ui),
+      m_soundStops(std::make_shared<SoundStops>()) {}
 
 TReminderScheduler::~TReminderScheduler() = default;
 
 TDataObject *TReminderScheduler::find(int number) const {
-  return number > 0 ? m_ports.reminders->FindByNumber(number) : nullptr;
+  return number > 0 ? m_reminders.FindByNumber(number) : nullptr;
 }
 
 void TReminderScheduler::sendReminderUpdated(int number) const {
-  const WindowHandle main = m_ports.mainWindow ? m_ports.mainWindow() : 0;
-  if (main != 0)
-    hub().send(main, msg::WM_REMINDER_UPDATED, static_cast<uintptr_t>(number), 0);
+  hub().send(m_ui.MainWindowHandle(), msg::WM_REMINDER_UPDATED, static_cast<uintptr_t>(number), 0);
 }
 
 // --- The check -----------------------------------------------------------------------------------
@@ -102,7 +104,7 @@ void TReminderScheduler::CheckAllReminders() {
   if (m_checking)
     return;
   CheckGuard guard(m_checking);
-  for (const int number : m_ports.reminders->Numbers())
+  for (const int number : m_reminders.Numbers())
     checkOne(number);
 }
 
@@ -195,7 +197,7 @@ void TReminderScheduler::FireReminder(int number, TFireKind kind, TDateTime due)
     return;
   sendReminderUpdated(number);
   if ((r = find(number)))
-    m_ports.reminders->SaveToStore(*r, false);
+    m_reminders.SaveToStore(*r, false);
   // The outputs come with the output step of the same check.
 }
 
@@ -260,7 +262,7 @@ void TReminderScheduler::CloseReminder(int number, bool byUser) {
     }
   }
   r->LastFireKind = r->FireKind;
-  m_ports.reminders->SaveToStore(*r, true);
+  m_reminders.SaveToStore(*r, true);
   // Told last, when the reminder is complete: the main window's handler may run the event loop.
   if (disabled)
     sendReminderUpdated(number);
@@ -285,7 +287,7 @@ void TReminderScheduler::StopReminderOutputs(int number) {
 }
 
 void TReminderScheduler::CloseAllReminders() {
-  for (const int number : m_ports.reminders->Numbers())
+  for (const int number : m_reminders.Numbers())
     CloseReminder(number, false);
 }
 
@@ -336,7 +338,7 @@ void TReminderScheduler::ShowSticker(int number) {
   r->CloseSticker();
   if (!r->sticker.enable)
     return;
-  std::unique_ptr<IStickerView> sticker = m_ports.outputs->CreateSticker(*r);
+  std::unique_ptr<IStickerView> sticker = m_outputs.CreateSticker(*r);
   if ((r = find(number)))
     r->Sticker = std::move(sticker);
   else if (sticker)
@@ -350,7 +352,7 @@ void TReminderScheduler::ShowReminderTrayIcon(int number) {
   r->HideTrayIcon();
   if (!r->tray)
     return;
-  std::unique_ptr<ITrayIconView> icon = m_ports.outputs->CreateTrayIcon(*r);
+  std::unique_ptr<ITrayIconView> icon = m_outputs.CreateTrayIcon(*r);
   if ((r = find(number)))
     r->TrayIcon = std::move(icon);
   else if (icon)
@@ -365,15 +367,15 @@ void TReminderScheduler::PlayReminderSound(int number) {
   if (!r->sound.enable || r->sound.fileName.isEmpty() || !QFileInfo::exists(r->sound.fileName))
     return;
   r->SoundStoppedByUser = false;
-  std::unique_ptr<IReminderSound> player = m_ports.outputs->CreateSoundPlayer();
+  std::unique_ptr<ISoundPlayer> player = m_outputs.CreateSoundPlayer();
   if (!player)
     return;
-  IReminderSound &sound = *player;
+  ISoundPlayer &sound = *player;
   r->SoundPlayer = std::make_unique<TGuardedSound>(std::move(player), number, m_soundStops);
   // A volume from a hand-made or damaged file is kept to what the player understands.
   const int volume = std::clamp(r->sound.volume, 0, 100) * 10;
   try {
-    sound.PlayFile(r->sound.fileName, volume, m_ports.masterWindow);
+    sound.PlayFile(r->sound.fileName, volume, MasterWindowHandle());
   } catch (...) {
     // The firing goes on without its sound; the next check may try again after a second.
     if ((r = find(number)))
@@ -381,37 +383,30 @@ void TReminderScheduler::PlayReminderSound(int number) {
   }
 }
 
-void TReminderScheduler::HandleSoundNotify(quint16 deviceId, bool success) {
+void TReminderScheduler::HandleSoundNotify(quint16 deviceId) {
   if (deviceId == 0)
     return;
-  for (const int number : m_ports.reminders->Numbers()) {
+  for (const int number : m_reminders.Numbers()) {
     TDataObject *r = find(number);
-    IReminderSound *sound = r ? ReminderSoundOf(*r) : nullptr;
+    ISoundPlayer *sound = r ? ReminderSoundOf(*r) : nullptr;
     if (!sound || sound->DeviceId() != deviceId)
       continue;
-    if (!success) {
-      r->StopSound();
-    } else if (r->sound.repeat) {
+    if (r->sound.repeat) {
       sound->Rewind();
       // A player that cannot start again would never notify again: free it, and the output step
       // opens the sound afresh a second later.
-      if (sound->Play(m_ports.masterWindow) != 0)
+      if (sound->Play(MasterWindowHandle()) != 0)
         r->StopSound();
     }
     return;
   }
 }
 
-void TReminderScheduler::HandleSoundNotifyMessage(uintptr_t wParam, intptr_t lParam) {
-  if (wParam == msg::MCI_NOTIFY_SUCCESSFUL)
-    HandleSoundNotify(static_cast<quint16>(lParam & 0xFFFF), true);
-}
-
 void TReminderScheduler::RaiseOnTopStickers() {
-  for (const int number : m_ports.reminders->Numbers()) {
+  for (const int number : m_reminders.Numbers()) {
     TDataObject *r = find(number);
     if (r && r->Sticker && r->sticker.onTop)
-      m_ports.outputs->RaiseSticker(*r->Sticker);
+      m_outputs.RaiseSticker(*r->Sticker);
   }
 }
 
@@ -473,9 +468,7 @@ std::optional<IReminderRuntime::PopupState> TReminderScheduler::PopupMenuObjectP
 void TReminderScheduler::ActionCloseByUserExecute(int number) { CloseReminder(number, true); }
 
 void TReminderScheduler::ActionRemindAfterExecute(int number, const QString &title) {
-  if (!find(number) || !m_ports.dialogs.remindAfter)
-    return;
-  if (!m_ports.dialogs.remindAfter(title, QCursor::pos(), number))
+  if (!find(number) || !m_ui.RemindAfter(title, QCursor::pos(), number))
     return;
   // The dialog ran an event loop: the tick may have closed the firing, or the reminder may be
   // gone. A firing the tick already closed is not closed a second time.
@@ -501,27 +494,27 @@ void TReminderScheduler::ActionReminderSoundStopExecute(int number, bool start) 
 
 void TReminderScheduler::ActionReminderSoundVolumeExecute(int number) {
   const TDataObject *r = find(number);
-  if (r && ReminderSoundOf(*r) && m_ports.dialogs.volume)
-    m_ports.dialogs.volume(QCursor::pos(), number);
+  if (r && ReminderSoundOf(*r))
+    m_ui.SoundVolume(QCursor::pos(), number);
 }
 
 // The editor runs an event loop in which the reminder can be saved, re-read or deleted; it is
 // found again by its id afterwards, as the editor leaves it.
 void TReminderScheduler::ActionEditExecute(int number) {
   const TDataObject *r = find(number);
-  if (!r || !m_ports.dialogs.edit)
+  if (!r)
     return;
   QString id = r->Id;
   const int position = static_cast<int>(r->state);
-  (void)m_ports.dialogs.edit(position, id, static_cast<int>(TRepeatType::Once));
-  if (const TDataObject *edited = m_ports.reminders->FindById(id))
+  (void)m_ui.EditReminder(position, id, static_cast<int>(TRepeatType::Once));
+  if (const TDataObject *edited = m_reminders.FindById(id))
     CheckReminder(edited->Number);
 }
 
 int TReminderScheduler::TrayIconMouseUp(const ITrayIconView *sender) const {
   if (!sender)
     return 0;
-  for (const int number : m_ports.reminders->Numbers()) {
+  for (const int number : m_reminders.Numbers()) {
     const TDataObject *r = find(number);
     if (r && r->Firing && r->TrayIcon.get() == sender)
       return number;

@@ -9,11 +9,11 @@
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <unordered_map>
 
+class IUserInterface;
 class TDataObject;
 
 // The reminder scheduler of the master window: each tick checks every reminder, fires the due
@@ -27,17 +27,9 @@ class TDataObject;
 // under way (from a pump inside it) is skipped; the next tick catches up.
 class TReminderScheduler final : public IReminderRuntime {
 public:
-  struct Ports {
-    IReminderList *reminders = nullptr;        // required
-    IReminderOutputFactory *outputs = nullptr; // required
-    WindowHandle masterWindow = 0;             // hears the sounds' completion notices
-    std::function<WindowHandle()> mainWindow;  // told of changed reminders; 0 while closed
-    TReminderDialogs dialogs;
-    // Whatever the pointers above point into, when the scheduler is to keep it alive.
-    std::shared_ptr<void> keepAlive;
-  };
-
-  explicit TReminderScheduler(Ports ports);
+  // The three outlive the scheduler. The sounds' completion notices go to the master window
+  // (MasterWindowHandle); the main window is told of changed reminders.
+  TReminderScheduler(IReminderList &reminders, IReminderOutputFactory &outputs, IUserInterface &ui);
   ~TReminderScheduler() override;
   TReminderScheduler(const TReminderScheduler &) = delete;
   TReminderScheduler &operator=(const TReminderScheduler &) = delete;
@@ -59,12 +51,9 @@ public:
   void ShowSticker(int number);
   void ShowReminderTrayIcon(int number);
   void PlayReminderSound(int number);
-  void HandleSoundNotify(quint16 deviceId) override { HandleSoundNotify(deviceId, true); }
-  // A completion notice: on a natural end a repeating sound plays again; a failure frees the
-  // player.
-  void HandleSoundNotify(quint16 deviceId, bool success);
-  // MM_MCINOTIFY as it reaches the master window: only a natural end (code 1) counts.
-  void HandleSoundNotifyMessage(uintptr_t wParam, intptr_t lParam);
+  // The natural end of a sound (the master passes on no other completion notice): a repeating
+  // sound plays again from the start.
+  void HandleSoundNotify(quint16 deviceId) override;
   void RaiseOnTopStickers() override;
 
   // --- The actions of a firing ---
@@ -98,7 +87,9 @@ private:
   void sendReminderUpdated(int number) const;
   [[nodiscard]] bool soundMayStart(int number);
 
-  Ports m_ports;
+  IReminderList &m_reminders;
+  IReminderOutputFactory &m_outputs;
+  IUserInterface &m_ui;
   bool m_checking = false;
   // What a firing started in demo mode replaced, by run-time number, to be put back at its end.
   std::unordered_map<int, DemoRestore> m_demoRestore;
@@ -107,6 +98,5 @@ private:
   std::shared_ptr<SoundStops> m_soundStops;
 };
 
-// The sound of a firing reminder started by the scheduler, or null (the volume dialog's way to
-// the player).
-[[nodiscard]] IReminderSound *ReminderSoundOf(const TDataObject &reminder);
+// The sound of a firing reminder, or null (the volume dialog's way to the player).
+[[nodiscard]] ISoundPlayer *ReminderSoundOf(const TDataObject &reminder);

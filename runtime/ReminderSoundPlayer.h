@@ -1,11 +1,11 @@
 #pragma once
 
-#include "runtime/ReminderPorts.h"
+#include "model/ReminderOutputs.h"
 #include "services/SoundPlayer.h"
 
 // A firing reminder's sound through the program's sound player (and so the process-wide sound
 // engine).
-class TReminderSoundPlayer final : public IReminderSound {
+class TReminderSoundPlayer final : public ISoundPlayer {
 public:
   void PlayFile(const QString &fileName, int volume, WindowHandle notify) override {
     m_player.PlayFile(fileName, volume, notify);

@@ -2,13 +2,13 @@
 
 #include "runtime/FormSticker.h"
 
-TStickerView::TStickerView() : m_window(new TFormSticker()) {}
+TStickerView::TStickerView(IUserInterface &ui) : m_window(new TFormSticker(ui)) {}
 
 TStickerView::~TStickerView() { release(); }
 
-std::unique_ptr<TStickerView> TStickerView::Show(TDataObject &reminder, WindowHandle owner,
-                                                 const TStickerPopup &popup) {
-  auto view = std::make_unique<TStickerView>();
+std::unique_ptr<TStickerView> TStickerView::Show(IUserInterface &ui, TDataObject &reminder,
+                                                 WindowHandle owner, const TStickerPopup &popup) {
+  auto view = std::make_unique<TStickerView>(ui);
   view->window()->ShowReminder(owner, &reminder, nullptr, nullptr, popup);
   return view;
 }

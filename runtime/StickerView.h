@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class IUserInterface;
 class TDataObject;
 class TFormSticker;
 struct TStickerPopup;
@@ -17,15 +18,15 @@ struct TStickerPopup;
 // safe from inside any of the window's own handlers.
 class TStickerView final : public IStickerView {
 public:
-  TStickerView();
+  explicit TStickerView(IUserInterface &ui);
   ~TStickerView() override;
   TStickerView(const TStickerView &) = delete;
   TStickerView &operator=(const TStickerView &) = delete;
 
   // A firing reminder's sticker: created, filled from the reminder and its stored pictures, and
   // shown, with the popup menu of a firing reminder.
-  [[nodiscard]] static std::unique_ptr<TStickerView> Show(TDataObject &reminder, WindowHandle owner,
-                                                          const TStickerPopup &popup);
+  [[nodiscard]] static std::unique_ptr<TStickerView>
+  Show(IUserInterface &ui, TDataObject &reminder, WindowHandle owner, const TStickerPopup &popup);
 
   // The window; null once closed.
   [[nodiscard]] TFormSticker *window() const { return m_window.data(); }

@@ -37,6 +37,12 @@ class FakeSound final : public ISoundPlayer {
 public:
   explicit FakeSound(Journal &j) : m_j(j) {}
   ~FakeSound() override { m_j.events.push_back("sound freed"); }
+  void PlayFile(const QString &, int, WindowHandle) override {}
+  int Rewind() override { return 0; }
+  int Play(WindowHandle) override { return 0; }
+  int SetVolume(int) override { return 0; }
+  [[nodiscard]] int GetVolume() const override { return 0; }
+  [[nodiscard]] quint16 DeviceId() const override { return 0; }
 
 private:
   Journal &m_j;

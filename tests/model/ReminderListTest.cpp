@@ -53,7 +53,6 @@ protected:
     PendingDeleteIds().clear();
     SetStore(nullptr);
     errors::setInfoReporter(nullptr);
-    SetMasterWindowHandle(0);
   }
 
   // Adds a stored reminder and gives its id.
@@ -211,7 +210,9 @@ TEST_F(ReminderList, MessagesGoToTheMasterWindowByNumber) {
   const QString a = addItem(QStringLiteral("A"));
   ReloadReminders();
   FakeMaster master;
-  SetMasterWindowHandle(hub().registerWindow(&master));
+  master.setObjectName(QLatin1String(MasterWindowName));
+  const WindowHandle handle = hub().registerWindow(&master);
+  EXPECT_EQ(MasterWindowHandle(), handle); // found by its name
   const auto number = static_cast<uintptr_t>(GetReminderNumberById(a));
 
   SendStopReminderOutputs(a);
@@ -227,5 +228,6 @@ TEST_F(ReminderList, MessagesGoToTheMasterWindowByNumber) {
   ASSERT_EQ(master.received.size(), 3u);
   EXPECT_EQ(master.received[1], std::make_pair(msg::WM_REMINDER_CHANGED, number));
   EXPECT_EQ(master.received[2], std::make_pair(msg::WM_CHECK_REMINDER, number));
-  hub().unregisterWindow(MasterWindowHandle());
+  hub().unregisterWindow(handle);
+  EXPECT_EQ(MasterWindowHandle(), 0u);
 }

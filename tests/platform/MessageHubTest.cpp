@@ -121,6 +121,22 @@ TEST(MessageHub, PostFromOtherThreadsArrivesOnTheGuiThread) {
   }
 }
 
+TEST(MessageHub, AWindowIsFoundByItsNameWhileItLives) {
+  auto first = std::make_unique<Recorder>();
+  auto second = std::make_unique<Recorder>();
+  first->setObjectName(QStringLiteral("FindMe"));
+  second->setObjectName(QStringLiteral("FindMe"));
+  EXPECT_EQ(hub().findWindow(QStringLiteral("FindMe")), 0u); // not registered yet
+  const WindowHandle a = hub().registerWindow(first.get());
+  const WindowHandle b = hub().registerWindow(second.get());
+  EXPECT_EQ(hub().findWindow(QStringLiteral("FindMe")), a); // the first registered
+  EXPECT_EQ(hub().findWindow(QStringLiteral("findme")), 0u);
+  first.reset();
+  EXPECT_EQ(hub().findWindow(QStringLiteral("FindMe")), b);
+  hub().unregisterWindow(b);
+  EXPECT_EQ(hub().findWindow(QStringLiteral("FindMe")), 0u);
+}
+
 TEST(MessageHub, RegisteredMessageNumbersAreStablePerName) {
   MessageHub hub;
   const uint a = hub.registerWindowMessage(QStringLiteral("TaskbarCreated"));

@@ -3,6 +3,7 @@
 #include "imaging/Icon.h"
 #include "model/LogFile.h"
 #include "model/NotifyWindows.h"
+#include "model/ReminderList.h"
 #include "model/SettingsKeys.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"
@@ -40,7 +41,7 @@ TEST_F(MasterFixture, CreationShowsTheIconLoadsTheStoreAndChecksInOrder) {
   EXPECT_EQ(master->windowTitle(), QStringLiteral("Tolvane"));
   EXPECT_FALSE(master->isVisible());
   EXPECT_NE(master->Handle(), 0u);
-  EXPECT_EQ(model.masterHandle, master->Handle());
+  EXPECT_EQ(MasterWindowHandle(), master->Handle()); // the model finds it by its name
   EXPECT_EQ(shownPicture(*tray), QStringLiteral("IXP"));
   EXPECT_EQ(tray->shownTip, QStringLiteral("Tolvane"));
   EXPECT_FALSE(master->Paused());
@@ -58,7 +59,7 @@ TEST_F(MasterFixture, CreationShowsTheIconLoadsTheStoreAndChecksInOrder) {
 TEST_F(MasterFixture, TheHandleTakenBeforeCreationReachesTheMaster) {
   auto t = std::make_unique<TManualTicker>();
   ticker = t.get();
-  master = std::make_unique<TFormMaster>(model, std::move(t));
+  master = std::make_unique<TFormMaster>(model, ui, std::move(t));
   const WindowHandle early = master->Handle();
   master->SetReminderRuntime(std::make_unique<FakeReminderRuntime>(runtimeCalls));
   master->FormCreate();

@@ -29,7 +29,7 @@ protected:
 
   TFormSticker *show(const TGraphic *picture = nullptr) {
     if (!view)
-      view = std::make_unique<TStickerView>();
+      view = std::make_unique<TStickerView>(headlessUi());
     view->window()->ShowReminder(0, reminder.get(), picture, nullptr);
     return view->window();
   }
@@ -45,7 +45,7 @@ protected:
 } // namespace
 
 TEST_F(FormSticker, IsAFramelessTopMostToolWindowThatStartsEmpty) {
-  TStickerView fresh;
+  TStickerView fresh(headlessUi());
   TFormSticker *w = fresh.window();
   EXPECT_TRUE(w->windowFlags() & Qt::FramelessWindowHint);
   EXPECT_TRUE(w->windowFlags() & Qt::WindowStaysOnTopHint);

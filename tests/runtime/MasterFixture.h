@@ -1,7 +1,7 @@
 #pragma once
 
 // A master window with every output replaced: a recording model and reminder runtime, a manual
-// ticker, a fake notification area, recording window hooks, and settings of its own.
+// ticker, a fake notification area, a recording user interface, and settings of its own.
 
 #include "imaging/TrayIconUnit.h"
 #include "model/LanguageTable.h"
@@ -13,8 +13,8 @@
 #include "runtime/MasterModel.h"
 #include "runtime/ReminderRuntime.h"
 #include "runtime/Ticker.h"
-#include "runtime/UiHooks.h"
 #include "tests/imaging/FakeTrayBackend.h"
+#include "tests/runtime/FakeUserInterface.h"
 
 #include <QFile>
 #include <QStringList>
@@ -33,9 +33,7 @@ public:
   QStringList knownIds;
   bool deleteChanges = false;
   bool demo = false;
-  WindowHandle masterHandle = 0;
 
-  void SetMasterWindowHandle(WindowHandle h) override { masterHandle = h; }
   void OpenStore() override { calls << QStringLiteral("OpenStore"); }
   void RefreshReminder(int n) override { calls << QStringLiteral("RefreshReminder %1").arg(n); }
   bool DeleteReminders(int n) override {
@@ -108,7 +106,8 @@ struct MasterFixture : ::testing::Test {
   ScopedSettings scopedSettings{mainSettings, localSettings};
   FakeMasterModel model;
   QStringList runtimeCalls;
-  QStringList uiCalls;
+  FakeUserInterface ui;
+  QStringList &uiCalls = ui.calls;
   std::shared_ptr<FakeTrayState> tray = std::make_shared<FakeTrayState>();
   TManualTicker *ticker = nullptr;
   std::unique_ptr<TFormMaster> master;
@@ -117,7 +116,6 @@ struct MasterFixture : ::testing::Test {
   bool mainWindowOpen = false;
   bool editResult = false;
   int closedCode = -1;
-  std::unique_ptr<ScopedUiHooks> hooks;
 
   void SetUp() override {
     QFile::remove(GetLogFileName());
@@ -126,26 +124,12 @@ struct MasterFixture : ::testing::Test {
     mainHandle = hub().registerWindow(&mainWindow);
     TTrayIcon::SetBackendFactory(
         [state = tray] { return std::make_unique<FakeTrayBackend>(state); });
-    TUiHooks h;
-    h.ShowMainWindowPage = [this](const QString &caption, int page) {
-      uiCalls << QStringLiteral("ShowMainWindowPage %1 %2").arg(caption).arg(page);
-    };
-    h.MainWindowHandle = [this] { return mainWindowOpen ? mainHandle : WindowHandle(0); };
-    h.SetHideTrayIconChecked = [this](bool c) {
-      uiCalls << QStringLiteral("SetHideTrayIconChecked %1").arg(c);
-    };
-    h.CloseMainWindow = [this] { uiCalls << QStringLiteral("CloseMainWindow"); };
-    h.EditReminder = [this](int position, QString &id, int repeatType) {
-      uiCalls << QStringLiteral("EditReminder %1 %2 %3").arg(position).arg(id).arg(repeatType);
-      return editResult;
-    };
-    h.ShowException = [this](const QString &m) { uiCalls << QStringLiteral("ShowException ") + m; };
-    hooks = std::make_unique<ScopedUiHooks>(std::move(h));
+    ui.mainWindow = [this] { return mainWindowOpen ? mainHandle : WindowHandle(0); };
+    ui.edit = [this](int, QString &, int) { return editResult; };
   }
 
   void TearDown() override {
     master.reset();
-    hooks.reset();
     TTrayIcon::SetBackendFactory({});
     hub().unregisterWindow(mainHandle);
   }
@@ -154,7 +138,7 @@ struct MasterFixture : ::testing::Test {
   void create() {
     auto t = std::make_unique<TManualTicker>();
     ticker = t.get();
-    master = std::make_unique<TFormMaster>(model, std::move(t));
+    master = std::make_unique<TFormMaster>(model, ui, std::move(t));
     master->SetReminderRuntime(std::make_unique<FakeReminderRuntime>(runtimeCalls));
     QObject::connect(master.get(), &TFormMaster::Closed, [this](int code) { closedCode = code; });
     master->FormCreate();

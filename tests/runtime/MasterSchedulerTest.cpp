@@ -17,13 +17,7 @@ protected:
   void SetUp() override {
     MasterFixture::SetUp();
     create();
-    TReminderScheduler::Ports ports;
-    ports.reminders = &list;
-    ports.outputs = &outputs;
-    ports.masterWindow = master->Handle();
-    ports.mainWindow = [] { return UiHooks().MainWindowHandle(); };
-    ports.dialogs.edit = UiHooks().EditReminder;
-    master->SetReminderRuntime(std::make_unique<TReminderScheduler>(std::move(ports)));
+    master->SetReminderRuntime(std::make_unique<TReminderScheduler>(list, outputs, ui));
   }
   void TearDown() override {
     list.items.clear();

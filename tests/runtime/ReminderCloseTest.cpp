@@ -156,7 +156,7 @@ TEST_F(ReminderClose, RemindAgainFromThePopupClosesTheFiringUnlessTheTickDidAlre
   TDataObject &r = list.add(withDuration(once(at(9, 0)), 1));
   const int32_t n = r.Number;
   tickAfter(1000);
-  dialogs.remindAfter = [&](const QString &title, QPoint, int32_t number) {
+  ui.remindAfter = [&](const QString &title, QPoint, int32_t number) {
     EXPECT_EQ(title, QStringLiteral("Close and remind in ..."));
     TDataObject *in = list.FindByNumber(number);
     in->remindAfter = {true, {5, TMeasure::Minute}, at(9, 5, 30), at(9, 5, 31)};
@@ -172,7 +172,7 @@ TEST_F(ReminderClose, RemindAgainFromThePopupClosesTheFiringUnlessTheTickDidAlre
   ticker.Tick();
   ASSERT_TRUE(r.Firing);
   list.saves.clear();
-  dialogs.remindAfter = [&](const QString &, QPoint, int32_t number) {
+  ui.remindAfter = [&](const QString &, QPoint, int32_t number) {
     clock.set(at(9, 5, 31, 500));
     ticker.Tick(); // the window passed meanwhile
     list.FindByNumber(number)->remindAfter = {true, {1, TMeasure::Hour}, at(10, 5), at(10, 6)};

@@ -98,20 +98,15 @@ TEST_F(ReminderOutputs, ANaturalEndReplaysARepeatingSoundOnly) {
   OutputRecord &repeating = *outputs.sounds[0];
   OutputRecord &single = *outputs.sounds[1];
 
-  runtime->HandleSoundNotifyMessage(msg::MCI_NOTIFY_SUCCESSFUL, repeating.device);
+  runtime->HandleSoundNotify(repeating.device);
   EXPECT_EQ(repeating.rewinds, 1);
   EXPECT_EQ(repeating.plays, 2);
   EXPECT_EQ(repeating.notify, masterWindow.handle);
 
-  runtime->HandleSoundNotifyMessage(msg::MCI_NOTIFY_SUCCESSFUL, single.device);
+  runtime->HandleSoundNotify(single.device);
   EXPECT_EQ(single.rewinds, 0);
   EXPECT_EQ(single.plays, 1);
   EXPECT_TRUE(plain.SoundPlayer); // the idle player stays until the firing closes
-
-  runtime->HandleSoundNotifyMessage(msg::MCI_NOTIFY_ABORTED, repeating.device);
-  runtime->HandleSoundNotifyMessage(msg::MCI_NOTIFY_FAILURE, repeating.device);
-  EXPECT_EQ(repeating.plays, 2);
-  EXPECT_TRUE(r.SoundPlayer);
 }
 
 TEST_F(ReminderOutputs, ALateNoticeForAReplacedPlayerIsIgnored) {
@@ -122,7 +117,7 @@ TEST_F(ReminderOutputs, ALateNoticeForAReplacedPlayerIsIgnored) {
   runtime->ActionReminderSoundStopExecute(r.Number, false);
   runtime->ActionReminderSoundStopExecute(r.Number, true);
   ASSERT_EQ(outputs.sounds.size(), 2u);
-  runtime->HandleSoundNotifyMessage(msg::MCI_NOTIFY_SUCCESSFUL, oldDevice);
+  runtime->HandleSoundNotify(oldDevice);
   EXPECT_EQ(outputs.sounds[1]->rewinds, 0);
   EXPECT_EQ(outputs.sounds[1]->plays, 1);
 }
@@ -132,7 +127,7 @@ TEST_F(ReminderOutputs, ARepeatThatCannotStartFreesThePlayer) {
   r.sound.repeat = true;
   tickAfter(1000);
   outputs.replayResult = 3;
-  runtime->HandleSoundNotify(outputs.sounds[0]->device, true);
+  runtime->HandleSoundNotify(outputs.sounds[0]->device);
   EXPECT_FALSE(r.SoundPlayer);
   EXPECT_TRUE(outputs.sounds[0]->released);
   tickAfter(1001);
@@ -175,7 +170,7 @@ TEST_F(ReminderOutputs, OnlyOnTopStickersAreRaised) {
 TEST_F(ReminderOutputs, TheVolumeDialogOpensOnlyWhileASoundPlays) {
   TDataObject &r = list.add(once(at(9, 0)));
   int opened = 0;
-  dialogs.volume = [&](QPoint, int32_t number) {
+  ui.volume = [&](QPoint, int32_t number) {
     ++opened;
     ReminderSoundOf(*list.FindByNumber(number))->SetVolume(300);
   };

@@ -77,7 +77,7 @@ TEST_F(ReminderReentry, EditThenDeleteInTheEditorChecksNothing) {
   TDataObject &r = list.add(once(at(9, 0)));
   tickAfter(1000);
   const int32_t n = r.Number;
-  dialogs.edit = [&](int position, QString &id, int type) {
+  ui.edit = [&](int position, QString &id, int type) {
     EXPECT_EQ(position, 0); // Active
     EXPECT_EQ(type, 0);     // Once
     list.remove(list.FindById(id)->Number);
@@ -92,7 +92,7 @@ TEST_F(ReminderReentry, AfterEditingTheReReadReminderIsCheckedEvenWhilePaused) {
   const int32_t n = r.Number;
   tickAfter(1000);
   ticker.SetEnabled(false);
-  dialogs.edit = [&](int, QString &id, int) {
+  ui.edit = [&](int, QString &id, int) {
     TDataObject &edited = list.reread(list.FindById(id)->Number);
     edited.repeat.dt = at(9, 0, 5);
     edited.sticker.enable = true;

@@ -41,34 +41,10 @@ class RealSound final : public IReminderOutputFactory {
 public:
   std::unique_ptr<IStickerView> CreateSticker(TDataObject &) override { return nullptr; }
   std::unique_ptr<ITrayIconView> CreateTrayIcon(TDataObject &) override { return nullptr; }
-  std::unique_ptr<IReminderSound> CreateSoundPlayer() override {
+  std::unique_ptr<ISoundPlayer> CreateSoundPlayer() override {
     return std::make_unique<TReminderSoundPlayer>();
   }
   void RaiseSticker(IStickerView &) override {}
-};
-
-// The master window's part: every completion notice goes to the runtime.
-class NoticeForwarder final : public QObject {
-public:
-  NoticeForwarder() : handle(hub().registerWindow(this)) {}
-
-  const WindowHandle handle;
-  TReminderScheduler *runtime = nullptr;
-  std::map<quint16, int> notices;
-  int total = 0;
-
-protected:
-  bool event(QEvent *e) override {
-    const HubEvent *h = HubEvent::cast(e);
-    if (!h)
-      return QObject::event(e);
-    if (h->message() == msg::MM_MCINOTIFY) {
-      ++notices[static_cast<quint16>(h->lParam() & 0xFFFF)];
-      ++total;
-      runtime->HandleSoundNotifyMessage(h->wParam(), h->lParam());
-    }
-    return true;
-  }
 };
 
 using ReminderSound = RuntimeTest;
@@ -83,13 +59,18 @@ TEST_F(ReminderSound, SameFileTwiceInOneSecondBothPlayAndOnlyTheRepeatingOneRepl
     f.write(wav(150));
   }
   RealSound sound;
-  NoticeForwarder master;
-  TReminderScheduler::Ports ports;
-  ports.reminders = &list;
-  ports.outputs = &sound;
-  ports.masterWindow = master.handle;
-  TReminderScheduler real(std::move(ports));
-  master.runtime = &real;
+  TReminderScheduler real(list, sound, ui);
+  // The master window's part: the completion notices go to the runtime.
+  std::map<quint16, int> notices;
+  int total = 0;
+  masterWindow.onMessage = [&](const RecordingWindow::Message &m) {
+    if (m.message != msg::MM_MCINOTIFY)
+      return;
+    ++notices[static_cast<quint16>(m.lParam & 0xFFFF)];
+    ++total;
+    if (m.wParam == msg::MCI_NOTIFY_SUCCESSFUL)
+      real.HandleSoundNotify(static_cast<quint16>(m.lParam & 0xFFFF));
+  };
 
   TDataObject &looping = list.add(once(at(9, 0)));
   looping.sound.fileName = file;
@@ -99,8 +80,8 @@ TEST_F(ReminderSound, SameFileTwiceInOneSecondBothPlayAndOnlyTheRepeatingOneRepl
   clock.set(at(9, 0, 0, 200));
   real.CheckAllReminders();
 
-  const IReminderSound *a = ReminderSoundOf(looping);
-  const IReminderSound *b = ReminderSoundOf(single);
+  const ISoundPlayer *a = ReminderSoundOf(looping);
+  const ISoundPlayer *b = ReminderSoundOf(single);
   ASSERT_TRUE(a && b);
   ASSERT_NE(a->DeviceId(), 0);
   ASSERT_NE(b->DeviceId(), 0);
@@ -109,15 +90,15 @@ TEST_F(ReminderSound, SameFileTwiceInOneSecondBothPlayAndOnlyTheRepeatingOneRepl
   const quint16 loopingDevice = a->DeviceId();
   const quint16 singleDevice = b->DeviceId();
 
-  ASSERT_TRUE(QTest::qWaitFor([&] { return master.notices[loopingDevice] >= 3; }, 10'000));
-  EXPECT_EQ(master.notices[singleDevice], 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return notices[loopingDevice] >= 3; }, 10'000));
+  EXPECT_EQ(notices[singleDevice], 1);
   EXPECT_TRUE(single.SoundPlayer); // ended, not repeated, kept until the firing closes
 
   real.CloseReminder(looping.Number, true);
   EXPECT_FALSE(looping.SoundPlayer);
-  const int afterClose = master.total;
+  const int afterClose = total;
   QTest::qWait(400);
-  EXPECT_EQ(master.total, afterClose);
+  EXPECT_EQ(total, afterClose);
 }
 
 TEST_F(ReminderSound, AFileThatIsNoSoundLeavesTheFiringSilent) {
@@ -128,10 +109,7 @@ TEST_F(ReminderSound, AFileThatIsNoSoundLeavesTheFiringSilent) {
     f.write("these are words, not sound");
   }
   RealSound sound;
-  TReminderScheduler::Ports ports;
-  ports.reminders = &list;
-  ports.outputs = &sound;
-  TReminderScheduler real(std::move(ports));
+  TReminderScheduler real(list, sound, ui);
   TDataObject &r = list.add(once(at(9, 0)));
   r.sound.fileName = file;
   clock.set(at(9, 0, 0, 200));

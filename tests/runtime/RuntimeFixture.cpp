@@ -3,6 +3,7 @@
 #include "model/LogFile.h"
 #include "model/ModelContext.h"
 #include "model/Paths.h"
+#include "model/ReminderList.h"
 #include "model/UserData.h"
 #include "services/MailComposer.h"
 #include "tests/support/Sandbox.h"
@@ -83,7 +84,7 @@ private:
   std::shared_ptr<OutputRecord> m_record;
 };
 
-class FakeSound final : public IReminderSound {
+class FakeSound final : public ISoundPlayer {
 public:
   FakeSound(std::shared_ptr<OutputRecord> record, FakeOutputs &owner)
       : m_record(std::move(record)), m_owner(owner) {}
@@ -148,7 +149,7 @@ std::unique_ptr<ITrayIconView> FakeOutputs::CreateTrayIcon(TDataObject &reminder
   return icon;
 }
 
-std::unique_ptr<IReminderSound> FakeOutputs::CreateSoundPlayer() {
+std::unique_ptr<ISoundPlayer> FakeOutputs::CreateSoundPlayer() {
   sounds.push_back(std::make_shared<OutputRecord>());
   return std::make_unique<FakeSound>(sounds.back(), *this);
 }
@@ -216,22 +217,9 @@ RuntimeTest::RuntimeTest() {
   if (f.open(QIODevice::WriteOnly))
     f.write("RIFF");
 
-  TReminderScheduler::Ports ports;
-  ports.reminders = &list;
-  ports.outputs = &outputs;
-  ports.masterWindow = masterWindow.handle;
-  ports.mainWindow = [this] { return mainWindow.handle; };
-  ports.dialogs.remindAfter = [this](const QString &title, QPoint at, int32_t number) {
-    return dialogs.remindAfter ? dialogs.remindAfter(title, at, number) : false;
-  };
-  ports.dialogs.volume = [this](QPoint at, int32_t number) {
-    if (dialogs.volume)
-      dialogs.volume(at, number);
-  };
-  ports.dialogs.edit = [this](int position, QString &id, int type) {
-    return dialogs.edit ? dialogs.edit(position, id, type) : false;
-  };
-  runtime = std::make_unique<TReminderScheduler>(std::move(ports));
+  masterWindow.setObjectName(QLatin1String(MasterWindowName));
+  ui.mainWindow = [this] { return mainWindow.handle; };
+  runtime = std::make_unique<TReminderScheduler>(list, outputs, ui);
   ticker.OnTimer = [this] { runtime->Timer1Timer(); };
 }
 

@@ -2,6 +2,7 @@
 
 #include "runtime/ReminderScheduler.h"
 #include "runtime/Ticker.h"
+#include "tests/runtime/FakeUserInterface.h"
 
 #include "model/DataObject.h"
 #include "model/Settings.h"
@@ -65,7 +66,7 @@ class FakeOutputs final : public IReminderOutputFactory {
 public:
   [[nodiscard]] std::unique_ptr<IStickerView> CreateSticker(TDataObject &reminder) override;
   [[nodiscard]] std::unique_ptr<ITrayIconView> CreateTrayIcon(TDataObject &reminder) override;
-  [[nodiscard]] std::unique_ptr<IReminderSound> CreateSoundPlayer() override;
+  [[nodiscard]] std::unique_ptr<ISoundPlayer> CreateSoundPlayer() override;
   void RaiseSticker(IStickerView &sticker) override;
 
   // Live (not released) outputs of a reminder; sounds are counted over all reminders.
@@ -121,7 +122,7 @@ public:
 };
 
 // The runtime over fakes, with a manual clock (wall and monotonic), a manual ticker, the log in
-// the sandbox and a main window that records what it is told.
+// the sandbox, and a user interface whose main window records what it is told.
 class RuntimeTest : public ::testing::Test {
 protected:
   RuntimeTest();
@@ -152,8 +153,8 @@ protected:
   FakeReminderList list;
   FakeOutputs outputs;
   RecordingWindow mainWindow;
-  RecordingWindow masterWindow;
-  TReminderDialogs dialogs;
+  RecordingWindow masterWindow; // named as the master window, so the model finds it
+  FakeUserInterface ui;
   std::unique_ptr<TReminderScheduler> runtime;
   TManualTicker ticker;
   QString soundFile;

@@ -2,7 +2,7 @@
 
 #include "imaging/Shape.h"
 #include "model/XMLStore.h"
-#include "runtime/StickerHooks.h"
+#include "tests/runtime/FakeUserInterface.h"
 #include "tests/runtime/StickerTestSupport.h"
 #include "tests/support/Sandbox.h"
 
@@ -33,8 +33,8 @@ void press(QWidget *target, Qt::MouseButton button = Qt::LeftButton) {
 
 class StickerMouse : public ::testing::Test {
 protected:
-  StickerMouse()
-      : hooks(TStickerHooks{[this] { return mainWindow.handle; }, [this] { ++modified; }}) {
+  StickerMouse() {
+    ui.mainWindow = [this] { return mainWindow.handle; };
     tagAction = menu.addAction(QStringLiteral("Edit"));
     menu.addAction(QStringLiteral("Close"));
   }
@@ -49,11 +49,11 @@ protected:
     const TStickerPopup popup{&menu, [this](int32_t n) { tags.push_back(n); }};
     std::unique_ptr<TStickerView> view;
     if (preview) {
-      view = std::make_unique<TStickerView>();
+      view = std::make_unique<TStickerView>(ui);
       view->window()->SetPreview(true);
       view->window()->ShowReminder(0, reminder.get(), nullptr, nullptr, popup);
     } else {
-      view = TStickerView::Show(*reminder, 0, popup);
+      view = TStickerView::Show(ui, *reminder, 0, popup);
     }
     TFormSticker *w = view->window();
     reminder->Sticker = std::move(view);
@@ -61,8 +61,8 @@ protected:
   }
 
   MessageSink mainWindow;
-  int modified = 0;
-  ScopedStickerHooks hooks;
+  FakeUserInterface ui;
+  int &modified = ui.modified;
   QMenu menu;
   QAction *tagAction = nullptr;
   std::vector<int32_t> tags;
@@ -184,7 +184,7 @@ protected:
   }
 
   TFormSticker *show(bool preview = false) {
-    auto view = std::make_unique<TStickerView>();
+    auto view = std::make_unique<TStickerView>(headlessUi());
     TFormSticker *w = view->window();
     w->SetPreview(preview);
     w->ShowReminder(0, reminder.get(), nullptr, nullptr);

@@ -49,7 +49,7 @@ protected:
   }
   TFormSticker *window() {
     if (!view)
-      view = std::make_unique<TStickerView>();
+      view = std::make_unique<TStickerView>(headlessUi());
     return view->window();
   }
 

@@ -4,6 +4,7 @@
 #include "model/DataObject.h"
 #include "platform/MessageHub.h"
 #include "runtime/FormSticker.h"
+#include "runtime/HeadlessUserInterface.h"
 #include "runtime/StickerView.h"
 
 #include <QCoreApplication>
@@ -46,6 +47,12 @@ inline std::unique_ptr<TDataObject> makeReminder(const QString &id = QStringLite
 }
 
 // Runs the deleteLater() calls that are due.
+// The user interface of stickers whose presses go nowhere.
+inline IUserInterface &headlessUi() {
+  static THeadlessUserInterface ui;
+  return ui;
+}
+
 inline void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
 // A stand-in for the main window: records the hub messages it receives.

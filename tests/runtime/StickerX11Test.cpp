@@ -60,7 +60,7 @@ TEST(StickerX11, TheColourKeyShowsWhatLiesBehindAndKeepsTheText) {
   reminder->sticker.background.transparent = true;
   reminder->sticker.subject.font.size = 28;
   reminder->sticker.position = {60, 50, 0, 0, true};
-  TStickerView view;
+  TStickerView view(headlessUi());
   TFormSticker *w = view.window();
   w->ShowReminder(0, reminder.get(), nullptr, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(w));

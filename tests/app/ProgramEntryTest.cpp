@@ -1,7 +1,7 @@
 // The program entry across real processes: a running instance, second starts that hand over to
 // it, "stop", signals, a crashed instance's socket, and the program itself.
 
-#include "runtime/ProgramEntry.h"
+#include "app/ProgramEntry.h"
 #include "runtime/InstanceHandover.h"
 #include "services/SingleInstance.h"
 #include "tests/support/Sandbox.h"

@@ -1,12 +1,10 @@
-#include "runtime/ModelBinding.h"
+#include "app/ModelBinding.h"
 
 #include "model/DataObject.h"
 #include "model/ModelContext.h"
 #include "model/ModelStartUp.h"
 #include "model/ReminderList.h"
 #include "model/XMLStore.h"
-
-void TModelBinding::SetMasterWindowHandle(WindowHandle handle) { ::SetMasterWindowHandle(handle); }
 
 void TModelBinding::OpenStore() { ::OpenStore(ReloadReminders); }
 

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "runtime/ReminderPorts.h"
-#include "runtime/ReminderRuntime.h"
 
 #include <QPointer>
 
 #include <memory>
 
+class IUserInterface;
 class TFormMaster;
 
 // The live outputs of a firing reminder as the running program makes them: the sticker window
@@ -14,17 +14,15 @@ class TFormMaster;
 // reminder, and the sound through the program's sound player.
 class TMasterReminderOutputs final : public IReminderOutputFactory {
 public:
-  explicit TMasterReminderOutputs(TFormMaster &master);
+  // The user interface outlives the outputs; the master may go first.
+  TMasterReminderOutputs(TFormMaster &master, IUserInterface &ui);
 
   [[nodiscard]] std::unique_ptr<IStickerView> CreateSticker(TDataObject &reminder) override;
   [[nodiscard]] std::unique_ptr<ITrayIconView> CreateTrayIcon(TDataObject &reminder) override;
-  [[nodiscard]] std::unique_ptr<IReminderSound> CreateSoundPlayer() override;
+  [[nodiscard]] std::unique_ptr<ISoundPlayer> CreateSoundPlayer() override;
   void RaiseSticker(IStickerView &sticker) override;
 
 private:
   QPointer<TFormMaster> m_master;
+  IUserInterface &m_ui;
 };
-
-// The program's reminder runtime for the master window: the scheduler over the model's reminder
-// list and store, with the outputs above and the windows of the layer above from UiHooks().
-[[nodiscard]] std::unique_ptr<IReminderRuntime> MakeReminderRuntime(TFormMaster &master);

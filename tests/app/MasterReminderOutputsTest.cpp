@@ -1,6 +1,7 @@
-#include "MasterFixture.h"
+#include "tests/runtime/MasterFixture.h"
 
-#include "runtime/ProgramReminderRuntime.h"
+#include "app/MasterReminderOutputs.h"
+#include "app/ModelReminderList.h"
 
 #include "imaging/Icon.h"
 #include "imaging/PictureClasses.h"
@@ -9,12 +10,14 @@
 #include "model/XMLStore.h"
 #include "platform/Clock.h"
 #include "runtime/FormSticker.h"
+#include "runtime/ReminderScheduler.h"
 #include "tests/support/Sandbox.h"
 
 #include <QApplication>
 
-// The runtime as the program builds it: the scheduler over the model, with real sticker windows
-// and reminder tray icons (on a recording notification area) hung on the master's popup menu.
+// The scheduler as the program builds it: over the model's reminder list and store, with real
+// sticker windows and reminder tray icons (on a recording notification area) hung on the
+// master's popup menu.
 namespace {
 
 class ProgramReminderRuntime : public MasterFixture {
@@ -34,13 +37,15 @@ protected:
       reminderBackend = backend.get();
       return backend;
     });
-    master->SetReminderRuntime(MakeReminderRuntime(*master));
+    outputs = std::make_unique<TMasterReminderOutputs>(*master, ui);
+    master->SetReminderRuntime(std::make_unique<TReminderScheduler>(reminders, *outputs, ui));
   }
   void TearDown() override {
     Reminders().Clear();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     SetStore(nullptr);
-    MasterFixture::TearDown();
+    MasterFixture::TearDown(); // the master and the scheduler it owns go before the outputs
+    outputs.reset();
   }
 
   static TDateTime at(int hour, int minute, int second = 0, int msec = 0) {
@@ -81,6 +86,8 @@ protected:
   }
 
   QString file;
+  TModelReminderList reminders;
+  std::unique_ptr<TMasterReminderOutputs> outputs;
   std::shared_ptr<FakeTrayState> reminderTray = std::make_shared<FakeTrayState>();
   FakeTrayBackend *reminderBackend = nullptr;
   ManualClock clock{at(9, 0, 0, 600)};
@@ -106,6 +113,25 @@ TEST_F(ProgramReminderRuntime, AFiringShowsItsStickerAndTrayIconAndTheUsersClose
   EXPECT_FALSE(FindReminderByNumber(n)->Firing);
   EXPECT_EQ(visibleStickers(), 0);
   EXPECT_FALSE(reminderTray->shown);
+  EXPECT_FALSE(enabledOnDisk(id));
+}
+
+// A crash or kill right after a close must not bring a closed one-time reminder back.
+TEST_F(ProgramReminderRuntime, AClosingByTimeReachesTheDataFileAtOnce) {
+  const int n = addStored();
+  const QString id = FindReminderByNumber(n)->Id;
+  TDataObject *r = FindReminderByNumber(n);
+  r->duration.enable = true;
+  r->duration.value2 = {1, TMeasure::Minute};
+  SaveToStore(*r, false);
+  ASSERT_TRUE(enabledOnDisk(id));
+  ticker->Tick();
+  ASSERT_TRUE(FindReminderByNumber(n)->Firing);
+
+  clock.set(at(9, 1, 0, 600));
+  ticker->Tick();
+  EXPECT_FALSE(FindReminderByNumber(n)->Firing);
+  EXPECT_FALSE(FindReminderByNumber(n)->enable);
   EXPECT_FALSE(enabledOnDisk(id));
 }
 

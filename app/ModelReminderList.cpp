@@ -1,4 +1,4 @@
-#include "runtime/ModelReminderList.h"
+#include "app/ModelReminderList.h"
 
 #include "model/DataObjectStore.h"
 #include "model/ReminderList.h"

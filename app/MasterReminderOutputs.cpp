@@ -1,4 +1,4 @@
-#include "runtime/ProgramReminderRuntime.h"
+#include "app/MasterReminderOutputs.h"
 
 #include "imaging/Icon.h"
 #include "imaging/IconList.h"
@@ -7,11 +7,8 @@
 #include "model/ReminderTexts.h"
 #include "runtime/FormMaster.h"
 #include "runtime/FormSticker.h"
-#include "runtime/ModelReminderList.h"
-#include "runtime/ReminderScheduler.h"
 #include "runtime/ReminderSoundPlayer.h"
 #include "runtime/StickerView.h"
-#include "runtime/UiHooks.h"
 
 namespace {
 
@@ -40,7 +37,8 @@ private:
 
 } // namespace
 
-TMasterReminderOutputs::TMasterReminderOutputs(TFormMaster &master) : m_master(&master) {}
+TMasterReminderOutputs::TMasterReminderOutputs(TFormMaster &master, IUserInterface &ui)
+    : m_master(&master), m_ui(ui) {}
 
 std::unique_ptr<IStickerView> TMasterReminderOutputs::CreateSticker(TDataObject &reminder) {
   if (!m_master)
@@ -51,7 +49,7 @@ std::unique_ptr<IStickerView> TMasterReminderOutputs::CreateSticker(TDataObject 
     if (master)
       master->SetPopupMenuObjectTag(number);
   };
-  return TStickerView::Show(reminder, m_master->Handle(), popup);
+  return TStickerView::Show(m_ui, reminder, m_master->Handle(), popup);
 }
 
 std::unique_ptr<ITrayIconView> TMasterReminderOutputs::CreateTrayIcon(TDataObject &reminder) {
@@ -82,32 +80,11 @@ std::unique_ptr<ITrayIconView> TMasterReminderOutputs::CreateTrayIcon(TDataObjec
   return std::make_unique<TReminderTrayIcon>(icon);
 }
 
-std::unique_ptr<IReminderSound> TMasterReminderOutputs::CreateSoundPlayer() {
+std::unique_ptr<ISoundPlayer> TMasterReminderOutputs::CreateSoundPlayer() {
   return std::make_unique<TReminderSoundPlayer>();
 }
 
 void TMasterReminderOutputs::RaiseSticker(IStickerView &sticker) {
   if (auto *view = dynamic_cast<TStickerView *>(&sticker))
     view->Raise();
-}
-
-std::unique_ptr<IReminderRuntime> MakeReminderRuntime(TFormMaster &master) {
-  auto list = std::make_shared<TModelReminderList>();
-  auto outputs = std::make_shared<TMasterReminderOutputs>(master);
-  TReminderScheduler::Ports ports;
-  ports.reminders = list.get();
-  ports.outputs = outputs.get();
-  ports.masterWindow = master.Handle();
-  ports.mainWindow = [] {
-    const TUiHooks &hooks = UiHooks();
-    return hooks.MainWindowHandle ? hooks.MainWindowHandle() : WindowHandle(0);
-  };
-  ports.dialogs.edit = [](int listPosition, QString &id, int defaultRepeatType) {
-    const TUiHooks &hooks = UiHooks();
-    return hooks.EditReminder && hooks.EditReminder(listPosition, id, defaultRepeatType);
-  };
-  ports.keepAlive = std::make_shared<
-      std::pair<std::shared_ptr<TModelReminderList>, std::shared_ptr<TMasterReminderOutputs>>>(
-      std::move(list), std::move(outputs));
-  return std::make_unique<TReminderScheduler>(std::move(ports));
 }

@@ -4,16 +4,17 @@
 //   TOLVANE_TEST_THROW=1  opening the main window throws
 //   TOLVANE_TEST_REPORT=1 the model's end reports a notice
 //   TOLVANE_TEST_ABORT_TICK=1 the first reminder check ends in a silent abort; every check is
-//   marked TOLVANE_TEST_THROW_AT_START=1 an event handled while the store opens throws, as one may
-//   in
+//                         marked
+//   TOLVANE_TEST_THROW_AT_START=1 an event handled while the store opens throws, as one may in
 //                         the grace pump of a reminder program launched at start-up
 
+#include "app/ProgramEntry.h"
 #include "model/LogFile.h"
 #include "platform/Errors.h"
+#include "runtime/FormMaster.h"
+#include "runtime/HeadlessUserInterface.h"
 #include "runtime/MasterModel.h"
-#include "runtime/ProgramEntry.h"
 #include "runtime/ReminderRuntime.h"
-#include "runtime/UiHooks.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -33,7 +34,6 @@ void mark(const QString &line) {
 
 class NoReminders final : public IMasterModel {
 public:
-  void SetMasterWindowHandle(WindowHandle) override {}
   void OpenStore() override {
     mark(QStringLiteral("open store"));
     if (qEnvironmentVariableIsSet("TOLVANE_TEST_THROW_AT_START")) {
@@ -75,43 +75,54 @@ private:
   int m_checks = 0;
 };
 
-} // namespace
+// The main window's part and the message boxes, as marks.
+class MarkingUserInterface final : public THeadlessUserInterface {
+public:
+  void ShowMainWindowPage(const QString &, int page) override {
+    mark(QStringLiteral("show main window %1").arg(page));
+    if (qEnvironmentVariableIsSet("TOLVANE_TEST_THROW"))
+      throw std::runtime_error("the main window failed");
+    if (qEnvironmentVariableIsSet("TOLVANE_TEST_MODAL")) {
+      QEventLoop loop;
+      loop.exec();
+      mark(QStringLiteral("main window loop ended"));
+    }
+  }
+  void ShowMessage(const QString &message) override { mark(QStringLiteral("message: ") + message); }
+  void ShowException(const QString &message) override {
+    mark(QStringLiteral("exception: ") + message);
+  }
+};
 
-int main(int argc, char **argv) {
-  TProgramWiring wiring;
-  wiring.InitializeModel = [] {
+class HelperProgram final : public IProgram {
+public:
+  HelperProgram() {
+    // What the programs a reminder starts inherit.
+    mark(QStringLiteral("platform variable: ") + qEnvironmentVariable("QT_QPA_PLATFORM"));
+  }
+  IUserInterface &UserInterface() override { return m_ui; }
+  TFormMaster &Start() override {
     mark(QStringLiteral("initialize"));
     WriteLog(QStringLiteral("Program start"));
-  };
-  wiring.FinalizeModel = [] {
+    m_master = std::make_unique<TFormMaster>(m_model, m_ui);
+    if (qEnvironmentVariableIsSet("TOLVANE_TEST_ABORT_TICK"))
+      m_master->SetReminderRuntime(std::make_unique<AbortingRuntime>());
+    return *m_master;
+  }
+  void Finish() override {
     if (qEnvironmentVariableIsSet("TOLVANE_TEST_REPORT"))
       errors::reportInfo(QStringLiteral("Sorry, can't save file!"));
     mark(QStringLiteral("finalize"));
-  };
-  wiring.MasterModel = [] { return std::make_unique<NoReminders>(); };
-  if (qEnvironmentVariableIsSet("TOLVANE_TEST_ABORT_TICK"))
-    wiring.ReminderRuntime = [](TFormMaster &) -> std::unique_ptr<IReminderRuntime> {
-      return std::make_unique<AbortingRuntime>();
-    };
-  wiring.InstallUi = [] {
-    // What the programs a reminder starts inherit.
-    mark(QStringLiteral("platform variable: ") + qEnvironmentVariable("QT_QPA_PLATFORM"));
-    UiHooks().ShowMainWindowPage = [](const QString &, int page) {
-      mark(QStringLiteral("show main window %1").arg(page));
-      if (qEnvironmentVariableIsSet("TOLVANE_TEST_THROW"))
-        throw std::runtime_error("the main window failed");
-      if (qEnvironmentVariableIsSet("TOLVANE_TEST_MODAL")) {
-        QEventLoop loop;
-        loop.exec();
-        mark(QStringLiteral("main window loop ended"));
-      }
-    };
-    UiHooks().ShowException = [](const QString &message) {
-      mark(QStringLiteral("exception: ") + message);
-    };
-    UiHooks().ShowMessage = [](const QString &message) {
-      mark(QStringLiteral("message: ") + message);
-    };
-  };
-  return RunProgram(argc, argv, wiring);
-}
+  }
+
+private:
+  MarkingUserInterface m_ui;
+  NoReminders m_model;
+  std::unique_ptr<TFormMaster> m_master;
+};
+
+std::unique_ptr<IProgram> makeProgram() { return std::make_unique<HelperProgram>(); }
+
+} // namespace
+
+int main(int argc, char **argv) { return RunProgram(argc, argv, makeProgram); }

@@ -6,7 +6,6 @@
 // template and demo mode, as the model's process-wide objects hold them.
 class TModelBinding final : public IMasterModel {
 public:
-  void SetMasterWindowHandle(WindowHandle handle) override;
   void OpenStore() override;
   void RefreshReminder(int number) override;
   [[nodiscard]] bool DeleteReminders(int number) override;

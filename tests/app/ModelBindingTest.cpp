@@ -1,4 +1,4 @@
-#include "runtime/ModelBinding.h"
+#include "app/ModelBinding.h"
 #include "model/DataObject.h"
 #include "model/DataObjectStore.h"
 #include "model/ModelStartUp.h"
@@ -30,7 +30,6 @@ struct ModelBinding : ::testing::Test {
     Reminders().Clear();
     SetNewReminderTemplate(nullptr);
     SetStore(nullptr);
-    SetMasterWindowHandle(0);
   }
 
   static QString addItem(const QString &subject, bool isTemplate) {
@@ -83,11 +82,6 @@ TEST_F(ModelBinding, RefreshAndDeleteNameTheReminderByNumber) {
   EXPECT_FALSE(binding.DeleteReminders(number + 1000));
   EXPECT_TRUE(binding.DeleteReminders(number)); // into Trash
   EXPECT_EQ(FindReminderByNumber(number)->state, TReminderState::Trash);
-}
-
-TEST_F(ModelBinding, TellsTheModelWhereTheMasterWindowIs) {
-  binding.SetMasterWindowHandle(42);
-  EXPECT_EQ(MasterWindowHandle(), 42u);
 }
 
 } // namespace

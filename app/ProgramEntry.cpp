@@ -1,4 +1,4 @@
-#include "runtime/ProgramEntry.h"
+#include "app/ProgramEntry.h"
 
 #include "model/DataObjectStore.h"
 #include "platform/Errors.h"
@@ -7,14 +7,11 @@
 #include "runtime/DisplayPlatform.h"
 #include "runtime/FormMaster.h"
 #include "runtime/InstanceHandover.h"
-#include "runtime/MasterModel.h"
-#include "runtime/ReminderRuntime.h"
 #include "runtime/SignalBridge.h"
-#include "runtime/UiHooks.h"
+#include "runtime/UserInterface.h"
 #include "services/SingleInstance.h"
 
 #include <QCoreApplication>
-#include <QMessageBox>
 #include <QScreen>
 
 #include <cstdio>
@@ -28,7 +25,8 @@ bool IsStopArgument(int argc, char **argv) {
 namespace {
 
 // The running instance, from the model's start to the release of the instance lock.
-int runInstance(int argc, char **argv, const TProgramWiring &wiring, const QString &name) {
+int runInstance(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)(),
+                const QString &name) {
   // Stickers need positions and keep-on-top: under a Wayland desktop with XWayland, X11.
   const QString platformChoice = ApplyDisplayPlatformChoice(argc, argv);
   // The application object comes first: without a display Qt ends the process here, before any
@@ -39,43 +37,31 @@ int runInstance(int argc, char **argv, const TProgramWiring &wiring, const QStri
     qunsetenv("QT_QPA_PLATFORM");
   TSignalBridge signalBridge;
   THandoverServer server(HandoverSocketPath(name));
-  std::unique_ptr<IMasterModel> model;
-  std::unique_ptr<TFormMaster> master;
+  std::unique_ptr<IProgram> program = makeProgram();
   int code = 0;
   std::optional<int> ended; // the exit code of the end asked for
-  // Notices (a failed save at the very end among them) are shown while the application lives.
-  errors::setInfoReporter([](const QString &text) {
-    if (UiHooks().ShowMessage)
-      UiHooks().ShowMessage(text);
-    else
-      QMessageBox::information(nullptr, QStringLiteral("Tolvane"), text);
-  });
+  // Notices (a failed save at the very end among them) are shown while the program lives.
+  IUserInterface &ui = program->UserInterface();
+  errors::setInfoReporter([&ui](const QString &text) { ui.ShowMessage(text); });
   // New reminders place their sticker from the screen's size.
   SetScreenSizeProvider([] {
     const QScreen *screen = QGuiApplication::primaryScreen();
     return screen ? screen->size() : QSize(800, 600);
   });
   try {
-    if (wiring.InstallUi)
-      wiring.InstallUi();
-    if (wiring.InitializeModel)
-      wiring.InitializeModel();
-    model = wiring.MasterModel();
-    master = std::make_unique<TFormMaster>(*model);
-    if (wiring.ReminderRuntime)
-      master->SetReminderRuntime(wiring.ReminderRuntime(*master));
+    TFormMaster &master = program->Start();
     // An end asked for before the loop runs (an error in a pump during start-up) cannot leave a
     // loop: it is kept, and the loop is not entered.
-    QObject::connect(master.get(), &TFormMaster::Closed, &app, [&ended](int exitCode) {
+    QObject::connect(&master, &TFormMaster::Closed, &app, [&ended](int exitCode) {
       ended = exitCode;
       QCoreApplication::exit(exitCode);
     });
-    TFormMaster *m = master.get();
+    TFormMaster *m = &master;
     // Logout and kill end the program as "Exit" does, so nothing held in memory is lost.
     signalBridge.OnSignal = [m](int) { m->ActionShutDownExecute(); };
     server.OnShow = [m] { (void)hub().post(m->Handle(), msg::WM_SHOW_MAIN_WINDOW); };
     server.OnStop = [m] { (void)hub().send(m->Handle(), msg::WM_CLOSE); };
-    master->FormCreate();
+    master.FormCreate();
     if (!server.Listen())
       std::fprintf(stderr, "Tolvane: a second start cannot reach this one (%s).\n",
                    qPrintable(server.SocketPath()));
@@ -91,8 +77,7 @@ int runInstance(int argc, char **argv, const TProgramWiring &wiring, const QStri
   server.OnShow = nullptr;
   server.OnStop = nullptr;
   try {
-    if (wiring.FinalizeModel)
-      wiring.FinalizeModel();
+    program->Finish();
   } catch (...) {
     std::fprintf(stderr, "%s\n", qPrintable(errors::describeCurrentException()));
     code = code ? code : 1;
@@ -100,8 +85,7 @@ int runInstance(int argc, char **argv, const TProgramWiring &wiring, const QStri
   // Stickers and tray icons closed during shut-down were released with deleteLater(); the loop
   // that would delete them has ended, so delete them now, before their owners go.
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  master.reset();
-  model.reset();
+  program.reset();
   errors::setInfoReporter({});
   ReleaseInstanceMutex();
   return code; // the handover socket closes last: a stopping start sees the end now
@@ -109,7 +93,7 @@ int runInstance(int argc, char **argv, const TProgramWiring &wiring, const QStri
 
 } // namespace
 
-int RunProgram(int argc, char **argv, const TProgramWiring &wiring) {
+int RunProgram(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)()) {
   // Read before the application object exists, which takes Qt's own options out of argv.
   const bool stop = IsStopArgument(argc, argv);
   const QString name = InstanceName();
@@ -121,5 +105,5 @@ int RunProgram(int argc, char **argv, const TProgramWiring &wiring) {
   }
   if (stop)
     return 0; // nothing runs that could be stopped
-  return runInstance(argc, argv, wiring, name);
+  return runInstance(argc, argv, makeProgram, name);
 }

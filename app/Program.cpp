@@ -1,0 +1,26 @@
+#include "app/Program.h"
+
+#include "app/MasterReminderOutputs.h"
+#include "model/ModelStartUp.h"
+#include "runtime/FormMaster.h"
+#include "runtime/ReminderScheduler.h"
+#include "runtime/UserInterface.h"
+
+TProgram::TProgram(std::unique_ptr<IUserInterface> ui) : m_ui(std::move(ui)) {}
+
+// The master goes first: the scheduler it owns still refers to the outputs.
+TProgram::~TProgram() {
+  m_master.reset();
+  m_outputs.reset();
+}
+
+TFormMaster &TProgram::Start() {
+  InitializeModel();
+  m_master = std::make_unique<TFormMaster>(m_model, *m_ui);
+  m_outputs = std::make_unique<TMasterReminderOutputs>(*m_master, *m_ui);
+  m_master->SetReminderRuntime(
+      std::make_unique<TReminderScheduler>(m_reminders, *m_outputs, *m_ui));
+  return *m_master;
+}
+
+void TProgram::Finish() { FinalizeModel(); }

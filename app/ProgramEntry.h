@@ -1,0 +1,29 @@
+#pragma once
+
+#include <memory>
+
+class IUserInterface;
+class TFormMaster;
+
+// The running program as main() builds it once the application object exists: its user
+// interface, the model, the master window and the master's reminder scheduler.
+class IProgram {
+public:
+  virtual ~IProgram() = default;
+  [[nodiscard]] virtual IUserInterface &UserInterface() = 0;
+  // Starts the model, then makes the master window with its reminder scheduler.
+  [[nodiscard]] virtual TFormMaster &Start() = 0;
+  // Ends the model. Runs after the message loop however it ended, while the master window still
+  // exists (it owns the language table the end may still use).
+  virtual void Finish() = 0;
+};
+
+// The argument "stop": the first argument, exactly and case-sensitively.
+[[nodiscard]] bool IsStopArgument(int argc, char **argv);
+
+// The program: decides whether this start becomes the running instance of the user or hands over
+// to the one that runs (showing its main window, or with "stop" ending it), and runs the hidden
+// master window until the program ends. `makeProgram` runs once the application object exists;
+// the program is destroyed after Finish and before the instance lock is released. Gives the exit
+// code.
+int RunProgram(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)());
