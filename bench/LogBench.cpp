@@ -5,6 +5,7 @@
 #include "model/Settings.h"
 #include "model/UserData.h"
 #include "platform/Clock.h"
+#include "runtime/HeadlessUserInterface.h"
 #include "ui/FrameLog.h"
 #include "ui/LogTableModel.h"
 
@@ -88,7 +89,8 @@ void BM_LogPageShown(benchmark::State &state) {
   // The day of the log's last line: about 1,400 lines of it on the first screen's list.
   const ManualClock clock{LogStart + OneMinute * (LineCount - 1)};
   ScopedClock clockScope{clock};
-  TFrameLog frame;
+  THeadlessUserInterface userInterface;
+  TFrameLog frame{userInterface};
   frame.resize(900, 600);
   frame.LoadOptions();
   frame.Init();

@@ -11,7 +11,7 @@
 #include "model/SettingsKeys.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"
-#include "runtime/UiHooks.h"
+#include "runtime/UserInterface.h"
 #include "services/FormLanguageFile.h"
 #include "services/GuiHelpers.h"
 #include "ui/LogDates.h"
@@ -56,9 +56,9 @@ QColor paintColor(TColor color) {
 
 } // namespace
 
-TFrameLog::TFrameLog(QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::FrameLog>()), m_model(new TLogTableModel(this)),
-      m_retryPause(DelayWithMessages) {
+TFrameLog::TFrameLog(IUserInterface &userInterface, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::FrameLog>()), m_userInterface(userInterface),
+      m_model(new TLogTableModel(this)), m_retryPause(DelayWithMessages) {
   ui->setupUi(this);
   MarkAsLanguageFrame(this);
   m_model->setIconSource(iconOf);
@@ -244,8 +244,7 @@ void TFrameLog::openReminderOfSelection() {
     // have nothing to load, so such a line opens nothing.
     if (!FindReminderById(id))
       return;
-    if (UiHooks().EditReminder)
-      (void)UiHooks().EditReminder(kNoListPosition, id, kDefaultRepeatType);
+    (void)m_userInterface.EditReminder(kNoListPosition, id, kDefaultRepeatType);
     return;
   }
 }

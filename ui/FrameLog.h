@@ -8,6 +8,7 @@
 namespace Ui {
 class FrameLog;
 }
+class IUserInterface;
 class QTreeWidgetItem;
 class TLogTableModel;
 
@@ -20,7 +21,8 @@ class TFrameLog : public QWidget {
   Q_OBJECT
 
 public:
-  explicit TFrameLog(QWidget *parent = nullptr);
+  // The user interface opens the editor for a double-clicked line.
+  explicit TFrameLog(IUserInterface &userInterface, QWidget *parent = nullptr);
   ~TFrameLog() override;
 
   // The splitter, the column widths and the order, from and to LocalSettings.
@@ -57,6 +59,7 @@ private:
   void loadLogFile();
 
   std::unique_ptr<Ui::FrameLog> ui;
+  IUserInterface &m_userInterface;
   TLogTableModel *m_model;
   std::function<void(int ms)> m_retryPause;
   bool m_reading = false;

@@ -8,8 +8,8 @@
 #include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "platform/FormatSettings.h"
-#include "runtime/UiHooks.h"
 #include "services/FormLanguageFile.h"
+#include "tests/runtime/FakeUserInterface.h"
 #include "tests/support/Sandbox.h"
 #include "ui/LogTableModel.h"
 
@@ -61,7 +61,8 @@ protected:
   ScopedFormatSettings format{FormatSettings()};
   QStringList notices;
   int pauses = 0;
-  TFrameLog frame;
+  FakeUserInterface userInterface;
+  TFrameLog frame{userInterface};
 };
 
 } // namespace
@@ -87,13 +88,6 @@ TEST_F(LogPage, TodayIsChosenAndAnUnreadableLogKeepsWhatWasRead) {
 
 TEST_F(LogPage, DoubleClickOpensOnlyAReminderThatStillExists) {
   Reminders().Append(std::make_unique<TDataObject>(QStringLiteral("{KEPT}")));
-  QStringList opened;
-  TUiHooks hooks;
-  hooks.EditReminder = [&](int, QString &id, int) {
-    opened << id;
-    return true;
-  };
-  ScopedUiHooks hooksScope{hooks};
   const TDateTime today = EncodeDate(2026, 12, 7);
   log(today + OneHour, QStringLiteral("Kept"), "{KEPT}");
   log(today + 2 * OneHour, QStringLiteral("Deleted since"), "{GONE}");
@@ -110,7 +104,7 @@ TEST_F(LogPage, DoubleClickOpensOnlyAReminderThatStillExists) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell.center());
   }
-  EXPECT_EQ(opened, QStringList{"{KEPT}"});
+  EXPECT_EQ(userInterface.calls, QStringList{"EditReminder -1 {KEPT} 2"});
 }
 
 // The list's columns are captions of the language file like any list's.
