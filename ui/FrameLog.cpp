@@ -3,7 +3,6 @@
 #include "ui_FrameLog.h"
 
 #include "imaging/Color.h"
-#include "model/LanguageTable.h"
 #include "model/LogFile.h"
 #include "model/Paths.h"
 #include "model/ReminderList.h"
@@ -31,7 +30,7 @@ constexpr int kRootIcon = 11;
 constexpr int kCollapsedRootIcon = 40;
 constexpr int kDayRole = Qt::UserRole;
 constexpr int kIconIndexRole = TLogTableModel::IconIndexRole;
-// The editor opens a reminder at no list position, with "daily" for a schedule it lacks.
+// A reminder is opened at no list position, with the default repeat type hourly.
 constexpr int kNoListPosition = -1;
 constexpr int kDefaultRepeatType = 2;
 
