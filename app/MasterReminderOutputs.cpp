@@ -2,13 +2,13 @@
 
 #include "imaging/Icon.h"
 #include "imaging/IconList.h"
-#include "imaging/TrayIconUnit.h"
 #include "model/DataObjectStore.h"
 #include "model/ReminderTexts.h"
 #include "runtime/FormMaster.h"
 #include "runtime/FormSticker.h"
 #include "runtime/ReminderSoundPlayer.h"
 #include "runtime/StickerView.h"
+#include "widgets/TrayIconUnit.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "app/ProgramEntry.h"
 
 #include "model/DataObjectStore.h"
+#include "model/Settings.h"
 #include "platform/Errors.h"
 #include "platform/MessageHub.h"
 #include "runtime/Application.h"
@@ -9,6 +10,7 @@
 #include "runtime/InstanceHandover.h"
 #include "runtime/SignalBridge.h"
 #include "runtime/UserInterface.h"
+#include "services/DelayWithMessages.h"
 #include "services/SingleInstance.h"
 
 #include <QCoreApplication>
@@ -35,6 +37,8 @@ int runInstance(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)(
   // The choice was for this process only: the programs reminders start keep the desktop's own.
   if (!platformChoice.isEmpty())
     qunsetenv("QT_QPA_PLATFORM");
+  // Windows keep responding while a settings file is retried.
+  ScopedRetryPause retryPause(&DelayWithMessages);
   TSignalBridge signalBridge;
   THandoverServer server(HandoverSocketPath(name));
   std::unique_ptr<IProgram> program = makeProgram();

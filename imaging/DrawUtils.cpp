@@ -6,7 +6,6 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QThread>
-#include <QWidget>
 
 #include <cstring>
 
@@ -88,19 +87,6 @@ void TransparentStretchBitmapRect(QPainter &dst, int dstX, int dstY, int dstW, i
                                   TColor transparentColor) {
   TransparentStretchBitmap(dst, bitmap, transparentColor, dstX, dstY, dstW, dstH, srcRect.left,
                            srcRect.top, RectWidth(srcRect), RectHeight(srcRect));
-}
-
-void ParentImageCopy(QWidget *, QPainter &) {}
-
-void BringWindowForward(QWidget *window, bool restore) {
-  if (!window || !window->isEnabled())
-    return;
-  if (restore && window->isVisible() && !window->isMaximized())
-    window->showNormal();
-  window->raise();
-  window->activateWindow();
-  if (restore && window->isVisible())
-    window->setFocus();
 }
 
 std::unique_ptr<std::uint8_t[]> AllocZeroedBlock(std::int64_t size) {

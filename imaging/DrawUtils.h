@@ -12,7 +12,6 @@
 #include <memory>
 
 class QPainter;
-class QWidget;
 class TBitmap;
 class TPalette;
 
@@ -55,15 +54,6 @@ void TransparentStretchBitmap(QPainter &dst, const TBitmap &bitmap, TColor trans
 void TransparentStretchBitmapRect(QPainter &dst, int dstX, int dstY, int dstW, int dstH,
                                   const TRect &srcRect, const TBitmap &bitmap,
                                   TColor transparentColor);
-
-// Paints what lies behind a control. Qt paints the parent and the siblings below a widget before
-// the widget itself, so there is nothing left to do; kept so callers read as before.
-void ParentImageCopy(QWidget *control, QPainter &painter);
-
-// Brings a window to the front: nothing when it is disabled; with `restore` and a visible window
-// also restores it unless it is maximised and gives it the keyboard focus. The window manager
-// may refuse the activation.
-void BringWindowForward(QWidget *window, bool restore);
 
 // The larger and the smaller of two numbers (on a tie the second).
 [[nodiscard]] constexpr int Max(int a, int b) { return a > b ? a : b; }

@@ -5,14 +5,15 @@
 #include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 #include "services/FileOps.h"
-#include "services/GuiHelpers.h"
 #include "services/VersionInfo.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QtDebug>
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -32,8 +33,12 @@ TMMemIniFile *&localObject() {
   return current;
 }
 
-std::function<void(int)> &retryPause() {
-  static std::function<void(int)> pause = &DelayWithMessages;
+// A plain sleep: the model has no event loop of its own. The program replaces it with a pause that
+// keeps its windows responsive.
+std::function<void(int)> &plainSleep() {
+  static std::function<void(int)> pause = [](int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  };
   return pause;
 }
 
@@ -47,7 +52,7 @@ bool loadWithRetries(TMMemIniFile &ini, const std::function<QString()> &fileName
       ini.clear();
     }
     if (attempt < LoadAttempts)
-      retryPause()(RetryPauseMs);
+      retryPauseSlot().get()(RetryPauseMs);
   }
   return false;
 }
@@ -161,10 +166,7 @@ void LoadSettingsAtStartUp() {
   }
 }
 
-namespace settings_testing {
-ScopedRetryPause::ScopedRetryPause(std::function<void(int ms)> pause)
-    : m_previous(std::move(retryPause())) {
-  retryPause() = std::move(pause);
+OverrideSlot<std::function<void(int ms)>> &retryPauseSlot() {
+  static constinit OverrideSlot<std::function<void(int ms)>> slot{&plainSleep};
+  return slot;
 }
-ScopedRetryPause::~ScopedRetryPause() { retryPause() = std::move(m_previous); }
-} // namespace settings_testing

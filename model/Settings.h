@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/MemIniFile.h"
+#include "platform/ScopedOverride.h"
 
 #include <QString>
 
@@ -34,9 +35,9 @@ private:
 // exists but cannot be read.
 bool LoadEncipheredIni(TMMemIniFile &ini, const QString &fileName);
 
-// Load the settings from their files: up to three attempts with a 100 ms pause (events keep
-// running) between them. After three failures the object is empty and the result false. Never
-// raise.
+// Load the settings from their files: up to three attempts with a 100 ms pause between them (the
+// program's pause keeps events running; see ScopedRetryPause). After three failures the object is
+// empty and the result false. Never raise.
 bool LoadMainSettings();
 bool LoadLocalSettings();
 
@@ -57,16 +58,8 @@ bool SaveLocalSettings();
 //     cannot overwrite later changes at every start.
 void LoadSettingsAtStartUp();
 
-namespace settings_testing {
-// Replaces the pause between load attempts until the object dies.
-class ScopedRetryPause {
-public:
-  explicit ScopedRetryPause(std::function<void(int ms)> pause);
-  ~ScopedRetryPause();
-  ScopedRetryPause(const ScopedRetryPause &) = delete;
-  ScopedRetryPause &operator=(const ScopedRetryPause &) = delete;
-
-private:
-  std::function<void(int ms)> m_previous;
-};
-} // namespace settings_testing
+// Where the loaders find the pause between load attempts: a plain sleep unless replaced.
+[[nodiscard]] OverrideSlot<std::function<void(int ms)>> &retryPauseSlot();
+// Replaces the pause between load attempts until the object dies (the program keeps its events
+// running, tests record the pauses instead of waiting).
+using ScopedRetryPause = ScopedOverride<&retryPauseSlot>;

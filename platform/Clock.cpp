@@ -3,18 +3,12 @@
 
 #include <QDateTime>
 
-#include <atomic>
 #include <ctime>
 
 namespace {
 
 const SystemClock &systemClock() {
   static const SystemClock c;
-  return c;
-}
-
-std::atomic<const Clock *> &current() {
-  static std::atomic<const Clock *> c{&systemClock()};
   return c;
 }
 
@@ -26,7 +20,12 @@ int64_t monotonicMs(clockid_t id) {
 
 } // namespace
 
-const Clock &currentClock() { return *current().load(); }
+OverrideSlot<const Clock> &clockSlot() {
+  static constinit OverrideSlot<const Clock> slot{[]() -> const Clock & { return systemClock(); }};
+  return slot;
+}
+
+const Clock &currentClock() { return clockSlot().get(); }
 
 TDateTime SystemClock::now() const {
   // Built from the local date and time fields, never from an epoch plus an offset, so that the
@@ -55,7 +54,3 @@ TDateTime ManualClock::now() const {
   m_now.ms += m_advancePerRead;
   return t;
 }
-
-ScopedClock::ScopedClock(const Clock &c) : m_previous(current().exchange(&c)) {}
-
-ScopedClock::~ScopedClock() { current().store(m_previous); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DateTime.h"
+#include "platform/ScopedOverride.h"
 
 #include <cstdint>
 #include <memory>
@@ -22,6 +23,10 @@ public:
 
 // The process-wide clock.
 [[nodiscard]] const Clock &currentClock();
+// Where the process-wide clock is kept (the system clock unless replaced).
+[[nodiscard]] OverrideSlot<const Clock> &clockSlot();
+// Installs a clock for the lifetime of this object, then puts the previous one back.
+using ScopedClock = ScopedOverride<&clockSlot>;
 
 // The production clock.
 class SystemClock final : public Clock {
@@ -55,16 +60,4 @@ private:
   TDateTime m_start;
   int64_t m_advancePerRead = 0;
   uint32_t m_ticks = 0;
-};
-
-// Installs a clock for the lifetime of this object, then puts the previous one back.
-class ScopedClock {
-public:
-  explicit ScopedClock(const Clock &c);
-  ~ScopedClock();
-  ScopedClock(const ScopedClock &) = delete;
-  ScopedClock &operator=(const ScopedClock &) = delete;
-
-private:
-  const Clock *m_previous;
 };

@@ -24,7 +24,7 @@ QMutex &settingsLock() {
   return m;
 }
 
-FormatSettings &current() {
+FormatSettings &localeSettings() {
   static FormatSettings s = FormatSettings::fromLocale(QLocale::system());
   return s;
 }
@@ -261,22 +261,17 @@ FormatSettings FormatSettings::fromLocale(const QLocale &locale) {
   return fs;
 }
 
-const FormatSettings &formatSettings() {
-  QMutexLocker l(&settingsLock());
-  return current();
+OverrideSlot<FormatSettings> &formatSettingsSlot() {
+  static constinit OverrideSlot<FormatSettings> slot{&localeSettings};
+  return slot;
 }
+
+const FormatSettings &formatSettings() { return formatSettingsSlot().get(); }
 
 void setFormatSettings(const FormatSettings &settings) {
   QMutexLocker l(&settingsLock());
-  current() = settings;
+  formatSettingsSlot().get() = settings;
 }
-
-ScopedFormatSettings::ScopedFormatSettings(const FormatSettings &settings)
-    : m_previous(formatSettings()) {
-  setFormatSettings(settings);
-}
-
-ScopedFormatSettings::~ScopedFormatSettings() { setFormatSettings(m_previous); }
 
 QString FormatDateTime(const QString &format, TDateTime t, const FormatSettings &fs) {
   QString out;

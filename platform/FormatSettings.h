@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DateTime.h"
+#include "platform/ScopedOverride.h"
 
 #include <QLocale>
 #include <QString>
@@ -37,19 +38,12 @@ struct FormatSettings {
 
 // The process-wide settings (from the system locale unless replaced).
 [[nodiscard]] const FormatSettings &formatSettings();
+// Overwrites the current settings (those of an active ScopedFormatSettings while there is one).
 void setFormatSettings(const FormatSettings &settings);
-
-// Installs settings for the lifetime of this object, then restores the previous ones.
-class ScopedFormatSettings {
-public:
-  explicit ScopedFormatSettings(const FormatSettings &settings);
-  ~ScopedFormatSettings();
-  ScopedFormatSettings(const ScopedFormatSettings &) = delete;
-  ScopedFormatSettings &operator=(const ScopedFormatSettings &) = delete;
-
-private:
-  FormatSettings m_previous;
-};
+// Where the process-wide settings are kept.
+[[nodiscard]] OverrideSlot<FormatSettings> &formatSettingsSlot();
+// Installs a copy of the settings for the lifetime of this object, then restores the previous ones.
+using ScopedFormatSettings = ScopedOverride<&formatSettingsSlot>;
 
 // Turns a Qt date or time format ("dd.MM.yyyy", "h:mm:ss AP") into the classic letters.
 [[nodiscard]] QString QtFormatToClassic(const QString &qtFormat);

@@ -1,8 +1,6 @@
 #include "runtime/FormMaster.h"
 
 #include "imaging/Icon.h"
-#include "imaging/TrayHostMonitor.h"
-#include "imaging/TrayIconUnit.h"
 #include "model/LanguageTable.h"
 #include "model/LogFile.h"
 #include "model/NotifyWindows.h"
@@ -16,9 +14,11 @@
 #include "runtime/ReminderRuntime.h"
 #include "runtime/Ticker.h"
 #include "runtime/UserInterface.h"
-#include "services/FormLanguageFile.h"
-#include "services/GuiHelpers.h"
+#include "services/DelayWithMessages.h"
 #include "services/SystemInfo.h"
+#include "widgets/FormLanguageFile.h"
+#include "widgets/TrayHostMonitor.h"
+#include "widgets/TrayIconUnit.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,10 +1,7 @@
 #include "runtime/FormSticker.h"
 
 #include "imaging/Color.h"
-#include "imaging/GIFControl.h"
 #include "imaging/GIFImage.h"
-#include "imaging/Image.h"
-#include "imaging/Shape.h"
 #include "model/DataObject.h"
 #include "model/DataObjectStore.h"
 #include "model/Paths.h"
@@ -14,6 +11,9 @@
 #include "platform/FormatSettings.h"
 #include "runtime/StickerLayout.h"
 #include "runtime/UserInterface.h"
+#include "widgets/GIFControl.h"
+#include "widgets/Image.h"
+#include "widgets/Shape.h"
 
 #include "ui_FormSticker.h"
 

@@ -12,7 +12,7 @@
 #include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "runtime/UserInterface.h"
-#include "services/GuiHelpers.h"
+#include "services/DelayWithMessages.h"
 #include "services/MailSender.h"
 #include "services/ShellExecute.h"
 

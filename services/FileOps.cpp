@@ -13,7 +13,7 @@
 
 namespace {
 
-fileops_testing::RenameFunction &renameFunction() {
+fileops_testing::RenameFunction &systemRename() {
   static fileops_testing::RenameFunction f = &::rename;
   return f;
 }
@@ -38,10 +38,10 @@ QByteArray readWhole(const QString &path, mode_t &mode) {
 } // namespace
 
 namespace fileops_testing {
-ScopedRename::ScopedRename(RenameFunction f) : m_previous(renameFunction()) {
-  renameFunction() = f;
+OverrideSlot<RenameFunction> &renameSlot() {
+  static constinit OverrideSlot<RenameFunction> slot{&systemRename};
+  return slot;
 }
-ScopedRename::~ScopedRename() { renameFunction() = m_previous; }
 } // namespace fileops_testing
 
 void CopyFileViaMemory(const QString &source, const QString &target) {
@@ -53,7 +53,7 @@ void CopyFileViaMemory(const QString &source, const QString &target) {
 void MoveFileReplace(const QString &source, const QString &target) {
   const QByteArray from = QFile::encodeName(source);
   const QByteArray to = QFile::encodeName(target);
-  if (renameFunction()(from.constData(), to.constData()) == 0)
+  if (fileops_testing::renameSlot().get()(from.constData(), to.constData()) == 0)
     return;
   const int err = errno;
   if (err != EXDEV)

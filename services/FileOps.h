@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ScopedOverride.h"
+
 #include <QString>
 
 // Reads the whole source into memory and writes it to the target, which is created or replaced
@@ -15,15 +17,8 @@ void MoveFileReplace(const QString &source, const QString &target);
 
 namespace fileops_testing {
 using RenameFunction = int (*)(const char *from, const char *to);
+// Where MoveFileReplace finds rename(2).
+[[nodiscard]] OverrideSlot<RenameFunction> &renameSlot();
 // Replaces rename(2) for MoveFileReplace (to force EXDEV, say) until the object dies.
-class ScopedRename {
-public:
-  explicit ScopedRename(RenameFunction f);
-  ~ScopedRename();
-  ScopedRename(const ScopedRename &) = delete;
-  ScopedRename &operator=(const ScopedRename &) = delete;
-
-private:
-  RenameFunction m_previous;
-};
+using ScopedRename = ScopedOverride<&renameSlot>;
 } // namespace fileops_testing

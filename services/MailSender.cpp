@@ -2,27 +2,15 @@
 
 #include "services/SmtpMailSender.h"
 
-namespace {
-
-TMailSender *&installed() {
-  static TMailSender *sender = nullptr;
-  return sender;
+OverrideSlot<TMailSender> &mailSenderSlot() {
+  static constinit OverrideSlot<TMailSender> slot{[]() -> TMailSender & {
+    static TSmtpMailSender smtp;
+    return smtp;
+  }};
+  return slot;
 }
 
-} // namespace
-
-TMailSender &mailSender() {
-  if (TMailSender *s = installed())
-    return *s;
-  static TSmtpMailSender smtp;
-  return smtp;
-}
-
-ScopedMailSender::ScopedMailSender(TMailSender &sender) : m_previous(installed()) {
-  installed() = &sender;
-}
-
-ScopedMailSender::~ScopedMailSender() { installed() = m_previous; }
+TMailSender &mailSender() { return mailSenderSlot().get(); }
 
 void SendMailMessage(const QString &subject, const QString &body, const QString &from,
                      const QString &to, const QString &cc, const QString &bcc, const QString &files,

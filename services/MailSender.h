@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ScopedOverride.h"
 #include "services/MailComposer.h"
 
 #include <QString>
@@ -22,18 +23,10 @@ public:
 
 // The process-wide sender.
 [[nodiscard]] TMailSender &mailSender();
-
+// Where the process-wide sender is kept (SMTP unless replaced).
+[[nodiscard]] OverrideSlot<TMailSender> &mailSenderSlot();
 // Installs a sender for the lifetime of this object, then puts the previous one back.
-class ScopedMailSender {
-public:
-  explicit ScopedMailSender(TMailSender &sender);
-  ~ScopedMailSender();
-  ScopedMailSender(const ScopedMailSender &) = delete;
-  ScopedMailSender &operator=(const ScopedMailSender &) = delete;
-
-private:
-  TMailSender *m_previous;
-};
+using ScopedMailSender = ScopedOverride<&mailSenderSlot>;
 
 // Composes and sends one plain-text message with the named files attached, through the
 // process-wide sender. `files` is comma text; names of missing files are skipped. Raises

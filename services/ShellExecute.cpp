@@ -8,15 +8,7 @@
 #include <QUrl>
 #include <QVariant>
 
-#include <atomic>
-
 namespace {
-
-std::atomic<IShellLauncher *> &current() {
-  static TProcessLauncher real;
-  static std::atomic<IShellLauncher *> c{&real};
-  return c;
-}
 
 // A scheme of two letters or more, so that "c:" stays a (Windows-style) file name.
 bool looksLikeUrl(const QString &text) {
@@ -44,12 +36,15 @@ bool TProcessLauncher::openDocument(const QString &target) {
   return QProcess::startDetached(QStringLiteral("xdg-open"), {target});
 }
 
-IShellLauncher &shellLauncher() { return *current().load(); }
+OverrideSlot<IShellLauncher> &shellLauncherSlot() {
+  static constinit OverrideSlot<IShellLauncher> slot{[]() -> IShellLauncher & {
+    static TProcessLauncher real;
+    return real;
+  }};
+  return slot;
+}
 
-ScopedShellLauncher::ScopedShellLauncher(IShellLauncher &launcher)
-    : m_previous(current().exchange(&launcher)) {}
-
-ScopedShellLauncher::~ScopedShellLauncher() { current().store(m_previous); }
+IShellLauncher &shellLauncher() { return shellLauncherSlot().get(); }
 
 bool ShellExecuteFile(const QString &file, const QString &parameters, const QString &folder,
                       int showCommand, bool noParent, bool unquotedParameters) {

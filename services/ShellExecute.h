@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ScopedOverride.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -28,18 +30,10 @@ public:
 
 // The process-wide launcher.
 [[nodiscard]] IShellLauncher &shellLauncher();
-
+// Where the process-wide launcher is kept (TProcessLauncher unless replaced).
+[[nodiscard]] OverrideSlot<IShellLauncher> &shellLauncherSlot();
 // Installs a launcher for the lifetime of this object, then puts the previous one back.
-class ScopedShellLauncher {
-public:
-  explicit ScopedShellLauncher(IShellLauncher &launcher);
-  ~ScopedShellLauncher();
-  ScopedShellLauncher(const ScopedShellLauncher &) = delete;
-  ScopedShellLauncher &operator=(const ScopedShellLauncher &) = delete;
-
-private:
-  IShellLauncher *m_previous;
-};
+using ScopedShellLauncher = ScopedOverride<&shellLauncherSlot>;
 
 // Show commands as stored with a reminder's program action. They are kept and edited, but no
 // portable way exists to start another program's window minimised or maximised under X11 or

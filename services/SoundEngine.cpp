@@ -2,24 +2,13 @@
 
 #include "services/SdlSoundEngine.h"
 
-namespace {
-
-TSoundEngine *&installedEngine() {
-  static TSoundEngine *engine = nullptr;
-  return engine;
+OverrideSlot<TSoundEngine> &soundEngineSlot() {
+  // The SDL engine is made only when a sound is first needed, never for a replacement.
+  static constinit OverrideSlot<TSoundEngine> slot{[]() -> TSoundEngine & {
+    static TSdlSoundEngine sdl;
+    return sdl;
+  }};
+  return slot;
 }
 
-} // namespace
-
-TSoundEngine &soundEngine() {
-  if (TSoundEngine *e = installedEngine())
-    return *e;
-  static TSdlSoundEngine sdl;
-  return sdl;
-}
-
-ScopedSoundEngine::ScopedSoundEngine(TSoundEngine &engine) : m_previous(installedEngine()) {
-  installedEngine() = &engine;
-}
-
-ScopedSoundEngine::~ScopedSoundEngine() { installedEngine() = m_previous; }
+TSoundEngine &soundEngine() { return soundEngineSlot().get(); }

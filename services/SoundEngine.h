@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/MessageHub.h"
+#include "platform/ScopedOverride.h"
 
 #include <QString>
 
@@ -51,15 +52,7 @@ public:
 
 // The process-wide engine: SDL2_mixer unless a test installed another.
 [[nodiscard]] TSoundEngine &soundEngine();
-
+// Where the process-wide engine is kept.
+[[nodiscard]] OverrideSlot<TSoundEngine> &soundEngineSlot();
 // Installs an engine for the lifetime of this object, then puts the previous one back.
-class ScopedSoundEngine {
-public:
-  explicit ScopedSoundEngine(TSoundEngine &engine);
-  ~ScopedSoundEngine();
-  ScopedSoundEngine(const ScopedSoundEngine &) = delete;
-  ScopedSoundEngine &operator=(const ScopedSoundEngine &) = delete;
-
-private:
-  TSoundEngine *m_previous;
-};
+using ScopedSoundEngine = ScopedOverride<&soundEngineSlot>;

@@ -5,7 +5,6 @@
 
 #include <QGuiApplication>
 #include <QPainter>
-#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -171,18 +170,4 @@ TEST(DrawUtils, CursorsAndTheNotImplementedReport) {
   errors::setInfoReporter(nullptr);
   EXPECT_EQ(shown, QStringList{QStringLiteral("Function not yet implemented")});
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-}
-
-TEST(DrawUtils, BringWindowForwardRestoresOnlyEnabledVisibleWindows) {
-  QWidget window;
-  window.showMinimized();
-  window.setEnabled(false);
-  BringWindowForward(&window, true);
-  EXPECT_TRUE(window.isMinimized());
-  window.setEnabled(true);
-  BringWindowForward(&window, false);
-  EXPECT_TRUE(window.isMinimized());
-  BringWindowForward(&window, true);
-  EXPECT_FALSE(window.isMinimized());
-  BringWindowForward(nullptr, true);
 }

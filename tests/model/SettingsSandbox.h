@@ -44,5 +44,5 @@ protected:
   TMMemIniFile local;
   ScopedSettings scope{main, local};
   std::vector<int> pauses;
-  settings_testing::ScopedRetryPause pause{[this](int ms) { pauses.push_back(ms); }};
+  ScopedRetryPause pause{[this](int ms) { pauses.push_back(ms); }};
 };

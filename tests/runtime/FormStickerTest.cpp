@@ -2,12 +2,12 @@
 
 #include "imaging/Bitmap.h"
 #include "imaging/Dib.h"
-#include "imaging/GIFControl.h"
-#include "imaging/Image.h"
-#include "imaging/Shape.h"
 #include "platform/FormatSettings.h"
 #include "runtime/StickerLayout.h"
 #include "tests/runtime/StickerTestSupport.h"
+#include "widgets/GIFControl.h"
+#include "widgets/Image.h"
+#include "widgets/Shape.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -3,7 +3,6 @@
 // A master window with every output replaced: a recording model and reminder runtime, a manual
 // ticker, a fake notification area, a recording user interface, and settings of its own.
 
-#include "imaging/TrayIconUnit.h"
 #include "model/LanguageTable.h"
 #include "model/Paths.h"
 #include "model/Settings.h"
@@ -13,8 +12,9 @@
 #include "runtime/MasterModel.h"
 #include "runtime/ReminderRuntime.h"
 #include "runtime/Ticker.h"
-#include "tests/imaging/FakeTrayBackend.h"
 #include "tests/runtime/FakeUserInterface.h"
+#include "tests/widgets/FakeTrayBackend.h"
+#include "widgets/TrayIconUnit.h"
 
 #include <QFile>
 #include <QStringList>

@@ -1,10 +1,10 @@
 #include "runtime/FormSticker.h"
 
-#include "imaging/Shape.h"
 #include "model/XMLStore.h"
 #include "tests/runtime/FakeUserInterface.h"
 #include "tests/runtime/StickerTestSupport.h"
 #include "tests/support/Sandbox.h"
+#include "widgets/Shape.h"
 
 #include <QAction>
 #include <QApplication>

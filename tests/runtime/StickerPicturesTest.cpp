@@ -2,13 +2,13 @@
 
 #include "imaging/Bitmap.h"
 #include "imaging/Dib.h"
-#include "imaging/GIFControl.h"
 #include "imaging/GIFImage.h"
-#include "imaging/Image.h"
 #include "imaging/PictureClasses.h"
 #include "model/XMLStore.h"
 #include "tests/imaging/GifBuilder.h"
 #include "tests/runtime/StickerTestSupport.h"
+#include "widgets/GIFControl.h"
+#include "widgets/Image.h"
 
 #include <QImage>
 

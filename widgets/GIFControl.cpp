@@ -1,0 +1,421 @@
+#include "widgets/GIFControl.h"
+
+#include "imaging/GIFImage.h"
+#include "platform/Errors.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QPainter>
+#include <QThread>
+
+#include <algorithm>
+
+namespace {
+
+QRect frameRect(const TGIFFrame &f) { return QRect(f.Left, f.Top, f.width(), f.height()); }
+
+void drawFrame(QPainter &p, const TGIFFrame &f) {
+  // Each frame leaves out its own see-through pixels (by table index), so an opaque pixel that
+  // happens to have the key colour stays opaque. A frame that cannot be decoded draws nothing.
+  const QImage picture = f.toImage(true);
+  if (!picture.isNull())
+    p.drawImage(QPoint(f.Left, f.Top), picture);
+}
+
+void fill(QPainter &p, const QRect &r, const QColor &brush) {
+  p.setCompositionMode(QPainter::CompositionMode_Source);
+  p.fillRect(r, brush);
+  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+} // namespace
+
+TGIFAnimator::TGIFAnimator(QWidget *parent) : TGIFAnimator(parent, nullptr) {}
+
+TGIFAnimator::TGIFAnimator(QWidget *parent, std::shared_ptr<TTimerSleeper> sleeper)
+    : TImageControl(parent), m_timer(std::make_unique<TThreadTimer>(nullptr, std::move(sleeper))),
+      m_image(std::make_unique<TGIFImage>()) {
+  m_graphic = m_image.get();
+  m_image->onChange = [this] { imageChanged(); };
+  m_hasParent = parentWidget() != nullptr;
+}
+
+TGIFAnimator::~TGIFAnimator() {
+  onStart = nullptr;
+  onStop = nullptr;
+  onChange = nullptr;
+  onFrameChanged = nullptr;
+  m_destroying = true;
+  setAnimate(false);
+  // The worker may be inside a tick that uses the picture and the cache: join it first.
+  m_timer.reset();
+  m_image->onChange = nullptr;
+  m_graphic = nullptr;
+}
+
+void TGIFAnimator::setImage(const TGIFImage *image) {
+  std::lock_guard lk(m_lock);
+  // The copy's change notification runs imageChanged(), which takes the lock again.
+  m_image->assign(image);
+}
+
+void TGIFAnimator::imageChanged() {
+  {
+    std::lock_guard lk(m_lock);
+    m_cache = Cache();
+    m_broken = false;
+    m_frameIndex = m_image->frameIndex();
+    if (m_frameIndex >= 0 && m_image->frameCount() > 0)
+      m_timer->setInterval(uint32_t(frameDelay()));
+  }
+  graphicChanged();
+  raiseEvent(onChange);
+}
+
+void TGIFAnimator::setAnimate(bool value) {
+  if (m_animate == value)
+    return;
+  if (value) {
+    m_timer->setOnTimer([this](QObject *) { timerExpired(); });
+    m_timer->setEnabled(true);
+    m_animate = m_timer->enabled();
+    raiseEvent(onStart);
+  } else {
+    m_timer->setEnabled(false);
+    m_timer->setOnTimer(nullptr);
+    m_animate = false;
+    raiseEvent(onStop);
+    graphicChanged();
+  }
+}
+
+void TGIFAnimator::setAsyncDrawing(bool value) {
+  if (m_asyncDrawing == value)
+    return;
+  std::lock_guard lk(m_lock);
+  m_timer->setSyncEvent(!value);
+  m_asyncDrawing = value;
+}
+
+void TGIFAnimator::setAutoSize(bool value) {
+  if (m_autoSize == value)
+    return;
+  m_autoSize = value;
+  adjustControlSize();
+  updateGeometry();
+}
+
+void TGIFAnimator::setCenter(bool value) {
+  if (m_center == value)
+    return;
+  {
+    std::lock_guard lk(m_lock);
+    m_center = value;
+  }
+  graphicChanged();
+  if (m_animate)
+    redrawNow();
+}
+
+void TGIFAnimator::setStretch(bool value) {
+  if (m_stretch == value)
+    return;
+  {
+    std::lock_guard lk(m_lock);
+    m_stretch = value;
+  }
+  graphicChanged();
+  if (m_animate)
+    redrawNow();
+}
+
+void TGIFAnimator::setTransparent(bool value) {
+  if (m_transparent == value)
+    return;
+  {
+    std::lock_guard lk(m_lock);
+    m_transparent = value;
+    m_cache = Cache(); // the background of the composition depends on it
+  }
+  graphicChanged();
+  if (m_animate)
+    redrawNow();
+}
+
+void TGIFAnimator::setFrameIndex(int value) {
+  {
+    std::lock_guard lk(m_lock);
+    const int count = m_image->frameCount();
+    if (value < 0 || value >= count || value == m_frameIndex)
+      return;
+    m_frameIndex = value;
+    m_timer->setInterval(uint32_t(frameDelay()));
+  }
+  raiseEvent(onFrameChanged);
+  graphicChanged();
+}
+
+int TGIFAnimator::frameDelay() {
+  std::lock_guard lk(m_lock);
+  const int count = m_image->frameCount();
+  const int index = m_frameIndex;
+  if (count < 2 || index < 0 || index >= count)
+    return 0;
+  return std::clamp(int(m_image->frame(index).Delay), MinFrameDelay, MaxFrameDelay);
+}
+
+void TGIFAnimator::raiseEvent(const TNotifyEvent &handler) {
+  if (!handler)
+    return;
+  // A copy: the handler may replace itself.
+  const TNotifyEvent call = handler;
+  call(this);
+}
+
+bool TGIFAnimator::event(QEvent *e) {
+  switch (e->type()) {
+  case QEvent::Show:
+    m_shown = true;
+    break;
+  case QEvent::Hide:
+    m_shown = false;
+    break;
+  case QEvent::ParentChange:
+    m_hasParent = parentWidget() != nullptr;
+    break;
+  default:
+    break;
+  }
+  return TImageControl::event(e);
+}
+
+// A tick. On the GUI thread the lock is held throughout (handlers run on this same thread and
+// the lock is recursive). On the worker the lock is never held while waiting for the GUI thread,
+// which may itself be waiting for the lock in a paint or a property writer.
+void TGIFAnimator::timerExpired() {
+  if (!m_shown || !m_hasParent)
+    return;
+  if (m_asyncDrawing && QThread::currentThread() != thread())
+    stepOnWorker();
+  else
+    stepOnGuiThread();
+}
+
+void TGIFAnimator::stepOnGuiThread() {
+  std::lock_guard lk(m_lock);
+  const int count = m_image->frameCount();
+  if (count < 2 || m_broken)
+    return;
+  m_frameIndex = m_frameIndex < count - 1 ? m_frameIndex + 1 : 0;
+  // Frame N stays on screen for the delay of frame N, also when a handler raised.
+  struct SetInterval {
+    TGIFAnimator *self;
+    ~SetInterval() {
+      const int n = self->m_image->frameCount();
+      if (self->m_frameIndex >= 0 && self->m_frameIndex < n)
+        errors::guardedCall([this] { self->m_timer->setInterval(uint32_t(self->frameDelay())); });
+    }
+  };
+  {
+    SetInterval guard{this};
+    raiseEvent(onFrameChanged);
+    redrawNow();
+  }
+  if (!m_loop && m_frameIndex == 0)
+    stopAnimation();
+}
+
+void TGIFAnimator::stepOnWorker() {
+  {
+    std::lock_guard lk(m_lock);
+    const int count = m_image->frameCount();
+    if (count < 2 || m_broken)
+      return;
+    m_frameIndex = m_frameIndex < count - 1 ? m_frameIndex + 1 : 0;
+    // Compose here, so the paint on the GUI thread finds the frame ready.
+    try {
+      (void)composeFrame(m_frameIndex);
+    } catch (...) {
+      markBroken();
+    }
+  }
+  m_timer->callSynchronized([this] { raiseEvent(onFrameChanged); });
+  redrawNow();
+  bool stop = false;
+  {
+    std::lock_guard lk(m_lock);
+    const int index = m_frameIndex;
+    if (index >= 0 && index < m_image->frameCount())
+      m_timer->setInterval(uint32_t(frameDelay()));
+    stop = !m_loop && index == 0;
+  }
+  if (stop)
+    m_timer->callSynchronized([this] { stopAnimation(); });
+}
+
+bool TGIFAnimator::screenUsable() const {
+  const int w = m_image->screenWidth();
+  const int h = m_image->screenHeight();
+  return w >= 1 && h >= 1 && w <= MaxScreenSide && h <= MaxScreenSide &&
+         qint64(w) * h <= MaxScreenPixels;
+}
+
+// Composition, in outline:
+// 1. The next frame after the cached one reuses the cached picture, unless the cached frame is
+//    to be restored to what was before it (disposal 3); a disposal-2 frame's rectangle is first
+//    refilled with the background.
+// 2. Otherwise start afresh: fill with the background, find the nearest earlier frame that
+//    covers the whole screen and hides everything below it, replay the frames from there, each as
+//    its disposal says.
+// 3. Draw the frame itself.
+QImage TGIFAnimator::composeFrame(int index) {
+  std::lock_guard lk(m_lock);
+  const int count = m_image->frameCount();
+  if (count == 0 || !screenUsable())
+    return {};
+  index = std::clamp(index, 0, count - 1);
+  if (index == m_cache.index && !m_cache.frame.isNull())
+    return m_cache.frame;
+
+  const bool reuse = !m_cache.frame.isNull() && m_cache.index >= 0 && index == m_cache.index + 1 &&
+                     m_image->frame(m_cache.index).Disposal != 3;
+  if (!reuse) {
+    composeFresh(index);
+  } else {
+    QPainter p(&m_cache.frame);
+    const TGIFFrame &previous = m_image->frame(m_cache.index);
+    if (previous.Disposal == 2)
+      fill(p, frameRect(previous), m_cache.brush);
+    drawFrame(p, m_image->frame(index));
+  }
+  m_cache.index = index;
+  return m_cache.frame;
+}
+
+void TGIFAnimator::composeFresh(int index) {
+  const int sw = m_image->screenWidth();
+  const int sh = m_image->screenHeight();
+
+  // The background: the image's current frame's transparent colour (see-through when
+  // Transparent is on, else that colour itself); else the picture's background colour when it
+  // is transparent; else the window colour.
+  TColor found = clNone;
+  const int current = m_image->frameIndex();
+  if (current >= 0 && current < m_image->frameCount())
+    found = m_image->frame(current).TransparentColor;
+  QColor brush;
+  if (found != clNone)
+    brush = m_transparent ? QColor(Qt::transparent) : QColor(ColorToQRgb(found));
+  else if (m_image->backgroundColor() != clNone && m_image->transparent())
+    brush = QColor(ColorToQRgb(m_image->backgroundColor()));
+  else
+    brush = QColor(ColorToQRgb(clWindow));
+
+  QImage picture(sw, sh, QImage::Format_ARGB32_Premultiplied);
+  if (picture.isNull())
+    throw std::bad_alloc();
+  QPainter p(&picture);
+  fill(p, picture.rect(), brush);
+
+  // Start at the nearest frame, walking back to 1 at most, that covers the whole screen and
+  // either hides everything below it or, restored to the background before `index`, clears it.
+  // An earlier frame restored to what was before it (disposal 3) hides nothing: stopping there
+  // would lose the frames it covered for a moment.
+  int start = index;
+  for (; start > 0; --start) {
+    const TGIFFrame &f = m_image->frame(start);
+    const bool before = start < index;
+    const bool fullScreen = f.width() == sw && f.height() == sh;
+    const bool hidesBelow = f.TransparentColor == clNone && !(before && f.Disposal == 3);
+    const bool clearsAll = before && f.Disposal == 2;
+    if (fullScreen && (hidesBelow || clearsAll))
+      break;
+  }
+  for (int j = start; j < index; ++j) {
+    const TGIFFrame &f = m_image->frame(j);
+    if (f.Disposal == 0 || f.Disposal == 1)
+      drawFrame(p, f);
+    else if (f.Disposal == 2 && j > start)
+      fill(p, frameRect(f), brush);
+  }
+  drawFrame(p, m_image->frame(index));
+  p.end();
+
+  m_cache.frame = picture;
+  m_cache.transparentColor = found;
+  m_cache.brush = brush;
+}
+
+void TGIFAnimator::markBroken() {
+  // Reported once, later and on the GUI thread: the report may open a window, which must not
+  // happen inside a paint.
+  const QString text = errors::describeCurrentException();
+  m_broken = true;
+  m_cache = Cache();
+  QMetaObject::invokeMethod(
+      QCoreApplication::instance(),
+      [text] { errors::guardedCall([&text] { throw EInvalidGraphic(text); }); },
+      Qt::QueuedConnection);
+}
+
+void TGIFAnimator::paintBackground(QPainter &painter) {
+  std::lock_guard lk(m_lock);
+  // Under a transparent or empty picture what lies behind shows; else the control's colour.
+  if (!m_image->transparent() && !m_image->empty())
+    painter.fillRect(rect(), palette().color(backgroundRole()));
+}
+
+void TGIFAnimator::drawImage(QPainter &painter) {
+  std::lock_guard lk(m_lock);
+  if (m_broken || m_image->empty() || !screenUsable())
+    return;
+  QImage picture;
+  try {
+    picture = composeFrame(m_frameIndex);
+  } catch (...) {
+    markBroken();
+    return;
+  }
+  if (picture.isNull())
+    return;
+  QRect target(QPoint(0, 0), picture.size());
+  if (m_stretch)
+    target = rect();
+  else if (m_center)
+    target.moveTo((width() - picture.width()) / 2, (height() - picture.height()) / 2);
+  // Nearest neighbour, never smoothed: pixel art stays crisp when stretched.
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  painter.drawImage(target, picture);
+}
+
+void TGIFAnimator::adjustControlSize() {
+  std::lock_guard lk(m_lock);
+  if (!m_autoSize || m_image->empty() || !screenUsable())
+    return;
+  const int sw = m_image->screenWidth();
+  const int sh = m_image->screenHeight();
+  switch (align()) {
+  case TAlign::alClient:
+    break; // the parent's layout decides
+  case TAlign::alLeft:
+  case TAlign::alRight:
+    resize(sw, height());
+    break;
+  case TAlign::alTop:
+  case TAlign::alBottom:
+    resize(width(), sh);
+    break;
+  case TAlign::alNone:
+  case TAlign::alCustom:
+    resize(sw, sh);
+    break;
+  }
+  updateGeometry();
+}
+
+QSize TGIFAnimator::sizeHint() const {
+  std::lock_guard lk(m_lock);
+  if (m_autoSize && !m_image->empty() && screenUsable())
+    return {m_image->screenWidth(), m_image->screenHeight()};
+  return {105, 105};
+}

@@ -1,0 +1,64 @@
+#include "widgets/Image.h"
+
+#include <QPainter>
+
+namespace {
+
+// Icons are transparent by nature and a metafile draws only its own strokes, so the switch
+// means something only for the raster classes.
+bool keepsOwnTransparency(const TGraphic &g) {
+  const QString name = g.className();
+  return name == QLatin1String("Icon") || name == QLatin1String("Metafile");
+}
+
+} // namespace
+
+TImage::TImage(QWidget *parent) : TImageControl(parent) {
+  m_picture.onChange = [this] { pictureChanged(); };
+}
+
+TImage::~TImage() {
+  m_destroying = true;
+  m_picture.onChange = nullptr;
+  m_graphic = nullptr;
+}
+
+void TImage::setCenter(bool value) {
+  if (m_center == value)
+    return;
+  m_center = value;
+  update();
+}
+
+void TImage::setTransparent(bool value) {
+  if (m_transparent == value)
+    return;
+  m_transparent = value;
+  pictureChanged();
+}
+
+QSize TImage::pictureSize() const {
+  if (m_picture.empty())
+    return {0, 0};
+  return {m_picture.width(), m_picture.height()};
+}
+
+void TImage::pictureChanged() {
+  if (m_destroying)
+    return;
+  m_graphic = m_picture.graphic();
+  // Setting the flag reports a change only when it differs, so this comes back here at most once.
+  if (m_graphic && !keepsOwnTransparency(*m_graphic))
+    m_graphic->setTransparent(m_transparent);
+  graphicChanged();
+}
+
+void TImage::drawImage(QPainter &painter) {
+  if (m_picture.empty())
+    return;
+  const QSize size = pictureSize();
+  QPoint at(0, 0);
+  if (m_center)
+    at = QPoint((width() - size.width()) / 2, (height() - size.height()) / 2);
+  m_picture.draw(painter, QRect(at, size));
+}

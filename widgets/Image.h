@@ -1,0 +1,36 @@
+#pragma once
+
+#include "imaging/Picture.h"
+#include "widgets/ImageControl.h"
+
+// A control that shows one still picture of any registered class: at its own size in the
+// top-left corner, or centred in the control. Transparent passes on to the picture (a bitmap then
+// leaves out its transparent colour); icons and metafiles keep their own transparency.
+class TImage : public TImageControl {
+  Q_OBJECT
+public:
+  explicit TImage(QWidget *parent = nullptr);
+  ~TImage() override;
+
+  // The picture, owned by the control; every change of it repaints the control.
+  [[nodiscard]] TPicture &picture() { return m_picture; }
+  [[nodiscard]] const TPicture &picture() const { return m_picture; }
+
+  [[nodiscard]] bool center() const { return m_center; }
+  void setCenter(bool value);
+  [[nodiscard]] bool transparent() const { return m_transparent; }
+  void setTransparent(bool value);
+
+  // The picture's own size (0 x 0 when empty).
+  [[nodiscard]] QSize pictureSize() const;
+
+protected:
+  void drawImage(QPainter &painter) override;
+
+private:
+  void pictureChanged();
+
+  TPicture m_picture;
+  bool m_center = false;
+  bool m_transparent = false;
+};
