@@ -11,10 +11,11 @@
 #include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "runtime/UserInterface.h"
-#include "services/FormLanguageFile.h"
-#include "services/GuiHelpers.h"
+#include "services/DelayWithMessages.h"
 #include "ui/LogDates.h"
 #include "ui/LogTableModel.h"
+#include "widgets/FormLanguageFile.h"
+#include "widgets/WaitCursor.h"
 
 #include <QHeaderView>
 

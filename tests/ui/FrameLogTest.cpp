@@ -8,10 +8,10 @@
 #include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "platform/FormatSettings.h"
-#include "services/FormLanguageFile.h"
 #include "tests/runtime/FakeUserInterface.h"
 #include "tests/support/Sandbox.h"
 #include "ui/LogTableModel.h"
+#include "widgets/FormLanguageFile.h"
 
 #include <QDir>
 #include <QFileInfo>
