@@ -1,7 +1,7 @@
 #include "app/ModelBinding.h"
 
 #include "model/DataObject.h"
-#include "model/ModelContext.h"
+#include "model/Model.h"
 #include "model/ModelStartUp.h"
 #include "model/ReminderList.h"
 #include "model/XMLStore.h"

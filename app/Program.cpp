@@ -1,7 +1,7 @@
 #include "app/Program.h"
 
 #include "app/MasterReminderOutputs.h"
-#include "model/ModelStartUp.h"
+#include "model/Model.h"
 #include "runtime/FormMaster.h"
 #include "runtime/ReminderScheduler.h"
 #include "runtime/UserInterface.h"
@@ -15,7 +15,7 @@ TProgram::~TProgram() {
 }
 
 TFormMaster &TProgram::Start() {
-  InitializeModel();
+  m_state = std::make_unique<TModel>();
   m_master = std::make_unique<TFormMaster>(m_model, *m_ui);
   m_outputs = std::make_unique<TMasterReminderOutputs>(*m_master, *m_ui);
   m_master->SetReminderRuntime(
@@ -23,4 +23,5 @@ TFormMaster &TProgram::Start() {
   return *m_master;
 }
 
-void TProgram::Finish() { FinalizeModel(); }
+// Safe after a start-up that did not finish, and twice.
+void TProgram::Finish() { m_state.reset(); }

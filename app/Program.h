@@ -7,9 +7,10 @@
 #include <memory>
 
 class TMasterReminderOutputs;
+class TModel;
 
 // The program's objects, each made here and owned here: the user interface, the model (started
-// and ended through InitializeModel and FinalizeModel), the master window's view of the model,
+// by Start, ended by Finish), the master window's view of the model,
 // the master window and the reminder scheduler it owns, over the model's reminder list with the
 // master's sticker windows, tray icons and sound players as outputs.
 class TProgram final : public IProgram {
@@ -25,6 +26,7 @@ public:
 
 private:
   std::unique_ptr<IUserInterface> m_ui;
+  std::unique_ptr<TModel> m_state;
   TModelBinding m_model;
   TModelReminderList m_reminders;
   std::unique_ptr<TFormMaster> m_master;

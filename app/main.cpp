@@ -1,28 +1,14 @@
 #include "app/Program.h"
 #include "platform/Version.h"
-#include "runtime/HeadlessUserInterface.h"
-
-#include <QMessageBox>
+#include "ui/UserInterface.h"
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-// Until the main window and the editor exist: no windows, but notices and errors in message
-// boxes, as the user must see them.
-class TMessageBoxUserInterface final : public THeadlessUserInterface {
-public:
-  void ShowMessage(const QString &message) override {
-    QMessageBox::information(nullptr, QStringLiteral("Tolvane"), message);
-  }
-  void ShowException(const QString &message) override {
-    QMessageBox::critical(nullptr, QStringLiteral("Tolvane"), message);
-  }
-};
-
 std::unique_ptr<IProgram> makeProgram() {
-  return std::make_unique<TProgram>(std::make_unique<TMessageBoxUserInterface>());
+  return std::make_unique<TProgram>(std::make_unique<TUserInterface>());
 }
 
 } // namespace

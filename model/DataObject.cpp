@@ -1,18 +1,20 @@
 #include "model/DataObject.h"
 
+#include "model/Model.h"
 #include "platform/Clock.h"
 
 namespace {
 
 // The last run-time number handed out. Only the GUI thread creates reminders, so a plain counter
-// is enough; numbers are never reused while the program runs.
+// is enough. It is the process's, not a model's: numbers are never reused while the program
+// runs, also across the models a test builds one after another.
 int32_t lastNumber = 0;
-
-TDataObjectLoader storeLoader = nullptr;
 
 } // namespace
 
-void SetDataObjectLoader(TDataObjectLoader loader) { storeLoader = loader; }
+void SetDataObjectLoader(TDataObjectLoader loader) {
+  TModel::Current().SetDataObjectLoader(loader);
+}
 
 TDataObject::TDataObject(const QString &id) : Number(++lastNumber), Id(id) {}
 
@@ -28,8 +30,8 @@ std::unique_ptr<TDataObject> TDataObject::CreateEmpty(const QString &id) {
 
 std::unique_ptr<TDataObject> TDataObject::Create(const QString &id) {
   auto object = CreateEmpty(id);
-  if (storeLoader)
-    storeLoader(*object);
+  if (const TDataObjectLoader load = TModel::Current().DataObjectLoader())
+    load(*object);
   return object;
 }
 

@@ -433,6 +433,23 @@ void SaveToStore(TDataObject &o, bool noFlush) {
     store.Flush();
 }
 
+void SaveStickerPosition(const TDataObject &o) {
+  TXMLStore &store = Store();
+  if (!store.SelectItem(o.Id))
+    return;
+  Writer w(store);
+  w.position(paths().stickerPosition, o.sticker.position);
+  store.Flush();
+}
+
+void DisarmItem(TMSXMLObject &store) {
+  if (store.ReadBool(ITEM_PATH("shellExec/enable"), false))
+    store.WriteBool(ITEM_PATH("shellExec/enable"), false);
+  if (store.ReadBool(ITEM_PATH("mail/enable"), false) &&
+      !store.ReadString(ITEM_PATH("mail/files"), QString()).trimmed().isEmpty())
+    store.WriteBool(ITEM_PATH("mail/enable"), false);
+}
+
 void InstallStoreLoader() { SetDataObjectLoader(&LoadFromStore); }
 
 // --- Pictures ---------------------------------------------------------------------------------

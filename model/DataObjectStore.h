@@ -24,6 +24,14 @@ void AssignNewId(TDataObject &reminder);
 // store to its file. Nothing is written, and nothing saved, when no item has the id.
 void SaveToStore(TDataObject &reminder, bool noFlush = false);
 
+// Writes the sticker's window position (left, top, width, height, autoSize) into the reminder's
+// item and saves the store (errors are ignored). Nothing when the store has no item for it.
+void SaveStickerPosition(const TDataObject &reminder);
+
+// Makes the selected item of a received store file harmless: its program action switched off,
+// and its mail action too when it attaches files.
+void DisarmItem(TMSXMLObject &store);
+
 // Installs LoadFromStore as the loader TDataObject::Create uses.
 void InstallStoreLoader();
 

@@ -1,6 +1,7 @@
 #include "model/LanguageTable.h"
 
 #include "model/MessageFormat.h"
+#include "model/Model.h"
 #include "platform/Errors.h"
 #include "platform/MemIniFile.h"
 
@@ -9,11 +10,6 @@
 #include <memory>
 
 namespace {
-
-std::unique_ptr<TLanguageTable> &table() {
-  static std::unique_ptr<TLanguageTable> t;
-  return t;
-}
 
 const QString MessagesSection = QStringLiteral("Messages");
 const QString CrLf = QStringLiteral("\r\n");
@@ -31,9 +27,11 @@ QString TLanguageTable::Value(const QString &key) const {
   return QString();
 }
 
-TLanguageTable *LanguageTable() { return table().get(); }
-void CreateLanguageTable() { table() = std::make_unique<TLanguageTable>(); }
-void FreeLanguageTable() { table().reset(); }
+TLanguageTable *LanguageTable() { return TModel::Current().LanguageTable(); }
+void CreateLanguageTable() {
+  TModel::Current().SetLanguageTable(std::make_unique<TLanguageTable>());
+}
+void FreeLanguageTable() { TModel::Current().SetLanguageTable(nullptr); }
 
 QString TranslateText(const QString &message) {
   const TLanguageTable *t = LanguageTable();

@@ -21,8 +21,8 @@ private:
   std::vector<std::pair<QString, QString>> m_lines;
 };
 
-// The table of the running program, or none: the master window creates it when it starts and
-// frees it when it ends. Without a table every message stays as it is.
+// The current model's table (model/Model.h), or none: the master window creates it when it starts
+// and frees it when it ends. Without a table every message stays as it is.
 [[nodiscard]] TLanguageTable *LanguageTable();
 void CreateLanguageTable();
 void FreeLanguageTable();

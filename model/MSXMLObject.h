@@ -54,7 +54,7 @@ public:
   [[nodiscard]] virtual QString ExtractId(const QString &text) const;
   // Saves the whole document (UTF-8, with a declaration) safely over the file; raises EFileError
   // with the file name and the system's reason.
-  virtual void SaveToFile(const QString &fileName);
+  void SaveToFile(const QString &fileName);
   // Loads the file when it exists; a file that does not parse leaves an empty root. FileName
   // becomes fileName also when the file does not exist. A file that exists but cannot be read,
   // or is far larger than any store, raises EFileError and changes nothing; one nested far

@@ -1,12 +1,13 @@
 #include "model/NotifyWindows.h"
 
+#include "model/Model.h"
+
 #include <algorithm>
 
 namespace {
 
 std::vector<std::pair<QString, WindowHandle>> &windows() {
-  static std::vector<std::pair<QString, WindowHandle>> list;
-  return list;
+  return TModel::Current().NotifyWindows();
 }
 
 auto findHandle(WindowHandle window) {

@@ -1,6 +1,7 @@
 #include "model/Paths.h"
 
-#include "model/Settings.h"
+#include "model/Model.h"
+#include "model/SettingsKeys.h"
 #include "services/Folders.h"
 
 #include <QDir>
@@ -68,9 +69,7 @@ QString GetUserFolder() {
   return documents + QStringLiteral("/Tolvane");
 }
 
-bool UseLocalFolder() {
-  return LocalSettings().readBool(QStringLiteral("Main"), QStringLiteral("UseLocalFolder"), false);
-}
+bool UseLocalFolder() { return TModel::Current().UseLocalFolder(); }
 
 QString GetOldSettingsFileName() { return userFile(QStringLiteral("control.ini")); }
 QString GetMainSettingsFileName() { return dataFile(QStringLiteral("control1.dat")); }
@@ -97,8 +96,8 @@ QString GetDefaultLanguageFileName() {
 }
 
 QString GetLanguageFileName() {
-  return MainSettings().readString(QStringLiteral("Config"), QStringLiteral("Lng"),
-                                   GetDefaultLanguageFileName());
+  return TModel::Current().MainSettings().readString(settings_keys::Config, settings_keys::Lng,
+                                                     GetDefaultLanguageFileName());
 }
 
 QString GetHelpFileName() { return GetProgramFolder() + QStringLiteral("tolvane.html"); }

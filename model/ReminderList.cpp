@@ -1,16 +1,12 @@
 #include "model/ReminderList.h"
 
 #include "model/DataObjectStore.h"
+#include "model/Model.h"
 #include "model/XMLStore.h"
 
 #include <QHash>
 
 namespace {
-
-std::unique_ptr<TDataObject> &templateReminder() {
-  static std::unique_ptr<TDataObject> reminder;
-  return reminder;
-}
 
 // The run-time state that says whether, when and how a reminder last fired. A reminder read anew
 // from the store takes it over from the object it replaces: without it, an occurrence that is
@@ -131,21 +127,11 @@ void TReminderList::Clear() {
 
 // --- Globals ----------------------------------------------------------------------------------
 
-TReminderList &Reminders() {
-  static TReminderList list;
-  return list;
-}
-
-QStringList &PendingDeleteIds() {
-  static QStringList ids;
-  return ids;
-}
-
-TDataObject *NewReminderTemplate() { return templateReminder().get(); }
-
+TReminderList &Reminders() { return TModel::Current().Reminders(); }
+QStringList &PendingDeleteIds() { return TModel::Current().PendingDeleteIds(); }
+TDataObject *NewReminderTemplate() { return TModel::Current().NewReminderTemplate(); }
 void SetNewReminderTemplate(std::unique_ptr<TDataObject> reminder) {
-  std::unique_ptr<TDataObject> old = std::move(templateReminder());
-  templateReminder() = std::move(reminder);
+  TModel::Current().SetNewReminderTemplate(std::move(reminder));
 }
 
 WindowHandle MasterWindowHandle() { return hub().findWindow(QLatin1String(MasterWindowName)); }
@@ -238,7 +224,7 @@ bool DeleteRemindersInList(TReminderList &list, int32_t number) {
     }
   }
   if (changed)
-    Store().Save();
+    (void)Store().Save(); // a failure is shown by the store
   return changed;
 }
 

@@ -1,6 +1,6 @@
 #include "model/Schedule.h"
 
-#include "model/ModelContext.h"
+#include "model/Model.h"
 #include "platform/Clock.h"
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 #include "model/Settings.h"
 
+#include "model/Model.h"
 #include "model/Paths.h"
 #include "model/SettingsCipher.h"
 #include "platform/AtomicFile.h"
@@ -20,18 +21,6 @@ namespace {
 constexpr int LoadAttempts = 3;
 constexpr int RetryPauseMs = 100;
 constexpr mode_t SettingsFileMode = 0600;
-
-TMMemIniFile *&mainObject() {
-  static TMMemIniFile object;
-  static TMMemIniFile *current = &object;
-  return current;
-}
-
-TMMemIniFile *&localObject() {
-  static TMMemIniFile object;
-  static TMMemIniFile *current = &object;
-  return current;
-}
 
 // A plain sleep: the model has no event loop of its own. The program replaces it with a pause that
 // keeps its windows responsive.
@@ -95,19 +84,8 @@ void importLegacySettings() {
 
 } // namespace
 
-TMMemIniFile &MainSettings() { return *mainObject(); }
-TMMemIniFile &LocalSettings() { return *localObject(); }
-
-ScopedSettings::ScopedSettings(TMMemIniFile &main, TMMemIniFile &local)
-    : m_previousMain(mainObject()), m_previousLocal(localObject()) {
-  mainObject() = &main;
-  localObject() = &local;
-}
-
-ScopedSettings::~ScopedSettings() {
-  mainObject() = m_previousMain;
-  localObject() = m_previousLocal;
-}
+TMMemIniFile &MainSettings() { return TModel::Current().MainSettings(); }
+TMMemIniFile &LocalSettings() { return TModel::Current().LocalSettings(); }
 
 bool LoadEncipheredIni(TMMemIniFile &ini, const QString &fileName) {
   ini.clear();

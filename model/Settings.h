@@ -14,21 +14,9 @@
 // fixed points. Both files are written atomically with mode 0600 (they hold the mail password).
 // The key names and defaults are listed in SettingsKeys.h.
 
+// The current model's two settings objects (model/Model.h).
 [[nodiscard]] TMMemIniFile &MainSettings();
 [[nodiscard]] TMMemIniFile &LocalSettings();
-
-// Points MainSettings() and LocalSettings() at other objects for the lifetime of this object.
-class ScopedSettings {
-public:
-  ScopedSettings(TMMemIniFile &main, TMMemIniFile &local);
-  ~ScopedSettings();
-  ScopedSettings(const ScopedSettings &) = delete;
-  ScopedSettings &operator=(const ScopedSettings &) = delete;
-
-private:
-  TMMemIniFile *m_previousMain;
-  TMMemIniFile *m_previousLocal;
-};
 
 // Clears the object; when the file exists, reads, deciphers and parses it and gives true (even
 // when nothing in it was usable). Gives false for a missing file; raises EFileError when the file

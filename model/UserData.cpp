@@ -1,22 +1,11 @@
 #include "model/UserData.h"
 
-namespace {
+#include "model/Model.h"
 
-QString &userName() {
-  static QString name;
-  return name;
+const QString &CurrentUserName() { return TModel::Current().CurrentUserName(); }
+void SetCurrentUserName(const QString &name) { TModel::Current().SetCurrentUserName(name); }
+
+const TDefaultUserData &DefaultUserData() { return TModel::Current().DefaultUserData(); }
+void SetDefaultUserData(const TDefaultUserData &data) {
+  TModel::Current().SetDefaultUserData(data);
 }
-
-TDefaultUserData &userData() {
-  static TDefaultUserData data{QString(PlaceholderMailHost), QString(PlaceholderMailFrom),
-                               QString(), 25};
-  return data;
-}
-
-} // namespace
-
-const QString &CurrentUserName() { return userName(); }
-void SetCurrentUserName(const QString &name) { userName() = name; }
-
-const TDefaultUserData &DefaultUserData() { return userData(); }
-void SetDefaultUserData(const TDefaultUserData &data) { userData() = data; }

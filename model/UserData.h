@@ -6,6 +6,7 @@
 // Who the user is and where the user's mail goes by default: set at model start-up, read by the
 // log, the mail action and the options page.
 
+// The current model's (model/Model.h).
 // The user's full name, else the login name; written into every log line.
 [[nodiscard]] const QString &CurrentUserName();
 void SetCurrentUserName(const QString &name);

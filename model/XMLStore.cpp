@@ -1,6 +1,8 @@
 #include "model/XMLStore.h"
 
+#include "model/DataObjectStore.h"
 #include "model/LanguageTable.h"
+#include "model/Model.h"
 #include "model/Paths.h"
 #include "model/Settings.h"
 #include "model/SettingsKeys.h"
@@ -10,11 +12,6 @@
 #include <QFileInfo>
 
 namespace {
-
-std::unique_ptr<TXMLStore> &globalStore() {
-  static std::unique_ptr<TXMLStore> store;
-  return store;
-}
 
 QString describe(const std::exception &e) {
   if (const auto *own = dynamic_cast<const ETolvaneError *>(&e))
@@ -27,16 +24,23 @@ QString describe(const std::exception &e) {
 TXMLStore::TXMLStore(const QString &fileName, const QString &itemName, const QString &rootName)
     : TMSXMLObjectWithGuidAsId(fileName, itemName, rootName) {}
 
-void TXMLStore::SaveToFile(const QString &fileName) {
+bool TXMLStore::SaveToFile(const QString &fileName) {
   try {
     TMSXMLObjectWithGuidAsId::SaveToFile(fileName);
+    return true;
   } catch (const std::exception &e) {
     errors::reportInfo(TranslateText(QStringLiteral("Sorry, can't save file!")) +
                        QStringLiteral("\r\n") + fileName + QStringLiteral("\r\n") + describe(e));
+    return false;
   }
 }
 
 void TXMLStore::Flush() {
+  if (m_batches > 0) {
+    m_flushDue = true;
+    return;
+  }
+  m_flushDue = false;
   try {
     TMSXMLObjectWithGuidAsId::SaveToFile(FileName());
   } catch (const std::exception &e) {
@@ -44,32 +48,22 @@ void TXMLStore::Flush() {
   }
 }
 
+TXMLStore::TWriteBatch::~TWriteBatch() {
+  if (--m_store.m_batches == 0 && m_store.m_flushDue)
+    m_store.Flush();
+}
+
 int TXMLStore::ImportFromFile(const QString &fileName, bool update) {
   TXMLStore source(fileName, ItemName(), RootName());
   // Every item of the file is made harmless before anything is copied, duplicates included.
   for (const pugi::xml_node item : source.itemNodes()) {
     source.selectNode(item);
-    if (source.ReadBool(QStringLiteral("shellExec/enable"), false))
-      source.WriteBool(QStringLiteral("shellExec/enable"), false);
-    if (source.ReadBool(QStringLiteral("mail/enable"), false) &&
-        !source.ReadString(QStringLiteral("mail/files"), QString()).trimmed().isEmpty())
-      source.WriteBool(QStringLiteral("mail/enable"), false);
+    DisarmItem(source);
   }
   return MergeItems(source, update);
 }
 
-TXMLStore &Store() {
-  auto &store = globalStore();
-  if (!store)
-    store = std::make_unique<TXMLStore>();
-  return *store;
-}
-
-std::unique_ptr<TXMLStore> SetStore(std::unique_ptr<TXMLStore> store) {
-  std::unique_ptr<TXMLStore> previous = std::move(globalStore());
-  globalStore() = store ? std::move(store) : std::make_unique<TXMLStore>();
-  return previous;
-}
+TXMLStore &Store() { return TModel::Current().Store(); }
 
 void OpenStore(const std::function<void()> &reloadReminders) {
   TXMLStore &store = Store();

@@ -16,24 +16,43 @@ public:
                      const QString &itemName = QStringLiteral("item"),
                      const QString &rootName = QStringLiteral("root"));
 
-  // Saves the document over the file. A failure is shown to the user ("Sorry, can't save
-  // file!", the file and the reason) through the information reporter and raises nothing; the
-  // file keeps its previous content.
-  void SaveToFile(const QString &fileName) override;
+  // Saves the document over the file; gives whether it did. A failure is shown to the user
+  // ("Sorry, can't save file!", the file and the reason) through the information reporter here,
+  // so a caller only branches on the result; nothing is raised and the file keeps its previous
+  // content.
+  [[nodiscard]] bool SaveToFile(const QString &fileName);
+  // SaveToFile(FileName()).
+  [[nodiscard]] bool Save() { return SaveToFile(FileName()); }
   // Merges the items of another store file. The copies keep their ids and user attributes, but
   // arrive with their program action switched off, and with their mail action switched off when
   // it attaches files: a received file must not run a program or mail local files away when it
   // fires. A missing or unparsable file gives 0.
   int ImportFromFile(const QString &fileName, bool update) override;
-  // Saves to FileName(); failures are only logged.
+  // Saves to FileName(); failures are only logged. Inside a write batch it only notes that a
+  // write is due.
   void Flush();
+
+  // Holds the store's file writes back while it lives, so that several changes that belong
+  // together reach the file in one write: a Flush inside only notes that a write is due, and the
+  // last batch to end flushes once when one is. Never keep one across the event loop.
+  class TWriteBatch {
+  public:
+    explicit TWriteBatch(TXMLStore &store) : m_store(store) { ++m_store.m_batches; }
+    ~TWriteBatch();
+    TWriteBatch(const TWriteBatch &) = delete;
+    TWriteBatch &operator=(const TWriteBatch &) = delete;
+
+  private:
+    TXMLStore &m_store;
+  };
+
+private:
+  int m_batches = 0;
+  bool m_flushDue = false;
 };
 
-// The process-wide store. Model start-up installs one; until then an empty store with no file
-// stands in, so early callers find no items rather than a null object.
+// The current model's store (model/Model.h).
 [[nodiscard]] TXMLStore &Store();
-// Installs a store (none: a fresh empty one) and gives back the previous one.
-std::unique_ptr<TXMLStore> SetStore(std::unique_ptr<TXMLStore> store);
 
 // Loads the data file into Store(), then rebuilds the reminder list with reloadReminders (which
 // frees the old reminder objects first). The data file is the local data.xml when LocalSettings

@@ -6,39 +6,16 @@
 #include "runtime/MasterModel.h"
 #include "runtime/ReminderRuntime.h"
 #include "runtime/UserInterface.h"
+#include "widgets/ActionLink.h"
 
 #include <QAction>
 #include <QMenu>
 
 #include <algorithm>
-#include <memory>
 
 namespace {
 
 constexpr char TagProperty[] = "tag";
-constexpr char ActionProperty[] = "linkedAction";
-
-// A menu item shows its action: its picture, enabled and visible state, and its caption for as
-// long as the item's caption is the action's (an item with a caption of its own keeps it).
-// Clicking the item runs the action.
-void linkToAction(QAction *item, QAction *action) {
-  item->setProperty(ActionProperty, QVariant::fromValue<QObject *>(action));
-  if (item->text().isEmpty())
-    item->setText(action->text());
-  item->setIcon(action->icon());
-  item->setEnabled(action->isEnabled());
-  item->setVisible(action->isVisible());
-  auto previous = std::make_shared<QString>(action->text());
-  QObject::connect(action, &QAction::changed, item, [item, action, previous] {
-    if (item->text() == *previous)
-      item->setText(action->text());
-    *previous = action->text();
-    item->setIcon(action->icon());
-    item->setEnabled(action->isEnabled());
-    item->setVisible(action->isVisible());
-  });
-  QObject::connect(item, &QAction::triggered, action, [action] { action->trigger(); });
-}
 
 } // namespace
 
@@ -105,7 +82,7 @@ QAction *TFormMaster::newItem(QMenu *menu, const char *name, QAction *action, co
   auto *item = new QAction(caption ? QString::fromLatin1(caption) : QString(), menu);
   item->setObjectName(QString::fromLatin1(name));
   if (action)
-    linkToAction(item, action);
+    LinkToAction(item, action);
   menu->addAction(item);
   m_actions.insert(item->objectName(), item);
   return item;
@@ -126,7 +103,7 @@ void TFormMaster::buildMenus() {
   QAction *addAs = m_addAsMenu->menuAction();
   addAs->setObjectName(QStringLiteral("Addas1"));
   addAs->setProperty(TagProperty, 1);
-  linkToAction(addAs, Action(QStringLiteral("ActionAddAs")));
+  LinkToAction(addAs, Action(QStringLiteral("ActionAddAs")));
   m_popupMenuMaster->addAction(addAs);
   m_actions.insert(addAs->objectName(), addAs);
   separator(m_popupMenuMaster, "N1");
@@ -178,8 +155,8 @@ void TFormMaster::copyTrayMenuIntoMainMenu() {
     }
     copy->setText(item->text());
     copy->setProperty(TagProperty, item->property(TagProperty));
-    if (auto *action = qobject_cast<QAction *>(item->property(ActionProperty).value<QObject *>()))
-      linkToAction(copy, action);
+    if (QAction *action = LinkedAction(item))
+      LinkToAction(copy, action);
     m_objectMainMenu->addAction(copy);
   }
 }

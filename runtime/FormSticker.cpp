@@ -5,7 +5,6 @@
 #include "model/DataObject.h"
 #include "model/DataObjectStore.h"
 #include "model/Paths.h"
-#include "model/ReminderOperations.h"
 #include "model/ReminderTexts.h"
 #include "model/ScheduleText.h"
 #include "platform/FormatSettings.h"

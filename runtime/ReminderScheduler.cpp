@@ -3,12 +3,13 @@
 #include "model/DataObject.h"
 #include "model/LanguageTable.h"
 #include "model/LogFile.h"
-#include "model/ModelContext.h"
+#include "model/Model.h"
 #include "model/ReminderList.h"
 #include "model/Settings.h"
 #include "model/SettingsCipher.h"
 #include "model/SettingsKeys.h"
 #include "model/UserData.h"
+#include "model/XMLStore.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "runtime/UserInterface.h"
@@ -202,10 +203,13 @@ void TReminderScheduler::FireReminder(int number, TFireKind kind, TDateTime due)
 }
 
 // A close is written to the data file at once: a Once reminder that was closed and disabled
-// must not come back after a crash or a kill and fire again while its window lasts.
+// must not come back after a crash or a kill and fire again while its window lasts. The sticker
+// writes its place into the store as its window closes; with the reminder's new state it reaches
+// the file in one write.
 void TReminderScheduler::CloseReminder(int number, bool byUser) {
   if (DemoMode())
     return;
+  std::optional<TXMLStore::TWriteBatch> oneWrite(std::in_place, Store());
   TDataObject *r = find(number);
   // Only a firing can close. Anything else (a pause, the close message, a menu that outlived its
   // firing) would otherwise disable an idle one-time reminder that has yet to come due.
@@ -263,6 +267,7 @@ void TReminderScheduler::CloseReminder(int number, bool byUser) {
   }
   r->LastFireKind = r->FireKind;
   m_reminders.SaveToStore(*r, true);
+  oneWrite.reset();
   // Told last, when the reminder is complete: the main window's handler may run the event loop.
   if (disabled)
     sendReminderUpdated(number);

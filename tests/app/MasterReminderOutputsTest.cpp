@@ -26,10 +26,7 @@ protected:
     MasterFixture::SetUp();
     create();
     file = sandbox::makeTempDir(QStringLiteral("program-runtime")) + QStringLiteral("/data.xml");
-    auto store = std::make_unique<TXMLStore>();
-    store->LoadFromFile(file);
-    SetStore(std::move(store));
-    InstallStoreLoader();
+    Store().LoadFromFile(file);
     RegisterPictureClasses(); // so the stored icon reads back as an icon
     // Reminder tray icons get an area of their own, apart from the master's icon.
     TTrayIcon::SetBackendFactory([this] {
@@ -43,7 +40,6 @@ protected:
   void TearDown() override {
     Reminders().Clear();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    SetStore(nullptr);
     MasterFixture::TearDown(); // the master and the scheduler it owns go before the outputs
     outputs.reset();
   }
@@ -133,6 +129,32 @@ TEST_F(ProgramReminderRuntime, AClosingByTimeReachesTheDataFileAtOnce) {
   EXPECT_FALSE(FindReminderByNumber(n)->Firing);
   EXPECT_FALSE(FindReminderByNumber(n)->enable);
   EXPECT_FALSE(enabledOnDisk(id));
+}
+
+TEST_F(ProgramReminderRuntime, AUsersCloseWritesTheDataFileOnceWithTheStickersPlace) {
+  const int n = addStored();
+  const QString id = FindReminderByNumber(n)->Id;
+  ticker->Tick();
+  TFormSticker *sticker = nullptr;
+  for (QWidget *w : QApplication::topLevelWidgets())
+    if (auto *s = dynamic_cast<TFormSticker *>(w); s && s->isVisible())
+      sticker = s;
+  ASSERT_TRUE(sticker);
+  sticker->move(321, 123);
+  // From here every write of the store fails, and each attempt leaves one warning.
+  Store().LoadFromFile(sandbox::root() + QStringLiteral("/nowhere/data.xml"));
+  static int writes = 0;
+  writes = 0;
+  const QtMessageHandler previous =
+      qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &m) {
+        writes += m.startsWith(QLatin1String("Store not saved"));
+      });
+  master->ReminderRuntime().ActionCloseByUserExecute(n);
+  qInstallMessageHandler(previous);
+  EXPECT_EQ(writes, 1);
+  ASSERT_TRUE(Store().SelectItem(id));
+  EXPECT_EQ(Store().ReadInteger(QStringLiteral("sticker/position/left"), 0), 321);
+  EXPECT_FALSE(Store().ReadBool(QStringLiteral("enable"), true));
 }
 
 } // namespace

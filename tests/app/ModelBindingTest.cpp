@@ -6,31 +6,19 @@
 #include "model/Settings.h"
 #include "model/SettingsKeys.h"
 #include "model/XMLStore.h"
-#include "tests/support/Sandbox.h"
+#include "tests/support/TestModel.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 struct ModelBinding : ::testing::Test {
-  TMMemIniFile mainSettings;
-  TMMemIniFile localSettings;
-  ScopedSettings scopedSettings{mainSettings, localSettings};
-  QString file = sandbox::makeTempDir(QStringLiteral("binding")) + QStringLiteral("/data.xml");
+  TestModel testModel{QStringLiteral("binding")};
+  TMMemIniFile &mainSettings = testModel.mainSettings;
+  const QString &file = testModel.file;
   TModelBinding binding;
 
-  ModelBinding() {
-    auto store = std::make_unique<TXMLStore>();
-    store->LoadFromFile(file);
-    SetStore(std::move(store));
-    InstallStoreLoader();
-    ResetNewReminderTemplate();
-  }
-  ~ModelBinding() override {
-    Reminders().Clear();
-    SetNewReminderTemplate(nullptr);
-    SetStore(nullptr);
-  }
+  ModelBinding() { ResetNewReminderTemplate(); }
 
   static QString addItem(const QString &subject, bool isTemplate) {
     const QString id = Store().AddNewItem(QString());
@@ -45,7 +33,7 @@ TEST_F(ModelBinding, OffersTheTemplatesOfTheListAndCopiesOneIntoTheNewReminder) 
   const QString a = addItem(QStringLiteral("Weekly report"), true);
   addItem(QStringLiteral("Dentist"), false);
   const QString c = addItem(QStringLiteral("backup"), true);
-  Store().SaveToFile(file);
+  ASSERT_TRUE(Store().SaveToFile(file));
   mainSettings.writeString(settings_keys::Main, settings_keys::StoreFileName, file);
   binding.OpenStore();
   ASSERT_EQ(Reminders().Count(), 3);

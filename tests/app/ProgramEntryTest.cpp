@@ -299,11 +299,9 @@ TEST_F(ProgramEntry, TheProgramRunsAndStopsWithoutADisplayForTheStop) {
   ASSERT_TRUE(waitFor([this] { return listening(); }));
   QProcess *b = start(QStringLiteral(TOLVANE_PROGRAM));
   ASSERT_TRUE(finished(b, 2000));
-  QByteArray errors;
-  EXPECT_TRUE(waitFor([a, &errors] {
-    errors += a->readAllStandardError();
-    return errors.contains("main window page 0");
-  }));
+  EXPECT_EQ(b->exitCode(), 0);
+  // The second start made the running one tell the user, in a notice box that waits in a local
+  // event loop; the stop below must end the program all the same.
 
   QProcessEnvironment noDisplay = environment();
   noDisplay.remove(QStringLiteral("QT_QPA_PLATFORM"));

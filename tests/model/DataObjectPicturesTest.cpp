@@ -5,6 +5,7 @@
 #include "model/XmlEncoding.h"
 #include "tests/model/FakePictures.h"
 #include "tests/model/StoreTestUtil.h"
+#include "tests/support/TestModel.h"
 
 #include <QImage>
 #include <QtEndian>
@@ -51,18 +52,17 @@ struct ScopedIconClass {
 
 class ItemPictures : public ::testing::Test {
 protected:
-  ItemPictures() : previous(SetStore(std::make_unique<TXMLStore>())) {
+  ItemPictures() {
     item = TDataObject::CreateEmpty(QStringLiteral("new"));
     AssignNewId(*item);
   }
-  ~ItemPictures() override { SetStore(std::move(previous)); }
   void store(const char *path, const QString &className, const QByteArray &bytes) {
     ASSERT_TRUE(Store().SelectItem(item->Id));
     Store().WriteString(QString::fromLatin1(path) + "/classname", className);
     Store().WriteString(QString::fromLatin1(path) + "/hexdata", BinToHexLines(bytes));
   }
 
-  std::unique_ptr<TXMLStore> previous;
+  TestModel testModel;
   std::unique_ptr<TDataObject> item;
 };
 

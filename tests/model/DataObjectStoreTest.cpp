@@ -7,6 +7,7 @@
 #include "services/UserIdentity.h"
 #include "tests/model/FakePictures.h"
 #include "tests/model/StoreTestUtil.h"
+#include "tests/support/TestModel.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,7 @@ QString goldenFile() { return QStringLiteral(QT_TESTCASE_SOURCEDIR "/data/golden
 // A fixed clock, screen, language and settings, and a store of the test's own.
 class ItemTest : public ::testing::Test {
 protected:
-  ItemTest() : previousStore(SetStore(std::make_unique<TXMLStore>())) {
+  ItemTest() {
     clock.set(Now);
     main.writeString(QStringLiteral("Mail"), QStringLiteral("DefaultFromAddress"),
                      QStringLiteral("default@example.org"));
@@ -32,18 +33,14 @@ protected:
     CreateLanguageTable();
     LoadLanguageFile(fileWith("[Messages]\r\nNew reminder=Neue Erinnerung\r\n", "de.lng"));
   }
-  ~ItemTest() override {
-    FreeLanguageTable();
-    SetScreenSizeProvider({});
-    SetStore(std::move(previousStore));
-  }
+  ~ItemTest() override { SetScreenSizeProvider({}); }
 
   std::unique_ptr<TDataObject> load(const QString &id) {
     auto o = TDataObject::CreateEmpty(id);
     LoadFromStore(*o);
     return o;
   }
-  void useFile(const QString &path) { SetStore(std::make_unique<TXMLStore>(path)); }
+  void useFile(const QString &path) { Store().LoadFromFile(path); }
   // The element names of a path's children in document order.
   QStringList children(const QString &id, const char *path = nullptr) {
     pugi::xml_node n = Store().FindItem(id);
@@ -58,9 +55,8 @@ protected:
 
   ManualClock clock;
   ScopedClock useClock{clock};
-  TMMemIniFile main, local;
-  ScopedSettings settings{main, local};
-  std::unique_ptr<TXMLStore> previousStore;
+  TestModel testModel;
+  TMMemIniFile &main = testModel.mainSettings;
 };
 
 void expectDefaultFont(const TFontRec &f) {
@@ -406,7 +402,7 @@ TEST_F(ItemTest, TextKeepsItsCrLfLineBreaksThroughTheFile) {
   o->text = QStringLiteral("a\r\nb\nc\rd");
   SaveToStore(*o, true);
   const QString path = sandbox::makeTempDir("crlf") + "/data.xml";
-  Store().SaveToFile(path);
+  ASSERT_TRUE(Store().SaveToFile(path));
   useFile(path);
   auto back = load(o->Id);
   EXPECT_EQ(back->text, QStringLiteral("a\r\nb\r\nc\r\nd"));
@@ -434,9 +430,9 @@ TEST_F(ItemTest, SavingAReminderWithoutItemWritesNothing) {
 
 TEST_F(ItemTest, TheStoreLoaderFillsCreatedReminders) {
   useFile(goldenFile());
+  SetDataObjectLoader(nullptr);
   InstallStoreLoader();
   EXPECT_EQ(TDataObject::Create(GoldenId)->type, 7);
-  SetDataObjectLoader(nullptr);
 }
 
 namespace {
@@ -593,7 +589,7 @@ TEST_F(ItemTest, AStoreWrittenAndReadBackGivesEqualReminders) {
     SaveToStore(*written.back(), true);
   }
   const QString path = sandbox::makeTempDir("roundtrip") + "/data.xml";
-  Store().SaveToFile(path);
+  ASSERT_TRUE(Store().SaveToFile(path));
   useFile(path);
   QStringList ids;
   Store().GetIds(&ids);

@@ -23,7 +23,6 @@ FormatSettings pinned(QChar decimal) {
 class LogFile : public SettingsSandbox {
 protected:
   LogFile() { SetCurrentUserName(QStringLiteral("Anna Lee")); }
-  ~LogFile() override { SetCurrentUserName(QString()); }
 
   static QStringList fieldsOf(const QString &line) {
     QStringList f;

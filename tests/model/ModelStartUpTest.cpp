@@ -3,9 +3,10 @@
 
 #include "SettingsSandbox.h"
 #include "model/LogFile.h"
-#include "model/ModelContext.h"
+#include "model/Model.h"
 #include "model/Paths.h"
 #include "model/ReminderList.h"
+#include "model/SettingsKeys.h"
 #include "model/StartUpEntry.h"
 #include "model/UserData.h"
 #include "model/XMLStore.h"
@@ -17,7 +18,11 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include <optional>
+
 namespace {
+
+namespace keys = settings_keys;
 
 class ModelStartUp : public SettingsSandbox {
 protected:
@@ -27,7 +32,7 @@ protected:
     errors::setInfoReporter([this](const QString &m) { shown << m; });
   }
   ~ModelStartUp() override {
-    FinalizeModel();
+    program.reset();
     resetAutostart();
     QFile::remove(sandbox::home() + QStringLiteral("/.msmtprc"));
     errors::setInfoReporter(nullptr);
@@ -48,10 +53,11 @@ protected:
     return lines;
   }
   QString storeFileName() const {
-    return main.readString(QStringLiteral("Main"), QStringLiteral("StoreFileName"), QString());
+    return MainSettings().readString(keys::Main, keys::StoreFileName, QString());
   }
 
   QStringList shown;
+  std::optional<TModel> program; // the program's model, started and ended by each test
   ScopedFormatSettings formats{FormatSettings()};
   ManualClock clock{EncodeDateTime(2024, 3, 5, 10, 0, 0, 0)};
   ScopedClock clockScope{clock};
@@ -74,9 +80,9 @@ TEST(FixShortDateFormat, FourDigitYearsBecomeTwo) {
 }
 
 TEST_F(ModelStartUp, FirstRunWritesDefaultsAndTheAutostartEntry) {
-  InitializeModel();
-  EXPECT_FALSE(main.readBool(QStringLiteral("Main"), QStringLiteral("HideTrayIcon"), true));
-  EXPECT_TRUE(main.readBool(QStringLiteral("Main"), QStringLiteral("RunAtStartUp"), false));
+  program.emplace();
+  EXPECT_FALSE(MainSettings().readBool(keys::Main, keys::HideTrayIcon, true));
+  EXPECT_TRUE(MainSettings().readBool(keys::Main, keys::RunAtStartUp, false));
   EXPECT_TRUE(GetStartUpEntry());
   EXPECT_EQ(storeFileName(), GetDataFileName());
   EXPECT_FALSE(CurrentUserName().isEmpty());
@@ -97,22 +103,22 @@ TEST_F(ModelStartUp, FirstRunWritesDefaultsAndTheAutostartEntry) {
   EXPECT_EQ(lines[0][2], CurrentUserName());
   EXPECT_EQ(lines[0][3], QStringLiteral("Program start"));
 
-  FinalizeModel();
+  program.reset();
   EXPECT_TRUE(QFileInfo::exists(GetUserMainSettingsFileName()));
   EXPECT_EQ(NewReminderTemplate(), nullptr);
   EXPECT_TRUE(shown.isEmpty()) << shown.join(u'\n').toStdString();
 }
 
 TEST_F(ModelStartUp, ALaterStartReadsTheSettingsAndLeavesAutostartAlone) {
-  InitializeModel();
-  main.writeString(QStringLiteral("Config"), QStringLiteral("Marker"), QStringLiteral("kept"));
-  FinalizeModel();
+  program.emplace();
+  MainSettings().writeString(keys::Config, QStringLiteral("Marker"), QStringLiteral("kept"));
+  program.reset();
   // The user took the program out of the session's autostart; a later start must respect that.
   ASSERT_TRUE(SetStartUpEntry(false));
 
   clock.advanceMs(60'000);
-  InitializeModel();
-  EXPECT_EQ(main.readString(QStringLiteral("Config"), QStringLiteral("Marker"), QString()),
+  program.emplace();
+  EXPECT_EQ(MainSettings().readString(keys::Config, QStringLiteral("Marker"), QString()),
             QStringLiteral("kept"));
   EXPECT_FALSE(QFileInfo::exists(StartUpEntryFileName()));
   WriteLog(QStringLiteral("Program stop"));
@@ -124,23 +130,23 @@ TEST_F(ModelStartUp, ALaterStartReadsTheSettingsAndLeavesAutostartAlone) {
 
 TEST_F(ModelStartUp, AnUnwritableAutostartFolderDoesNotStopStartUp) {
   writeFile(sandbox::configDir() + QStringLiteral("/autostart"), "not a folder");
-  InitializeModel();
-  EXPECT_FALSE(main.readBool(QStringLiteral("Main"), QStringLiteral("RunAtStartUp"), true));
+  program.emplace();
+  EXPECT_FALSE(MainSettings().readBool(keys::Main, keys::RunAtStartUp, true));
   ASSERT_EQ(logLines().size(), 1);
   EXPECT_NE(NewReminderTemplate(), nullptr);
 }
 
 TEST_F(ModelStartUp, AStoreFileNameOfADeletedFileIsReset) {
-  InitializeModel();
-  main.writeString(QStringLiteral("Main"), QStringLiteral("StoreFileName"),
-                   sandbox::root() + QStringLiteral("/gone/data.xml"));
-  FinalizeModel();
-  InitializeModel();
+  program.emplace();
+  MainSettings().writeString(keys::Main, keys::StoreFileName,
+                             sandbox::root() + QStringLiteral("/gone/data.xml"));
+  program.reset();
+  program.emplace();
   EXPECT_EQ(storeFileName(), GetDataFileName());
 }
 
 TEST_F(ModelStartUp, TheStoreIsSavedAndItsFileRemembered) {
-  InitializeModel();
+  program.emplace();
   writeFile(GetBackupFileName(), "<?xml version=\"1.0\"?><root><item id=\"{11111111-2222-3333-"
                                  "4444-555555555555}\"><subject>From backup</subject></item>"
                                  "</root>");
@@ -149,18 +155,17 @@ TEST_F(ModelStartUp, TheStoreIsSavedAndItsFileRemembered) {
   EXPECT_EQ(Store().FileName(), GetBackupFileName());
   Store().SelectItem(QStringLiteral("11111111-2222-3333-4444-555555555555"));
   Store().WriteString(QStringLiteral("text"), QStringLiteral("changed in memory"));
-  FinalizeModel();
+  program.reset();
   EXPECT_EQ(Reminders().Count(), 0);
   EXPECT_TRUE(readFile(GetBackupFileName()).contains("changed in memory"));
   TMMemIniFile saved;
   ASSERT_TRUE(LoadEncipheredIni(saved, GetUserMainSettingsFileName()));
-  EXPECT_EQ(saved.readString(QStringLiteral("Main"), QStringLiteral("StoreFileName"), QString()),
-            GetBackupFileName());
+  EXPECT_EQ(saved.readString(keys::Main, keys::StoreFileName, QString()), GetBackupFileName());
 }
 
 TEST_F(ModelStartUp, ShutDownCopesWithAStartThatNeverHappened) {
-  FinalizeModel();
-  FinalizeModel();
+  program.reset();
+  program.reset();
   EXPECT_TRUE(shown.isEmpty()) << "a store that was never opened is not saved";
   EXPECT_EQ(NewReminderTemplate(), nullptr);
   EXPECT_EQ(Reminders().Count(), 0);
@@ -169,7 +174,7 @@ TEST_F(ModelStartUp, ShutDownCopesWithAStartThatNeverHappened) {
 TEST_F(ModelStartUp, TheMailDefaultsComeFromTheSystemAccount) {
   writeFile(sandbox::home() + QStringLiteral("/.msmtprc"),
             "account default\nhost smtp.example.org\nfrom me@example.org\nport 587\n");
-  InitializeModel();
+  program.emplace();
   EXPECT_EQ(DefaultUserData().host, QStringLiteral("smtp.example.org"));
   EXPECT_EQ(DefaultUserData().fromAddress, QStringLiteral("me@example.org"));
   EXPECT_EQ(DefaultUserData().displayName, QString());

@@ -2,7 +2,7 @@
 // Times without a date are on Tuesday 2024-03-05.
 #include "tests/model/ScheduleFixture.h"
 
-#include "model/ModelContext.h"
+#include "model/Model.h"
 
 namespace {
 

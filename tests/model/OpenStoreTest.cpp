@@ -7,9 +7,6 @@ namespace {
 // A fresh empty store and fresh settings for each test.
 class OpenStoreTest : public SettingsSandbox {
 protected:
-  OpenStoreTest() : previous(SetStore(nullptr)) {}
-  ~OpenStoreTest() override { SetStore(std::move(previous)); }
-
   QStringList open() {
     OpenStore([this] { ++reloads; });
     QStringList ids;
@@ -17,7 +14,6 @@ protected:
     return ids;
   }
 
-  std::unique_ptr<TXMLStore> previous;
   int reloads = 0;
 };
 
@@ -78,7 +74,7 @@ TEST_F(OpenStoreTest, ABrokenDataFileFallsBackToTheBackup) {
   // A folder where the data file should be cannot be read either.
   QFile::remove(GetDataFileName());
   QDir().mkpath(GetDataFileName());
-  SetStore(nullptr);
+  const TestModel fresh; // nothing of the backup read before
   EXPECT_EQ(open(), QStringList{"BACKUP"});
 }
 
@@ -97,6 +93,6 @@ TEST_F(OpenStoreTest, ABrokenDataFileWithoutBackupIsNeverSavedOver) {
   EXPECT_TRUE(open().isEmpty());
   EXPECT_NE(Store().FileName(), GetDataFileName());
   Store().Flush();
-  Store().Save();
+  ASSERT_TRUE(Store().Save());
   EXPECT_EQ(readFile(GetDataFileName()), broken);
 }

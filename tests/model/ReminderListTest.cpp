@@ -42,18 +42,10 @@ class ReminderList : public SettingsSandbox {
 protected:
   ReminderList() {
     file = sandbox::makeTempDir(QStringLiteral("list")) + QStringLiteral("/data.xml");
-    auto store = std::make_unique<TXMLStore>();
-    store->LoadFromFile(file);
-    SetStore(std::move(store));
-    InstallStoreLoader();
+    Store().LoadFromFile(file);
     errors::setInfoReporter([this](const QString &m) { shown << m; });
   }
-  ~ReminderList() override {
-    Reminders().Clear();
-    PendingDeleteIds().clear();
-    SetStore(nullptr);
-    errors::setInfoReporter(nullptr);
-  }
+  ~ReminderList() override { errors::setInfoReporter(nullptr); }
 
   // Adds a stored reminder and gives its id.
   static QString addItem(const QString &subject, TReminderState state = TReminderState::Active) {
@@ -155,7 +147,7 @@ TEST_F(ReminderList, RefreshKeepsNumberMovesLastAndDropsGoneItems) {
 TEST_F(ReminderList, DeletingMovesToTrashThenRemoves) {
   const QString active = addItem(QStringLiteral("active"));
   const QString trash = addItem(QStringLiteral("trash"), TReminderState::Trash);
-  Store().Save();
+  ASSERT_TRUE(Store().Save());
   ReloadReminders();
 
   EXPECT_TRUE(DeleteReminders(GetReminderNumberById(active)));
@@ -176,7 +168,7 @@ TEST_F(ReminderList, DeletingMovesToTrashThenRemoves) {
 TEST_F(ReminderList, PendingDeletesSkipUnknownIdsAndSaveOnlyOnChange) {
   const QString active = addItem(QStringLiteral("active"));
   const QString trash = addItem(QStringLiteral("trash"), TReminderState::Trash);
-  Store().Save();
+  ASSERT_TRUE(Store().Save());
   ReloadReminders();
   const QByteArray before = SettingsSandbox::readFile(file);
   const QDateTime stamp = QFileInfo(file).lastModified();

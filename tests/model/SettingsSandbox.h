@@ -2,6 +2,7 @@
 
 #include "model/Settings.h"
 #include "tests/support/Sandbox.h"
+#include "tests/support/TestModel.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,8 +11,8 @@
 
 #include <vector>
 
-// Fresh settings objects and empty program, documents and configuration folders for each test;
-// the retry pause is recorded instead of waited.
+// A model of the test's own (fresh settings, an empty store) and empty program, documents and
+// configuration folders for each test; the retry pause is recorded instead of waited.
 class SettingsSandbox : public ::testing::Test {
 protected:
   SettingsSandbox() { reset(); }
@@ -40,9 +41,9 @@ protected:
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
   }
 
-  TMMemIniFile main;
-  TMMemIniFile local;
-  ScopedSettings scope{main, local};
+  TestModel testModel;
+  TMMemIniFile &main = testModel.mainSettings;
+  TMMemIniFile &local = testModel.localSettings;
   std::vector<int> pauses;
   ScopedRetryPause pause{[this](int ms) { pauses.push_back(ms); }};
 };

@@ -1,7 +1,7 @@
 #pragma once
 
 // A master window with every output replaced: a recording model and reminder runtime, a manual
-// ticker, a fake notification area, a recording user interface, and settings of its own.
+// ticker, a fake notification area, a recording user interface, and a model of its own.
 
 #include "model/LanguageTable.h"
 #include "model/Paths.h"
@@ -13,6 +13,7 @@
 #include "runtime/ReminderRuntime.h"
 #include "runtime/Ticker.h"
 #include "tests/runtime/FakeUserInterface.h"
+#include "tests/support/TestModel.h"
 #include "tests/widgets/FakeTrayBackend.h"
 #include "widgets/TrayIconUnit.h"
 
@@ -101,9 +102,9 @@ public:
 };
 
 struct MasterFixture : ::testing::Test {
-  TMMemIniFile mainSettings;
-  TMMemIniFile localSettings;
-  ScopedSettings scopedSettings{mainSettings, localSettings};
+  TestModel testModel;
+  TMMemIniFile &mainSettings = testModel.mainSettings;
+  TMMemIniFile &localSettings = testModel.localSettings;
   FakeMasterModel model;
   QStringList runtimeCalls;
   FakeUserInterface ui;

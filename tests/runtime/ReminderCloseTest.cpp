@@ -1,6 +1,6 @@
 #include "RuntimeFixture.h"
 
-#include "model/ModelContext.h"
+#include "model/Model.h"
 
 namespace runtimetest {
 namespace {

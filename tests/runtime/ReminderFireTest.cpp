@@ -1,6 +1,6 @@
 #include "RuntimeFixture.h"
 
-#include "model/ModelContext.h"
+#include "model/Model.h"
 #include "model/Settings.h"
 #include "model/UserData.h"
 

@@ -1,7 +1,7 @@
 #include "RuntimeFixture.h"
 
 #include "model/LogFile.h"
-#include "model/ModelContext.h"
+#include "model/Model.h"
 #include "model/Paths.h"
 #include "model/ReminderList.h"
 #include "model/UserData.h"
@@ -224,11 +224,7 @@ RuntimeTest::RuntimeTest() {
 }
 
 RuntimeTest::~RuntimeTest() {
-  SetDemoMode(false);
-  SetPreviewReminder(nullptr);
   list.items.clear(); // the reminders release their outputs while the runtime still exists
-  SetCurrentUserName(QString());
-  SetDefaultUserData(TDefaultUserData{});
 }
 
 void RuntimeTest::tickAfter(int64_t ms) {

@@ -5,12 +5,12 @@
 #include "tests/runtime/FakeUserInterface.h"
 
 #include "model/DataObject.h"
-#include "model/Settings.h"
 #include "platform/Clock.h"
 #include "platform/FormatSettings.h"
 #include "platform/MessageHub.h"
 #include "services/MailSender.h"
 #include "services/ShellExecute.h"
+#include "tests/support/TestModel.h"
 
 #include <QObject>
 #include <QString>
@@ -144,8 +144,6 @@ protected:
   ManualClock clock{at(8, 59, 59, 600)};
   ScopedClock clockScope{clock};
   ScopedFormatSettings format{pinnedFormat()};
-  TMMemIniFile mainSettings, localSettings;
-  ScopedSettings settingsScope{mainSettings, localSettings};
   RecordingMailer mailer;
   ScopedMailSender mailerScope{mailer};
   RecordingLauncher launcher;
@@ -158,6 +156,9 @@ protected:
   std::unique_ptr<TReminderScheduler> runtime;
   TManualTicker ticker;
   QString soundFile;
+  // Last: it goes first, before the outputs its preview copy may hold.
+  TestModel testModel;
+  TMMemIniFile &mainSettings = testModel.mainSettings;
 };
 
 } // namespace runtimetest

@@ -4,6 +4,7 @@
 #include "tests/runtime/FakeUserInterface.h"
 #include "tests/runtime/StickerTestSupport.h"
 #include "tests/support/Sandbox.h"
+#include "tests/support/TestModel.h"
 #include "widgets/Shape.h"
 
 #include <QAction>
@@ -170,17 +171,10 @@ namespace {
 
 class StickerClose : public ::testing::Test {
 protected:
-  void SetUp() override {
-    file = sandbox::makeTempDir(QStringLiteral("sticker")) + QStringLiteral("/data.xml");
-    auto store = std::make_unique<TXMLStore>(file);
-    const QString id = store->AddNewItem(QStringLiteral("user"));
-    previous = SetStore(std::move(store));
-    reminder = makeReminder(id);
-  }
+  void SetUp() override { reminder = makeReminder(Store().AddNewItem(QStringLiteral("user"))); }
   void TearDown() override {
     reminder.reset();
     flushDeletes();
-    SetStore(std::move(previous));
   }
 
   TFormSticker *show(bool preview = false) {
@@ -197,8 +191,8 @@ protected:
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   }
 
-  QString file;
-  std::unique_ptr<TXMLStore> previous;
+  TestModel testModel{QStringLiteral("sticker")};
+  const QString &file = testModel.file;
   std::unique_ptr<TDataObject> reminder;
 };
 

@@ -7,6 +7,7 @@
 #include "model/XMLStore.h"
 #include "tests/imaging/GifBuilder.h"
 #include "tests/runtime/StickerTestSupport.h"
+#include "tests/support/TestModel.h"
 #include "widgets/GIFControl.h"
 #include "widgets/Image.h"
 
@@ -92,7 +93,8 @@ TEST_F(StickerPictures, AStoppedMovingPictureTakesNoRoom) {
 
 TEST_F(StickerPictures, WithoutGivenPicturesBothComeFromTheStore) {
   RegisterPictureClasses();
-  auto store = std::make_unique<TXMLStore>();
+  const TestModel testModel;
+  TXMLStore *store = &Store();
   const QString id = store->AddNewItem(QStringLiteral("user"));
   ASSERT_TRUE(store->SelectItem(id));
   const TGIFImage gif = twoFrames();
@@ -101,7 +103,6 @@ TEST_F(StickerPictures, WithoutGivenPicturesBothComeFromTheStore) {
   const TBitmap bitmap(Dib::fromQImage(still));
   store->WriteGraphic(QStringLiteral("sticker/movingImage/graphics"), &gif);
   store->WriteGraphic(QStringLiteral("sticker/image/graphics"), &bitmap);
-  auto previous = SetStore(std::move(store));
 
   reminder = makeReminder(id);
   reminder->sticker.image.enable = true;
@@ -112,7 +113,6 @@ TEST_F(StickerPictures, WithoutGivenPicturesBothComeFromTheStore) {
   EXPECT_EQ(w->GIFAnimator()->size(), QSize(8, 6));
   EXPECT_EQ(w->ImagePicture()->size(), QSize(12, 7));
   EXPECT_TRUE(w->ImagePicture()->isVisible());
-  SetStore(std::move(previous));
 }
 
 TEST_F(StickerPictures, AGivenPictureReplacesTheStoredOnesAndEmptyOnesTakeNoRoom) {

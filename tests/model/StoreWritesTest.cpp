@@ -1,7 +1,6 @@
-#include "model/ReminderOperations.h"
+#include "model/DataObjectStore.h"
 
 #include "SettingsSandbox.h"
-#include "model/DataObjectStore.h"
 #include "model/ReminderList.h"
 #include "model/XMLStore.h"
 
@@ -9,33 +8,23 @@
 
 namespace {
 
-class ReminderOperations : public SettingsSandbox {
+class StoreWrites : public SettingsSandbox {
 protected:
-  ReminderOperations() {
-    file = sandbox::makeTempDir(QStringLiteral("ops")) + QStringLiteral("/data.xml");
-    auto store = std::make_unique<TXMLStore>();
-    store->LoadFromFile(file);
-    SetStore(std::move(store));
-    InstallStoreLoader();
-    for (int i = 0; i < 2; ++i)
-      Store().AddNewItem(QString());
+  StoreWrites() {
+    file = sandbox::makeTempDir(QStringLiteral("writes")) + QStringLiteral("/data.xml");
+    Store().LoadFromFile(file);
+    Store().AddNewItem(QString());
     ReloadReminders();
     first = Reminders().At(0);
-    second = Reminders().At(1);
-  }
-  ~ReminderOperations() override {
-    Reminders().Clear();
-    SetStore(nullptr);
   }
 
   QString file;
   TDataObject *first = nullptr;
-  TDataObject *second = nullptr;
 };
 
 } // namespace
 
-TEST_F(ReminderOperations, StickerPositionIsWrittenAndSaved) {
+TEST_F(StoreWrites, StickerPositionIsWrittenAndSaved) {
   first->sticker.position = {11, 22, 333, 444, false};
   SaveStickerPosition(*first);
   const QByteArray bytes = readFile(file);
@@ -52,4 +41,21 @@ TEST_F(ReminderOperations, StickerPositionIsWrittenAndSaved) {
   SaveStickerPosition(*stray);
   EXPECT_EQ(QFileInfo(file).lastModified(), stamp);
   EXPECT_FALSE(readFile(file).contains("<left>1</left>"));
+}
+
+TEST_F(StoreWrites, AWriteBatchWritesTheFileOnceAtItsEnd) {
+  first->sticker.position = {11, 22, 333, 444, false};
+  first->subject = QStringLiteral("Closed");
+  {
+    const TXMLStore::TWriteBatch outer(Store());
+    {
+      const TXMLStore::TWriteBatch inner(Store());
+      SaveStickerPosition(*first);
+      SaveToStore(*first);
+    }
+    EXPECT_FALSE(QFileInfo::exists(file)) << "written before the last batch ended";
+  }
+  const QByteArray bytes = readFile(file);
+  EXPECT_TRUE(bytes.contains("<left>11</left>")) << bytes.constData();
+  EXPECT_TRUE(bytes.contains("<subject>Closed</subject>"));
 }

@@ -1,0 +1,32 @@
+#include "ui/UserInterface.h"
+#include "model/XMLStore.h"
+#include "platform/Errors.h"
+#include "tests/support/Sandbox.h"
+#include "tests/ui/FakePrompts.h"
+
+TEST(UserInterface, ANoticeRaisedInTheModelReachesThePrompts) {
+  FakePrompts fake;
+  ScopedUiPrompts scoped(fake);
+  TUserInterface ui;
+  // As the program installs the user interface at start-up.
+  errors::setInfoReporter([&ui](const QString &text) { ui.ShowMessage(text); });
+  TXMLStore store;
+  // A folder where the file should be: the save fails.
+  EXPECT_FALSE(store.SaveToFile(sandbox::makeTempDir("store-is-a-folder")));
+  errors::setInfoReporter({});
+  ASSERT_EQ(fake.shown.size(), 1);
+  EXPECT_TRUE(fake.shown[0].startsWith("notice: Sorry, can't save file!"))
+      << fake.shown[0].toStdString();
+}
+
+TEST(UserInterface, AskingForTheMainWindowBeforeItExistsShowsANotice) {
+  FakePrompts fake;
+  ScopedUiPrompts scoped(fake);
+  TUserInterface ui;
+  ui.ShowMainWindowPage("Main", 0);
+  ui.ShowException("Access denied");
+  ASSERT_EQ(fake.shown.size(), 2);
+  EXPECT_TRUE(fake.shown[0].startsWith("notice: Tolvane is running."));
+  EXPECT_EQ(fake.shown[1], "error: Access denied");
+  EXPECT_EQ(ui.MainWindowHandle(), 0u);
+}

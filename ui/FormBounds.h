@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QList>
+#include <QRect>
+#include <QString>
+
+class QWidget;
+class TMMemIniFile;
+
+// A window's bounds in a settings section: "Left", "Top", "Width", "Height" (the position of the
+// window's frame and the size of its inside).
+
+enum class TBoundsKeys {
+  Position,       // only Left and Top are read; the size stays as designed
+  PositionAndSize // all four are read
+};
+
+// Reads the bounds of the section into the window. A missing Left or Top centres the window on
+// the primary screen; a missing size keeps the current one. The result is always on a screen.
+void LoadFormBounds(QWidget *form, const TMMemIniFile &ini, const QString &section,
+                    TBoundsKeys keys);
+// Writes all four values of the window into the section.
+void SaveFormBounds(const QWidget *form, TMMemIniFile &ini, const QString &section);
+
+// Where a window with the wanted bounds goes: where it was asked to when a grip of its title bar
+// lies on one of the screens (their available areas), else centred on the primary screen. The
+// size never exceeds the screen it ends up on.
+[[nodiscard]] QRect PlaceOnScreen(const QRect &wanted, const QList<QRect> &screens,
+                                  const QRect &primary);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "runtime/UserInterface.h"
+
+// The program's user interface: the one implementation of IUserInterface, which main() builds
+// and hands to the master window, the reminder scheduler and the stickers. Each entry opens or
+// tells the window that owns it; the windows themselves live in their own files, so this class
+// stays a list of one-line registrations. Notices and errors go to the prompts (uiPrompts()).
+class TUserInterface final : public IUserInterface {
+public:
+  TUserInterface() = default;
+
+  [[nodiscard]] WindowHandle MainWindowHandle() const override;
+  void ShowMainWindowPage(const QString &caption, int page) override;
+  void SetHideTrayIconChecked(bool checked) override;
+  void CloseMainWindow() override;
+  [[nodiscard]] bool EditReminder(int listPosition, QString &id, int defaultRepeatType) override;
+  [[nodiscard]] bool RemindAfter(const QString &title, QPoint at, int32_t number) override;
+  void SoundVolume(QPoint at, int32_t number) override;
+  void SetEditorModified() override;
+  void ShowMessage(const QString &message) override;
+  void ShowException(const QString &message) override;
+};
