@@ -2,7 +2,7 @@
 // what showing the page takes (the day list, reading the file, filtering it and painting the first
 // screen of today's rows), beside a plain read of the same file into lines.
 #include "model/LogFile.h"
-#include "model/Settings.h"
+#include "model/Model.h"
 #include "model/UserData.h"
 #include "platform/Clock.h"
 #include "runtime/HeadlessUserInterface.h"
@@ -83,9 +83,8 @@ void BM_LogPageShown(benchmark::State &state) {
   ensureApplication();
   const QString path = logFile();
   qputenv("TOLVANE_PROGRAM_DIR", QFile::encodeName(programFolder()));
-  TMMemIniFile main, local;
-  local.writeBool(QStringLiteral("Main"), QStringLiteral("UseLocalFolder"), true);
-  ScopedSettings settings{main, local};
+  TModel model(TModelStart::Empty);
+  model.LocalSettings().writeBool(QStringLiteral("Main"), QStringLiteral("UseLocalFolder"), true);
   // The day of the log's last line: about 1,400 lines of it on the first screen's list.
   const ManualClock clock{LogStart + OneMinute * (LineCount - 1)};
   ScopedClock clockScope{clock};

@@ -12,9 +12,11 @@
 #include "platform/Errors.h"
 #include "runtime/UserInterface.h"
 #include "services/DelayWithMessages.h"
+#include "ui/ActionButton.h"
+#include "ui/IconLibrary.h"
 #include "ui/LogDates.h"
 #include "ui/LogTableModel.h"
-#include "widgets/FormLanguageFile.h"
+#include "ui/ReportErrors.h"
 #include "widgets/WaitCursor.h"
 
 #include <QHeaderView>
@@ -30,12 +32,9 @@ constexpr int kLeastTreeWidth = 50;
 constexpr int kRootIcon = 11;
 constexpr int kCollapsedRootIcon = 40;
 constexpr int kDayRole = Qt::UserRole;
-constexpr int kIconIndexRole = TLogTableModel::IconIndexRole;
 // A reminder is opened at no list position, with the default repeat type hourly.
 constexpr int kNoListPosition = -1;
 constexpr int kDefaultRepeatType = 2;
-
-QIcon iconOf(int) { return {}; }
 
 int defaultColumnWidth(int column) {
   return column >= TLogTableModel::ColumnSticker && column <= TLogTableModel::ColumnProgram ? 20
@@ -60,8 +59,6 @@ TFrameLog::TFrameLog(IUserInterface &userInterface, QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::FrameLog>()), m_userInterface(userInterface),
       m_model(new TLogTableModel(this)), m_retryPause(DelayWithMessages) {
   ui->setupUi(this);
-  MarkAsLanguageFrame(this);
-  m_model->setIconSource(iconOf);
   ui->ListViewLog->setModel(m_model);
   for (int c = 0; c < TLogTableModel::ColumnCount; ++c)
     ui->ListViewLog->setColumnWidth(c, defaultColumnWidth(c));
@@ -81,7 +78,7 @@ TFrameLog::TFrameLog(IUserInterface &userInterface, QWidget *parent)
   connect(ui->ListViewLog, &QAbstractItemView::doubleClicked, this,
           [this] { openReminderOfSelection(); });
   connect(ui->ActionLogRefresh, &QAction::triggered, this, [this] { Refresh(); });
-  connect(ui->ButtonLogRefresh, &QPushButton::clicked, ui->ActionLogRefresh, &QAction::trigger);
+  BindButtonToAction(ui->ButtonLogRefresh, ui->ActionLogRefresh);
 }
 
 TFrameLog::~TFrameLog() = default;
@@ -115,12 +112,6 @@ void TFrameLog::SaveOptions() {
 }
 
 void TFrameLog::Init() {
-  try {
-    LoadFormLanguageFile(this, GetLanguageFileName());
-  } catch (const std::exception &e) {
-    // Untranslated captions are no reason to keep the page from showing.
-    qWarning("Cannot apply the language file: %s", e.what());
-  }
   ui->MaskEditFromDate->setInputMask(LogDateMask());
   ui->MaskEditToDate->setInputMask(LogDateMask());
   ui->MaskEditFromDate->setText(LogDateText(currentClock().today() - OneDay * 7));
@@ -152,10 +143,7 @@ void TFrameLog::fillDayTree() {
   for (const TLogDay &d : LogDayList(currentClock().today(), LogClearPeriodDays())) {
     auto *item = new QTreeWidgetItem(root, {d.caption});
     item->setData(0, kDayRole, QVariant::fromValue<qint64>(d.day.ms));
-    if (d.icon >= 0) {
-      item->setData(0, kIconIndexRole, d.icon);
-      item->setIcon(0, iconOf(d.icon));
-    }
+    iconlibrary::setItemIcon(item, 0, TImageList::Common, d.icon);
   }
   root->setExpanded(true);
   updateRootIcon(root);
@@ -166,9 +154,8 @@ void TFrameLog::fillDayTree() {
 void TFrameLog::updateRootIcon(QTreeWidgetItem *item) {
   if (item->parent())
     return;
-  const int icon = item->isExpanded() ? kRootIcon : kCollapsedRootIcon;
-  item->setData(0, kIconIndexRole, icon);
-  item->setIcon(0, iconOf(icon));
+  iconlibrary::setItemIcon(item, 0, TImageList::Common,
+                           item->isExpanded() ? kRootIcon : kCollapsedRootIcon);
 }
 
 void TFrameLog::showDateBoxes() {
@@ -207,20 +194,18 @@ void TFrameLog::Refresh() {
 }
 
 void TFrameLog::loadLogFile() {
-  for (int attempt = 1;; ++attempt) {
+  // Another program may be writing the log or moving it into place: try again for a while.
+  for (int attempt = 1; attempt < kReadAttempts; ++attempt) {
     try {
       m_model->setLines(ReadLogLines(GetLogFileName()));
       return;
-    } catch (const std::exception &e) {
-      if (attempt >= kReadAttempts) {
-        // The log is only a record: a file that cannot be read is reported, and the program
-        // goes on with the lines it read before.
-        errors::reportInfo(QString::fromUtf8(e.what()));
-        return;
-      }
+    } catch (const ETolvaneError &) {
     }
     m_retryPause(kRetryPauseMs);
   }
+  // The log is only a record: when it stays unreadable the user is told, the lines read before
+  // stay on show and the program goes on.
+  RunReported([this] { m_model->setLines(ReadLogLines(GetLogFileName())); });
 }
 
 void TFrameLog::columnClicked(int column) {

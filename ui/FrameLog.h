@@ -16,7 +16,8 @@ class TLogTableModel;
 // above, and the lines of the log that fall in the chosen day or range, newest first by default.
 // A double-click on a firing opens its reminder in the editor. The page reads the log file each
 // time it is shown and on "Refresh"; choosing another day, a click on the "Date/Time" column and
-// the date boxes only filter the lines already read.
+// the date boxes only filter the lines already read. The page's captions come from the language
+// file with its window's (THubForm::addLanguageFrame).
 class TFrameLog : public QWidget {
   Q_OBJECT
 
@@ -28,8 +29,7 @@ public:
   // The splitter, the column widths and the order, from and to LocalSettings.
   void LoadOptions();
   void SaveOptions();
-  // Each time the main window is shown: captions from the language file, the date boxes (from a
-  // week ago, no end).
+  // Each time the main window is shown: the date boxes (from a week ago, no end).
   void Init();
   // Each time the page is shown: the day list anew, then the log read again.
   void Activate();

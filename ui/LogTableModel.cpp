@@ -3,6 +3,7 @@
 #include "model/LanguageTable.h"
 #include "model/LogFile.h"
 #include "platform/FormatSettings.h"
+#include "ui/IconLibrary.h"
 
 #include <utility>
 
@@ -63,10 +64,6 @@ TLogTableModel::TLogTableModel(QObject *parent)
                                        QStringLiteral("Ico"),       QStringLiteral("Sound"),
                                        QStringLiteral("Mail"),      QStringLiteral("Program"),
                                        QStringLiteral("Text")} {}
-
-void TLogTableModel::setIconSource(std::function<QIcon(int)> iconOf) {
-  m_iconOf = std::move(iconOf);
-}
 
 void TLogTableModel::setRowColors(const QColor &odd, const QColor &even) {
   m_oddColor = odd;
@@ -148,7 +145,7 @@ QString TLogTableModel::text(int column, const QStringList &fields) const {
   }
 }
 
-QVariant TLogTableModel::iconNumber(int column, const QStringList &fields) const {
+int TLogTableModel::iconNumber(int column, const QStringList &fields) const {
   int icon = -1;
   if (column == ColumnSubject) {
     icon = eventIcon(field(fields, FieldEvent));
@@ -157,7 +154,7 @@ QVariant TLogTableModel::iconNumber(int column, const QStringList &fields) const
     if (field(fields, FieldSticker + column - ColumnSticker) == QLatin1String(a.word))
       icon = a.icon;
   }
-  return icon < 0 ? QVariant() : QVariant(icon);
+  return icon;
 }
 
 QVariant TLogTableModel::data(const QModelIndex &index, int role) const {
@@ -169,8 +166,8 @@ QVariant TLogTableModel::data(const QModelIndex &index, int role) const {
   case IconIndexRole:
     return iconNumber(index.column(), fieldsOf(index.row()));
   case Qt::DecorationRole: {
-    const QVariant icon = iconNumber(index.column(), fieldsOf(index.row()));
-    return icon.isValid() && m_iconOf ? QVariant(m_iconOf(icon.toInt())) : QVariant();
+    const int icon = iconNumber(index.column(), fieldsOf(index.row()));
+    return icon < 0 ? QVariant() : QVariant(iconlibrary::icon(TImageList::Common, icon));
   }
   case IdRole:
     return field(fieldsOf(index.row()), FieldId);
@@ -192,9 +189,10 @@ QVariant TLogTableModel::headerData(int section, Qt::Orientation orientation, in
   case Qt::EditRole:
     return m_captions[section];
   case IconIndexRole:
-    return section == ColumnDateTime ? QVariant(mark) : QVariant();
+    return section == ColumnDateTime ? mark : -1;
   case Qt::DecorationRole:
-    return section == ColumnDateTime && m_iconOf ? QVariant(m_iconOf(mark)) : QVariant();
+    return section == ColumnDateTime ? QVariant(iconlibrary::icon(TImageList::Common, mark))
+                                     : QVariant();
   default:
     return {};
   }

@@ -4,10 +4,8 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
-#include <QIcon>
 #include <QStringList>
 
-#include <functional>
 #include <vector>
 
 // The rows of the log page: the lines of the log file that pass the date filter, newest first or
@@ -30,9 +28,9 @@ public:
     ColumnText,
     ColumnCount
   };
-  // The program's icon number of a cell or of a column header (an int), beside its picture.
-  static constexpr int IconIndexRole = Qt::UserRole + 1;
-  // The reminder id of a row (any column): empty for program events.
+  // Cells and the "Date/Time" header show pictures of the common list and keep their index in
+  // IconIndexRole (IconLibrary.h). The reminder id of a row (any column), empty for program
+  // events:
   static constexpr int IdRole = Qt::UserRole + 2;
   // The two orders: the last line of the file first, or the file's own order.
   static constexpr int SortNewestFirst = 0;
@@ -40,8 +38,6 @@ public:
 
   explicit TLogTableModel(QObject *parent = nullptr);
 
-  // Where the pictures of the icon numbers come from (none until set).
-  void setIconSource(std::function<QIcon(int)> iconOf);
   // The background of odd rows and of the others; an invalid colour leaves the view's own.
   void setRowColors(const QColor &odd, const QColor &even);
 
@@ -67,7 +63,7 @@ public:
 
 private:
   const QStringList &fieldsOf(int row) const;
-  [[nodiscard]] QVariant iconNumber(int column, const QStringList &fields) const;
+  [[nodiscard]] int iconNumber(int column, const QStringList &fields) const; // -1: none
   [[nodiscard]] QString text(int column, const QStringList &fields) const;
 
   // What the filter needs of a line.
@@ -82,7 +78,6 @@ private:
   std::vector<int> m_shown;       // indexes into m_lines, in display order
   int m_sort = SortNewestFirst;
   QStringList m_captions;
-  std::function<QIcon(int)> m_iconOf;
   QColor m_oddColor;
   QColor m_evenColor;
   // The fields of the row asked for last: the view asks for every cell and role of a row in turn.

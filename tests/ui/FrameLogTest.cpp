@@ -4,12 +4,13 @@
 #include "model/LogFile.h"
 #include "model/Paths.h"
 #include "model/ReminderList.h"
-#include "model/Settings.h"
 #include "platform/Clock.h"
-#include "platform/Errors.h"
 #include "platform/FormatSettings.h"
 #include "tests/runtime/FakeUserInterface.h"
 #include "tests/support/Sandbox.h"
+#include "tests/support/TestModel.h"
+#include "tests/ui/FakePrompts.h"
+#include "ui/HubForm.h"
 #include "ui/LogTableModel.h"
 #include "widgets/FormLanguageFile.h"
 
@@ -28,13 +29,10 @@ protected:
   LogPage() {
     QDir().mkpath(QFileInfo(GetLogFileName()).absolutePath());
     QFile::remove(GetLogFileName());
-    errors::setInfoReporter([this](const QString &m) { notices << m; });
     frame.setRetryPause([this](int) { ++pauses; });
     frame.resize(900, 500);
   }
   ~LogPage() override {
-    errors::setInfoReporter(nullptr);
-    Reminders().Clear();
     QDir(GetLogFileName()).removeRecursively();
     QFile::remove(GetLogFileName());
   }
@@ -54,12 +52,12 @@ protected:
   }
   QTreeWidget *days() const { return frame.findChild<QTreeWidget *>("TreeViewSelect"); }
 
-  TMMemIniFile main, local;
-  ScopedSettings settings{main, local};
+  TestModel testModel;
   ManualClock clock{EncodeDateTime(2026, 12, 7, 18, 0, 0, 0)};
   ScopedClock clockScope{clock};
   ScopedFormatSettings format{FormatSettings()};
-  QStringList notices;
+  FakePrompts prompts;
+  ScopedUiPrompts promptsScope{prompts};
   int pauses = 0;
   FakeUserInterface userInterface;
   TFrameLog frame{userInterface};
@@ -81,7 +79,8 @@ TEST_F(LogPage, TodayIsChosenAndAnUnreadableLogKeepsWhatWasRead) {
   QFile::remove(GetLogFileName());
   ASSERT_TRUE(QDir().mkpath(GetLogFileName()));
   frame.Refresh();
-  EXPECT_EQ(notices.size(), 1);
+  ASSERT_EQ(prompts.shown.size(), 1);
+  EXPECT_TRUE(prompts.shown[0].startsWith("error: Can't read " + GetLogFileName()));
   EXPECT_EQ(pauses, 19);
   EXPECT_EQ(subjects(), (QStringList{"Late", "Early"}));
 }
@@ -118,7 +117,10 @@ TEST_F(LogPage, ColumnCaptionsComeFromTheLanguageFile) {
 
   written.writeString("FrameLog", "ListViewLog.Column2", QStringLiteral("Betreff"));
   written.saveToFile(lng);
-  main.writeString("Config", "Lng", lng);
-  frame.Init();
+  testModel.mainSettings.writeString("Config", "Lng", lng);
+  QWidget window;
+  THubForm hub(&window);
+  hub.addLanguageFrame(&frame);
+  hub.ApplyLanguage();
   EXPECT_EQ(frame.model()->headerData(2, Qt::Horizontal).toString(), "Betreff");
 }

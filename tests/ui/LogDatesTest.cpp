@@ -2,9 +2,9 @@
 #include "ui/LogDates.h"
 
 #include "model/LogFile.h"
-#include "model/Settings.h"
 #include "model/SettingsKeys.h"
 #include "platform/Clock.h"
+#include "tests/support/TestModel.h"
 
 #include <gtest/gtest.h>
 
@@ -21,10 +21,10 @@ FormatSettings shortDate(const char *format, QChar separator) {
 
 // Monday 7 December 2026; the period is read by the same rule as the purge.
 TEST(LogDates, DayListFollowsTheLogPeriodUpToThirtyDays) {
-  TMMemIniFile main, local;
-  ScopedSettings settings{main, local};
+  TestModel testModel;
   const auto daysFor = [&](const char *period) {
-    local.writeString(settings_keys::Config, settings_keys::LogClearPeriod, period);
+    testModel.localSettings.writeString(settings_keys::Config, settings_keys::LogClearPeriod,
+                                        period);
     return LogDayList(EncodeDateTime(2026, 12, 7, 15, 30, 0, 0), LogClearPeriodDays(),
                       shortDate("dd.mm.yy", u'.'));
   };

@@ -2,6 +2,7 @@
 #include "ui/LogTableModel.h"
 
 #include "platform/FormatSettings.h"
+#include "ui/IconLibrary.h"
 
 #include <gtest/gtest.h>
 
@@ -58,22 +59,21 @@ TEST_F(LogRows, ADayShowsOnlyItsLinesNewestFirst) {
   EXPECT_EQ(column(TLogTableModel::ColumnSubject),
             (QStringList{"Program stop", "Pause on", "Morning"}));
   EXPECT_EQ(column(TLogTableModel::ColumnDateTime)[2], QStringLiteral("07.12.26        08:00:00"));
-  EXPECT_EQ(column(TLogTableModel::ColumnSubject, TLogTableModel::IconIndexRole),
-            (QStringList{"34", "5", "14"}));
+  EXPECT_EQ(column(TLogTableModel::ColumnSubject, IconIndexRole), (QStringList{"34", "5", "14"}));
   // A firing shows icons only where its actions ran, and carries its reminder's id.
-  EXPECT_EQ(column(TLogTableModel::ColumnSticker, TLogTableModel::IconIndexRole)[2], "20");
-  EXPECT_EQ(column(TLogTableModel::ColumnIco, TLogTableModel::IconIndexRole)[2], "");
-  EXPECT_EQ(column(TLogTableModel::ColumnMail, TLogTableModel::IconIndexRole)[2], "6");
+  EXPECT_EQ(column(TLogTableModel::ColumnSticker, IconIndexRole)[2], "20");
+  EXPECT_EQ(column(TLogTableModel::ColumnIco, IconIndexRole)[2], "-1");
+  EXPECT_EQ(column(TLogTableModel::ColumnMail, IconIndexRole)[2], "6");
   EXPECT_EQ(column(TLogTableModel::ColumnText)[2], "some text");
   EXPECT_EQ(column(0, TLogTableModel::IdRole), (QStringList{"", "", "{A}"}));
-  EXPECT_EQ(model.headerData(0, Qt::Horizontal, TLogTableModel::IconIndexRole).toInt(), 7);
+  EXPECT_EQ(model.headerData(0, Qt::Horizontal, IconIndexRole).toInt(), 7);
 
   // File order, and no bound at all: every line but the error.
   model.setSortOrder(TLogTableModel::SortFileOrder);
   model.applyFilter(TDateTime(), TDateTime());
   EXPECT_EQ(column(TLogTableModel::ColumnSubject),
             (QStringList{"Program start", "Morning", "Pause on", "Tomorrow", "Program stop"}));
-  EXPECT_EQ(model.headerData(0, Qt::Horizontal, TLogTableModel::IconIndexRole).toInt(), 8);
+  EXPECT_EQ(model.headerData(0, Qt::Horizontal, IconIndexRole).toInt(), 8);
 }
 
 // Lines of other programs or cut short never break the list.
@@ -86,7 +86,7 @@ TEST_F(LogRows, ShortAndForeignLinesShowAsFarAsTheyGo) {
   ASSERT_EQ(model.rowCount(), 2);
   EXPECT_EQ(column(TLogTableModel::ColumnSubject), (QStringList{"Odd time", "Cut"}));
   EXPECT_EQ(column(TLogTableModel::ColumnDateTime)[0], "");
-  EXPECT_EQ(column(TLogTableModel::ColumnSticker, TLogTableModel::IconIndexRole)[1], "");
+  EXPECT_EQ(column(TLogTableModel::ColumnSticker, IconIndexRole)[1], "-1");
   EXPECT_EQ(column(TLogTableModel::ColumnText)[1], "");
   EXPECT_EQ(column(0, TLogTableModel::IdRole)[1], "");
   // With a bound, a line whose time cannot be read is left out.
