@@ -1,9 +1,11 @@
 #include "app/ProgramEntry.h"
 
+#include "app/CommandLine.h"
 #include "model/DataObjectStore.h"
 #include "model/Settings.h"
 #include "platform/Errors.h"
 #include "platform/MessageHub.h"
+#include "platform/Version.h"
 #include "runtime/Application.h"
 #include "runtime/DisplayPlatform.h"
 #include "runtime/FormMaster.h"
@@ -17,11 +19,10 @@
 #include <QScreen>
 
 #include <cstdio>
-#include <cstring>
 #include <optional>
 
 bool IsStopArgument(int argc, char **argv) {
-  return argc > 1 && argv[1] && std::strcmp(argv[1], "stop") == 0;
+  return ParseCommandLine(argc, argv).action == TCommandLine::Action::Stop;
 }
 
 namespace {
@@ -98,13 +99,31 @@ int runInstance(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)(
 } // namespace
 
 int RunProgram(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)()) {
-  // Read before the application object exists, which takes Qt's own options out of argv.
-  const bool stop = IsStopArgument(argc, argv);
+  // Answered before any application object exists, which would need a display (and takes Qt's
+  // own options out of argv): help, the version and mistakes touch no file either.
+  const TCommandLine commandLine = ParseCommandLine(argc, argv);
+  switch (commandLine.action) {
+  case TCommandLine::Action::Help:
+    std::fputs(UsageText().toLocal8Bit().constData(), stdout);
+    return 0;
+  case TCommandLine::Action::Version:
+    std::printf("Version: %s (%s)\n", version::Text, version::InternalName);
+    return 0;
+  case TCommandLine::Action::Mistake:
+    std::fprintf(stderr, "tolvane: %s\n\n%s", qPrintable(commandLine.mistake),
+                 UsageText().toLocal8Bit().constData());
+    return UsageErrorExitCode;
+  case TCommandLine::Action::Start:
+  case TCommandLine::Action::Stop:
+    break;
+  }
+  const bool stop = commandLine.action == TCommandLine::Action::Stop;
   const QString name = InstanceName();
   if (CheckSingleInstance(name)) {
     QCoreApplication app(argc, argv); // no display needed
-    (void)HandOver(HandoverSocketPath(name),
-                   stop ? THandoverCommand::Stop : THandoverCommand::Show);
+    if (stop)
+      return StopRunningInstance(name);
+    (void)HandOver(HandoverSocketPath(name), THandoverCommand::Show);
     return 0;
   }
   if (stop)

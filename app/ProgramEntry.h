@@ -18,12 +18,13 @@ public:
   virtual void Finish() = 0;
 };
 
-// The argument "stop": the first argument, exactly and case-sensitively.
+// The argument "stop": the first argument, exactly and case-sensitively (see CommandLine.h).
 [[nodiscard]] bool IsStopArgument(int argc, char **argv);
 
-// The program: decides whether this start becomes the running instance of the user or hands over
-// to the one that runs (showing its main window, or with "stop" ending it), and runs the hidden
-// master window until the program ends. `makeProgram` runs once the application object exists;
-// the program is destroyed after Finish and before the instance lock is released. Gives the exit
-// code.
+// The program: answers --help, --version and mistaken options at once (see CommandLine.h), else
+// decides whether this start becomes the running instance of the user or hands over to the one
+// that runs (showing its main window, or with "stop" ending it and waiting for its end: 1 when it
+// is still running), and runs the hidden master window until the program ends. `makeProgram` runs
+// once the application object exists; the program is destroyed after Finish and before the instance
+// lock is released. Gives the exit code.
 int RunProgram(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)());

@@ -1,9 +1,5 @@
 #include "app/Program.h"
-#include "platform/Version.h"
 #include "ui/UserInterface.h"
-
-#include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -13,10 +9,4 @@ std::unique_ptr<IProgram> makeProgram() {
 
 } // namespace
 
-int main(int argc, char **argv) {
-  if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
-    std::printf("Version: %s (%s)\n", version::Text, version::InternalName);
-    return 0;
-  }
-  return RunProgram(argc, argv, makeProgram);
-}
+int main(int argc, char **argv) { return RunProgram(argc, argv, makeProgram); }

@@ -75,31 +75,33 @@ private:
   double m_consumedScale = 0.0;
 };
 
-// Puts decoded pixels into the rows, in interlace order when asked. 8-bit rows are written in
-// place; 1- and 4-bit rows are gathered as bytes and packed when complete.
+// Puts decoded pixels into the rows, in interlace order when asked. The frame may be larger
+// than `out`: only its top-left part that `out` holds is kept, and the writer is done once every
+// row of that part has come. 8-bit rows that are kept whole are written in place; others are
+// gathered as bytes and copied or packed when complete.
 class RowWriter {
 public:
-  RowWriter(const GIFRaster &out, bool interlaced)
-      : m_out(out), m_order(out.width > 0 ? out.height : 0, interlaced) {
-    if (m_out.bitCount != 8)
-      m_scratch.resize(static_cast<std::size_t>(m_out.width));
+  RowWriter(const GIFRaster &out, int frameWidth, int frameHeight, bool interlaced)
+      : m_out(out), m_frameWidth(frameWidth), m_order(frameWidth > 0 ? frameHeight : 0, interlaced),
+        m_visibleRows(frameWidth > 0 ? std::min(out.height, frameHeight) : 0) {
+    m_scratch.resize(static_cast<std::size_t>(m_frameWidth));
     startRow();
   }
 
-  [[nodiscard]] bool done() const { return m_order.done(); }
+  [[nodiscard]] bool done() const { return m_order.done() || m_visibleDone == m_visibleRows; }
   // Room left in the current row, and where the next pixel goes, for strings written in place.
-  [[nodiscard]] int room() const { return m_row ? m_out.width - m_x : 0; }
+  [[nodiscard]] int room() const { return m_row ? m_frameWidth - m_x : 0; }
   [[nodiscard]] uint8_t *cursor() const { return m_row + m_x; }
   // Takes `count` pixels written at cursor() (at most room()).
   void advance(int count) {
     m_x += count;
-    if (m_x == m_out.width)
+    if (m_x == m_frameWidth)
       finishRow();
   }
 
   void put(const uint8_t *pixels, int count) {
     while (count > 0 && m_row) {
-      const int n = std::min(count, m_out.width - m_x);
+      const int n = std::min(count, m_frameWidth - m_x);
       if (n == 1)
         m_row[m_x] = *pixels;
       else
@@ -107,31 +109,51 @@ public:
       m_x += n;
       pixels += n;
       count -= n;
-      if (m_x == m_out.width)
+      if (m_x == m_frameWidth)
         finishRow();
     }
   }
 
+  // Data that ends inside a row leaves the rest of the row 0: a row gathered aside is put out
+  // as far as it came.
+  void finish() {
+    if (!m_row || m_inPlace || m_x == 0 || !visible(m_order.current()))
+      return;
+    std::fill(m_scratch.begin() + m_x, m_scratch.end(), uint8_t{0});
+    pack(m_out.row(m_order.current()));
+  }
+
 private:
+  [[nodiscard]] bool visible(int y) const { return y < m_out.height; }
+
   void startRow() {
     m_x = 0;
-    if (m_order.done())
+    if (done()) {
       m_row = nullptr;
-    else
-      m_row = m_out.bitCount == 8 ? m_out.row(m_order.current()) : m_scratch.data();
+      return;
+    }
+    const int y = m_order.current();
+    m_inPlace = m_out.bitCount == 8 && m_out.width == m_frameWidth && visible(y);
+    m_row = m_inPlace ? m_out.row(y) : m_scratch.data();
   }
 
   void finishRow() {
-    if (m_out.bitCount != 8)
-      pack(m_out.row(m_order.current()));
+    const int y = m_order.current();
+    if (visible(y)) {
+      if (!m_inPlace)
+        pack(m_out.row(y));
+      ++m_visibleDone;
+    }
     m_order.advance();
     startRow();
   }
 
   void pack(uint8_t *target) const {
     const uint8_t *p = m_scratch.data();
-    const int w = m_out.width;
-    if (m_out.bitCount == 4) {
+    const int w = std::min(m_out.width, m_frameWidth);
+    if (m_out.bitCount == 8) {
+      std::memcpy(target, p, static_cast<std::size_t>(w));
+    } else if (m_out.bitCount == 4) {
       for (int x = 0; x + 1 < w; x += 2)
         target[x / 2] = static_cast<uint8_t>((p[x] & 15) << 4 | (p[x + 1] & 15));
       if (w & 1)
@@ -148,9 +170,13 @@ private:
   }
 
   const GIFRaster &m_out;
+  int m_frameWidth;
   GIFRowOrder m_order;
+  int m_visibleRows;
+  int m_visibleDone = 0;
   std::vector<uint8_t> m_scratch;
   uint8_t *m_row = nullptr;
+  bool m_inPlace = false;
   int m_x = 0;
 };
 
@@ -184,8 +210,8 @@ private:
   throw EInvalidGraphicOperation(QString::fromLatin1(message));
 }
 
-bool decode(std::span<const uint8_t> data, int tableBits, bool interlaced, const GIFRaster &out,
-            bool loadCorrupted, Progress &progress) {
+bool decode(std::span<const uint8_t> data, int tableBits, bool interlaced, int frameWidth,
+            int frameHeight, const GIFRaster &out, bool loadCorrupted, Progress &progress) {
   if (tableBits < 1 || tableBits > 8)
     fail("Wrong number of colors; must be a power of 2");
   if (data.empty()) {
@@ -230,7 +256,7 @@ bool decode(std::span<const uint8_t> data, int tableBits, bool interlaced, const
   std::fill(lengths.begin(), lengths.begin() + clear + 2, uint16_t{1});
 
   BitSource source(data.subspan(1));
-  RowWriter writer(out, interlaced);
+  RowWriter writer(out, frameWidth, frameHeight, interlaced);
   const bool reporting = progress.active();
   while (!writer.done()) {
     const int code = source.read(codeSize);
@@ -325,21 +351,30 @@ bool decode(std::span<const uint8_t> data, int tableBits, bool interlaced, const
     if (reporting)
       progress.running(source.consumed() + 1);
   }
+  writer.finish();
   return corrupted;
 }
 
 } // namespace
 
-bool DecodeGIFFrame(std::span<const uint8_t> data, int tableBits, bool interlaced,
-                    const GIFRaster &out, bool loadCorrupted, const GIFProgress *progressSink) {
+bool DecodeGIFFramePart(std::span<const uint8_t> data, int tableBits, bool interlaced,
+                        int frameWidth, int frameHeight, const GIFRaster &out, bool loadCorrupted,
+                        const GIFProgress *progressSink) {
   Progress progress(progressSink, data.size());
   progress.report(GIFProgressStage::Starting, 0);
   try {
-    const bool corrupted = decode(data, tableBits, interlaced, out, loadCorrupted, progress);
+    const bool corrupted = decode(data, tableBits, interlaced, std::max(frameWidth, 0),
+                                  std::max(frameHeight, 0), out, loadCorrupted, progress);
     progress.report(GIFProgressStage::Ending, 100);
     return corrupted;
   } catch (const std::exception &e) {
     progress.report(GIFProgressStage::Ending, 0, e.what());
     throw;
   }
+}
+
+bool DecodeGIFFrame(std::span<const uint8_t> data, int tableBits, bool interlaced,
+                    const GIFRaster &out, bool loadCorrupted, const GIFProgress *progressSink) {
+  return DecodeGIFFramePart(data, tableBits, interlaced, out.width, out.height, out, loadCorrupted,
+                            progressSink);
 }

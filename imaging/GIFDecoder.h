@@ -21,3 +21,10 @@
 [[nodiscard]] bool DecodeGIFFrame(std::span<const uint8_t> data, int tableBits, bool interlaced,
                                   const GIFRaster &out, bool loadCorrupted,
                                   const GIFProgress *progress = nullptr);
+
+// Decodes only the top-left part of a frame of `frameWidth` x `frameHeight` pixels that `out`
+// holds (`out` may be as large as the frame, never larger): pixels outside it are decoded and
+// dropped, and decoding ends once the last of its rows is complete. Otherwise as DecodeGIFFrame.
+[[nodiscard]] bool DecodeGIFFramePart(std::span<const uint8_t> data, int tableBits, bool interlaced,
+                                      int frameWidth, int frameHeight, const GIFRaster &out,
+                                      bool loadCorrupted, const GIFProgress *progress = nullptr);

@@ -166,9 +166,14 @@ void EncodeGIFFrame(std::vector<uint8_t> &target, const GIFRaster &source, bool 
       }
     }
   }
-  // After a clear that fell on the last pixel there is no string left to write.
-  if (length > 0)
+  // After a clear that fell on the last pixel there is no string left to write. The decoder adds
+  // a string after the last code as after any other, and may widen its codes for the end code:
+  // count that string too, or the end code comes one bit short.
+  if (length > 0) {
     sink.write(prefix, codeSize);
+    if (++lastCode == capacity)
+      ++codeSize;
+  }
   sink.write(end, codeSize);
   sink.flush();
   report(GIFProgressStage::Ending, 100);

@@ -23,7 +23,18 @@ void TGIFFrame::reset() {
   Grayscale = false;
   m_bitmap.reset();
   m_decoded = false;
+  m_fromData = false;
   m_drawFailed = false;
+}
+
+void TGIFFrame::dropDecoded() {
+  m_bitmap.reset();
+  m_decoded = false;
+  m_fromData = false;
+}
+
+std::int64_t TGIFFrame::decodedPixels() const {
+  return m_fromData && m_bitmap ? std::int64_t{m_bitmap->width()} * m_bitmap->height() : 0;
 }
 
 void TGIFFrame::notifyOwner() {
@@ -46,12 +57,14 @@ bool TGIFFrame::hasBitmap() const { return m_bitmap && !m_bitmap->empty(); }
 void TGIFFrame::setBitmap(const TBitmap &bitmap) {
   m_bitmap = std::make_unique<TBitmap>(bitmap);
   m_decoded = true;
+  m_fromData = false;
   m_drawFailed = false;
 }
 
 void TGIFFrame::decode() {
   m_bitmap = std::make_unique<TBitmap>();
   m_decoded = false;
+  m_fromData = true;
   const TGIFItem &item = *Item;
   if (item.Encoded.empty()) {
     m_decoded = true;
@@ -64,12 +77,23 @@ void TGIFFrame::decode() {
                                                          : 0;
   if (outBits == 0)
     throw EInvalidGraphicOperation(QStringLiteral("Wrong number of colors; must be a power of 2"));
-  // A descriptor may ask for 65535 x 65535 pixels; refuse before allocating.
-  if (!Dib::sizeAllowed(item.Width, item.Height) ||
-      int64_t{item.Width} * item.Height > GIFMaxPixels)
+  // Only the part of the frame that the logical screen shows is kept: a descriptor may ask for
+  // 65535 x 65535 pixels on a screen of 16 x 16. An image without a screen keeps whole frames.
+  int width = item.Width;
+  int height = item.Height;
+  const int screenWidth = m_owner ? m_owner->screenWidth() : 0;
+  const int screenHeight = m_owner ? m_owner->screenHeight() : 0;
+  if (screenWidth > 0 && screenHeight > 0) {
+    width = std::max(0, std::min(width, screenWidth - Left));
+    height = std::max(0, std::min(height, screenHeight - Top));
+  }
+  // Refuse before allocating what could never be held.
+  if (!Dib::sizeAllowed(width, height) || int64_t{width} * height > GIFMaxPixels)
     throw EReadError();
-  if (item.Width > 0 && item.Height > 0) {
-    Dib dib(item.Width, item.Height, outBits);
+  if (width > 0 && height > 0) {
+    if (m_owner)
+      m_owner->makeRoomFor(int64_t{width} * height, this);
+    Dib dib(width, height, outBits);
     std::vector<TRgbQuad> palette(static_cast<std::size_t>(1) << outBits,
                                   TRgbQuad{128, 128, 128, 128});
     for (int i = 0; i < std::min(item.Colors.Count, 1 << outBits); ++i) {
@@ -79,7 +103,8 @@ void TGIFFrame::decode() {
     dib.setPalette(TPalette(std::move(palette)));
     const GIFRaster raster{dib.bits(), dib.width(), dib.height(), dib.stride(), outBits, false};
     const GIFProgress *progress = m_owner && m_owner->onProgress ? &m_owner->onProgress : nullptr;
-    if (DecodeGIFFrame(item.Encoded, tableBits, Interlaced, raster, LoadCorrupted, progress))
+    if (DecodeGIFFramePart(item.Encoded, tableBits, Interlaced, item.Width, item.Height, raster,
+                           LoadCorrupted, progress))
       Corrupted = true;
     m_bitmap->setDib(std::move(dib));
   }
@@ -159,6 +184,7 @@ void TGIFFrame::copyFrom(const TGIFFrame &source, bool sameImage) {
   else
     m_bitmap.reset();
   m_decoded = source.m_decoded;
+  m_fromData = source.m_fromData;
   m_drawFailed = false;
   TransparentColor = source.TransparentColor;
   TransparentIndex = source.TransparentIndex;
@@ -169,6 +195,14 @@ void TGIFFrame::copyFrom(const TGIFFrame &source, bool sameImage) {
   const TGIFLines lines = source.comment();
   if (!lines.empty())
     setComment(lines);
+  // Application extensions (metadata of other programs) travel with the frame, so a copy that
+  // is saved keeps them.
+  const auto isApplication = [](const TExtension &e) { return e.Kind == TExtension::Application; };
+  std::vector<TExtension> applications;
+  std::copy_if(source.Extensions.begin(), source.Extensions.end(), std::back_inserter(applications),
+               isApplication);
+  std::erase_if(Extensions, isApplication);
+  Extensions.insert(Extensions.begin(), applications.begin(), applications.end());
 }
 
 void TGIFFrame::assign(const TGIFFrame *source) {
@@ -224,6 +258,7 @@ void TGIFFrame::assign(const TGraphic *source) {
   }
   m_bitmap = std::move(bitmap);
   m_decoded = true;
+  m_fromData = false;
   m_drawFailed = false;
   notifyOwner();
 }

@@ -31,10 +31,13 @@ public:
   // Reduce the picture to grey levels when it is compressed.
   bool Grayscale = false;
 
-  // The frame's picture, decoded from the compressed data on first use. Raises the decoder's
-  // errors ("Wrong number of colors; must be a power of 2" for a frame without colours,
-  // "Stream read error" for a frame too large to hold, and those of damaged data with
-  // LoadCorrupted off). A frame without data gives an empty bitmap.
+  // The frame's picture, decoded from the compressed data on first use: only the part the
+  // image's logical screen shows (all of it for an image without a screen). Decoding may drop
+  // the decoded pictures of the image's other frames to stay within GIFMaxPixels; they are
+  // decoded again when needed. Raises the decoder's errors ("Wrong number of colors; must be a
+  // power of 2" for a frame without colours, "Stream read error" for a frame too large to hold,
+  // and those of damaged data with LoadCorrupted off). A frame without data gives an empty
+  // bitmap.
   [[nodiscard]] TBitmap &bitmap();
   [[nodiscard]] const TBitmap &bitmap() const;
   // Whether the frame has a picture already (decoded or assigned); never decodes.
@@ -78,15 +81,21 @@ private:
   friend class TGIFImage;
   void reset();
   void decode();
+  // The pixels of a picture decoded from the data, which dropDecoded() gives back.
+  [[nodiscard]] std::int64_t decodedPixels() const;
+  void dropDecoded();
   void notifyOwner();
-  // Takes another frame's item, fields, picture and comment; `sameImage` decides whether its
-  // LocalColors carries over (a frame moved to another image writes its own table).
+  // Takes another frame's item, fields, picture, comment and application extensions; `sameImage`
+  // decides whether its LocalColors carries over (a frame moved to another image writes its own
+  // table).
   void copyFrom(const TGIFFrame &source, bool sameImage);
 
   TGIFImage *m_owner;
   std::unique_ptr<TBitmap> m_bitmap;
   // A decoded frame keeps its picture, even an empty one, so it is not decoded again.
   bool m_decoded = false;
+  // The picture came from the compressed data, so the image may drop it to make room.
+  bool m_fromData = false;
   // Drawing tries to decode once; after a failure it draws nothing until the data changes.
   bool m_drawFailed = false;
 };

@@ -312,6 +312,27 @@ void TGIFImage::growScreen(int right, int bottom) {
   m_record.ScreenHeight = std::max(m_record.ScreenHeight, bottom);
 }
 
+void TGIFImage::makeRoomFor(std::int64_t pixels, const TGIFFrame *decoding) {
+  std::int64_t held = 0;
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < m_frames.size(); ++i) {
+    if (m_frames[i].get() == decoding)
+      at = i;
+    else
+      held += m_frames[i]->decodedPixels();
+  }
+  // The frames just before the one being decoded go first: an animation playing in order needs
+  // them again last. Pictures that were given to the image, not decoded, always stay.
+  const std::size_t n = m_frames.size();
+  for (std::size_t k = 1; k < n && held + pixels > GIFMaxPixels; ++k) {
+    TGIFFrame &f = *m_frames[(at + n - k) % n];
+    if (const std::int64_t decoded = f.decodedPixels(); decoded > 0) {
+      held -= decoded;
+      f.dropDecoded();
+    }
+  }
+}
+
 void TGIFImage::adoptGlobalTable(const TGIFColorTable &table, int bits) {
   m_record.Data->GlobalColors = table;
   m_record.Data->BitsPerPixel = static_cast<uint8_t>(bits);

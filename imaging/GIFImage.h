@@ -47,9 +47,9 @@ public:
   // The plain form: the GIF file from the stream's position to its end. Frame 0 is decoded at
   // once; when that fails it is removed and the error passes on.
   void loadFromStream(QIODevice &stream) override;
-  // Compresses frames built from pictures and brings the frames' extensions, the version and
-  // the screen size up to date before writing; so saving changes the image (but not what it
-  // shows). Nothing is written when it fails.
+  // Compresses frames built from pictures and brings the frames' extensions and the version up
+  // to date before writing; so saving changes the image (but not what it shows: the screen, the
+  // loop block and application extensions are kept). Nothing is written when it fails.
   void saveToStream(QIODevice &stream) const override;
   // The size-prefixed form: a 4-byte signed little-endian count, then that many bytes.
   void readData(QIODevice &stream);
@@ -140,6 +140,8 @@ private:
   void adoptGlobalTable(const TGIFColorTable &table, int bits);
   // Widens the screen to take a compressed frame.
   void growScreen(int right, int bottom);
+  // Drops other frames' decoded pictures until `pixels` more fit within GIFMaxPixels.
+  void makeRoomFor(std::int64_t pixels, const TGIFFrame *decoding);
 
   TGIFImageRecord m_record;
   std::vector<std::unique_ptr<TGIFFrame>> m_frames;

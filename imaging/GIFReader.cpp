@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -80,7 +81,9 @@ TGIFLines readSubBlocks(Cursor &in) {
   return lines;
 }
 
-TExtension readExtension(Cursor &in) {
+// Gives nothing for an extension of a kind not known here: its sub-blocks are skipped, as other
+// readers do, so that the frames after it are still read.
+std::optional<TExtension> readExtension(Cursor &in) {
   TExtension ext;
   const uint8_t label = in.byte();
   std::size_t fixed = 0;
@@ -103,7 +106,8 @@ TExtension readExtension(Cursor &in) {
     ext.Kind = TExtension::Comment;
     break;
   default:
-    throw EInvalidGraphicOperation(QString::asprintf("Unrecognized extension block: %.2x", label));
+    (void)readSubBlocks(in);
+    return std::nullopt;
   }
   const auto header = in.take(fixed);
   std::copy(header.begin(), header.end(), ext.Header.begin());
@@ -256,13 +260,13 @@ void ReadGIF(std::span<const uint8_t> bytes, TGIFImageRecord &image,
        pass <= bytes.size() && introducer != 0 && introducer != kTrailer && !in.atEnd(); ++pass) {
     std::vector<TExtension> collected;
     while (introducer == kExtension) {
-      TExtension ext = readExtension(in);
-      if (ext.Kind == TExtension::PlainText)
+      std::optional<TExtension> ext = readExtension(in);
+      // The loop block becomes the image's Looping and RepeatCount, and is written back from
+      // them; other application extensions stay with the coming frame, as comments do.
+      if (ext && ext->Kind == TExtension::PlainText)
         collected.clear();
-      else if (ext.Kind == TExtension::Application)
-        readLoop(ext, image);
-      else
-        collected.push_back(std::move(ext));
+      else if (ext && (ext->Kind != TExtension::Application || !readLoop(*ext, image)))
+        collected.push_back(std::move(*ext));
       introducer = in.atEnd() ? kTrailer : in.introducer();
     }
     if (introducer == kImage) {
@@ -272,6 +276,8 @@ void ReadGIF(std::span<const uint8_t> bytes, TGIFImageRecord &image,
       frame.Extensions = std::move(collected);
       readImage(in, image, frame, loadCorrupted);
       frames.push_back(std::move(frame));
+      if (frames.size() == GIFMaxFrames)
+        break;
       introducer = in.atEnd() ? kTrailer : in.introducer();
       if (introducer != kExtension && introducer != kImage && introducer != kTrailer)
         introducer = 0;

@@ -13,8 +13,15 @@
 // before it. With `loadCorrupted` on, a frame whose data is cut short is kept and marked
 // Corrupted; with it off that raises "Stream read error".
 //
-// Raises EInvalidGraphicOperation ("Unknown GIF version", "Unrecognized extension block: %.2x")
-// or EReadError ("Stream read error") for bytes that are missing or stray.
+// Extensions of a kind not known here are skipped with their sub-blocks. Reading ends quietly
+// after GIFMaxFrames frames.
+//
+// Raises EInvalidGraphicOperation ("Unknown GIF version") or EReadError ("Stream read error")
+// for bytes that are missing or stray.
+// The most frames an image takes from a file; a few bytes make a frame, and every frame costs
+// the animator a draw when it composes afresh.
+constexpr std::size_t GIFMaxFrames = 4096;
+
 void ReadGIF(std::span<const std::uint8_t> bytes, TGIFImageRecord &image,
              std::vector<TGIFFrameRecord> &frames, bool loadCorrupted);
 

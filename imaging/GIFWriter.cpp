@@ -126,8 +126,8 @@ std::vector<uint8_t> WriteGIF(TGIFImageRecord &image, std::span<TGIFFrameRecord 
     fail("No GIF Data to write");
   const TGIFData &data = *image.Data;
 
-  int screenWidth = 0;
-  int screenHeight = 0;
+  int extentWidth = 0;
+  int extentHeight = 0;
   for (const TGIFFrameRecord *f : frames) {
     if (f->Item->Encoded.empty())
       fail("No GIF Data to write");
@@ -137,17 +137,23 @@ std::vector<uint8_t> WriteGIF(TGIFImageRecord &image, std::span<TGIFFrameRecord 
       fail("GIF image encoding error");
     if (!f->Extensions.empty())
       image.Version = 2;
-    screenWidth = std::max(screenWidth, f->Left + item.Width);
-    screenHeight = std::max(screenHeight, f->Top + item.Height);
+    extentWidth = std::max(extentWidth, f->Left + item.Width);
+    extentHeight = std::max(extentHeight, f->Top + item.Height);
   }
   if (!data.Comment.empty())
     image.Version = 2;
-  const bool loopBlock = image.Looping && frames.size() > 1;
+  // A one-frame picture keeps its loop block too: it says how often the picture is shown.
+  const bool loopBlock = image.Looping;
   // A loop block is an extension, which only 89a allows.
   if (loopBlock)
     image.Version = 2;
-  image.ScreenWidth = std::min(screenWidth, 65535);
-  image.ScreenHeight = std::min(screenHeight, 65535);
+  // The logical screen is what the picture shows; frames reaching beyond it are cut there. So a
+  // screen the image has is kept, and only an image without one takes the frames' extent.
+  if (image.ScreenWidth < 1 || image.ScreenHeight < 1 || image.ScreenWidth > 65535 ||
+      image.ScreenHeight > 65535) {
+    image.ScreenWidth = std::min(extentWidth, 65535);
+    image.ScreenHeight = std::min(extentHeight, 65535);
+  }
 
   const TGIFColorTable &global = data.GlobalColors;
   if (global.Count > 0 && !isPowerOfTwoTable(global.Count))

@@ -15,7 +15,8 @@ void UpdateGraphicControl(TGIFFrameRecord &frame);
 // compressed data (the picture object compresses frames built from bitmaps first).
 //
 // Updates the image's Version (2 when any frame has an extension, the image has a comment or
-// a loop block is written) and its screen size (the frames' extent).
+// a loop block is written, which it is whenever the image loops). The image's screen size is
+// written as it is; an image without one (0 wide or high) takes the frames' extent.
 //
 // Raises EInvalidGraphicOperation: "No GIF Data to write" (no frames, or a frame without data),
 // "Wrong number of colors; must be a power of 2" (a global table of another size),

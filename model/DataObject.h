@@ -8,16 +8,19 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 inline const QString NewReminderId = QStringLiteral("new");         // not yet in the store
 inline const QString DeletedReminderId = QStringLiteral("deleted"); // removed from the store
 
-// What a due test asks of the caller: start a firing now with `due` as its fire time, or end
-// the current firing (not by the user). At most one of the two is set; due is set only with fire.
+// What a due test asks of the caller: start a firing of `kind` now with `due` as its fire time,
+// or end the current firing (not by the user). At most one of the two is set; due is set only
+// with fire.
 struct TCheckResult {
   bool fire = false;
   bool close = false;
   TDateTime due;
+  TFireKind kind = TFireKind::Main;
 };
 
 // The run window of a repeating reminder around a moment: [start, stop).
@@ -62,6 +65,17 @@ public:
   [[nodiscard]] TCheckResult CheckRun(TDateTime m, bool demo) const;
   // The warning ahead of the main event. The caller checks remindBefore.enable.
   [[nodiscard]] TCheckResult CheckRemindBefore(TDateTime m, bool demo) const;
+  // What the check at m does: a firing reminder asks the test of its own kind whether it must
+  // close; an idle one is tested for its main event, then (when that is not due and the warning
+  // is on) for the warning. The result's kind names the firing to start or end.
+  [[nodiscard]] TCheckResult CheckDue(TDateTime m, bool demo) const;
+  // The run that fell wholly between two checks, at `from` and at m, when no check saw it (the
+  // machine slept, the clock was put forward, the thread was busy, or its wall-clock time did
+  // not exist): the latest such run when it did not fire yet, else nothing. Idle reminders only.
+  [[nodiscard]] TCheckResult CheckMissed(TDateTime from, TDateTime m, bool demo) const;
+  // Starts a firing of `kind` at m with the due moment (m when 0), and notes what keeps the same
+  // run from firing or being warned of again.
+  void BeginFiring(TFireKind kind, TDateTime due, TDateTime m, bool demo);
   // m when it lies inside the start and stop bounds, else 0.
   [[nodiscard]] TDateTime GetRunAt(TDateTime m) const;
   // The next run at or after m, 0 for none. Depends on today: never cache it across ticks.
@@ -75,6 +89,14 @@ public:
   TFireKind FireKind = TFireKind::Main;
   TFireKind LastFireKind = TFireKind::Main;
   TDateTime FireTime; // due moment of the current or last firing
+  // The monotonic tick count at which the current firing's duration began, when it began
+  // through BeginFiring; the duration is measured on it, whatever the wall clock does.
+  std::optional<uint32_t> FireTick;
+  // The due moment of the last main-event firing, and the run the last warning was for. Unlike
+  // FireTime, a warning leaves the first alone: they keep a run in the hour that the clock
+  // repeats in autumn from firing or being warned of a second time.
+  TDateTime LastRunDue;
+  TDateTime WarnedRun;
   std::unique_ptr<ITrayIconView> TrayIcon;
   std::unique_ptr<IStickerView> Sticker;
   std::unique_ptr<ISoundPlayer> SoundPlayer;

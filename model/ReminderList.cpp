@@ -19,12 +19,18 @@ struct FiringState {
   bool soundStoppedByUser = false;
   TDateTime soundStopTime;
   bool firedInDemo = false;
+  std::optional<uint32_t> fireTick;
+  TDateTime lastRunDue;
+  TDateTime warnedRun;
 
   static FiringState of(const TDataObject &r) {
-    return {r.Firing,        r.FireKind,   r.LastFireKind, r.FireTime, r.SoundStoppedByUser,
-            r.SoundStopTime, r.FiredInDemo};
+    return {r.Firing,        r.FireKind,    r.LastFireKind, r.FireTime,   r.SoundStoppedByUser,
+            r.SoundStopTime, r.FiredInDemo, r.FireTick,     r.LastRunDue, r.WarnedRun};
   }
   void applyTo(TDataObject &r) const {
+    r.FireTick = fireTick;
+    r.LastRunDue = lastRunDue;
+    r.WarnedRun = warnedRun;
     r.Firing = firing;
     r.FireKind = fireKind;
     r.LastFireKind = lastFireKind;
@@ -71,21 +77,32 @@ TDataObject *TReminderList::At(int index) const {
 }
 
 TDataObject *TReminderList::FindById(const QString &id) const {
+  if (m_idsStale)
+    indexIds();
+  TDataObject *found = m_byId.value(id);
+  if (found && found->Id == id)
+    return found;
+  // An id given or changed after indexing: look the slow way, and index afresh next time.
   for (const auto &item : m_items) {
-    if (item->Id == id)
+    if (item->Id == id) {
+      m_idsStale = true;
       return item.get();
+    }
   }
   return nullptr;
 }
 
+void TReminderList::indexIds() const {
+  m_byId.clear();
+  m_byId.reserve(static_cast<qsizetype>(m_items.size()));
+  for (const auto &item : m_items)
+    if (!m_byId.contains(item->Id))
+      m_byId.insert(item->Id, item.get());
+  m_idsStale = false;
+}
+
 TDataObject *TReminderList::FindByNumber(int32_t number) const {
-  if (number == 0)
-    return nullptr;
-  for (const auto &item : m_items) {
-    if (item->Number == number)
-      return item.get();
-  }
-  return nullptr;
+  return number == 0 ? nullptr : m_byNumber.value(number);
 }
 
 int TReminderList::IndexOf(const TDataObject *object) const {
@@ -105,8 +122,15 @@ std::vector<int32_t> TReminderList::Numbers() const {
 }
 
 void TReminderList::Append(std::unique_ptr<TDataObject> object) {
-  if (object)
-    m_items.push_back(std::move(object));
+  if (!object)
+    return;
+  // Numbers are unique; the first object keeps its entry should a second one ever come.
+  if (!m_byNumber.contains(object->Number))
+    m_byNumber.insert(object->Number, object.get());
+  if (!m_idsStale)
+    if (!m_byId.contains(object->Id))
+      m_byId.insert(object->Id, object.get());
+  m_items.push_back(std::move(object));
 }
 
 std::unique_ptr<TDataObject> TReminderList::Take(int index) {
@@ -115,6 +139,16 @@ std::unique_ptr<TDataObject> TReminderList::Take(int index) {
   auto it = m_items.begin() + index;
   std::unique_ptr<TDataObject> object = std::move(*it);
   m_items.erase(it);
+  if (m_byNumber.value(object->Number) == object.get()) {
+    m_byNumber.remove(object->Number);
+    // Another object with the same number (none the program makes) takes the entry over.
+    for (const auto &item : m_items)
+      if (item->Number == object->Number) {
+        m_byNumber.insert(item->Number, item.get());
+        break;
+      }
+  }
+  m_idsStale = true;
   return object;
 }
 
@@ -122,6 +156,9 @@ void TReminderList::Clear() {
   // Out of the list first: whatever an object's outputs do while they go finds an empty list.
   std::vector<std::unique_ptr<TDataObject>> items = std::move(m_items);
   m_items.clear();
+  m_byNumber.clear();
+  m_byId.clear();
+  m_idsStale = false;
   items.clear();
 }
 

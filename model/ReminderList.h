@@ -3,6 +3,7 @@
 #include "model/DataObject.h"
 #include "platform/MessageHub.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -11,7 +12,8 @@
 #include <vector>
 
 // The reminders of the store in memory, in the store's document order (a reminder re-read on
-// its own moves to the end). The list owns its objects.
+// its own moves to the end). The list owns its objects. Lookups by run-time number and by id
+// take constant time: the check looks every reminder up several times a second.
 //
 // Never keep a pointer from here across anything that may run the event loop or reload the list
 // (a dialog, a pumped delay, a sent message): keep the run-time number or id and look it up again.
@@ -40,7 +42,14 @@ public:
   void Clear();
 
 private:
+  void indexIds() const;
+
   std::vector<std::unique_ptr<TDataObject>> m_items;
+  QHash<int32_t, TDataObject *> m_byNumber;
+  // The first object of each id. An object's id can change while it is listed (a deletion marks
+  // it, a first save gives it one), so an answer is checked and the index rebuilt when stale.
+  mutable QHash<QString, TDataObject *> m_byId;
+  mutable bool m_idsStale = false;
 };
 
 // --- The model's lists ----------------------------------------------------------------------

@@ -210,6 +210,27 @@ bool mayFire(const TDataObject &r) {
   return r.enable && r.state == TReminderState::Active && !r.IsEditing();
 }
 
+// How long the current firing has lasted since its due moment: on the monotonic clock when it
+// noted its tick (a wall clock set back an hour kept a firing open an hour too long), else on
+// the wall clock.
+TDateTime firingAge(const TDataObject &r, TDateTime m) {
+  if (r.FireTick)
+    return TDateTime(static_cast<uint32_t>(currentClock().tickCount() - *r.FireTick));
+  return m - bounded(r.FireTime);
+}
+
+// Whether a firing shows something the user can close. One that does not (a program or a mail
+// alone) would last until a close nobody can give: it ends with its due second instead.
+bool closable(const TDataObject &r) { return r.sticker.enable || r.tray; }
+
+// Whether the current firing has lasted its time: its duration, or without one its second when
+// nothing of it can be closed.
+bool firingOver(const TDataObject &r, TDateTime m) {
+  if (durationCounts(r.duration))
+    return firingAge(r, m) >= GetDurationDays(r.duration);
+  return !closable(r) && firingAge(r, m) >= OneSecond;
+}
+
 // "Daily every N days" with a start "after defined time": that start is re-anchored at every
 // date, so the run window never spans more than one day and the rule would fire every day. The
 // N days are counted from the start bound's date instead. 0 when the rule is not of this kind.
@@ -303,6 +324,7 @@ std::optional<TDateTime> dueCandidate(const TDataObject &r, TDateTime m, Guards 
   n = sameEveryPass ? 0 : std::min(n, kMaxPasses);
   const TDateTime d = GetDurationDays(r.duration);
   const TDateTime fired = bounded(r.FireTime);
+  const TDateTime ran = bounded(r.LastRunDue);
   const TDateTime closed = bounded(r.lastCloseByUserDt);
   const int64_t spacing = dailySpacing(r, interval);
   for (int64_t k = 0; k <= n; ++k) {
@@ -313,8 +335,8 @@ std::optional<TDateTime> dueCandidate(const TDataObject &r, TDateTime m, Guards 
       continue;
     if (m < c || m >= c + d)
       continue;
-    if (guards == Guards::Recorded &&
-        ((c <= fired && fired < c + d) || (c <= closed && closed < c + d)))
+    if (guards == Guards::Recorded && ((c <= fired && fired < c + d) || (c <= ran && ran < c + d) ||
+                                       (c <= closed && closed < c + d)))
       continue;
     // The candidate itself must lie inside the bounds too, not only m: a window that opened
     // before the start bound would otherwise be joined late, at a run the next-run
@@ -350,22 +372,26 @@ TDateTime earliestCandidateFrom(const TDataObject &r, TDateTime s) {
 //     afresh every day, so the next date's first window comes next when it is nearer (for
 //     "every N days", the next date of that rhythm). A re-anchored window can hold a run before
 //     one already found in the window before it, hence step 3.
-//  3. Stop when no later window can hold an earlier candidate, or when the walk gets beyond
+//     A stop "until defined time" lies on the date of the moment asked about, so one interval
+//     seen from a later date holds more of its runs: the walk also visits the next midnight.
+//  3. An empty window (the stop not after the start) holds nothing, but a later one may: the
+//     walk goes on past it. Stopping there left "every 3 days, until the start's time of day"
+//     without a next run for two days after each run.
+//  4. Stop when no later window can hold an earlier candidate, or when the walk gets beyond
 //     reach (one interval, at least a day, plus a day): then there is no run, or the schedule
 //     stopped first.
 TDateTime nextByWalk(const TDataObject &r, TDateTime m, TDateTime interval, TRunWindow w) {
   const bool dailyStart = r.startBound.type == TStartBoundType::AfterDefinedTime;
+  const bool dailyStop = r.stopBound.enable && r.stopBound.type == TStopBoundType::UntilDefinedTime;
   const int64_t spacing = dailySpacing(r, interval);
   const TDateTime reach = std::max(m, w.start) + std::max(interval, OneDay) + OneDay;
   std::optional<TDateTime> best;
   TDateTime x = m;
   for (int step = 0; step < kMaxWindows; ++step) {
-    if (step > 0) {
+    if (step > 0)
       w = r.GetRunWindow(x);
-      if (r.stopBound.enable && w.start >= w.stop)
-        break;
-    }
-    const int64_t n = std::min((w.stop - w.start).ms / interval.ms, kMaxPasses);
+    const int64_t n =
+        w.stop > w.start ? std::min((w.stop - w.start).ms / interval.ms, kMaxPasses) : -1;
     for (int64_t k = 0; k <= n; ++k) {
       // Candidates of one window never decrease with k: the first occurrence is its earliest.
       const TDateTime c = candidateAt(r, w.start + interval * k, x);
@@ -376,7 +402,9 @@ TDateTime nextByWalk(const TDataObject &r, TDateTime m, TDateTime interval, TRun
         break;
       }
     }
-    TDateTime next = w.start + interval;
+    TDateTime next = std::max(w.start + interval, x + OneMillisecond);
+    if (dailyStop)
+      next = std::min(next, DateOf(x) + OneDay);
     if (dailyStart) {
       const int64_t day = DayNumber(x) + 1;
       const int64_t skip =
@@ -444,6 +472,66 @@ TDateTime nextByDayList(const TDataObject &r, TDateTime m, TDateTime start) {
   return {};
 }
 
+// The next run at or after m of the schedule alone (without the remind-again window).
+TDateTime nextRun(const TDataObject &o, TDateTime m) {
+  const TMainRepeatRec &repeat = o.repeat;
+  const TStopBoundRec &stopBound = o.stopBound;
+  TDateTime r;
+  const TDateTime interval = GetRepeatInterval(repeat);
+  if (repeat.type == TRepeatType::Once) {
+    if (m <= bounded(repeat.dt))
+      r = bounded(repeat.dt);
+  } else if (interval > TDateTime()) {
+    const TRunWindow w = o.GetRunWindow(m);
+    const bool walks = repeat.type == TRepeatType::Minutely || repeat.type == TRepeatType::Hourly ||
+                       repeat.type == TRepeatType::Daily;
+    if (!walks && stopBound.enable && w.start >= w.stop)
+      return {};
+    switch (repeat.type) {
+    case TRepeatType::Minutely:
+    case TRepeatType::Hourly:
+    case TRepeatType::Daily:
+      r = nextByWalk(o, m, interval, w);
+      break;
+    case TRepeatType::Weekly:
+    case TRepeatType::Monthly:
+    case TRepeatType::Annually:
+      r = nextByDayList(o, m, w.start);
+      break;
+    default:
+      break;
+    }
+    // A run in the last second before the stop does not count.
+    if (r > TDateTime() && stopBound.enable && stopOf(o, r) - OneSecond < r)
+      r = TDateTime();
+  }
+  return r != TDateTime() ? o.GetRunAt(r) : r;
+}
+
+// The latest run r with from < r <= limit, or 0. Searched back from the limit in growing spans,
+// then forward run by run inside the first span that holds one: bounded however long the span
+// between from and limit (a week asleep with a one-minute rhythm).
+TDateTime latestRunIn(const TDataObject &o, TDateTime from, TDateTime limit) {
+  constexpr int kMaxSteps = 2000;
+  for (const TDateTime span :
+       {OneMinute, OneHour, OneDay, OneDay * 8, OneDay * 32, OneDay * 367, kNoStopSpan}) {
+    const TDateTime s = std::max(from, limit - span);
+    TDateTime found = nextRun(o, s + OneMillisecond);
+    if (found != TDateTime() && found <= limit) {
+      for (int step = 0; step < kMaxSteps; ++step) {
+        const TDateTime later = nextRun(o, found + OneMillisecond);
+        if (later == TDateTime() || later > limit || later <= found)
+          break;
+        found = later;
+      }
+      return found;
+    }
+    if (s == from)
+      break;
+  }
+  return {};
+}
+
 } // namespace
 
 TRunWindow TDataObject::GetRunWindow(TDateTime m) const {
@@ -470,10 +558,12 @@ TCheckResult TDataObject::CheckRun(TDateTime m, bool demo) const {
   m = bounded(m);
   TCheckResult result;
   if (Firing) {
-    const bool keep =
-        mayFire(*this) && m >= startOf(*this, m) && (!stopBound.enable || m <= stopOf(*this, m)) &&
-        (!durationCounts(duration) || m < bounded(FireTime) + GetDurationDays(duration)) &&
-        (!FiredInDemo || demo);
+    // The stop ends only a firing whose run lay before it: a run at the stop itself (a Once
+    // reminder "until" its own time) lasts like any other.
+    const bool stopped =
+        stopBound.enable && m > stopOf(*this, m) && bounded(FireTime) < stopOf(*this, m);
+    const bool keep = mayFire(*this) && m >= startOf(*this, m) && !stopped &&
+                      !firingOver(*this, m) && (!FiredInDemo || demo);
     result.close = !keep;
     return result;
   }
@@ -484,21 +574,26 @@ TCheckResult TDataObject::CheckRun(TDateTime m, bool demo) const {
     result.due = repeat.dt;
     return result;
   }
-  // Only inside the bounds: a firing outside them would send its mail and start its program,
-  // only to be closed by the next tick.
-  if (!insideBounds(*this, m))
-    return result;
   if (repeat.type == TRepeatType::Once) {
+    // A run inside the bounds is due in its own second even when that second reaches past the
+    // stop: the tick comes a little after the second begins, and a run the next-run
+    // computation announces (and warns of) must fire.
     const TDateTime t = bounded(repeat.dt);
     const TDateTime end = t + GetDurationDays(duration);
     const TDateTime fired = bounded(FireTime);
-    if (m < t || m >= end || (fired >= t && fired < end) || bounded(lastCloseByUserDt) > t ||
-        !insideBounds(*this, t))
+    const TDateTime ran = bounded(LastRunDue);
+    if (m < t || m >= end || (fired >= t && fired < end) || (ran >= t && ran < end) ||
+        bounded(lastCloseByUserDt) > t || !insideBounds(*this, t) ||
+        (!insideBounds(*this, m) && m >= t + OneSecond))
       return result;
     result.fire = true;
     result.due = t;
     return result;
   }
+  // Only inside the bounds: a firing outside them would send its mail and start its program,
+  // only to be closed by the next tick.
+  if (!insideBounds(*this, m))
+    return result;
   if (const std::optional<TDateTime> c = dueCandidate(*this, m, Guards::Recorded)) {
     result.fire = true;
     result.due = *c;
@@ -514,12 +609,16 @@ TCheckResult TDataObject::CheckRemindBefore(TDateTime m, bool demo) const {
     // moment inclusive, it would be closed only by the tick at the event itself, and that tick
     // is spent closing it: an event without duration (one second long) would be lost.
     const TDateTime next = GetNextRunTime(m);
-    result.close = !(mayFire(*this) && m < next - OneSecond && (!FiredInDemo || demo));
+    result.close = !(mayFire(*this) && m < next - OneSecond && (!FiredInDemo || demo) &&
+                     (closable(*this) || firingAge(*this, m) < OneSecond));
     return result;
   }
   if (!mayFire(*this) || demo)
     return result;
   const TDateTime next = GetNextRunTime(m);
+  // A run warned of, or fired, already (the clock repeating an hour brings both back).
+  if (next == bounded(WarnedRun) || next == bounded(LastRunDue))
+    return result;
   const TDateTime warn = next - MeasureToDays(remindBefore.value);
   if (m > warn && bounded(lastCloseByUserRemindBeforeDt) < warn && m < next - OneSecond &&
       warn < next - OneSecond) {
@@ -529,6 +628,69 @@ TCheckResult TDataObject::CheckRemindBefore(TDateTime m, bool demo) const {
   return result;
 }
 
+// The main event is tested before the warning. Both can be due in one tick only for different
+// runs (the warning is always for a run after m, the event for one at or before it): when the
+// day's last gap equals the warning, the warning for midnight falls due in the tick of the day's
+// last run, and testing it first lost that run. The warning comes at a later tick instead.
+TCheckResult TDataObject::CheckDue(TDateTime m, bool demo) const {
+  if (Firing) {
+    TCheckResult result =
+        FireKind == TFireKind::RemindBefore ? CheckRemindBefore(m, demo) : CheckRun(m, demo);
+    result.kind = FireKind;
+    return result;
+  }
+  const TCheckResult run = CheckRun(m, demo);
+  if (run.fire || demo || !remindBefore.enable)
+    return run;
+  TCheckResult warning = CheckRemindBefore(m, demo);
+  warning.kind = TFireKind::RemindBefore;
+  return warning;
+}
+
+// A run whose whole due window [c, c + D) lay between the two checks was seen by neither. Only
+// the latest one fires: after a long sleep, one firing per reminder, not one per missed run.
+TCheckResult TDataObject::CheckMissed(TDateTime from, TDateTime m, bool demo) const {
+  TCheckResult result;
+  from = bounded(from);
+  m = bounded(m);
+  if (Firing || demo || !mayFire(*this))
+    return result;
+  const TDateTime d = GetDurationDays(duration);
+  const TDateTime limit = m - d;
+  if (limit <= from)
+    return result;
+  const TDateTime c = latestRunIn(*this, from, limit);
+  if (c == TDateTime())
+    return result;
+  const auto inWindow = [&](TDateTime t) { return c <= t && t < c + d; };
+  if (inWindow(bounded(FireTime)) || inWindow(bounded(LastRunDue)) ||
+      inWindow(bounded(lastCloseByUserDt)) ||
+      (repeat.type == TRepeatType::Once && bounded(lastCloseByUserDt) > c))
+    return result;
+  result.fire = true;
+  result.due = c;
+  return result;
+}
+
+void TDataObject::BeginFiring(TFireKind kind, TDateTime due, TDateTime m, bool demo) {
+  Firing = true;
+  FireKind = kind;
+  FiredInDemo = demo;
+  FireTime = due.isSet() ? due : m;
+  // The duration counts from the due moment; a firing that starts after its window is over (a
+  // missed run, a demonstration) counts it from now.
+  const TDateTime late = m - FireTime;
+  const TDateTime counted =
+      late >= TDateTime() && late < GetDurationDays(duration) ? late : TDateTime();
+  FireTick = currentClock().tickCount() - static_cast<uint32_t>(counted.ms);
+  if (demo)
+    return;
+  if (kind == TFireKind::Main)
+    LastRunDue = FireTime;
+  else if (kind == TFireKind::RemindBefore)
+    WarnedRun = GetNextRunTime(m);
+}
+
 TDateTime TDataObject::GetRunAt(TDateTime m) const {
   m = bounded(m);
   return insideBounds(*this, m) ? m : TDateTime();
@@ -536,36 +698,7 @@ TDateTime TDataObject::GetRunAt(TDateTime m) const {
 
 TDateTime TDataObject::GetNextRunTime(TDateTime m) const {
   m = bounded(m);
-  TDateTime r;
-  const TDateTime interval = GetRepeatInterval(repeat);
-  if (repeat.type == TRepeatType::Once) {
-    if (m <= bounded(repeat.dt))
-      r = bounded(repeat.dt);
-  } else if (interval > TDateTime()) {
-    const TRunWindow w = GetRunWindow(m);
-    if (stopBound.enable && w.start >= w.stop)
-      return {};
-    switch (repeat.type) {
-    case TRepeatType::Minutely:
-    case TRepeatType::Hourly:
-    case TRepeatType::Daily:
-      r = nextByWalk(*this, m, interval, w);
-      break;
-    case TRepeatType::Weekly:
-    case TRepeatType::Monthly:
-    case TRepeatType::Annually:
-      r = nextByDayList(*this, m, w.start);
-      break;
-    default:
-      break;
-    }
-    // A run in the last second before the stop does not count.
-    if (r > TDateTime() && stopBound.enable && stopOf(*this, r) - OneSecond < r)
-      r = TDateTime();
-  }
-  if (r != TDateTime())
-    r = GetRunAt(r);
-  if (r != TDateTime())
+  if (const TDateTime r = nextRun(*this, m); r != TDateTime())
     return r;
   if (remindAfter.enable)
     return bounded(remindAfter.dtStart) >= m ? bounded(remindAfter.dtStart) : TDateTime();

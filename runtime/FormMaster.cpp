@@ -54,7 +54,7 @@ TFormMaster::TFormMaster(IMasterModel &model, IUserInterface &ui, std::unique_pt
   // The handle exists from the start: the reminder runtime is made before FormCreate, and the
   // model finds the window by its name from here on.
   m_handle = hub().registerWindow(this);
-  m_timer->OnTimer = [this] { m_runtime->CheckAllReminders(); }; // Timer1Timer
+  m_timer->OnTimer = [this] { m_runtime->Timer1Timer(); };
   m_timer->SetEnabled(true);
   m_trayIcon = new TTrayIcon(this, false);
   m_trayIcon->setObjectName(QStringLiteral("TrayIcon1"));

@@ -3,11 +3,15 @@
 #include "services/SingleInstance.h"
 #include "services/UserIdentity.h"
 
+#include <QDeadlineTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
+#include <QThread>
 #include <QTimer>
 #include <QVariant>
+
+#include <cstdio>
 
 namespace {
 
@@ -117,4 +121,44 @@ THandoverResult HandOver(const QString &socketPath, THandoverCommand command, in
       !socket.waitForDisconnected(endTimeoutMs))
     return THandoverResult::NoAnswer;
   return THandoverResult::Done;
+}
+
+namespace {
+
+// Whether another process holds the instance lock. The probe holds the lock for a moment when it
+// is free; it never removes the file, so a start that comes at the same moment finds the one lock
+// file and at worst takes this probe for a running instance.
+bool instanceLockHeld(const QString &instanceName) {
+  TNamedLock probe;
+  return probe.tryAcquire(instanceName) == TNamedLock::Result::HeldElsewhere;
+}
+
+} // namespace
+
+int StopRunningInstance(const QString &instanceName, const TStopLimits &limits) {
+  const QString socketPath = HandoverSocketPath(instanceName);
+  // An instance listens once its master window exists; until then its lock says it is starting.
+  QDeadlineTimer starting(limits.startMs);
+  for (;;) {
+    switch (HandOver(socketPath, THandoverCommand::Stop, limits.connectMs, limits.answerMs,
+                     limits.endMs)) {
+    case THandoverResult::Done:
+      return 0;
+    case THandoverResult::NoAnswer:
+      if (!instanceLockHeld(instanceName))
+        return 0; // it went away without answering
+      std::fputs("tolvane: Tolvane was asked to end but is still running.\n", stderr);
+      return 1;
+    case THandoverResult::NoInstance:
+      break;
+    }
+    if (!instanceLockHeld(instanceName))
+      return 0; // it has ended, or its start failed: nothing runs
+    if (starting.hasExpired()) {
+      std::fputs("tolvane: Tolvane is still starting and did not answer; it is still running.\n",
+                 stderr);
+      return 1;
+    }
+    QThread::msleep(static_cast<unsigned long>(limits.retryMs));
+  }
 }

@@ -60,3 +60,19 @@ enum class THandoverResult {
 THandoverResult HandOver(const QString &socketPath, THandoverCommand command,
                          int connectTimeoutMs = 2000, int answerTimeoutMs = 10000,
                          int endTimeoutMs = 10000);
+
+// How long "stop" waits: for a starting instance to listen, between two tries, and for the
+// running instance to connect, answer and end.
+struct TStopLimits {
+  int startMs = 30000;
+  int retryMs = 100;
+  int connectMs = 2000;
+  int answerMs = 10000;
+  int endMs = 10000;
+};
+
+// "stop": asks the instance of that name to end and waits until it has. An instance that holds
+// its lock but does not listen yet is still starting: it is asked again until it listens. Gives 0
+// once no instance holds the lock (also when none did); 1, with the reason on standard error,
+// when the instance is still running after the limits.
+[[nodiscard]] int StopRunningInstance(const QString &instanceName, const TStopLimits &limits = {});

@@ -13,8 +13,12 @@ class IReminderRuntime {
 public:
   virtual ~IReminderRuntime() = default;
 
-  // The tick: every reminder once.
+  // Every reminder once.
   virtual void CheckAllReminders() = 0;
+  // The timer's tick: every reminder once, making up for runs no tick saw since the previous
+  // tick. A pause (CloseAllReminders) forgets the previous tick: what falls due while the user
+  // paused the reminders is not made up for.
+  virtual void Timer1Timer() { CheckAllReminders(); }
   virtual void CheckReminder(int number) = 0;
   // Ends the firing of that reminder (a reminder that is not firing is left alone).
   virtual void CloseReminder(int number, bool byUser) = 0;

@@ -60,16 +60,43 @@ private:
   std::weak_ptr<Stops> m_stops;
 };
 
-// A guard that marks a check as under way for as long as it lives.
+// What the installed clock said when a check began, for every read inside it. A check reads
+// "now" for every reminder, and the model reads today for month lengths; reading the system
+// clock each time (a look at the local time zone file) cost more than the whole check.
+class TCheckClock final : public Clock {
+public:
+  explicit TCheckClock(const Clock &source)
+      : m_source(source), m_now(source.now()), m_ticks(source.tickCount()) {}
+
+  [[nodiscard]] TDateTime now() const override { return m_now; }
+  [[nodiscard]] TDateTime systemStartTime() const override {
+    if (!m_start)
+      m_start = m_source.systemStartTime();
+    return *m_start;
+  }
+  [[nodiscard]] uint32_t tickCount() const override { return m_ticks; }
+
+private:
+  const Clock &m_source;
+  TDateTime m_now;
+  uint32_t m_ticks;
+  mutable std::optional<TDateTime> m_start;
+};
+
+// Marks a check as under way, with the check's clock installed, for as long as it lives.
 class CheckGuard {
 public:
-  explicit CheckGuard(bool &flag) : m_flag(flag) { m_flag = true; }
+  explicit CheckGuard(bool &flag) : m_flag(flag), m_clock(currentClock()), m_scope(m_clock) {
+    m_flag = true;
+  }
   ~CheckGuard() { m_flag = false; }
   CheckGuard(const CheckGuard &) = delete;
   CheckGuard &operator=(const CheckGuard &) = delete;
 
 private:
   bool &m_flag;
+  TCheckClock m_clock;
+  ScopedClock m_scope;
 };
 
 QString exceptionText(const std::exception &e) {
@@ -109,6 +136,16 @@ void TReminderScheduler::CheckAllReminders() {
     checkOne(number);
 }
 
+void TReminderScheduler::Timer1Timer() {
+  if (m_checking)
+    return;
+  CheckGuard guard(m_checking);
+  const std::optional<TDateTime> previous = m_lastTick;
+  m_lastTick = now();
+  for (const int number : m_reminders.Numbers())
+    checkOne(number, previous);
+}
+
 void TReminderScheduler::CheckReminder(int number) {
   if (m_checking)
     return;
@@ -117,48 +154,52 @@ void TReminderScheduler::CheckReminder(int number) {
 }
 
 // One pass over one reminder:
-//  1. the due tests: a firing reminder asks the test of its own kind whether it must close; an
-//     idle one first asks the warning test (which may fire it, and then the main test waits for a
-//     later pass), then the main test;
-//  2. close, unless the firing is a remind-again one (step 3 ends those), or fire the main event;
-//  3. the remind-again window: fire inside it, close a remind-again firing outside it;
+//  1. the due tests (TDataObject::CheckDue): a firing reminder asks the test of its own kind
+//     whether it must close; an idle one asks for its main event, then for its warning. When
+//     nothing is due and the tick came late, the latest run that no tick saw (CheckMissed);
+//  2. close, unless the firing is a remind-again one (step 3 ends those), or fire;
+//  3. the remind-again window: fire inside it (or when it passed between two ticks), close a
+//     remind-again firing outside it;
 //  4. bring the outputs in line.
 // Firing and closing can run the event loop, so the reminder is looked up again after each.
-void TReminderScheduler::checkOne(int number) {
+//
+// A tick is late when more than a second and a half of wall-clock time passed since the one
+// before: the machine slept, the clock was put forward (by hand, or the hour that daylight saving
+// skips), or the thread was busy. The span is measured on the wall clock, the schedule's own: the
+// monotonic clock does not count a sleep. Ticks come a tenth of a second into each second, so a
+// one-second due window that begins on a whole second lies between two ticks only when they are
+// about two seconds apart. A clock set back is no gap; the runs it brings back are kept from
+// firing again by the reminder itself.
+void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousTick) {
   TDataObject *r = find(number);
   if (!r)
     return;
 
-  TCheckResult result;
-  if (r->Firing) {
-    result = r->FireKind == TFireKind::RemindBefore ? r->CheckRemindBefore(now(), DemoMode())
-                                                    : r->CheckRun(now(), DemoMode());
-  } else {
-    bool warned = false;
-    if (!DemoMode() && r->remindBefore.enable) {
-      const TCheckResult before = r->CheckRemindBefore(now(), DemoMode());
-      if (before.fire) {
-        FireReminder(number, TFireKind::RemindBefore, before.due);
-        warned = true;
-      }
-    }
-    if (!warned)
-      result = r->CheckRun(now(), DemoMode());
-    if (!(r = find(number)))
-      return;
+  constexpr TDateTime kLateTick{1'500};
+  const TDateTime at = now();
+  TCheckResult result = r->CheckDue(at, DemoMode());
+  // A missed run goes before a warning for a later one, as a due run does.
+  const bool runDue = result.fire && result.kind == TFireKind::Main;
+  if (!runDue && !r->Firing && previousTick && at - *previousTick > kLateTick) {
+    if (const TCheckResult missed = r->CheckMissed(*previousTick, at, DemoMode()); missed.fire)
+      result = missed;
   }
-
-  if (result.close && r->FireKind != TFireKind::RemindAfter)
+  const bool closing = result.close && r->FireKind != TFireKind::RemindAfter;
+  if (closing)
     CloseReminder(number, false);
   else if (result.fire)
-    FireReminder(number, TFireKind::Main, result.due);
-  if (!(r = find(number)))
+    FireReminder(number, result.kind, result.due);
+  // Only a fire or a close can have run the event loop; nearly every check does neither.
+  if ((closing || result.fire) && !(r = find(number)))
     return;
 
   if (!DemoMode() && r->enable && r->remindAfter.enable) {
     const TDateTime start = r->remindAfter.dtStart;
     const TDateTime stop = r->remindAfter.dtStop;
-    const bool fire2 = !r->Firing && start < now() && now() < stop;
+    // A window that opened and closed between two ticks (one second long without a duration)
+    // is fired late rather than lost; the next tick closes it as usual.
+    const bool passed = previousTick && *previousTick <= start && start < stop && stop <= now();
+    const bool fire2 = !r->Firing && ((start < now() && now() < stop) || passed);
     const bool close2 = !fire2 && r->Firing && r->FireKind == TFireKind::RemindAfter &&
                         (now() < start || now() > stop);
     if (close2) {
@@ -168,9 +209,12 @@ void TReminderScheduler::checkOne(int number) {
       // Step 1 found nothing due whenever fire2 holds, so the fire time becomes now.
       FireReminder(number, TFireKind::RemindAfter, result.due);
     }
+    if (!(r = find(number)))
+      return;
   }
 
-  SyncReminderOutputs(number);
+  if (r->Firing)
+    SyncReminderOutputs(number);
 }
 
 // --- Firing and closing --------------------------------------------------------------------------
@@ -184,10 +228,7 @@ void TReminderScheduler::FireReminder(int number, TFireKind kind, TDateTime due)
     m_demoRestore[number] = DemoRestore{r->FireTime, r->FireKind, r->LastFireKind};
   else
     m_demoRestore.erase(number); // left by a demonstration whose object was re-read meanwhile
-  r->Firing = true;
-  r->FireKind = kind;
-  r->FiredInDemo = demo;
-  r->FireTime = due.isSet() ? due : now();
+  r->BeginFiring(kind, due, now(), demo);
 
   const QString mailError = SendReminderMail(*r);
   if (!(r = find(number)))
@@ -292,6 +333,7 @@ void TReminderScheduler::StopReminderOutputs(int number) {
 }
 
 void TReminderScheduler::CloseAllReminders() {
+  m_lastTick.reset(); // a pause begins: what falls due during it is not made up for
   for (const int number : m_reminders.Numbers())
     CloseReminder(number, false);
 }
@@ -473,15 +515,26 @@ std::optional<IReminderRuntime::PopupState> TReminderScheduler::PopupMenuObjectP
 void TReminderScheduler::ActionCloseByUserExecute(int number) { CloseReminder(number, true); }
 
 void TReminderScheduler::ActionRemindAfterExecute(int number, const QString &title) {
-  if (!find(number) || !m_ui.RemindAfter(title, QCursor::pos(), number))
+  const TDataObject *before = find(number);
+  if (!before)
+    return;
+  const bool wasOn = before->Firing && before->enable;
+  if (!m_ui.RemindAfter(title, QCursor::pos(), number))
     return;
   // The dialog ran an event loop: the tick may have closed the firing, or the reminder may be
   // gone. A firing the tick already closed is not closed a second time.
-  const TDataObject *r = find(number);
+  TDataObject *r = find(number);
   if (!r)
     return;
-  if (r->Firing)
+  if (r->Firing) {
     CloseReminder(number, false);
+  } else if (wasOn && !r->enable && r->repeat.type == TRepeatType::Once && r->remindAfter.enable) {
+    // The tick closed it while the dialog was open, before there was a window to wait for, and
+    // switched the one-time reminder off; the snooze the user has just confirmed would never
+    // come. It is switched on again for that window, and kept in the file at once.
+    r->enable = true;
+    m_reminders.SaveToStore(*r, true);
+  }
   sendReminderUpdated(number);
 }
 

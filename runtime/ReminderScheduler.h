@@ -35,7 +35,7 @@ public:
   TReminderScheduler &operator=(const TReminderScheduler &) = delete;
 
   // --- The check ---
-  void Timer1Timer() { CheckAllReminders(); }
+  void Timer1Timer() override;
   void CheckAllReminders() override;
   void CheckReminder(int number) override;
 
@@ -83,7 +83,8 @@ private:
   using SoundStops = std::unordered_map<int, uint32_t>;
 
   [[nodiscard]] TDataObject *find(int number) const;
-  void checkOne(int number);
+  // `previousTick`: the moment of the tick before this one, when this check is a tick.
+  void checkOne(int number, std::optional<TDateTime> previousTick = std::nullopt);
   void sendReminderUpdated(int number) const;
   [[nodiscard]] bool soundMayStart(int number);
 
@@ -91,6 +92,8 @@ private:
   IReminderOutputFactory &m_outputs;
   IUserInterface &m_ui;
   bool m_checking = false;
+  // The wall-clock moment of the previous tick; none before the first and after a pause.
+  std::optional<TDateTime> m_lastTick;
   // What a firing started in demo mode replaced, by run-time number, to be put back at its end.
   std::unordered_map<int, DemoRestore> m_demoRestore;
   // When each reminder's sound player was last released, on the monotonic tick count. The

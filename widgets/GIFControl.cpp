@@ -14,6 +14,10 @@ namespace {
 
 QRect frameRect(const TGIFFrame &f) { return QRect(f.Left, f.Top, f.width(), f.height()); }
 
+// Disposal codes 4 to 7 are not defined: they mean no disposal, whether the frame is stepped
+// over or replayed in a fresh composition.
+int disposalOf(const TGIFFrame &f) { return f.Disposal <= 3 ? f.Disposal : 0; }
+
 void drawFrame(QPainter &p, const TGIFFrame &f) {
   // Each frame leaves out its own see-through pixels (by table index), so an opaque pixel that
   // happens to have the key colour stays opaque. A frame that cannot be decoded draws nothing.
@@ -278,13 +282,13 @@ QImage TGIFAnimator::composeFrame(int index) {
     return m_cache.frame;
 
   const bool reuse = !m_cache.frame.isNull() && m_cache.index >= 0 && index == m_cache.index + 1 &&
-                     m_image->frame(m_cache.index).Disposal != 3;
+                     disposalOf(m_image->frame(m_cache.index)) != 3;
   if (!reuse) {
     composeFresh(index);
   } else {
     QPainter p(&m_cache.frame);
     const TGIFFrame &previous = m_image->frame(m_cache.index);
-    if (previous.Disposal == 2)
+    if (disposalOf(previous) == 2)
       fill(p, frameRect(previous), m_cache.brush);
     drawFrame(p, m_image->frame(index));
   }
@@ -325,17 +329,19 @@ void TGIFAnimator::composeFresh(int index) {
   for (; start > 0; --start) {
     const TGIFFrame &f = m_image->frame(start);
     const bool before = start < index;
-    const bool fullScreen = f.width() == sw && f.height() == sh;
-    const bool hidesBelow = f.TransparentColor == clNone && !(before && f.Disposal == 3);
-    const bool clearsAll = before && f.Disposal == 2;
+    // A frame may reach beyond the screen (and is then cut to it when decoded).
+    const bool fullScreen = frameRect(f).contains(QRect(0, 0, sw, sh));
+    const bool hidesBelow = f.TransparentColor == clNone && !(before && disposalOf(f) == 3);
+    const bool clearsAll = before && disposalOf(f) == 2;
     if (fullScreen && (hidesBelow || clearsAll))
       break;
   }
   for (int j = start; j < index; ++j) {
     const TGIFFrame &f = m_image->frame(j);
-    if (f.Disposal == 0 || f.Disposal == 1)
+    const int disposal = disposalOf(f);
+    if (disposal == 0 || disposal == 1)
       drawFrame(p, f);
-    else if (f.Disposal == 2 && j > start)
+    else if (disposal == 2 && j > start)
       fill(p, frameRect(f), brush);
   }
   drawFrame(p, m_image->frame(index));

@@ -2,6 +2,7 @@
 // it, "stop", signals, a crashed instance's socket, and the program itself.
 
 #include "app/ProgramEntry.h"
+#include "app/CommandLine.h"
 #include "runtime/InstanceHandover.h"
 #include "services/SingleInstance.h"
 #include "tests/support/Sandbox.h"
@@ -14,7 +15,9 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTest>
+#include <QThread>
 
+#include <atomic>
 #include <csignal>
 #include <memory>
 
@@ -189,6 +192,105 @@ TEST_F(ProgramEntry, AStartWhileTheInstanceIsStillStartingEndsSilently) {
   EXPECT_EQ(e->exitCode(), 0);
   EXPECT_TRUE(marks().isEmpty());
   EXPECT_TRUE(filesUnder(home).isEmpty());
+}
+
+TEST_F(ProgramEntry, StopWaitsForAStartingInstanceAndFailsWhileItStillRuns) {
+  // An instance that holds its lock and listens only later, as one does while it starts: "stop"
+  // waits for it, asks it to end and returns once it has ended.
+  TNamedLock lock;
+  ASSERT_EQ(lock.tryAcquire(InstanceName(), run), TNamedLock::Result::Acquired);
+  QProcess *stop = helper({QStringLiteral("stop")});
+  QTest::qWait(400);
+  EXPECT_EQ(stop->state(), QProcess::Running);
+  bool asked = false;
+  {
+    THandoverServer server(socketPath);
+    server.OnStop = [&asked] { asked = true; };
+    ASSERT_TRUE(server.Listen());
+    ASSERT_TRUE(waitFor([&asked] { return asked; }));
+    QTest::qWait(100);
+    EXPECT_EQ(stop->state(), QProcess::Running); // until the instance ends
+  }
+  lock.release();
+  ASSERT_TRUE(finished(stop, 5000));
+  EXPECT_EQ(stop->exitCode(), 0);
+
+  // Still running after the limits: starting without ever listening, or asked and not ending.
+  const QString name = InstanceName();
+  ASSERT_EQ(lock.tryAcquire(name), TNamedLock::Result::Acquired);
+  EXPECT_EQ(StopRunningInstance(name, {.startMs = 300, .retryMs = 20}), 1);
+  QThread thread;
+  auto *busy = new THandoverServer(HandoverSocketPath(name));
+  std::atomic<bool> busyAsked = false;
+  busy->OnStop = [&busyAsked] { busyAsked = true; };
+  busy->moveToThread(&thread);
+  thread.start();
+  bool listens = false;
+  QMetaObject::invokeMethod(
+      busy, [&] { listens = busy->Listen(); }, Qt::BlockingQueuedConnection);
+  ASSERT_TRUE(listens);
+  EXPECT_EQ(StopRunningInstance(name, {.startMs = 300, .retryMs = 20, .endMs = 300}), 1);
+  EXPECT_TRUE(busyAsked);
+  QMetaObject::invokeMethod(
+      busy, [busy] { delete busy; }, Qt::BlockingQueuedConnection);
+  thread.quit();
+  thread.wait();
+  // Once the lock is free nothing runs: done at once.
+  lock.release();
+  EXPECT_EQ(StopRunningInstance(name, {.startMs = 5000}), 0);
+}
+
+TEST_F(ProgramEntry, HelpVersionAndMistakesAreAnsweredWithoutADisplayOrAnyFile) {
+  // No display at all: an application object would end the process with Qt's platform error.
+  QProcessEnvironment noDisplay = environment();
+  for (const char *variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+    noDisplay.remove(QString::fromLatin1(variable));
+  struct Outcome {
+    int code = -1;
+    QString out, err;
+  };
+  auto tolvane = [&noDisplay](const QStringList &args) {
+    QProcess p;
+    p.setProcessEnvironment(noDisplay);
+    p.start(QStringLiteral(TOLVANE_PROGRAM), args);
+    Outcome o;
+    if (p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit)
+      o.code = p.exitCode();
+    o.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    o.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return o;
+  };
+  for (const QString &help : {QStringLiteral("--help"), QStringLiteral("-h")}) {
+    const Outcome o = tolvane({help});
+    EXPECT_EQ(o.code, 0) << help.toStdString();
+    EXPECT_TRUE(o.out.startsWith(QStringLiteral("Usage: tolvane"))) << o.out.toStdString();
+  }
+  EXPECT_TRUE(tolvane({QStringLiteral("--version")}).out.startsWith(QStringLiteral("Version: ")));
+  for (const QStringList &wrong : {QStringList{QStringLiteral("--bogus")},
+                                   QStringList{QStringLiteral("stop"), QStringLiteral("-x")},
+                                   QStringList{QStringLiteral("-platform")}}) {
+    const Outcome o = tolvane(wrong);
+    EXPECT_EQ(o.code, 2) << wrong.join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(o.err.startsWith(QStringLiteral("tolvane: "))) << o.err.toStdString();
+    EXPECT_TRUE(o.err.contains(QStringLiteral("Usage: tolvane")));
+  }
+  EXPECT_TRUE(filesUnder(root).filter(QStringLiteral(".lock")).isEmpty());
+  EXPECT_TRUE(filesUnder(home).isEmpty());
+  // With a display, help does not start the program either.
+  QProcess *h = helper({QStringLiteral("--help")});
+  ASSERT_TRUE(finished(h, 5000));
+  EXPECT_EQ(h->exitCode(), 0);
+  EXPECT_TRUE(marks().isEmpty());
+  // Qt's own options, with their values, stay Qt's; words start the program.
+  auto action = [](std::vector<const char *> args) {
+    args.insert(args.begin(), "tolvane");
+    return ParseCommandLine(int(args.size()), const_cast<char **>(args.data())).action;
+  };
+  EXPECT_EQ(action({"-platform", "xcb", "--session", "id", "-style=fusion", "-reverse"}),
+            TCommandLine::Action::Start);
+  EXPECT_EQ(action({"stop", "-display", ":3"}), TCommandLine::Action::Stop);
+  EXPECT_EQ(action({"Stop"}), TCommandLine::Action::Start);
+  EXPECT_EQ(action({"-reverse=1"}), TCommandLine::Action::Mistake);
 }
 
 TEST_F(ProgramEntry, TheSocketOfAKilledInstanceIsClearedByTheNextStart) {

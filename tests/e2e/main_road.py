@@ -95,10 +95,14 @@ class Session:
         return process
 
     def start_display(self):
+        # Xvfb chooses a free display itself and tells its number; its messages go to a log.
         read_end, write_end = os.pipe()
-        xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        xvfb_log = os.path.join(self.artefacts, "xvfb.log")
+        with open(xvfb_log, "wb") as messages:
+            xvfb = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                 "-nolisten", "tcp"],
+                pass_fds=(write_end,), stdout=messages, stderr=subprocess.STDOUT)
         self.processes.append(xvfb)
         os.close(write_end)
         number = b""
@@ -110,7 +114,8 @@ class Session:
             number += chunk
         os.close(read_end)
         if not number.strip():
-            raise Skipped("Xvfb did not start")
+            with open(xvfb_log, errors="replace") as messages:
+                raise Skipped("Xvfb did not start: " + messages.read().strip())
         self.env["DISPLAY"] = ":" + number.decode().strip()
         wait_for("the X server", lambda: self.run(["xdpyinfo"], check=False).returncode == 0, 15)
         self.start(["openbox"], "openbox")

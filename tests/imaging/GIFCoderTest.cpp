@@ -120,6 +120,34 @@ TEST(GIFEncoder, ClearOnTheLastPixelWritesNoExtraCode) {
   EXPECT_EQ(decode(data, pixels, 1, 8, 8).indices, cut);
 }
 
+TEST(GIFEncoder, TheEndCodeHasTheWidthAStrictReaderExpects) {
+  // When the last code makes the decoder's table reach a power of two, the end code after it is
+  // one bit wider. Decoding into one row more than the picture has makes the decoder read the end
+  // code; data that ends before it raises.
+  auto check = [](const Indices &in, int bits) {
+    const Bytes data = encode(in, bits);
+    EXPECT_EQ(unpackCodes(data).back(), (1 << data[0]) + 1);
+    Rows rows = makeRows(in.width, 2, bits);
+    EXPECT_NO_THROW((void)DecodeGIFFrame(data, bits, false, rows.raster, false));
+    Indices first = unpackRows(rows.raster);
+    first.height = 1;
+    first.pixels.resize(static_cast<std::size_t>(in.width));
+    EXPECT_EQ(first, in);
+  };
+  // The picture behind a file the encoder once cut short: 02 06 4c 60 80 8a b7 56 00.
+  check(Indices{19, 1, Bytes{1, 1, 0, 1, 1, 0, 0, 1, 0, 0, 0, 1, 1, 0, 0, 1, 0, 1, 1}}, 1);
+  std::mt19937 rng(29);
+  for (int i = 0; i < 18000; ++i) {
+    const int bits = i % 3 == 0 ? 1 : i % 3 == 1 ? 4 : 8;
+    const int colours = std::min(1 << bits, 2 + static_cast<int>(rng() % 6));
+    const Indices in = noise(1 + static_cast<int>(rng() % 40), 1, colours, rng());
+    SCOPED_TRACE(testing::Message() << "picture " << i << ", width " << in.width);
+    check(in, bits);
+    if (HasFailure())
+      break;
+  }
+}
+
 TEST(GIFEncoder, SubBlocksAreFullExceptTheLast) {
   const Bytes data = encode(noise(200, 200, 256, 11), 8);
   std::size_t i = 1;

@@ -1,6 +1,7 @@
 #include "imaging/GIFImage.h"
 #include "imaging/Bitmap.h"
 #include "imaging/GIFEncoder.h"
+#include "imaging/GIFReader.h"
 #include "imaging/Icon.h"
 #include "imaging/Picture.h"
 #include "platform/Errors.h"
@@ -265,6 +266,92 @@ TEST(GIFImage, HugeFramesAreRefusedBeforeAllocating) {
   EXPECT_EQ(lazy.width(), 65535);
   (void)render(lazy, 4, 4);
   EXPECT_TRUE(lazy.frame(0).Corrupted);
+}
+
+TEST(GIFImage, SavingKeepsTheScreenTheApplicationExtensionsAndALoneLoopBlock) {
+  // A 20x10 screen whose frame lies partly outside it, another program's metadata block, and a
+  // loop block on a picture of one frame.
+  BlockBuilder b;
+  b.header().screen(20, 10, 2).loop(5);
+  b.byte(0x21).byte(0xFF).byte(11).text("XMP DataXMP").byte(4).text("<x/>").byte(0);
+  b.image(50, 36, 20, 10).data(lzw(flatShapes(20, 10, 4, 1), 8)).trailer();
+  const TGIFImage original = load(b.bytes());
+  // Saved through a copy, as the animator and the store take pictures.
+  TGIFImage copy(original);
+  const Bytes saved = copy.write();
+  const TGIFImage back = load(saved);
+  EXPECT_EQ(back.screenWidth(), 20);
+  EXPECT_EQ(back.screenHeight(), 10);
+  EXPECT_TRUE(back.looping());
+  EXPECT_EQ(back.repeatCount(), 5);
+  const std::string text(saved.begin(), saved.end());
+  EXPECT_NE(text.find("\x21\xFF\x0BXMP DataXMP\x04<x/>", 0), std::string::npos);
+  EXPECT_NE(text.find("NETSCAPE2.0\x03\x01\x05", 0), std::string::npos);
+  // Saving again gives the same bytes.
+  TGIFImage again(back);
+  EXPECT_EQ(again.write(), saved);
+}
+
+TEST(GIFImage, FramesAreCutToTheScreenAndAnImageHoldsBoundedPixelsAndFrames) {
+  // 20 frames of 8000 x 8000 on a 16 x 16 screen, their data a short run of pixels: each frame
+  // is decoded as far as the screen shows it.
+  const Indices run = flatShapes(64, 2, 4, 3);
+  BlockBuilder hostile;
+  hostile.header().screen(16, 16, 2);
+  for (int i = 0; i < 20; ++i)
+    hostile.gce(2).image(0, 0, 8000, 8000).data(lzw(run, 8));
+  TGIFImage image = load(hostile.trailer().bytes());
+  ASSERT_EQ(image.frameCount(), 20);
+  for (int i = 0; i < 20; ++i) {
+    const TBitmap &bitmap = image.frame(i).bitmap();
+    ASSERT_EQ(bitmap.width(), 16) << "frame " << i;
+    ASSERT_EQ(bitmap.height(), 16) << "frame " << i;
+    EXPECT_EQ(bitmap.dib().pixelIndex(15, 0), run.at(15, 0));
+    EXPECT_EQ(bitmap.dib().pixelIndex(15, 1), 0);
+  }
+  // An interlaced frame reaching past the screen's corner keeps its top-left part.
+  const Indices shapes = flatShapes(8, 6, 4, 5);
+  BlockBuilder corner;
+  corner.header().screen(5, 3, 2).image(1, 1, 8, 6, 0, true);
+  {
+    Rows rows = packRows(shapes, 8);
+    Bytes data;
+    EncodeGIFFrame(data, rows.raster, true);
+    corner.data(data).trailer();
+  }
+  TGIFImage cornerImage = load(corner.bytes());
+  const TBitmap &cut = cornerImage.frame(0).bitmap();
+  ASSERT_EQ(cut.width(), 4);
+  ASSERT_EQ(cut.height(), 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x)
+      EXPECT_EQ(cut.dib().pixelIndex(x, y), shapes.at(x, y)) << x << "," << y;
+
+  // Six screen-sized frames of 4096 x 4096 pixels, one of them given a picture of its own:
+  // decoding the others holds at most GIFMaxPixels, dropping the frames decoded just before but
+  // never a given picture; a dropped frame decodes again.
+  BlockBuilder large;
+  large.header().screen(4096, 4096, 2);
+  for (int i = 0; i < 6; ++i)
+    large.image(0, 0, 4096, 4096).data(lzw(run, 8));
+  TGIFImage big = load(large.trailer().bytes());
+  big.frame(4).setBitmap(TBitmap(Dib(8, 8, 8)));
+  for (int i = 0; i < 6; ++i)
+    ASSERT_EQ(big.frame(i).bitmap().width(), i == 4 ? 8 : 4096);
+  int64_t held = 0;
+  for (int i = 0; i < 6; ++i)
+    held += big.frame(i).hasBitmap() && i != 4 ? int64_t{4096} * 4096 : 0;
+  EXPECT_LE(held, GIFMaxPixels);
+  EXPECT_FALSE(big.frame(3).hasBitmap());
+  EXPECT_EQ(big.frame(4).bitmap().width(), 8);
+  EXPECT_EQ(big.frame(3).bitmap().dib().pixelIndex(1, 0), run.at(1, 0));
+
+  // A file of 5000 one-pixel frames gives the first GIFMaxFrames of them.
+  BlockBuilder many;
+  many.header().screen(1, 1, 2);
+  for (int i = 0; i < 5000; ++i)
+    many.image(0, 0, 1, 1).data(lzw(flatShapes(1, 1, 4, 1), 8));
+  EXPECT_EQ(load(many.trailer().bytes(), false).frameCount(), int(GIFMaxFrames));
 }
 
 TEST(GIFImage, CorruptedFramesFollowTheSwitch) {

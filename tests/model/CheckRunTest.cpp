@@ -141,6 +141,22 @@ TEST_F(CheckRun, AnIdleReminderIsDueOnlyInsideItsBounds) {
   });
 }
 
+TEST_F(CheckRun, AOnceRunAtItsStopFiresAndIsNotEndedByIt) {
+  // The tick comes a little after the second begins, so after a stop at the run's own time.
+  const Settings atStop = with({once(at(17, 0)), remindBefore(10, TMeasure::Minute),
+                                stopAt(TStopBoundType::UntilDefinedTime, at(17, 0))});
+  EXPECT_EQ(reminder(atStop)->GetNextRunTime(at(16, 50)), at(17, 0));
+  check({
+      {"in its second", atStop, at(17, 0, 0, 100), fires(at(17, 0))},
+      {"after its second", atStop, at(17, 0, 1), none()},
+      {"firing", with({atStop, firingSince(at(17, 0))}), at(17, 0, 5), keep()},
+      {"a run before the stop still ends with it",
+       with({once(at(16, 55)), stopAt(TStopBoundType::UntilDefinedTime, at(17, 0)),
+             firingSince(at(16, 55))}),
+       at(17, 0, 0, 100), closes()},
+  });
+}
+
 TEST_F(CheckRun, MinutelyRules) {
   const Settings from10 =
       with({minutely(5), startAt(TStartBoundType::AfterDefinedTime, at(10, 0))});
@@ -237,4 +253,26 @@ TEST_F(CheckRun, DailyEveryNDaysKeepsItsRhythmFromTheStartDate) {
        fires(on(2024, 3, 2, 9, 0))},
       {"E26 before the start date", daily(3, 9, 0), on(2024, 3, 3, 9, 0, 0, 500), none()},
   });
+}
+
+TEST_F(CheckRun, AFiringNobodyCanCloseEndsWithItsSecond) {
+  const Settings programOnly =
+      with({minutely(1), [](TDataObject &r) { r.sticker.enable = false; }});
+  check({
+      {"its second", with({programOnly, firingSince(at(10, 0))}), at(10, 0, 0, 900), keep()},
+      {"after it", with({programOnly, firingSince(at(10, 0))}), at(10, 0, 1, 100), closes()},
+      {"a tray icon can be closed",
+       with({programOnly, [](TDataObject &r) { r.tray = true; }, firingSince(at(10, 0))}),
+       at(10, 3), keep()},
+  });
+}
+
+TEST_F(CheckRun, AFiringsDurationIsCountedOnTheMonotonicClock) {
+  auto r = reminder(with({once(at(2, 30)), durationOf(0, 1)}));
+  clock.setTickCount(5'000);
+  r->BeginFiring(TFireKind::Main, at(2, 30), at(2, 30, 0, 100), false);
+  clock.setTickCount(35'000); // half a minute on, the wall clock is set back an hour
+  EXPECT_EQ(of(r->CheckRun(at(1, 30, 30, 100), false)), keep());
+  clock.setTickCount(65'000);
+  EXPECT_EQ(of(r->CheckRun(at(1, 31, 0, 100), false)), closes());
 }

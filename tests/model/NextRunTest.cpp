@@ -4,6 +4,8 @@
 
 #include "model/Model.h"
 
+#include <tuple>
+
 namespace {
 
 struct NextRow {
@@ -73,10 +75,10 @@ TEST_F(NextRun, MinutelyAndHourly) {
       {"N2", minutely(5), at(10, 3), at(10, 5)},
       {"N2", minutely(5), at(10, 5), at(10, 5)},
       {"N3", until17, at(16, 54), at(16, 55)},
-      // A run in the last second before the stop does not count.
-      {"N3", until17, at(16, 58), TDateTime()},
-      // After a daily stop the search does not look into tomorrow.
-      {"N3", until17, at(18, 0), TDateTime()},
+      // A run in the last second before the stop does not count; after the daily stop comes
+      // tomorrow's first run (a warning ahead of it must not wait for midnight).
+      {"N3", until17, at(16, 58), on(2024, 3, 6)},
+      {"N3", until17, at(18, 0), on(2024, 3, 6)},
       {"N3", until17, on(2024, 3, 6, 7, 0), on(2024, 3, 6, 7, 0)},
       {"E15", with({minutely(5), startAt(TStartBoundType::AfterDefinedDateTime, on(2021, 1, 1))}),
        at(10, 3), at(10, 5)},
@@ -197,6 +199,75 @@ TEST_F(NextRun, WarningAheadOfTheEvent) {
       {"a day ahead", with({daily(1, 9, 0), remindBefore(1, TMeasure::Day)}), at(10, 0),
        fires(at(9, 0))},
   });
+}
+
+TEST_F(NextRun, LooksPastAnEmptyWindowToTheNextRun) {
+  // Every 3 days at 20:21 from 2024-03-01 23:59, daily until 23:59: the windows that start at
+  // 23:59 are empty, and the next run lies in a later one.
+  const Settings every3 = with(
+      {daily(3, 20, 21), startAt(TStartBoundType::AfterDefinedDateTime, on(2024, 3, 1, 23, 59)),
+       stopAt(TStopBoundType::UntilDefinedTime, at(23, 59)), remindBefore(1, TMeasure::Day)});
+  check({
+      {"after a run", every3, on(2024, 3, 4, 20, 21, 0, 1), on(2024, 3, 7, 20, 21)},
+      {"the next evening", every3, on(2024, 3, 5, 21, 0), on(2024, 3, 7, 20, 21)},
+      {"in the empty minute", every3, on(2024, 3, 4, 23, 59, 30), on(2024, 3, 7, 20, 21)},
+  });
+  // The warning a day ahead comes on time.
+  check({{"warning", every3, on(2024, 3, 6, 20, 21, 0, 100), fires(on(2024, 3, 6, 20, 21))}});
+}
+
+TEST_F(NextRun, AnEventAndAWarningForALaterRunDueTogetherFireTheEventFirst) {
+  // The rhythm restarts at midnight: the day's last gap (1440 mod the interval) equals the
+  // warning, so the warning for 00:00 falls due with the day's last run.
+  for (const auto &[every, ahead, last] : {std::tuple{7, 5, at(23, 55)}, {25, 15, at(23, 45)}}) {
+    auto r = reminder(with({minutely(every), remindBefore(ahead, TMeasure::Minute)}));
+    clock.set(last + TDateTime(100));
+    const TCheckResult c = r->CheckDue(last + TDateTime(100), false);
+    EXPECT_EQ(of(c), fires(last)) << every;
+    EXPECT_EQ(c.kind, TFireKind::Main);
+    firingSince(last)(*r);
+    r->Firing = false; // closed at once: the warning for midnight comes at the next tick
+    const TCheckResult w = r->CheckDue(last + TDateTime(1100), false);
+    EXPECT_EQ(of(w), fires(last));
+    EXPECT_EQ(w.kind, TFireKind::RemindBefore);
+  }
+}
+
+TEST_F(NextRun, ARunFiredOrWarnedOfIsNeitherAgainWhenTheClockRepeatsTheHour) {
+  // The first pass of the repeated hour: the 02:20 warning, then the 02:30 run, closed by the
+  // user. The second pass brings both moments back.
+  auto r = reminder(with({daily(1, 2, 30), remindBefore(10, TMeasure::Minute)}));
+  r->BeginFiring(TFireKind::RemindBefore, at(2, 20), at(2, 20, 0, 100), false);
+  r->Firing = false;
+  r->FireTime -= OneSecond;
+  r->BeginFiring(TFireKind::Main, at(2, 30), at(2, 30, 0, 100), false);
+  r->Firing = false;
+  r->lastCloseByUserDt = at(2, 30, 5);
+  EXPECT_EQ(of(r->CheckDue(at(2, 20, 0, 100), false)), none());
+  EXPECT_EQ(of(r->CheckDue(at(2, 30, 0, 100), false)), none());
+  // A warning for 03:00 that was not closed does not come back either.
+  auto w = reminder(with({daily(1, 3, 0), remindBefore(10, TMeasure::Minute)}));
+  w->BeginFiring(TFireKind::RemindBefore, at(2, 50), at(2, 50, 0, 100), false);
+  w->Firing = false;
+  EXPECT_EQ(of(w->CheckDue(at(2, 50, 0, 100), false)), none());
+}
+
+TEST_F(NextRun, TheLatestRunNoCheckSawFiresOnce) {
+  const auto missed = [&](const Settings &s, TDateTime from, TDateTime m) {
+    clock.set(m);
+    return of(reminder(s)->CheckMissed(from, m, false));
+  };
+  EXPECT_EQ(missed(minutely(5), at(9, 58), at(10, 17, 0, 100)), fires(at(10, 15)));
+  EXPECT_EQ(missed(once(at(10, 0)), at(9, 59, 59, 100), at(10, 0, 1, 200)), fires(at(10, 0)));
+  // Its second is not over: the ordinary check has it.
+  EXPECT_EQ(missed(once(at(10, 0)), at(9, 59, 59, 100), at(10, 0, 0, 900)), none());
+  // 02:30 on the day the clock jumps from 02:00 to 03:00.
+  EXPECT_EQ(missed(daily(1, 2, 30), at(1, 59, 59, 100), at(3, 0, 0, 100)), fires(at(2, 30)));
+  EXPECT_EQ(missed(with({minutely(5), [](TDataObject &r) { r.LastRunDue = at(10, 15); }}),
+                   at(9, 58), at(10, 17)),
+            none());
+  // A week asleep with a one-minute rhythm: the latest run only.
+  EXPECT_EQ(missed(minutely(1), on(2024, 2, 27), at(10, 0, 30)), fires(at(10, 0)));
 }
 
 TEST_F(NextRun, AWarningOfTheEditedReminderIsNeitherStartedNorKept) {

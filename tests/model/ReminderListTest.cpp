@@ -223,3 +223,25 @@ TEST_F(ReminderList, MessagesGoToTheMasterWindowByNumber) {
   hub().unregisterWindow(handle);
   EXPECT_EQ(MasterWindowHandle(), 0u);
 }
+
+TEST(ReminderListLookup, FollowsIdChangesRemovalsAndDuplicates) {
+  TReminderList list;
+  for (const char *id : {"a", "b", "a"})
+    list.Append(TDataObject::CreateEmpty(QString::fromLatin1(id)));
+  TDataObject *firstA = list.At(0);
+  TDataObject *b = list.At(1);
+  TDataObject *secondA = list.At(2);
+  EXPECT_EQ(list.FindById(QStringLiteral("a")), firstA);
+  EXPECT_EQ(list.FindByNumber(b->Number), b);
+
+  firstA->Id = DeletedReminderId; // as a deletion marks it
+  EXPECT_EQ(list.FindById(QStringLiteral("a")), secondA);
+  EXPECT_EQ(list.FindById(DeletedReminderId), firstA);
+  const int32_t gone = b->Number;
+  list.Take(1).reset();
+  EXPECT_EQ(list.FindByNumber(gone), nullptr);
+  EXPECT_EQ(list.FindById(QStringLiteral("b")), nullptr);
+  EXPECT_EQ(list.FindByNumber(secondA->Number), secondA);
+  list.Clear();
+  EXPECT_EQ(list.FindById(QStringLiteral("a")), nullptr);
+}

@@ -28,39 +28,17 @@ public:
 
   void tick(TDateTime now) {
     m_clock.set(now);
+    m_clock.setTickCount(static_cast<uint32_t>(now.ms)); // the monotonic clock goes along
     if (m_r.Firing && userCloseAfter > TDateTime() && now - m_startedAt >= userCloseAfter)
       close(now, true);
 
-    bool fire = false;
-    bool closeIt = false;
-    TDateTime due;
-    if (m_r.Firing) {
-      const TCheckResult c = m_r.FireKind == TFireKind::RemindBefore
-                                 ? m_r.CheckRemindBefore(now, false)
-                                 : m_r.CheckRun(now, false);
-      closeIt = c.close;
-    } else {
-      bool warned = false;
-      if (m_r.remindBefore.enable) {
-        const TCheckResult c = m_r.CheckRemindBefore(now, false);
-        if (c.fire) {
-          start(now, TFireKind::RemindBefore, c.due);
-          warned = true;
-        }
-      }
-      if (!warned) {
-        const TCheckResult c = m_r.CheckRun(now, false);
-        fire = c.fire;
-        closeIt = c.close;
-        due = c.due;
-      }
-    }
-    if (closeIt && m_r.FireKind != TFireKind::RemindAfter) {
+    const TCheckResult c = m_r.CheckDue(now, false);
+    if (c.close && m_r.FireKind != TFireKind::RemindAfter) {
       if (now - m_startedAt <= OneSecond)
         ++closedOnNextTick;
       close(now, false);
-    } else if (fire) {
-      start(now, TFireKind::Main, due);
+    } else if (c.fire) {
+      start(now, c.kind, c.due);
     }
   }
 
@@ -80,10 +58,7 @@ public:
 
 private:
   void start(TDateTime now, TFireKind kind, TDateTime due) {
-    m_r.Firing = true;
-    m_r.FireKind = kind;
-    m_r.FiredInDemo = false;
-    m_r.FireTime = due == TDateTime() ? now : due;
+    m_r.BeginFiring(kind, due, now, false);
     m_startedAt = now;
     firings.push_back({kind, m_r.FireTime, now});
   }

@@ -2,7 +2,8 @@
 
 // The common ground of the schedule tables: today is Tuesday 2024-03-05 (a leap year), the
 // system started at 07:41:59.999, and a reminder starts enabled and active, idle, with a start
-// bound "after defined time" at 00:00 (dated today), the stop bound, duration and warning off.
+// bound "after defined time" at 00:00 (dated today), the stop bound, duration and warning off,
+// and a sticker (a firing the user can close).
 
 #include "model/DataObject.h"
 #include "model/Schedule.h"
@@ -60,6 +61,7 @@ protected:
     r->enable = true;
     r->state = TReminderState::Active;
     r->startBound = {TStartBoundType::AfterDefinedTime, at(0, 0)};
+    r->sticker.enable = true;
     if (setup)
       setup(*r);
     return r;

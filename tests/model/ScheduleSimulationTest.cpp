@@ -121,6 +121,11 @@ TEST_F(ScheduleSimulation, RulesWhoseRhythmTheNextRunMustFollow) {
                          startAt(TStartBoundType::AfterDefinedDateTime, on(2024, 3, 4, 6, 0)),
                          stopAt(TStopBoundType::WithinDailyLimits, {}, {2, TMeasure::Day})}),
                    3, 6 * 48},
+           SimCase{"every 3 days, daily until its start's time of day",
+                   with({daily(3, 20, 21),
+                         startAt(TStartBoundType::AfterDefinedDateTime, on(2024, 3, 1, 23, 59)),
+                         stopAt(TStopBoundType::UntilDefinedTime, at(23, 59))}),
+                   7, 3},
            SimCase{"a run before its start bound never comes",
                    with({daily(1, 9, 0), durationOf(1, 0),
                          startAt(TStartBoundType::AfterDefinedTime, at(9, 30))}),
@@ -139,6 +144,12 @@ TEST_F(ScheduleSimulation, EachWarningComesOnceBeforeItsEvent) {
     EXPECT_EQ(firings[i].due, firings[i + 1].due - OneMinute * 10);
     EXPECT_EQ(firings[i + 1].kind, TFireKind::Main);
   }
+}
+
+TEST_F(ScheduleSimulation, TheDaysLastRunIsNotLostToTheWarningForMidnight) {
+  simulate({"every 7 minutes, warned 5 ahead",
+            with({minutely(7), remindBefore(5, TMeasure::Minute)}), 2, 206 * 2},
+           {0, 500});
 }
 
 TEST_F(ScheduleSimulation, AWarningNobodyClosesLeavesTheEventItsTick) {

@@ -19,13 +19,11 @@ TEST_F(ReminderClose, TheDurationEndsTheFiringAndTheCloseIsWrittenToTheFileAtOnc
   const int32_t n = r.Number;
   tickAfter(1000);
   ASSERT_TRUE(r.Firing);
-  clock.set(at(9, 1, 59, 900));
-  ticker.Tick();
+  tickAt(at(9, 1, 59, 900));
   EXPECT_TRUE(r.Firing);
 
   list.saves.clear();
-  clock.set(at(9, 2, 0, 100));
-  ticker.Tick();
+  tickAt(at(9, 2, 0, 100));
   EXPECT_FALSE(r.Firing);
   EXPECT_FALSE(r.enable);
   EXPECT_EQ(r.LastFireKind, TFireKind::Main);
@@ -56,8 +54,7 @@ TEST_F(ReminderClose, ATimerCloseWithARemindAgainWindowPendingKeepsTheOnceRemind
   r.remindAfter.dtStop = at(10, 0, 1);
   tickAfter(1000);
   ASSERT_TRUE(r.Firing);
-  clock.set(at(9, 1, 0, 100));
-  ticker.Tick();
+  tickAt(at(9, 1, 0, 100));
   EXPECT_FALSE(r.Firing);
   EXPECT_TRUE(r.enable);
   EXPECT_TRUE(r.remindAfter.enable);
@@ -180,7 +177,17 @@ TEST_F(ReminderClose, RemindAgainFromThePopupClosesTheFiringUnlessTheTickDidAlre
   };
   runtime->ActionRemindAfterExecute(n, QString());
   EXPECT_FALSE(r.Firing);
-  EXPECT_EQ(list.saves.size(), 1u); // the tick's close only
+  // The tick's close switched the one-time reminder off; the confirmed snooze switches it on
+  // again, written to the file at once, and it comes back at the chosen time.
+  ASSERT_EQ(list.saves.size(), 2u);
+  EXPECT_FALSE(list.saves[0].enable);
+  EXPECT_TRUE(list.saves[1].enable);
+  EXPECT_TRUE(list.saves[1].flush);
+  EXPECT_TRUE(r.enable);
+  clock.set(at(10, 5, 0, 500));
+  ticker.Tick();
+  EXPECT_TRUE(r.Firing);
+  EXPECT_EQ(r.FireKind, TFireKind::RemindAfter);
 }
 
 } // namespace

@@ -130,6 +130,8 @@ protected:
 
   // Moves the wall clock and the monotonic tick count together, then ticks.
   void tickAfter(int64_t ms);
+  // The same, to the wall-clock moment t.
+  void tickAt(TDateTime t) { tickAfter((t - clock.now()).ms); }
   // A one-time reminder at `at` with sticker, tray icon and a sound at volume 70.
   [[nodiscard]] std::unique_ptr<TDataObject> once(TDateTime at) const;
   [[nodiscard]] static TDateTime at(int hour, int minute, int second = 0, int msec = 0);

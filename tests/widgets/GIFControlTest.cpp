@@ -251,6 +251,34 @@ TEST_F(GIFAnimatorTest, SteppingThroughTheCacheGivesWhatAFreshCompositionGives) 
   }
 }
 
+TEST_F(GIFAnimatorTest, DisposalCodesFourToSevenLeaveTheFrameAsNoDisposalDoes) {
+  // A blue corner with an undefined disposal code, then a frame restored to what was before it,
+  // which makes the next step compose afresh: the corner stays in every way of getting there.
+  for (int code : {4, 5, 6, 7}) {
+    SCOPED_TRACE(testing::Message() << "disposal " << code);
+    gifbuilder::Image spec;
+    spec.screenWidth = 4;
+    spec.screenHeight = 4;
+    spec.globalColors = Table;
+    auto f0 = solid(0, 0, 4, 4, 1);
+    f0.disposal = 1;
+    auto f1 = solid(0, 0, 2, 2, 2);
+    f1.disposal = code;
+    auto f2 = solid(3, 3, 1, 1, 4);
+    f2.disposal = 3;
+    spec.frames = {f0, f1, f2, solid(2, 2, 1, 1, 6)};
+    load(spec);
+    std::vector<QImage> sequential;
+    for (int k = 0; k < 4; ++k)
+      sequential.push_back(animator->composeFrame(k).copy());
+    EXPECT_EQ(sequential[2].pixel(0, 0), Blue);
+    EXPECT_EQ(sequential[3].pixel(0, 0), Blue);
+    EXPECT_EQ(sequential[3].pixel(3, 3), Red);
+    for (int k = 3; k >= 1; --k)
+      EXPECT_EQ(animator->composeFrame(k), sequential[std::size_t(k)]) << "frame " << k;
+  }
+}
+
 TEST_F(GIFAnimatorTest, DisposalsRestoreToBackgroundAndToWhatWasBefore) {
   load(disposalMix());
   auto at = [&](int k, int x, int y) { return animator->composeFrame(k).pixel(x, y); };

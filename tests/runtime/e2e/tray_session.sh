@@ -38,15 +38,12 @@ wait_for() {
   return 1
 }
 
-display=
-for n in $(seq 90 140); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
-done
-[ -n "$display" ] || fail "no free display number"
-Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
-pids+=($!)
-wait_for 100 test -S "/tmp/.X11-unix/X$display" || fail "Xvfb did not start"
-export DISPLAY=":$display"
+source "$(cd "$(dirname "$0")/../../.." && pwd)/scripts/start-xvfb.sh"
+start_xvfb "$tmp/xvfb.log" -screen 0 800x600x24 -nolisten tcp || fail "Xvfb did not start"
+pids+=("$XVFB_PID")
+# The session is an X one, whatever platform the calling shell chose: the tray probe below
+# looks for the tray through it.
+export QT_QPA_PLATFORM=xcb
 # Without a session bus Qt uses the XEmbed tray that trayer offers.
 unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY
 if command -v openbox >/dev/null 2>&1; then
@@ -60,7 +57,7 @@ wait_for 100 "$probe" >/dev/null 2>&1 || fail "the tray did not come up"
 mkdir -p "$tmp/home" "$tmp/run" "$tmp/program"
 chmod 700 "$tmp/run"
 export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/home/.config XDG_RUNTIME_DIR=$tmp/run \
-  TOLVANE_RUNTIME_DIR=$tmp/run TOLVANE_PROGRAM_DIR=$tmp/program QT_QPA_PLATFORM=xcb
+  TOLVANE_RUNTIME_DIR=$tmp/run TOLVANE_PROGRAM_DIR=$tmp/program
 "$tolvane" >"$tmp/tolvane.out" 2>"$tmp/tolvane.err" &
 tv=$!
 pids+=($tv)

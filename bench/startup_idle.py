@@ -1,0 +1,168 @@
+#!/usr/bin/python3
+"""Start-up and idle cost of the program with many reminders, measured over /proc.
+
+    bench/startup_idle.py --tolvane build-cc/app/tolvane [--count 10000] [--idle 30]
+
+Runs the program twice in a private sandbox (HOME, XDG folders, program folder) on a private X
+server with a tray host (Xvfb and trayer; without them on the offscreen platform, where no tray
+icon can be seen): once with an empty store, once with --count reminders, none of which comes due
+(enabled one-time reminders a year ahead, each with a sticker). For each run it prints
+
+  icon      seconds from the start until the program's tray icon has docked in the tray
+  cpu10     CPU seconds (user + system, /proc/PID/stat) the program used in its first 10 s
+  rss       resident memory (/proc/PID/status VmRSS) after 10 s
+  idle      CPU used over the next --idle seconds, in percent of one core
+
+and the memory per reminder: (rss with the reminders - rss without) / count.
+Goals: the icon within 0.5 s at 10,000 reminders; idle under 0.1 % of a core at 1,000.
+"""
+
+import argparse
+import datetime
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+CLK_TCK = os.sysconf("SC_CLK_TCK")
+
+
+def iso(moment):
+    return moment.strftime("%Y-%m-%dT%H:%M:%S.000")
+
+
+def write_store(path, count):
+    due = iso(datetime.datetime.now() + datetime.timedelta(days=365))
+    parts = ['<?xml version="1.0" encoding="UTF-8"?>\n<root>\n']
+    for i in range(count):
+        parts.append(
+            f'<item id="{{{i:08X}-0000-4000-8000-000000000000}}" user="bench"><type>0</type>'
+            f"<state>0</state><enable>true</enable><subject>Reminder {i}</subject>"
+            f"<text>Text of reminder {i}</text><repeat><type>0</type><dt>{due}</dt></repeat>"
+            "<startBound><type>1</type><dt>2000-01-01T00:00:00.000</dt></startBound>"
+            "<sticker><enable>true</enable></sticker></item>\n")
+    parts.append("</root>\n")
+    with open(path, "w", encoding="utf-8") as f:
+        f.write("".join(parts))
+
+
+def cpu_seconds(pid):
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / CLK_TCK  # utime, stime
+
+
+def rss_kb(pid):
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    return 0
+
+
+def docked():
+    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
+    inside, depth = False, 0
+    for line in tree.splitlines():
+        indent = len(line) - len(line.lstrip())
+        if '("panel" "trayer")' in line:
+            inside, depth = True, indent
+        elif inside and indent <= depth:
+            inside = False
+        elif inside and '("tolvane" "Tolvane")' in line:
+            return True
+    return False
+
+
+class Display:
+    """Xvfb with trayer, or nothing (offscreen) when they are missing."""
+
+    def __init__(self, folder):
+        self.procs = []
+        self.env = {}
+        if not (shutil.which("Xvfb") and shutil.which("trayer") and shutil.which("xwininfo")):
+            self.env["QT_QPA_PLATFORM"] = "offscreen"
+            return
+        number = next(n for n in range(150, 250) if not os.path.exists(f"/tmp/.X11-unix/X{n}"))
+        self.procs.append(subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "800x600x24",
+                                            "-nolisten", "tcp"], stderr=subprocess.DEVNULL))
+        while not os.path.exists(f"/tmp/.X11-unix/X{number}"):
+            time.sleep(0.05)
+        self.env.update(DISPLAY=f":{number}", QT_QPA_PLATFORM="xcb")
+        os.environ["DISPLAY"] = f":{number}"
+        self.procs.append(subprocess.Popen(["trayer", "--edge", "top", "--height", "24"],
+                                           stderr=subprocess.DEVNULL))
+        time.sleep(1.0)
+
+    @property
+    def tray(self):
+        return self.env.get("QT_QPA_PLATFORM") == "xcb"
+
+    def stop(self):
+        for p in reversed(self.procs):
+            p.terminate()
+            p.wait()
+
+
+def measure(tolvane, count, idle, display):
+    root = tempfile.mkdtemp(prefix="tolvane-bench-")
+    try:
+        home = os.path.join(root, "home")
+        data = os.path.join(home, "Documents", "Tolvane")
+        os.makedirs(data)
+        os.makedirs(os.path.join(root, "program"))
+        os.makedirs(os.path.join(root, "run"), mode=0o700)
+        write_store(os.path.join(data, "data.xml"), count)
+        env = {k: v for k, v in os.environ.items() if k not in ("DBUS_SESSION_BUS_ADDRESS",
+                                                                "WAYLAND_DISPLAY")}
+        env.update(HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
+                   XDG_RUNTIME_DIR=os.path.join(root, "run"),
+                   TOLVANE_RUNTIME_DIR=os.path.join(root, "run"),
+                   TOLVANE_PROGRAM_DIR=os.path.join(root, "program"), SDL_AUDIODRIVER="dummy",
+                   **display.env)
+        start = time.monotonic()
+        program = subprocess.Popen([tolvane], env=env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        icon = None
+        while time.monotonic() - start < 10:
+            if icon is None and display.tray and docked():
+                icon = time.monotonic() - start
+            time.sleep(0.02)
+        cpu10, rss = cpu_seconds(program.pid), rss_kb(program.pid)
+        time.sleep(max(0.0, 10 - (time.monotonic() - start)))
+        before = cpu_seconds(program.pid)
+        time.sleep(idle)
+        idle_percent = (cpu_seconds(program.pid) - before) / idle * 100
+        subprocess.run([tolvane, "stop"], env=env, timeout=30)
+        program.wait(timeout=30)
+        return icon, cpu10, rss, idle_percent
+    finally:
+        shutil.rmtree(root, ignore_errors=True)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--tolvane", required=True)
+    parser.add_argument("--count", type=int, default=10000)
+    parser.add_argument("--idle", type=float, default=30)
+    args = parser.parse_args()
+    display = Display(tempfile.gettempdir())
+    try:
+        rows = {}
+        for count in (0, args.count):
+            rows[count] = measure(os.path.abspath(args.tolvane), count, args.idle, display)
+            icon, cpu10, rss, idle = rows[count]
+            icon_text = f"{icon:.2f} s" if icon is not None else "not seen"
+            print(f"{count:6d} reminders: icon {icon_text}, cpu10 {cpu10:.2f} s, "
+                  f"rss {rss / 1024:.1f} MB, idle {idle:.3f} % of a core", flush=True)
+        if args.count:
+            per = (rows[args.count][2] - rows[0][2]) / args.count
+            print(f"memory per reminder: {per:.1f} kB")
+    finally:
+        display.stop()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
