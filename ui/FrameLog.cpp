@@ -20,6 +20,7 @@
 #include "widgets/WaitCursor.h"
 
 #include <QHeaderView>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 
@@ -184,12 +185,11 @@ void TFrameLog::Refresh() {
   // The pause between attempts handles events, and with them perhaps another Refresh.
   if (m_reading)
     return;
-  m_reading = true;
   {
+    const QScopedValueRollback<bool> reading(m_reading, true);
     const HourglassCursor wait;
     loadLogFile();
   }
-  m_reading = false;
   ApplyFilter();
 }
 
