@@ -11,11 +11,11 @@
 #include "platform/MemIniFile.h"
 #include "services/ShellExecute.h"
 #include "services/VersionInfo.h"
+#include "ui/FrameLog.h"
 #include "ui/FrameMix.h"
 #include "ui/FrameReminder.h"
 #include "ui/HubForm.h"
 #include "ui/IconLibrary.h"
-#include "ui/PagePlaceholder.h"
 #include "ui/ReportErrors.h"
 #include "ui/UiPrompts.h"
 #include "widgets/FormLanguageFile.h"
@@ -152,12 +152,12 @@ TFormMain::~TFormMain() {
     openForm() = nullptr;
 }
 
-// Each page is placed by its own line; a page not built yet has a placeholder. The pages open
-// the reminder editor through the user interface.
+// Each page is placed by its own line. The pages open the reminder editor through the user
+// interface.
 void TFormMain::placePages(IUserInterface &userInterface) {
   m_reminders = ReminderPageOf(new TFrameReminder(userInterface, this));
   m_options = OptionsPageOf(new TFrameMix(this));
-  m_log = LogPageOf(new TPagePlaceholder(QStringLiteral("FrameLog"), this));
+  m_log = LogPageOf(new TFrameLog(userInterface, this));
   for (QWidget *page : {m_reminders.widget, m_options.widget, m_log.widget}) {
     MarkAsLanguageFrame(page);
     ui->PanelFrame->addWidget(page);
