@@ -233,9 +233,12 @@ void TFormMaster::ActionReminderAddExecute(bool withSender) {
 void TFormMaster::ActionShutDownExecute() {
   if (m_closing)
     return;
+  m_closing = true;
+  // The main window's close steps run first (its options applied, both settings files written):
+  // ending the message loop closes no window, so they would never run otherwise.
+  m_ui.CloseMainWindow();
   // FormCloseQuery
   WriteLog(QStringLiteral("Program stop"));
-  m_closing = true;
   m_timer->SetEnabled(false);
   emit Closed(0);
 }

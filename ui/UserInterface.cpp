@@ -1,25 +1,25 @@
 #include "ui/UserInterface.h"
 
-#include "model/LanguageTable.h"
 #include "ui/EditReminder.h"
 #include "ui/FormEditReminAfter.h"
 #include "ui/FormEditVolume.h"
+#include "ui/FormMain.h"
 #include "ui/UiPrompts.h"
 
 // The windows register here, one line each, as they are built. An entry whose window does not
-// exist yet does nothing (and gives false or 0), except the main window: asked for by a second
-// start or the tray menu, it tells the user in a notice rather than staying silent.
+// exist yet does nothing (and gives false or 0).
 
-WindowHandle TUserInterface::MainWindowHandle() const { return 0; }
+WindowHandle TUserInterface::MainWindowHandle() const { return TFormMain::Handle(); }
 
-void TUserInterface::ShowMainWindowPage(const QString &, int) {
-  uiPrompts().notice(TranslateText(
-      QStringLiteral("Tolvane is running. The main window is not available in this version.")));
+void TUserInterface::ShowMainWindowPage(const QString &, int page) {
+  TFormMain::ShowPage(*this, page);
 }
 
-void TUserInterface::SetHideTrayIconChecked(bool) {}
+void TUserInterface::SetHideTrayIconChecked(bool checked) {
+  TFormMain::SetHideTrayIconCheckedIfOpen(checked);
+}
 
-void TUserInterface::CloseMainWindow() {}
+void TUserInterface::CloseMainWindow() { TFormMain::CloseIfOpen(); }
 
 bool TUserInterface::EditReminder(int listPosition, QString &id, int defaultRepeatType) {
   return ::EditReminder(*this, listPosition, id, defaultRepeatType);

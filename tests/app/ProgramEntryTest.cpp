@@ -402,8 +402,8 @@ TEST_F(ProgramEntry, TheProgramRunsAndStopsWithoutADisplayForTheStop) {
   QProcess *b = start(QStringLiteral(TOLVANE_PROGRAM));
   ASSERT_TRUE(finished(b, 2000));
   EXPECT_EQ(b->exitCode(), 0);
-  // The second start made the running one tell the user, in a notice box that waits in a local
-  // event loop; the stop below must end the program all the same.
+  // The second start opened the running one's main window; the stop below closes it with the
+  // program.
 
   QProcessEnvironment noDisplay = environment();
   noDisplay.remove(QStringLiteral("QT_QPA_PLATFORM"));

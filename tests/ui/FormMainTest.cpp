@@ -1,0 +1,289 @@
+#include "ui/FormMain.h"
+#include "model/LanguageTable.h"
+#include "model/Model.h"
+#include "model/Paths.h"
+#include "model/ReminderList.h"
+#include "model/Settings.h"
+#include "model/SettingsKeys.h"
+#include "model/XMLStore.h"
+#include "platform/Errors.h"
+#include "platform/MemIniFile.h"
+#include "runtime/FormMaster.h"
+#include "runtime/InstanceHandover.h"
+#include "runtime/MasterModel.h"
+#include "runtime/Ticker.h"
+#include "tests/support/TestModel.h"
+#include "tests/ui/FakePrompts.h"
+#include "tests/ui/RecordingWindow.h"
+#include "ui/UserInterface.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <future>
+#include <sstream>
+
+namespace {
+
+namespace keys = settings_keys;
+const QString Id1 = QStringLiteral("{11111111-1111-1111-1111-111111111111}");
+const QString Id2 = QStringLiteral("{22222222-2222-2222-2222-222222222222}");
+const QString Id3 = QStringLiteral("{33333333-3333-3333-3333-333333333333}");
+
+class NoModel final : public IMasterModel {
+public:
+  void OpenStore() override {}
+  void RefreshReminder(int) override {}
+  bool DeleteReminders(int) override { return false; }
+  std::vector<TemplateEntry> DefaultReminders() const override { return {}; }
+  bool CopyToNewReminderTemplate(const QString &, const QString &) override { return false; }
+  void ResetNewReminderTemplate() override {}
+  bool DemoMode() const override { return false; }
+};
+
+void addItem(TXMLStore &store, const QString &id, bool program = false) {
+  store.AddItem(id, {});
+  store.SelectItem(id);
+  store.WriteString(QStringLiteral("subject"), QStringLiteral("Subject ") + id.mid(1, 1));
+  store.WriteBool(QStringLiteral("shellExec/enable"), program);
+}
+
+QString snapshot() {
+  std::ostringstream text;
+  Store().Document().save(text);
+  return Store().FileName() + QString::fromStdString(text.str());
+}
+
+std::vector<uint> messages(const RecordingWindow &w) {
+  std::vector<uint> list;
+  for (const auto &r : w.received)
+    list.push_back(r.message);
+  return list;
+}
+
+struct FormMainTest : ::testing::Test {
+  FakePrompts prompts;
+  ScopedUiPrompts scopedPrompts{prompts};
+  TestModel test{QStringLiteral("formmain")};
+  TMMemIniFile &mainSettings = test.mainSettings;
+  TMMemIniFile &localSettings = test.localSettings;
+  QString dir = QFileInfo(test.file).absolutePath();
+  std::unique_ptr<RecordingWindow> master = std::make_unique<RecordingWindow>();
+  TUserInterface ui;
+
+  void SetUp() override {
+    master->setObjectName(QLatin1String(MasterWindowName));
+    addItem(Store(), Id1);
+    addItem(Store(), Id2);
+    ASSERT_TRUE(Store().Save());
+    // As the program shows the store's notices.
+    errors::setInfoReporter([this](const QString &text) { prompts.notice(text); });
+  }
+  void TearDown() override {
+    TFormMain::CloseIfOpen();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    errors::setInfoReporter({});
+  }
+  TFormMain *open(int page = 0) {
+    ui.ShowMainWindowPage(QStringLiteral("Main"), page);
+    return TFormMain::Instance();
+  }
+  QString blockedFile() {
+    // A regular file where a folder is expected: nothing can be written below it.
+    QFile blocker(dir + QStringLiteral("/blocker"));
+    EXPECT_TRUE(blocker.open(QIODevice::WriteOnly));
+    return blocker.fileName() + QStringLiteral("/out.xml");
+  }
+};
+
+} // namespace
+
+TEST_F(FormMainTest, ShutDownThroughTheMasterRunsTheCloseStepsFirst) {
+  master.reset();
+  NoModel model;
+  TFormMaster formMaster(model, ui, std::make_unique<TManualTicker>());
+  QSignalSpy closed(&formMaster, &TFormMaster::Closed);
+  TFormMain *form = open(1);
+  ASSERT_NE(form, nullptr);
+  form->resize(700, 450);
+  localSettings.writeBool(keys::Main, keys::UseLocalFolder, false);
+  QFile::remove(GetMainSettingsFileName());
+  QFile::remove(GetLocalSettingsFileName());
+
+  formMaster.ActionShutDownExecute();
+  EXPECT_EQ(closed.count(), 1);
+  EXPECT_EQ(TFormMain::Instance(), nullptr);
+  EXPECT_EQ(ui.MainWindowHandle(), 0u);
+  TMMemIniFile written, writtenLocal;
+  ASSERT_TRUE(LoadEncipheredIni(written, GetMainSettingsFileName()));
+  ASSERT_TRUE(LoadEncipheredIni(writtenLocal, GetLocalSettingsFileName()));
+  EXPECT_EQ(written.readInteger(keys::FormMain, keys::Width, 0), 700);
+  EXPECT_EQ(written.readInteger(keys::FormMain, keys::Height, 0), 450);
+  EXPECT_EQ(written.readString(keys::FormMain, keys::CurrentFileNameDir, {}),
+            QFileInfo(GetDataFileName()).absolutePath());
+  EXPECT_TRUE(writtenLocal.valueExists(keys::Main, keys::UseLocalFolder));
+}
+
+TEST_F(FormMainTest, FileFailuresAreShownAndLeaveTheStoreAsItWas) {
+  TFormMain *form = open();
+  const QString bad = blockedFile();
+  form->ReminderPage().GetSelectedIds = [](QStringList *ids) { *ids = {Id1}; };
+  const QString before = snapshot();
+
+  prompts.script = {bad};
+  form->Action(QStringLiteral("ActionFileSaveAllToFile"))->trigger();
+  prompts.script = {bad};
+  form->Action(QStringLiteral("ActionFileSaveSelected"))->trigger();
+  // A file far larger than any store (sparse, so it costs no disk) is not read.
+  QFile huge(dir + QStringLiteral("/huge.xml"));
+  ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(600) << 20));
+  huge.close();
+  prompts.script = {huge.fileName(), true};
+  form->Action(QStringLiteral("ActionFileAdd"))->trigger();
+  ASSERT_EQ(prompts.shown.size(), 7) << prompts.shown.join('|').toStdString();
+  EXPECT_TRUE(prompts.shown[1].startsWith("notice: Sorry, can't save file!\r\n" + bad));
+  EXPECT_TRUE(prompts.shown[3].startsWith("error: Sorry, can't save file!\r\n" + bad + " / "));
+  EXPECT_TRUE(prompts.shown[6].startsWith("error: ")) << prompts.shown[6].toStdString();
+  EXPECT_EQ(snapshot(), before);
+  EXPECT_TRUE(master->received.empty());
+
+  // The store's own file cannot be written: no "Done!", and no other store is opened.
+  Store().LoadFromFile(bad); // no file there: the items stay, the file name changes
+  const QString unsaved = snapshot();
+  prompts.shown.clear();
+  form->Action(QStringLiteral("ActionSave"))->trigger();
+  prompts.script = {dir + QStringLiteral("/data.xml")};
+  form->Action(QStringLiteral("ActionFileOpen"))->trigger();
+  ASSERT_EQ(prompts.shown.size(), 3) << prompts.shown.join('|').toStdString();
+  EXPECT_TRUE(prompts.shown[0].startsWith("notice: Sorry, can't save file!"));
+  EXPECT_TRUE(prompts.shown[2].startsWith("notice: Sorry, can't save file!"));
+  EXPECT_EQ(snapshot(), unsaved);
+  EXPECT_TRUE(master->received.empty());
+  EXPECT_FALSE(mainSettings.valueExists(keys::Main, keys::StoreFileName));
+  EXPECT_TRUE(TFormMain::Instance()); // the program goes on
+}
+
+TEST_F(FormMainTest, SaveSelectedNeedsASelectionAndRefusesTheDataFileAndItsBackup) {
+  TFormMain *form = open();
+  QAction *saveSelected = form->Action(QStringLiteral("ActionFileSaveSelected"));
+  const QString out = dir + QStringLiteral("/out.xml");
+  prompts.script = {out};
+  saveSelected->trigger();
+  EXPECT_EQ(prompts.shown,
+            QStringList({"save: Save selected to file", "notice: Nothing is selected!"}));
+  EXPECT_FALSE(QFile::exists(out));
+
+  form->ReminderPage().GetSelectedIds = [](QStringList *ids) { *ids = {Id2}; };
+  QFile data(Store().FileName());
+  ASSERT_TRUE(data.open(QIODevice::ReadOnly));
+  const QByteArray dataBytes = data.readAll();
+  data.close();
+  QFile::remove(GetBackupFileName());
+  for (const QString &target : {Store().FileName(), GetBackupFileName()}) {
+    prompts.shown.clear();
+    prompts.script = {target};
+    saveSelected->trigger();
+    EXPECT_EQ(prompts.shown.value(1), "notice: Sorry, can't save to the program's own data file!");
+  }
+  ASSERT_TRUE(data.open(QIODevice::ReadOnly));
+  EXPECT_EQ(data.readAll(), dataBytes);
+  EXPECT_FALSE(QFile::exists(GetBackupFileName()));
+
+  prompts.script = {out};
+  saveSelected->trigger();
+  TXMLStore exported(out);
+  exported.LoadFromFile(out);
+  QStringList ids;
+  exported.GetIds(&ids);
+  EXPECT_EQ(ids, QStringList({Id2}));
+}
+
+TEST_F(FormMainTest, AddFromFileAsksAfterTheFileAndArrivesWithProgramsOff) {
+  TFormMain *form = open();
+  const QString file = dir + QStringLiteral("/received.xml");
+  {
+    TXMLStore received(file);
+    addItem(received, Id2);
+    addItem(received, Id3, true);
+    ASSERT_TRUE(received.SaveToFile(file));
+  }
+  prompts.script = {file, true};
+  form->Action(QStringLiteral("ActionFileAdd"))->trigger();
+  ASSERT_EQ(prompts.shown.size(), 3);
+  EXPECT_TRUE(prompts.shown[0].startsWith("open: "));
+  EXPECT_EQ(prompts.shown[1], "ask: If the same reminders are found, update them?");
+  EXPECT_TRUE(prompts.shown[2].startsWith("notice: Added or updated 2 reminders!\r\n"));
+  EXPECT_TRUE(prompts.shown[2].contains("program actions"));
+  EXPECT_EQ(messages(*master), std::vector<uint>{msg::WM_RELOAD_STORE});
+  TXMLStore saved(Store().FileName());
+  saved.LoadFromFile(Store().FileName());
+  ASSERT_TRUE(saved.SelectItem(Id3));
+  EXPECT_FALSE(saved.ReadBool(QStringLiteral("shellExec/enable"), true));
+}
+
+TEST_F(FormMainTest, ASecondStartShowsTheWindowAndAClosedWindowHasHandleZero) {
+  master.reset();
+  NoModel model;
+  TFormMaster formMaster(model, ui, std::make_unique<TManualTicker>());
+  const QString socket = dir + QStringLiteral("/s");
+  THandoverServer server(socket);
+  server.OnShow = [&] { (void)hub().post(formMaster.Handle(), msg::WM_SHOW_MAIN_WINDOW); };
+  ASSERT_TRUE(server.Listen());
+  EXPECT_EQ(ui.MainWindowHandle(), 0u);
+  auto result = std::async(std::launch::async,
+                           [&] { return HandOver(socket, THandoverCommand::Show, 2000, 5000); });
+  while (result.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
+    QCoreApplication::processEvents();
+  EXPECT_EQ(result.get(), THandoverResult::Done);
+  ASSERT_TRUE(QTest::qWaitFor([] { return TFormMain::Instance() != nullptr; }));
+  TFormMain *form = TFormMain::Instance();
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_FALSE(form->isModal());
+  EXPECT_EQ(form->CurrentPage(), 0);
+  const WindowHandle handle = ui.MainWindowHandle();
+  EXPECT_NE(handle, 0u);
+
+  // Asked again while open: the same window, on the page asked for, whose log is read once.
+  int activations = 0;
+  form->LogPage().Activate = [&] { ++activations; };
+  ui.ShowMainWindowPage(QStringLiteral("Main"), 2);
+  EXPECT_EQ(TFormMain::Instance(), form);
+  EXPECT_EQ(form->CurrentPage(), 2);
+  EXPECT_EQ(activations, 1);
+
+  form->Action(QStringLiteral("ActionClose"))->trigger();
+  EXPECT_EQ(ui.MainWindowHandle(), 0u);
+  EXPECT_EQ(TFormMain::Instance(), nullptr);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(hub().findWindow(QStringLiteral("FormMain")), 0u);
+}
+
+TEST_F(FormMainTest, DemoModeTellsTheMasterAndChangesNoReminder) {
+  TFormMain *form = open();
+  QAction *demo = form->Action(QStringLiteral("ActionShowAllStickers"));
+  const QString before = snapshot();
+  demo->trigger();
+  EXPECT_TRUE(DemoMode());
+  EXPECT_EQ(messages(*master), std::vector<uint>{msg::WM_DEMO_MODE_CHANGED});
+
+  // Leaving the reminder page ends it without telling the master, and disables the file actions.
+  form->SetPage(TFormMain::PageOptions);
+  EXPECT_FALSE(demo->isChecked());
+  EXPECT_FALSE(DemoMode());
+  EXPECT_EQ(master->received.size(), 1u);
+  EXPECT_FALSE(demo->isEnabled());
+  EXPECT_FALSE(form->Action(QStringLiteral("ActionSave"))->isEnabled());
+
+  localSettings.writeBool(keys::Main, keys::UseLocalFolder, true);
+  form->SetPage(TFormMain::PageReminders);
+  EXPECT_FALSE(form->Action(QStringLiteral("ActionFileOpen"))->isEnabled());
+  EXPECT_TRUE(form->Action(QStringLiteral("ActionSave"))->isEnabled());
+  demo->trigger();
+  demo->trigger();
+  EXPECT_FALSE(DemoMode());
+  EXPECT_EQ(messages(*master), std::vector<uint>(3, msg::WM_DEMO_MODE_CHANGED));
+  EXPECT_EQ(snapshot(), before);
+}

@@ -1,0 +1,449 @@
+#include "ui/FormMain.h"
+
+#include "model/LanguageTable.h"
+#include "model/Model.h"
+#include "model/Paths.h"
+#include "model/ReminderList.h"
+#include "model/Settings.h"
+#include "model/SettingsKeys.h"
+#include "model/XMLStore.h"
+#include "platform/Errors.h"
+#include "platform/MemIniFile.h"
+#include "services/ShellExecute.h"
+#include "services/VersionInfo.h"
+#include "ui/FrameLog.h"
+#include "ui/FrameMix.h"
+#include "ui/FrameReminder.h"
+#include "ui/HubForm.h"
+#include "ui/IconLibrary.h"
+#include "ui/ReportErrors.h"
+#include "ui/UiPrompts.h"
+#include "widgets/FormLanguageFile.h"
+#include "widgets/SpeedButtons.h"
+#include "widgets/WaitCursor.h"
+#include "widgets/WindowHelpers.h"
+
+#include "ui_FormMain.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPointer>
+#include <QStatusBar>
+
+namespace keys = settings_keys;
+
+namespace {
+
+QPointer<TFormMain> &openForm() {
+  static QPointer<TFormMain> form;
+  return form;
+}
+
+const QString CrLf = QStringLiteral("\r\n");
+
+// The wait cursor while a file is read or written, restored on every path.
+struct THourglass {
+  THourglass() { SetHourglassCursor(); }
+  ~THourglass() { RestoreCursor(); }
+  THourglass(const THourglass &) = delete;
+  THourglass &operator=(const THourglass &) = delete;
+};
+
+QString folderOf(const QString &file) { return QFileInfo(file).absolutePath(); }
+
+// The file dialog of an action on store files, titled like the action.
+TFileChoice storeFileChoice(const QAction *action, const QString &folder, bool save) {
+  TFileChoice choice;
+  choice.title = action->text().remove(QLatin1Char('&'));
+  choice.folder = folder;
+  choice.filter = QStringLiteral("Xml files (*.xml)|*.XML");
+  choice.defaultExt = QStringLiteral("xml");
+  choice.confirmOverwrite = save;
+  return choice;
+}
+
+// The same file, also through another spelling of its path or a link.
+bool sameFile(const QString &a, const QString &b) {
+  const QFileInfo fa(a), fb(b);
+  if (fa.exists() && fb.exists())
+    return fa.canonicalFilePath() == fb.canonicalFilePath();
+  return QDir::cleanPath(fa.absoluteFilePath()) == QDir::cleanPath(fb.absoluteFilePath());
+}
+
+void showSaveFailure(const QString &file, const QString &reason) {
+  uiPrompts().error(TranslateText(QStringLiteral("Sorry, can't save file!")) + CrLf + file, reason);
+}
+
+} // namespace
+
+// ---- The one main window ----
+
+TFormMain *TFormMain::Instance() { return openForm().data(); }
+
+void TFormMain::ShowPage(IUserInterface &ui, int page) {
+  TFormMain *form = Instance();
+  if (!form) {
+    form = new TFormMain(ui);
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    form->setWindowTitle(QStringLiteral("Tolvane"));
+    openForm() = form;
+    form->SetPage(page);
+    form->show();
+  } else {
+    form->SetPage(page);
+  }
+  // Brought forward explicitly: a window manager may otherwise keep it behind the active window
+  // when the request comes from the tray or from a second start.
+  BringWindowForward(form, true);
+}
+
+WindowHandle TFormMain::Handle() {
+  const TFormMain *form = Instance();
+  return form ? form->HubHandle() : 0;
+}
+
+void TFormMain::SetHideTrayIconCheckedIfOpen(bool checked) {
+  if (TFormMain *form = Instance(); form && form->m_options.SetHideTrayIconChecked)
+    form->m_options.SetHideTrayIconChecked(checked);
+}
+
+void TFormMain::CloseIfOpen() {
+  if (TFormMain *form = Instance())
+    form->close();
+}
+
+// ---- Creation ----
+
+TFormMain::TFormMain(IUserInterface &userInterface, QWidget *parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::FormMain>()) {
+  ui->setupUi(this);
+  m_hub = new THubForm(this);
+  for (QAction *action : findChildren<QAction *>()) {
+    const QVariant image = action->property("imageIndex");
+    if (image.isValid())
+      action->setIcon(iconlibrary::icon(TImageList::Common, image.toInt()));
+  }
+  const int pageImages[] = {0, 2, 3};
+  for (int i = 0; i < ui->ListViewMain->count(); ++i)
+    iconlibrary::setItemIcon(ui->ListViewMain->item(i), TImageList::Main, pageImages[i]);
+  const int panelWidths[] = {90, 250, 0};
+  for (int i = 0; i < 3; ++i) {
+    // Without a name: the panels' texts are no captions of a language file.
+    m_panels[i] = new QLabel(this);
+    if (panelWidths[i] > 0) {
+      m_panels[i]->setFixedWidth(panelWidths[i]);
+      m_panels[i]->setAlignment(Qt::AlignCenter);
+    }
+    ui->StatusBar1->addWidget(m_panels[i], panelWidths[i] > 0 ? 0 : 1);
+  }
+  // Mail sending and the about box come with their own windows; until then they are not offered.
+  ui->ActionSendSelectedByMail->setVisible(false);
+  ui->ActionAbout->setVisible(false);
+  placePages(userInterface);
+  connectActions();
+  handleMessages();
+  loadSettings();
+}
+
+TFormMain::~TFormMain() {
+  if (openForm() == this)
+    openForm() = nullptr;
+}
+
+// Each page is placed by its own line. The pages open the reminder editor through the user
+// interface.
+void TFormMain::placePages(IUserInterface &userInterface) {
+  m_reminders = ReminderPageOf(new TFrameReminder(userInterface, this));
+  m_options = OptionsPageOf(new TFrameMix(this));
+  m_log = LogPageOf(new TFrameLog(userInterface, this));
+  for (QWidget *page : {m_reminders.widget, m_options.widget, m_log.widget}) {
+    MarkAsLanguageFrame(page);
+    ui->PanelFrame->addWidget(page);
+  }
+}
+
+void TFormMain::connectActions() {
+  const auto on = [this](QAction *action, void (TFormMain::*handler)()) {
+    connect(action, &QAction::triggered, this, Reported([this, handler] { (this->*handler)(); }));
+  };
+  on(ui->ActionFileOpen, &TFormMain::ActionFileOpenExecute);
+  on(ui->ActionFileAdd, &TFormMain::ActionFileAddExecute);
+  on(ui->ActionSave, &TFormMain::ActionSaveExecute);
+  on(ui->ActionFileSaveAllToFile, &TFormMain::ActionFileSaveAllToFileExecute);
+  on(ui->ActionFileSaveSelected, &TFormMain::ActionFileSaveSelectedExecute);
+  on(ui->ActionShowAllStickers, &TFormMain::ActionShowAllStickersExecute);
+  connect(ui->ActionClose, &QAction::triggered, this, &QWidget::close);
+  // The master ends the program; it closes this window first.
+  connect(ui->ActionShutDown, &QAction::triggered, this,
+          [] { (void)hub().send(MasterWindowHandle(), msg::WM_CLOSE); });
+  connect(ui->ActionReminders, &QAction::triggered, this, [this] { SetPage(PageReminders); });
+  connect(ui->ActionOptions, &QAction::triggered, this, [this] { SetPage(PageOptions); });
+  connect(ui->ActionLog, &QAction::triggered, this, [this] { SetPage(PageLog); });
+  connect(ui->ActionHelp, &QAction::triggered, this,
+          [this] { (void)ShowFormHelp(GetHelpFileName(), this); });
+  connect(ui->ActionHelpFaq, &QAction::triggered, this,
+          [] { (void)ShowHelpContext(GetHelpFileName(), 60); });
+  connect(ui->ButtonLng, &QPushButton::clicked, this, Reported([this] { MakeLng(); }));
+  connect(ui->ListViewMain, &QListWidget::itemSelectionChanged, this,
+          Reported([this] { listViewMainSelectItem(); }));
+}
+
+void TFormMain::handleMessages() {
+  // Messages that arrive after the close steps (from a sender that kept the handle) find nothing.
+  m_hub->onMessage(msg::WM_REFRESH_LIST, [this](uintptr_t, intptr_t) -> intptr_t {
+    if (!m_closed)
+      UpdateStoreStatus();
+    return 0;
+  });
+  m_hub->onMessage(msg::WM_SELECT_REMINDER, [this](uintptr_t number, intptr_t) -> intptr_t {
+    if (number != 0 && !m_closed && reminderPageVisible()) {
+      const QString id = GetReminderIdByNumber(int32_t(number));
+      if (!id.isEmpty())
+        m_reminders.SelectById(id);
+    }
+    return 0;
+  });
+  m_hub->onMessage(msg::WM_REMINDER_UPDATED, [this](uintptr_t number, intptr_t) -> intptr_t {
+    if (number != 0 && !m_closed && reminderPageVisible())
+      m_reminders.RefreshById(GetReminderIdByNumber(int32_t(number)));
+    return 0;
+  });
+  m_hub->onMessage(msg::WM_LANGUAGE_CHANGED, [this](uintptr_t, intptr_t) -> intptr_t {
+    if (!m_closed)
+      Translate();
+    return 0;
+  });
+}
+
+WindowHandle TFormMain::HubHandle() const { return m_closed ? 0 : m_hub->handle(); }
+
+QAction *TFormMain::Action(const QString &name) const { return findChild<QAction *>(name); }
+
+QLabel *TFormMain::StatusPanel(int index) const {
+  return index >= 0 && index < 3 ? m_panels[index] : nullptr;
+}
+
+QString TFormMain::folderSetting(const QString &key) const {
+  return MainSettings().readString(keys::FormMain, key, folderOf(GetDataFileName()));
+}
+
+void TFormMain::loadSettings() {
+  setMinimumSize(keys::FormMainDesignWidth, keys::FormMainDesignHeight);
+  m_hub->RestoreBounds(TBoundsKeys::PositionAndSize);
+  m_openDir = folderSetting(keys::CurrentFileNameDir);
+  m_saveSelectedDir = folderSetting(keys::CurrentSaveAsFileNameDir);
+  m_addDir = folderSetting(keys::CurrentAddFileNameDir);
+  m_saveAllDir =
+      MainSettings().readString(keys::FormMain, keys::CurrentSaveAllFileNameDir, QDir::homePath());
+  m_reminders.LoadOptions();
+  m_log.LoadOptions();
+}
+
+void TFormMain::saveSettings() {
+  m_hub->SaveBounds();
+  MainSettings().writeString(keys::FormMain, keys::CurrentFileNameDir, m_openDir);
+  MainSettings().writeString(keys::FormMain, keys::CurrentSaveAsFileNameDir, m_saveSelectedDir);
+  MainSettings().writeString(keys::FormMain, keys::CurrentSaveAllFileNameDir, m_saveAllDir);
+  MainSettings().writeString(keys::FormMain, keys::CurrentAddFileNameDir, m_addDir);
+  m_reminders.SaveOptions();
+  m_log.SaveOptions();
+  (void)SaveMainSettings();
+  (void)SaveLocalSettings();
+}
+
+// ---- Showing, pages, actions state ----
+
+void TFormMain::showEvent(QShowEvent *event) {
+  QMainWindow::showEvent(event);
+  if (event->spontaneous())
+    return;
+  RunReported([this] { RefreshAll(); });
+  // Selecting the page's item shows the page; an item already selected shows it here, once.
+  QListWidgetItem *item = ui->ListViewMain->item(m_page);
+  if (item->isSelected())
+    listViewMainSelectItem();
+  else
+    ui->ListViewMain->setCurrentItem(item);
+}
+
+void TFormMain::RefreshAll() {
+  Translate();
+  ClearSpeedButtonCaptions(this, 1);
+  m_panels[1]->setText(GetVersionText());
+  m_reminders.Init();
+  m_options.LoadOptions();
+  m_log.Init();
+  UpdateStoreStatus();
+}
+
+void TFormMain::Translate() {
+  m_reminders.Translate();
+  m_hub->ApplyLanguage();
+}
+
+void TFormMain::UpdateStoreStatus() {
+  m_panels[2]->setText(Store().FileName());
+  m_reminders.FillList();
+}
+
+void TFormMain::SetPage(int page) {
+  m_page = std::clamp(page, int(PageReminders), int(PageLog));
+  if (isVisible())
+    ui->ListViewMain->setCurrentRow(m_page);
+}
+
+bool TFormMain::reminderPageVisible() const {
+  return ui->PanelFrame->currentWidget() == m_reminders.widget && m_reminders.widget->isVisible();
+}
+
+void TFormMain::listViewMainSelectItem() {
+  const QList<QListWidgetItem *> selected = ui->ListViewMain->selectedItems();
+  if (!selected.isEmpty()) {
+    m_page = ui->ListViewMain->row(selected.first());
+    QWidget *const pages[] = {m_reminders.widget, m_options.widget, m_log.widget};
+    ui->PanelFrame->setCurrentWidget(pages[m_page]);
+    if (m_page == PageReminders)
+      m_reminders.FocusList();
+    else if (m_page == PageLog)
+      m_log.Activate();
+  }
+  UpdateActions();
+}
+
+void TFormMain::UpdateActions() {
+  const bool reminders = ui->PanelFrame->currentWidget() == m_reminders.widget;
+  ui->ActionFileOpen->setEnabled(
+      reminders && !LocalSettings().readBool(keys::Main, keys::UseLocalFolder, false));
+  for (QAction *action :
+       {ui->ActionFileSaveSelected, ui->ActionFileSaveAllToFile, ui->ActionFileAdd, ui->ActionSave,
+        ui->ActionShowAllStickers, ui->ActionSendSelectedByMail})
+    action->setEnabled(reminders);
+  // Leaving the reminder page ends demo mode; the master finds out on its next check.
+  if (!ui->ListViewMain->item(PageReminders)->isSelected()) {
+    ui->ActionShowAllStickers->setChecked(false);
+    SetDemoMode(false);
+  }
+}
+
+// ---- Closing ----
+
+void TFormMain::closeEvent(QCloseEvent *event) {
+  if (!m_closed)
+    RunReported([this] { formClose(); });
+  m_closed = true;
+  if (openForm() == this)
+    openForm() = nullptr;
+  event->accept();
+}
+
+void TFormMain::formClose() {
+  SetDemoMode(false);
+  m_options.Apply();
+  m_log.Done();
+  saveSettings();
+}
+
+// ---- File actions ----
+
+void TFormMain::ActionFileOpenExecute() {
+  const QString file = uiPrompts().openFile(storeFileChoice(ui->ActionFileOpen, m_openDir, false));
+  if (file.isEmpty())
+    return;
+  // Another store is opened only when this one's changes are safe on disk.
+  if (!Store().Save())
+    return;
+  m_openDir = folderOf(file);
+  MainSettings().writeString(keys::Main, keys::StoreFileName, file);
+  (void)hub().send(MasterWindowHandle(), msg::WM_RELOAD_STORE);
+}
+
+void TFormMain::ActionFileAddExecute() {
+  // The file first: a cancelled dialog asks nothing.
+  const QString file = uiPrompts().openFile(storeFileChoice(ui->ActionFileAdd, m_addDir, false));
+  if (file.isEmpty())
+    return;
+  const bool update = uiPrompts().askYesNo(
+      TranslateText(QStringLiteral("If the same reminders are found, update them?")));
+  m_addDir = folderOf(file);
+  int count = 0;
+  bool saved = false;
+  {
+    THourglass wait;
+    count = Store().ImportFromFile(file, update);
+    if (count > 0) {
+      saved = Store().Save();
+      // After a failed save the store is read again from its file: the merge is undone and
+      // the store is what it was.
+      (void)hub().send(MasterWindowHandle(), msg::WM_RELOAD_STORE);
+    }
+  }
+  if (count == 0) {
+    uiPrompts().notice(TranslateText(QStringLiteral("New reminders are not found!")));
+    return;
+  }
+  if (saved)
+    uiPrompts().notice(
+        TranslateFormat(QStringLiteral("Added or updated %d reminders!"), {count}) + CrLf +
+        TranslateText(QStringLiteral(
+            "Their program actions, and mail actions that attach files, are switched off.")));
+}
+
+void TFormMain::ActionSaveExecute() {
+  if (Store().Save())
+    uiPrompts().notice(TranslateText(QStringLiteral("Done!")));
+}
+
+void TFormMain::ActionFileSaveAllToFileExecute() {
+  const QString file =
+      uiPrompts().saveFile(storeFileChoice(ui->ActionFileSaveAllToFile, m_saveAllDir, true));
+  if (file.isEmpty())
+    return;
+  // The copy is written also when the store's own file could not be: it may be the only one.
+  (void)Store().Save();
+  m_saveAllDir = folderOf(file);
+  (void)Store().SaveToFile(file);
+}
+
+void TFormMain::ActionFileSaveSelectedExecute() {
+  const QString file =
+      uiPrompts().saveFile(storeFileChoice(ui->ActionFileSaveSelected, m_saveSelectedDir, true));
+  if (file.isEmpty())
+    return;
+  QStringList ids;
+  m_reminders.GetSelectedIds(&ids);
+  if (ids.isEmpty()) {
+    uiPrompts().notice(TranslateText(QStringLiteral("Nothing is selected!")));
+    return;
+  }
+  // A few reminders written over the data file or its backup would lose all the others.
+  if (sameFile(file, Store().FileName()) || sameFile(file, GetBackupFileName())) {
+    uiPrompts().notice(
+        TranslateText(QStringLiteral("Sorry, can't save to the program's own data file!")));
+    return;
+  }
+  (void)Store().Save();
+  m_saveSelectedDir = folderOf(file);
+  try {
+    THourglass wait;
+    Store().ExportItems(ids, file);
+  } catch (const ETolvaneError &e) {
+    showSaveFailure(file, e.message());
+  }
+}
+
+// ---- Other commands ----
+
+void TFormMain::ActionShowAllStickersExecute() {
+  SetDemoMode(ui->ActionShowAllStickers->isChecked());
+  (void)hub().send(MasterWindowHandle(), msg::WM_DEMO_MODE_CHANGED);
+}
+
+void TFormMain::MakeLng() {
+  const QString file = GetDefaultLanguageFileName();
+  for (QWidget *w :
+       {static_cast<QWidget *>(this), m_reminders.widget, m_options.widget, m_log.widget})
+    SaveFormLanguageFile(w, file);
+  WriteDefaultLanguageFile(file);
+}
