@@ -17,6 +17,8 @@
 
 #include <QTemporaryDir>
 
+#include <memory>
+
 namespace keys = settings_keys;
 
 namespace {
@@ -37,24 +39,34 @@ bool badParameters(const QString &to, const QString &host) {
   return to.isEmpty() || host.isEmpty() || to == PlaceholderMailFrom || host == PlaceholderMailHost;
 }
 
-// Writes the reminders into a private folder and sends the mail with them attached. Raises the
-// error of the export or of the send; the folder goes with everything in it on every path.
-void sendWithAttachment(const QStringList &ids, const TComposeFields &fields, const QString &host) {
+// The mail ready to go: the attachment lies in `folder`, which removes itself with everything in
+// it when the last holder lets it go, so it lives exactly as long as the send needs it.
+struct SelectedMail {
+  std::shared_ptr<QTemporaryDir> folder;
+  TMailMessage message;
+  TSmtpServer server;
+};
+
+// Writes the reminders into a private folder and builds the mail with them attached. Raises when
+// the folder or the file cannot be written.
+SelectedMail prepareMail(const QStringList &ids, const TComposeFields &fields,
+                         const QString &host) {
+  SelectedMail mail;
   // The reminders' texts are nobody else's business: a folder of its own (mode 0700) rather than
   // a guessable name in the shared temporary folder.
-  QTemporaryDir folder(GetTempFolder() + QStringLiteral("tolvane-XXXXXX"));
-  if (!folder.isValid())
+  mail.folder = std::make_shared<QTemporaryDir>(GetTempFolder() + QStringLiteral("tolvane-XXXXXX"));
+  if (!mail.folder->isValid())
     throw EFileError(
-        QStringLiteral("Can't create a temporary folder: %1").arg(folder.errorString()));
+        QStringLiteral("Can't create a temporary folder: %1").arg(mail.folder->errorString()));
   const QString file =
-      folder.filePath(QStringLiteral("tolvane_data_%1.xml").arg(currentClock().tickCount()));
+      mail.folder->filePath(QStringLiteral("tolvane_data_%1.xml").arg(currentClock().tickCount()));
   // The file comes from the document in memory, so it is sent even when the store's own file
   // could not be written (which the store has told already).
   (void)Store().Save();
   Store().ExportItems(ids, file);
 
   const TMMemIniFile &settings = MainSettings();
-  TMailMessage message;
+  TMailMessage &message = mail.message;
   message.subject = fields.subject;
   message.body = fields.text + TranslateText(MailFooterText());
   message.from = fields.from;
@@ -62,12 +74,21 @@ void sendWithAttachment(const QStringList &ids, const TComposeFields &fields, co
   message.cc = fields.cc;
   message.bcc = fields.bcc;
   message.files = ListToCommaText({file});
-  TSmtpServer server;
+  TSmtpServer &server = mail.server;
   server.host = host;
   server.port = settings.readInteger(keys::Mail, keys::Port, DefaultUserData().port);
   server.user = settings.readString(keys::Mail, keys::UserName, QString());
   server.password = ReadMailPassword(settings);
-  mailSender().send(message, server);
+  return mail;
+}
+
+// "Done!", or the error with its reason (the server's reply when the server refused).
+void tellOutcome(const QString &error) {
+  if (error.isEmpty())
+    uiPrompts().notice(TranslateText(QStringLiteral("Done!")));
+  else
+    uiPrompts().error(TranslateText(QStringLiteral("Sorry, email was not sent!")),
+                      TranslateText(QStringLiteral("Error")) + u':' + CrLf + error);
 }
 
 } // namespace
@@ -93,14 +114,11 @@ void SendSelectedByMail(const QStringList &ids) {
   {
     WaitCursor wait;
     try {
-      sendWithAttachment(ids, fields, host);
+      const SelectedMail mail = prepareMail(ids, fields, host);
+      mailSender().send(mail.message, mail.server);
     } catch (const ETolvaneError &e) {
       error = e.message();
     }
   }
-  if (error.isEmpty())
-    uiPrompts().notice(TranslateText(QStringLiteral("Done!")));
-  else
-    uiPrompts().error(TranslateText(QStringLiteral("Sorry, email was not sent!")),
-                      TranslateText(QStringLiteral("Error")) + u':' + CrLf + error);
+  tellOutcome(error);
 }

@@ -108,6 +108,7 @@ TEST_F(SendMailTest, SelectedRemindersGoOutAsOneAttachedStoreFileFromAPrivateFol
   EXPECT_EQ(mails[0].recipients, (QStringList{"a@x.org", "b@y.org", "c@z.org"}));
   const QByteArray &data = mails[0].data;
   EXPECT_TRUE(data.contains("\r\nTo: a@x.org, b@y.org, c@z.org\r\nSubject: Tolvane\r\n"));
+  EXPECT_TRUE(data.contains("How to use:"));
   const QByteArray marker = "filename=\"" + QFileInfo(spy.file).fileName().toUtf8() + "\"\r\n\r\n";
   const qsizetype start = data.indexOf(marker) + marker.size();
   ASSERT_GE(start, marker.size());
@@ -196,11 +197,10 @@ TEST_F(SendMailTest, AboutBoxTitleHasNoAmpersandAndItsLinksOpenThePages) {
   OpenedPages pages;
   ScopedShellLauncher useLauncher{pages};
   QTimer::singleShot(0, [] {
-    auto *box = qobject_cast<TFormAbout *>(QApplication::activeModalWidget());
-    if (!box)
-      for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *b = qobject_cast<TFormAbout *>(w); b && b->isVisible())
-          box = b;
+    TFormAbout *box = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+      if (auto *b = qobject_cast<TFormAbout *>(w); b && b->isVisible())
+        box = b;
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->windowTitle(), "Tolvane. About");
     EXPECT_TRUE(child<QLabel>(*box, "LabelVersion")->text().endsWith(GetVersionText()));
