@@ -15,10 +15,10 @@ const QString MessagesSection = QStringLiteral("Messages");
 const QString CrLf = QStringLiteral("\r\n");
 const QString Slash = QStringLiteral("/");
 
-// Has no "/" of its own, so translating the footer cannot break it into lines.
-const QString MakerWebAddress = QStringLiteral("www.tolvane.example");
-
 } // namespace
+
+// Has no "/" of its own, so translating the footer cannot break it into lines.
+QString MakerWebAddress() { return QStringLiteral("www.tolvane.example"); }
 
 QString TLanguageTable::Value(const QString &key) const {
   for (const auto &[k, v] : m_lines)
@@ -86,7 +86,7 @@ QString MailFooterText() {
                      QStringLiteral("Save attached file to any folder."),
                      QStringLiteral("Open Tolvane. Choose menu \"File\"->\"Add from File\" and "
                                     "select saved file."),
-                     MakerWebAddress}
+                     MakerWebAddress()}
       .join(CrLf);
 }
 

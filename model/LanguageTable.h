@@ -46,6 +46,8 @@ void WriteDefaultLanguageFile(const QString &fileName);
 [[nodiscard]] QStringList DefaultLanguageMessages();
 // The footer of mails that carry exchange files.
 [[nodiscard]] QString MailFooterText();
+// The maker's web address, as the mail footer and the about box give it.
+[[nodiscard]] QString MakerWebAddress();
 
 // TranslateText(english) formatted with the arguments. A translation whose format specifiers do
 // not fit the English message's arguments is not used: a language file must never be able to

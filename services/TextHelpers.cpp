@@ -23,3 +23,17 @@ int CompareText(const QString &a, const QString &b) {
   }
   return int(a.size() - b.size());
 }
+
+QString StripHotkey(const QString &caption) {
+  QString out;
+  out.reserve(caption.size());
+  for (qsizetype i = 0; i < caption.size(); ++i) {
+    if (caption[i] == u'&') {
+      if (i + 1 >= caption.size())
+        break;
+      ++i; // "&&" keeps one, "&x" keeps the x
+    }
+    out += caption[i];
+  }
+  return out;
+}

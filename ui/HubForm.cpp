@@ -56,7 +56,8 @@ void THubForm::shown() {
     RegisterNotifyWindow(m_handle, m_form->objectName());
     m_registered = true;
   }
-  ApplyLanguage();
+  if (m_translateOnShow)
+    ApplyLanguage();
 }
 
 void THubForm::hidden() {

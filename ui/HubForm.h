@@ -35,6 +35,9 @@ public:
 
   // Whether the window enters NotifyWindows while shown (on unless switched off before showing).
   void setNotify(bool on) { m_notify = on; }
+  // Whether the language file is applied each time the window is shown (on unless switched off;
+  // a window that is not translated, or that translates at a point of its own, switches it off).
+  void setTranslateOnShow(bool on) { m_translateOnShow = on; }
   // Answers a hub message; a second handler for the same message replaces the first.
   void onMessage(uint message, Handler handler);
 
@@ -59,6 +62,7 @@ private:
   QWidget *m_form;
   WindowHandle m_handle = 0;
   bool m_notify = true;
+  bool m_translateOnShow = true;
   bool m_registered = false;
   QHash<uint, Handler> m_handlers;
   QList<QPointer<QWidget>> m_frames;

@@ -12,3 +12,8 @@ TEST(CompareText, FoldsOnlyAsciiLettersToUpperCase) {
   EXPECT_NE(CompareText(u8"\u00c9", u8"\u00e9"), 0);
   EXPECT_GT(CompareText(u8"\u00e9", "z"), 0);
 }
+
+TEST(StripHotkey, DropsAcceleratorMarksAndKeepsADoubledOne) {
+  EXPECT_EQ(StripHotkey("&About"), "About");
+  EXPECT_EQ(StripHotkey("Save a&ll && exit&"), "Save all & exit");
+}

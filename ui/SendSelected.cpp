@@ -1,0 +1,124 @@
+#include "ui/SendSelected.h"
+
+#include "model/LanguageTable.h"
+#include "model/Settings.h"
+#include "model/SettingsCipher.h"
+#include "model/SettingsKeys.h"
+#include "model/UserData.h"
+#include "model/XMLStore.h"
+#include "platform/Clock.h"
+#include "platform/Errors.h"
+#include "services/CommaText.h"
+#include "services/Folders.h"
+#include "services/MailSender.h"
+#include "ui/FormSendMail.h"
+#include "ui/UiPrompts.h"
+#include "widgets/WaitCursor.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace keys = settings_keys;
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+
+class WaitCursor {
+public:
+  WaitCursor() { SetHourglassCursor(); }
+  ~WaitCursor() { RestoreCursor(); }
+  WaitCursor(const WaitCursor &) = delete;
+  WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+// The mail settings are still empty, or still the placeholders of a system without a mail
+// account: no server could take the mail.
+bool badParameters(const QString &to, const QString &host) {
+  return to.isEmpty() || host.isEmpty() || to == PlaceholderMailFrom || host == PlaceholderMailHost;
+}
+
+// The mail ready to go: the attachment lies in `folder`, which removes itself with everything in
+// it when the last holder lets it go, so it lives exactly as long as the send needs it.
+struct SelectedMail {
+  std::shared_ptr<QTemporaryDir> folder;
+  TMailMessage message;
+  TSmtpServer server;
+};
+
+// Writes the reminders into a private folder and builds the mail with them attached. Raises when
+// the folder or the file cannot be written.
+SelectedMail prepareMail(const QStringList &ids, const TComposeFields &fields,
+                         const QString &host) {
+  SelectedMail mail;
+  // The reminders' texts are nobody else's business: a folder of its own (mode 0700) rather than
+  // a guessable name in the shared temporary folder.
+  mail.folder = std::make_shared<QTemporaryDir>(GetTempFolder() + QStringLiteral("tolvane-XXXXXX"));
+  if (!mail.folder->isValid())
+    throw EFileError(
+        QStringLiteral("Can't create a temporary folder: %1").arg(mail.folder->errorString()));
+  const QString file =
+      mail.folder->filePath(QStringLiteral("tolvane_data_%1.xml").arg(currentClock().tickCount()));
+  // The file comes from the document in memory, so it is sent even when the store's own file
+  // could not be written (which the store has told already).
+  (void)Store().Save();
+  Store().ExportItems(ids, file);
+
+  const TMMemIniFile &settings = MainSettings();
+  TMailMessage &message = mail.message;
+  message.subject = fields.subject;
+  message.body = fields.text + TranslateText(MailFooterText());
+  message.from = fields.from;
+  message.to = fields.to;
+  message.cc = fields.cc;
+  message.bcc = fields.bcc;
+  message.files = ListToCommaText({file});
+  TSmtpServer &server = mail.server;
+  server.host = host;
+  server.port = settings.readInteger(keys::Mail, keys::Port, DefaultUserData().port);
+  server.user = settings.readString(keys::Mail, keys::UserName, QString());
+  server.password = ReadMailPassword(settings);
+  return mail;
+}
+
+// "Done!", or the error with its reason (the server's reply when the server refused).
+void tellOutcome(const QString &error) {
+  if (error.isEmpty())
+    uiPrompts().notice(TranslateText(QStringLiteral("Done!")));
+  else
+    uiPrompts().error(TranslateText(QStringLiteral("Sorry, email was not sent!")),
+                      TranslateText(QStringLiteral("Error")) + u':' + CrLf + error);
+}
+
+} // namespace
+
+void SendSelectedByMail(const QStringList &ids) {
+  if (ids.isEmpty()) {
+    uiPrompts().notice(TranslateText(QStringLiteral("Nothing is selected!")));
+    return;
+  }
+  const TMMemIniFile &settings = MainSettings();
+  const TDefaultUserData &defaults = DefaultUserData();
+  TComposeFields fields;
+  fields.subject = QStringLiteral("Tolvane");
+  fields.from = settings.readString(keys::Mail, keys::DefaultFromAddress, defaults.fromAddress);
+  if (!TFormSendMail::ShowSendMailDialog(fields))
+    return;
+  const QString host = settings.readString(keys::Mail, keys::Host, defaults.host);
+  if (badParameters(fields.to, host)) {
+    uiPrompts().notice(TranslateText(QStringLiteral("Sorry, can't send mail! (bad parameters!)")));
+    return;
+  }
+  QString error;
+  {
+    WaitCursor wait;
+    try {
+      const SelectedMail mail = prepareMail(ids, fields, host);
+      mailSender().send(mail.message, mail.server);
+    } catch (const ETolvaneError &e) {
+      error = e.message();
+    }
+  }
+  tellOutcome(error);
+}
