@@ -16,6 +16,9 @@
 #include "ui/EditorIconPreview.h"
 #include "ui/EditorPage.h"
 #include "ui/EditorSoundTest.h"
+#include "ui/FrameMail.h"
+#include "ui/FrameShellExec.h"
+#include "ui/FrameSticker.h"
 #include "ui/HubForm.h"
 #include "ui/IconLibrary.h"
 #include "ui/ReportErrors.h"
@@ -62,6 +65,9 @@ TFormEditReminder::TFormEditReminder(IUserInterface &userInterface, const QStrin
   m_icon = new TEditorIconPreview(ui->ImageIco, this);
   // The pages, one line each; a tab without its page stays empty.
   m_timetable = placePage(ui->TabSheetTimetable, new TTimetablePage(this));
+  m_sticker = placePage(ui->TabSheetSticker, new TFrameSticker(m_ui));
+  m_mail = placePage(ui->TabSheetMail, new TFrameMail);
+  m_shellExec = placePage(ui->TabSheetShellExec, new TFrameShellExec);
 
   m_sound = std::make_unique<TEditorSoundTest>(m_hub->handle());
   connectControls();
