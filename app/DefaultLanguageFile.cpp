@@ -11,6 +11,8 @@
 #include "ui/FormEditReminderDT.h"
 #include "ui/FormEditReminderYear.h"
 #include "ui/FormEditVolume.h"
+#include "ui/FrameLog.h"
+#include "ui/FrameMix.h"
 #include "ui/FrameReminder.h"
 #include "widgets/FormLanguageFile.h"
 
@@ -32,6 +34,14 @@ void saveEveryWindow(IUserInterface &ui, const QString &file) {
   const std::vector<std::function<void()>> windows = {
       [&] {
         TFrameReminder frame(ui);
+        SaveFormLanguageFile(&frame, file);
+      },
+      [&] {
+        TFrameMix frame;
+        SaveFormLanguageFile(&frame, file);
+      },
+      [&] {
+        TFrameLog frame(ui);
         SaveFormLanguageFile(&frame, file);
       },
       [&] {
