@@ -33,12 +33,24 @@ TCommandLine ParseCommandLine(int argc, char **argv) {
   TCommandLine result;
   if (argc > 1 && argv[1] && std::strcmp(argv[1], "stop") == 0)
     result.action = TCommandLine::Action::Stop;
+  constexpr std::string_view makeLng = "--make-lng";
   for (int i = 1; i < argc && argv[i]; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--help" || arg == "-h" || arg == "-help")
-      return {TCommandLine::Action::Help, {}};
+      return {TCommandLine::Action::Help, {}, {}};
     if (arg == "--version")
-      return {TCommandLine::Action::Version, {}};
+      return {TCommandLine::Action::Version, {}, {}};
+    if (arg == makeLng || arg.starts_with("--make-lng=")) {
+      const char *value =
+          arg == makeLng ? (i + 1 < argc ? argv[++i] : nullptr) : argv[i] + makeLng.size() + 1;
+      if (!value || !*value)
+        return {TCommandLine::Action::Mistake,
+                QStringLiteral("the option --make-lng needs a file name"),
+                {}};
+      result.action = TCommandLine::Action::MakeLanguageFile;
+      result.file = QString::fromLocal8Bit(value);
+      continue;
+    }
     if (arg.size() < 2 || arg[0] != '-')
       continue; // a word: "stop" in first place, else nothing
     // Qt takes "-name" and "--name"; a value comes as the next argument or after "=".
@@ -55,10 +67,12 @@ TCommandLine ParseCommandLine(int argc, char **argv) {
         continue;
       }
       return {TCommandLine::Action::Mistake,
-              QStringLiteral("the option %1 needs a value").arg(QString::fromLocal8Bit(argv[i]))};
+              QStringLiteral("the option %1 needs a value").arg(QString::fromLocal8Bit(argv[i])),
+              {}};
     }
     return {TCommandLine::Action::Mistake,
-            QStringLiteral("unknown option %1").arg(QString::fromLocal8Bit(argv[i]))};
+            QStringLiteral("unknown option %1").arg(QString::fromLocal8Bit(argv[i])),
+            {}};
   }
   return result;
 }
@@ -71,6 +85,9 @@ QString UsageText() {
       "  stop        end the running Tolvane of this user and wait until it has ended\n"
       "  --help      show this text\n"
       "  --version   show the version\n"
+      "  --make-lng FILE\n"
+      "              write the default language file (every window's captions and the\n"
+      "              messages) into FILE, to translate from\n"
       "\n"
       "Qt's own options, such as -platform <name> or -display <display>, are passed on.\n");
 }

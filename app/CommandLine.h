@@ -6,13 +6,16 @@
 // the version and mistakes are answered without a display and without touching any file.
 //
 // The first argument "stop" (exactly) ends the running instance. "--help" (or "-h") and
-// "--version" answer and end. Qt's own options (-platform, -display, -session, -style and the
+// "--version" answer and end. "--make-lng FILE" (or "--make-lng=FILE") writes the default
+// language file into FILE and ends, without a display and beside any running instance. Qt's own
+// options (-platform, -display, -session, -style and the
 // like, with their values) are left to Qt. Any other argument that starts with "-" is a mistake;
 // other words start the program as no argument does.
 struct TCommandLine {
-  enum class Action { Start, Stop, Help, Version, Mistake };
+  enum class Action { Start, Stop, Help, Version, MakeLanguageFile, Mistake };
   Action action = Action::Start;
   QString mistake; // for Mistake: what is wrong, for the user
+  QString file;    // for MakeLanguageFile: the file to write
 };
 
 [[nodiscard]] TCommandLine ParseCommandLine(int argc, char **argv);

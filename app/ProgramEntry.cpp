@@ -1,6 +1,7 @@
 #include "app/ProgramEntry.h"
 
 #include "app/CommandLine.h"
+#include "app/DefaultLanguageFile.h"
 #include "model/DataObjectStore.h"
 #include "model/Settings.h"
 #include "platform/Errors.h"
@@ -94,7 +95,8 @@ int runInstance(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)(
 
 int RunProgram(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)()) {
   // Answered before any application object exists, which would need a display (and takes Qt's
-  // own options out of argv): help, the version and mistakes touch no file either.
+  // own options out of argv): help, the version and mistakes touch no file either. Making the
+  // default language file needs no display and runs beside a running instance.
   const TCommandLine commandLine = ParseCommandLine(argc, argv);
   switch (commandLine.action) {
   case TCommandLine::Action::Help:
@@ -103,6 +105,8 @@ int RunProgram(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)()
   case TCommandLine::Action::Version:
     std::printf("Version: %s (%s)\n", version::Text, version::InternalName);
     return 0;
+  case TCommandLine::Action::MakeLanguageFile:
+    return MakeDefaultLanguageFile(argc, argv, commandLine.file);
   case TCommandLine::Action::Mistake:
     std::fprintf(stderr, "tolvane: %s\n\n%s", qPrintable(commandLine.mistake),
                  UsageText().toLocal8Bit().constData());

@@ -38,13 +38,24 @@ QString dataFile(const QString &name) {
 
 } // namespace
 
+QString ProgramFolderOfExecutableFolder(const QString &folder) {
+  // An installed program keeps its executable in <prefix>/bin and its own files in
+  // <prefix>/share/tolvane, where the installation puts them.
+  if (QFileInfo(folder).fileName() == QLatin1String("bin")) {
+    const QString shared = QDir::cleanPath(folder + QStringLiteral("/../share/tolvane"));
+    if (QFileInfo(shared).isDir())
+      return withSlash(shared);
+  }
+  return withSlash(folder);
+}
+
 QString GetProgramFolder() {
   const char *overridden = std::getenv("TOLVANE_PROGRAM_DIR");
   if (overridden && *overridden)
     return withSlash(QFile::decodeName(overridden));
   // /proc/self/exe works before the application object exists.
   const QString exe = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-  return withSlash(QFileInfo(exe).absolutePath());
+  return ProgramFolderOfExecutableFolder(QFileInfo(exe).absolutePath());
 }
 
 QString GetLocalFolder() {

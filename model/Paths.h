@@ -5,8 +5,9 @@
 // Every file the program reads or writes is named here; no other code builds these paths.
 //
 // Folders:
-//  - program folder: the executable's folder ($TOLVANE_PROGRAM_DIR overrides it), ending in "/";
-//    read-only resources live there (the default language file, the help file);
+//  - program folder: the executable's folder, or <prefix>/share/tolvane for an executable
+//    installed in <prefix>/bin ($TOLVANE_PROGRAM_DIR overrides both), ending in "/"; read-only
+//    resources live there (the default language file, the help file);
 //  - local folder: where files kept "in the program folder" are written (control2.dat, and the
 //    data files when LocalSettings `Main`/`UseLocalFolder` is on): the program folder when it is
 //    writable, else $XDG_CONFIG_HOME/tolvane/ (created on use), ending in "/";
@@ -17,6 +18,8 @@
 // ignored and the path is returned all the same.
 
 [[nodiscard]] QString GetProgramFolder();
+// The program folder of an executable in that folder (without the override), ending in "/".
+[[nodiscard]] QString ProgramFolderOfExecutableFolder(const QString &folder);
 [[nodiscard]] QString GetLocalFolder();
 // The Documents folder (not the per-user folder, despite the name), without a trailing "/".
 [[nodiscard]] QString GetUserDataFolder();

@@ -495,11 +495,12 @@ void TFormEditReminder::soundNotify(uintptr_t code, intptr_t lParam) {
 // --- Language ---------------------------------------------------------------------------------
 
 void TFormEditReminder::MakeLanguageFile() {
-  RunReported([this] {
-    const QString file = GetDefaultLanguageFileName();
-    SaveFormLanguageFile(this, file);
-    for (IEditorPage *page : pages())
-      if (page->IsLanguageFrame())
-        SaveFormLanguageFile(page->Widget(), file);
-  });
+  RunReported([this] { SaveLanguageSections(GetDefaultLanguageFileName()); });
+}
+
+void TFormEditReminder::SaveLanguageSections(const QString &fileName) {
+  SaveFormLanguageFile(this, fileName);
+  for (IEditorPage *page : pages())
+    if (page->IsLanguageFrame())
+      SaveFormLanguageFile(page->Widget(), fileName);
 }

@@ -66,8 +66,12 @@ public:
   void LoadIconFile(const QString &fileName);
   // "test sound (Start/Stop)".
   void TestSoundExecute();
-  // Writes the captions of the editor and its frames into the default language file.
+  // Writes the captions of the editor and its frames into the default language file; an error is
+  // shown.
   void MakeLanguageFile();
+  // Writes the captions of the editor and its frames into the file (their sections), keeping the
+  // rest of it. Raises EFileError when the file cannot be read or written.
+  void SaveLanguageSections(const QString &fileName);
 
   [[nodiscard]] TEditorIconPreview &IconPreview() const { return *m_icon; }
   [[nodiscard]] TEditorSoundTest &SoundTest() const { return *m_sound; }

@@ -2,6 +2,7 @@
 #include "SettingsSandbox.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -66,6 +67,18 @@ TEST_F(Paths, ResourcesAndTheLanguageFile) {
 TEST_F(Paths, WithoutTheOverrideTheProgramFolderIsTheExecutables) {
   qunsetenv("TOLVANE_PROGRAM_DIR");
   EXPECT_EQ(GetProgramFolder(), QCoreApplication::applicationDirPath() + "/");
+}
+
+TEST_F(Paths, AnInstalledProgramFindsItsFilesUnderShare) {
+  const QString prefix = programDir() + "/prefix";
+  QDir().mkpath(prefix + "/bin");
+  // Without the shared folder (a build tree's "bin"), the executable's folder.
+  EXPECT_EQ(ProgramFolderOfExecutableFolder(prefix + "/bin"), prefix + "/bin/");
+  QDir().mkpath(prefix + "/share/tolvane");
+  EXPECT_EQ(ProgramFolderOfExecutableFolder(prefix + "/bin"), prefix + "/share/tolvane/");
+  // Only a folder named bin looks there.
+  QDir().mkpath(prefix + "/app");
+  EXPECT_EQ(ProgramFolderOfExecutableFolder(prefix + "/app"), prefix + "/app/");
 }
 
 TEST_F(Paths, AnUnwritableProgramFolderSendsLocalFilesToTheConfigFolder) {

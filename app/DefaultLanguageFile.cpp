@@ -1,0 +1,110 @@
+#include "app/DefaultLanguageFile.h"
+
+#include "model/DataObject.h"
+#include "model/LanguageTable.h"
+#include "model/Model.h"
+#include "platform/Errors.h"
+#include "runtime/Application.h"
+#include "runtime/HeadlessUserInterface.h"
+#include "ui/FormEditReminAfter.h"
+#include "ui/FormEditReminder.h"
+#include "ui/FormEditReminderDT.h"
+#include "ui/FormEditReminderYear.h"
+#include "ui/FormEditVolume.h"
+#include "ui/FrameLog.h"
+#include "ui/FrameMix.h"
+#include "ui/FrameReminder.h"
+#include "widgets/FormLanguageFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+// The windows in the order of their sections: the main window with its pages, the editor with
+// its pages (the editor writes the sections of its frames itself), then the editor's dialogs and
+// the dialogs of a firing reminder. A window that lands later is one more line here.
+void saveEveryWindow(IUserInterface &ui, const QString &file) {
+  const std::vector<std::function<void()>> windows = {
+      [&] {
+        TFrameReminder frame(ui);
+        SaveFormLanguageFile(&frame, file);
+      },
+      [&] {
+        TFrameMix frame;
+        SaveFormLanguageFile(&frame, file);
+      },
+      [&] {
+        TFrameLog frame(ui);
+        SaveFormLanguageFile(&frame, file);
+      },
+      [&] {
+        TFormEditReminder editor(ui, NewReminderId, 2);
+        editor.SaveLanguageSections(file);
+      },
+      [&] {
+        TFormEditReminderDT dialog;
+        SaveFormLanguageFile(&dialog, file);
+      },
+      [&] {
+        TFormEditReminderYear dialog;
+        SaveFormLanguageFile(&dialog, file);
+      },
+      [&] {
+        TFormEditReminAfter dialog;
+        SaveFormLanguageFile(&dialog, file);
+      },
+      [&] {
+        TFormEditVolume dialog;
+        SaveFormLanguageFile(&dialog, file);
+      },
+  };
+  for (const auto &saveWindow : windows)
+    saveWindow();
+}
+
+// Building the windows reads settings and names data folders (an editor's file dialogs start in
+// the data folder, which naming creates): all of that happens in a scratch home, so making the
+// file touches nothing of the user's.
+void useScratchHome(const QTemporaryDir &home) {
+  const QByteArray path = QFile::encodeName(home.path());
+  qputenv("HOME", path);
+  qputenv("XDG_CONFIG_HOME", path + "/.config");
+  qputenv("XDG_DATA_HOME", path + "/.local/share");
+  qputenv("XDG_RUNTIME_DIR", path);
+  qunsetenv("TOLVANE_PROGRAM_DIR");
+}
+
+} // namespace
+
+int MakeDefaultLanguageFile(int argc, char **argv, const QString &fileName) {
+  const QString file = QFileInfo(fileName).absoluteFilePath();
+  QTemporaryDir home;
+  if (!home.isValid()) {
+    std::fprintf(stderr, "tolvane: no scratch folder for the language file: %s\n",
+                 qPrintable(home.errorString()));
+    return 1;
+  }
+  useScratchHome(home);
+  // The windows are built, never shown: no display is needed.
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  TApplication app(argc, argv);
+  try {
+    TModel model(TModelStart::Empty);
+    THeadlessUserInterface ui;
+    if (QFileInfo::exists(file) && !QFile::remove(file))
+      throw EFileError(QStringLiteral("Cannot replace \"%1\"").arg(file));
+    saveEveryWindow(ui, file);
+    WriteDefaultLanguageFile(file);
+  } catch (...) {
+    std::fprintf(stderr, "tolvane: %s\n", qPrintable(errors::describeCurrentException()));
+    return 1;
+  }
+  return 0;
+}
