@@ -6,11 +6,13 @@
 #include "platform/Errors.h"
 #include "runtime/Application.h"
 #include "runtime/HeadlessUserInterface.h"
+#include "ui/FormAbout.h"
 #include "ui/FormEditReminAfter.h"
 #include "ui/FormEditReminder.h"
 #include "ui/FormEditReminderDT.h"
 #include "ui/FormEditReminderYear.h"
 #include "ui/FormEditVolume.h"
+#include "ui/FormMain.h"
 #include "ui/FrameLog.h"
 #include "ui/FrameMix.h"
 #include "ui/FrameReminder.h"
@@ -32,6 +34,11 @@ namespace {
 // the dialogs of a firing reminder. A window that lands later is one more line here.
 void saveEveryWindow(IUserInterface &ui, const QString &file) {
   const std::vector<std::function<void()>> windows = {
+      [&] {
+        // The main window's own section; its pages write theirs below.
+        TFormMain form(ui);
+        SaveFormLanguageFile(&form, file);
+      },
       [&] {
         TFrameReminder frame(ui);
         SaveFormLanguageFile(&frame, file);
@@ -63,6 +70,10 @@ void saveEveryWindow(IUserInterface &ui, const QString &file) {
       [&] {
         TFormEditVolume dialog;
         SaveFormLanguageFile(&dialog, file);
+      },
+      [&] {
+        TFormAbout box;
+        box.SaveLanguageSection(file);
       },
   };
   for (const auto &saveWindow : windows)

@@ -82,7 +82,9 @@ void TFormAbout::Prepare(const QString &text) {
   }
 }
 
-void TFormAbout::ActionAboutMakeLngExecute() {
+void TFormAbout::ActionAboutMakeLngExecute() { SaveLanguageSection(GetDefaultLanguageFileName()); }
+
+void TFormAbout::SaveLanguageSection(const QString &file) {
   ui->LabelInfo->setText(QStringLiteral("Dont use"));
-  SaveFormLanguageFile(this, GetDefaultLanguageFileName());
+  SaveFormLanguageFile(this, file);
 }

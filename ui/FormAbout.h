@@ -29,6 +29,8 @@ public:
   // "Make lng": marks the information line as nothing to translate and writes the box's section
   // of the default language file.
   void ActionAboutMakeLngExecute();
+  // The same into the given language file.
+  void SaveLanguageSection(const QString &file);
 
   // The web pages the two links open.
   [[nodiscard]] static QString ProductWebAddress();

@@ -11,12 +11,14 @@
 #include "platform/MemIniFile.h"
 #include "services/ShellExecute.h"
 #include "services/VersionInfo.h"
+#include "ui/FormAbout.h"
 #include "ui/FrameLog.h"
 #include "ui/FrameMix.h"
 #include "ui/FrameReminder.h"
 #include "ui/HubForm.h"
 #include "ui/IconLibrary.h"
 #include "ui/ReportErrors.h"
+#include "ui/SendSelected.h"
 #include "ui/UiPrompts.h"
 #include "widgets/FormLanguageFile.h"
 #include "widgets/SpeedButtons.h"
@@ -138,9 +140,6 @@ TFormMain::TFormMain(IUserInterface &userInterface, QWidget *parent)
     }
     ui->StatusBar1->addWidget(m_panels[i], panelWidths[i] > 0 ? 0 : 1);
   }
-  // Mail sending and the about box come with their own windows; until then they are not offered.
-  ui->ActionSendSelectedByMail->setVisible(false);
-  ui->ActionAbout->setVisible(false);
   placePages(userInterface);
   connectActions();
   handleMessages();
@@ -185,6 +184,13 @@ void TFormMain::connectActions() {
           [this] { (void)ShowFormHelp(GetHelpFileName(), this); });
   connect(ui->ActionHelpFaq, &QAction::triggered, this,
           [] { (void)ShowHelpContext(GetHelpFileName(), 60); });
+  connect(ui->ActionSendSelectedByMail, &QAction::triggered, this, Reported([this] {
+            QStringList ids;
+            m_reminders.GetSelectedIds(&ids);
+            SendSelectedByMail(ids);
+          }));
+  connect(ui->ActionAbout, &QAction::triggered, this,
+          [this] { (void)TFormAbout::ShowAboutBox(ui->ActionAbout->text(), this); });
   connect(ui->ButtonLng, &QPushButton::clicked, this, Reported([this] { MakeLng(); }));
   connect(ui->ListViewMain, &QListWidget::itemSelectionChanged, this,
           Reported([this] { listViewMainSelectItem(); }));
