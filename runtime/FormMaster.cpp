@@ -234,6 +234,7 @@ void TFormMaster::ActionShutDownExecute() {
   if (m_closing)
     return;
   // FormCloseQuery
+  m_runtime->FinishMail();
   WriteLog(QStringLiteral("Program stop"));
   m_closing = true;
   m_timer->SetEnabled(false);

@@ -65,6 +65,11 @@ QByteArray serverUrl(const TSmtpServer &server) {
   return scheme + host.toUtf8() + ':' + QByteArray::number(server.port) + '/' + greetingName();
 }
 
+// Called by curl about once a second while it waits: a non-zero result cuts the transfer off.
+int checkAbort(void *userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return static_cast<const std::atomic<bool> *>(userData)->load() ? 1 : 0;
+}
+
 QByteArray angle(const QString &address) { return '<' + address.toUtf8() + '>'; }
 
 } // namespace
@@ -91,6 +96,8 @@ void TSmtpMailSender::transmit(const TComposedMail &mail, const TSmtpServer &ser
     if (a.contains(u'\r') || a.contains(u'\n'))
       throw EMailError(QStringLiteral("Invalid address: %1").arg(a.simplified()));
   }
+  if (m_aborted.load())
+    throw EMailError(QStringLiteral("Sending was cut off"));
   initCurlOnce();
   std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
   if (!curl)
@@ -134,6 +141,9 @@ void TSmtpMailSender::transmit(const TComposedMail &mail, const TSmtpServer &ser
   curl_easy_setopt(c, CURLOPT_DEBUGFUNCTION, watchReplies);
   curl_easy_setopt(c, CURLOPT_DEBUGDATA, &serverReply);
   curl_easy_setopt(c, CURLOPT_VERBOSE, 1L);
+  curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, checkAbort);
+  curl_easy_setopt(c, CURLOPT_XFERINFODATA, &m_aborted);
+  curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
 
   const CURLcode rc = curl_easy_perform(c);
   if (rc == CURLE_OK)
