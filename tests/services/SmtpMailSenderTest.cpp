@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QNetworkInterface>
 
 #include <gtest/gtest.h>
 
@@ -108,6 +109,37 @@ TEST(SmtpMailSender, LogsInWhenUserIsSet) {
   const auto received = server.messages(1);
   ASSERT_EQ(received.size(), 1u);
   EXPECT_EQ(received.front().login, QStringLiteral("anna"));
+}
+
+TEST(SmtpMailSender, NeverLogsInWithoutEncryptionToAServerElsewhere) {
+  QString address;
+  for (const QHostAddress &a : QNetworkInterface::allAddresses())
+    if (a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback())
+      address = a.toString();
+  if (address.isEmpty())
+    GTEST_SKIP() << "no address besides the loopback";
+  LocalSmtpServer server;
+  LocalSmtpServer::Options o;
+  o.user = QStringLiteral("anna");
+  o.password = QStringLiteral("s3cret");
+  o.address = address;
+  ASSERT_TRUE(server.start(o)) << server.errorText().toStdString();
+  TMailMessage m;
+  m.from = QStringLiteral("me@example.org");
+  m.to = QStringLiteral("you@example.org");
+  TSmtpServer s = local(server.port());
+  s.host = address;
+  s.user = o.user;
+  s.password = o.password;
+  TSmtpMailSender sender;
+  try {
+    sender.send(m, s);
+    FAIL() << "a login without encryption must not happen";
+  } catch (const EMailError &e) {
+    EXPECT_TRUE(e.message().contains(QStringLiteral("no encrypted connection")))
+        << e.message().toStdString();
+  }
+  EXPECT_TRUE(server.messages(0, 0).empty());
 }
 
 TEST(SmtpMailSender, RefusedRecipientRaisesWithServerText) {
