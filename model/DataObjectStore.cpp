@@ -442,12 +442,18 @@ void SaveStickerPosition(const TDataObject &o) {
   store.Flush();
 }
 
-void DisarmItem(TMSXMLObject &store) {
-  if (store.ReadBool(ITEM_PATH("shellExec/enable"), false))
-    store.WriteBool(ITEM_PATH("shellExec/enable"), false);
-  if (store.ReadBool(ITEM_PATH("mail/enable"), false) &&
-      !store.ReadString(ITEM_PATH("mail/files"), QString()).trimmed().isEmpty())
-    store.WriteBool(ITEM_PATH("mail/enable"), false);
+// A received mail action would mail a text of the sender's choosing to recipients of the sender's
+// choosing through the user's own server, so it arrives switched off, attachments or not.
+bool DisarmItem(TMSXMLObject &store) {
+  bool changed = false;
+  for (const QString &action :
+       {QStringLiteral("shellExec/enable"), QStringLiteral("mail/enable")}) {
+    if (store.ReadBool(action, false)) {
+      store.WriteBool(action, false);
+      changed = true;
+    }
+  }
+  return changed;
 }
 
 void InstallStoreLoader() { SetDataObjectLoader(&LoadFromStore); }

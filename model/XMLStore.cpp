@@ -10,6 +10,7 @@
 
 #include <QDebug>
 #include <QFileInfo>
+#include <QSet>
 
 namespace {
 
@@ -55,10 +56,21 @@ TXMLStore::TWriteBatch::~TWriteBatch() {
 
 int TXMLStore::ImportFromFile(const QString &fileName, bool update) {
   TXMLStore source(fileName, ItemName(), RootName());
+  const QByteArray idName = IdAttrName().toUtf8();
+  const auto idOf = [&idName](const pugi::xml_node item) {
+    return QString::fromUtf8(item.attribute(idName.constData()).value()).toCaseFolded();
+  };
+  QSet<QString> ownIds;
+  for (const pugi::xml_node item : itemNodes())
+    ownIds.insert(idOf(item));
+  m_disarmed.clear();
   // Every item of the file is made harmless before anything is copied, duplicates included.
   for (const pugi::xml_node item : source.itemNodes()) {
     source.selectNode(item);
-    DisarmItem(source);
+    // Only the items that arrive count: without update an item whose id is here stays out.
+    const bool arrives = update || !ownIds.contains(idOf(item));
+    if (DisarmItem(source) && arrives)
+      m_disarmed << source.ReadString(QStringLiteral("subject"), QString());
   }
   return MergeItems(source, update);
 }

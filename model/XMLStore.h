@@ -24,10 +24,13 @@ public:
   // SaveToFile(FileName()).
   [[nodiscard]] bool Save() { return SaveToFile(FileName()); }
   // Merges the items of another store file. The copies keep their ids and user attributes, but
-  // arrive with their program action switched off, and with their mail action switched off when
-  // it attaches files: a received file must not run a program or mail local files away when it
-  // fires. A missing or unparsable file gives 0.
+  // arrive with their program and mail actions switched off: a received file must not run a
+  // program or send mail from the user's account when it fires (the editor switches them on
+  // again). A missing or unparsable file gives 0.
   int ImportFromFile(const QString &fileName, bool update) override;
+  // The subjects of the reminders the last import brought in with actions switched off, for
+  // the import notice.
+  [[nodiscard]] const QStringList &DisarmedByLastImport() const { return m_disarmed; }
   // Saves to FileName(); failures are only logged. Inside a write batch it only notes that a
   // write is due.
   void Flush();
@@ -47,6 +50,7 @@ public:
   };
 
 private:
+  QStringList m_disarmed;
   int m_batches = 0;
   bool m_flushDue = false;
 };

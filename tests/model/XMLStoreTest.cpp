@@ -118,7 +118,9 @@ TEST(XMLStore, ImportedRemindersCannotRunProgramsOrMailFilesAway) {
   TXMLStore store(fileWith(Store2));
   const QString received = fileWith(
       "<root>"
-      "<item id=\"{P}\"><shellExec><enable>TRUE</enable><fileName>/bin/rm</fileName></shellExec>"
+      "<item "
+      "id=\"{P}\"><subject>Rent</subject><shellExec><enable>TRUE</enable><fileName>/bin/rm</"
+      "fileName></shellExec>"
       "<mail><enable>true</enable><to>x@example.org</to></mail></item>"
       "<item id=\"{M}\"><mail><enable>true</enable><files>/home/u/.ssh/id_rsa</files></mail></item>"
       "<item id=\"{M}\"><mail><enable>true</enable><files>second copy</files></mail></item>"
@@ -128,7 +130,10 @@ TEST(XMLStore, ImportedRemindersCannotRunProgramsOrMailFilesAway) {
   EXPECT_FALSE(store.ReadBool(QStringLiteral("shellExec/enable"), true));
   EXPECT_EQ(store.ReadString(QStringLiteral("shellExec/fileName"), QString()),
             QStringLiteral("/bin/rm"));
-  EXPECT_TRUE(store.ReadBool(QStringLiteral("mail/enable"), false)); // no files: stays on
+  // A mail without files would still go out through the user's server at every firing.
+  EXPECT_FALSE(store.ReadBool(QStringLiteral("mail/enable"), true));
+  EXPECT_EQ(store.DisarmedByLastImport().size(), 3);
+  EXPECT_EQ(store.DisarmedByLastImport().value(0), QStringLiteral("Rent"));
   int copies = 0;
   for (pugi::xml_node item : store.Document().document_element().children("item")) {
     if (QString::fromUtf8(item.attribute("id").value()) == QStringLiteral("{M}")) {
