@@ -2,6 +2,7 @@
 
 #include "model/DataObjectStore.h"
 #include "model/LanguageTable.h"
+#include "model/LogFile.h"
 #include "model/Model.h"
 #include "model/Paths.h"
 #include "model/Settings.h"
@@ -79,16 +80,20 @@ TXMLStore &Store() { return TModel::Current().Store(); }
 
 void OpenStore(const std::function<void()> &reloadReminders) {
   TXMLStore &store = Store();
-  const QString dataFile =
+  QString dataFile =
       UseLocalFolder() ? GetLocalDataFileName()
                        : MainSettings().readString(settings_keys::Main,
                                                    settings_keys::StoreFileName, GetDataFileName());
+  // The backup is only a stand-in: once the data file reads again it is the store again.
+  if (dataFile == GetBackupFileName())
+    dataFile = GetDataFileName();
   bool usable = false;
+  QString reason;
   try {
     store.LoadFromFile(dataFile);
     usable = store.LastLoadParsed();
   } catch (const ETolvaneError &e) {
-    qWarning() << "Store file not read:" << e.message();
+    reason = e.message();
   }
   QStringList ids;
   store.GetIds(&ids);
@@ -103,6 +108,18 @@ void OpenStore(const std::function<void()> &reloadReminders) {
     } catch (const ETolvaneError &e) {
       qWarning() << "Backup file not read:" << e.message();
     }
+  }
+  // A data file that is there but cannot be used is never passed over in silence: its
+  // reminders no longer fire until someone repairs or restores it.
+  if (!usable && QFileInfo::exists(dataFile)) {
+    if (reason.isEmpty())
+      reason = TranslateText(QStringLiteral("It is damaged or no reminder file."));
+    WriteLog(QStringLiteral("Reminder file not read: ") + dataFile + QStringLiteral(": ") + reason);
+    errors::reportInfo(TranslateText(QStringLiteral("Sorry, can't read the reminder file!")) +
+                       QStringLiteral("\r\n") + dataFile + QStringLiteral("\r\n") + reason +
+                       QStringLiteral("\r\n") +
+                       TranslateText(QStringLiteral("It is kept as it is; until it reads again, "
+                                                    "the reminders come from the backup.")));
   }
   if (reloadReminders)
     reloadReminders();

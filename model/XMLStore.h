@@ -64,6 +64,9 @@ private:
 // The backup file is loaded instead only when the data file is missing, cannot be read or is no
 // store file, and the store then holds no reminders; from then on the store's FileName names the
 // backup (also when there is no backup yet, unless the data file is missing too, so that a broken
-// data file is never saved over). A valid store file without reminders is kept, so a deleted last
-// reminder does not come back from an older backup.
+// data file is never saved over). A data file that exists but cannot be used is told to the user
+// (a notice through errors::reportInfo and a log line, each with the file and the reason) and
+// kept; a setting that names the backup is taken to mean the data file, so every start tries
+// the data file again. A valid store file without reminders is kept, so a deleted last reminder
+// does not come back from an older backup.
 void OpenStore(const std::function<void()> &reloadReminders);
