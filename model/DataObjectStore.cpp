@@ -304,6 +304,8 @@ void LoadFromStore(TDataObject &o) {
   o.lastCloseByUserDt = r.dateTime(ITEM_PATH("lastCloseByUserDt"), TDateTime());
   o.lastCloseByUserRemindBeforeDt =
       r.dateTime(ITEM_PATH("lastCloseByUserRemindBeforeDt"), TDateTime());
+  // Files from before firings were remembered lack the element: nothing has fired then.
+  o.LastRunDue = r.dateTime(ITEM_PATH("lastRunDueDt"), TDateTime());
   o.enable = r.boolean(ITEM_PATH("enable"), true);
   o.default_ = r.boolean(ITEM_PATH("default"), false);
   o.hintEnable = r.boolean(ITEM_PATH("hintEnable"), false);
@@ -385,6 +387,10 @@ void SaveToStore(TDataObject &o, bool noFlush) {
   w.dateTime(ITEM_PATH("createDt"), o.createDt);
   w.dateTime(ITEM_PATH("lastCloseByUserDt"), o.lastCloseByUserDt);
   w.dateTime(ITEM_PATH("lastCloseByUserRemindBeforeDt"), o.lastCloseByUserRemindBeforeDt);
+  // The run that fired last, so that a restart inside its window does not fire it again (and
+  // send its mail and start its program twice). Written only once something fired.
+  if (o.LastRunDue.isSet())
+    w.dateTime(ITEM_PATH("lastRunDueDt"), o.LastRunDue);
   w.boolean(ITEM_PATH("enable"), o.enable);
   w.boolean(ITEM_PATH("default"), o.default_);
   w.boolean(ITEM_PATH("hintEnable"), o.hintEnable);

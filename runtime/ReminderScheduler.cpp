@@ -244,8 +244,10 @@ void TReminderScheduler::FireReminder(int number, TFireKind kind, TDateTime due)
   if (!find(number))
     return;
   sendReminderUpdated(number);
+  // Written to the file at once: the store remembers the run that fired, and a restart inside
+  // its window must find it there.
   if ((r = find(number)))
-    m_reminders.SaveToStore(*r, false);
+    m_reminders.SaveToStore(*r, true);
   // The outputs come with the output step of the same check.
 }
 
