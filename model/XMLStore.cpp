@@ -109,6 +109,10 @@ void OpenStore(const std::function<void()> &reloadReminders) {
       qWarning() << "Backup file not read:" << e.message();
     }
   }
+  // Two items with one id would be one reminder twice: the first one's actions would run twice
+  // and the second one never fire. The later ones get ids of their own, kept in the file.
+  if (store.RenewRepeatedIds() > 0)
+    (void)store.Save();
   // A data file that is there but cannot be used is never passed over in silence: its
   // reminders no longer fire until someone repairs or restores it.
   if (!usable && QFileInfo::exists(dataFile)) {

@@ -110,3 +110,16 @@ TEST_F(OpenStoreTest, ABrokenDataFileWithoutBackupIsNeverSavedOver) {
   ASSERT_TRUE(Store().Save());
   EXPECT_EQ(readFile(GetDataFileName()), broken);
 }
+
+TEST_F(OpenStoreTest, RepeatedIdsGetIdsOfTheirOwnAndTheFileKeepsThem) {
+  writeFile(GetDataFileName(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?><root>"
+                               "<item id=\"{DATA}\"><subject>a</subject></item>"
+                               "<item id=\"{data}\"><subject>b</subject></item></root>");
+  const QStringList ids = open();
+  ASSERT_EQ(ids.size(), 2);
+  EXPECT_EQ(ids[0], QStringLiteral("DATA"));
+  EXPECT_NE(ids[1].toCaseFolded(), QStringLiteral("data"));
+  ASSERT_TRUE(Store().SelectItem(ids[1]));
+  EXPECT_EQ(Store().ReadString("subject", QString()), QStringLiteral("b"));
+  EXPECT_TRUE(readFile(GetDataFileName()).contains(ids[1].toUtf8()));
+}
