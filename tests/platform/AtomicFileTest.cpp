@@ -50,6 +50,16 @@ TEST(AtomicFile, AReplacedFileNeverGetsMorePermissionThanItHad) {
   EXPECT_EQ(readAll(path), "third");
 }
 
+TEST(AtomicFile, ANewFileFollowsTheUmask) {
+  const QString path = sandbox::makeTempDir(QStringLiteral("atomic-umask")) + "/data.xml";
+  const mode_t before = ::umask(077);
+  WriteFileAtomic(path, "private");
+  ::umask(before);
+  struct stat st {};
+  ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
 TEST(AtomicFile, AFailedWriteRaisesAndKeepsTheOldFile) {
   const QString dir = sandbox::makeTempDir(QStringLiteral("atomic-fail"));
   const QString path = dir + QStringLiteral("/data.xml");
