@@ -7,6 +7,7 @@
 #include "model/Paths.h"
 #include "model/Settings.h"
 #include "model/SettingsKeys.h"
+#include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 
 #include <QDebug>
@@ -87,6 +88,9 @@ void OpenStore(const std::function<void()> &reloadReminders) {
   // The backup is only a stand-in: once the data file reads again it is the store again.
   if (dataFile == GetBackupFileName())
     dataFile = GetDataFileName();
+  // Saves cut short by a kill leave their temporary files; nothing writes the store yet.
+  (void)RemoveStaleTempFiles(dataFile);
+  (void)RemoveStaleTempFiles(GetBackupFileName());
   bool usable = false;
   QString reason;
   try {

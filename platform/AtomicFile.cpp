@@ -2,9 +2,12 @@
 
 #include "platform/Errors.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -115,4 +118,22 @@ void WriteFileAtomic(const QString &path, const QByteArray &data, mode_t mode) {
     ::fsync(dirFd);
     ::close(dirFd);
   }
+}
+
+int RemoveStaleTempFiles(const QString &path) {
+  const QFileInfo info(path);
+  const QString prefix = u'.' + info.fileName() + u'.';
+  const QDir folder(info.absolutePath());
+  int removed = 0;
+  for (const QFileInfo &f :
+       folder.entryInfoList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden)) {
+    // mkostemp's six characters are letters and digits.
+    const QString tail = f.fileName().mid(prefix.size());
+    const bool ours = std::all_of(tail.cbegin(), tail.cend(), [](QChar c) {
+      return c.unicode() < 128 && std::isalnum(static_cast<unsigned char>(c.unicode()));
+    });
+    if (ours && !f.isSymLink() && QFile::remove(f.absoluteFilePath()))
+      ++removed;
+  }
+  return removed;
 }
