@@ -8,11 +8,15 @@
 #include "model/Settings.h"
 #include "model/SettingsKeys.h"
 #include "platform/AtomicFile.h"
+#include "platform/Clock.h"
 #include "platform/Errors.h"
 
 #include <QDebug>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -25,11 +29,61 @@ QString describe(const std::exception &e) {
 } // namespace
 
 TXMLStore::TXMLStore(const QString &fileName, const QString &itemName, const QString &rootName)
-    : TMSXMLObjectWithGuidAsId(fileName, itemName, rootName) {}
+    : TMSXMLObjectWithGuidAsId(fileName, itemName, rootName), m_onDisk(stampOf(fileName)) {}
+
+TXMLStore::TFileStamp TXMLStore::stampOf(const QString &fileName) {
+  struct stat st {};
+  if (fileName.isEmpty() || ::stat(QFile::encodeName(fileName).constData(), &st) != 0)
+    return {};
+  return {true, static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino),
+          static_cast<qint64>(st.st_size),
+          static_cast<qint64>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
+void TXMLStore::LoadFromFile(const QString &fileName) {
+  TMSXMLObjectWithGuidAsId::LoadFromFile(fileName);
+  m_onDisk = stampOf(fileName);
+}
+
+void TXMLStore::keepForeignVersion(const QString &fileName) {
+  if (fileName != FileName())
+    return;
+  const TFileStamp now = stampOf(fileName);
+  if (!now.exists || now == m_onDisk)
+    return;
+  // Nothing is merged: the other version is only kept, for the user to look at.
+  const QFileInfo info(fileName);
+  const DateParts d = DecodeDate(currentClock().now());
+  const TimeParts t = DecodeTime(currentClock().now());
+  const QString kept = info.absolutePath() + u'/' + info.completeBaseName() +
+                       QStringLiteral("_conflict-%1%2%3-%4%5%6.%7")
+                           .arg(d.year, 4, 10, QChar(u'0'))
+                           .arg(d.month, 2, 10, QChar(u'0'))
+                           .arg(d.day, 2, 10, QChar(u'0'))
+                           .arg(t.hour, 2, 10, QChar(u'0'))
+                           .arg(t.minute, 2, 10, QChar(u'0'))
+                           .arg(t.second, 2, 10, QChar(u'0'))
+                           .arg(info.suffix());
+  if (!QFile::exists(kept) && !QFile::copy(fileName, kept))
+    throw EFileError(
+        QStringLiteral("Cannot keep the changed file \"%1\" as \"%2\"").arg(fileName, kept));
+  WriteLog(QStringLiteral("Reminder file changed by another program, kept as ") + kept);
+  errors::reportInfo(
+      TranslateText(QStringLiteral("The reminder file was changed by another program.")) +
+      QStringLiteral("\r\n") + TranslateText(QStringLiteral("That version is kept as:")) +
+      QStringLiteral("\r\n") + kept);
+}
+
+void TXMLStore::writeFile(const QString &fileName) {
+  keepForeignVersion(fileName);
+  TMSXMLObjectWithGuidAsId::SaveToFile(fileName);
+  if (fileName == FileName())
+    m_onDisk = stampOf(fileName);
+}
 
 bool TXMLStore::SaveToFile(const QString &fileName) {
   try {
-    TMSXMLObjectWithGuidAsId::SaveToFile(fileName);
+    writeFile(fileName);
     return true;
   } catch (const std::exception &e) {
     errors::reportInfo(TranslateText(QStringLiteral("Sorry, can't save file!")) +
@@ -45,7 +99,7 @@ void TXMLStore::Flush() {
   }
   m_flushDue = false;
   try {
-    TMSXMLObjectWithGuidAsId::SaveToFile(FileName());
+    writeFile(FileName());
   } catch (const std::exception &e) {
     qWarning() << "Store not saved:" << describe(e);
   }

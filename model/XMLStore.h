@@ -16,6 +16,8 @@ public:
                      const QString &itemName = QStringLiteral("item"),
                      const QString &rootName = QStringLiteral("root"));
 
+  // Loads as TMSXMLObject does and notes which file on disk it read.
+  void LoadFromFile(const QString &fileName) override;
   // Saves the document over the file; gives whether it did. A failure is shown to the user
   // ("Sorry, can't save file!", the file and the reason) through the information reporter here,
   // so a caller only branches on the result; nothing is raised and the file keeps its previous
@@ -50,6 +52,21 @@ public:
   };
 
 private:
+  // What identifies one version of a file on disk: a save replaces the file (a new inode) and
+  // any other writer changes its time or size.
+  struct TFileStamp {
+    bool exists = false;
+    quint64 device = 0, inode = 0;
+    qint64 size = 0, mtimeNs = 0;
+    bool operator==(const TFileStamp &) const = default;
+  };
+  [[nodiscard]] static TFileStamp stampOf(const QString &fileName);
+  // Before the store's own file is written: when someone else wrote it since it was read or last
+  // saved, that file is kept beside it as <name>_conflict-<date>-<time>.xml and the user is told.
+  void keepForeignVersion(const QString &fileName);
+  void writeFile(const QString &fileName);
+
+  TFileStamp m_onDisk;
   QStringList m_disarmed;
   int m_batches = 0;
   bool m_flushDue = false;

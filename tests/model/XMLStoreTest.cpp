@@ -3,6 +3,9 @@
 #include "platform/Errors.h"
 #include "tests/model/StoreTestUtil.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <gtest/gtest.h>
 
 using namespace storetest;
@@ -172,4 +175,30 @@ TEST(XMLStore, AFileNestedBeyondAnyStoreIsNoStore) {
   EXPECT_EQ(nested.ReadString(QStringLiteral("subject"), QString()), QStringLiteral("x"));
   nested.WriteString(QStringLiteral("subject"), QStringLiteral("replaced"));
   EXPECT_EQ(nested.ReadString(QStringLiteral("subject"), QString()), QStringLiteral("replaced"));
+}
+
+// Someone else's write to the store's file is kept aside before the store writes over it.
+TEST(XMLStore, AFileWrittenByAnotherProgramIsKeptBeforeTheNextSave) {
+  QStringList notices;
+  errors::setInfoReporter([&notices](const QString &text) { notices << text; });
+  TXMLStore store(fileWith(Store2));
+  ASSERT_TRUE(store.Save());
+  ASSERT_TRUE(store.Save()); // its own writes are no conflict
+  const QByteArray foreign = "<root><item id=\"{SYNCED}\"/></root>";
+  QFile f(store.FileName());
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(foreign);
+  f.close();
+  store.Flush();
+  errors::setInfoReporter({});
+  const QFileInfo info(store.FileName());
+  const QStringList kept =
+      info.dir().entryList({info.completeBaseName() + QStringLiteral("_conflict-*.xml")});
+  ASSERT_EQ(kept.size(), 1);
+  QFile k(info.dir().filePath(kept[0]));
+  ASSERT_TRUE(k.open(QIODevice::ReadOnly));
+  EXPECT_EQ(k.readAll(), foreign);
+  ASSERT_EQ(notices.size(), 1);
+  EXPECT_TRUE(notices[0].contains(kept[0]));
+  EXPECT_EQ(ids(TXMLStore(store.FileName())), ids(store));
 }
