@@ -16,7 +16,6 @@
 #include "services/SingleInstance.h"
 
 #include <QCoreApplication>
-#include <QScreen>
 
 #include <cstdio>
 #include <optional>
@@ -48,11 +47,6 @@ int runInstance(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)(
   // Notices (a failed save at the very end among them) are shown while the program lives.
   IUserInterface &ui = program->UserInterface();
   errors::setInfoReporter([&ui](const QString &text) { ui.ShowMessage(text); });
-  // New reminders place their sticker from the screen's size.
-  SetScreenSizeProvider([] {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? screen->size() : QSize(800, 600);
-  });
   try {
     TFormMaster &master = program->Start();
     // An end asked for before the loop runs (an error in a pump during start-up) cannot leave a

@@ -14,11 +14,6 @@
 
 namespace {
 
-std::function<QSize()> &screenSize() {
-  static std::function<QSize()> provider = [] { return QSize(800, 600); };
-  return provider;
-}
-
 QString path(const QString &prefix, const char *name) {
   return prefix + u'/' + QLatin1String(name);
 }
@@ -208,7 +203,7 @@ private:
   TXMLStore &s;
 };
 
-void readSticker(const Reader &r, TStickerRec &st, QSize screen) {
+void readSticker(const Reader &r, TStickerRec &st) {
   const ItemPaths &ps = paths();
   st.enable = r.boolean(ITEM_PATH("sticker/enable"), true);
   st.textAsHintEnable = r.boolean(ITEM_PATH("sticker/textAsHintEnable"), true);
@@ -224,8 +219,9 @@ void readSticker(const Reader &r, TStickerRec &st, QSize screen) {
     t.position = r.position(bp.position, 0, 0, 0, 0);
     t.font = r.font(bp.font);
   }
-  const int w = screen.width() / 6, h = screen.height() / 6;
-  st.position = r.position(ps.stickerPosition, w, h, w, h);
+  // No stored place is an empty position: the sticker then sizes itself and appears in the middle
+  // of the primary screen, and its first place is what the store keeps.
+  st.position = r.position(ps.stickerPosition, 0, 0, 0, 0);
   st.background.transparent = r.boolean(ITEM_PATH("sticker/background/transparent"), false);
   st.background.color = r.color(ITEM_PATH("sticker/background/color"), clInfoBk);
   st.frame.enable = r.boolean(ITEM_PATH("sticker/frame/enable"), false);
@@ -286,10 +282,6 @@ void reduceIcon(TGraphic *icon) {
 
 } // namespace
 
-void SetScreenSizeProvider(std::function<QSize()> provider) {
-  screenSize() = provider ? std::move(provider) : [] { return QSize(800, 600); };
-}
-
 void LoadFromStore(TDataObject &o) {
   TXMLStore &store = Store();
   store.SelectItem(o.Id); // without an item every read gives its default
@@ -345,7 +337,7 @@ void LoadFromStore(TDataObject &o) {
   }
 
   o.tray = r.boolean(ITEM_PATH("tray"), false);
-  readSticker(r, o.sticker, screenSize()());
+  readSticker(r, o.sticker);
 
   o.mail.enable = r.boolean(ITEM_PATH("mail/enable"), false);
   o.mail.to = r.str(ITEM_PATH("mail/to"), QString());

@@ -3,9 +3,6 @@
 #include "model/DataObject.h"
 #include "model/MSXMLObject.h"
 
-#include <QSize>
-
-#include <functional>
 #include <memory>
 
 // A reminder's item in the store (Store()): the element paths of every field, their encodings and
@@ -34,10 +31,6 @@ bool DisarmItem(TMSXMLObject &store);
 
 // Installs LoadFromStore as the loader TDataObject::Create uses.
 void InstallStoreLoader();
-
-// The screen size the default sticker position is derived from. The program installs the primary
-// screen's size; until then 800 x 600 stands in.
-void SetScreenSizeProvider(std::function<QSize()> provider);
 
 // --- Pictures, written and read by their own operations ----------------------------------------
 

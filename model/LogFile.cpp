@@ -76,6 +76,16 @@ QList<QByteArray> splitLines(const QByteArray &bytes) {
   return lines;
 }
 
+QByteArray readWholeFile(const QString &fileName) {
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly))
+    throw EFileError(QStringLiteral("Can't read %1: %2").arg(fileName, file.errorString()));
+  QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError)
+    throw EFileError(QStringLiteral("Can't read %1: %2").arg(fileName, file.errorString()));
+  return bytes;
+}
+
 } // namespace
 
 TLogFiring LogFiringOf(const TDataObject &reminder, const QString &mailError) {
@@ -168,15 +178,7 @@ void SplitLogLine(const QString &line, QStringList &list) {
 bool PurgeLog(const QString &fileName, bool all, TDateTime limit) {
   if (!QFileInfo::exists(fileName))
     return false;
-  QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly))
-    throw EFileError(QStringLiteral("Can't read %1: %2").arg(fileName, file.errorString()));
-  const QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError)
-    throw EFileError(QStringLiteral("Can't read %1: %2").arg(fileName, file.errorString()));
-  file.close();
-
-  QList<QByteArray> lines = splitLines(bytes);
+  QList<QByteArray> lines = splitLines(readWholeFile(fileName));
   bool changed = all;
   if (all) {
     lines.clear();
@@ -202,13 +204,26 @@ bool PurgeLog(const QString &fileName, bool all, TDateTime limit) {
   return true;
 }
 
-TDateTime LogPurgeLimit(TDateTime today) {
+QStringList ReadLogLines(const QString &fileName) {
+  QStringList out;
+  if (!QFileInfo::exists(fileName))
+    return out;
+  const QList<QByteArray> lines = splitLines(readWholeFile(fileName));
+  out.reserve(lines.size());
+  // Decoded line by line: one line written by an older program in the ANSI code page must not turn
+  // every other line into Windows-1252.
+  for (const QByteArray &line : lines)
+    out << DecodeFileText(line);
+  return out;
+}
+
+int LogClearPeriodDays() {
   const QString text = LocalSettings().readString(
       settings_keys::Config, settings_keys::LogClearPeriod, settings_keys::DefaultLogClearPeriod);
   bool ok = false;
-  int days = text.trimmed().toInt(&ok);
-  // A negative period would put the limit in the future and empty the log at every start.
-  if (!ok || days < 0)
-    days = kDefaultClearPeriod;
-  return DateOf(today) - OneDay * days;
+  const int days = text.trimmed().toInt(&ok);
+  // A negative period would put the purge limit in the future and empty the log at every start.
+  return ok && days >= 0 ? days : kDefaultClearPeriod;
 }
+
+TDateTime LogPurgeLimit(TDateTime today) { return DateOf(today) - OneDay * LogClearPeriodDays(); }

@@ -59,6 +59,14 @@ void SplitLogLine(const QString &line, QStringList &list);
 // or written.
 bool PurgeLog(const QString &fileName, bool all, TDateTime limit);
 
-// The purge limit at start-up: midnight of `today` minus LocalSettings `Config`/`LogClearPeriod`
-// days (30 when missing, not a number, or negative).
+// The lines of the log file as they stand (CR LF, CR or LF ends a line; UTF-8, else Windows-1252).
+// A missing file has no lines. Raises EFileError when the file exists but cannot be read.
+[[nodiscard]] QStringList ReadLogLines(const QString &fileName);
+
+// How many whole days the log keeps besides today: LocalSettings `Config`/`LogClearPeriod`, 30 when
+// missing, not a number, or negative. The purge, the log page's day list and the options page all
+// read the period through this one rule.
+[[nodiscard]] int LogClearPeriodDays();
+
+// The purge limit at start-up: midnight of `today` minus LogClearPeriodDays() days.
 [[nodiscard]] TDateTime LogPurgeLimit(TDateTime today);

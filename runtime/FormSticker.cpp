@@ -8,6 +8,7 @@
 #include "model/ReminderTexts.h"
 #include "model/ScheduleText.h"
 #include "platform/FormatSettings.h"
+#include "runtime/StickerFont.h"
 #include "runtime/StickerLayout.h"
 #include "runtime/UserInterface.h"
 #include "widgets/GIFControl.h"
@@ -30,26 +31,6 @@
 #include <exception>
 
 namespace {
-
-// Font sizes from a file are kept within what a screen can show.
-constexpr int MaxFontPoints = 500;
-
-QFont fontFromRec(const TFontRec &rec) {
-  QFont font = QApplication::font();
-  // "Default" (the store's default name) means the desktop's own font.
-  if (!rec.name.isEmpty() && rec.name.compare(QLatin1String("Default"), Qt::CaseInsensitive) != 0)
-    font.setFamily(rec.name);
-  // A positive size is in points; a negative one is a character height in pixels.
-  if (rec.size > 0)
-    font.setPointSize(std::min(rec.size, MaxFontPoints));
-  else if (rec.size < 0)
-    font.setPixelSize(static_cast<int>(std::min<int64_t>(-int64_t(rec.size), MaxFontPoints)));
-  font.setBold((rec.style & FontStyleBold) != 0);
-  font.setItalic((rec.style & FontStyleItalic) != 0);
-  font.setUnderline((rec.style & FontStyleUnderline) != 0);
-  font.setStrikeOut((rec.style & FontStyleStrikeout) != 0);
-  return font;
-}
 
 Qt::Alignment qtAlignment(TStickerTextAlignment alignment) {
   switch (alignment) {
@@ -180,7 +161,7 @@ void TFormSticker::ShowReminder(WindowHandle, TDataObject *reminder, const TGrap
     note = QStringLiteral(" (") + RemindBeforeText(reminder->remindBefore) + u')';
   const auto apply = [](QLabel *label, const QString &caption, const TStickerTextRec &rec) {
     label->setText(displayText(caption));
-    label->setFont(fontFromRec(rec.font));
+    label->setFont(FontFromRec(rec.font));
     QPalette p = label->palette();
     p.setColor(QPalette::WindowText, colorOf(rec.font.color));
     label->setPalette(p);

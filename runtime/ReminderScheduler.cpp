@@ -543,15 +543,26 @@ std::optional<IReminderRuntime::PopupState> TReminderScheduler::PopupMenuObjectP
 void TReminderScheduler::ActionCloseByUserExecute(int number) { CloseReminder(number, true); }
 
 void TReminderScheduler::ActionRemindAfterExecute(int number, const QString &title) {
-  if (!find(number) || !m_ui.RemindAfter(title, QCursor::pos(), number))
+  const TDataObject *before = find(number);
+  if (!before)
+    return;
+  const bool wasOn = before->Firing && before->enable;
+  if (!m_ui.RemindAfter(title, QCursor::pos(), number))
     return;
   // The dialog ran an event loop: the tick may have closed the firing, or the reminder may be
   // gone. A firing the tick already closed is not closed a second time.
-  const TDataObject *r = find(number);
+  TDataObject *r = find(number);
   if (!r)
     return;
-  if (r->Firing)
+  if (r->Firing) {
     CloseReminder(number, false);
+  } else if (wasOn && !r->enable && r->repeat.type == TRepeatType::Once && r->remindAfter.enable) {
+    // The tick closed it while the dialog was open, before there was a window to wait for, and
+    // switched the one-time reminder off; the snooze the user has just confirmed would never
+    // come. It is switched on again for that window, and kept in the file at once.
+    r->enable = true;
+    m_reminders.SaveToStore(*r, true);
+  }
   sendReminderUpdated(number);
 }
 

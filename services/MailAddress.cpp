@@ -4,7 +4,9 @@
 
 namespace {
 
-// Splits at top-level commas, keeping quoted text, <...> and (...) whole.
+// Splits at top-level commas, keeping quoted text, <...> and (...) whole. A line break always
+// ends an entry, whatever is open: people type one address per line, and an unclosed quote or
+// bracket must not swallow the lines after it.
 QStringList splitEntries(const QString &text) {
   QStringList entries;
   QString current;
@@ -13,6 +15,13 @@ QStringList splitEntries(const QString &text) {
   int comment = 0;
   for (qsizetype i = 0; i < text.size(); ++i) {
     const QChar c = text[i];
+    if (c == u'\r' || c == u'\n') {
+      entries << current;
+      current.clear();
+      quoted = angle = false;
+      comment = 0;
+      continue;
+    }
     if (quoted) {
       current += c;
       if (c == u'\\' && i + 1 < text.size())

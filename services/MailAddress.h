@@ -10,9 +10,9 @@ struct TMailAddress {
   QString address; // the bare address
 };
 
-// Splits a comma-separated address list. Commas inside quotes, angle brackets or parentheses do
-// not split; the bare address is the part inside "<>", else the whole entry without comments;
-// empty entries are dropped.
+// Splits an address list separated by commas or line breaks. Commas inside quotes, angle brackets
+// or parentheses do not split; the bare address is the part inside "<>", else the whole entry
+// without comments; empty entries are dropped.
 [[nodiscard]] QList<TMailAddress> ParseAddressList(const QString &text);
 
 // The address as a header writes it, with its display name encoded when needed.

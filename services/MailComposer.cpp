@@ -17,11 +17,14 @@ namespace {
 constexpr int kFoldColumn = 76;
 
 // Header values come from reminders that may have been imported from other people's files:
-// line breaks in them are flattened so they cannot add headers of their own.
+// line breaks separate addresses, and whatever control characters are left inside one are
+// flattened so they cannot add headers of their own.
 QList<TMailAddress> addressesOf(const QString &text) {
-  QList<TMailAddress> list = ParseAddressList(FlattenHeaderText(text));
-  for (TMailAddress &a : list)
-    a.address = a.address.simplified();
+  QList<TMailAddress> list = ParseAddressList(text);
+  for (TMailAddress &a : list) {
+    a.name = FlattenHeaderText(a.name);
+    a.address = FlattenHeaderText(a.address).simplified();
+  }
   return list;
 }
 

@@ -1,6 +1,9 @@
 #include "ui/UserInterface.h"
 
 #include "model/LanguageTable.h"
+#include "ui/EditReminder.h"
+#include "ui/FormEditReminAfter.h"
+#include "ui/FormEditVolume.h"
 #include "ui/UiPrompts.h"
 
 // The windows register here, one line each, as they are built. An entry whose window does not
@@ -18,13 +21,19 @@ void TUserInterface::SetHideTrayIconChecked(bool) {}
 
 void TUserInterface::CloseMainWindow() {}
 
-bool TUserInterface::EditReminder(int, QString &, int) { return false; }
+bool TUserInterface::EditReminder(int listPosition, QString &id, int defaultRepeatType) {
+  return ::EditReminder(*this, listPosition, id, defaultRepeatType);
+}
 
-bool TUserInterface::RemindAfter(const QString &, QPoint, int32_t) { return false; }
+bool TUserInterface::RemindAfter(const QString &title, QPoint at, int32_t number) {
+  return TFormEditReminAfter::ShowRemindAfterDialog(title, at, number);
+}
 
-void TUserInterface::SoundVolume(QPoint, int32_t) {}
+void TUserInterface::SoundVolume(QPoint at, int32_t number) {
+  TFormEditVolume::ShowVolumeDialog(at, number);
+}
 
-void TUserInterface::SetEditorModified() {}
+void TUserInterface::SetEditorModified() { ::SetEditorModified(); }
 
 void TUserInterface::ShowMessage(const QString &message) { uiPrompts().notice(message); }
 

@@ -11,8 +11,10 @@
 #include <QMenuBar>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QToolButton>
+#include <QTreeView>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -51,6 +53,9 @@ QString itemKey(const QString &name, int i) {
 }
 
 void viewCaptions(QWidget *w, const QString &name, std::vector<Caption> &out) {
+  // A tree without a header (a day tree, a folder tree) shows no column captions.
+  if (auto *anyTree = qobject_cast<QTreeView *>(w); anyTree && anyTree->isHeaderHidden())
+    return;
   if (auto *tree = qobject_cast<QTreeWidget *>(w)) {
     QTreeWidgetItem *header = tree->headerItem();
     for (int i = 0; header && i < tree->columnCount(); ++i)
@@ -67,6 +72,13 @@ void viewCaptions(QWidget *w, const QString &name, std::vector<Caption> &out) {
                          table->setHorizontalHeaderItem(i, new QTableWidgetItem(t));
                      }});
     }
+  } else if (qobject_cast<QTreeView *>(w) || qobject_cast<QTableView *>(w)) {
+    // A view over a model of its own (a list too long for item widgets): the model holds the
+    // column captions.
+    QAbstractItemModel *model = static_cast<QAbstractItemView *>(w)->model();
+    for (int i = 0; model && i < model->columnCount(); ++i)
+      out.push_back({columnKey(name, i), model->headerData(i, Qt::Horizontal).toString(),
+                     [model, i](const QString &t) { model->setHeaderData(i, Qt::Horizontal, t); }});
   } else if (auto *list = qobject_cast<QListWidget *>(w)) {
     // Only the icon view has captions of its own; a plain list shows data.
     if (list->viewMode() != QListView::IconMode)

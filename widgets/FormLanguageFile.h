@@ -9,7 +9,9 @@ class QWidget;
 // name:
 //   - the form's own caption under the form's name (forms only);
 //   - labels, buttons, check and radio boxes, group boxes, actions and tab pages by their names;
-//   - "<view>.Column<i>" for the column titles of a tree or table view;
+//   - "<view>.Column<i>" for the column titles of a tree or table view, read from and written to
+//     its model's header where the view has a model of its own (a tree without a header has
+//     none);
 //   - "<view>.Item<i>" for the item texts of a list widget in icon mode;
 //   - "<menubar>.Item<i>" for the texts of a menu bar's entries (read only).
 // Menus and tool buttons are read from a file but never written to one.

@@ -37,6 +37,13 @@ void TImage::setTransparent(bool value) {
   pictureChanged();
 }
 
+void TImage::setShrinkToFit(bool value) {
+  if (m_shrinkToFit == value)
+    return;
+  m_shrinkToFit = value;
+  update();
+}
+
 QSize TImage::pictureSize() const {
   if (m_picture.empty())
     return {0, 0};
@@ -53,12 +60,19 @@ void TImage::pictureChanged() {
   graphicChanged();
 }
 
-void TImage::drawImage(QPainter &painter) {
+QRect TImage::pictureRect() const {
   if (m_picture.empty())
-    return;
-  const QSize size = pictureSize();
+    return {};
+  QSize size = pictureSize();
+  if (m_shrinkToFit && (size.width() > width() || size.height() > height()))
+    size = size.scaled(this->size(), Qt::KeepAspectRatio);
   QPoint at(0, 0);
   if (m_center)
     at = QPoint((width() - size.width()) / 2, (height() - size.height()) / 2);
-  m_picture.draw(painter, QRect(at, size));
+  return {at, size};
+}
+
+void TImage::drawImage(QPainter &painter) {
+  if (!m_picture.empty())
+    m_picture.draw(painter, pictureRect());
 }

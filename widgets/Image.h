@@ -20,9 +20,15 @@ public:
   void setCenter(bool value);
   [[nodiscard]] bool transparent() const { return m_transparent; }
   void setTransparent(bool value);
+  // A picture wider or higher than the control is drawn scaled down to fit, keeping its
+  // proportions; a smaller one stays at its own size.
+  [[nodiscard]] bool shrinkToFit() const { return m_shrinkToFit; }
+  void setShrinkToFit(bool value);
 
   // The picture's own size (0 x 0 when empty).
   [[nodiscard]] QSize pictureSize() const;
+  // Where the picture is drawn in the control (empty when there is none).
+  [[nodiscard]] QRect pictureRect() const;
 
 protected:
   void drawImage(QPainter &painter) override;
@@ -33,4 +39,5 @@ private:
   TPicture m_picture;
   bool m_center = false;
   bool m_transparent = false;
+  bool m_shrinkToFit = false;
 };

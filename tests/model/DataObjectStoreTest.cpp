@@ -22,18 +22,16 @@ const QString BareId = QStringLiteral("0D0D0D0D-0000-0000-0000-000000000000");
 
 QString goldenFile() { return QStringLiteral(QT_TESTCASE_SOURCEDIR "/data/golden-store.xml"); }
 
-// A fixed clock, screen, language and settings, and a store of the test's own.
+// A fixed clock, language and settings, and a store of the test's own.
 class ItemTest : public ::testing::Test {
 protected:
   ItemTest() {
     clock.set(Now);
     main.writeString(QStringLiteral("Mail"), QStringLiteral("DefaultFromAddress"),
                      QStringLiteral("default@example.org"));
-    SetScreenSizeProvider([] { return QSize(1200, 900); });
     CreateLanguageTable();
     LoadLanguageFile(fileWith("[Messages]\r\nNew reminder=Neue Erinnerung\r\n", "de.lng"));
   }
-  ~ItemTest() override { SetScreenSizeProvider({}); }
 
   std::unique_ptr<TDataObject> load(const QString &id) {
     auto o = TDataObject::CreateEmpty(id);
@@ -131,7 +129,8 @@ TEST_F(ItemTest, AnItemWithOnlyAnIdHasEveryDefault) {
       expectDefaultFont(t->font);
       expectPosition(t->position, 0, 0, 0, 0, true);
     }
-    expectPosition(s.position, 200, 150, 200, 150, true);
+    // No stored place: the sticker chooses one (the middle of the screen), not the top left.
+    expectPosition(s.position, 0, 0, 0, 0, true);
     EXPECT_FALSE(s.background.transparent);
     EXPECT_EQ(s.background.color, static_cast<int32_t>(clInfoBk));
     EXPECT_FALSE(s.frame.enable);

@@ -177,7 +177,17 @@ TEST_F(ReminderClose, RemindAgainFromThePopupClosesTheFiringUnlessTheTickDidAlre
   };
   runtime->ActionRemindAfterExecute(n, QString());
   EXPECT_FALSE(r.Firing);
-  EXPECT_EQ(list.saves.size(), 1u); // the tick's close only
+  // The tick's close switched the one-time reminder off; the confirmed snooze switches it on
+  // again, written to the file at once, and it comes back at the chosen time.
+  ASSERT_EQ(list.saves.size(), 2u);
+  EXPECT_FALSE(list.saves[0].enable);
+  EXPECT_TRUE(list.saves[1].enable);
+  EXPECT_TRUE(list.saves[1].flush);
+  EXPECT_TRUE(r.enable);
+  clock.set(at(10, 5, 0, 500));
+  ticker.Tick();
+  EXPECT_TRUE(r.Firing);
+  EXPECT_EQ(r.FireKind, TFireKind::RemindAfter);
 }
 
 } // namespace

@@ -124,6 +124,18 @@ TEST(MailComposer, EmptyCcAndBccAddNoRecipientsAndReceiptOnlyWhenGiven) {
   EXPECT_EQ(header(compose(m).data, "Disposition-Notification-To"), QByteArray("anna@example.org"));
 }
 
+// People put one address per line in the editor; each line is a recipient of its own, and a
+// line left unfinished does not swallow the next.
+TEST(MailComposer, AddressListsSplitAtLineBreaksAsAtCommas) {
+  TMailMessage m = basic();
+  m.to = QStringLiteral("a@x.org\r\nb@y.org, c@z.org\n\"Doe, J\" <j@w.org>\r\n\r\n");
+  m.cc = QStringLiteral("Kim <k@x.org\r\nl@y.org");
+  const TComposedMail mail = compose(m);
+  EXPECT_EQ(mail.recipients,
+            QStringList({"a@x.org", "b@y.org", "c@z.org", "j@w.org", "Kim <k@x.org", "l@y.org"}));
+  EXPECT_EQ(header(mail.data, "To"), QByteArray("a@x.org, b@y.org, c@z.org, \"Doe, J\" <j@w.org>"));
+}
+
 TEST(MailComposer, LineBreaksCannotInjectHeaders) {
   TMailMessage m = basic();
   m.subject = QStringLiteral("Hello\r\nBcc: victim@evil.example\nX-Evil: 1");

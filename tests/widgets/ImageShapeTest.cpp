@@ -56,6 +56,33 @@ TEST(Image, CentresThePictureAndLetsItsTransparentColourThrough) {
   EXPECT_EQ(rendered(parent).pixelColor(15, 15), QColor(0, 255, 0));
 }
 
+// A picture larger than the control in either direction shrinks, proportions kept, to fit;
+// a smaller one keeps its own size; both centred.
+TEST(Image, ShrinksALargerPictureToFitAndLeavesASmallerOneAtItsSize) {
+  struct Case {
+    QSize picture, control;
+    QRect drawn;
+  };
+  const Case cases[] = {
+      {{10, 10}, {30, 30}, {10, 10, 10, 10}}, {{30, 30}, {30, 30}, {0, 0, 30, 30}},
+      {{60, 30}, {30, 30}, {0, 7, 30, 15}},   {{20, 90}, {30, 30}, {12, 0, 6, 30}},
+      {{40, 20}, {30, 60}, {0, 22, 30, 15}},
+  };
+  for (const Case &c : cases) {
+    TImage image;
+    image.setCenter(true);
+    image.setShrinkToFit(true);
+    image.resize(c.control);
+    QImage source(c.picture, QImage::Format_RGB32);
+    source.fill(Qt::red);
+    const TBitmap bitmap(Dib::fromQImage(source));
+    image.picture().setGraphic(&bitmap);
+    EXPECT_EQ(image.pictureRect(), c.drawn) << c.picture.width() << "x" << c.picture.height();
+    image.setShrinkToFit(false);
+    EXPECT_EQ(image.pictureRect().size(), c.picture);
+  }
+}
+
 TEST(Shape, FillsAndOutlinesOrLeavesTheInsideUnpainted) {
   QWidget parent;
   parent.resize(20, 10);

@@ -1,0 +1,58 @@
+#include "ui/FormEditVolume.h"
+#include "model/ReminderList.h"
+#include "model/ReminderOutputs.h"
+#include "tests/support/TestModel.h"
+
+#include <QSlider>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A playing sound that records every volume set; the record outlives the player.
+class FakeSound final : public ISoundPlayer {
+public:
+  FakeSound(int volume, std::vector<int> &sets) : m_volume(volume), m_sets(sets) {}
+  void PlayFile(const QString &, int, WindowHandle) override {}
+  int Rewind() override { return 0; }
+  int Play(WindowHandle) override { return 0; }
+  int SetVolume(int volume) override {
+    m_sets.push_back(m_volume = volume);
+    return 0;
+  }
+  [[nodiscard]] int GetVolume() const override { return m_volume; }
+  [[nodiscard]] quint16 DeviceId() const override { return 1; }
+
+private:
+  int m_volume;
+  std::vector<int> &m_sets;
+};
+
+TEST(FormEditVolume, TheBarShowsTheVolumeAndEachMoveSetsItWhileTheSoundLasts) {
+  TestModel model;
+  std::vector<int> sets;
+  auto owned = TDataObject::CreateEmpty(QStringLiteral("new"));
+  TDataObject &r = *owned;
+  r.sound.volume = 20;
+  r.SoundPlayer = std::make_unique<FakeSound>(700, sets);
+  Reminders().Append(std::move(owned));
+
+  TFormEditVolume form;
+  ASSERT_TRUE(form.Prepare(QPoint(10, 10), r.Number));
+  auto *bar = form.findChild<QSlider *>(QStringLiteral("TrackBarSoundVolume"));
+  EXPECT_EQ(bar->value(), 30); // the top is the loudest
+  EXPECT_TRUE(sets.empty());   // putting the bar in place sets nothing
+  EXPECT_EQ(form.width(), 58);
+
+  bar->setValue(10);
+  EXPECT_EQ(sets, std::vector<int>{900});
+  EXPECT_EQ(r.sound.volume, 20); // the stored volume stays
+
+  r.StopSound(); // the sound ends while the dialog is open
+  bar->setValue(50);
+  EXPECT_EQ(sets.size(), 1u);
+  TFormEditVolume silent;
+  EXPECT_FALSE(silent.Prepare(QPoint(10, 10), r.Number));
+}
+
+} // namespace

@@ -1,0 +1,126 @@
+// The log page as a widget: the day list, reading the log, and opening a line's reminder.
+#include "ui/FrameLog.h"
+
+#include "model/LogFile.h"
+#include "model/Paths.h"
+#include "model/ReminderList.h"
+#include "platform/Clock.h"
+#include "platform/FormatSettings.h"
+#include "tests/runtime/FakeUserInterface.h"
+#include "tests/support/Sandbox.h"
+#include "tests/support/TestModel.h"
+#include "tests/ui/FakePrompts.h"
+#include "ui/HubForm.h"
+#include "ui/LogTableModel.h"
+#include "widgets/FormLanguageFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTest>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class LogPage : public ::testing::Test {
+protected:
+  LogPage() {
+    QDir().mkpath(QFileInfo(GetLogFileName()).absolutePath());
+    QFile::remove(GetLogFileName());
+    frame.setRetryPause([this](int) { ++pauses; });
+    frame.resize(900, 500);
+  }
+  ~LogPage() override {
+    QDir(GetLogFileName()).removeRecursively();
+    QFile::remove(GetLogFileName());
+  }
+
+  void log(TDateTime t, const QString &subject, const QString &id) {
+    TLogFiring f;
+    f.fireTime = t;
+    f.subject = subject;
+    f.id = id;
+    AppendLogLine(GetLogFileName(), FiringLogLine(f));
+  }
+  QStringList subjects() const {
+    QStringList out;
+    for (int r = 0; r < frame.model()->rowCount(); ++r)
+      out << frame.model()->index(r, TLogTableModel::ColumnSubject).data().toString();
+    return out;
+  }
+  QTreeWidget *days() const { return frame.findChild<QTreeWidget *>("TreeViewSelect"); }
+
+  TestModel testModel;
+  ManualClock clock{EncodeDateTime(2026, 12, 7, 18, 0, 0, 0)};
+  ScopedClock clockScope{clock};
+  ScopedFormatSettings format{FormatSettings()};
+  FakePrompts prompts;
+  ScopedUiPrompts promptsScope{prompts};
+  int pauses = 0;
+  FakeUserInterface userInterface;
+  TFrameLog frame{userInterface};
+};
+
+} // namespace
+
+TEST_F(LogPage, TodayIsChosenAndAnUnreadableLogKeepsWhatWasRead) {
+  const TDateTime today = EncodeDate(2026, 12, 7);
+  log(today - OneDay * 3, QStringLiteral("Three days ago"), "{A}");
+  log(today + OneHour, QStringLiteral("Early"), "{A}");
+  log(today + 9 * OneHour, QStringLiteral("Late"), "{A}");
+  frame.Init();
+  frame.Activate();
+  EXPECT_EQ(days()->currentItem(), days()->topLevelItem(0)->child(0));
+  EXPECT_EQ(subjects(), (QStringList{"Late", "Early"}));
+
+  // Held by something that is not a file: reported once after the retries, the lines stay.
+  QFile::remove(GetLogFileName());
+  ASSERT_TRUE(QDir().mkpath(GetLogFileName()));
+  frame.Refresh();
+  ASSERT_EQ(prompts.shown.size(), 1);
+  EXPECT_TRUE(prompts.shown[0].startsWith("error: Can't read " + GetLogFileName()));
+  EXPECT_EQ(pauses, 19);
+  EXPECT_EQ(subjects(), (QStringList{"Late", "Early"}));
+}
+
+TEST_F(LogPage, DoubleClickOpensOnlyAReminderThatStillExists) {
+  Reminders().Append(std::make_unique<TDataObject>(QStringLiteral("{KEPT}")));
+  const TDateTime today = EncodeDate(2026, 12, 7);
+  log(today + OneHour, QStringLiteral("Kept"), "{KEPT}");
+  log(today + 2 * OneHour, QStringLiteral("Deleted since"), "{GONE}");
+  WriteLog(QStringLiteral("Pause on"));
+  frame.Init();
+  frame.Activate();
+  frame.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+  ASSERT_EQ(subjects(), (QStringList{"Pause on", "Deleted since", "Kept"}));
+  auto *list = frame.findChild<QTreeView *>("ListViewLog");
+  for (int row : {0, 1, 2}) {
+    const QRect cell = list->visualRect(frame.model()->index(row, 0));
+    // A real double-click: the view takes the second press as one only after a first click.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+  }
+  EXPECT_EQ(userInterface.calls, QStringList{"EditReminder -1 {KEPT} 2"});
+}
+
+// The list's columns are captions of the language file like any list's.
+TEST_F(LogPage, ColumnCaptionsComeFromTheLanguageFile) {
+  const QString lng = sandbox::makeTempDir(QStringLiteral("lng")) + QStringLiteral("/de.lng");
+  SaveFormLanguageFile(&frame, lng);
+  TMMemIniFile written;
+  ASSERT_TRUE(written.loadFromFile(lng));
+  EXPECT_EQ(written.readString("FrameLog", "ListViewLog.Column8", {}), "Text");
+  EXPECT_FALSE(written.valueExists("FrameLog", "TreeViewSelect.Column0"));
+
+  written.writeString("FrameLog", "ListViewLog.Column2", QStringLiteral("Betreff"));
+  written.saveToFile(lng);
+  testModel.mainSettings.writeString("Config", "Lng", lng);
+  QWidget window;
+  THubForm hub(&window);
+  hub.addLanguageFrame(&frame);
+  hub.ApplyLanguage();
+  EXPECT_EQ(frame.model()->headerData(2, Qt::Horizontal).toString(), "Betreff");
+}

@@ -1,0 +1,238 @@
+#include "ui/FrameReminder.h"
+
+#include "model/DataObjectStore.h"
+#include "model/Paths.h"
+#include "platform/Clock.h"
+#include "platform/FormatSettings.h"
+#include "runtime/HeadlessUserInterface.h"
+#include "tests/support/TestModel.h"
+#include "tests/ui/FakePrompts.h"
+#include "tests/ui/RecordingWindow.h"
+#include "ui/IconLibrary.h"
+#include "ui/ReminderTableModel.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+namespace {
+
+// The master window as the page sees it: it records what it is sent and, like the real one,
+// rebuilds the reminders from the store on WM_RELOAD_STORE.
+class FakeMaster : public RecordingWindow {
+public:
+  FakeMaster() { setObjectName(QLatin1String(MasterWindowName)); }
+  bool event(QEvent *e) override {
+    if (HubEvent *h = HubEvent::cast(e); h && h->message() == msg::WM_RELOAD_STORE)
+      ReloadReminders();
+    return RecordingWindow::event(e);
+  }
+  [[nodiscard]] int count(uint message) const {
+    return int(std::count_if(received.begin(), received.end(),
+                             [message](const Received &r) { return r.message == message; }));
+  }
+};
+
+// The editor confirms and records what it was opened with.
+class EditingUserInterface : public THeadlessUserInterface {
+public:
+  QStringList opened;
+  bool EditReminder(int listPosition, QString &id, int defaultRepeatType) override {
+    opened << QStringLiteral("%1 %2 %3").arg(listPosition).arg(id).arg(defaultRepeatType);
+    return true;
+  }
+};
+
+class FrameReminderTest : public ::testing::Test {
+protected:
+  FrameReminderTest() {
+    frame.resize(900, 500);
+    frame.show();
+  }
+
+  QString add(const QString &subject, TReminderState state = TReminderState::Active) {
+    auto r = TDataObject::Create(NewReminderId);
+    r->subject = subject;
+    r->state = state;
+    r->enable = true;
+    SaveToStore(*r, true);
+    clock.advanceMs(60'000); // each one created a minute after the last
+    const QString id = r->Id;
+    Reminders().Append(std::move(r));
+    return id;
+  }
+  QTreeView *view() const { return frame.list(); }
+  QModelIndex cell(int row, int column) const { return frame.model()->index(row, column); }
+  QStringList selected() const {
+    QStringList ids;
+    frame.GetSelectedIds(&ids);
+    return ids;
+  }
+  void select(std::initializer_list<int> rows) {
+    view()->selectionModel()->clearSelection();
+    for (int row : rows)
+      view()->selectionModel()->select(cell(row, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  }
+
+  ManualClock clock{EncodeDateTime(2026, 3, 1, 9, 0, 0, 0)};
+  ScopedClock scopedClock{clock};
+  TestModel model{QStringLiteral("frame-reminder")};
+  FakePrompts prompts;
+  ScopedUiPrompts scopedPrompts{prompts};
+  FakeMaster master;
+  EditingUserInterface userInterface;
+  TFrameReminder frame{userInterface};
+};
+
+} // namespace
+
+TEST_F(FrameReminderTest, AClickSwitchesTheActionWhosePictureWasPressedWhereverThePointerGoes) {
+  const QString first = add("A");
+  const QString second = add("B");
+  frame.Init();
+  const QModelIndex mail = cell(0, ColumnMail);
+  EXPECT_EQ(mail.data(IconIndexRole).toInt(), int(TReminderTableModel::IconActionOff));
+  const QPoint pressed = frame.iconRect(mail).center();
+  // The pointer is over the other row's text by the time the click is handled.
+  QTest::mousePress(view()->viewport(), Qt::LeftButton, {}, pressed);
+  QTest::mouseRelease(view()->viewport(), Qt::LeftButton, {},
+                      view()->visualRect(cell(1, ColumnText)).center());
+  auto *timer = frame.findChild<QTimer *>(QStringLiteral("TimerClick"));
+  ASSERT_TRUE(timer && timer->isActive());
+  QMetaObject::invokeMethod(timer, "timeout");
+
+  EXPECT_TRUE(FindReminderById(first)->mail.enable);
+  EXPECT_FALSE(FindReminderById(second)->mail.enable);
+  ASSERT_TRUE(Store().SelectItem(first));
+  EXPECT_TRUE(Store().ReadBool("mail/enable", false));
+  EXPECT_EQ(cell(0, ColumnMail).data(IconIndexRole).toInt(), 6);
+  EXPECT_EQ(cell(0, ColumnMail).data().toString(), QStringLiteral("Enable"));
+  EXPECT_EQ(selected(), QStringList{first});
+
+  // Beside the picture, in the same cell: the row is selected, nothing switches.
+  const QRect other = view()->visualRect(cell(1, ColumnMail));
+  QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, other.topRight() + QPoint(-2, 2));
+  QMetaObject::invokeMethod(timer, "timeout");
+  EXPECT_FALSE(FindReminderById(second)->mail.enable);
+  EXPECT_EQ(selected(), QStringList{second});
+
+  // A reload between press and timer put another reminder under the press: nothing happens.
+  QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, pressed);
+  const QString third = add("0");
+  frame.FillList();
+  QMetaObject::invokeMethod(timer, "timeout");
+  EXPECT_FALSE(FindReminderById(third)->mail.enable);
+  EXPECT_TRUE(FindReminderById(first)->mail.enable);
+}
+
+TEST_F(FrameReminderTest, ADoubleClickOnAPictureOpensTheEditorAndSwitchesNothing) {
+  const QString id = add("A");
+  frame.Init();
+  QFile::remove(GetBackupFileName());
+  QTest::mouseDClick(view()->viewport(), Qt::LeftButton, {},
+                     frame.iconRect(cell(0, ColumnMail)).center());
+  EXPECT_FALSE(frame.findChild<QTimer *>(QStringLiteral("TimerClick"))->isActive());
+  QCoreApplication::processEvents(); // the editor opens from the event loop
+  EXPECT_EQ(userInterface.opened, QStringList{"0 " + id + " 2"});
+  EXPECT_FALSE(FindReminderById(id)->mail.enable);
+  QCoreApplication::processEvents(); // the check is posted
+  EXPECT_EQ(master.count(msg::WM_CHECK_REMINDER), 1);
+  EXPECT_TRUE(QFile::exists(GetBackupFileName()));
+}
+
+TEST_F(FrameReminderTest, DeleteHandsTheSelectionToTheMasterInRowOrderAndAsksOnlyOnTrash) {
+  const QString a = add("A"), b = add("B"), c = add("C");
+  QFile::remove(GetBackupFileName());
+  frame.Init();
+  select({2, 0});
+  frame.action(QStringLiteral("ActionDelete"))->trigger();
+  EXPECT_EQ(PendingDeleteIds(), (QStringList{a, c}));
+  ASSERT_EQ(master.received.size(), 1u);
+  EXPECT_EQ(master.received[0].message, msg::WM_DELETE_REMINDERS);
+  EXPECT_EQ(master.received[0].wParam, 0u);
+  EXPECT_TRUE(prompts.shown.isEmpty());
+  EXPECT_TRUE(QFile::exists(GetBackupFileName()));
+
+  FindReminderById(b)->state = TReminderState::Trash;
+  frame.SelectById(b);
+  EXPECT_EQ(frame.tab(), TReminderState::Trash);
+  prompts.script.push_back(false);
+  frame.action(QStringLiteral("ActionDelete"))->trigger();
+  EXPECT_EQ(prompts.shown, QStringList{"ask: Delete?"});
+  EXPECT_EQ(master.received.size(), 1u);
+}
+
+TEST_F(FrameReminderTest, AReloadFindsTheSelectedRowAgainByItsId) {
+  add("B");
+  const QString c = add("C");
+  frame.Init();
+  select({1});
+  add("A"); // sorts before the selected row
+  frame.FillList();
+  EXPECT_EQ(frame.model()->idAt(2), c);
+  EXPECT_EQ(selected(), QStringList{c});
+}
+
+TEST_F(FrameReminderTest, SelectingAnArchivedReminderShowsTheArchiveTabWithItsRow) {
+  add("A");
+  const QString archived = add("B", TReminderState::Archive);
+  frame.Init();
+  ASSERT_EQ(frame.tab(), TReminderState::Active);
+  frame.SelectById(archived);
+  EXPECT_EQ(frame.tab(), TReminderState::Archive);
+  EXPECT_EQ(selected(), QStringList{archived});
+  EXPECT_FALSE(frame.action(QStringLiteral("ActionToArchive"))->isEnabled());
+}
+
+TEST_F(FrameReminderTest, ACopyShowsItsOwnCreationAndKeepsAnAutomaticStickerPlace) {
+  const QString placed = add("Placed");
+  const QString unplaced = add("Unplaced");
+  FindReminderById(placed)->sticker.position = {100, 50, 200, 80, false};
+  FindReminderById(unplaced)->sticker.position = {}; // no position: placed automatically
+  for (const QString &id : {placed, unplaced})
+    SaveToStore(*FindReminderById(id), true);
+  model.mainSettings.writeInteger(QStringLiteral("FrameReminder"),
+                                  QStringLiteral("ReminderColumnSorting"), ColumnCreated);
+  frame.LoadOptions();
+  frame.Init(); // newest first: Unplaced, Placed
+  for (const QString &original : {placed, unplaced}) {
+    clock.advanceMs(3'600'000);
+    select({frame.model()->rowOf(original)});
+    frame.action(QStringLiteral("ActionAddCopy"))->trigger();
+    const QString copy = selected().value(0);
+    ASSERT_NE(copy, original);
+    // The newest, so first, with the moment it was made.
+    EXPECT_EQ(frame.model()->idAt(0), copy);
+    EXPECT_EQ(cell(0, ColumnCreated).data().toString(), DateTimeToStr(clock.now()));
+    const TPositionRec from = FindReminderById(original)->sticker.position;
+    const TPositionRec to = FindReminderById(copy)->sticker.position;
+    EXPECT_EQ(to.left, IsEmptyPosition(from) ? 0 : from.left + 10);
+    EXPECT_EQ(to.top, IsEmptyPosition(from) ? 0 : from.top + 10);
+  }
+  EXPECT_EQ(master.count(msg::WM_RELOAD_STORE), 2);
+}
+
+TEST_F(FrameReminderTest, AMoveWhoseSaveFailsKeepsTheChangeAndDoesNotReload) {
+  const QString a = add("A");
+  add("B");
+  frame.Init();
+  select({0});
+  // A folder where the store file should be: the save fails.
+  ASSERT_TRUE(QDir().mkpath(model.file));
+  frame.action(QStringLiteral("ActionToArchive"))->trigger();
+  EXPECT_EQ(master.count(msg::WM_RELOAD_STORE), 0);
+  EXPECT_EQ(FindReminderById(a)->state, TReminderState::Archive);
+  EXPECT_EQ(frame.model()->rowCount(), 1);
+
+  QDir(model.file).removeRecursively();
+  select({0});
+  frame.action(QStringLiteral("ActionToArchive"))->trigger();
+  EXPECT_EQ(master.count(msg::WM_RELOAD_STORE), 1);
+  // Read back from the file: the move whose save failed reached it with this one.
+  ASSERT_EQ(Reminders().Count(), 2);
+  EXPECT_EQ(FindReminderById(a)->state, TReminderState::Archive);
+}

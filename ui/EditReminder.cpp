@@ -1,0 +1,47 @@
+#include "ui/EditReminder.h"
+
+#include "model/DataObject.h"
+#include "model/ReminderList.h"
+#include "ui/FormEditReminder.h"
+#include "widgets/WindowHelpers.h"
+
+#include <QEventLoop>
+#include <QScopeGuard>
+
+#include <memory>
+
+bool EditReminder(IUserInterface &ui, int /*listPosition*/, QString &id, int defaultRepeatType) {
+  if (TFormEditReminder *open = TFormEditReminder::Current()) {
+    BringWindowForward(open, true);
+    return false;
+  }
+  // An id that has gone (a log line of a deleted reminder) opens nothing.
+  if (id != NewReminderId && !FindReminderById(id))
+    return false;
+
+  auto form = std::make_unique<TFormEditReminder>(ui, id, defaultRepeatType);
+  const auto cleanup = qScopeGuard([&form] {
+    PostReminderChanged(form->ReminderId());
+    form.reset();
+  });
+  form->show();
+  form->LoadReminder();
+  // A local loop, not exec(): a dialog without a parent would be modal to the whole application
+  // and block the stickers, the preview sticker among them.
+  QEventLoop loop;
+  QObject::connect(form.get(), &QDialog::finished, &loop, &QEventLoop::quit);
+  if (!form->Closed())
+    (void)loop.exec();
+  if (!form->Closed()) {
+    // The loop ended without the editor: the application is ending (QCoreApplication::exit).
+    form->CloseForShutDown();
+    return false;
+  }
+  id = form->ReminderId();
+  return form->result() == QDialog::Accepted;
+}
+
+void SetEditorModified() {
+  if (TFormEditReminder *open = TFormEditReminder::Current())
+    open->SetModified();
+}

@@ -1,0 +1,142 @@
+#include "ui/FormEditReminderYear.h"
+#include "ui_FormEditReminderYear.h"
+
+#include "model/DataObject.h"
+#include "model/Paths.h"
+#include "model/ReminderList.h"
+#include "model/Schedule.h"
+#include "platform/Clock.h"
+#include "platform/FormatSettings.h"
+#include "ui/ActionButton.h"
+#include "ui/HubForm.h"
+#include "ui/ReportErrors.h"
+#include "ui/ScheduleRules.h"
+#include "widgets/FormLanguageFile.h"
+#include "widgets/PictureGridControl.h"
+#include "widgets/SpeedButtons.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+TFormEditReminderYear::TFormEditReminderYear(QWidget *parent)
+    : QDialog(parent), ui(std::make_unique<Ui::FormEditReminderYear>()) {
+  ui->setupUi(this);
+  m_hub = new THubForm(this);
+  TPictureGridControl *grid = ui->PictureGridControlYearDays;
+  grid->useDayPictures();
+  grid->setColumnCount(Days);
+  grid->setRowCount(Months);
+  grid->setMinimumSize(Days * 18, Months * 18);
+  grid->setGridEnabled(true);
+  grid->setShowHint(true);
+  grid->onDataStateHint = [this](int column, int row, int32_t) {
+    return YearDayHint(m_year, column, row);
+  };
+  connect(grid, &TPictureGridControl::changed, grid, qOverload<>(&QWidget::update));
+  buildLabels();
+  BindButtonToAction(ui->ButtonOk, ui->ActionOk);
+  BindButtonToAction(ui->ButtonCancel, ui->ActionCancel);
+  connect(ui->ActionOk, &QAction::triggered, this, &QDialog::accept);
+  connect(ui->ActionCancel, &QAction::triggered, this, &QDialog::reject);
+  connect(ui->ButtonMakeLng, &QPushButton::clicked, this,
+          Reported([this] { SaveFormLanguageFile(this, GetDefaultLanguageFileName()); }));
+}
+
+TFormEditReminderYear::~TFormEditReminderYear() = default;
+
+TPictureGridControl *TFormEditReminderYear::Grid() const { return ui->PictureGridControlYearDays; }
+
+// Day numbers above the grid, month names to its left; each label takes the width or height of
+// one cell.
+void TFormEditReminderYear::buildLabels() {
+  auto *days = new QHBoxLayout;
+  days->setSpacing(0);
+  for (int d = 1; d <= Days; ++d) {
+    auto *label = new QLabel(QString::number(d));
+    label->setAlignment(Qt::AlignCenter);
+    days->addWidget(label, 1);
+  }
+  auto *months = new QVBoxLayout;
+  months->setSpacing(0);
+  for (int m = 0; m < Months; ++m) {
+    auto *label = new QLabel;
+    m_monthLabels << label;
+    months->addWidget(label, 1);
+  }
+  ui->LayoutYearDays->setSpacing(2);
+  ui->LayoutYearDays->addLayout(days, 0, 1);
+  ui->LayoutYearDays->addLayout(months, 1, 0);
+}
+
+void TFormEditReminderYear::LoadReminder(const QString &id) {
+  m_hub->ApplyLanguage();
+  ui->LabelId->setText(id);
+  for (int m = 0; m < Months; ++m)
+    m_monthLabels[m]->setText(formatSettings().longMonthNames[std::size_t(m)]);
+  m_year = DecodeDate(currentClock().today()).year;
+  showYearInCaption();
+  const TDataObject *reminder = id == NewReminderId ? NewReminderTemplate() : FindReminderById(id);
+  if (!reminder)
+    return;
+  if (reminder->repeat.type == TRepeatType::Annually) {
+    const TDaySet chosen = ParseDayList(reminder->repeat.days);
+    for (int m = 1; m <= Months; ++m)
+      for (int d = 1; d <= Days; ++d)
+        // Cells of days that Y lacks keep what they hold.
+        if (const int n = YearDayNumber(m_year, m, d))
+          Grid()->setCell(d - 1, m - 1, chosen.test(std::size_t(n)) ? 1 : 0);
+  }
+  for (int m = 0; m < Months; ++m)
+    for (int d = 0; d < Days; ++d)
+      m_accepted[m][d] = Grid()->cell(d, m);
+  Grid()->update();
+}
+
+QString TFormEditReminderYear::YearDays() const {
+  TDaySet chosen;
+  for (int m = 1; m <= Months; ++m)
+    for (int d = 1; d <= Days; ++d)
+      if (const int n = YearDayNumber(m_year, m, d); n && Grid()->cell(d - 1, m - 1) == 1)
+        chosen.set(std::size_t(n));
+  return FormatDayList(chosen);
+}
+
+void TFormEditReminderYear::StoreYearDays(TDataObject &reminder) const {
+  if (reminder.repeat.type == TRepeatType::Annually)
+    reminder.repeat.days = YearDays();
+}
+
+void TFormEditReminderYear::done(int result) {
+  for (int m = 0; m < Months; ++m)
+    for (int d = 0; d < Days; ++d) {
+      if (result == Accepted)
+        m_accepted[m][d] = Grid()->cell(d, m);
+      else
+        Grid()->setCell(d, m, m_accepted[m][d]);
+    }
+  if (result == Accepted)
+    m_confirmed = true;
+  Grid()->update();
+  QDialog::done(result);
+}
+
+// The language file's caption of the tab replaces ours whenever the dialog is shown; the years
+// go back after it.
+void TFormEditReminderYear::showYearInCaption() {
+  if (!m_year)
+    return;
+  const QString years = QStringLiteral(" (%1/%2)").arg(m_year).arg(m_year + 1);
+  const int tab = ui->PageControl1->indexOf(ui->TabSheetYearDays);
+  const QString caption = ui->PageControl1->tabText(tab);
+  if (!caption.endsWith(years))
+    ui->PageControl1->setTabText(tab, caption + years);
+}
+
+void TFormEditReminderYear::showEvent(QShowEvent *event) {
+  QDialog::showEvent(event);
+  showYearInCaption();
+  ClearSpeedButtonCaptions(this, 1);
+  Grid()->updateCellSize();
+}

@@ -1,0 +1,60 @@
+#include "ui/FormEditVolume.h"
+#include "ui_FormEditVolume.h"
+
+#include "model/ReminderList.h"
+#include "runtime/ReminderScheduler.h"
+#include "ui/HubForm.h"
+#include "ui/PlaceNearPointer.h"
+#include "ui/QtPrompts.h"
+#include "ui/ReportErrors.h"
+
+namespace {
+
+// The bar runs from 0 at the top to 100 at the bottom; the player from 0 (silent) to 1000.
+constexpr int BarMax = 100;
+constexpr int BarToPlayer = 10;
+
+ISoundPlayer *soundOf(int32_t number) {
+  const TDataObject *r = FindReminderByNumber(number);
+  return r ? ReminderSoundOf(*r) : nullptr;
+}
+
+} // namespace
+
+TFormEditVolume::TFormEditVolume(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
+      ui(std::make_unique<Ui::FormEditVolume>()), m_hubForm(new THubForm(this)) {
+  ui->setupUi(this);
+}
+
+TFormEditVolume::~TFormEditVolume() = default;
+
+void TFormEditVolume::ShowVolumeDialog(QPoint at, int32_t number) {
+  TFormEditVolume form;
+  if (form.Prepare(at, number))
+    (void)RunDialog(&form); // a local loop: stickers stay usable
+}
+
+bool TFormEditVolume::Prepare(QPoint at, int32_t number) {
+  // The captions first: the label's height counts in the placement.
+  m_hubForm->ApplyLanguage();
+  setFixedSize(width() / 2, height());
+  PlaceNearPointer(this, at, ui->LabelVolume->sizeHint().height());
+  const ISoundPlayer *sound = soundOf(number);
+  if (!sound)
+    return false;
+  m_number = number;
+  ui->TrackBarSoundVolume->setValue(BarMax - sound->GetVolume() / BarToPlayer);
+  // Bound only now, so that putting the bar at the volume changes nothing.
+  connect(ui->TrackBarSoundVolume, &QSlider::valueChanged, this,
+          &TFormEditVolume::TrackBarSoundVolumeChange);
+  return true;
+}
+
+void TFormEditVolume::TrackBarSoundVolumeChange(int position) {
+  RunReported([&] {
+    if (ISoundPlayer *sound = soundOf(m_number))
+      sound->SetVolume((BarMax - position) * BarToPlayer);
+  });
+}

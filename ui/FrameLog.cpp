@@ -1,0 +1,243 @@
+#include "ui/FrameLog.h"
+
+#include "ui_FrameLog.h"
+
+#include "imaging/Color.h"
+#include "model/LogFile.h"
+#include "model/Paths.h"
+#include "model/ReminderList.h"
+#include "model/Settings.h"
+#include "model/SettingsKeys.h"
+#include "platform/Clock.h"
+#include "platform/Errors.h"
+#include "runtime/UserInterface.h"
+#include "services/DelayWithMessages.h"
+#include "ui/ActionButton.h"
+#include "ui/IconLibrary.h"
+#include "ui/LogDates.h"
+#include "ui/LogTableModel.h"
+#include "ui/ReportErrors.h"
+#include "widgets/WaitCursor.h"
+
+#include <QHeaderView>
+#include <QScopedValueRollback>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kReadAttempts = 20;
+constexpr int kRetryPauseMs = 50;
+constexpr int kDefaultTreeWidth = 150;
+constexpr int kLeastTreeWidth = 50;
+constexpr int kRootIcon = 11;
+constexpr int kCollapsedRootIcon = 40;
+constexpr int kDayRole = Qt::UserRole;
+// A reminder is opened at no list position, with the default repeat type hourly.
+constexpr int kNoListPosition = -1;
+constexpr int kDefaultRepeatType = 2;
+
+int defaultColumnWidth(int column) {
+  return column >= TLogTableModel::ColumnSticker && column <= TLogTableModel::ColumnProgram ? 20
+                                                                                            : 100;
+}
+
+// The wait cursor for as long as the page reads, on every way out.
+struct HourglassCursor {
+  HourglassCursor() { SetHourglassCursor(); }
+  ~HourglassCursor() { RestoreCursor(); }
+  HourglassCursor(const HourglassCursor &) = delete;
+  HourglassCursor &operator=(const HourglassCursor &) = delete;
+};
+
+QColor paintColor(TColor color) {
+  return QColor::fromRgb(color == clBlack ? ColorToQRgb(clWhite) : ColorToQRgb(color));
+}
+
+} // namespace
+
+TFrameLog::TFrameLog(IUserInterface &userInterface, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::FrameLog>()), m_userInterface(userInterface),
+      m_model(new TLogTableModel(this)), m_retryPause(DelayWithMessages) {
+  ui->setupUi(this);
+  ui->ListViewLog->setModel(m_model);
+  for (int c = 0; c < TLogTableModel::ColumnCount; ++c)
+    ui->ListViewLog->setColumnWidth(c, defaultColumnWidth(c));
+  QHeaderView *header = ui->ListViewLog->header();
+  header->setSectionsClickable(true);
+  header->setStretchLastSection(false);
+
+  connect(ui->TreeViewSelect, &QTreeWidget::currentItemChanged, this, [this] {
+    showDateBoxes();
+    ApplyFilter();
+  });
+  connect(ui->TreeViewSelect, &QTreeWidget::itemExpanded, this,
+          [this](QTreeWidgetItem *item) { updateRootIcon(item); });
+  connect(ui->TreeViewSelect, &QTreeWidget::itemCollapsed, this,
+          [this](QTreeWidgetItem *item) { updateRootIcon(item); });
+  connect(header, &QHeaderView::sectionClicked, this, [this](int c) { columnClicked(c); });
+  connect(ui->ListViewLog, &QAbstractItemView::doubleClicked, this,
+          [this] { openReminderOfSelection(); });
+  connect(ui->ActionLogRefresh, &QAction::triggered, this, [this] { Refresh(); });
+  BindButtonToAction(ui->ButtonLogRefresh, ui->ActionLogRefresh);
+}
+
+TFrameLog::~TFrameLog() = default;
+
+void TFrameLog::setRetryPause(std::function<void(int ms)> pause) {
+  m_retryPause = std::move(pause);
+}
+
+void TFrameLog::LoadOptions() {
+  const TMMemIniFile &ini = LocalSettings();
+  const QString section = settings_keys::FrameLog;
+  const int treeWidth = std::max(
+      kLeastTreeWidth, ini.readInteger(section, settings_keys::TreeViewWidth, kDefaultTreeWidth));
+  ui->Splitter1->setSizes({treeWidth, std::max(1, width() - treeWidth)});
+  for (int c = 0; c < TLogTableModel::ColumnCount; ++c)
+    ui->ListViewLog->setColumnWidth(
+        c, ini.readInteger(section, settings_keys::ListViewLogColumn + QString::number(c),
+                           defaultColumnWidth(c)));
+  m_model->setSortOrder(
+      ini.readInteger(section, settings_keys::ListViewLogSort, TLogTableModel::SortNewestFirst));
+}
+
+void TFrameLog::SaveOptions() {
+  TMMemIniFile &ini = LocalSettings();
+  const QString section = settings_keys::FrameLog;
+  ini.writeInteger(section, settings_keys::TreeViewWidth, ui->Splitter1->sizes().value(0));
+  for (int c = 0; c < TLogTableModel::ColumnCount; ++c)
+    ini.writeInteger(section, settings_keys::ListViewLogColumn + QString::number(c),
+                     ui->ListViewLog->columnWidth(c));
+  ini.writeInteger(section, settings_keys::ListViewLogSort, m_model->sortOrder());
+}
+
+void TFrameLog::Init() {
+  ui->MaskEditFromDate->setInputMask(LogDateMask());
+  ui->MaskEditToDate->setInputMask(LogDateMask());
+  ui->MaskEditFromDate->setText(LogDateText(currentClock().today() - OneDay * 7));
+  ui->MaskEditToDate->clear();
+}
+
+void TFrameLog::Activate() {
+  applyRowColors();
+  fillDayTree(); // the lines are filtered once they are read
+  Refresh();
+}
+
+void TFrameLog::Done() {
+  m_model->setLines({});
+  m_model->applyFilter(TDateTime(), TDateTime());
+}
+
+void TFrameLog::BuildDayTree() {
+  fillDayTree();
+  ApplyFilter();
+}
+
+void TFrameLog::fillDayTree() {
+  QTreeWidget *tree = ui->TreeViewSelect;
+  const QSignalBlocker quiet(tree); // no filter for each change on the way
+  tree->clear();
+  auto *root = new QTreeWidgetItem(
+      tree, {ui->PageControlLog->tabText(ui->PageControlLog->indexOf(ui->TabSheetEventLog))});
+  for (const TLogDay &d : LogDayList(currentClock().today(), LogClearPeriodDays())) {
+    auto *item = new QTreeWidgetItem(root, {d.caption});
+    item->setData(0, kDayRole, QVariant::fromValue<qint64>(d.day.ms));
+    iconlibrary::setItemIcon(item, 0, TImageList::Common, d.icon);
+  }
+  root->setExpanded(true);
+  updateRootIcon(root);
+  tree->setCurrentItem(root->childCount() > 0 ? root->child(0) : root);
+  showDateBoxes();
+}
+
+void TFrameLog::updateRootIcon(QTreeWidgetItem *item) {
+  if (item->parent())
+    return;
+  iconlibrary::setItemIcon(item, 0, TImageList::Common,
+                           item->isExpanded() ? kRootIcon : kCollapsedRootIcon);
+}
+
+void TFrameLog::showDateBoxes() {
+  const QTreeWidgetItem *current = ui->TreeViewSelect->currentItem();
+  const bool range = current && !current->parent();
+  for (QWidget *w :
+       {static_cast<QWidget *>(ui->LabelLogFromDate), static_cast<QWidget *>(ui->MaskEditFromDate),
+        static_cast<QWidget *>(ui->LabelLogToDate), static_cast<QWidget *>(ui->MaskEditToDate)})
+    w->setVisible(range);
+}
+
+void TFrameLog::ApplyFilter() {
+  const QTreeWidgetItem *current = ui->TreeViewSelect->currentItem();
+  if (!current)
+    return;
+  if (!current->parent()) {
+    m_model->applyFilter(LogDateBound(ui->MaskEditFromDate->text()),
+                         LogDateBound(ui->MaskEditToDate->text()));
+  } else if (!current->parent()->parent()) {
+    const TDateTime day(current->data(0, kDayRole).toLongLong());
+    m_model->applyFilter(day, day + OneDay);
+  }
+}
+
+void TFrameLog::Refresh() {
+  // The pause between attempts handles events, and with them perhaps another Refresh.
+  if (m_reading)
+    return;
+  {
+    const QScopedValueRollback<bool> reading(m_reading, true);
+    const HourglassCursor wait;
+    loadLogFile();
+  }
+  ApplyFilter();
+}
+
+void TFrameLog::loadLogFile() {
+  // Another program may be writing the log or moving it into place: try again for a while.
+  for (int attempt = 1; attempt < kReadAttempts; ++attempt) {
+    try {
+      m_model->setLines(ReadLogLines(GetLogFileName()));
+      return;
+    } catch (const ETolvaneError &) {
+    }
+    m_retryPause(kRetryPauseMs);
+  }
+  // The log is only a record: when it stays unreadable the user is told, the lines read before
+  // stay on show and the program goes on.
+  RunReported([this] { m_model->setLines(ReadLogLines(GetLogFileName())); });
+}
+
+void TFrameLog::columnClicked(int column) {
+  if (column != TLogTableModel::ColumnDateTime)
+    return;
+  m_model->setSortOrder(m_model->sortOrder() == TLogTableModel::SortNewestFirst
+                            ? TLogTableModel::SortFileOrder
+                            : TLogTableModel::SortNewestFirst);
+  ApplyFilter();
+}
+
+void TFrameLog::openReminderOfSelection() {
+  QModelIndexList rows = ui->ListViewLog->selectionModel()->selectedRows();
+  std::sort(rows.begin(), rows.end(),
+            [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+  for (const QModelIndex &row : rows) {
+    QString id = row.data(TLogTableModel::IdRole).toString();
+    if (id.isEmpty())
+      continue;
+    // A line outlives its reminder (deleted since, or kept in another store): the editor would
+    // have nothing to load, so such a line opens nothing.
+    if (!FindReminderById(id))
+      return;
+    (void)m_userInterface.EditReminder(kNoListPosition, id, kDefaultRepeatType);
+    return;
+  }
+}
+
+void TFrameLog::applyRowColors() {
+  const QString text =
+      LocalSettings().readString(settings_keys::FrameReminder, settings_keys::ListViewColor,
+                                 settings_keys::DefaultListViewColor);
+  const TColor odd = TryStringToColor(text).value_or(clInfoBk);
+  m_model->setRowColors(paintColor(odd), ui->TreeViewSelect->palette().color(QPalette::Base));
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class FrameLog;
+}
+class IUserInterface;
+class QTreeWidgetItem;
+class TLogTableModel;
+
+// The "Log" page of the main window: a list of the last days and a date range on the left and
+// above, and the lines of the log that fall in the chosen day or range, newest first by default.
+// A double-click on a firing opens its reminder in the editor. The page reads the log file each
+// time it is shown and on "Refresh"; choosing another day, a click on the "Date/Time" column and
+// the date boxes only filter the lines already read. The page's captions come from the language
+// file with its window's (THubForm::addLanguageFrame).
+class TFrameLog : public QWidget {
+  Q_OBJECT
+
+public:
+  // The user interface opens the editor for a double-clicked line.
+  explicit TFrameLog(IUserInterface &userInterface, QWidget *parent = nullptr);
+  ~TFrameLog() override;
+
+  // The splitter, the column widths and the order, from and to LocalSettings.
+  void LoadOptions();
+  void SaveOptions();
+  // Each time the main window is shown: the date boxes (from a week ago, no end).
+  void Init();
+  // Each time the page is shown: the day list anew, then the log read again.
+  void Activate();
+  // When the main window closes: the lines are let go.
+  void Done();
+
+  // The day list: the page's own caption over today and the days before it, as many as the log
+  // keeps (at most 30). Today is chosen; without days the whole log (the date range) is.
+  void BuildDayTree();
+  // Reads the log file, retrying for about a second while another program holds it. A log that
+  // stays unreadable is reported and the lines read before stay on show.
+  void Refresh();
+  // Shows the lines of the chosen day, or of the date range when the top entry is chosen.
+  void ApplyFilter();
+
+  [[nodiscard]] TLogTableModel *model() const { return m_model; }
+  // The wait between read attempts (tests replace it).
+  void setRetryPause(std::function<void(int ms)> pause);
+
+private:
+  void fillDayTree();
+  void showDateBoxes();
+  void updateRootIcon(QTreeWidgetItem *item);
+  void columnClicked(int column);
+  void openReminderOfSelection();
+  void applyRowColors();
+  void loadLogFile();
+
+  std::unique_ptr<Ui::FrameLog> ui;
+  IUserInterface &m_userInterface;
+  TLogTableModel *m_model;
+  std::function<void(int ms)> m_retryPause;
+  bool m_reading = false;
+};
