@@ -8,7 +8,14 @@ TMailQueue::TMailQueue() : m_context(std::make_unique<QObject>()) {
   m_worker = std::thread([this] { run(); });
 }
 
-TMailQueue::~TMailQueue() { stopWorker(); }
+TMailQueue::~TMailQueue() {
+  {
+    std::lock_guard guard(m_lock);
+    if (m_sending) // never wait out a send time-out here
+      m_sending->abort();
+  }
+  stopWorker();
+}
 
 void TMailQueue::Send(TMailSender &sender, TMailMessage message, TSmtpServer server, Done done) {
   {

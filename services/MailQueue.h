@@ -24,8 +24,8 @@ public:
   using Done = std::function<void(const QString &error, bool abandoned)>;
 
   TMailQueue();
-  // Stops at once: mails not yet sent are dropped without a word (call Finish first to hear
-  // of them).
+  // Stops at once, cutting off the mail under way: mails not yet sent are dropped without a word
+  // (call Finish first to hear of them).
   ~TMailQueue();
   TMailQueue(const TMailQueue &) = delete;
   TMailQueue &operator=(const TMailQueue &) = delete;
