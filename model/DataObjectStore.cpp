@@ -296,6 +296,8 @@ void LoadFromStore(TDataObject &o) {
   o.lastCloseByUserDt = r.dateTime(ITEM_PATH("lastCloseByUserDt"), TDateTime());
   o.lastCloseByUserRemindBeforeDt =
       r.dateTime(ITEM_PATH("lastCloseByUserRemindBeforeDt"), TDateTime());
+  // Files from before firings were remembered lack the element: nothing has fired then.
+  o.LastRunDue = r.dateTime(ITEM_PATH("lastRunDueDt"), TDateTime());
   o.enable = r.boolean(ITEM_PATH("enable"), true);
   o.default_ = r.boolean(ITEM_PATH("default"), false);
   o.hintEnable = r.boolean(ITEM_PATH("hintEnable"), false);
@@ -377,6 +379,10 @@ void SaveToStore(TDataObject &o, bool noFlush) {
   w.dateTime(ITEM_PATH("createDt"), o.createDt);
   w.dateTime(ITEM_PATH("lastCloseByUserDt"), o.lastCloseByUserDt);
   w.dateTime(ITEM_PATH("lastCloseByUserRemindBeforeDt"), o.lastCloseByUserRemindBeforeDt);
+  // The run that fired last, so that a restart inside its window does not fire it again (and
+  // send its mail and start its program twice). Written only once something fired.
+  if (o.LastRunDue.isSet())
+    w.dateTime(ITEM_PATH("lastRunDueDt"), o.LastRunDue);
   w.boolean(ITEM_PATH("enable"), o.enable);
   w.boolean(ITEM_PATH("default"), o.default_);
   w.boolean(ITEM_PATH("hintEnable"), o.hintEnable);
@@ -434,12 +440,18 @@ void SaveStickerPosition(const TDataObject &o) {
   store.Flush();
 }
 
-void DisarmItem(TMSXMLObject &store) {
-  if (store.ReadBool(ITEM_PATH("shellExec/enable"), false))
-    store.WriteBool(ITEM_PATH("shellExec/enable"), false);
-  if (store.ReadBool(ITEM_PATH("mail/enable"), false) &&
-      !store.ReadString(ITEM_PATH("mail/files"), QString()).trimmed().isEmpty())
-    store.WriteBool(ITEM_PATH("mail/enable"), false);
+// A received mail action would mail a text of the sender's choosing to recipients of the sender's
+// choosing through the user's own server, so it arrives switched off, attachments or not.
+bool DisarmItem(TMSXMLObject &store) {
+  bool changed = false;
+  for (const QString &action :
+       {QStringLiteral("shellExec/enable"), QStringLiteral("mail/enable")}) {
+    if (store.ReadBool(action, false)) {
+      store.WriteBool(action, false);
+      changed = true;
+    }
+  }
+  return changed;
 }
 
 void InstallStoreLoader() { SetDataObjectLoader(&LoadFromStore); }

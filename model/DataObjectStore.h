@@ -25,9 +25,9 @@ void SaveToStore(TDataObject &reminder, bool noFlush = false);
 // item and saves the store (errors are ignored). Nothing when the store has no item for it.
 void SaveStickerPosition(const TDataObject &reminder);
 
-// Makes the selected item of a received store file harmless: its program action switched off,
-// and its mail action too when it attaches files.
-void DisarmItem(TMSXMLObject &store);
+// Makes the selected item of a received store file harmless: its program and mail actions
+// switched off. True when one of them was on.
+bool DisarmItem(TMSXMLObject &store);
 
 // Installs LoadFromStore as the loader TDataObject::Create uses.
 void InstallStoreLoader();

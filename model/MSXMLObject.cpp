@@ -346,6 +346,14 @@ void TMSXMLObject::GetIdsOfUser(QStringList *list, const QString &user) const {
   collectIds(m_itemsOfUser->evaluate_node_set(m_document), list);
 }
 
+void TMSXMLObject::setItemId(pugi::xml_node item, const QString &bareId) {
+  pugi::xml_attribute id = item.attribute("id");
+  if (!id)
+    id = item.prepend_attribute("id");
+  id.set_value(formatId(bareId).toUtf8().constData());
+  m_indexValid = false; // rebuilt on the next lookup
+}
+
 void TMSXMLObject::buildIndex() const {
   if (m_indexValid)
     return;

@@ -133,6 +133,8 @@ protected:
   void selectNode(pugi::xml_node item) { m_currentItem = item; }
   // Appends a deep copy of a node (of any document) as the last item of this document.
   pugi::xml_node appendCopy(pugi::xml_node node);
+  // Gives an item of this document another id.
+  void setItemId(pugi::xml_node item, const QString &bareId);
 
 private:
   [[nodiscard]] pugi::xml_node findPath(const TXmlPath &path) const;

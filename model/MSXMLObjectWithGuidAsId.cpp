@@ -4,6 +4,7 @@
 
 #include <QDebug>
 #include <QHash>
+#include <QSet>
 
 namespace {
 const QString GuidIdFormat = QStringLiteral("{%s}");
@@ -44,6 +45,23 @@ QString TMSXMLObjectWithGuidAsId::DuplicateItem(const QString &id) {
   copy.attribute(IdAttrName().toUtf8().constData()).set_value(formatId(newId).toUtf8().constData());
   appendCopy(copy);
   return newId;
+}
+
+int TMSXMLObjectWithGuidAsId::RenewRepeatedIds() {
+  QSet<QString> seen;
+  int renewed = 0;
+  for (const pugi::xml_node item : itemNodes()) {
+    const pugi::xml_attribute id = item.attribute("id");
+    if (!id)
+      continue;
+    if (!seen.contains(QString::fromUtf8(id.value()).toCaseFolded())) {
+      seen.insert(QString::fromUtf8(id.value()).toCaseFolded());
+      continue;
+    }
+    setItemId(item, NewGuidText());
+    ++renewed;
+  }
+  return renewed;
 }
 
 int TMSXMLObjectWithGuidAsId::MergeItems(const TMSXMLObject &other, bool update) {

@@ -21,6 +21,9 @@ public:
   // Appends a deep copy of the item with a new id (every other attribute and child kept; the
   // id stays the first attribute); gives the new bare id, or "" when no item has the id.
   QString DuplicateItem(const QString &id);
+  // Gives every item whose id repeats that of an earlier item (compared without regard to case)
+  // a new GUID; gives how many changed.
+  int RenewRepeatedIds();
   // Copies the other document's items into this one, by id: ids present here (compared without
   // regard to case) are skipped, or with update replaced by the copy, which then stands last.
   // Gives the number of items copied.

@@ -31,10 +31,44 @@ std::function<void(int)> &plainSleep() {
   return pause;
 }
 
-bool loadWithRetries(TMMemIniFile &ini, const std::function<QString()> &fileName) {
+// Whether deciphered bytes are a settings file as we write it: printable lines, each a section,
+// a comment or a key=value pair, the last one ended. The cipher feeds back, so one flipped bit
+// garbles the rest of the file, and a cut file loses its line end.
+bool looksLikeSettings(const QByteArray &text) {
+  if (text.isEmpty())
+    return true;
+  if (!text.endsWith('\n'))
+    return false;
+  for (const QByteArray &raw : text.split('\n')) {
+    for (const char c : raw) {
+      if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r')
+        return false;
+    }
+    const QByteArray line = raw.trimmed();
+    if (!line.isEmpty() && !line.startsWith(';') && !line.contains('=') &&
+        !(line.startsWith('[') && line.endsWith(']')))
+      return false;
+  }
+  return true;
+}
+
+// A damaged file is moved aside before anything can write the defaults over it, and the user is
+// told where it went.
+void setAsideDamaged(const QString &fileName) {
+  const QString kept = fileName + QStringLiteral(".damaged");
+  if (std::rename(QFile::encodeName(fileName).constData(), QFile::encodeName(kept).constData()) !=
+      0)
+    throw EFileError(QStringLiteral("Cannot move the damaged file \"%1\" aside").arg(fileName));
+  errors::reportInfo(QStringLiteral("The settings file was damaged; the program starts with its "
+                                    "default settings. The damaged file is kept as:\r\n") +
+                     kept);
+}
+
+bool loadWithRetries(TMMemIniFile &ini, const std::function<QString()> &fileName,
+                     bool keepDamaged = false) {
   for (int attempt = 1; attempt <= LoadAttempts; ++attempt) {
     try {
-      if (LoadEncipheredIni(ini, fileName()))
+      if (LoadEncipheredIni(ini, fileName(), keepDamaged))
         return true;
     } catch (const std::exception &e) {
       qWarning("Cannot load settings: %s", e.what());
@@ -87,7 +121,7 @@ void importLegacySettings() {
 TMMemIniFile &MainSettings() { return TModel::Current().MainSettings(); }
 TMMemIniFile &LocalSettings() { return TModel::Current().LocalSettings(); }
 
-bool LoadEncipheredIni(TMMemIniFile &ini, const QString &fileName) {
+bool LoadEncipheredIni(TMMemIniFile &ini, const QString &fileName, bool keepDamaged) {
   ini.clear();
   if (!QFileInfo::exists(fileName))
     return false;
@@ -98,11 +132,15 @@ bool LoadEncipheredIni(TMMemIniFile &ini, const QString &fileName) {
   if (f.error() != QFileDevice::NoError)
     throw EFileError(QStringLiteral("Cannot read file \"%1\": %2").arg(fileName, f.errorString()));
   DecipherStream(bytes, SettingsCipherKey);
+  if (keepDamaged && !looksLikeSettings(bytes)) {
+    setAsideDamaged(fileName);
+    return false;
+  }
   ini.loadFromBytes(bytes);
   return true;
 }
 
-bool LoadMainSettings() { return loadWithRetries(MainSettings(), &GetMainSettingsFileName); }
+bool LoadMainSettings() { return loadWithRetries(MainSettings(), &GetMainSettingsFileName, true); }
 
 bool LoadLocalSettings() { return loadWithRetries(LocalSettings(), &GetLocalSettingsFileName); }
 

@@ -20,8 +20,9 @@
 
 // Clears the object; when the file exists, reads, deciphers and parses it and gives true (even
 // when nothing in it was usable). Gives false for a missing file; raises EFileError when the file
-// exists but cannot be read.
-bool LoadEncipheredIni(TMMemIniFile &ini, const QString &fileName);
+// exists but cannot be read. With `keepDamaged`, a file whose deciphered text is no settings file
+// is renamed to <file>.damaged, the user is told, and the result is false (the defaults apply).
+bool LoadEncipheredIni(TMMemIniFile &ini, const QString &fileName, bool keepDamaged = false);
 
 // Load the settings from their files: up to three attempts with a 100 ms pause between them (the
 // program's pause keeps events running; see ScopedRetryPause). After three failures the object is

@@ -2,14 +2,21 @@
 
 #include "model/DataObjectStore.h"
 #include "model/LanguageTable.h"
+#include "model/LogFile.h"
 #include "model/Model.h"
 #include "model/Paths.h"
 #include "model/Settings.h"
 #include "model/SettingsKeys.h"
+#include "platform/AtomicFile.h"
+#include "platform/Clock.h"
 #include "platform/Errors.h"
 
 #include <QDebug>
+#include <QFile>
 #include <QFileInfo>
+#include <QSet>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -22,11 +29,61 @@ QString describe(const std::exception &e) {
 } // namespace
 
 TXMLStore::TXMLStore(const QString &fileName, const QString &itemName, const QString &rootName)
-    : TMSXMLObjectWithGuidAsId(fileName, itemName, rootName) {}
+    : TMSXMLObjectWithGuidAsId(fileName, itemName, rootName), m_onDisk(stampOf(fileName)) {}
+
+TXMLStore::TFileStamp TXMLStore::stampOf(const QString &fileName) {
+  struct stat st {};
+  if (fileName.isEmpty() || ::stat(QFile::encodeName(fileName).constData(), &st) != 0)
+    return {};
+  return {true, static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino),
+          static_cast<qint64>(st.st_size),
+          static_cast<qint64>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
+void TXMLStore::LoadFromFile(const QString &fileName) {
+  TMSXMLObjectWithGuidAsId::LoadFromFile(fileName);
+  m_onDisk = stampOf(fileName);
+}
+
+void TXMLStore::keepForeignVersion(const QString &fileName) {
+  if (fileName != FileName())
+    return;
+  const TFileStamp now = stampOf(fileName);
+  if (!now.exists || now == m_onDisk)
+    return;
+  // Nothing is merged: the other version is only kept, for the user to look at.
+  const QFileInfo info(fileName);
+  const DateParts d = DecodeDate(currentClock().now());
+  const TimeParts t = DecodeTime(currentClock().now());
+  const QString kept = info.absolutePath() + u'/' + info.completeBaseName() +
+                       QStringLiteral("_conflict-%1%2%3-%4%5%6.%7")
+                           .arg(d.year, 4, 10, QChar(u'0'))
+                           .arg(d.month, 2, 10, QChar(u'0'))
+                           .arg(d.day, 2, 10, QChar(u'0'))
+                           .arg(t.hour, 2, 10, QChar(u'0'))
+                           .arg(t.minute, 2, 10, QChar(u'0'))
+                           .arg(t.second, 2, 10, QChar(u'0'))
+                           .arg(info.suffix());
+  if (!QFile::exists(kept) && !QFile::copy(fileName, kept))
+    throw EFileError(
+        QStringLiteral("Cannot keep the changed file \"%1\" as \"%2\"").arg(fileName, kept));
+  WriteLog(QStringLiteral("Reminder file changed by another program, kept as ") + kept);
+  errors::reportInfo(
+      TranslateText(QStringLiteral("The reminder file was changed by another program.")) +
+      QStringLiteral("\r\n") + TranslateText(QStringLiteral("That version is kept as:")) +
+      QStringLiteral("\r\n") + kept);
+}
+
+void TXMLStore::writeFile(const QString &fileName) {
+  keepForeignVersion(fileName);
+  TMSXMLObjectWithGuidAsId::SaveToFile(fileName);
+  if (fileName == FileName())
+    m_onDisk = stampOf(fileName);
+}
 
 bool TXMLStore::SaveToFile(const QString &fileName) {
   try {
-    TMSXMLObjectWithGuidAsId::SaveToFile(fileName);
+    writeFile(fileName);
     return true;
   } catch (const std::exception &e) {
     errors::reportInfo(TranslateText(QStringLiteral("Sorry, can't save file!")) +
@@ -42,7 +99,7 @@ void TXMLStore::Flush() {
   }
   m_flushDue = false;
   try {
-    TMSXMLObjectWithGuidAsId::SaveToFile(FileName());
+    writeFile(FileName());
   } catch (const std::exception &e) {
     qWarning() << "Store not saved:" << describe(e);
   }
@@ -55,10 +112,21 @@ TXMLStore::TWriteBatch::~TWriteBatch() {
 
 int TXMLStore::ImportFromFile(const QString &fileName, bool update) {
   TXMLStore source(fileName, ItemName(), RootName());
+  const QByteArray idName = IdAttrName().toUtf8();
+  const auto idOf = [&idName](const pugi::xml_node item) {
+    return QString::fromUtf8(item.attribute(idName.constData()).value()).toCaseFolded();
+  };
+  QSet<QString> ownIds;
+  for (const pugi::xml_node item : itemNodes())
+    ownIds.insert(idOf(item));
+  m_disarmed.clear();
   // Every item of the file is made harmless before anything is copied, duplicates included.
   for (const pugi::xml_node item : source.itemNodes()) {
     source.selectNode(item);
-    DisarmItem(source);
+    // Only the items that arrive count: without update an item whose id is here stays out.
+    const bool arrives = update || !ownIds.contains(idOf(item));
+    if (DisarmItem(source) && arrives)
+      m_disarmed << source.ReadString(QStringLiteral("subject"), QString());
   }
   return MergeItems(source, update);
 }
@@ -67,16 +135,23 @@ TXMLStore &Store() { return TModel::Current().Store(); }
 
 void OpenStore(const std::function<void()> &reloadReminders) {
   TXMLStore &store = Store();
-  const QString dataFile =
+  QString dataFile =
       UseLocalFolder() ? GetLocalDataFileName()
                        : MainSettings().readString(settings_keys::Main,
                                                    settings_keys::StoreFileName, GetDataFileName());
+  // The backup is only a stand-in: once the data file reads again it is the store again.
+  if (dataFile == GetBackupFileName())
+    dataFile = GetDataFileName();
+  // Saves cut short by a kill leave their temporary files; nothing writes the store yet.
+  (void)RemoveStaleTempFiles(dataFile);
+  (void)RemoveStaleTempFiles(GetBackupFileName());
   bool usable = false;
+  QString reason;
   try {
     store.LoadFromFile(dataFile);
     usable = store.LastLoadParsed();
   } catch (const ETolvaneError &e) {
-    qWarning() << "Store file not read:" << e.message();
+    reason = e.message();
   }
   QStringList ids;
   store.GetIds(&ids);
@@ -91,6 +166,22 @@ void OpenStore(const std::function<void()> &reloadReminders) {
     } catch (const ETolvaneError &e) {
       qWarning() << "Backup file not read:" << e.message();
     }
+  }
+  // Two items with one id would be one reminder twice: the first one's actions would run twice
+  // and the second one never fire. The later ones get ids of their own, kept in the file.
+  if (store.RenewRepeatedIds() > 0)
+    (void)store.Save();
+  // A data file that is there but cannot be used is never passed over in silence: its
+  // reminders no longer fire until someone repairs or restores it.
+  if (!usable && QFileInfo::exists(dataFile)) {
+    if (reason.isEmpty())
+      reason = TranslateText(QStringLiteral("It is damaged or no reminder file."));
+    WriteLog(QStringLiteral("Reminder file not read: ") + dataFile + QStringLiteral(": ") + reason);
+    errors::reportInfo(TranslateText(QStringLiteral("Sorry, can't read the reminder file!")) +
+                       QStringLiteral("\r\n") + dataFile + QStringLiteral("\r\n") + reason +
+                       QStringLiteral("\r\n") +
+                       TranslateText(QStringLiteral("It is kept as it is; until it reads again, "
+                                                    "the reminders come from the backup.")));
   }
   if (reloadReminders)
     reloadReminders();

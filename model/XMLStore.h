@@ -16,6 +16,8 @@ public:
                      const QString &itemName = QStringLiteral("item"),
                      const QString &rootName = QStringLiteral("root"));
 
+  // Loads as TMSXMLObject does and notes which file on disk it read.
+  void LoadFromFile(const QString &fileName) override;
   // Saves the document over the file; gives whether it did. A failure is shown to the user
   // ("Sorry, can't save file!", the file and the reason) through the information reporter here,
   // so a caller only branches on the result; nothing is raised and the file keeps its previous
@@ -24,10 +26,13 @@ public:
   // SaveToFile(FileName()).
   [[nodiscard]] bool Save() { return SaveToFile(FileName()); }
   // Merges the items of another store file. The copies keep their ids and user attributes, but
-  // arrive with their program action switched off, and with their mail action switched off when
-  // it attaches files: a received file must not run a program or mail local files away when it
-  // fires. A missing or unparsable file gives 0.
+  // arrive with their program and mail actions switched off: a received file must not run a
+  // program or send mail from the user's account when it fires (the editor switches them on
+  // again). A missing or unparsable file gives 0.
   int ImportFromFile(const QString &fileName, bool update) override;
+  // The subjects of the reminders the last import brought in with actions switched off, for
+  // the import notice.
+  [[nodiscard]] const QStringList &DisarmedByLastImport() const { return m_disarmed; }
   // Saves to FileName(); failures are only logged. Inside a write batch it only notes that a
   // write is due.
   void Flush();
@@ -47,6 +52,22 @@ public:
   };
 
 private:
+  // What identifies one version of a file on disk: a save replaces the file (a new inode) and
+  // any other writer changes its time or size.
+  struct TFileStamp {
+    bool exists = false;
+    quint64 device = 0, inode = 0;
+    qint64 size = 0, mtimeNs = 0;
+    bool operator==(const TFileStamp &) const = default;
+  };
+  [[nodiscard]] static TFileStamp stampOf(const QString &fileName);
+  // Before the store's own file is written: when someone else wrote it since it was read or last
+  // saved, that file is kept beside it as <name>_conflict-<date>-<time>.xml and the user is told.
+  void keepForeignVersion(const QString &fileName);
+  void writeFile(const QString &fileName);
+
+  TFileStamp m_onDisk;
+  QStringList m_disarmed;
   int m_batches = 0;
   bool m_flushDue = false;
 };
@@ -60,6 +81,9 @@ private:
 // The backup file is loaded instead only when the data file is missing, cannot be read or is no
 // store file, and the store then holds no reminders; from then on the store's FileName names the
 // backup (also when there is no backup yet, unless the data file is missing too, so that a broken
-// data file is never saved over). A valid store file without reminders is kept, so a deleted last
-// reminder does not come back from an older backup.
+// data file is never saved over). A data file that exists but cannot be used is told to the user
+// (a notice through errors::reportInfo and a log line, each with the file and the reason) and
+// kept; a setting that names the backup is taken to mean the data file, so every start tries
+// the data file again. A valid store file without reminders is kept, so a deleted last reminder
+// does not come back from an older backup.
 void OpenStore(const std::function<void()> &reloadReminders);

@@ -2,8 +2,12 @@
 
 #include "platform/Errors.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -36,6 +40,25 @@ private:
   int m_fd;
 };
 
+// The process's umask, read without changing it (umask() can only be read by setting it, which
+// races with files other threads create meanwhile).
+mode_t currentUmask() {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (status.open(QIODevice::ReadOnly)) {
+    for (const QByteArray &line : status.readAll().split('\n')) {
+      if (line.startsWith("Umask:")) {
+        bool ok = false;
+        const uint value = line.mid(6).trimmed().toUInt(&ok, 8);
+        if (ok)
+          return static_cast<mode_t>(value & 0777);
+      }
+    }
+  }
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  return mask;
+}
+
 } // namespace
 
 void WriteFileAtomic(const QString &path, const QByteArray &data, mode_t mode) {
@@ -56,9 +79,12 @@ void WriteFileAtomic(const QString &path, const QByteArray &data, mode_t mode) {
 
   // A file the user has locked down further stays that way: the new file never gets more
   // permission bits than the one it replaces.
+  // A new file follows the user's umask, as any file created with open() would.
   struct stat existing {};
   if (::stat(QFile::encodeName(path).constData(), &existing) == 0 && S_ISREG(existing.st_mode))
     mode &= existing.st_mode & 07777;
+  else
+    mode &= ~currentUmask();
   if (::fchmod(fd, mode) != 0)
     failAndRemove(QStringLiteral("Cannot set the mode of"), errno);
   const char *p = data.constData();
@@ -92,4 +118,22 @@ void WriteFileAtomic(const QString &path, const QByteArray &data, mode_t mode) {
     ::fsync(dirFd);
     ::close(dirFd);
   }
+}
+
+int RemoveStaleTempFiles(const QString &path) {
+  const QFileInfo info(path);
+  const QString prefix = u'.' + info.fileName() + u'.';
+  const QDir folder(info.absolutePath());
+  int removed = 0;
+  for (const QFileInfo &f :
+       folder.entryInfoList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden)) {
+    // mkostemp's six characters are letters and digits.
+    const QString tail = f.fileName().mid(prefix.size());
+    const bool ours = std::all_of(tail.cbegin(), tail.cend(), [](QChar c) {
+      return c.unicode() < 128 && std::isalnum(static_cast<unsigned char>(c.unicode()));
+    });
+    if (ours && !f.isSymLink() && QFile::remove(f.absoluteFilePath()))
+      ++removed;
+  }
+  return removed;
 }

@@ -238,6 +238,7 @@ void TFormMaster::ActionShutDownExecute() {
   // ending the message loop closes no window, so they would never run otherwise.
   m_ui.CloseMainWindow();
   // FormCloseQuery
+  m_runtime->FinishMail();
   WriteLog(QStringLiteral("Program stop"));
   m_timer->SetEnabled(false);
   emit Closed(0);

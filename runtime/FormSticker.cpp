@@ -226,6 +226,8 @@ void TFormSticker::LayoutElements() {
   in.movingImage = {s.movingImage.enable, s.movingImage.position,
                     movingPictureSize(ui->GIFAnimator->image())};
   in.window = s.position;
+  if (const QScreen *screen = QGuiApplication::primaryScreen())
+    in.desktop = screen->virtualSize();
 
   const TStickerLayout out = LayoutSticker(in);
   ui->LabelDate->setGeometry(out.date);

@@ -14,6 +14,7 @@
 #include "platform/Errors.h"
 #include "runtime/UserInterface.h"
 #include "services/DelayWithMessages.h"
+#include "services/MailQueue.h"
 #include "services/MailSender.h"
 #include "services/ShellExecute.h"
 
@@ -112,9 +113,15 @@ ISoundPlayer *ReminderSoundOf(const TDataObject &reminder) { return reminder.Sou
 TReminderScheduler::TReminderScheduler(IReminderList &reminders, IReminderOutputFactory &outputs,
                                        IUserInterface &ui)
     : m_reminders(reminders), m_outputs(outputs), m_ui(ui),
-      m_soundStops(std::make_shared<SoundStops>()) {}
+      m_soundStops(std::make_shared<SoundStops>()), m_mail(std::make_unique<TMailQueue>()) {}
 
 TReminderScheduler::~TReminderScheduler() = default;
+
+void TReminderScheduler::FinishMail() { m_mail->Finish(std::chrono::seconds(5)); }
+
+bool TReminderScheduler::WaitForMail(std::chrono::milliseconds limit) {
+  return m_mail->WaitIdle(limit);
+}
 
 TDataObject *TReminderScheduler::find(int number) const {
   return number > 0 ? m_reminders.FindByNumber(number) : nullptr;
@@ -230,16 +237,17 @@ void TReminderScheduler::FireReminder(int number, TFireKind kind, TDateTime due)
     m_demoRestore.erase(number); // left by a demonstration whose object was re-read meanwhile
   r->BeginFiring(kind, due, now(), demo);
 
-  const QString mailError = SendReminderMail(*r);
-  if (!(r = find(number)))
-    return;
-  WriteFireLog(*r, mailError);
+  // With a mail, its outcome writes the log line when the worker is done with it.
+  if (!SendReminderMail(*r))
+    WriteFireLog(*r, QString());
   RunReminderProgram(*r);
   if (!find(number))
     return;
   sendReminderUpdated(number);
+  // Written to the file at once: the store remembers the run that fired, and a restart inside
+  // its window must find it there.
   if ((r = find(number)))
-    m_reminders.SaveToStore(*r, false);
+    m_reminders.SaveToStore(*r, true);
   // The outputs come with the output step of the same check.
 }
 
@@ -459,9 +467,11 @@ void TReminderScheduler::RaiseOnTopStickers() {
 
 // --- The actions of a firing -------------------------------------------------------------------
 
-QString TReminderScheduler::SendReminderMail(const TDataObject &reminder) const {
+// The mail goes out on the mail queue's worker, so a server that is slow or never answers holds
+// up neither the tick nor the stickers; the firing's log line waits for the outcome.
+bool TReminderScheduler::SendReminderMail(const TDataObject &reminder) {
   if (!reminder.mail.enable || DemoMode() || reminder.FireKind != TFireKind::Main)
-    return {};
+    return false;
   namespace keys = settings_keys;
   const TMMemIniFile &settings = MainSettings();
   const TDefaultUserData &defaults = DefaultUserData();
@@ -469,19 +479,37 @@ QString TReminderScheduler::SendReminderMail(const TDataObject &reminder) const 
   // The placeholders of a system without a mail account are never tried.
   if (reminder.mail.to.isEmpty() || host.isEmpty() || reminder.mail.to == PlaceholderMailFrom ||
       host == PlaceholderMailHost)
-    return {};
+    return false;
+  const QString sorry = TranslateText(QStringLiteral("Sorry, email was not sent!")) + u' ' +
+                        TranslateText(QStringLiteral("Error")) + QStringLiteral(": ");
+  TLogFiring firing = LogFiringOf(reminder, QString());
+  auto done = [firing, sorry](const QString &error, bool abandoned) mutable {
+    if (abandoned)
+      firing.mailError = sorry + TranslateText(QStringLiteral("abandoned at program stop"));
+    else if (!error.isEmpty())
+      firing.mailError = sorry + error;
+    AppendLogLine(FiringLogLine(firing));
+  };
+  TMailMessage message;
+  TSmtpServer server;
   try {
-    const int port = settings.readInteger(keys::Mail, keys::Port, defaults.port);
-    const QString user = settings.readString(keys::Mail, keys::UserName, QString());
-    const QString password = ReadMailPassword(settings);
-    SendMailMessage(reminder.subject, reminder.text, reminder.mail.from, reminder.mail.to,
-                    reminder.mail.cc, reminder.mail.bcc, reminder.mail.files, host, port, user,
-                    password, QString());
+    message.subject = reminder.subject;
+    message.body = reminder.text;
+    message.from = reminder.mail.from;
+    message.to = reminder.mail.to;
+    message.cc = reminder.mail.cc;
+    message.bcc = reminder.mail.bcc;
+    message.files = reminder.mail.files;
+    server.host = host;
+    server.port = settings.readInteger(keys::Mail, keys::Port, defaults.port);
+    server.user = settings.readString(keys::Mail, keys::UserName, QString());
+    server.password = ReadMailPassword(settings);
   } catch (const std::exception &e) {
-    return TranslateText(QStringLiteral("Sorry, email was not sent!")) + u' ' +
-           TranslateText(QStringLiteral("Error")) + QStringLiteral(": ") + exceptionText(e);
+    done(exceptionText(e), false);
+    return true;
   }
-  return {};
+  m_mail->Send(mailSender(), std::move(message), std::move(server), std::move(done));
+  return true;
 }
 
 void TReminderScheduler::WriteFireLog(const TDataObject &reminder, const QString &errorText) const {

@@ -8,12 +8,14 @@
 
 #include <QString>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <unordered_map>
 
 class IUserInterface;
+class TMailQueue;
 class TDataObject;
 
 // The reminder scheduler of the master window: each tick checks every reminder, fires the due
@@ -57,8 +59,12 @@ public:
   void RaiseOnTopStickers() override;
 
   // --- The actions of a firing ---
-  // The mail of a main-event firing; the error text, or "" when it went out or was not tried.
-  [[nodiscard]] QString SendReminderMail(const TDataObject &reminder) const;
+  // Queues the mail of a main-event firing, whose outcome then writes the firing's log line.
+  // False when there is no mail to send (the caller writes the line).
+  [[nodiscard]] bool SendReminderMail(const TDataObject &reminder);
+  void FinishMail() override;
+  // Waits up to `limit` for the queued mails and writes their log lines; true when none is left.
+  bool WaitForMail(std::chrono::milliseconds limit);
   void WriteFireLog(const TDataObject &reminder, const QString &errorText) const;
   void RunReminderProgram(const TDataObject &reminder) const;
 
@@ -99,6 +105,7 @@ private:
   // When each reminder's sound player was last released, on the monotonic tick count. The
   // players note it themselves and may outlive this object, so they hold it weakly.
   std::shared_ptr<SoundStops> m_soundStops;
+  std::unique_ptr<TMailQueue> m_mail;
 };
 
 // The sound of a firing reminder, or null (the volume dialog's way to the player).

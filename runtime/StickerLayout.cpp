@@ -133,7 +133,10 @@ TStickerLayout LayoutSticker(const TStickerLayoutInput &raw) {
     autoSize(in, out);
   else
     out.window = QSize(in.window.width, in.window.height);
-  out.window = out.window.boundedTo(QSize(StickerMaxCoordinate, StickerMaxCoordinate));
+  QSize limit(StickerMaxLength, StickerMaxLength);
+  if (!raw.desktop.isEmpty())
+    limit = limit.boundedTo(raw.desktop);
+  out.window = out.window.boundedTo(limit);
   return out;
 }
 

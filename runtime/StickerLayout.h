@@ -32,6 +32,7 @@ struct TStickerLayoutInput {
   TStickerLabelBox date, time, subject, text;
   TStickerPictureBox image, movingImage;
   TPositionRec window; // the window's stored position and its autoSize flag
+  QSize desktop;       // the virtual desktop's size; empty when unknown
 };
 
 struct TStickerLayout {
@@ -42,6 +43,9 @@ struct TStickerLayout {
 // Positions and sizes from a file are clamped to this range first, so no sum can overflow and no
 // window is larger than the display system allows.
 inline constexpr int StickerMaxCoordinate = 32767;
+// No side of a sticker window is longer than the virtual desktop's, nor than this: a window's
+// backing store takes four bytes a pixel, so a stored 32767 x 32767 would allocate 4 GB.
+inline constexpr int StickerMaxLength = 16384;
 
 // The flow:
 //   date (2,1); next := date width + 10, h := date height (a hidden date: next := 1, h := 1;

@@ -19,6 +19,9 @@ class TMailSender {
 public:
   virtual ~TMailSender() = default;
   virtual void send(const TMailMessage &message, const TSmtpServer &server) = 0;
+  // Cuts off the send under way and every later one (the program is ending); any thread.
+  virtual void abort() {}
+  [[nodiscard]] virtual bool aborted() const { return false; }
 };
 
 // The process-wide sender.

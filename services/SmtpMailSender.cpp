@@ -1,5 +1,6 @@
 #include "services/SmtpMailSender.h"
 
+#include <QHostAddress>
 #include <QHostInfo>
 #include <QRegularExpression>
 
@@ -65,6 +66,17 @@ QByteArray serverUrl(const TSmtpServer &server) {
   return scheme + host.toUtf8() + ':' + QByteArray::number(server.port) + '/' + greetingName();
 }
 
+// Called by curl about once a second while it waits: a non-zero result cuts the transfer off.
+int checkAbort(void *userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return static_cast<const std::atomic<bool> *>(userData)->load() ? 1 : 0;
+}
+
+// A server on this machine: a login to it never crosses a network.
+bool isLoopback(const QString &host) {
+  return host.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0 ||
+         QHostAddress(host).isLoopback();
+}
+
 QByteArray angle(const QString &address) { return '<' + address.toUtf8() + '>'; }
 
 } // namespace
@@ -91,6 +103,8 @@ void TSmtpMailSender::transmit(const TComposedMail &mail, const TSmtpServer &ser
     if (a.contains(u'\r') || a.contains(u'\n'))
       throw EMailError(QStringLiteral("Invalid address: %1").arg(a.simplified()));
   }
+  if (m_aborted.load())
+    throw EMailError(QStringLiteral("Sending was cut off"));
   initCurlOnce();
   std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
   if (!curl)
@@ -119,7 +133,11 @@ void TSmtpMailSender::transmit(const TComposedMail &mail, const TSmtpServer &ser
   curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorText);
   curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_timeouts.connect.count()));
   curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(m_timeouts.total.count()));
-  curl_easy_setopt(c, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY));
+  // A password never goes out in clear: with a user name the connection must be encrypted
+  // (port 465 or STARTTLS), except to a relay on this machine. Without one, plain relays work.
+  const bool mustEncrypt = !user.isEmpty() && !isLoopback(host);
+  curl_easy_setopt(c, CURLOPT_USE_SSL,
+                   static_cast<long>(mustEncrypt ? CURLUSESSL_ALL : CURLUSESSL_TRY));
   if (!user.isEmpty()) {
     curl_easy_setopt(c, CURLOPT_USERNAME, user.constData());
     curl_easy_setopt(c, CURLOPT_PASSWORD, password.constData());
@@ -134,10 +152,17 @@ void TSmtpMailSender::transmit(const TComposedMail &mail, const TSmtpServer &ser
   curl_easy_setopt(c, CURLOPT_DEBUGFUNCTION, watchReplies);
   curl_easy_setopt(c, CURLOPT_DEBUGDATA, &serverReply);
   curl_easy_setopt(c, CURLOPT_VERBOSE, 1L);
+  curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, checkAbort);
+  curl_easy_setopt(c, CURLOPT_XFERINFODATA, &m_aborted);
+  curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
 
   const CURLcode rc = curl_easy_perform(c);
   if (rc == CURLE_OK)
     return;
+  if (rc == CURLE_USE_SSL_FAILED && mustEncrypt)
+    throw EMailError(QStringLiteral("The server %1 offers no encrypted connection, so the login "
+                                    "is not sent (use port 465 or a server with STARTTLS)")
+                         .arg(host));
   QString text = QString::fromUtf8(errorText).trimmed();
   if (text.isEmpty())
     text = QString::fromUtf8(curl_easy_strerror(rc));

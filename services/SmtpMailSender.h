@@ -2,10 +2,11 @@
 
 #include "services/MailSender.h"
 
+#include <atomic>
 #include <chrono>
 
-// How long a mail may take. The send runs on the GUI thread inside the reminder check, so a
-// silent or slow server must end in an error, never in a frozen program.
+// How long a mail may take: a silent or slow server ends in an error, never in a mail that
+// waits for ever.
 struct TSmtpTimeouts {
   std::chrono::milliseconds connect{30'000};
   std::chrono::milliseconds total{120'000};
@@ -18,6 +19,8 @@ public:
   explicit TSmtpMailSender(TSmtpTimeouts timeouts = {});
 
   void send(const TMailMessage &message, const TSmtpServer &server) override;
+  void abort() override { m_aborted.store(true); }
+  [[nodiscard]] bool aborted() const override { return m_aborted.load(); }
 
   // The SMTP dialogue for a composed mail. Raises EMailError with curl's text and, when the
   // server refused something, the server's own reply.
@@ -25,4 +28,5 @@ public:
 
 private:
   TSmtpTimeouts m_timeouts;
+  std::atomic<bool> m_aborted{false};
 };

@@ -291,6 +291,25 @@ TEST_F(ItemTest, RemindAfterSurvivesALoadOnlyWhileItsWindowLiesAhead) {
   EXPECT_EQ(r.dtStop, Now + OneHour);
 }
 
+// A firing is remembered in the file: a restart inside its window does not fire the run again,
+// while an item without the element (an older file) fires as before.
+TEST_F(ItemTest, ARunThatFiredDoesNotFireAgainAfterAReload) {
+  const auto o = TDataObject::CreateEmpty(QStringLiteral("new"));
+  LoadFromStore(*o);
+  o->repeat.type = TRepeatType::Once;
+  o->repeat.dt = Now - OneSecond;
+  o->duration.enable = true;
+  o->duration.value2.value = 10; // minutes
+  SaveToStore(*o, true);
+  EXPECT_TRUE(load(o->Id)->CheckDue(Now, false).fire);
+  o->BeginFiring(TFireKind::Main, o->repeat.dt, Now, false);
+  SaveToStore(*o, true);
+  const auto back = load(o->Id);
+  EXPECT_EQ(back->LastRunDue, o->repeat.dt);
+  EXPECT_FALSE(back->Firing);
+  EXPECT_FALSE(back->CheckDue(Now + OneMinute, false).fire);
+}
+
 TEST_F(ItemTest, ColoursAreWrittenByNameOrAsEightHexDigits) {
   auto o = load(QStringLiteral("new"));
   o->sticker.background.color = static_cast<int32_t>(clInfoBk);

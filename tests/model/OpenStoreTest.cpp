@@ -1,5 +1,6 @@
 #include "model/Paths.h"
 #include "model/XMLStore.h"
+#include "platform/Errors.h"
 #include "tests/model/SettingsSandbox.h"
 
 namespace {
@@ -68,9 +69,22 @@ TEST_F(OpenStoreTest, AFirstStartWithNeitherFileKeepsTheDataFileAndItsBackupApar
 }
 
 TEST_F(OpenStoreTest, ABrokenDataFileFallsBackToTheBackup) {
+  QStringList notices;
+  errors::setInfoReporter([&notices](const QString &text) { notices << text; });
   writeFile(GetDataFileName(), OneItem.left(40));
   writeFile(GetBackupFileName(), BackupItem);
   EXPECT_EQ(open(), QStringList{"BACKUP"});
+  errors::setInfoReporter({});
+  // The user is told, in a notice and in the log, which file and why.
+  ASSERT_EQ(notices.size(), 1);
+  EXPECT_TRUE(notices[0].contains(GetDataFileName()));
+  EXPECT_TRUE(readFile(GetLogFileName()).contains(GetDataFileName().toUtf8()));
+  // The shut-down remembers the backup; the next start with a repaired file uses it again.
+  main.writeString("Main", "StoreFileName", Store().FileName());
+  writeFile(GetDataFileName(), OneItem);
+  EXPECT_EQ(open(), QStringList{"DATA"});
+  EXPECT_EQ(Store().FileName(), GetDataFileName());
+  writeFile(GetDataFileName(), OneItem.left(40));
   // A folder where the data file should be cannot be read either.
   QFile::remove(GetDataFileName());
   QDir().mkpath(GetDataFileName());
@@ -95,4 +109,17 @@ TEST_F(OpenStoreTest, ABrokenDataFileWithoutBackupIsNeverSavedOver) {
   Store().Flush();
   ASSERT_TRUE(Store().Save());
   EXPECT_EQ(readFile(GetDataFileName()), broken);
+}
+
+TEST_F(OpenStoreTest, RepeatedIdsGetIdsOfTheirOwnAndTheFileKeepsThem) {
+  writeFile(GetDataFileName(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?><root>"
+                               "<item id=\"{DATA}\"><subject>a</subject></item>"
+                               "<item id=\"{data}\"><subject>b</subject></item></root>");
+  const QStringList ids = open();
+  ASSERT_EQ(ids.size(), 2);
+  EXPECT_EQ(ids[0], QStringLiteral("DATA"));
+  EXPECT_NE(ids[1].toCaseFolded(), QStringLiteral("data"));
+  ASSERT_TRUE(Store().SelectItem(ids[1]));
+  EXPECT_EQ(Store().ReadString("subject", QString()), QStringLiteral("b"));
+  EXPECT_TRUE(readFile(GetDataFileName()).contains(ids[1].toUtf8()));
 }

@@ -1,6 +1,7 @@
 #include "SettingsSandbox.h"
 #include "model/Paths.h"
 #include "model/SettingsCipher.h"
+#include "platform/Errors.h"
 #include "services/VersionInfo.h"
 
 #include <QFileInfo>
@@ -110,6 +111,31 @@ TEST_F(SettingsFiles, GarbageAndTruncatedFilesLoadWhatIsUsable) {
   EXPECT_TRUE(local.valueExists("Main", "UseLocalFolder"));
   EXPECT_TRUE(local.sectionExists("Config"));
   EXPECT_FALSE(local.valueExists("Config", "LogClearPeriod"));
+}
+
+TEST_F(SettingsFiles, ADamagedMainSettingsFileIsKeptAsideAndTheUserIsTold) {
+  QStringList notices;
+  errors::setInfoReporter([&notices](const QString &text) { notices << text; });
+  const QString file = GetMainSettingsFileName();
+  QDir().mkpath(QFileInfo(file).path());
+  const QByteArray plain = "[Mail]\r\nHost=smtp.example.org\r\nPort=587\r\n\r\n";
+  QByteArray flipped = enciphered(plain);
+  flipped[10] = static_cast<char>(flipped[10] ^ 0x04);
+  const QByteArray cut = enciphered(plain).left(plain.size() / 2);
+  for (const QByteArray &damaged : {flipped, cut}) {
+    writeFile(file, damaged);
+    main.writeString("Old", "k", "v");
+    EXPECT_FALSE(LoadMainSettings());
+    EXPECT_TRUE(main.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_EQ(readFile(file + ".damaged"), damaged);
+  }
+  errors::setInfoReporter({});
+  ASSERT_EQ(notices.size(), 2);
+  EXPECT_TRUE(notices[0].contains(file + ".damaged"));
+  writeFile(file, enciphered(plain));
+  EXPECT_TRUE(LoadMainSettings());
+  EXPECT_EQ(main.readInteger("Mail", "Port", 25), 587);
 }
 
 TEST_F(SettingsFiles, MainSettingsFollowTheLocalFolderSwitch) {

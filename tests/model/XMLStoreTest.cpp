@@ -3,6 +3,9 @@
 #include "platform/Errors.h"
 #include "tests/model/StoreTestUtil.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <gtest/gtest.h>
 
 using namespace storetest;
@@ -118,7 +121,9 @@ TEST(XMLStore, ImportedRemindersCannotRunProgramsOrMailFilesAway) {
   TXMLStore store(fileWith(Store2));
   const QString received = fileWith(
       "<root>"
-      "<item id=\"{P}\"><shellExec><enable>TRUE</enable><fileName>/bin/rm</fileName></shellExec>"
+      "<item "
+      "id=\"{P}\"><subject>Rent</subject><shellExec><enable>TRUE</enable><fileName>/bin/rm</"
+      "fileName></shellExec>"
       "<mail><enable>true</enable><to>x@example.org</to></mail></item>"
       "<item id=\"{M}\"><mail><enable>true</enable><files>/home/u/.ssh/id_rsa</files></mail></item>"
       "<item id=\"{M}\"><mail><enable>true</enable><files>second copy</files></mail></item>"
@@ -128,7 +133,10 @@ TEST(XMLStore, ImportedRemindersCannotRunProgramsOrMailFilesAway) {
   EXPECT_FALSE(store.ReadBool(QStringLiteral("shellExec/enable"), true));
   EXPECT_EQ(store.ReadString(QStringLiteral("shellExec/fileName"), QString()),
             QStringLiteral("/bin/rm"));
-  EXPECT_TRUE(store.ReadBool(QStringLiteral("mail/enable"), false)); // no files: stays on
+  // A mail without files would still go out through the user's server at every firing.
+  EXPECT_FALSE(store.ReadBool(QStringLiteral("mail/enable"), true));
+  EXPECT_EQ(store.DisarmedByLastImport().size(), 3);
+  EXPECT_EQ(store.DisarmedByLastImport().value(0), QStringLiteral("Rent"));
   int copies = 0;
   for (pugi::xml_node item : store.Document().document_element().children("item")) {
     if (QString::fromUtf8(item.attribute("id").value()) == QStringLiteral("{M}")) {
@@ -167,4 +175,30 @@ TEST(XMLStore, AFileNestedBeyondAnyStoreIsNoStore) {
   EXPECT_EQ(nested.ReadString(QStringLiteral("subject"), QString()), QStringLiteral("x"));
   nested.WriteString(QStringLiteral("subject"), QStringLiteral("replaced"));
   EXPECT_EQ(nested.ReadString(QStringLiteral("subject"), QString()), QStringLiteral("replaced"));
+}
+
+// Someone else's write to the store's file is kept aside before the store writes over it.
+TEST(XMLStore, AFileWrittenByAnotherProgramIsKeptBeforeTheNextSave) {
+  QStringList notices;
+  errors::setInfoReporter([&notices](const QString &text) { notices << text; });
+  TXMLStore store(fileWith(Store2));
+  ASSERT_TRUE(store.Save());
+  ASSERT_TRUE(store.Save()); // its own writes are no conflict
+  const QByteArray foreign = "<root><item id=\"{SYNCED}\"/></root>";
+  QFile f(store.FileName());
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(foreign);
+  f.close();
+  store.Flush();
+  errors::setInfoReporter({});
+  const QFileInfo info(store.FileName());
+  const QStringList kept =
+      info.dir().entryList({info.completeBaseName() + QStringLiteral("_conflict-*.xml")});
+  ASSERT_EQ(kept.size(), 1);
+  QFile k(info.dir().filePath(kept[0]));
+  ASSERT_TRUE(k.open(QIODevice::ReadOnly));
+  EXPECT_EQ(k.readAll(), foreign);
+  ASSERT_EQ(notices.size(), 1);
+  EXPECT_TRUE(notices[0].contains(kept[0]));
+  EXPECT_EQ(ids(TXMLStore(store.FileName())), ids(store));
 }

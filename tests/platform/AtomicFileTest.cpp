@@ -50,6 +50,28 @@ TEST(AtomicFile, AReplacedFileNeverGetsMorePermissionThanItHad) {
   EXPECT_EQ(readAll(path), "third");
 }
 
+TEST(AtomicFile, ANewFileFollowsTheUmask) {
+  const QString path = sandbox::makeTempDir(QStringLiteral("atomic-umask")) + "/data.xml";
+  const mode_t before = ::umask(077);
+  WriteFileAtomic(path, "private");
+  ::umask(before);
+  struct stat st {};
+  ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(AtomicFile, StaleTemporaryFilesOfOurNamingAreRemoved) {
+  const QString dir = sandbox::makeTempDir(QStringLiteral("atomic-stale"));
+  for (const char *name : {".data.xml.aZ09xy", ".data.xml.keepme!", ".data.xml.ab-12c",
+                           ".other.xml.ABCDEF", "data.xml"}) {
+    QFile f(dir + u'/' + QString::fromLatin1(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  EXPECT_EQ(RemoveStaleTempFiles(dir + QStringLiteral("/data.xml")), 1);
+  EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden).size(), 4);
+  EXPECT_FALSE(QFile::exists(dir + QStringLiteral("/.data.xml.aZ09xy")));
+}
+
 TEST(AtomicFile, AFailedWriteRaisesAndKeepsTheOldFile) {
   const QString dir = sandbox::makeTempDir(QStringLiteral("atomic-fail"));
   const QString path = dir + QStringLiteral("/data.xml");

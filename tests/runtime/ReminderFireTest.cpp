@@ -3,6 +3,10 @@
 #include "model/Model.h"
 #include "model/Settings.h"
 #include "model/UserData.h"
+#include "services/SmtpMailSender.h"
+#include "tests/support/SilentListener.h"
+
+#include <QElapsedTimer>
 
 namespace runtimetest {
 namespace {
@@ -27,6 +31,7 @@ TEST_F(ReminderFire, OnceFiresInItsOwnSecondWithEveryAction) {
   EXPECT_TRUE(r.Firing);
   EXPECT_EQ(r.FireKind, TFireKind::Main);
   EXPECT_EQ(r.FireTime, at(9, 0));
+  ASSERT_TRUE(runtime->WaitForMail(std::chrono::seconds(5)));
   ASSERT_EQ(mailer.messages.size(), 1u);
   EXPECT_EQ(mailer.messages[0].to, QStringLiteral("bob@example.org"));
   EXPECT_EQ(mailer.messages[0].subject, QStringLiteral("Call Bob"));
@@ -35,7 +40,7 @@ TEST_F(ReminderFire, OnceFiresInItsOwnSecondWithEveryAction) {
   EXPECT_EQ(launcher.started, QStringList{QStringLiteral("/bin/true|a b")});
   EXPECT_EQ(updates(n), 1);
   ASSERT_EQ(list.saves.size(), 1u);
-  EXPECT_FALSE(list.saves[0].flush); // a firing waits for the next flush of the store
+  EXPECT_TRUE(list.saves[0].flush); // the fired run reaches the file at once
   EXPECT_EQ(outputs.liveStickers(n), 1);
   EXPECT_EQ(outputs.liveTrayIcons(n), 1);
   ASSERT_EQ(outputs.sounds.size(), 1u);
@@ -103,15 +108,15 @@ TEST_F(ReminderFire, PlaceholderOrEmptyAddressesSendNothingAndTheLogKeepsTheText
   r.mail.enable = true;
   r.mail.to = QString(PlaceholderMailFrom);
   r.Firing = true; // fired by hand, so each case can be checked alone
-  EXPECT_EQ(runtime->SendReminderMail(r), QString());
+  EXPECT_FALSE(runtime->SendReminderMail(r));
   r.mail.to.clear();
-  EXPECT_EQ(runtime->SendReminderMail(r), QString());
+  EXPECT_FALSE(runtime->SendReminderMail(r));
   r.mail.to = QStringLiteral("bob@example.org");
   mainSettings.writeString(QStringLiteral("Mail"), QStringLiteral("Host"),
                            QString(PlaceholderMailHost));
-  EXPECT_EQ(runtime->SendReminderMail(r), QString());
+  EXPECT_FALSE(runtime->SendReminderMail(r));
   mainSettings.writeString(QStringLiteral("Mail"), QStringLiteral("Host"), QString());
-  EXPECT_EQ(runtime->SendReminderMail(r), QString());
+  EXPECT_FALSE(runtime->SendReminderMail(r));
   EXPECT_TRUE(mailer.messages.empty());
 
   r.Firing = false;
@@ -128,11 +133,46 @@ TEST_F(ReminderFire, AFailedMailGoesIntoTheLogLineAndTheFiringGoesOn) {
   mailer.failWith = QStringLiteral("550 mailbox unavailable");
   tickAfter(1000);
   EXPECT_TRUE(r.Firing);
+  ASSERT_TRUE(runtime->WaitForMail(std::chrono::seconds(5)));
   ASSERT_EQ(mailer.servers.size(), 1u);
   EXPECT_EQ(mailer.servers[0].port, 587);
   EXPECT_EQ(fields(logLines().value(0)).value(10),
             QStringLiteral("Sorry, email was not sent! Error: 550 mailbox unavailable"));
   EXPECT_EQ(outputs.liveStickers(r.Number), 1);
+}
+
+// The mail goes out on a worker: a server that never answers holds up neither the tick nor the
+// next reminder, and its time-out still ends in the firing's log line.
+TEST_F(ReminderFire, ASilentMailServerHoldsUpNeitherTheTickNorTheNextReminder) {
+  SilentListener silent;
+  ASSERT_NE(silent.port(), 0);
+  TSmtpMailSender smtp(
+      TSmtpTimeouts{std::chrono::milliseconds(1000), std::chrono::milliseconds(1500)});
+  ScopedMailSender smtpScope(smtp);
+  mainSettings.writeString(QStringLiteral("Mail"), QStringLiteral("Host"),
+                           QStringLiteral("127.0.0.1"));
+  mainSettings.writeInteger(QStringLiteral("Mail"), QStringLiteral("Port"), silent.port());
+  TDataObject &first = list.add(once(at(9, 0)));
+  first.mail.enable = true;
+  first.mail.to = QStringLiteral("bob@example.org");
+  first.mail.from = QStringLiteral("anna@example.org");
+  TDataObject &second = list.add(once(at(9, 0, 5)));
+  QElapsedTimer wall;
+  wall.start();
+  for (int i = 0; i < 6; ++i)
+    tickAfter(1000); // up to 09:00:05.600
+  EXPECT_LT(wall.elapsed(), 1000);
+  EXPECT_TRUE(first.Firing);
+  ASSERT_TRUE(second.Firing);
+  EXPECT_EQ(second.FireTime, at(9, 0, 5));
+  ASSERT_EQ(logLines().size(), 1);
+  EXPECT_EQ(fields(logLines()[0]).value(11), second.Id);
+
+  ASSERT_TRUE(runtime->WaitForMail(std::chrono::seconds(10)));
+  ASSERT_EQ(logLines().size(), 2);
+  const QStringList f = fields(logLines()[1]);
+  EXPECT_EQ(f.value(11), first.Id);
+  EXPECT_TRUE(f.value(10).startsWith(QStringLiteral("Sorry, email was not sent! Error: ")));
 }
 
 TEST_F(ReminderFire, TheLogLineCutsTheTextAtTwentyFiveCharactersAndKeepsOneLine) {

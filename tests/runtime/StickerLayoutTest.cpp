@@ -151,7 +151,16 @@ TEST(StickerLayout, ValuesFromAFileCannotOverflow) {
   EXPECT_LE(out.window.height(), StickerMaxCoordinate);
   EXPECT_GT(out.window.width(), 0);
   in.window = {0, 0, INT_MAX, INT_MAX, false};
-  EXPECT_EQ(LayoutSticker(in).window, QSize(StickerMaxCoordinate, StickerMaxCoordinate));
+  EXPECT_EQ(LayoutSticker(in).window, QSize(StickerMaxLength, StickerMaxLength));
+}
+
+TEST(StickerLayout, AStoredSizeIsNoLargerThanTheDesktop) {
+  TStickerLayoutInput in = autoSized();
+  in.window = {0, 0, 32767, 32767, false};
+  in.desktop = QSize(3840, 2160);
+  EXPECT_EQ(LayoutSticker(in).window, QSize(3840, 2160));
+  in.window = {0, 0, 300, 200, false};
+  EXPECT_EQ(LayoutSticker(in).window, QSize(300, 200));
 }
 
 TEST(StickerAlpha, FollowsTheOpacityInIntegers) {

@@ -2,17 +2,14 @@
 
 #include "platform/Clock.h"
 #include "tests/support/Sandbox.h"
+#include "tests/support/SilentListener.h"
 #include "tests/support/SmtpServer.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QNetworkInterface>
 
 #include <gtest/gtest.h>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -28,33 +25,6 @@ QByteArray attachmentBytes(const QByteArray &data, const QByteArray &fileName) {
   const qsizetype end = data.indexOf("\r\n--", from);
   return QByteArray::fromBase64(data.mid(from, end - from));
 }
-
-// A listener that takes connections into its backlog but never says a word.
-class SilentListener {
-public:
-  SilentListener() {
-    m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr *>(&a), len) != 0 ||
-        ::listen(m_fd, 4) != 0 || ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&a), &len) != 0)
-      return;
-    m_port = ntohs(a.sin_port);
-  }
-  ~SilentListener() {
-    if (m_fd >= 0)
-      ::close(m_fd);
-  }
-  SilentListener(const SilentListener &) = delete;
-  SilentListener &operator=(const SilentListener &) = delete;
-  [[nodiscard]] int port() const { return m_port; }
-
-private:
-  int m_fd = -1;
-  int m_port = 0;
-};
 
 TSmtpServer local(int port) {
   TSmtpServer s;
@@ -139,6 +109,37 @@ TEST(SmtpMailSender, LogsInWhenUserIsSet) {
   const auto received = server.messages(1);
   ASSERT_EQ(received.size(), 1u);
   EXPECT_EQ(received.front().login, QStringLiteral("anna"));
+}
+
+TEST(SmtpMailSender, NeverLogsInWithoutEncryptionToAServerElsewhere) {
+  QString address;
+  for (const QHostAddress &a : QNetworkInterface::allAddresses())
+    if (a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback())
+      address = a.toString();
+  if (address.isEmpty())
+    GTEST_SKIP() << "no address besides the loopback";
+  LocalSmtpServer server;
+  LocalSmtpServer::Options o;
+  o.user = QStringLiteral("anna");
+  o.password = QStringLiteral("s3cret");
+  o.address = address;
+  ASSERT_TRUE(server.start(o)) << server.errorText().toStdString();
+  TMailMessage m;
+  m.from = QStringLiteral("me@example.org");
+  m.to = QStringLiteral("you@example.org");
+  TSmtpServer s = local(server.port());
+  s.host = address;
+  s.user = o.user;
+  s.password = o.password;
+  TSmtpMailSender sender;
+  try {
+    sender.send(m, s);
+    FAIL() << "a login without encryption must not happen";
+  } catch (const EMailError &e) {
+    EXPECT_TRUE(e.message().contains(QStringLiteral("no encrypted connection")))
+        << e.message().toStdString();
+  }
+  EXPECT_TRUE(server.messages(0, 0).empty());
 }
 
 TEST(SmtpMailSender, RefusedRecipientRaisesWithServerText) {

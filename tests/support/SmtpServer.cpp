@@ -18,6 +18,7 @@ const char *const kServerScript = R"PY(
 import asyncio, base64, json, os, sys
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 port, reject, user, password, folder = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5]
+address = sys.argv[6]
 count = 0
 class Handler:
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
@@ -45,7 +46,7 @@ async def main():
     if user:
         kw.update(authenticator=check, auth_require_tls=False, auth_required=True)
     srv = await asyncio.get_running_loop().create_server(
-        lambda: SMTP(Handler(), **kw), "127.0.0.1", port)
+        lambda: SMTP(Handler(), **kw), address, port)
     print("READY", flush=True)
     await srv.serve_forever()
 asyncio.run(main())
@@ -80,8 +81,8 @@ bool LocalSmtpServer::start(const Options &options) {
   m_process.setProgram(QStringLiteral("/usr/bin/python3"));
   m_process.setArguments({QStringLiteral("-u"), QStringLiteral("-c"),
                           QString::fromUtf8(kServerScript), QString::number(m_port),
-                          options.rejectRecipient, options.user, options.password,
-                          m_folder.path()});
+                          options.rejectRecipient, options.user, options.password, m_folder.path(),
+                          options.address});
   m_process.setProcessChannelMode(QProcess::MergedChannels);
   m_process.start();
   if (!m_process.waitForStarted(5000)) {

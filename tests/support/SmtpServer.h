@@ -8,9 +8,9 @@
 
 #include <vector>
 
-// A real SMTP server on 127.0.0.1 for mail tests: python3-aiosmtpd with a small handler that
-// records each message with its envelope into a temporary folder. Started on a free port, stopped
-// with the object.
+// A real SMTP server (on 127.0.0.1 unless told otherwise) for mail tests: python3-aiosmtpd with a
+// small handler that records each message with its envelope into a temporary folder. Started on a
+// free port, stopped with the object.
 class LocalSmtpServer {
 public:
   struct Options {
@@ -19,6 +19,8 @@ public:
     // When set, the server offers AUTH (without TLS) and takes only this user and password.
     QString user;
     QString password;
+    // The address it listens on.
+    QString address = QStringLiteral("127.0.0.1");
   };
 
   // One message as the server took it.
