@@ -112,8 +112,7 @@ QStringList DefaultLanguageMessages() {
           QStringLiteral("New reminders are not found!"),
           QStringLiteral("Added or updated %d reminders!"),
           QStringLiteral("If the same reminders are found, update them?"),
-          QStringLiteral(
-              "Their program actions, and mail actions that attach files, are switched off."),
+          QStringLiteral("Program and mail actions are switched off for:"),
           QStringLiteral("Sorry, can't save to the program's own data file!"),
           QStringLiteral("Next dates of run:"), QStringLiteral("Never occurs"),
           QStringLiteral("%d h %d min"),

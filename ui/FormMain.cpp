@@ -10,6 +10,7 @@
 #include "platform/Errors.h"
 #include "platform/MemIniFile.h"
 #include "services/ShellExecute.h"
+#include "services/TextHelpers.h"
 #include "services/VersionInfo.h"
 #include "ui/FormAbout.h"
 #include "ui/FrameLog.h"
@@ -33,6 +34,8 @@
 #include <QLabel>
 #include <QPointer>
 #include <QStatusBar>
+
+#include <algorithm>
 
 namespace keys = settings_keys;
 
@@ -375,9 +378,11 @@ void TFormMain::ActionFileAddExecute() {
   m_addDir = folderOf(file);
   int count = 0;
   bool saved = false;
+  QStringList disarmed;
   {
     THourglass wait;
     count = Store().ImportFromFile(file, update);
+    disarmed = Store().DisarmedByLastImport();
     if (count > 0) {
       saved = Store().Save();
       // After a failed save the store is read again from its file: the merge is undone and
@@ -389,11 +394,21 @@ void TFormMain::ActionFileAddExecute() {
     uiPrompts().notice(TranslateText(QStringLiteral("New reminders are not found!")));
     return;
   }
-  if (saved)
-    uiPrompts().notice(
-        TranslateFormat(QStringLiteral("Added or updated %d reminders!"), {count}) + CrLf +
-        TranslateText(QStringLiteral(
-            "Their program actions, and mail actions that attach files, are switched off.")));
+  if (!saved)
+    return;
+  QString text = TranslateFormat(QStringLiteral("Added or updated %d reminders!"), {count});
+  // A received file must not start programs or send mail through the user's server: such
+  // actions arrive switched off, and the user is told which, to switch them on in the editor.
+  if (!disarmed.isEmpty()) {
+    constexpr qsizetype MaxNamed = 10;
+    text += CrLf + CrLf +
+            TranslateText(QStringLiteral("Program and mail actions are switched off for:"));
+    for (qsizetype i = 0; i < std::min(disarmed.size(), MaxNamed); ++i)
+      text += CrLf + QStringLiteral("  ") + FlattenLineBreaks(disarmed[i]).left(80);
+    if (disarmed.size() > MaxNamed)
+      text += CrLf + QStringLiteral("  ...");
+  }
+  uiPrompts().notice(text);
 }
 
 void TFormMain::ActionSaveExecute() {

@@ -216,7 +216,9 @@ TEST_F(FormMainTest, AddFromFileAsksAfterTheFileAndArrivesWithProgramsOff) {
   EXPECT_TRUE(prompts.shown[0].startsWith("open: "));
   EXPECT_EQ(prompts.shown[1], "ask: If the same reminders are found, update them?");
   EXPECT_TRUE(prompts.shown[2].startsWith("notice: Added or updated 2 reminders!\r\n"));
-  EXPECT_TRUE(prompts.shown[2].contains("program actions"));
+  // Every imported reminder arrives with its mail switched off, and the notice names them.
+  EXPECT_TRUE(prompts.shown[2].contains("Program and mail actions are switched off for:"));
+  EXPECT_TRUE(prompts.shown[2].contains("Subject " + Id3.mid(1, 1)));
   EXPECT_EQ(messages(*master), std::vector<uint>{msg::WM_RELOAD_STORE});
   TXMLStore saved(Store().FileName());
   saved.LoadFromFile(Store().FileName());
