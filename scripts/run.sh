@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 build=${TOLVANE_BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVANE_BENCH=OFF >/dev/null
-cmake --build "$build" -j "${JOBS:-$(nproc)}" --target tolvane
+cmake --build "$build" -j "${JOBS:-$(nproc)}" --target tolvane default_language_file
 program="$PWD/$build/app/tolvane"
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
