@@ -10,28 +10,21 @@
 #include "platform/Errors.h"
 #include "services/CommaText.h"
 #include "services/Folders.h"
+#include "services/MailQueue.h"
 #include "services/MailSender.h"
 #include "ui/FormSendMail.h"
 #include "ui/UiPrompts.h"
-#include "widgets/WaitCursor.h"
 
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 namespace keys = settings_keys;
 
 namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
-
-class WaitCursor {
-public:
-  WaitCursor() { SetHourglassCursor(); }
-  ~WaitCursor() { RestoreCursor(); }
-  WaitCursor(const WaitCursor &) = delete;
-  WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 // The mail settings are still empty, or still the placeholders of a system without a mail
 // account: no server could take the mail.
@@ -91,6 +84,14 @@ void tellOutcome(const QString &error) {
                       TranslateText(QStringLiteral("Error")) + u':' + CrLf + error);
 }
 
+// The queue of the mails this command sends. It is made after the program's mail sender has
+// been read, so at the end it goes first: a mail it cuts off never reaches a sender that is gone.
+TMailQueue &selectedMailQueue() {
+  (void)mailSender();
+  static TMailQueue queue;
+  return queue;
+}
+
 } // namespace
 
 void SendSelectedByMail(const QStringList &ids) {
@@ -110,15 +111,23 @@ void SendSelectedByMail(const QStringList &ids) {
     uiPrompts().notice(TranslateText(QStringLiteral("Sorry, can't send mail! (bad parameters!)")));
     return;
   }
-  QString error;
-  {
-    WaitCursor wait;
-    try {
-      const SelectedMail mail = prepareMail(ids, fields, host);
-      mailSender().send(mail.message, mail.server);
-    } catch (const ETolvaneError &e) {
-      error = e.message();
-    }
+  std::optional<SelectedMail> mail;
+  try {
+    mail.emplace(prepareMail(ids, fields, host));
+  } catch (const ETolvaneError &e) {
+    tellOutcome(e.message());
+    return;
   }
-  tellOutcome(error);
+  // The same way out as a firing's mail: in the background, so a slow server holds up no sticker,
+  // sound or tick; the outcome is told when it arrives. The attachment's folder goes with the
+  // last holder, the outcome handler, once the send is over.
+  selectedMailQueue().Send(mailSender(), std::move(mail->message), std::move(mail->server),
+                           [folder = mail->folder](const QString &error, bool abandoned) {
+                             if (!abandoned)
+                               tellOutcome(error);
+                           });
+}
+
+bool WaitForSelectedMail(std::chrono::milliseconds limit) {
+  return selectedMailQueue().WaitIdle(limit);
 }

@@ -101,6 +101,9 @@ TEST_F(SendMailTest, SelectedRemindersGoOutAsOneAttachedStoreFileFromAPrivateFol
     child<QLineEdit>(form, "EditFrom")->setText("me@x.org");
   });
   SendSelectedByMail({ids[0], ids[2]});
+  // The mail goes out in the background: nothing is told until it has.
+  EXPECT_TRUE(prompts.shown.isEmpty());
+  ASSERT_TRUE(WaitForSelectedMail(std::chrono::seconds(20)));
   EXPECT_EQ(prompts.shown, QStringList{"notice: Done!"});
 
   const auto mails = server.messages();
@@ -138,6 +141,7 @@ TEST_F(SendMailTest, ARefusedRecipientShowsTheServersReplyAndLeavesNoFile) {
     child<QPlainTextEdit>(form, "RichEditTo")->setPlainText("nobody@x.org");
   });
   SendSelectedByMail({ids[1]});
+  ASSERT_TRUE(WaitForSelectedMail(std::chrono::seconds(20)));
   ASSERT_EQ(prompts.shown.size(), 1);
   EXPECT_TRUE(prompts.shown[0].startsWith("error: Sorry, email was not sent! / Error:\r\n"));
   EXPECT_TRUE(prompts.shown[0].contains("Recipient address rejected"))
