@@ -38,7 +38,10 @@ QRect PlaceOnScreen(const QRect &wanted, const QList<QRect> &screens, const QRec
 void LoadFormBounds(QWidget *form, const TMMemIniFile &ini, const QString &section,
                     TBoundsKeys keys) {
   namespace k = settings_keys;
-  QSize size = form->size();
+  // A form that is not shown yet still has its designed size; its layout may need more (fonts
+  // differ), and centring by the smaller size would push the bottom, with its buttons, off the
+  // screen.
+  QSize size = form->size().expandedTo(form->minimumSizeHint());
   if (keys == TBoundsKeys::PositionAndSize)
     size = QSize(ini.readInteger(section, k::Width, size.width()),
                  ini.readInteger(section, k::Height, size.height()))

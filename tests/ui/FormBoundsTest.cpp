@@ -3,6 +3,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -29,4 +30,20 @@ TEST(FormBounds, PlacementKeepsAReachableWindowAndFitsItsSize) {
   EXPECT_EQ(PlaceOnScreen({100, -300, 600, 400}, screens, screens[0]), QRect(660, 340, 600, 400));
   // Larger than the screen it is on: shrunk to it.
   EXPECT_EQ(PlaceOnScreen({1920, 0, 2000, 2000}, screens, screens[0]), QRect(1920, 0, 1280, 1024));
+}
+
+TEST(FormBounds, AFormWithNoSavedPlaceIsCentredByTheSizeItsLayoutNeeds) {
+  TMMemIniFile ini;
+  QWidget form;
+  form.resize(200, 100);
+  auto *layout = new QVBoxLayout(&form);
+  auto *tall = new QWidget;
+  tall->setMinimumSize(300, 500);
+  layout->addWidget(tall);
+  LoadFormBounds(&form, ini, "FormEditReminder", TBoundsKeys::Position);
+  const QRect primary = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_GE(form.height(), 500);
+  // Wholly on the screen, buttons at the bottom included.
+  EXPECT_TRUE(primary.contains(QRect(form.pos(), form.size())))
+      << form.x() << "," << form.y() << " " << form.width() << "x" << form.height();
 }
