@@ -15,6 +15,8 @@
 #include "ui/FormSendMail.h"
 #include "ui/UiPrompts.h"
 
+#include <QCoreApplication>
+#include <QPointer>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -84,12 +86,20 @@ void tellOutcome(const QString &error) {
                       TranslateText(QStringLiteral("Error")) + u':' + CrLf + error);
 }
 
-// The queue of the mails this command sends. It is made after the program's mail sender has
-// been read, so at the end it goes first: a mail it cuts off never reaches a sender that is gone.
+// The queue of the mails this command sends lives as long as the application object: its worker
+// thread has ended before the program's own end, while the mail sender and the TLS library it
+// uses still exist (a thread that outlived them would leave their per-thread state behind).
+class SelectedMailQueue final : public QObject {
+public:
+  using QObject::QObject;
+  TMailQueue queue;
+};
+
 TMailQueue &selectedMailQueue() {
-  (void)mailSender();
-  static TMailQueue queue;
-  return queue;
+  static QPointer<SelectedMailQueue> holder;
+  if (!holder)
+    holder = new SelectedMailQueue(QCoreApplication::instance());
+  return holder->queue;
 }
 
 } // namespace
