@@ -49,13 +49,6 @@ QPointer<TFormMain> &openForm() {
 const QString CrLf = QStringLiteral("\r\n");
 
 // The wait cursor while a file is read or written, restored on every path.
-struct THourglass {
-  THourglass() { SetHourglassCursor(); }
-  ~THourglass() { RestoreCursor(); }
-  THourglass(const THourglass &) = delete;
-  THourglass &operator=(const THourglass &) = delete;
-};
-
 QString folderOf(const QString &file) { return QFileInfo(file).absolutePath(); }
 
 // The file dialog of an action on store files, titled like the action.
@@ -380,7 +373,7 @@ void TFormMain::ActionFileAddExecute() {
   bool saved = false;
   QStringList disarmed;
   {
-    THourglass wait;
+    TWaitCursor wait;
     count = Store().ImportFromFile(file, update);
     disarmed = Store().DisarmedByLastImport();
     if (count > 0) {
@@ -447,7 +440,7 @@ void TFormMain::ActionFileSaveSelectedExecute() {
   (void)Store().Save();
   m_saveSelectedDir = folderOf(file);
   try {
-    THourglass wait;
+    TWaitCursor wait;
     Store().ExportItems(ids, file);
   } catch (const ETolvaneError &e) {
     showSaveFailure(file, e.message());

@@ -14,6 +14,7 @@
 #include "services/DelayWithMessages.h"
 #include "ui/ActionButton.h"
 #include "ui/IconLibrary.h"
+#include "ui/ListViewColor.h"
 #include "ui/LogDates.h"
 #include "ui/LogTableModel.h"
 #include "ui/ReportErrors.h"
@@ -41,14 +42,6 @@ int defaultColumnWidth(int column) {
   return column >= TLogTableModel::ColumnSticker && column <= TLogTableModel::ColumnProgram ? 20
                                                                                             : 100;
 }
-
-// The wait cursor for as long as the page reads, on every way out.
-struct HourglassCursor {
-  HourglassCursor() { SetHourglassCursor(); }
-  ~HourglassCursor() { RestoreCursor(); }
-  HourglassCursor(const HourglassCursor &) = delete;
-  HourglassCursor &operator=(const HourglassCursor &) = delete;
-};
 
 QColor paintColor(TColor color) {
   return QColor::fromRgb(color == clBlack ? ColorToQRgb(clWhite) : ColorToQRgb(color));
@@ -187,7 +180,7 @@ void TFrameLog::Refresh() {
     return;
   {
     const QScopedValueRollback<bool> reading(m_reading, true);
-    const HourglassCursor wait;
+    const TWaitCursor wait;
     loadLogFile();
   }
   ApplyFilter();
@@ -235,9 +228,6 @@ void TFrameLog::openReminderOfSelection() {
 }
 
 void TFrameLog::applyRowColors() {
-  const QString text =
-      LocalSettings().readString(settings_keys::FrameReminder, settings_keys::ListViewColor,
-                                 settings_keys::DefaultListViewColor);
-  const TColor odd = TryStringToColor(text).value_or(clInfoBk);
-  m_model->setRowColors(paintColor(odd), ui->TreeViewSelect->palette().color(QPalette::Base));
+  m_model->setRowColors(paintColor(StoredListViewColor()),
+                        ui->TreeViewSelect->palette().color(QPalette::Base));
 }

@@ -17,6 +17,7 @@
 #include "runtime/UserInterface.h"
 #include "ui/ActionButton.h"
 #include "ui/IconLibrary.h"
+#include "ui/ListViewColor.h"
 #include "ui/ReminderTableModel.h"
 #include "ui/ReportErrors.h"
 #include "ui/UiPrompts.h"
@@ -196,10 +197,7 @@ void TFrameReminder::LoadOptions() {
                                        settings_keys::ListViewReminderColumn + QString::number(c),
                                        view->columnWidth(c))));
   m_model->setSortCode(ini.readInteger(section, settings_keys::ReminderColumnSorting, 0));
-  m_listViewColor =
-      TryStringToColor(LocalSettings().readString(section, settings_keys::ListViewColor,
-                                                  settings_keys::DefaultListViewColor))
-          .value_or(clInfoBk);
+  m_listViewColor = StoredListViewColor();
   m_model->setOddRowColor(m_listViewColor);
 }
 
