@@ -188,11 +188,12 @@ def text_block(tag, alignment, bold=False):
 def reminder_item(reminder_id, subject, text, created, repeat, start_bound=None, stop_bound=None,
                   sticker_at=(200, 150), mail=None, sound=None, program=None):
     """One <item> of data.xml with a sticker. repeat is (type, value1, measure1, dt); start_bound
-    a fixed moment (None: from 2000 on); stop_bound a fixed moment or None; mail (to, from);
-    sound a file name; program (file, parameters)."""
+    a fixed moment (None: from 2000 on); stop_bound a fixed moment or None (no stop); mail
+    (to, from); sound a file name; program (file, parameters)."""
     repeat_type, value1, measure1, repeat_dt = repeat
     start = iso(start_bound) if start_bound else "2000-01-01T00:00:00.000"
-    stop_enable = "true" if stop_bound else "false"
+    # Stop type 1 is "until a date and time"; 0, "until a time of day", stands for no stop.
+    stop_enable, stop_type = ("true", 1) if stop_bound else ("false", 0)
     stop = iso(stop_bound) if stop_bound else "2000-01-01T00:00:00.000"
     mail_to, mail_from = mail or ("", "")
     program_file, program_params = program or ("", "")
@@ -205,7 +206,7 @@ def reminder_item(reminder_id, subject, text, created, repeat, start_bound=None,
     <repeat><type>{repeat_type}</type><value1><value>{value1}</value><measure>{measure1}</measure></value1>
       <value2><value>0</value><measure>0</measure></value2><dt>{iso(repeat_dt)}</dt><days></days></repeat>
     <startBound><type>1</type><dt>{start}</dt></startBound>
-    <stopBound><enable>{stop_enable}</enable><type>0</type><dt>{stop}</dt>
+    <stopBound><enable>{stop_enable}</enable><type>{stop_type}</type><dt>{stop}</dt>
       <value><value>1</value><measure>1</measure></value></stopBound>
     <duration><enable>false</enable><value1><value>0</value><measure>1</measure></value1>
       <value2><value>10</value><measure>0</measure></value2></duration>
