@@ -27,6 +27,8 @@ import sys
 import time
 import xml.etree.ElementTree as ET
 
+# No byte code beside the sources, where the shared module is imported from.
+sys.dont_write_bytecode = True
 from e2e_session import (SKIP, Failed, Session, Skipped, SmtpSink, find_window, iso, log, read_text,
                          reminder_item, require_tools, wait_for, write_store)
 
