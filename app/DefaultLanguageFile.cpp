@@ -1,11 +1,15 @@
 #include "app/DefaultLanguageFile.h"
 
+#include "app/ModelBinding.h"
+
 #include "model/DataObject.h"
 #include "model/LanguageTable.h"
 #include "model/Model.h"
 #include "platform/Errors.h"
 #include "runtime/Application.h"
+#include "runtime/FormMaster.h"
 #include "runtime/HeadlessUserInterface.h"
+#include "runtime/Ticker.h"
 #include "ui/FormAbout.h"
 #include "ui/FormEditReminAfter.h"
 #include "ui/FormEditReminder.h"
@@ -29,11 +33,18 @@
 
 namespace {
 
-// The windows in the order of their sections: the main window with its pages, the editor with
-// its pages (the editor writes the sections of its frames itself), then the editor's dialogs and
-// the dialogs of a firing reminder. A window that lands later is one more line here.
+// The windows in the order of their sections: the tray window (its menu and the sticker's popup),
+// the main window with its pages, the editor with its pages (the editor writes the sections of its
+// frames itself), then the editor's dialogs and the dialogs of a firing reminder. A window that
+// lands later is one more line here. The send-mail dialog keeps its captions in every language.
 void saveEveryWindow(IUserInterface &ui, const QString &file) {
   const std::vector<std::function<void()>> windows = {
+      [&] {
+        // Never created: no tray icon, no store, no settings; its ticker never runs.
+        TModelBinding model;
+        TFormMaster master(model, ui, std::make_unique<TManualTicker>());
+        SaveFormLanguageFile(&master, file);
+      },
       [&] {
         // The main window's own section; its pages write theirs below.
         TFormMain form(ui);

@@ -204,11 +204,14 @@ void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousT
     const TDateTime start = r->remindAfter.dtStart;
     const TDateTime stop = r->remindAfter.dtStop;
     // A window that opened and closed between two ticks (one second long without a duration)
-    // is fired late rather than lost; the next tick closes it as usual.
+    // is fired late rather than lost.
     const bool passed = previousTick && *previousTick <= start && start < stop && stop <= now();
     const bool fire2 = !r->Firing && ((start < now() && now() < stop) || passed);
+    // Without a duration the window is one second long, yet the reminder came back so that the
+    // user sees it: like its first firing, it stays until the user closes it.
+    const bool windowOver = now() > stop && r->duration.enable;
     const bool close2 = !fire2 && r->Firing && r->FireKind == TFireKind::RemindAfter &&
-                        (now() < start || now() > stop);
+                        (now() < start || windowOver);
     if (close2) {
       r->remindAfter.enable = false;
       CloseReminder(number, false);
@@ -294,6 +297,9 @@ void TReminderScheduler::CloseReminder(int number, bool byUser) {
   if (!(r = find(number)) || !r->Firing)
     return;
   r->Firing = false;
+  // A remind-again window that has ended is no longer pending: the one-time reminder is done.
+  if (r->FireKind == TFireKind::RemindAfter && now() > r->remindAfter.dtStop)
+    r->remindAfter.enable = false;
 
   bool disabled = false;
   if (r->repeat.type == TRepeatType::Once && r->FireKind != TFireKind::RemindBefore &&

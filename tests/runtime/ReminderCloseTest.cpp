@@ -60,6 +60,37 @@ TEST_F(ReminderClose, ATimerCloseWithARemindAgainWindowPendingKeepsTheOnceRemind
   EXPECT_TRUE(r.remindAfter.enable);
 }
 
+TEST_F(ReminderClose, ARemindAgainFiringWithoutADurationStaysUntilTheUserClosesIt) {
+  TDataObject &r = list.add(once(at(8, 0)));
+  r.remindAfter.enable = true;
+  r.remindAfter.dtStart = at(9, 0);
+  r.remindAfter.dtStop = at(9, 0, 1); // a second long: the reminder has no duration
+  tickAt(at(9, 0, 0, 400));
+  ASSERT_EQ(r.FireKind, TFireKind::RemindAfter);
+  tickAt(at(9, 0, 1, 400));
+  tickAt(at(9, 20));
+  EXPECT_TRUE(r.Firing);
+  EXPECT_EQ(outputs.liveStickers(r.Number), 1);
+  runtime->ActionCloseByUserExecute(r.Number);
+  EXPECT_FALSE(r.Firing);
+  EXPECT_FALSE(r.remindAfter.enable);
+  EXPECT_FALSE(r.enable);
+}
+
+TEST_F(ReminderClose, APauseAfterTheRemindAgainWindowEndedLeavesNothingPending) {
+  TDataObject &r = list.add(once(at(8, 0)));
+  r.remindAfter.enable = true;
+  r.remindAfter.dtStart = at(9, 0);
+  r.remindAfter.dtStop = at(9, 0, 1);
+  tickAt(at(9, 0, 0, 400));
+  ASSERT_TRUE(r.Firing);
+  clock.set(at(9, 5));
+  runtime->CloseAllReminders();
+  EXPECT_FALSE(r.Firing);
+  EXPECT_FALSE(r.remindAfter.enable);
+  EXPECT_FALSE(r.enable); // not an enabled one-time reminder whose every time has passed
+}
+
 TEST_F(ReminderClose, TheUserClosingARemindAgainFiringDropsTheWindowAndDisables) {
   TDataObject &r = list.add(once(at(8, 0)));
   r.remindAfter.enable = true;

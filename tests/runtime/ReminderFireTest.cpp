@@ -221,9 +221,11 @@ TEST_F(ReminderFire, RemindBeforeFiresAheadAndGivesWayToTheMainEvent) {
 
 TEST_F(ReminderFire, RemindAgainWindowFiresStrictlyInsideAndClosesOutside) {
   TDataObject &r = list.add(once(at(8, 0)));
+  r.duration.enable = true;
+  r.duration.value2 = {1, TMeasure::Minute};
   r.remindAfter.enable = true;
   r.remindAfter.dtStart = at(9, 0);
-  r.remindAfter.dtStop = at(9, 0, 1);
+  r.remindAfter.dtStop = at(9, 1);
 
   clock.set(at(9, 0)); // exactly at the start: not yet
   ticker.Tick();
@@ -235,7 +237,11 @@ TEST_F(ReminderFire, RemindAgainWindowFiresStrictlyInsideAndClosesOutside) {
   EXPECT_EQ(r.FireKind, TFireKind::RemindAfter);
   EXPECT_EQ(r.FireTime, at(9, 0, 0, 400));
 
-  clock.set(at(9, 0, 1, 400));
+  clock.set(at(9, 1));
+  ticker.Tick();
+  EXPECT_TRUE(r.Firing); // the window's last moment still belongs to it
+
+  clock.set(at(9, 1, 0, 400));
   ticker.Tick();
   EXPECT_FALSE(r.Firing);
   EXPECT_FALSE(r.remindAfter.enable);
