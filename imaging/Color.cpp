@@ -226,6 +226,10 @@ QString ColorToIdent(TColor color) {
 
 std::optional<TColor> IdentToColor(const QString &ident) {
   const QString t = ident.trimmed();
+  // Every identifier begins with "cl": a number ("$00BBGGRR", as most stored colours are) needs
+  // no comparison with each of them.
+  if (!t.startsWith(QLatin1String("cl"), Qt::CaseInsensitive))
+    return std::nullopt;
   for (const ColorIdent &i : Idents)
     if (t.compare(QLatin1String(i.name), Qt::CaseInsensitive) == 0)
       return i.color;

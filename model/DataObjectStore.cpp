@@ -6,6 +6,7 @@
 #include "model/LanguageTable.h"
 #include "model/Settings.h"
 #include "model/XMLStore.h"
+#include "model/XmlFieldSet.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "services/UserIdentity.h"
@@ -18,26 +19,26 @@ QString path(const QString &prefix, const char *name) {
   return prefix + u'/' + QLatin1String(name);
 }
 
-// A path of this file, parsed once: a store of many reminders reads the same paths again and
-// again.
-#define ITEM_PATH(text)                                                                            \
-  ([]() -> const TXmlPath & {                                                                      \
-    static const TXmlPath path(text);                                                              \
-    return path;                                                                                   \
-  }())
+// A value path of an item, parsed once, with its place among the elements that one walk over an
+// item finds: a store of many reminders reads the same paths again and again.
+struct Field {
+  Field(TXmlFieldSet &set, const QString &text) : path(text), place(set.add(path)) {}
+  TXmlPath path;
+  size_t place;
+};
 
-// The paths of the compound values, built once: reading a store of many reminders should not
-// build the same texts again for every one.
+// The paths of the compound values.
 struct ValuePaths {
-  explicit ValuePaths(const QString &p) : value(path(p, "value")), measure(path(p, "measure")) {}
-  TXmlPath value, measure;
+  ValuePaths(TXmlFieldSet &set, const QString &p)
+      : value(set, path(p, "value")), measure(set, path(p, "measure")) {}
+  Field value, measure;
 };
 
 struct PositionPaths {
-  explicit PositionPaths(const QString &p)
-      : left(path(p, "left")), top(path(p, "top")), width(path(p, "width")),
-        height(path(p, "height")), autoSize(path(p, "autoSize")) {}
-  TXmlPath left, top, width, height, autoSize;
+  PositionPaths(TXmlFieldSet &set, const QString &p)
+      : left(set, path(p, "left")), top(set, path(p, "top")), width(set, path(p, "width")),
+        height(set, path(p, "height")), autoSize(set, path(p, "autoSize")) {}
+  Field left, top, width, height, autoSize;
 };
 
 constexpr std::pair<const char *, int> FontStyles[] = {{"styleBold", FontStyleBold},
@@ -46,12 +47,14 @@ constexpr std::pair<const char *, int> FontStyles[] = {{"styleBold", FontStyleBo
                                                        {"styleStrikeout", FontStyleStrikeout}};
 
 struct FontPaths {
-  explicit FontPaths(const QString &p)
-      : name(path(p, "name")),
-        color(path(p, "color")), styles{path(p, FontStyles[0].first), path(p, FontStyles[1].first),
-                                        path(p, FontStyles[2].first), path(p, FontStyles[3].first)},
-        size(path(p, "size")), charset(path(p, "charset")) {}
-  TXmlPath name, color, styles[4], size, charset;
+  FontPaths(TXmlFieldSet &set, const QString &p)
+      : name(set, path(p, "name")),
+        color(set, path(p, "color")), styles{Field(set, path(p, FontStyles[0].first)),
+                                             Field(set, path(p, FontStyles[1].first)),
+                                             Field(set, path(p, FontStyles[2].first)),
+                                             Field(set, path(p, FontStyles[3].first))},
+        size(set, path(p, "size")), charset(set, path(p, "charset")) {}
+  Field name, color, styles[4], size, charset;
 };
 
 // The text blocks of the sticker, in the order they are written, with their default alignments.
@@ -67,36 +70,94 @@ constexpr TextBlock TextBlocks[] = {
     {"date", &TStickerRec::date, TStickerTextAlignment::Left}};
 
 struct BlockPaths {
-  explicit BlockPaths(const QString &p)
-      : enable(path(p, "enable")), alignment(path(p, "alignment")), font(path(p, "font")),
-        position(path(p, "position")) {}
-  TXmlPath enable, alignment;
+  BlockPaths(TXmlFieldSet &set, const QString &p)
+      : enable(set, path(p, "enable")), alignment(set, path(p, "alignment")),
+        font(set, path(p, "font")), position(set, path(p, "position")) {}
+  Field enable, alignment;
   FontPaths font;
   PositionPaths position;
 };
 
 struct ImagePaths {
-  explicit ImagePaths(const QString &p)
-      : enable(path(p, "enable")), transparent(path(p, "transparent")),
-        position(path(p, "position")) {}
-  TXmlPath enable, transparent;
+  ImagePaths(TXmlFieldSet &set, const QString &p)
+      : enable(set, path(p, "enable")), transparent(set, path(p, "transparent")),
+        position(set, path(p, "position")) {}
+  Field enable, transparent;
   PositionPaths position;
 };
 
+// Every value of an item, in the order they are written (which the walk over an item's elements
+// expects first).
 struct ItemPaths {
-  ValuePaths repeatValue1{QStringLiteral("repeat/value1")};
-  ValuePaths repeatValue2{QStringLiteral("repeat/value2")};
-  ValuePaths stopBoundValue{QStringLiteral("stopBound/value")};
-  ValuePaths durationValue1{QStringLiteral("duration/value1")};
-  ValuePaths durationValue2{QStringLiteral("duration/value2")};
-  ValuePaths remindBeforeValue{QStringLiteral("remindBefore/value")};
-  ValuePaths remindAfterValue{QStringLiteral("remindAfter/value")};
-  BlockPaths blocks[4] = {
-      BlockPaths(QStringLiteral("sticker/text")), BlockPaths(QStringLiteral("sticker/subject")),
-      BlockPaths(QStringLiteral("sticker/time")), BlockPaths(QStringLiteral("sticker/date"))};
-  PositionPaths stickerPosition{QStringLiteral("sticker/position")};
-  ImagePaths image{QStringLiteral("sticker/image")};
-  ImagePaths movingImage{QStringLiteral("sticker/movingImage")};
+  TXmlFieldSet set; // first: every path below adds itself to it
+  Field parentId{set, QStringLiteral("parentId")};
+  Field type{set, QStringLiteral("type")};
+  Field state{set, QStringLiteral("state")};
+  Field createDt{set, QStringLiteral("createDt")};
+  Field lastCloseByUserDt{set, QStringLiteral("lastCloseByUserDt")};
+  Field lastCloseByUserRemindBeforeDt{set, QStringLiteral("lastCloseByUserRemindBeforeDt")};
+  Field lastRunDueDt{set, QStringLiteral("lastRunDueDt")};
+  Field enable{set, QStringLiteral("enable")};
+  Field default_{set, QStringLiteral("default")};
+  Field hintEnable{set, QStringLiteral("hintEnable")};
+  Field subject{set, QStringLiteral("subject")};
+  Field text{set, QStringLiteral("text")};
+
+  Field repeatType{set, QStringLiteral("repeat/type")};
+  ValuePaths repeatValue1{set, QStringLiteral("repeat/value1")};
+  ValuePaths repeatValue2{set, QStringLiteral("repeat/value2")};
+  Field repeatDt{set, QStringLiteral("repeat/dt")};
+  Field repeatDays{set, QStringLiteral("repeat/days")};
+  Field startBoundType{set, QStringLiteral("startBound/type")};
+  Field startBoundDt{set, QStringLiteral("startBound/dt")};
+  Field stopBoundEnable{set, QStringLiteral("stopBound/enable")};
+  Field stopBoundType{set, QStringLiteral("stopBound/type")};
+  Field stopBoundDt{set, QStringLiteral("stopBound/dt")};
+  ValuePaths stopBoundValue{set, QStringLiteral("stopBound/value")};
+  Field durationEnable{set, QStringLiteral("duration/enable")};
+  ValuePaths durationValue1{set, QStringLiteral("duration/value1")};
+  ValuePaths durationValue2{set, QStringLiteral("duration/value2")};
+  Field remindBeforeEnable{set, QStringLiteral("remindBefore/enable")};
+  ValuePaths remindBeforeValue{set, QStringLiteral("remindBefore/value")};
+  Field remindAfterEnable{set, QStringLiteral("remindAfter/enable")};
+  ValuePaths remindAfterValue{set, QStringLiteral("remindAfter/value")};
+  Field remindAfterDtStart{set, QStringLiteral("remindAfter/dtStart")};
+  Field remindAfterDtStop{set, QStringLiteral("remindAfter/dtStop")};
+  Field tray{set, QStringLiteral("tray")};
+
+  Field stickerEnable{set, QStringLiteral("sticker/enable")};
+  Field textAsHintEnable{set, QStringLiteral("sticker/textAsHintEnable")};
+  Field subjectAsHintEnable{set, QStringLiteral("sticker/subjectAsHintEnable")};
+  Field onTop{set, QStringLiteral("sticker/onTop")};
+  Field opacity{set, QStringLiteral("sticker/opacity")};
+  BlockPaths blocks[4] = {BlockPaths(set, QStringLiteral("sticker/text")),
+                          BlockPaths(set, QStringLiteral("sticker/subject")),
+                          BlockPaths(set, QStringLiteral("sticker/time")),
+                          BlockPaths(set, QStringLiteral("sticker/date"))};
+  PositionPaths stickerPosition{set, QStringLiteral("sticker/position")};
+  Field backgroundTransparent{set, QStringLiteral("sticker/background/transparent")};
+  Field backgroundColor{set, QStringLiteral("sticker/background/color")};
+  Field frameEnable{set, QStringLiteral("sticker/frame/enable")};
+  Field frameColor{set, QStringLiteral("sticker/frame/color")};
+  Field frameStyle{set, QStringLiteral("sticker/frame/style")};
+  ImagePaths image{set, QStringLiteral("sticker/image")};
+  ImagePaths movingImage{set, QStringLiteral("sticker/movingImage")};
+
+  Field mailEnable{set, QStringLiteral("mail/enable")};
+  Field mailTo{set, QStringLiteral("mail/to")};
+  Field mailFrom{set, QStringLiteral("mail/from")};
+  Field mailCc{set, QStringLiteral("mail/cc")};
+  Field mailBcc{set, QStringLiteral("mail/bcc")};
+  Field mailFiles{set, QStringLiteral("mail/files")};
+  Field soundEnable{set, QStringLiteral("sound/enable")};
+  Field soundFileName{set, QStringLiteral("sound/fileName")};
+  Field soundVolume{set, QStringLiteral("sound/volume")};
+  Field soundRepeat{set, QStringLiteral("sound/repeat")};
+  Field shellExecEnable{set, QStringLiteral("shellExec/enable")};
+  Field shellExecFileName{set, QStringLiteral("shellExec/fileName")};
+  Field shellExecParams{set, QStringLiteral("shellExec/params")};
+  Field shellExecFolder{set, QStringLiteral("shellExec/folder")};
+  Field shellExecFlag{set, QStringLiteral("shellExec/flag")};
 };
 
 const ItemPaths &paths() {
@@ -123,24 +184,29 @@ QString withCrLf(const QString &text) {
   return out;
 }
 
-// Typed reads of the selected item in which a value that does not convert gives the default.
+// Typed reads of the elements one walk over an item found, in which a value that does not
+// convert gives the default.
 class Reader {
 public:
-  explicit Reader(const TXMLStore &store) : s(store) {}
+  explicit Reader(const std::vector<pugi::xml_node> &found) : nodes(found) {}
 
-  QString str(const TXmlPath &p, const QString &def) const { return s.ReadString(p, def); }
-  bool boolean(const TXmlPath &p, bool def) const { return s.ReadBool(p, def); }
-  TDateTime dateTime(const TXmlPath &p, TDateTime def) const { return s.ReadDateTime(p, def); }
-  int integer(const TXmlPath &p, int def) const {
+  QString str(const Field &f, const QString &def) const {
+    return TMSXMLObject::TextOf(nodes[f.place], def);
+  }
+  bool boolean(const Field &f, bool def) const { return TMSXMLObject::BoolOf(nodes[f.place], def); }
+  TDateTime dateTime(const Field &f, TDateTime def) const {
+    return TMSXMLObject::DateTimeOf(nodes[f.place], def);
+  }
+  int integer(const Field &f, int def) const {
     try {
-      return s.ReadInteger(p, def);
+      return TMSXMLObject::IntegerOf(nodes[f.place], def);
     } catch (const EConvertError &) {
       return def;
     }
   }
   // A missing, empty or unknown colour gives the default.
-  int32_t color(const TXmlPath &p, TColor def) const {
-    const QString text = s.ReadString(p, QString());
+  int32_t color(const Field &f, TColor def) const {
+    const QString text = str(f, QString());
     const std::optional<TColor> c = text.isEmpty() ? std::nullopt : TryStringToColor(text);
     return static_cast<int32_t>(c ? *c : def);
   }
@@ -165,19 +231,19 @@ public:
   }
 
 private:
-  const TXMLStore &s;
+  const std::vector<pugi::xml_node> &nodes;
 };
 
 class Writer {
 public:
   explicit Writer(TXMLStore &store) : s(store) {}
 
-  void str(const TXmlPath &p, const QString &v) { s.WriteString(p, v); }
-  void boolean(const TXmlPath &p, bool v) { s.WriteBool(p, v); }
-  void integer(const TXmlPath &p, int v) { s.WriteInteger(p, v); }
-  void dateTime(const TXmlPath &p, TDateTime v) { s.WriteDateTime(p, v); }
-  void color(const TXmlPath &p, int32_t v) {
-    s.WriteString(p, ColorToString(static_cast<TColor>(v)));
+  void str(const Field &f, const QString &v) { s.WriteString(f.path, v); }
+  void boolean(const Field &f, bool v) { s.WriteBool(f.path, v); }
+  void integer(const Field &f, int v) { s.WriteInteger(f.path, v); }
+  void dateTime(const Field &f, TDateTime v) { s.WriteDateTime(f.path, v); }
+  void color(const Field &f, int32_t v) {
+    s.WriteString(f.path, ColorToString(static_cast<TColor>(v)));
   }
   void value(const ValuePaths &p, const TValueRec &v) {
     integer(p.value, v.value);
@@ -205,11 +271,11 @@ private:
 
 void readSticker(const Reader &r, TStickerRec &st) {
   const ItemPaths &ps = paths();
-  st.enable = r.boolean(ITEM_PATH("sticker/enable"), true);
-  st.textAsHintEnable = r.boolean(ITEM_PATH("sticker/textAsHintEnable"), true);
-  st.subjectAsHintEnable = r.boolean(ITEM_PATH("sticker/subjectAsHintEnable"), true);
-  st.onTop = r.boolean(ITEM_PATH("sticker/onTop"), true);
-  st.opacity = r.integer(ITEM_PATH("sticker/opacity"), 0);
+  st.enable = r.boolean(ps.stickerEnable, true);
+  st.textAsHintEnable = r.boolean(ps.textAsHintEnable, true);
+  st.subjectAsHintEnable = r.boolean(ps.subjectAsHintEnable, true);
+  st.onTop = r.boolean(ps.onTop, true);
+  st.opacity = r.integer(ps.opacity, 0);
   for (int i = 0; i < 4; ++i) {
     const BlockPaths &bp = ps.blocks[i];
     TStickerTextRec &t = st.*TextBlocks[i].field;
@@ -222,11 +288,11 @@ void readSticker(const Reader &r, TStickerRec &st) {
   // No stored place is an empty position: the sticker then sizes itself and appears in the middle
   // of the primary screen, and its first place is what the store keeps.
   st.position = r.position(ps.stickerPosition, 0, 0, 0, 0);
-  st.background.transparent = r.boolean(ITEM_PATH("sticker/background/transparent"), false);
-  st.background.color = r.color(ITEM_PATH("sticker/background/color"), clInfoBk);
-  st.frame.enable = r.boolean(ITEM_PATH("sticker/frame/enable"), false);
-  st.frame.color = r.color(ITEM_PATH("sticker/frame/color"), clBlack);
-  st.frame.style = static_cast<TStickerFrameStyle>(r.integer(ITEM_PATH("sticker/frame/style"), 0));
+  st.background.transparent = r.boolean(ps.backgroundTransparent, false);
+  st.background.color = r.color(ps.backgroundColor, clInfoBk);
+  st.frame.enable = r.boolean(ps.frameEnable, false);
+  st.frame.color = r.color(ps.frameColor, clBlack);
+  st.frame.style = static_cast<TStickerFrameStyle>(r.integer(ps.frameStyle, 0));
   for (auto [ip, image] : {std::pair{&ps.image, &st.image}, {&ps.movingImage, &st.movingImage}}) {
     image->enable = r.boolean(ip->enable, false);
     image->transparent = r.boolean(ip->transparent, true);
@@ -236,11 +302,11 @@ void readSticker(const Reader &r, TStickerRec &st) {
 
 void writeSticker(Writer &w, const TStickerRec &st) {
   const ItemPaths &ps = paths();
-  w.boolean(ITEM_PATH("sticker/enable"), st.enable);
-  w.boolean(ITEM_PATH("sticker/textAsHintEnable"), st.textAsHintEnable);
-  w.boolean(ITEM_PATH("sticker/subjectAsHintEnable"), st.subjectAsHintEnable);
-  w.boolean(ITEM_PATH("sticker/onTop"), st.onTop);
-  w.integer(ITEM_PATH("sticker/opacity"), st.opacity);
+  w.boolean(ps.stickerEnable, st.enable);
+  w.boolean(ps.textAsHintEnable, st.textAsHintEnable);
+  w.boolean(ps.subjectAsHintEnable, st.subjectAsHintEnable);
+  w.boolean(ps.onTop, st.onTop);
+  w.integer(ps.opacity, st.opacity);
   for (int i = 0; i < 4; ++i) {
     const BlockPaths &bp = ps.blocks[i];
     const TStickerTextRec &t = st.*TextBlocks[i].field;
@@ -250,11 +316,11 @@ void writeSticker(Writer &w, const TStickerRec &st) {
     w.position(bp.position, t.position);
   }
   w.position(ps.stickerPosition, st.position);
-  w.boolean(ITEM_PATH("sticker/background/transparent"), st.background.transparent);
-  w.color(ITEM_PATH("sticker/background/color"), st.background.color);
-  w.boolean(ITEM_PATH("sticker/frame/enable"), st.frame.enable);
-  w.color(ITEM_PATH("sticker/frame/color"), st.frame.color);
-  w.integer(ITEM_PATH("sticker/frame/style"), static_cast<int>(st.frame.style));
+  w.boolean(ps.backgroundTransparent, st.background.transparent);
+  w.color(ps.backgroundColor, st.background.color);
+  w.boolean(ps.frameEnable, st.frame.enable);
+  w.color(ps.frameColor, st.frame.color);
+  w.integer(ps.frameStyle, static_cast<int>(st.frame.style));
   for (auto [ip, image] : {std::pair{&ps.image, &st.image}, {&ps.movingImage, &st.movingImage}}) {
     w.boolean(ip->enable, image->enable);
     w.boolean(ip->transparent, image->transparent);
@@ -285,50 +351,53 @@ void reduceIcon(TGraphic *icon) {
 void LoadFromStore(TDataObject &o) {
   TXMLStore &store = Store();
   store.SelectItem(o.Id); // without an item every read gives its default
-  const Reader r(store);
+  const ItemPaths &ps = paths();
+  // One walk over the item's elements finds every value; each is then converted.
+  std::vector<pugi::xml_node> found;
+  ps.set.find(store.CurrentItem(), found);
+  const Reader r(found);
   const TDateTime now = currentClock().now();
   const TDateTime thisHour = DateOf(now) + OneHour * DecodeTime(now).hour;
 
-  o.parentId = r.str(ITEM_PATH("parentId"), QString()).trimmed();
-  o.type = r.integer(ITEM_PATH("type"), 0);
-  o.state = static_cast<TReminderState>(r.integer(ITEM_PATH("state"), 0));
-  o.createDt = r.dateTime(ITEM_PATH("createDt"), now);
-  o.lastCloseByUserDt = r.dateTime(ITEM_PATH("lastCloseByUserDt"), TDateTime());
-  o.lastCloseByUserRemindBeforeDt =
-      r.dateTime(ITEM_PATH("lastCloseByUserRemindBeforeDt"), TDateTime());
+  o.parentId = r.str(ps.parentId, QString()).trimmed();
+  o.type = r.integer(ps.type, 0);
+  o.state = static_cast<TReminderState>(r.integer(ps.state, 0));
+  o.createDt = r.dateTime(ps.createDt, now);
+  o.lastCloseByUserDt = r.dateTime(ps.lastCloseByUserDt, TDateTime());
+  o.lastCloseByUserRemindBeforeDt = r.dateTime(ps.lastCloseByUserRemindBeforeDt, TDateTime());
   // Files from before firings were remembered lack the element: nothing has fired then.
-  o.LastRunDue = r.dateTime(ITEM_PATH("lastRunDueDt"), TDateTime());
-  o.enable = r.boolean(ITEM_PATH("enable"), true);
-  o.default_ = r.boolean(ITEM_PATH("default"), false);
-  o.hintEnable = r.boolean(ITEM_PATH("hintEnable"), false);
-  o.subject = r.str(ITEM_PATH("subject"), TranslateText(QStringLiteral("New reminder"))).trimmed();
-  o.text = withCrLf(r.str(ITEM_PATH("text"), QString()));
+  o.LastRunDue = r.dateTime(ps.lastRunDueDt, TDateTime());
+  o.enable = r.boolean(ps.enable, true);
+  o.default_ = r.boolean(ps.default_, false);
+  o.hintEnable = r.boolean(ps.hintEnable, false);
+  o.subject = r.str(ps.subject, TranslateText(QStringLiteral("New reminder"))).trimmed();
+  o.text = withCrLf(r.str(ps.text, QString()));
 
-  o.repeat.type = static_cast<TRepeatType>(r.integer(ITEM_PATH("repeat/type"), 2));
-  o.repeat.value1 = r.value(paths().repeatValue1, 1, TMeasure::Minute);
-  o.repeat.value2 = r.value(paths().repeatValue2, 0, TMeasure::Minute);
-  o.repeat.dt = r.dateTime(ITEM_PATH("repeat/dt"), now);
-  o.repeat.days = r.str(ITEM_PATH("repeat/days"), QString());
+  o.repeat.type = static_cast<TRepeatType>(r.integer(ps.repeatType, 2));
+  o.repeat.value1 = r.value(ps.repeatValue1, 1, TMeasure::Minute);
+  o.repeat.value2 = r.value(ps.repeatValue2, 0, TMeasure::Minute);
+  o.repeat.dt = r.dateTime(ps.repeatDt, now);
+  o.repeat.days = r.str(ps.repeatDays, QString());
 
-  o.startBound.type = static_cast<TStartBoundType>(r.integer(ITEM_PATH("startBound/type"), 0));
-  o.startBound.dt = r.dateTime(ITEM_PATH("startBound/dt"), thisHour);
+  o.startBound.type = static_cast<TStartBoundType>(r.integer(ps.startBoundType, 0));
+  o.startBound.dt = r.dateTime(ps.startBoundDt, thisHour);
 
-  o.stopBound.enable = r.boolean(ITEM_PATH("stopBound/enable"), false);
-  o.stopBound.type = static_cast<TStopBoundType>(r.integer(ITEM_PATH("stopBound/type"), 0));
-  o.stopBound.dt = r.dateTime(ITEM_PATH("stopBound/dt"), now);
-  o.stopBound.value = r.value(paths().stopBoundValue, 1, TMeasure::Hour);
+  o.stopBound.enable = r.boolean(ps.stopBoundEnable, false);
+  o.stopBound.type = static_cast<TStopBoundType>(r.integer(ps.stopBoundType, 0));
+  o.stopBound.dt = r.dateTime(ps.stopBoundDt, now);
+  o.stopBound.value = r.value(ps.stopBoundValue, 1, TMeasure::Hour);
 
-  o.duration.enable = r.boolean(ITEM_PATH("duration/enable"), false);
-  o.duration.value1 = r.value(paths().durationValue1, 0, TMeasure::Hour);
-  o.duration.value2 = r.value(paths().durationValue2, 10, TMeasure::Minute);
+  o.duration.enable = r.boolean(ps.durationEnable, false);
+  o.duration.value1 = r.value(ps.durationValue1, 0, TMeasure::Hour);
+  o.duration.value2 = r.value(ps.durationValue2, 10, TMeasure::Minute);
 
-  o.remindBefore.enable = r.boolean(ITEM_PATH("remindBefore/enable"), false);
-  o.remindBefore.value = r.value(paths().remindBeforeValue, 10, TMeasure::Minute);
+  o.remindBefore.enable = r.boolean(ps.remindBeforeEnable, false);
+  o.remindBefore.value = r.value(ps.remindBeforeValue, 10, TMeasure::Minute);
 
-  o.remindAfter.enable = r.boolean(ITEM_PATH("remindAfter/enable"), false);
-  o.remindAfter.value = r.value(paths().remindAfterValue, 5, TMeasure::Minute);
-  o.remindAfter.dtStart = r.dateTime(ITEM_PATH("remindAfter/dtStart"), now);
-  o.remindAfter.dtStop = r.dateTime(ITEM_PATH("remindAfter/dtStop"), TDateTime());
+  o.remindAfter.enable = r.boolean(ps.remindAfterEnable, false);
+  o.remindAfter.value = r.value(ps.remindAfterValue, 5, TMeasure::Minute);
+  o.remindAfter.dtStart = r.dateTime(ps.remindAfterDtStart, now);
+  o.remindAfter.dtStop = r.dateTime(ps.remindAfterDtStop, TDateTime());
   // A remind-again window that has begun, or has no end, does not survive a reload.
   if (now >= o.remindAfter.dtStart || o.remindAfter.dtStop.ms <= 0) {
     o.remindAfter.enable = false;
@@ -336,28 +405,28 @@ void LoadFromStore(TDataObject &o) {
     o.remindAfter.dtStop = TDateTime();
   }
 
-  o.tray = r.boolean(ITEM_PATH("tray"), false);
+  o.tray = r.boolean(ps.tray, false);
   readSticker(r, o.sticker);
 
-  o.mail.enable = r.boolean(ITEM_PATH("mail/enable"), false);
-  o.mail.to = r.str(ITEM_PATH("mail/to"), QString());
-  o.mail.from = r.str(ITEM_PATH("mail/from"),
+  o.mail.enable = r.boolean(ps.mailEnable, false);
+  o.mail.to = r.str(ps.mailTo, QString());
+  o.mail.from = r.str(ps.mailFrom,
                       MainSettings().readString(QStringLiteral("Mail"),
                                                 QStringLiteral("DefaultFromAddress"), QString()));
-  o.mail.cc = r.str(ITEM_PATH("mail/cc"), QString());
-  o.mail.bcc = r.str(ITEM_PATH("mail/bcc"), QString());
-  o.mail.files = r.str(ITEM_PATH("mail/files"), QString());
+  o.mail.cc = r.str(ps.mailCc, QString());
+  o.mail.bcc = r.str(ps.mailBcc, QString());
+  o.mail.files = r.str(ps.mailFiles, QString());
 
-  o.sound.enable = r.boolean(ITEM_PATH("sound/enable"), false);
-  o.sound.fileName = r.str(ITEM_PATH("sound/fileName"), QString());
-  o.sound.volume = r.integer(ITEM_PATH("sound/volume"), 100);
-  o.sound.repeat = r.boolean(ITEM_PATH("sound/repeat"), false);
+  o.sound.enable = r.boolean(ps.soundEnable, false);
+  o.sound.fileName = r.str(ps.soundFileName, QString());
+  o.sound.volume = r.integer(ps.soundVolume, 100);
+  o.sound.repeat = r.boolean(ps.soundRepeat, false);
 
-  o.shellExec.enable = r.boolean(ITEM_PATH("shellExec/enable"), false);
-  o.shellExec.fileName = r.str(ITEM_PATH("shellExec/fileName"), QString());
-  o.shellExec.params = r.str(ITEM_PATH("shellExec/params"), QString());
-  o.shellExec.folder = r.str(ITEM_PATH("shellExec/folder"), QString());
-  o.shellExec.flag = static_cast<TShowFlag>(r.integer(ITEM_PATH("shellExec/flag"), 1));
+  o.shellExec.enable = r.boolean(ps.shellExecEnable, false);
+  o.shellExec.fileName = r.str(ps.shellExecFileName, QString());
+  o.shellExec.params = r.str(ps.shellExecParams, QString());
+  o.shellExec.folder = r.str(ps.shellExecFolder, QString());
+  o.shellExec.flag = static_cast<TShowFlag>(r.integer(ps.shellExecFlag, 1));
 }
 
 void AssignNewId(TDataObject &o) {
@@ -372,61 +441,62 @@ void SaveToStore(TDataObject &o, bool noFlush) {
   TXMLStore &store = Store();
   if (!store.SelectItem(o.Id))
     return;
+  const ItemPaths &ps = paths();
   Writer w(store);
-  w.str(ITEM_PATH("parentId"), o.parentId);
-  w.integer(ITEM_PATH("type"), o.type);
-  w.integer(ITEM_PATH("state"), static_cast<int>(o.state));
-  w.dateTime(ITEM_PATH("createDt"), o.createDt);
-  w.dateTime(ITEM_PATH("lastCloseByUserDt"), o.lastCloseByUserDt);
-  w.dateTime(ITEM_PATH("lastCloseByUserRemindBeforeDt"), o.lastCloseByUserRemindBeforeDt);
+  w.str(ps.parentId, o.parentId);
+  w.integer(ps.type, o.type);
+  w.integer(ps.state, static_cast<int>(o.state));
+  w.dateTime(ps.createDt, o.createDt);
+  w.dateTime(ps.lastCloseByUserDt, o.lastCloseByUserDt);
+  w.dateTime(ps.lastCloseByUserRemindBeforeDt, o.lastCloseByUserRemindBeforeDt);
   // The run that fired last, so that a restart inside its window does not fire it again (and
   // send its mail and start its program twice). Written only once something fired.
   if (o.LastRunDue.isSet())
-    w.dateTime(ITEM_PATH("lastRunDueDt"), o.LastRunDue);
-  w.boolean(ITEM_PATH("enable"), o.enable);
-  w.boolean(ITEM_PATH("default"), o.default_);
-  w.boolean(ITEM_PATH("hintEnable"), o.hintEnable);
-  w.str(ITEM_PATH("subject"), o.subject);
-  w.str(ITEM_PATH("text"), o.text);
+    w.dateTime(ps.lastRunDueDt, o.LastRunDue);
+  w.boolean(ps.enable, o.enable);
+  w.boolean(ps.default_, o.default_);
+  w.boolean(ps.hintEnable, o.hintEnable);
+  w.str(ps.subject, o.subject);
+  w.str(ps.text, o.text);
 
-  w.integer(ITEM_PATH("repeat/type"), static_cast<int>(o.repeat.type));
-  w.value(paths().repeatValue1, o.repeat.value1);
-  w.value(paths().repeatValue2, o.repeat.value2);
-  w.dateTime(ITEM_PATH("repeat/dt"), o.repeat.dt);
-  w.str(ITEM_PATH("repeat/days"), o.repeat.days);
-  w.integer(ITEM_PATH("startBound/type"), static_cast<int>(o.startBound.type));
-  w.dateTime(ITEM_PATH("startBound/dt"), o.startBound.dt);
-  w.boolean(ITEM_PATH("stopBound/enable"), o.stopBound.enable);
-  w.integer(ITEM_PATH("stopBound/type"), static_cast<int>(o.stopBound.type));
-  w.dateTime(ITEM_PATH("stopBound/dt"), o.stopBound.dt);
-  w.value(paths().stopBoundValue, o.stopBound.value);
-  w.boolean(ITEM_PATH("duration/enable"), o.duration.enable);
-  w.value(paths().durationValue1, o.duration.value1);
-  w.value(paths().durationValue2, o.duration.value2);
-  w.boolean(ITEM_PATH("remindBefore/enable"), o.remindBefore.enable);
-  w.value(paths().remindBeforeValue, o.remindBefore.value);
-  w.boolean(ITEM_PATH("remindAfter/enable"), o.remindAfter.enable);
-  w.value(paths().remindAfterValue, o.remindAfter.value);
-  w.dateTime(ITEM_PATH("remindAfter/dtStart"), o.remindAfter.dtStart);
-  w.dateTime(ITEM_PATH("remindAfter/dtStop"), o.remindAfter.dtStop);
-  w.boolean(ITEM_PATH("tray"), o.tray);
+  w.integer(ps.repeatType, static_cast<int>(o.repeat.type));
+  w.value(ps.repeatValue1, o.repeat.value1);
+  w.value(ps.repeatValue2, o.repeat.value2);
+  w.dateTime(ps.repeatDt, o.repeat.dt);
+  w.str(ps.repeatDays, o.repeat.days);
+  w.integer(ps.startBoundType, static_cast<int>(o.startBound.type));
+  w.dateTime(ps.startBoundDt, o.startBound.dt);
+  w.boolean(ps.stopBoundEnable, o.stopBound.enable);
+  w.integer(ps.stopBoundType, static_cast<int>(o.stopBound.type));
+  w.dateTime(ps.stopBoundDt, o.stopBound.dt);
+  w.value(ps.stopBoundValue, o.stopBound.value);
+  w.boolean(ps.durationEnable, o.duration.enable);
+  w.value(ps.durationValue1, o.duration.value1);
+  w.value(ps.durationValue2, o.duration.value2);
+  w.boolean(ps.remindBeforeEnable, o.remindBefore.enable);
+  w.value(ps.remindBeforeValue, o.remindBefore.value);
+  w.boolean(ps.remindAfterEnable, o.remindAfter.enable);
+  w.value(ps.remindAfterValue, o.remindAfter.value);
+  w.dateTime(ps.remindAfterDtStart, o.remindAfter.dtStart);
+  w.dateTime(ps.remindAfterDtStop, o.remindAfter.dtStop);
+  w.boolean(ps.tray, o.tray);
   writeSticker(w, o.sticker);
 
-  w.boolean(ITEM_PATH("mail/enable"), o.mail.enable);
-  w.str(ITEM_PATH("mail/to"), o.mail.to);
-  w.str(ITEM_PATH("mail/from"), o.mail.from);
-  w.str(ITEM_PATH("mail/cc"), o.mail.cc);
-  w.str(ITEM_PATH("mail/bcc"), o.mail.bcc);
-  w.str(ITEM_PATH("mail/files"), o.mail.files);
-  w.boolean(ITEM_PATH("sound/enable"), o.sound.enable);
-  w.str(ITEM_PATH("sound/fileName"), o.sound.fileName);
-  w.integer(ITEM_PATH("sound/volume"), o.sound.volume);
-  w.boolean(ITEM_PATH("sound/repeat"), o.sound.repeat);
-  w.boolean(ITEM_PATH("shellExec/enable"), o.shellExec.enable);
-  w.str(ITEM_PATH("shellExec/fileName"), o.shellExec.fileName);
-  w.str(ITEM_PATH("shellExec/params"), o.shellExec.params);
-  w.str(ITEM_PATH("shellExec/folder"), o.shellExec.folder);
-  w.integer(ITEM_PATH("shellExec/flag"), static_cast<int>(o.shellExec.flag));
+  w.boolean(ps.mailEnable, o.mail.enable);
+  w.str(ps.mailTo, o.mail.to);
+  w.str(ps.mailFrom, o.mail.from);
+  w.str(ps.mailCc, o.mail.cc);
+  w.str(ps.mailBcc, o.mail.bcc);
+  w.str(ps.mailFiles, o.mail.files);
+  w.boolean(ps.soundEnable, o.sound.enable);
+  w.str(ps.soundFileName, o.sound.fileName);
+  w.integer(ps.soundVolume, o.sound.volume);
+  w.boolean(ps.soundRepeat, o.sound.repeat);
+  w.boolean(ps.shellExecEnable, o.shellExec.enable);
+  w.str(ps.shellExecFileName, o.shellExec.fileName);
+  w.str(ps.shellExecParams, o.shellExec.params);
+  w.str(ps.shellExecFolder, o.shellExec.folder);
+  w.integer(ps.shellExecFlag, static_cast<int>(o.shellExec.flag));
   if (!noFlush)
     store.Flush();
 }

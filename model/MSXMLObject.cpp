@@ -151,29 +151,9 @@ bool needsWindows1252(const QByteArray &data) {
 constexpr qint64 MaxFileSize = qint64(512) * 1024 * 1024;
 
 // Far deeper than anything the program writes (an item's values lie a few levels down).
-constexpr int MaxNesting = 256;
-
 // pugixml frees a subtree recursively, one call per level: a document nested deeper than this
 // would overflow the stack when a value inside it is replaced or its item removed.
-bool nestedTooDeep(const pugi::xml_document &document) {
-  int depth = 0;
-  pugi::xml_node cur = document.first_child();
-  while (cur) {
-    if (cur.first_child()) {
-      if (++depth > MaxNesting)
-        return true;
-      cur = cur.first_child();
-      continue;
-    }
-    while (cur && !cur.next_sibling()) {
-      cur = cur.parent();
-      --depth;
-    }
-    if (cur)
-      cur = cur.next_sibling();
-  }
-  return false;
-}
+constexpr int MaxNesting = 256;
 
 class ByteArrayWriter final : public pugi::xml_writer {
 public:
@@ -205,7 +185,6 @@ TMSXMLObject::TMSXMLObject(const QString &fileName, const QString &idFormat,
   m_variables.add("u1", pugi::xpath_type_string);
   m_variables.add("u2", pugi::xpath_type_string);
   const std::string item = m_itemNameUtf8.toStdString();
-  m_allItems = std::make_unique<pugi::xpath_query>(("//" + item).c_str(), &m_variables);
   m_itemsOfUser = std::make_unique<pugi::xpath_query>(
       ("(//" + item + "[@user=$u1])|(//" + item + "[@user=$u2])").c_str(), &m_variables);
   // The constructor cannot reach an override; the store's own loading reads the file the same
@@ -266,9 +245,13 @@ void TMSXMLObject::loadBytes(QByteArray data) {
       m_source.data(), static_cast<size_t>(m_source.size()), ParseFlags,
       transcode ? pugi::encoding_utf8 : pugi::encoding_auto);
   // A file that does not parse leaves no document element, whatever the parser kept of it.
-  const bool parsed = result && !nestedTooDeep(m_document);
-  if (!parsed)
+  const bool parsed = result && indexDocument();
+  if (!parsed) {
     m_document.reset();
+    m_index.clear();
+    m_items.clear();
+    m_indexValid = false;
+  }
   m_lastLoadParsed = parsed && m_rootName.toUtf8() == m_document.document_element().name();
 }
 
@@ -355,16 +338,44 @@ void TMSXMLObject::setItemId(pugi::xml_node item, const QString &bareId) {
 }
 
 void TMSXMLObject::buildIndex() const {
-  if (m_indexValid)
-    return;
+  if (!m_indexValid)
+    (void)indexDocument();
+}
+
+// One walk over the whole document gathers the items and checks the nesting: a store of many
+// reminders has millions of nodes. pugixml's own traversal is used because it steps from node to
+// node inside the library, which costs far less than a call per step from here.
+bool TMSXMLObject::indexDocument() const {
+  class Walker final : public pugi::xml_tree_walker {
+  public:
+    explicit Walker(const TMSXMLObject &store)
+        : s(store), itemName(store.m_itemNameUtf8.constData()) {}
+    bool for_each(pugi::xml_node &node) override {
+      // The document's children lie at depth 0. The walk goes on past a node too deep, so that
+      // the index is whole.
+      if (depth() > MaxNesting)
+        withinNesting = false;
+      // Text nodes have an empty name, so the type is asked only of a matching name.
+      const char *name = node.name();
+      if (name[0] == itemName[0] && std::strcmp(name, itemName) == 0 &&
+          node.type() == pugi::node_element) {
+        s.m_items.push_back(node);
+        if (const pugi::xml_attribute id = node.attribute("id"))
+          s.m_index[id.value()].push_back(node);
+      }
+      return true;
+    }
+    const TMSXMLObject &s;
+    const char *itemName;
+    bool withinNesting = true;
+  };
   m_index.clear();
   m_items.clear();
-  for (const pugi::xpath_node &n : m_allItems->evaluate_node_set(m_document)) {
-    m_items.push_back(n.node());
-    if (const pugi::xml_attribute id = n.node().attribute("id"))
-      m_index[id.value()].push_back(n.node());
-  }
+  Walker walker(*this);
+  pugi::xml_node document = m_document; // a handle: traversing changes nothing
+  document.traverse(walker);
   m_indexValid = true;
+  return walker.withinNesting;
 }
 
 void TMSXMLObject::indexSubtree(pugi::xml_node node) {
@@ -486,13 +497,11 @@ void TMSXMLObject::setText(pugi::xml_node node, const QString &value) {
     node.append_child(pugi::node_pcdata).set_value(value.toUtf8().constData());
 }
 
-QString TMSXMLObject::ReadString(const TXmlPath &path, const QString &defaultValue) const {
-  const pugi::xml_node node = findPath(path);
+QString TMSXMLObject::TextOf(pugi::xml_node node, const QString &defaultValue) {
   return node ? textContent(node) : defaultValue;
 }
 
-bool TMSXMLObject::ReadBool(const TXmlPath &path, bool defaultValue) const {
-  const pugi::xml_node node = findPath(path);
+bool TMSXMLObject::BoolOf(pugi::xml_node node, bool defaultValue) {
   if (!node)
     return defaultValue;
   std::string buffer;
@@ -507,8 +516,7 @@ bool TMSXMLObject::ReadBool(const TXmlPath &path, bool defaultValue) const {
   return true;
 }
 
-int TMSXMLObject::ReadInteger(const TXmlPath &path, int defaultValue) const {
-  const pugi::xml_node node = findPath(path);
+int TMSXMLObject::IntegerOf(pugi::xml_node node, int defaultValue) {
   if (!node)
     return defaultValue;
   std::string buffer;
@@ -520,13 +528,28 @@ int TMSXMLObject::ReadInteger(const TXmlPath &path, int defaultValue) const {
   return value;
 }
 
-TDateTime TMSXMLObject::ReadDateTime(const TXmlPath &path, TDateTime defaultValue) const {
-  const pugi::xml_node node = findPath(path);
+TDateTime TMSXMLObject::DateTimeOf(pugi::xml_node node, TDateTime defaultValue) {
   if (!node)
     return defaultValue;
   std::string buffer;
   const std::string_view text = rawText(node, buffer);
   return text.empty() ? defaultValue : ParseXmlDateTime(text, defaultValue);
+}
+
+QString TMSXMLObject::ReadString(const TXmlPath &path, const QString &defaultValue) const {
+  return TextOf(findPath(path), defaultValue);
+}
+
+bool TMSXMLObject::ReadBool(const TXmlPath &path, bool defaultValue) const {
+  return BoolOf(findPath(path), defaultValue);
+}
+
+int TMSXMLObject::ReadInteger(const TXmlPath &path, int defaultValue) const {
+  return IntegerOf(findPath(path), defaultValue);
+}
+
+TDateTime TMSXMLObject::ReadDateTime(const TXmlPath &path, TDateTime defaultValue) const {
+  return DateTimeOf(findPath(path), defaultValue);
 }
 
 void TMSXMLObject::WriteString(const TXmlPath &path, const QString &value) {

@@ -99,6 +99,13 @@ public:
   // Removes the element at the path with everything below it.
   void RemoveNode(const TXmlPath &path);
 
+  // --- The same reads of an element found by other means (a TXmlFieldSet); none gives the
+  // default. -------------------------------------------------------------------------------
+  [[nodiscard]] static QString TextOf(pugi::xml_node node, const QString &defaultValue);
+  [[nodiscard]] static bool BoolOf(pugi::xml_node node, bool defaultValue);
+  [[nodiscard]] static int IntegerOf(pugi::xml_node node, int defaultValue);
+  [[nodiscard]] static TDateTime DateTimeOf(pugi::xml_node node, TDateTime defaultValue);
+
   // --- Pictures: "classname" and "hexdata" below the path ---------------------------------------
   // None when either is missing or no byte is stored. Raises for a class name no picture class
   // answers to, for bad hex text and for bytes the class cannot load.
@@ -145,6 +152,9 @@ private:
   // attribute by the attribute's exact text. Built on first use after a load and kept up to date by
   // every change made through this class, so finding an item does not scan the document.
   void buildIndex() const;
+  // Builds the item list and the id index in one walk over the whole document; false when the
+  // document is nested deeper than any store.
+  bool indexDocument() const;
   void indexSubtree(pugi::xml_node node);
   void unindexSubtree(pugi::xml_node node);
 
@@ -164,7 +174,6 @@ private:
   mutable std::vector<pugi::xml_node> m_items; // every item element, in document order
   // Compiled once; user names are bound as variables, never pasted into the query.
   mutable pugi::xpath_variable_set m_variables;
-  std::unique_ptr<pugi::xpath_query> m_allItems;
   std::unique_ptr<pugi::xpath_query> m_itemsOfUser;
 };
 

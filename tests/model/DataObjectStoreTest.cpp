@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+#include <vector>
+
 using namespace storetest;
 
 namespace {
@@ -616,4 +619,61 @@ TEST_F(ItemTest, AStoreWrittenAndReadBackGivesEqualReminders) {
     EXPECT_EQ(ids[i], written[i]->Id);
     expectSameStored(*written[i], *load(ids[i]));
   }
+}
+
+namespace {
+
+// Every level of the item turned about: its elements in reverse order behind an unknown element
+// and a comment, and after them a second element of each name whose values all differ.
+void scramble(pugi::xml_node node) {
+  std::vector<pugi::xml_node> elements;
+  for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
+    if (c.type() == pugi::node_element)
+      elements.push_back(c);
+  if (elements.empty())
+    return; // a value: its text stays as it is
+  for (pugi::xml_node e : elements) {
+    scramble(e);
+    node.prepend_move(e);
+  }
+  for (pugi::xml_node e : elements) {
+    pugi::xml_node second = node.append_copy(e);
+    for (const pugi::xpath_node &t : second.select_nodes(".//text()")) {
+      const std::string v = t.node().value();
+      t.node().set_value(v == "true" ? "false" : v == "false" ? "true" : ("1" + v).c_str());
+    }
+  }
+  node.prepend_child(pugi::node_comment).set_value("note");
+  node.prepend_child("unknown").text().set("1");
+}
+
+} // namespace
+
+TEST_F(ItemTest, AnItemReadsTheSameInAnyOrderWithUnknownAndRepeatedElements) {
+  useFile(goldenFile());
+  const auto golden = load(GoldenId);
+  pugi::xml_document doc;
+  ASSERT_TRUE(doc.load_file(goldenFile().toUtf8().constData(),
+                            pugi::parse_default | pugi::parse_ws_pcdata));
+  pugi::xml_node item = doc.document_element().find_child_by_attribute(
+      "item", "id", ('{' + GoldenId + '}').toUtf8().constData());
+  ASSERT_TRUE(item);
+  scramble(item);
+  std::ostringstream text;
+  doc.save(text, "", pugi::format_raw);
+  useFile(fileWith(QByteArray::fromStdString(text.str())));
+  expectSameStored(*golden, *load(GoldenId));
+}
+
+TEST_F(ItemTest, OnlyTheFirstElementOfANameCountsEvenWhenALaterOneHasMore) {
+  useFile(fileWith("<root><item id=\"{A}\"><?enable false?><sticker><onTop>false</onTop></sticker>"
+                   "<sticker><opacity>50</opacity><onTop>true</onTop></sticker>"
+                   "<repeat><value1><measure>3</measure></value1><value1><value>9</value>"
+                   "</value1></repeat><subject>x</subject><subject>y</subject></item></root>"));
+  const auto o = load(QStringLiteral("A"));
+  EXPECT_TRUE(o->enable); // a processing instruction is no element
+  EXPECT_FALSE(o->sticker.onTop);
+  EXPECT_EQ(o->sticker.opacity, 0);
+  expectValue(o->repeat.value1, 1, TMeasure::Week);
+  EXPECT_EQ(o->subject, QStringLiteral("x"));
 }

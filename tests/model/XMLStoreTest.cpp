@@ -202,3 +202,10 @@ TEST(XMLStore, AFileWrittenByAnotherProgramIsKeptBeforeTheNextSave) {
   EXPECT_TRUE(notices[0].contains(kept[0]));
   EXPECT_EQ(ids(TXMLStore(store.FileName())), ids(store));
 }
+
+TEST(XMLStore, NestingLoadsUpToLevel256AndNoFurther) {
+  // With the document's children at level 0, root, item and subject are levels 0 to 2, the 253
+  // "a" elements 3 to 255 and their text 256.
+  EXPECT_TRUE(TXMLStore(fileWith(nestedStore(253))).LastLoadParsed());
+  EXPECT_FALSE(TXMLStore(fileWith(nestedStore(254))).LastLoadParsed());
+}
