@@ -21,9 +21,11 @@ constexpr int SpinMax = 100;
 
 } // namespace
 
+// Opened from a sticker's menu, at the pointer, so over the sticker: a sticker kept above other
+// windows would otherwise cover the dialog's controls.
 TFormEditReminAfter::TFormEditReminAfter(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
+                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
       ui(std::make_unique<Ui::FormEditReminAfter>()), m_hubForm(new THubForm(this)) {
   ui->setupUi(this);
   setFixedSize(size());

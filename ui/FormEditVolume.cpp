@@ -21,9 +21,11 @@ ISoundPlayer *soundOf(int32_t number) {
 
 } // namespace
 
+// Opened from a sticker's menu, at the pointer, so over the sticker: a sticker kept above other
+// windows would otherwise cover the dialog's controls.
 TFormEditVolume::TFormEditVolume(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
+                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
       ui(std::make_unique<Ui::FormEditVolume>()), m_hubForm(new THubForm(this)) {
   ui->setupUi(this);
 }

@@ -144,10 +144,19 @@ void TTimetablePage::connectControls() {
     connect(spin, &TSpinEdit::changed, this, [this] { valueChanged(); });
   for (TSpinEdit *spin : {ui->SpinEditDurationValue1, ui->SpinEditDurationValue2})
     connect(spin, &TSpinEdit::changed, this, [this] { setModified(); });
-  for (QDateTimeEdit *picker : {static_cast<QDateTimeEdit *>(ui->DateTimePickerTime),
-                                static_cast<QDateTimeEdit *>(ui->DateTimePickerTime2),
-                                static_cast<QDateTimeEdit *>(ui->DateTimePickerDate)})
-    connect(picker, &QDateTimeEdit::dateTimeChanged, this, [this] { pickerOrGridChanged(); });
+  for (QTimeEdit *picker : {ui->DateTimePickerTime, ui->DateTimePickerTime2})
+    connect(picker, &QDateTimeEdit::dateTimeChanged, this, [this, picker] {
+      // A time the user sets is the one the picker shows. The milliseconds of the time it held
+      // (a new reminder's "now") would otherwise stay, unseen, and the reminder would fire up to
+      // a second after the second shown. A stored time that nobody touches keeps them.
+      if (const QTime t = picker->time(); !m_loading && t.msec() != 0) {
+        picker->setTime(QTime(t.hour(), t.minute(), t.second())); // comes back here
+        return;
+      }
+      pickerOrGridChanged();
+    });
+  connect(ui->DateTimePickerDate, &QDateTimeEdit::dateTimeChanged, this,
+          [this] { pickerOrGridChanged(); });
   for (TPictureGridControl *grid :
        {ui->PictureGridControlWeekDays, m_monthGrids[0], m_monthGrids[1], m_monthGrids[2]})
     connect(grid, &TPictureGridControl::changed, this, [this] { pickerOrGridChanged(); });

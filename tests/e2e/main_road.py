@@ -16,252 +16,26 @@ import argparse
 import datetime
 import os
 import shutil
-import socket
-import struct
-import subprocess
 import sys
-import tempfile
 import time
-import wave
 import xml.etree.ElementTree as ET
 
-SKIP = 77
+# No byte code beside the sources, where the shared module is imported from.
+sys.dont_write_bytecode = True
+from e2e_session import (SKIP, Failed, Session, Skipped, SmtpSink, find_window, iso, log, read_text,
+                         reminder_item, require_tools, wait_for, write_program, write_sound,
+                         write_store)
+
 SUBJECT = "E2E sticker subject"
 REMINDER_ID = "4B1D2E3F-0A1B-4C2D-8E3F-5A6B7C8D9E0F"
 DUE_AFTER_START = 8  # seconds
 
 
-class Failed(Exception):
-    pass
-
-
-class Skipped(Exception):
-    pass
-
-
-def log(text):
-    print(f"[{time.strftime('%H:%M:%S')}] {text}", flush=True)
-
-
-def wait_for(what, predicate, timeout, interval=0.1):
-    """Polls until predicate() gives a true value, which is returned; raises Failed after timeout."""
-    deadline = time.monotonic() + timeout
-    while True:
-        value = predicate()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise Failed(f"timed out after {timeout} s waiting for {what}")
-        time.sleep(interval)
-
-
-class Session:
-    """The X server, the desktop pieces and the sandbox folders; everything is stopped at the end."""
-
-    def __init__(self, artefacts):
-        self.root = tempfile.mkdtemp(prefix="tolvane-e2e-")
-        self.artefacts = artefacts
-        self.processes = []
-        self.home = os.path.join(self.root, "home")
-        self.program_dir = os.path.join(self.root, "program")
-        self.runtime_dir = os.path.join(self.root, "runtime")
-        for folder in (self.home, self.program_dir, self.runtime_dir):
-            os.makedirs(folder, mode=0o700)
-        self.data_dir = os.path.join(self.home, "Documents", "Tolvane")
-        os.makedirs(self.data_dir)
-        self.env = {
-            "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
-            "HOME": self.home,
-            "XDG_CONFIG_HOME": os.path.join(self.home, ".config"),
-            "XDG_RUNTIME_DIR": self.runtime_dir,
-            "TOLVANE_PROGRAM_DIR": self.program_dir,
-            "LANG": "C.UTF-8",
-            "TZ": "UTC",
-            "SDL_AUDIODRIVER": "dummy",
-            "QT_QPA_PLATFORM": "xcb",
-        }
-        # A sanitizer build of the program: the X11 platform's D-Bus library keeps its memory.
-        suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "runtime",
-                                    "lsan-x11.supp")
-        for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS"):
-            if name in os.environ:
-                self.env[name] = os.environ[name]
-        self.env["LSAN_OPTIONS"] = f"suppressions={os.path.normpath(suppressions)}"
-
-    def start(self, argv, name, env=None):
-        out = open(os.path.join(self.artefacts, f"{name}.out"), "wb")
-        process = subprocess.Popen(argv, env=env or self.env, stdout=out, stderr=subprocess.STDOUT)
-        self.processes.append(process)
-        return process
-
-    def start_display(self):
-        # Xvfb chooses a free display itself and tells its number; its messages go to a log.
-        read_end, write_end = os.pipe()
-        xvfb_log = os.path.join(self.artefacts, "xvfb.log")
-        with open(xvfb_log, "wb") as messages:
-            xvfb = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-                 "-nolisten", "tcp"],
-                pass_fds=(write_end,), stdout=messages, stderr=subprocess.STDOUT)
-        self.processes.append(xvfb)
-        os.close(write_end)
-        number = b""
-        deadline = time.monotonic() + 15
-        while not number.endswith(b"\n") and time.monotonic() < deadline:
-            chunk = os.read(read_end, 16)
-            if not chunk:
-                break
-            number += chunk
-        os.close(read_end)
-        if not number.strip():
-            with open(xvfb_log, errors="replace") as messages:
-                raise Skipped("Xvfb did not start: " + messages.read().strip())
-        self.env["DISPLAY"] = ":" + number.decode().strip()
-        wait_for("the X server", lambda: self.run(["xdpyinfo"], check=False).returncode == 0, 15)
-        self.start(["openbox"], "openbox")
-        self.start(["trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel",
-                    "--width", "120", "--height", "24"], "trayer")
-        wait_for("the window manager", lambda: self.run(
-            ["xdotool", "search", "--class", "trayer"], check=False).returncode == 0, 15)
-
-    def run(self, argv, check=True, timeout=30):
-        result = subprocess.run(argv, env=self.env, capture_output=True, text=True, timeout=timeout)
-        if check and result.returncode != 0:
-            raise Failed(f"{' '.join(argv)} gave {result.returncode}: {result.stderr.strip()}")
-        return result
-
-    def screenshot(self, name):
-        path = os.path.join(self.artefacts, name)
-        self.run(["import", "-window", "root", path], check=False)
-        log(f"screenshot: {path}")
-
-    def stop(self):
-        for process in reversed(self.processes):
-            if process.poll() is None:
-                process.terminate()
-                try:
-                    process.wait(timeout=5)
-                except subprocess.TimeoutExpired:
-                    process.kill()
-                    process.wait()
-        shutil.rmtree(self.root, ignore_errors=True)
-
-
-class SmtpSink:
-    """An aiosmtpd server on 127.0.0.1 that keeps every message it receives."""
-
-    def __init__(self, folder):
-        from aiosmtpd.controller import Controller
-
-        self.messages = []
-        self.folder = folder
-        sink = self
-
-        class Handler:
-            async def handle_DATA(self, server, session, envelope):
-                sink.messages.append(envelope)
-                name = os.path.join(sink.folder, f"mail-{len(sink.messages)}.eml")
-                with open(name, "wb") as f:
-                    f.write(envelope.content)
-                return "250 OK"
-
-        with socket.socket() as probe:
-            probe.bind(("127.0.0.1", 0))
-            self.port = probe.getsockname()[1]
-        self.controller = Controller(Handler(), hostname="127.0.0.1", port=self.port)
-        self.controller.start()
-
-    def stop(self):
-        self.controller.stop()
-
-
-def iso(moment):
-    return moment.strftime("%Y-%m-%dT%H:%M:%S.") + f"{moment.microsecond // 1000:03d}"
-
-
-def font(name="DejaVu Sans", size=14, bold=False):
-    return (f"<font><name>{name}</name><color>clBlack</color><styleBold>{str(bold).lower()}"
-            f"</styleBold><styleItalic>false</styleItalic><styleUnderline>false</styleUnderline>"
-            f"<styleStrikeout>false</styleStrikeout><size>{size}</size><charset>1</charset></font>")
-
-
-def text_block(tag, alignment, bold=False):
-    return (f"<{tag}><enable>true</enable><alignment>{alignment}</alignment>{font(bold=bold)}"
-            f"<position><left>0</left><top>0</top><width>0</width><height>0</height>"
-            f"<autoSize>true</autoSize></position></{tag}>")
-
-
-def write_store(path, due, sound, program, marker, created):
-    item = f"""<?xml version="1.0" encoding="UTF-8"?>
-<root>
-  <item id="{{{REMINDER_ID}}}" user="e2e">
-    <type>0</type><state>0</state><createDt>{iso(created)}</createDt>
-    <enable>true</enable><default>false</default><hintEnable>false</hintEnable>
-    <subject>{SUBJECT}</subject>
-    <text>The main road, end to end.</text>
-    <repeat><type>0</type><value1><value>1</value><measure>0</measure></value1>
-      <value2><value>0</value><measure>0</measure></value2><dt>{iso(due)}</dt><days></days></repeat>
-    <startBound><type>1</type><dt>2000-01-01T00:00:00.000</dt></startBound>
-    <stopBound><enable>false</enable><type>0</type><dt>2000-01-01T00:00:00.000</dt>
-      <value><value>1</value><measure>1</measure></value></stopBound>
-    <duration><enable>false</enable><value1><value>0</value><measure>1</measure></value1>
-      <value2><value>10</value><measure>0</measure></value2></duration>
-    <remindBefore><enable>false</enable><value><value>10</value><measure>0</measure></value></remindBefore>
-    <remindAfter><enable>false</enable><value><value>5</value><measure>0</measure></value>
-      <dtStart>1899-12-30T00:00:00.000</dtStart><dtStop>1899-12-30T00:00:00.000</dtStop></remindAfter>
-    <tray>false</tray>
-    <sticker>
-      <enable>true</enable><textAsHintEnable>true</textAsHintEnable>
-      <subjectAsHintEnable>true</subjectAsHintEnable><onTop>true</onTop><opacity>0</opacity>
-      {text_block("text", 0)}{text_block("subject", 2, bold=True)}{text_block("time", 1)}{text_block("date", 0)}
-      <position><left>200</left><top>150</top><width>0</width><height>0</height><autoSize>true</autoSize></position>
-      <background><transparent>false</transparent><color>clInfoBk</color></background>
-      <frame><enable>true</enable><color>clBlack</color><style>0</style></frame>
-      <image><enable>false</enable><transparent>true</transparent></image>
-      <movingImage><enable>false</enable><transparent>true</transparent></movingImage>
-    </sticker>
-    <mail><enable>true</enable><to>rcpt@example.org</to><from>tolvane@example.org</from>
-      <cc></cc><bcc></bcc><files></files></mail>
-    <sound><enable>true</enable><fileName>{sound}</fileName><volume>50</volume><repeat>false</repeat></sound>
-    <shellExec><enable>true</enable><fileName>{program}</fileName><params>{marker}</params>
-      <folder></folder><flag>1</flag></shellExec>
-  </item>
-</root>
-"""
-    with open(path, "w", encoding="utf-8") as f:
-        f.write(item)
-
-
-def write_sound(path):
-    with wave.open(path, "wb") as w:
-        w.setnchannels(1)
-        w.setsampwidth(2)
-        w.setframerate(8000)
-        w.writeframes(struct.pack("<h", 0) * 8000)
-
-
-def write_program(path):
-    with open(path, "w") as f:
-        f.write('#!/bin/sh\ntouch "$1"\n')
-    os.chmod(path, 0o755)
-
-
-def read_text(path):
-    try:
-        with open(path, encoding="utf-8", errors="replace") as f:
-            return f.read()
-    except FileNotFoundError:
-        return ""
-
-
-def find_window(session, name):
-    result = session.run(["xdotool", "search", "--onlyvisible", "--name", f"^{name}$"], check=False)
-    ids = result.stdout.split()
-    for window in ids:
-        info = session.run(["xwininfo", "-id", window], check=False).stdout
-        if "IsViewable" in info:
-            return window
-    return None
+def write_main_store(path, due, sound, program, marker, created):
+    item = reminder_item(REMINDER_ID, SUBJECT, "The main road, end to end.", created,
+                         repeat=(0, 1, 0, due), mail=("rcpt@example.org", "tolvane@example.org"),
+                         sound=sound, program=(program, marker))
+    write_store(path, [item])
 
 
 def reminder_enabled(data_file):
@@ -272,15 +46,7 @@ def reminder_enabled(data_file):
 
 
 def main_road(args, session):
-    tools = ["Xvfb", "xdotool", "openbox", "trayer", "import", "xwininfo", "xdpyinfo"]
-    missing = [t for t in tools if shutil.which(t) is None]
-    if missing:
-        raise Skipped("missing tools: " + ", ".join(missing))
-    try:
-        import aiosmtpd  # noqa: F401
-    except ImportError:
-        raise Skipped("python3-aiosmtpd is not installed")
-
+    require_tools()
     session.start_display()
     sink = SmtpSink(args.artefacts)
     try:
@@ -301,7 +67,7 @@ def drive(args, session, sink):
     log_file = os.path.join(session.data_dir, "tolvane.log")
     now = datetime.datetime.utcnow()
     due = (now + datetime.timedelta(seconds=DUE_AFTER_START)).replace(microsecond=0)
-    write_store(data_file, due, sound, program, marker, now)
+    write_main_store(data_file, due, sound, program, marker, now)
     due_epoch = due.replace(tzinfo=datetime.timezone.utc).timestamp()
     log(f"the reminder is due at {iso(due)} UTC")
 

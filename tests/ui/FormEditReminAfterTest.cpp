@@ -108,4 +108,13 @@ TEST_F(FormEditReminAfterTest, ADialogOpenedAtTheScreenCornerStaysOnTheScreen) {
   EXPECT_EQ(NearPointer({30, 30}, screen.size() * 2, 10, screen), screen.topLeft());
 }
 
+// It opens at the pointer, over the sticker whose menu asked for it; that sticker may be kept above
+// other windows.
+TEST_F(FormEditReminAfterTest, TheDialogIsKeptAboveTheStickerItOpensOver) {
+  EXPECT_FALSE(runDialog([](TFormEditReminAfter &form) {
+    EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    form.reject();
+  }));
+}
+
 } // namespace

@@ -55,4 +55,11 @@ TEST(FormEditVolume, TheBarShowsTheVolumeAndEachMoveSetsItWhileTheSoundLasts) {
   EXPECT_FALSE(silent.Prepare(QPoint(10, 10), r.Number));
 }
 
+// It opens at the pointer, over the sticker whose menu asked for it; that sticker may be kept above
+// other windows.
+TEST(FormEditVolume, TheDialogIsKeptAboveTheStickerItOpensOver) {
+  TFormEditVolume form;
+  EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
 } // namespace

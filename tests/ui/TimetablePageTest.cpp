@@ -17,7 +17,9 @@
 #include <QDateEdit>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTimeEdit>
 #include <QTimer>
+#include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
@@ -213,4 +215,31 @@ TEST_F(TimetablePage, UnknownCodesSelectTheFirstEntryAndUnknownIdsChangeNothing)
   untouched.repeat.type = TRepeatType::Annually;
   other.YearDialog().StoreYearDays(untouched);
   EXPECT_EQ(untouched.repeat.days, "");
+}
+
+// A new reminder's time is "now" with its milliseconds; the picker shows whole seconds only.
+TEST_F(TimetablePage, ATimeTheUserSetsIsTheSecondShownWithoutHiddenMilliseconds) {
+  TDataObject &stored = addReminder();
+  stored.repeat = {
+      TRepeatType::Once, {1, TMeasure::Minute}, {}, EncodeDateTime(2025, 6, 2, 9, 0, 30, 250), ""};
+  TTimetablePage page;
+  page.LoadFromReminder(Id);
+  auto *time = find<QTimeEdit>(page, "DateTimePickerTime");
+  TDataObject untouched(Id);
+  page.StoreSchedule(untouched);
+  EXPECT_EQ(untouched.repeat.dt, EncodeDateTime(2025, 6, 2, 9, 0, 30, 250));
+
+  time->setFocus();
+  time->setCurrentSection(QDateTimeEdit::HourSection);
+  QTest::keyClick(time, Qt::Key_Up); // as the user steps or types the hour
+  TDataObject typed(Id);
+  page.StoreSchedule(typed);
+  EXPECT_EQ(typed.repeat.dt, EncodeDateTime(2025, 6, 2, 10, 0, 30, 0));
+  EXPECT_EQ(nextRunShown(page), "02.06.25 10:00:30");
+
+  clock.set(2025, 6, 2, 10, 15, 42, 600);
+  page.ActionGetCurrentDTExecute();
+  TDataObject current(Id);
+  page.StoreSchedule(current);
+  EXPECT_EQ(current.repeat.dt, EncodeDateTime(2025, 6, 2, 10, 15, 44, 0));
 }
