@@ -11,6 +11,10 @@ void BringWindowForward(QWidget *window, bool restore) {
     window->showNormal();
   window->raise();
   window->activateWindow();
-  if (restore && window->isVisible())
-    window->setFocus();
+  // The keys go to the control that had them (or was given them while the window was hidden),
+  // not to the bare window, where no control would react to them.
+  if (restore && window->isVisible()) {
+    QWidget *inner = window->focusWidget();
+    (inner ? inner : window)->setFocus();
+  }
 }

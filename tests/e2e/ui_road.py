@@ -43,7 +43,6 @@ FIRST_MINUTELY_RUN = 8  # seconds after the program started
 EARLY, LATE = 0.5, 2.0
 
 # Window-relative places of controls, from the .ui layouts at 1024x768 with openbox.
-MAIN_LIST = (200, 200)             # the reminder list, on the Reminders page
 MAIN_LOCAL_FOLDER = (116, 325)     # Options: "Save all data in programs folder"
 MAIN_APPLY = (551, 30)             # Options: Apply
 EDITOR_TAB_MAIN = (26, 24)
@@ -219,7 +218,7 @@ def new_reminder(args, session, desktop, sink):
         log(f"the second start opened the main window {main}")
         session.screenshot("1-main-window.png")
 
-        desktop.click(main, MAIN_LIST)
+        # The list has the keys as soon as the window opens on it: no click first.
         desktop.key("Insert")
         editor = desktop.window("Reminder")
         log(f"Insert opened the editor {editor}")

@@ -289,3 +289,11 @@ TEST_F(FormMainTest, DemoModeTellsTheMasterAndChangesNoReminder) {
   EXPECT_EQ(messages(*master), std::vector<uint>(3, msg::WM_DEMO_MODE_CHANGED));
   EXPECT_EQ(snapshot(), before);
 }
+
+TEST_F(FormMainTest, TheReminderListHasTheKeysWhenTheWindowOpensOnIt) {
+  TFormMain *form = open(0);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+  ASSERT_NE(form->focusWidget(), nullptr);
+  // Insert and Delete act on the list without a click on it first.
+  EXPECT_EQ(form->focusWidget()->objectName(), QStringLiteral("ListViewReminder"));
+}
