@@ -3,6 +3,7 @@ tray host (trayer), sandbox folders for the program, a local SMTP sink, and smal
 windows and write reminder files.
 """
 
+import argparse
 import os
 import shutil
 import socket
@@ -280,3 +281,34 @@ def require_tools():
         import aiosmtpd  # noqa: F401
     except ImportError:
         raise Skipped("python3-aiosmtpd is not installed")
+
+
+def run_road(road, keep=()):
+    """Runs road(args, session) with the command line's --tolvane, --settings-tool and --artefacts;
+    the files named in keep (from the data folder) are copied to the artefacts at the end. Returns
+    the exit code: 0 passed, 1 failed, SKIP skipped."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--tolvane", required=True)
+    parser.add_argument("--settings-tool", required=True)
+    parser.add_argument("--artefacts", required=True)
+    args = parser.parse_args()
+    os.makedirs(args.artefacts, exist_ok=True)
+    session = Session(args.artefacts)
+    started = time.monotonic()
+    try:
+        road(args, session)
+    except Skipped as e:
+        log(f"skipped: {e}")
+        return SKIP
+    except Failed as e:
+        log(f"FAILED: {e}")
+        session.screenshot("failure.png")
+        return 1
+    finally:
+        for name in keep:
+            source = os.path.join(session.data_dir, name)
+            if os.path.exists(source):
+                shutil.copy(source, os.path.join(args.artefacts, name))
+        session.stop()
+    log(f"passed in {time.monotonic() - started:.0f} s")
+    return 0

@@ -12,19 +12,17 @@ Exit codes: 0 passed, 1 failed, 77 skipped (a tool is missing, or the program do
 background program yet). Artefacts (screenshots, the log, the program's output) go to --artefacts.
 """
 
-import argparse
 import datetime
 import os
-import shutil
 import sys
 import time
 import xml.etree.ElementTree as ET
 
 # No byte code beside the sources, where the shared module is imported from.
 sys.dont_write_bytecode = True
-from e2e_session import (SKIP, Failed, Session, Skipped, SmtpSink, find_window, iso, log, read_text,
+from e2e_session import (Failed, Skipped, SmtpSink, find_window, iso, log, read_text,
                          reminder_item, require_tools, wait_for, write_program, write_sound,
-                         write_store)
+                         run_road, write_store)
 
 SUBJECT = "E2E sticker subject"
 REMINDER_ID = "4B1D2E3F-0A1B-4C2D-8E3F-5A6B7C8D9E0F"
@@ -125,32 +123,5 @@ def drive(args, session, sink):
     log("data.xml holds the Once reminder disabled")
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--tolvane", required=True)
-    parser.add_argument("--settings-tool", required=True)
-    parser.add_argument("--artefacts", required=True)
-    args = parser.parse_args()
-    os.makedirs(args.artefacts, exist_ok=True)
-    session = Session(args.artefacts)
-    try:
-        main_road(args, session)
-    except Skipped as e:
-        log(f"skipped: {e}")
-        return SKIP
-    except Failed as e:
-        log(f"FAILED: {e}")
-        session.screenshot("failure.png")
-        return 1
-    finally:
-        for name in ("tolvane.log", "data.xml"):
-            source = os.path.join(session.data_dir, name)
-            if os.path.exists(source):
-                shutil.copy(source, os.path.join(args.artefacts, name))
-        session.stop()
-    log("passed")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_road(main_road, keep=("tolvane.log", "data.xml")))

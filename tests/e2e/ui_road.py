@@ -19,7 +19,6 @@ pictures for the README: main-window.png (run 1), editor.png and sticker.png (ru
 Exit codes: 0 passed, 1 failed, 77 skipped (a tool is missing).
 """
 
-import argparse
 import datetime
 import os
 import shutil
@@ -29,8 +28,8 @@ import xml.etree.ElementTree as ET
 
 # No byte code beside the sources, where the shared module is imported from.
 sys.dont_write_bytecode = True
-from e2e_session import (SKIP, Failed, Session, Skipped, SmtpSink, find_window, iso, log, read_text,
-                         reminder_item, require_tools, wait_for, write_store)
+from e2e_session import (Failed, SmtpSink, find_window, iso, log, read_text,
+                         reminder_item, require_tools, run_road, wait_for, write_store)
 
 NEW_SUBJECT = "Water the plants"
 MINUTELY_SUBJECT = "Stretch your legs"
@@ -402,29 +401,5 @@ def ui_road(args, session):
         sink.stop()
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--tolvane", required=True)
-    parser.add_argument("--settings-tool", required=True)
-    parser.add_argument("--artefacts", required=True)
-    args = parser.parse_args()
-    os.makedirs(args.artefacts, exist_ok=True)
-    session = Session(args.artefacts)
-    started = time.monotonic()
-    try:
-        ui_road(args, session)
-    except Skipped as e:
-        log(f"skipped: {e}")
-        return SKIP
-    except Failed as e:
-        log(f"FAILED: {e}")
-        session.screenshot("failure.png")
-        return 1
-    finally:
-        session.stop()
-    log(f"passed in {time.monotonic() - started:.0f} s")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_road(ui_road))
