@@ -1,6 +1,7 @@
 #include "tests/ui/EditorFixture.h"
 
 #include "model/Model.h"
+#include "model/ReminderCommands.h"
 #include "ui/EditorPage.h"
 
 #include <QCheckBox>
@@ -130,8 +131,8 @@ TEST_F(Editor, DeleteOfAStoredReminderSendsItsNumberAndSavesNoChange) {
   QString id = addStored(QStringLiteral("Call Bob"));
   const int32_t number = FindReminderById(id)->Number;
   master.onMessage = [](uint message, uintptr_t wParam) {
-    if (message == msg::WM_DELETE_REMINDERS && DeleteReminders(int32_t(wParam)))
-      ReloadReminders();
+    if (message == msg::WM_DELETE_REMINDERS)
+      (void)DeleteReminders(TModel::Current(), int32_t(wParam));
   };
   EXPECT_FALSE(edit(id, 0, [](TFormEditReminder &editor) {
     child<QLineEdit>(editor, "EditSubject")->setText(QStringLiteral("Call Alice"));

@@ -4,6 +4,7 @@
 #include "model/DataObject.h"
 #include "model/DataObjectStore.h"
 #include "model/ReminderList.h"
+#include "model/SettingsKeys.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "runtime/HeadlessUserInterface.h"
@@ -85,6 +86,8 @@ protected:
   void SetUp() override {
     RegisterPictureClasses(); // as the program's model does, so stored icons read back
     SetNewReminderTemplate(TDataObject::Create(NewReminderId));
+    // A reload reads the test's own file back.
+    model.mainSettings.writeString(settings_keys::Main, settings_keys::StoreFileName, model.file);
     // As the program's user interface shows them.
     errors::setInfoReporter([this](const QString &text) { prompts.notice(text); });
     TTrayIcon::SetBackendFactory([this] { return std::make_unique<FakeTrayBackend>(tray); });
