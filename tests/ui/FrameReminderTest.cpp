@@ -213,21 +213,3 @@ TEST_F(FrameReminderTest, MakeCopyShowsTheCopySelectedWithTheMomentItWasMade) {
   EXPECT_EQ(frame.model()->idAt(0), copy);
   EXPECT_EQ(cell(0, ColumnCreated).data().toString(), DateTimeToStr(clock.now()));
 }
-
-TEST_F(FrameReminderTest, ToArchiveAndToActiveMoveTheSelectionThroughTheCommand) {
-  const QString a = add("A");
-  add("B");
-  frame.Init();
-  select({0});
-  frame.action(QStringLiteral("ActionToArchive"))->trigger();
-  EXPECT_EQ(listener.calls, QStringList{"reloaded"});
-  EXPECT_EQ(FindReminderById(a)->state, TReminderState::Archive);
-  EXPECT_EQ(frame.model()->rowCount(), 1);
-
-  frame.SelectById(a);
-  ASSERT_EQ(frame.tab(), TReminderState::Archive);
-  frame.action(QStringLiteral("ActionToActive"))->trigger();
-  EXPECT_EQ(FindReminderById(a)->state, TReminderState::Active);
-  EXPECT_EQ(frame.model()->rowCount(), 0);
-  EXPECT_EQ(listener.calls, (QStringList{"reloaded", "reloaded"}));
-}
