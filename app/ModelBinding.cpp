@@ -3,17 +3,20 @@
 #include "model/DataObject.h"
 #include "model/Model.h"
 #include "model/ModelStartUp.h"
+#include "model/ReminderCommands.h"
 #include "model/ReminderList.h"
-#include "model/XMLStore.h"
+#include "model/StoreChange.h"
 
-void TModelBinding::OpenStore() { ::OpenStore(ReloadReminders); }
+void TModelBinding::OpenStore() { ReloadStore(TModel::Current()); }
 
 void TModelBinding::RefreshReminder(int number) {
   if (TDataObject *reminder = FindReminderByNumber(number))
     ::RefreshReminder(reminder);
 }
 
-bool TModelBinding::DeleteReminders(int number) { return ::DeleteReminders(number); }
+bool TModelBinding::DeleteReminders(int number) {
+  return ::DeleteReminders(TModel::Current(), number);
+}
 
 std::vector<IMasterModel::TemplateEntry> TModelBinding::DefaultReminders() const {
   std::vector<TemplateEntry> entries;

@@ -21,6 +21,8 @@
 // so tests and tools build one in their own folder).
 enum class TModelStart { Program, Empty };
 
+class IModelListener;
+
 // The model's state: the store, the reminder list, both settings objects, the new-reminder
 // template, the editor's preview copy, the pending delete ids, the demo flag, the user's name and
 // mail defaults, the language table, the windows that want WM_REFRESH_CONTROLS and the program
@@ -79,6 +81,11 @@ public:
   [[nodiscard]] TDataObjectLoader DataObjectLoader() const { return m_loader; }
   void SetDataObjectLoader(TDataObjectLoader loader) { m_loader = loader; }
 
+  // The one listener the commands (model/ReminderCommands.h, model/StoreFileCommands.h) tell
+  // what they changed; none: nobody is told. It must outlive the model or be taken off first.
+  void SetListener(IModelListener *listener) { m_listener = listener; }
+  [[nodiscard]] IModelListener *Listener() const { return m_listener; }
+
   // The windows that want WM_REFRESH_CONTROLS, (name, handle) in registration order.
   [[nodiscard]] std::vector<std::pair<QString, WindowHandle>> &NotifyWindows() {
     return m_notifyWindows;
@@ -108,6 +115,7 @@ private:
   bool m_demoMode = false;
   std::unique_ptr<TLanguageTable> m_languageTable;
   std::vector<std::pair<QString, WindowHandle>> m_notifyWindows;
+  IModelListener *m_listener = nullptr;
 };
 
 // The current model's preview copy of the reminder open in the editor, or null. While it exists,

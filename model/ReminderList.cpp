@@ -247,25 +247,20 @@ void DeleteReminderItem(TDataObject &reminder) {
   reminder.HideTrayIcon();
 }
 
-bool DeleteRemindersInList(TReminderList &list, int32_t number) {
+bool DeleteRemindersInList(TReminderList &list, int32_t number, const QStringList &pending) {
+  if (number >= 1)
+    return deleteOne(list, number);
   bool changed = false;
-  if (number >= 1) {
-    changed = deleteOne(list, number);
-  } else {
-    // An unknown id gives number 0, which deletes nothing: it must never lead back here.
-    const QStringList ids = PendingDeleteIds();
-    for (const QString &id : ids) {
-      const TDataObject *r = list.FindById(id);
-      if (r && deleteOne(list, r->Number))
-        changed = true;
-    }
+  // An unknown id gives number 0, which deletes nothing: it must never lead back here. The ids
+  // are copied first: the list given may be the model's own pending list.
+  const QStringList ids = pending;
+  for (const QString &id : ids) {
+    const TDataObject *r = list.FindById(id);
+    if (r && deleteOne(list, r->Number))
+      changed = true;
   }
-  if (changed)
-    (void)Store().Save(); // a failure is shown by the store
   return changed;
 }
-
-bool DeleteReminders(int32_t number) { return DeleteRemindersInList(Reminders(), number); }
 
 // --- Messages ---------------------------------------------------------------------------------
 

@@ -100,11 +100,10 @@ void RefreshReminder(TDataObject *object);
 // tray icon.
 void DeleteReminderItem(TDataObject &reminder);
 // A number of 1 or more deletes that reminder: one in Trash for good (item and object), any other
-// by moving it to Trash. 0 (or less) does the same for every id of PendingDeleteIds. When
-// anything changed the store is saved (a failure is shown by the store). Gives whether anything
-// changed.
-bool DeleteRemindersInList(TReminderList &list, int32_t number);
-bool DeleteReminders(int32_t number);
+// by moving it to Trash. 0 (or less) does the same for every id of `pending` (unknown ids are
+// skipped). Only the store's document changes: saving the file is the caller's (the delete
+// command, model/ReminderCommands.h). Gives whether anything changed.
+bool DeleteRemindersInList(TReminderList &list, int32_t number, const QStringList &pending);
 
 // --- Messages to the master window (nothing for an unknown id) ----------------------------------
 

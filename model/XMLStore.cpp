@@ -77,8 +77,10 @@ void TXMLStore::keepForeignVersion(const QString &fileName) {
 void TXMLStore::writeFile(const QString &fileName) {
   keepForeignVersion(fileName);
   TMSXMLObjectWithGuidAsId::SaveToFile(fileName);
-  if (fileName == FileName())
+  if (fileName == FileName()) {
     m_onDisk = stampOf(fileName);
+    ++m_ownFileWrites;
+  }
 }
 
 bool TXMLStore::SaveToFile(const QString &fileName) {

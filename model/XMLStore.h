@@ -36,6 +36,9 @@ public:
   // Saves to FileName(); failures are only logged. Inside a write batch it only notes that a
   // write is due.
   void Flush();
+  // How many times the document was written over its own file (FileName()) since the store was
+  // made: what tests count to see that a change reached the file in one write.
+  [[nodiscard]] int OwnFileWrites() const { return m_ownFileWrites; }
 
   // Holds the store's file writes back while it lives, so that several changes that belong
   // together reach the file in one write: a Flush inside only notes that a write is due, and the
@@ -70,6 +73,7 @@ private:
   QStringList m_disarmed;
   int m_batches = 0;
   bool m_flushDue = false;
+  int m_ownFileWrites = 0;
 };
 
 // The current model's store (model/Model.h).

@@ -273,9 +273,30 @@ void TFormMaster::purgeLog() {
 
 void TFormMaster::reloadStore() {
   m_model.OpenStore();
+  refreshAfterReload();
+}
+
+void TFormMaster::refreshAfterReload() {
   (void)hub().send(m_ui.MainWindowHandle(), msg::WM_REFRESH_LIST);
   if (!Paused())
     m_runtime->CheckAllReminders();
+}
+
+void TFormMaster::StoreReloaded() {
+  refreshAfterReload();
+  // A copy or a reminder read from another file may be offered as a template, a deleted one no
+  // more.
+  RebuildAddAsMenus();
+}
+
+void TFormMaster::RemindersChanged() {
+  (void)hub().send(m_ui.MainWindowHandle(), msg::WM_REFRESH_LIST);
+  RebuildAddAsMenus();
+}
+
+void TFormMaster::ReminderUpdated(int32_t number) {
+  (void)hub().send(m_ui.MainWindowHandle(), msg::WM_REMINDER_UPDATED,
+                   static_cast<uintptr_t>(number));
 }
 
 void TFormMaster::languageChanged() {
@@ -315,10 +336,8 @@ void TFormMaster::handleMessage(uint message, uintptr_t wParam, intptr_t lParam)
     m_runtime->CheckAllReminders();
     break;
   case msg::WM_DELETE_REMINDERS:
-    if (m_model.DeleteReminders(number)) {
-      reloadStore();
-      RebuildAddAsMenus();
-    }
+    // The delete command saves, reads the store again and tells this window (StoreReloaded).
+    (void)m_model.DeleteReminders(number);
     break;
   case msg::WM_RELOAD_STORE:
     reloadStore();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/ModelListener.h"
 #include "platform/MessageHub.h"
 #include "runtime/ReminderRuntime.h"
 #include "runtime/Ticker.h"
@@ -27,9 +28,13 @@ class TTrayIcon;
 // "Main1", ...). FormCreate sets everything up in a fixed order: language, tray picture,
 // settings (tray icon and pause), store and reminders, log purge, "Add as" menus.
 //
+// It is the model's listener (IModelListener): what the model's commands change reaches the main
+// window (WM_REFRESH_LIST, WM_REMINDER_UPDATED), the reminder check and the "Add as" menus
+// through it. The forms never ask it to reload the store: the commands do that themselves.
+//
 // The master is destroyed after the model has shut down: it owns the language table, which the
 // model's last messages still use.
-class TFormMaster : public QWidget {
+class TFormMaster : public QWidget, public IModelListener {
   Q_OBJECT
 public:
   // The ticker defaults to the precise one-second ticker; the tray icon's backend comes from the
@@ -80,6 +85,15 @@ public:
   void ApplicationException(const QString &message);
   [[nodiscard]] bool IsClosing() const { return m_closing; }
 
+  // --- IModelListener ---
+  // The main window's list is filled again, every reminder checked (not while paused) and the
+  // "Add as" menus rebuilt.
+  void StoreReloaded() override;
+  // The main window's list is filled again from memory and the "Add as" menus rebuilt.
+  void RemindersChanged() override;
+  // The main window refreshes the reminder's row (WM_REMINDER_UPDATED).
+  void ReminderUpdated(int32_t number) override;
+
   // The registered message a new tray host brings ("TaskbarCreated").
   [[nodiscard]] static uint TaskbarCreatedMessage();
 
@@ -102,6 +116,7 @@ private:
   void applyPauseCaption();
   void handleMessage(uint message, uintptr_t wParam, intptr_t lParam);
   void reloadStore();
+  void refreshAfterReload();
   void languageChanged();
   void taskbarCreated();
   void purgeLog();

@@ -14,7 +14,8 @@ public:
   virtual void OpenStore() = 0;
   // Reads the reminder with that number again from the store, keeping its number.
   virtual void RefreshReminder(int number) = 0;
-  // Deletes that reminder, or with 0 the pending list; whether anything changed.
+  // Deletes that reminder, or with 0 the pending list, through the model's delete command (which
+  // saves the store and tells the model's listener); whether anything changed.
   [[nodiscard]] virtual bool DeleteReminders(int number) = 0;
 
   // A reminder offered in the "Add as" menus.

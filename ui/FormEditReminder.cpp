@@ -6,11 +6,10 @@
 #include "model/LanguageTable.h"
 #include "model/Model.h"
 #include "model/Paths.h"
+#include "model/ReminderCommands.h"
 #include "model/ReminderList.h"
 #include "model/Settings.h"
 #include "model/SettingsKeys.h"
-#include "model/XMLStore.h"
-#include "platform/Clock.h"
 #include "runtime/UserInterface.h"
 #include "ui/ActionButton.h"
 #include "ui/EditorIconPreview.h"
@@ -278,62 +277,36 @@ bool TFormEditReminder::ActionOkExecute() {
 }
 
 bool TFormEditReminder::save() {
-  const bool isNew = m_id == NewReminderId;
-  std::unique_ptr<TDataObject> created;
-  TDataObject *target = nullptr;
-  if (isNew) {
-    created = TDataObject::Create(NewReminderId);
-    if (const TDataObject *from = NewReminderTemplate()) {
-      created->startBound = from->startBound;
-      created->stopBound = from->stopBound;
-      created->repeat = from->repeat;
-    }
-    target = created.get();
-  } else {
-    target = FindReminderById(m_id);
-  }
-  if (!target) {
+  // The pages write themselves into the record; the command does the rest (the new id, the
+  // one-time rule, the item, the file, the list, the main window's row).
+  const TEditSaveResult result =
+      SaveEditedReminder(TModel::Current(), m_id, m_defaultRepeatType, [this](TDataObject &target) {
+        StoreReminder(target);
+        m_icon->Save(target);
+        if (m_sticker) {
+          m_sticker->SaveToReminder(target);
+          m_sticker->SavePictures(target);
+        }
+        for (IEditorPage *page : {m_mail, m_shellExec})
+          if (page)
+            page->SaveToReminder(target);
+      });
+  switch (result.outcome) {
+  case TEditSaveOutcome::Gone:
     // Removed by another window while the editor was open: there is nothing to save into.
     m_modified = false;
     done(Rejected);
     return false;
-  }
-  AssignNewId(*target);
-  // Unless the new reminder is saved, its item leaves the store again: a second Ok after a failed
-  // save would otherwise leave a half-made twin behind.
-  auto dropItem = qScopeGuard([&created] {
-    if (created)
-      DeleteReminderItem(*created);
-  });
-  StoreReminder(*target);
-  m_icon->Save(*target);
-  if (m_sticker) {
-    m_sticker->SaveToReminder(*target);
-    m_sticker->SavePictures(*target);
-  }
-  for (IEditorPage *page : {m_mail, m_shellExec})
-    if (page)
-      page->SaveToReminder(*target);
-  // A new one-time reminder whose moment has passed fires now, when the caller asked for that.
-  const TDateTime now = currentClock().now();
-  if (isNew && target->enable && m_defaultRepeatType == int(TRepeatType::Once) &&
-      target->repeat.type == TRepeatType::Once && now > target->repeat.dt)
-    target->repeat.dt = now;
-  const QString id = target->Id;
-  const int32_t number = target->Number;
-  SaveToStore(*target, true);
-  target = nullptr; // a failed save shows a notice, whose event loop may re-read every reminder
-  // A file the store could not write has been shown to the user by the store itself.
-  if (!Store().Save())
+  case TEditSaveOutcome::NotSaved:
+    // The store has told the user; the editor stays open with every change.
     return false;
-  dropItem.dismiss();
-  if (created)
-    Reminders().Append(std::move(created));
-  m_id = id;
+  case TEditSaveOutcome::Saved:
+    break;
+  }
+  m_id = result.id;
   m_modified = false;
   done(Accepted);
   (void)hub().send(MasterWindowHandle(), msg::WM_SETTINGS_CHANGED);
-  (void)hub().send(m_ui.MainWindowHandle(), msg::WM_REMINDER_UPDATED, uintptr_t(number));
   return true;
 }
 
@@ -380,8 +353,9 @@ void TFormEditReminder::ActionDeleteExecute() {
   done(Rejected);
   if (m_id == NewReminderId)
     return;
+  // Into Trash, or from Trash for good; the command reads the store again and has it shown.
   if (const int32_t number = GetReminderNumberById(m_id))
-    (void)hub().send(MasterWindowHandle(), msg::WM_DELETE_REMINDERS, uintptr_t(number));
+    (void)DeleteReminders(TModel::Current(), number);
 }
 
 void TFormEditReminder::ActionApplyExecute() { applyStickerSwitch(); }

@@ -6,8 +6,8 @@
 #include "model/ReminderList.h"
 #include "model/Settings.h"
 #include "model/SettingsKeys.h"
+#include "model/StoreFileCommands.h"
 #include "model/XMLStore.h"
-#include "platform/Errors.h"
 #include "platform/MemIniFile.h"
 #include "services/ShellExecute.h"
 #include "services/TextHelpers.h"
@@ -60,18 +60,6 @@ TFileChoice storeFileChoice(const QAction *action, const QString &folder, bool s
   choice.defaultExt = QStringLiteral("xml");
   choice.confirmOverwrite = save;
   return choice;
-}
-
-// The same file, also through another spelling of its path or a link.
-bool sameFile(const QString &a, const QString &b) {
-  const QFileInfo fa(a), fb(b);
-  if (fa.exists() && fb.exists())
-    return fa.canonicalFilePath() == fb.canonicalFilePath();
-  return QDir::cleanPath(fa.absoluteFilePath()) == QDir::cleanPath(fb.absoluteFilePath());
-}
-
-void showSaveFailure(const QString &file, const QString &reason) {
-  uiPrompts().error(TranslateText(QStringLiteral("Sorry, can't save file!")) + CrLf + file, reason);
 }
 
 } // namespace
@@ -354,11 +342,8 @@ void TFormMain::ActionFileOpenExecute() {
   if (file.isEmpty())
     return;
   // Another store is opened only when this one's changes are safe on disk.
-  if (!Store().Save())
-    return;
-  m_openDir = folderOf(file);
-  MainSettings().writeString(keys::Main, keys::StoreFileName, file);
-  (void)hub().send(MasterWindowHandle(), msg::WM_RELOAD_STORE);
+  if (OpenStoreFile(TModel::Current(), file))
+    m_openDir = folderOf(file);
 }
 
 void TFormMain::ActionFileAddExecute() {
@@ -369,27 +354,21 @@ void TFormMain::ActionFileAddExecute() {
   const bool update = uiPrompts().askYesNo(
       TranslateText(QStringLiteral("If the same reminders are found, update them?")));
   m_addDir = folderOf(file);
-  int count = 0;
-  bool saved = false;
-  QStringList disarmed;
+  TImportResult result;
   {
     TWaitCursor wait;
-    count = Store().ImportFromFile(file, update);
-    disarmed = Store().DisarmedByLastImport();
-    if (count > 0) {
-      saved = Store().Save();
-      // After a failed save the store is read again from its file: the merge is undone and
-      // the store is what it was.
-      (void)hub().send(MasterWindowHandle(), msg::WM_RELOAD_STORE);
-    }
+    result = ImportStoreFile(TModel::Current(), file, update);
   }
-  if (count == 0) {
+  if (!result.read)
+    return;
+  if (result.count == 0) {
     uiPrompts().notice(TranslateText(QStringLiteral("New reminders are not found!")));
     return;
   }
-  if (!saved)
+  if (!result.saved)
     return;
-  QString text = TranslateFormat(QStringLiteral("Added or updated %d reminders!"), {count});
+  const QStringList &disarmed = result.disarmed;
+  QString text = TranslateFormat(QStringLiteral("Added or updated %d reminders!"), {result.count});
   // A received file must not start programs or send mail through the user's server: such
   // actions arrive switched off, and the user is told which, to switch them on in the editor.
   if (!disarmed.isEmpty()) {
@@ -405,7 +384,7 @@ void TFormMain::ActionFileAddExecute() {
 }
 
 void TFormMain::ActionSaveExecute() {
-  if (Store().Save())
+  if (SaveStore(TModel::Current()))
     uiPrompts().notice(TranslateText(QStringLiteral("Done!")));
 }
 
@@ -414,10 +393,8 @@ void TFormMain::ActionFileSaveAllToFileExecute() {
       uiPrompts().saveFile(storeFileChoice(ui->ActionFileSaveAllToFile, m_saveAllDir, true));
   if (file.isEmpty())
     return;
-  // The copy is written also when the store's own file could not be: it may be the only one.
-  (void)Store().Save();
   m_saveAllDir = folderOf(file);
-  (void)Store().SaveToFile(file);
+  (void)ExportAllReminders(TModel::Current(), file);
 }
 
 void TFormMain::ActionFileSaveSelectedExecute() {
@@ -427,24 +404,10 @@ void TFormMain::ActionFileSaveSelectedExecute() {
     return;
   QStringList ids;
   m_reminders.GetSelectedIds(&ids);
-  if (ids.isEmpty()) {
-    uiPrompts().notice(TranslateText(QStringLiteral("Nothing is selected!")));
-    return;
-  }
-  // A few reminders written over the data file or its backup would lose all the others.
-  if (sameFile(file, Store().FileName()) || sameFile(file, GetBackupFileName())) {
-    uiPrompts().notice(
-        TranslateText(QStringLiteral("Sorry, can't save to the program's own data file!")));
-    return;
-  }
-  (void)Store().Save();
-  m_saveSelectedDir = folderOf(file);
-  try {
-    TWaitCursor wait;
-    Store().ExportItems(ids, file);
-  } catch (const ETolvaneError &e) {
-    showSaveFailure(file, e.message());
-  }
+  const TExportResult result = ExportReminders(TModel::Current(), ids, file);
+  // A refused file is not remembered as the folder to start in.
+  if (result == TExportResult::Done || result == TExportResult::NotSaved)
+    m_saveSelectedDir = folderOf(file);
 }
 
 // ---- Other commands ----

@@ -4,17 +4,17 @@
 
 #include "model/LanguageTable.h"
 #include "model/LogFile.h"
+#include "model/Model.h"
 #include "model/Paths.h"
 #include "model/ReminderList.h"
 #include "model/Settings.h"
 #include "model/SettingsCipher.h"
 #include "model/SettingsKeys.h"
 #include "model/StartUpEntry.h"
+#include "model/StoreFileCommands.h"
 #include "model/UserData.h"
-#include "model/XMLStore.h"
 #include "platform/Errors.h"
 #include "platform/MessageHub.h"
-#include "services/FileOps.h"
 #include "services/Folders.h"
 #include "services/MailAccount.h"
 #include "services/ShellExecute.h"
@@ -42,18 +42,6 @@ const QLatin1String kDefaultLanguageFile("tolvane_default.lng");
 const QLatin1String kLanguagesPage("https://www.tolvane.example/languages/");
 
 QString trimmed(const QLineEdit *edit) { return TMMemIniFile::trimText(edit->text()); }
-
-// The data-folder switch copies files best-effort: a copy that fails leaves the other folder as
-// it was, and the store is opened there all the same.
-void copyIfPresent(const QString &source, const QString &target) {
-  if (!QFileInfo::exists(source))
-    return;
-  try {
-    CopyFileViaMemory(source, target);
-  } catch (const ETolvaneError &e) {
-    qWarning("Settings not copied: %s", e.what());
-  }
-}
 
 } // namespace
 
@@ -193,36 +181,13 @@ void TFrameMix::fillLanguageList() {
   ui->ComboBoxLng->setCurrentIndex(int(files.indexOf(chosen)));
 }
 
-// Steps, when the switch changed since the page was loaded or last applied:
-//  1. the store is saved to its own file, so that changes not written yet (a toggle, a firing's
-//     write-back) are not lost when it is opened from the other file;
-//  2. on: the per-user control1.dat is copied to the local folder, and the reminders are saved
-//     there when it has no data file yet; off: the local control1.dat is copied to the per-user
-//     folder; Main/StoreFileName names the new data file;
-//  3. control2.dat is written at once: it decides where control1.dat and the data are looked for
-//     at the next start, also when the program ends without closing the main window;
-//  4. the master opens the store again, which refreshes the list and checks every reminder.
+// When the switch changed since the page was loaded or last applied, the data moves to the other
+// folder (SwitchDataFolder: the store saved first, the settings copied, control2.dat written, the
+// store opened from there).
 void TFrameMix::moveDataFolder() {
   const bool local = UseLocalFolder();
   if (local == m_appliedLocalFolder)
     return;
-  TXMLStore &store = Store();
-  if (!store.FileName().isEmpty())
-    (void)store.Save();
-  QString dataFile;
-  if (local) {
-    copyIfPresent(GetUserMainSettingsFileName(), GetLocalMainSettingsFileName());
-    dataFile = GetLocalDataFileName();
-    if (!QFileInfo::exists(dataFile))
-      (void)store.SaveToFile(dataFile);
-  } else {
-    copyIfPresent(GetLocalMainSettingsFileName(), GetUserMainSettingsFileName());
-    dataFile = GetUserDataFileName();
-  }
-  MainSettings().writeString(keys::Main, keys::StoreFileName, dataFile);
   m_appliedLocalFolder = local;
-  if (!SaveLocalSettings())
-    uiPrompts().notice(TranslateText(QStringLiteral("Sorry, can't save file!")) +
-                       QStringLiteral("\r\n") + GetLocalSettingsFileName());
-  (void)hub().send(MasterWindowHandle(), msg::WM_RELOAD_STORE);
+  SwitchDataFolder(TModel::Current(), local);
 }

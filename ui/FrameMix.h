@@ -16,8 +16,8 @@ class FrameMix;
 // (the "Apply" button, and the main window when it closes) and tells the master window
 // (WM_SETTINGS_CHANGED). Choosing a language takes effect at once (WM_LANGUAGE_CHANGED to the
 // master, which passes it on to the open windows). Switching the data folder takes effect on
-// Apply: the current reminders are saved, control2.dat is written, and the master opens the store
-// of the other folder (WM_RELOAD_STORE).
+// Apply, through the model's SwitchDataFolder: the current reminders are saved, control2.dat is
+// written, and the store of the other folder is opened.
 class TFrameMix : public QWidget {
   Q_OBJECT
 

@@ -5,15 +5,15 @@
 #include "imaging/GIFImage.h"
 #include "model/DataObjectStore.h"
 #include "model/LanguageTable.h"
+#include "model/Model.h"
 #include "model/ModelStartUp.h"
 #include "model/Paths.h"
+#include "model/ReminderCommands.h"
 #include "model/ReminderList.h"
 #include "model/ReminderTexts.h"
 #include "model/Settings.h"
 #include "model/SettingsKeys.h"
-#include "model/XMLStore.h"
-#include "platform/Clock.h"
-#include "platform/MessageHub.h"
+#include "model/StoreFileCommands.h"
 #include "runtime/UserInterface.h"
 #include "ui/ActionButton.h"
 #include "ui/IconLibrary.h"
@@ -35,6 +35,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -67,21 +68,21 @@ public:
   }
 };
 
-// The switch a click on an action cell's picture turns over; none for other columns.
-bool *actionSwitch(TDataObject &reminder, int column) {
+// The action a click on an action cell's picture switches; none for other columns.
+std::optional<TReminderAction> actionOfColumn(int column) {
   switch (column) {
   case ColumnSticker:
-    return &reminder.sticker.enable;
+    return TReminderAction::Sticker;
   case ColumnIco:
-    return &reminder.tray;
+    return TReminderAction::TrayIcon;
   case ColumnSound:
-    return &reminder.sound.enable;
+    return TReminderAction::Sound;
   case ColumnMail:
-    return &reminder.mail.enable;
+    return TReminderAction::Mail;
   case ColumnProgram:
-    return &reminder.shellExec.enable;
+    return TReminderAction::Program;
   default:
-    return nullptr;
+    return std::nullopt;
   }
 }
 
@@ -100,7 +101,7 @@ QPixmap renderPicture(const TGraphic *graphic) {
 }
 
 // The whole store into the backup file; the store shows a failure itself.
-void saveBackup() { (void)Store().SaveToFile(GetBackupFileName()); }
+void saveBackup() { (void)SaveStoreBackup(TModel::Current()); }
 
 QColor qColor(TColor color) { return QColor::fromRgb(ColorToQRgb(color)); }
 
@@ -404,22 +405,17 @@ void TFrameReminder::timerClickTimer() {
   const QString id = m_model->idAt(cell.row());
   if (!cell.isValid() || cell.column() == ColumnSubject || id != m_clickId)
     return;
-  // 2. On the cell's picture: the action of that column switches and is written into the store
-  //    item; the store file takes it with its next save.
-  if (iconRect(cell).contains(m_clickAt)) {
-    if (TDataObject *reminder = FindReminderById(id)) {
-      if (bool *on = actionSwitch(*reminder, cell.column())) {
-        *on = !*on;
-        SaveToStore(*reminder, true);
-        m_model->FillRow(id);
-        updatePreview();
-      }
-    }
-  }
+  // 2. On the cell's picture: the action of that column switches (the command writes it into
+  //    the store item and has the row refreshed, which may sort it elsewhere).
+  const std::optional<TReminderAction> action = actionOfColumn(cell.column());
+  const bool switched = action && iconRect(cell).contains(m_clickAt) &&
+                        ToggleReminderAction(TModel::Current(), id, *action);
   // 3. Anywhere in the cell: the row becomes the only selected one.
-  ui->ListViewReminder->selectionModel()->setCurrentIndex(m_model->index(cell.row(), 0),
-                                                          QItemSelectionModel::ClearAndSelect |
-                                                              QItemSelectionModel::Rows);
+  if (const int row = m_model->rowOf(id); row >= 0)
+    ui->ListViewReminder->selectionModel()->setCurrentIndex(
+        m_model->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  if (switched)
+    updatePreview();
 }
 
 QRect TFrameReminder::iconRect(const QModelIndex &index) const {
@@ -476,7 +472,7 @@ void TFrameReminder::ActionDeleteExecute() {
   if (tab() == TReminderState::Trash &&
       !uiPrompts().askYesNo(TranslateText(QStringLiteral("Delete?"))))
     return;
-  (void)hub().send(MasterWindowHandle(), msg::WM_DELETE_REMINDERS, 0, 0);
+  (void)DeleteReminders(TModel::Current(), 0);
   saveBackup();
 }
 
@@ -487,45 +483,13 @@ void TFrameReminder::ActionToArchiveExecute() { moveSelected(TReminderState::Arc
 void TFrameReminder::moveSelected(TReminderState state) {
   QStringList ids;
   GetSelectedIds(&ids);
-  if (ids.isEmpty())
-    return;
-  for (const QString &id : std::as_const(ids)) {
-    if (TDataObject *reminder = FindReminderById(id)) {
-      reminder->state = state;
-      SaveToStore(*reminder, true);
-    }
-  }
-  // The reload reads the store file back. After a failed save (the store has told the user) it
-  // would drop these moves and every other change not yet written, so the rows are rebuilt from
-  // the reminders in memory instead.
-  if (!Store().Save()) {
-    FillList();
-    return;
-  }
-  (void)hub().send(MasterWindowHandle(), msg::WM_RELOAD_STORE, 0, 0);
+  (void)MoveReminders(TModel::Current(), ids, state);
 }
 
 void TFrameReminder::ActionAddCopyExecute() {
-  const QString id = selectedId();
-  if (!FindReminderById(id))
-    return;
-  const QString newId = Store().DuplicateItem(id);
-  // As with the moves: a reload after a failed save would lose the copy.
-  if (newId.isEmpty() || !Store().Save())
-    return;
-  (void)hub().send(MasterWindowHandle(), msg::WM_RELOAD_STORE, 0, 0);
-  if (TDataObject *copy = FindReminderById(newId)) {
-    // A sticker placed automatically (no position stored) stays so.
-    if (!IsEmptyPosition(copy->sticker.position)) {
-      copy->sticker.position.left += 10;
-      copy->sticker.position.top += 10;
-    }
-    copy->createDt = currentClock().now();
-    SaveToStore(*copy);
-  }
-  // The reload showed the copy with the original's date and place; the rows are built again.
-  FillList();
-  SelectById(newId);
+  const QString newId = CopyReminder(TModel::Current(), selectedId());
+  if (!newId.isEmpty())
+    SelectById(newId);
 }
 
 void TFrameReminder::ActionColorSelectExecute() {

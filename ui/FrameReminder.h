@@ -26,9 +26,10 @@ class TReminderTableModel;
 // and the list operations: add, edit, delete, to Archive, to Active, make copy. A click on an
 // action's picture in a row switches that action on or off.
 //
-// The page works on Reminders() and Store(); it opens the editor through the user interface and
-// asks the master window (by hub message) to delete reminders or reload the store. The rows hold
-// ids, never reminder objects, so the list survives any reload.
+// The page shows Reminders(); what it changes it changes through the model's commands
+// (model/ReminderCommands.h), which save the store and have the main window refresh this page
+// through the master window. It opens the editor through the user interface. The rows hold ids,
+// never reminder objects, so the list survives any reload.
 class TFrameReminder : public QWidget {
   Q_OBJECT
 public:

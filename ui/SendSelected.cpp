@@ -1,11 +1,12 @@
 #include "ui/SendSelected.h"
 
 #include "model/LanguageTable.h"
+#include "model/Model.h"
 #include "model/Settings.h"
 #include "model/SettingsCipher.h"
 #include "model/SettingsKeys.h"
+#include "model/StoreFileCommands.h"
 #include "model/UserData.h"
-#include "model/XMLStore.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "services/CommaText.h"
@@ -43,7 +44,7 @@ struct SelectedMail {
 };
 
 // Writes the reminders into a private folder and builds the mail with them attached. Raises when
-// the folder or the file cannot be written.
+// the folder cannot be made; EAbort when the file could not be written (the export told why).
 SelectedMail prepareMail(const QStringList &ids, const TComposeFields &fields,
                          const QString &host) {
   SelectedMail mail;
@@ -57,8 +58,8 @@ SelectedMail prepareMail(const QStringList &ids, const TComposeFields &fields,
       mail.folder->filePath(QStringLiteral("tolvane_data_%1.xml").arg(currentClock().tickCount()));
   // The file comes from the document in memory, so it is sent even when the store's own file
   // could not be written (which the store has told already).
-  (void)Store().Save();
-  Store().ExportItems(ids, file);
+  if (ExportReminders(TModel::Current(), ids, file) != TExportResult::Done)
+    throw EAbort();
 
   const TMMemIniFile &settings = MainSettings();
   TMailMessage &message = mail.message;
@@ -124,6 +125,8 @@ void SendSelectedByMail(const QStringList &ids) {
   std::optional<SelectedMail> mail;
   try {
     mail.emplace(prepareMail(ids, fields, host));
+  } catch (const EAbort &) {
+    return;
   } catch (const ETolvaneError &e) {
     tellOutcome(e.message());
     return;

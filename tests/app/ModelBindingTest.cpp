@@ -67,9 +67,13 @@ TEST_F(ModelBinding, RefreshAndDeleteNameTheReminderByNumber) {
   EXPECT_EQ(FindReminderByNumber(number)->subject, QStringLiteral("A2"));
   binding.RefreshReminder(number + 1000); // nobody: nothing happens
 
+  // The delete command saves and reads the store back from its file: new objects, found by id.
+  mainSettings.writeString(settings_keys::Main, settings_keys::StoreFileName, file);
   EXPECT_FALSE(binding.DeleteReminders(number + 1000));
   EXPECT_TRUE(binding.DeleteReminders(number)); // into Trash
-  EXPECT_EQ(FindReminderByNumber(number)->state, TReminderState::Trash);
+  ASSERT_NE(FindReminderById(a), nullptr);
+  EXPECT_EQ(FindReminderById(a)->state, TReminderState::Trash);
+  EXPECT_EQ(FindReminderById(a)->subject, QStringLiteral("A2"));
 }
 
 } // namespace

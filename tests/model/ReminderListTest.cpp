@@ -4,11 +4,8 @@
 #include "model/DataObjectStore.h"
 #include "model/XMLStore.h"
 #include "platform/Clock.h"
-#include "platform/Errors.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
-#include <QThread>
 
 namespace {
 
@@ -43,9 +40,7 @@ protected:
   ReminderList() {
     file = sandbox::makeTempDir(QStringLiteral("list")) + QStringLiteral("/data.xml");
     Store().LoadFromFile(file);
-    errors::setInfoReporter([this](const QString &m) { shown << m; });
   }
-  ~ReminderList() override { errors::setInfoReporter(nullptr); }
 
   // Adds a stored reminder and gives its id.
   static QString addItem(const QString &subject, TReminderState state = TReminderState::Active) {
@@ -63,7 +58,6 @@ protected:
   }
 
   QString file;
-  QStringList shown;
   ManualClock clock{EncodeDateTime(2024, 3, 5, 10, 0, 0, 0)};
   ScopedClock clockScope{clock};
 };
@@ -142,60 +136,6 @@ TEST_F(ReminderList, RefreshKeepsNumberMovesLastAndDropsGoneItems) {
   RefreshReminder(stray.get());
   RefreshReminder(nullptr);
   EXPECT_EQ(idsInList(), QStringList{a});
-}
-
-TEST_F(ReminderList, DeletingMovesToTrashThenRemoves) {
-  const QString active = addItem(QStringLiteral("active"));
-  const QString trash = addItem(QStringLiteral("trash"), TReminderState::Trash);
-  ASSERT_TRUE(Store().Save());
-  ReloadReminders();
-
-  EXPECT_TRUE(DeleteReminders(GetReminderNumberById(active)));
-  ASSERT_NE(FindReminderById(active), nullptr);
-  EXPECT_EQ(FindReminderById(active)->state, TReminderState::Trash);
-  Store().SelectItem(active);
-  EXPECT_EQ(Store().ReadInteger(QStringLiteral("state"), 0), 2);
-  EXPECT_TRUE(SettingsSandbox::readFile(file).contains("<state>2</state>"));
-
-  EXPECT_TRUE(DeleteReminders(GetReminderNumberById(trash)));
-  EXPECT_EQ(FindReminderById(trash), nullptr);
-  EXPECT_FALSE(Store().FindItem(trash));
-  EXPECT_FALSE(SettingsSandbox::readFile(file).contains(trash.toLatin1()));
-  EXPECT_FALSE(DeleteReminders(987654));
-  EXPECT_TRUE(shown.isEmpty());
-}
-
-TEST_F(ReminderList, PendingDeletesSkipUnknownIdsAndSaveOnlyOnChange) {
-  const QString active = addItem(QStringLiteral("active"));
-  const QString trash = addItem(QStringLiteral("trash"), TReminderState::Trash);
-  ASSERT_TRUE(Store().Save());
-  ReloadReminders();
-  const QByteArray before = SettingsSandbox::readFile(file);
-  const QDateTime stamp = QFileInfo(file).lastModified();
-  QThread::msleep(20);
-
-  EXPECT_FALSE(DeleteReminders(0));
-  EXPECT_EQ(SettingsSandbox::readFile(file), before);
-  EXPECT_EQ(QFileInfo(file).lastModified(), stamp);
-
-  PendingDeleteIds() = {QStringLiteral("unknown"), trash};
-  EXPECT_TRUE(DeleteReminders(0));
-  EXPECT_EQ(idsInList(), QStringList{active});
-  EXPECT_EQ(FindReminderById(active)->state, TReminderState::Active);
-  EXPECT_TRUE(shown.isEmpty());
-}
-
-TEST_F(ReminderList, AFailedSaveAfterDeletingIsShownAndTheListKeepsTheChange) {
-  // A regular file where the store's folder should be.
-  const QString blocked = sandbox::makeTempDir(QStringLiteral("blocked")) + QStringLiteral("/f");
-  SettingsSandbox::writeFile(blocked, "x");
-  Store().LoadFromFile(blocked + QStringLiteral("/data.xml"));
-  const QString trash = addItem(QStringLiteral("trash"), TReminderState::Trash);
-  ReloadReminders();
-  EXPECT_TRUE(DeleteReminders(GetReminderNumberById(trash)));
-  EXPECT_EQ(Reminders().Count(), 0);
-  ASSERT_EQ(shown.size(), 1);
-  EXPECT_TRUE(shown[0].startsWith(QStringLiteral("Sorry, can't save file!")));
 }
 
 TEST_F(ReminderList, MessagesGoToTheMasterWindowByNumber) {

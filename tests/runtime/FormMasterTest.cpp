@@ -233,19 +233,44 @@ TEST_F(MasterFixture, WhilePausedOnlyAChangedReminderIsChecked) {
   EXPECT_EQ(runtimeCalls, QStringList{"CheckAllReminders"});
 }
 
-TEST_F(MasterFixture, DeletingReloadsOnlyWhenSomethingChanged) {
-  model.templates = {{QStringLiteral("A"), QStringLiteral("{1}")}};
+// The delete command saves, reads the store again and tells the master as the model's listener.
+TEST_F(MasterFixture, DeletingHandsTheNumberToTheModelsDeleteCommand) {
   create();
   model.calls.clear();
-  model.templates.clear();
-  (void)hub().send(master->Handle(), msg::WM_DELETE_REMINDERS, 0);
-  EXPECT_EQ(model.calls, QStringList{"DeleteReminders 0"});
-  EXPECT_EQ(master->AddAsMenu().actions().size(), 1);
-
   model.deleteChanges = true;
+  (void)hub().send(master->Handle(), msg::WM_DELETE_REMINDERS, 0);
   (void)hub().send(master->Handle(), msg::WM_DELETE_REMINDERS, 4);
-  EXPECT_EQ(model.calls, (QStringList{"DeleteReminders 0", "DeleteReminders 4", "OpenStore"}));
+  EXPECT_EQ(model.calls, (QStringList{"DeleteReminders 0", "DeleteReminders 4"}));
+}
+
+TEST_F(MasterFixture, AsTheModelsListenerItRefreshesTheMainWindowTheCheckAndTheAddAsMenus) {
+  model.templates = {{QStringLiteral("A"), QStringLiteral("{1}")}};
+  create();
+  mainWindowOpen = true;
+  model.calls.clear();
+  runtimeCalls.clear();
+  IModelListener &listener = *master;
+
+  model.templates.clear();
+  listener.StoreReloaded();
+  EXPECT_EQ(mainWindow.messages, QList<uint>{msg::WM_REFRESH_LIST});
+  EXPECT_EQ(runtimeCalls, QStringList{"CheckAllReminders"});
   EXPECT_TRUE(master->AddAsMenu().actions().isEmpty());
+  EXPECT_TRUE(model.calls.isEmpty()); // the command has read the store already
+
+  model.templates = {{QStringLiteral("B"), QStringLiteral("{2}")}};
+  listener.RemindersChanged();
+  EXPECT_EQ(mainWindow.messages, (QList<uint>{msg::WM_REFRESH_LIST, msg::WM_REFRESH_LIST}));
+  EXPECT_EQ(master->AddAsMenu().actions().size(), 1);
+  listener.ReminderUpdated(7);
+  EXPECT_EQ(mainWindow.messages.last(), msg::WM_REMINDER_UPDATED);
+  EXPECT_EQ(runtimeCalls.size(), 1);
+
+  // While paused a reload checks nothing.
+  master->ActionPauseExecute(false);
+  runtimeCalls.clear();
+  listener.StoreReloaded();
+  EXPECT_TRUE(runtimeCalls.isEmpty());
 }
 
 TEST_F(MasterFixture, MessagesToNoWindowOrAGoneWindowDoNothing) {

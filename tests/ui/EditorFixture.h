@@ -4,9 +4,11 @@
 #include "model/DataObject.h"
 #include "model/DataObjectStore.h"
 #include "model/ReminderList.h"
+#include "model/SettingsKeys.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "runtime/HeadlessUserInterface.h"
+#include "tests/model/RecordingListener.h"
 #include "tests/support/TestModel.h"
 #include "tests/ui/FakePrompts.h"
 #include "tests/widgets/FakeTrayBackend.h"
@@ -77,14 +79,20 @@ private:
   WindowHandle m_mainWindow;
 };
 
-// A model with its store on a data.xml of its own, a new-reminder template, a master window
-// (found by its name, as the model finds it) and a main window, scripted prompts that also take
-// the store's notices, a fixed clock and a recording notification area.
+// A model with its store on a data.xml of its own (which a reload reads back), a new-reminder
+// template, a master window (found by its name, as the model finds it) and a main window, the
+// model's listener passing an updated reminder on to the main window as the master does,
+// scripted prompts that also take the store's notices, a fixed clock and a recording
+// notification area.
 class EditorFixture : public ::testing::Test {
 protected:
   void SetUp() override {
     RegisterPictureClasses(); // as the program's model does, so stored icons read back
     SetNewReminderTemplate(TDataObject::Create(NewReminderId));
+    model.mainSettings.writeString(settings_keys::Main, settings_keys::StoreFileName, model.file);
+    listener.onUpdated = [this](int32_t number) {
+      (void)hub().send(mainWindow.handle, msg::WM_REMINDER_UPDATED, uintptr_t(number));
+    };
     // As the program's user interface shows them.
     errors::setInfoReporter([this](const QString &text) { prompts.notice(text); });
     TTrayIcon::SetBackendFactory([this] { return std::make_unique<FakeTrayBackend>(tray); });
@@ -131,6 +139,7 @@ protected:
   LoggingWindow master{QLatin1String(MasterWindowName), log};
   LoggingWindow mainWindow{QStringLiteral("FormMain"), log};
   TestUserInterface ui{mainWindow.handle};
+  RecordingListener listener{model.model};
   FakePrompts prompts;
   ScopedUiPrompts scopedPrompts{prompts};
   ManualClock clock{EncodeDate(2026, 12, 9) + EncodeTime(10, 0, 0, 0)};

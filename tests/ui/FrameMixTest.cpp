@@ -5,6 +5,7 @@
 #include "model/ReminderList.h"
 #include "model/SettingsKeys.h"
 #include "model/StartUpEntry.h"
+#include "tests/model/RecordingListener.h"
 #include "tests/model/SettingsSandbox.h"
 #include "tests/ui/FakePrompts.h"
 #include "tests/ui/RecordingWindow.h"
@@ -20,15 +21,9 @@ namespace keys = settings_keys;
 
 namespace {
 
-// The master as far as the page needs it: it records the messages and opens the store again
-// on WM_RELOAD_STORE.
+// The master as far as the page needs it: it records the messages.
 struct FakeMaster : RecordingWindow {
   FakeMaster() { setObjectName(QLatin1String(MasterWindowName)); }
-  bool event(QEvent *e) override {
-    if (HubEvent *h = HubEvent::cast(e); h && h->message() == msg::WM_RELOAD_STORE)
-      OpenStore(ReloadReminders);
-    return RecordingWindow::event(e);
-  }
   int count(uint message) const {
     return int(std::count_if(received.begin(), received.end(),
                              [message](const Received &r) { return r.message == message; }));
@@ -64,6 +59,7 @@ protected:
   FakePrompts prompts;
   ScopedUiPrompts scopedPrompts{prompts};
   FakeMaster master;
+  RecordingListener listener{testModel.model};
   TFrameMix frame;
 };
 
@@ -110,36 +106,30 @@ TEST_F(FrameMixTest, PasswordReadsBackAfterApplyThroughTheSettingsFile) {
   }
 }
 
-TEST_F(FrameMixTest, FolderSwitchSavesFirstThenOpensTheOtherFoldersReminders) {
-  {
-    TestModel other; // current while it lives
-    Store().LoadFromFile(GetLocalDataFileName());
-    addUnsaved("in program folder");
-    ASSERT_TRUE(Store().Save());
-  }
+// What the switch does is the model's SwitchDataFolder; the page runs it once per change.
+TEST_F(FrameMixTest, ApplyMovesTheDataOnlyWhenTheFolderSwitchChanged) {
   Store().LoadFromFile(GetUserDataFileName());
   addUnsaved("per user");
-  ASSERT_TRUE(Store().Save());
-  main.writeString(keys::Main, keys::StoreFileName, GetUserDataFileName());
-  OpenStore(ReloadReminders);
   frame.LoadOptions();
+  frame.Apply();
+  EXPECT_TRUE(listener.calls.isEmpty());
 
-  addUnsaved("not yet written");
   box("CheckBoxLocal")->setChecked(true);
   frame.Apply();
-  EXPECT_TRUE(readFile(GetUserDataFileName()).contains("not yet written"));
-  EXPECT_EQ(subjects(), QStringList({"in program folder"}));
+  EXPECT_EQ(listener.calls, QStringList{"reloaded"});
+  EXPECT_EQ(Store().FileName(), GetLocalDataFileName());
+  EXPECT_EQ(subjects(), QStringList{"per user"}); // taken along: no data file was there
   EXPECT_TRUE(localFolderSaved());
+  frame.Apply();
+  EXPECT_EQ(listener.calls.size(), 1);
 
-  addUnsaved("also not written");
   box("CheckBoxLocal")->setChecked(false);
   frame.Apply();
-  EXPECT_TRUE(readFile(GetLocalDataFileName()).contains("also not written"));
-  EXPECT_EQ(subjects(), QStringList({"not yet written", "per user"}));
+  EXPECT_EQ(listener.calls, (QStringList{"reloaded", "reloaded"}));
+  EXPECT_EQ(Store().FileName(), GetUserDataFileName());
   EXPECT_FALSE(localFolderSaved());
-
-  frame.Apply(); // unchanged switch: no second move
-  EXPECT_EQ(master.count(msg::WM_RELOAD_STORE), 2);
+  EXPECT_EQ(master.count(msg::WM_SETTINGS_CHANGED), 4);
+  EXPECT_EQ(master.count(msg::WM_RELOAD_STORE), 0);
 }
 
 TEST_F(FrameMixTest, LanguageListMatchesLngFilesWithoutCase) {

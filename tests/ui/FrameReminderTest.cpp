@@ -2,9 +2,11 @@
 
 #include "model/DataObjectStore.h"
 #include "model/Paths.h"
+#include "model/SettingsKeys.h"
 #include "platform/Clock.h"
 #include "platform/FormatSettings.h"
 #include "runtime/HeadlessUserInterface.h"
+#include "tests/model/RecordingListener.h"
 #include "tests/support/TestModel.h"
 #include "tests/ui/FakePrompts.h"
 #include "tests/ui/RecordingWindow.h"
@@ -20,16 +22,10 @@
 
 namespace {
 
-// The master window as the page sees it: it records what it is sent and, like the real one,
-// rebuilds the reminders from the store on WM_RELOAD_STORE.
+// The master window as the page sees it: it records what it is sent.
 class FakeMaster : public RecordingWindow {
 public:
   FakeMaster() { setObjectName(QLatin1String(MasterWindowName)); }
-  bool event(QEvent *e) override {
-    if (HubEvent *h = HubEvent::cast(e); h && h->message() == msg::WM_RELOAD_STORE)
-      ReloadReminders();
-    return RecordingWindow::event(e);
-  }
   [[nodiscard]] int count(uint message) const {
     return int(std::count_if(received.begin(), received.end(),
                              [message](const Received &r) { return r.message == message; }));
@@ -48,7 +44,13 @@ public:
 
 class FrameReminderTest : public ::testing::Test {
 protected:
+  // The model's listener refreshes the page as the master and the main window do.
   FrameReminderTest() {
+    model.mainSettings.writeString(settings_keys::Main, settings_keys::StoreFileName, model.file);
+    listener.onRefresh = [this] { frame.FillList(); };
+    listener.onUpdated = [this](int32_t number) {
+      frame.RefreshById(GetReminderIdByNumber(number));
+    };
     frame.resize(900, 500);
     frame.show();
   }
@@ -86,6 +88,7 @@ protected:
   FakeMaster master;
   EditingUserInterface userInterface;
   TFrameReminder frame{userInterface};
+  RecordingListener listener{model.model};
 };
 
 } // namespace
@@ -107,6 +110,8 @@ TEST_F(FrameReminderTest, AClickSwitchesTheActionWhosePictureWasPressedWhereverT
 
   EXPECT_TRUE(FindReminderById(first)->mail.enable);
   EXPECT_FALSE(FindReminderById(second)->mail.enable);
+  EXPECT_EQ(listener.calls,
+            QStringList{QStringLiteral("updated %1").arg(FindReminderById(first)->Number)});
   ASSERT_TRUE(Store().SelectItem(first));
   EXPECT_TRUE(Store().ReadBool("mail/enable", false));
   EXPECT_EQ(cell(0, ColumnMail).data(IconIndexRole).toInt(), 6);
@@ -144,26 +149,30 @@ TEST_F(FrameReminderTest, ADoubleClickOnAPictureOpensTheEditorAndSwitchesNothing
   EXPECT_TRUE(QFile::exists(GetBackupFileName()));
 }
 
-TEST_F(FrameReminderTest, DeleteHandsTheSelectionToTheMasterInRowOrderAndAsksOnlyOnTrash) {
+TEST_F(FrameReminderTest, DeleteHandsTheSelectionToTheCommandInRowOrderAndAsksOnlyOnTrash) {
   const QString a = add("A"), b = add("B"), c = add("C");
   QFile::remove(GetBackupFileName());
   frame.Init();
   select({2, 0});
   frame.action(QStringLiteral("ActionDelete"))->trigger();
   EXPECT_EQ(PendingDeleteIds(), (QStringList{a, c}));
-  ASSERT_EQ(master.received.size(), 1u);
-  EXPECT_EQ(master.received[0].message, msg::WM_DELETE_REMINDERS);
-  EXPECT_EQ(master.received[0].wParam, 0u);
+  EXPECT_EQ(listener.calls, QStringList{"reloaded"});
+  EXPECT_EQ(FindReminderById(a)->state, TReminderState::Trash);
+  EXPECT_EQ(FindReminderById(c)->state, TReminderState::Trash);
+  EXPECT_EQ(frame.model()->rowCount(), 1);
+  EXPECT_TRUE(master.received.empty());
   EXPECT_TRUE(prompts.shown.isEmpty());
   EXPECT_TRUE(QFile::exists(GetBackupFileName()));
 
-  FindReminderById(b)->state = TReminderState::Trash;
   frame.SelectById(b);
+  frame.action(QStringLiteral("ActionToArchive"))->trigger();
+  frame.SelectById(c);
   EXPECT_EQ(frame.tab(), TReminderState::Trash);
   prompts.script.push_back(false);
   frame.action(QStringLiteral("ActionDelete"))->trigger();
   EXPECT_EQ(prompts.shown, QStringList{"ask: Delete?"});
-  EXPECT_EQ(master.received.size(), 1u);
+  EXPECT_EQ(listener.calls, (QStringList{"reloaded", "reloaded"}));
+  EXPECT_NE(FindReminderById(c), nullptr);
 }
 
 TEST_F(FrameReminderTest, AReloadFindsTheSelectedRowAgainByItsId) {
@@ -188,51 +197,19 @@ TEST_F(FrameReminderTest, SelectingAnArchivedReminderShowsTheArchiveTabWithItsRo
   EXPECT_FALSE(frame.action(QStringLiteral("ActionToArchive"))->isEnabled());
 }
 
-TEST_F(FrameReminderTest, ACopyShowsItsOwnCreationAndKeepsAnAutomaticStickerPlace) {
-  const QString placed = add("Placed");
-  const QString unplaced = add("Unplaced");
-  FindReminderById(placed)->sticker.position = {100, 50, 200, 80, false};
-  FindReminderById(unplaced)->sticker.position = {}; // no position: placed automatically
-  for (const QString &id : {placed, unplaced})
-    SaveToStore(*FindReminderById(id), true);
+TEST_F(FrameReminderTest, MakeCopyShowsTheCopySelectedWithTheMomentItWasMade) {
+  const QString original = add("Original");
   model.mainSettings.writeInteger(QStringLiteral("FrameReminder"),
                                   QStringLiteral("ReminderColumnSorting"), ColumnCreated);
   frame.LoadOptions();
-  frame.Init(); // newest first: Unplaced, Placed
-  for (const QString &original : {placed, unplaced}) {
-    clock.advanceMs(3'600'000);
-    select({frame.model()->rowOf(original)});
-    frame.action(QStringLiteral("ActionAddCopy"))->trigger();
-    const QString copy = selected().value(0);
-    ASSERT_NE(copy, original);
-    // The newest, so first, with the moment it was made.
-    EXPECT_EQ(frame.model()->idAt(0), copy);
-    EXPECT_EQ(cell(0, ColumnCreated).data().toString(), DateTimeToStr(clock.now()));
-    const TPositionRec from = FindReminderById(original)->sticker.position;
-    const TPositionRec to = FindReminderById(copy)->sticker.position;
-    EXPECT_EQ(to.left, IsEmptyPosition(from) ? 0 : from.left + 10);
-    EXPECT_EQ(to.top, IsEmptyPosition(from) ? 0 : from.top + 10);
-  }
-  EXPECT_EQ(master.count(msg::WM_RELOAD_STORE), 2);
-}
-
-TEST_F(FrameReminderTest, AMoveWhoseSaveFailsKeepsTheChangeAndDoesNotReload) {
-  const QString a = add("A");
-  add("B");
   frame.Init();
-  select({0});
-  // A folder where the store file should be: the save fails.
-  ASSERT_TRUE(QDir().mkpath(model.file));
-  frame.action(QStringLiteral("ActionToArchive"))->trigger();
-  EXPECT_EQ(master.count(msg::WM_RELOAD_STORE), 0);
-  EXPECT_EQ(FindReminderById(a)->state, TReminderState::Archive);
-  EXPECT_EQ(frame.model()->rowCount(), 1);
-
-  QDir(model.file).removeRecursively();
-  select({0});
-  frame.action(QStringLiteral("ActionToArchive"))->trigger();
-  EXPECT_EQ(master.count(msg::WM_RELOAD_STORE), 1);
-  // Read back from the file: the move whose save failed reached it with this one.
-  ASSERT_EQ(Reminders().Count(), 2);
-  EXPECT_EQ(FindReminderById(a)->state, TReminderState::Archive);
+  clock.advanceMs(3'600'000);
+  frame.action(QStringLiteral("ActionAddCopy"))->trigger();
+  const QString copy = selected().value(0);
+  ASSERT_NE(copy, original);
+  EXPECT_NE(FindReminderById(copy), nullptr);
+  EXPECT_EQ(listener.calls, QStringList{"reloaded"});
+  // The newest, so first, with the moment it was made.
+  EXPECT_EQ(frame.model()->idAt(0), copy);
+  EXPECT_EQ(cell(0, ColumnCreated).data().toString(), DateTimeToStr(clock.now()));
 }

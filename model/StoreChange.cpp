@@ -1,0 +1,34 @@
+#include "model/StoreChange.h"
+
+#include "model/Model.h"
+#include "model/ModelListener.h"
+#include "model/ReminderList.h"
+#include "model/XMLStore.h"
+
+void EndStoreChange(TModel &model, bool saved) {
+  if (!saved) {
+    TellRemindersChanged(model);
+    return;
+  }
+  ReloadStore(model);
+  TellStoreReloaded(model);
+}
+
+void ReloadStore(TModel &model) {
+  OpenStore([&model] { LoadReminderList(model.Reminders(), QString()); });
+}
+
+void TellStoreReloaded(TModel &model) {
+  if (IModelListener *listener = model.Listener())
+    listener->StoreReloaded();
+}
+
+void TellRemindersChanged(TModel &model) {
+  if (IModelListener *listener = model.Listener())
+    listener->RemindersChanged();
+}
+
+void TellReminderUpdated(TModel &model, int32_t number) {
+  if (IModelListener *listener = model.Listener())
+    listener->ReminderUpdated(number);
+}

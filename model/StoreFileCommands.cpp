@@ -1,0 +1,139 @@
+#include "model/StoreFileCommands.h"
+
+#include "model/LanguageTable.h"
+#include "model/Model.h"
+#include "model/Paths.h"
+#include "model/Settings.h"
+#include "model/SettingsKeys.h"
+#include "model/StoreChange.h"
+#include "model/XMLStore.h"
+#include "platform/Errors.h"
+#include "services/FileOps.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace keys = settings_keys;
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+
+// The same file, also through another spelling of its path or a link.
+bool sameFile(const QString &a, const QString &b) {
+  const QFileInfo fa(a), fb(b);
+  if (fa.exists() && fb.exists())
+    return fa.canonicalFilePath() == fb.canonicalFilePath();
+  return QDir::cleanPath(fa.absoluteFilePath()) == QDir::cleanPath(fb.absoluteFilePath());
+}
+
+void tellNotSaved(const QString &file, const QString &reason) {
+  QString text = TranslateText(QStringLiteral("Sorry, can't save file!")) + CrLf + file;
+  if (!reason.isEmpty())
+    text += CrLf + reason;
+  errors::reportInfo(text);
+}
+
+// The data-folder switch copies a settings file when there is one. A copy that fails leaves the
+// other folder as it was and is told; the switch goes on.
+void copyIfPresent(const QString &source, const QString &target) {
+  if (!QFileInfo::exists(source))
+    return;
+  try {
+    CopyFileViaMemory(source, target);
+  } catch (const ETolvaneError &e) {
+    // Before, this went to standard error only: the user never learnt that the settings of the
+    // other folder were not the ones just used.
+    errors::reportInfo(TranslateText(QStringLiteral("Sorry, can't copy file!")) + CrLf + source +
+                       CrLf + target + CrLf + e.message());
+  }
+}
+
+} // namespace
+
+bool SaveStore(TModel &model) { return model.Store().Save(); }
+
+bool SaveStoreBackup(TModel &model) { return model.Store().SaveToFile(GetBackupFileName()); }
+
+bool OpenStoreFile(TModel &model, const QString &file) {
+  if (!model.Store().Save())
+    return false;
+  model.MainSettings().writeString(keys::Main, keys::StoreFileName, file);
+  ReloadStore(model);
+  TellStoreReloaded(model);
+  return true;
+}
+
+TImportResult ImportStoreFile(TModel &model, const QString &file, bool update) {
+  TImportResult result;
+  TXMLStore &store = model.Store();
+  try {
+    result.count = store.ImportFromFile(file, update);
+  } catch (const ETolvaneError &e) {
+    errors::reportInfo(e.message());
+    return result;
+  }
+  result.read = true;
+  result.disarmed = store.DisarmedByLastImport();
+  if (result.count == 0)
+    return result;
+  result.saved = store.Save();
+  ReloadStore(model);
+  TellStoreReloaded(model);
+  return result;
+}
+
+bool IsOwnStoreFile(TModel &model, const QString &file) {
+  return sameFile(file, model.Store().FileName()) || sameFile(file, GetBackupFileName());
+}
+
+TExportResult ExportReminders(TModel &model, const QStringList &ids, const QString &file) {
+  if (ids.isEmpty()) {
+    errors::reportInfo(TranslateText(QStringLiteral("Nothing is selected!")));
+    return TExportResult::NothingSelected;
+  }
+  if (IsOwnStoreFile(model, file)) {
+    errors::reportInfo(
+        TranslateText(QStringLiteral("Sorry, can't save to the program's own data file!")));
+    return TExportResult::OwnFile;
+  }
+  TXMLStore &store = model.Store();
+  // The file comes from the document in memory: it is written also when the store's own file
+  // could not be (which the store has told already).
+  (void)store.Save();
+  try {
+    store.ExportItems(ids, file);
+  } catch (const ETolvaneError &e) {
+    tellNotSaved(file, e.message());
+    return TExportResult::NotSaved;
+  }
+  return TExportResult::Done;
+}
+
+bool ExportAllReminders(TModel &model, const QString &file) {
+  TXMLStore &store = model.Store();
+  (void)store.Save();
+  return store.SaveToFile(file);
+}
+
+void SwitchDataFolder(TModel &model, bool local) {
+  TXMLStore &store = model.Store();
+  if (!store.FileName().isEmpty())
+    (void)store.Save();
+  model.LocalSettings().writeBool(keys::Main, keys::UseLocalFolder, local);
+  QString dataFile;
+  if (local) {
+    copyIfPresent(GetUserMainSettingsFileName(), GetLocalMainSettingsFileName());
+    dataFile = GetLocalDataFileName();
+    if (!QFileInfo::exists(dataFile))
+      (void)store.SaveToFile(dataFile);
+  } else {
+    copyIfPresent(GetLocalMainSettingsFileName(), GetUserMainSettingsFileName());
+    dataFile = GetUserDataFileName();
+  }
+  model.MainSettings().writeString(keys::Main, keys::StoreFileName, dataFile);
+  if (!SaveLocalSettings())
+    tellNotSaved(GetLocalSettingsFileName(), QString());
+  ReloadStore(model);
+  TellStoreReloaded(model);
+}

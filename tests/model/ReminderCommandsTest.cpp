@@ -1,0 +1,342 @@
+#include "model/ReminderCommands.h"
+
+#include "BlockedFolder.h"
+#include "RecordingListener.h"
+#include "StoreTestUtil.h"
+#include "model/DataObjectStore.h"
+#include "model/Paths.h"
+#include "model/ReminderList.h"
+#include "model/SettingsKeys.h"
+#include "model/XMLStore.h"
+#include "platform/Clock.h"
+#include "platform/Errors.h"
+#include "tests/support/TestModel.h"
+
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace keys = settings_keys;
+
+// A model with its store on a data.xml of its own (which a reload reads back), a listener that
+// records what the commands tell, the notices shown, and a fixed clock.
+class ReminderCommands : public ::testing::Test {
+protected:
+  ReminderCommands() {
+    model.MainSettings().writeString(keys::Main, keys::StoreFileName, test.file);
+    errors::setInfoReporter([this](const QString &text) { shown << text; });
+  }
+  ~ReminderCommands() override { errors::setInfoReporter({}); }
+
+  // An enabled reminder in the list and in the file; gives its id.
+  QString add(const QString &subject, TReminderState state = TReminderState::Active) {
+    auto r = TDataObject::Create(NewReminderId);
+    r->subject = subject;
+    r->state = state;
+    r->enable = true;
+    SaveToStore(*r);
+    const QString id = r->Id;
+    model.Reminders().Append(std::move(r));
+    return id;
+  }
+  TDataObject &reminder(const QString &id) {
+    TDataObject *r = model.Reminders().FindById(id);
+    EXPECT_NE(r, nullptr) << id.toStdString();
+    return r ? *r : *none;
+  }
+  [[nodiscard]] int writes() { return model.Store().OwnFileWrites(); }
+  [[nodiscard]] QByteArray onDisk() const { return storetest::readFile(test.file); }
+
+  ManualClock clock{EncodeDateTime(2026, 3, 1, 9, 0, 0, 0)};
+  ScopedClock scopedClock{clock};
+  TestModel test{QStringLiteral("commands")};
+  TModel &model = test.model;
+  RecordingListener listener{model};
+  BlockedFolder folder{QFileInfo(test.file).absolutePath()};
+  QStringList shown;
+  std::unique_ptr<TDataObject> none = TDataObject::CreateEmpty(QStringLiteral("none"));
+};
+
+} // namespace
+
+// --- Move ---------------------------------------------------------------------------------------
+
+TEST_F(ReminderCommands, AMoveWritesTheStatesInOneSaveAndReadsTheStoreBack) {
+  const QString a = add("A"), b = add("B"), c = add("C");
+  const int32_t before = reminder(a).Number;
+  const int saves = writes();
+  EXPECT_TRUE(MoveReminders(model, {a, QStringLiteral("unknown"), c}, TReminderState::Archive));
+  EXPECT_EQ(writes(), saves + 1);
+  EXPECT_EQ(listener.calls, QStringList{"reloaded"});
+  // Read back from the file: new objects, the states as moved.
+  EXPECT_NE(reminder(a).Number, before);
+  EXPECT_EQ(reminder(a).state, TReminderState::Archive);
+  EXPECT_EQ(reminder(b).state, TReminderState::Active);
+  EXPECT_EQ(reminder(c).state, TReminderState::Archive);
+  EXPECT_EQ(onDisk().count("<state>1</state>"), 2);
+
+  EXPECT_FALSE(MoveReminders(model, {QStringLiteral("unknown")}, TReminderState::Active));
+  EXPECT_FALSE(MoveReminders(model, {}, TReminderState::Active));
+  EXPECT_EQ(writes(), saves + 1);
+  EXPECT_EQ(listener.calls.size(), 1);
+  EXPECT_TRUE(shown.isEmpty());
+}
+
+TEST_F(ReminderCommands, AMoveWhoseSaveFailsKeepsTheChangeInMemoryUntilTheNextSave) {
+  const QString a = add("A"), b = add("B");
+  folder.Block();
+  EXPECT_TRUE(MoveReminders(model, {a}, TReminderState::Archive));
+  ASSERT_EQ(shown.size(), 1);
+  EXPECT_TRUE(shown[0].startsWith("Sorry, can't save file!\r\n" + test.file));
+  // Reading the file back would undo the move: the list shows what memory holds.
+  EXPECT_EQ(listener.calls, QStringList{"changed"});
+  EXPECT_EQ(reminder(a).state, TReminderState::Archive);
+
+  folder.Unblock();
+  EXPECT_TRUE(MoveReminders(model, {b}, TReminderState::Trash));
+  EXPECT_EQ(listener.calls, (QStringList{"changed", "reloaded"}));
+  // Read back from the file: the move whose save failed reached it with this one.
+  ASSERT_EQ(model.Reminders().Count(), 2);
+  EXPECT_EQ(reminder(a).state, TReminderState::Archive);
+  EXPECT_EQ(reminder(b).state, TReminderState::Trash);
+}
+
+// --- Copy ---------------------------------------------------------------------------------------
+
+TEST_F(ReminderCommands, ACopyIsCreatedNowWithItsStickerBesideTheOriginals) {
+  const QString placed = add("Placed");
+  const QString unplaced = add("Unplaced");
+  reminder(placed).sticker.position = {100, 50, 200, 80, false};
+  reminder(unplaced).sticker.position = {}; // no position: placed automatically
+  reminder(placed).text = QStringLiteral("line 1\r\nline 2");
+  for (const QString &id : {placed, unplaced})
+    SaveToStore(reminder(id));
+  const TDateTime created = reminder(placed).createDt;
+
+  for (const QString &original : {placed, unplaced}) {
+    clock.advanceMs(3'600'000);
+    const int saves = writes();
+    listener.calls.clear();
+    const QString copy = CopyReminder(model, original);
+    ASSERT_FALSE(copy.isEmpty());
+    ASSERT_NE(copy, original);
+    EXPECT_EQ(writes(), saves + 1);
+    EXPECT_EQ(listener.calls, QStringList{"reloaded"});
+    const TDataObject &from = reminder(original);
+    const TDataObject &to = reminder(copy);
+    EXPECT_EQ(to.subject, from.subject);
+    EXPECT_EQ(to.text, from.text);
+    EXPECT_EQ(to.createDt, clock.now());
+    const bool automatic = IsEmptyPosition(from.sticker.position);
+    EXPECT_EQ(to.sticker.position.left, automatic ? 0 : from.sticker.position.left + 10);
+    EXPECT_EQ(to.sticker.position.top, automatic ? 0 : from.sticker.position.top + 10);
+    EXPECT_EQ(to.sticker.position.width, from.sticker.position.width);
+  }
+  // The originals stay as they were.
+  EXPECT_EQ(reminder(placed).createDt, created);
+  EXPECT_EQ(reminder(placed).sticker.position.left, 100);
+  EXPECT_EQ(model.Reminders().Count(), 4);
+
+  EXPECT_TRUE(CopyReminder(model, QStringLiteral("unknown")).isEmpty());
+  EXPECT_EQ(model.Reminders().Count(), 4);
+  EXPECT_TRUE(shown.isEmpty());
+}
+
+TEST_F(ReminderCommands, ACopyWhoseSaveFailsIsShownAndReachesTheFileWithTheNextSave) {
+  const QString original = add("A");
+  folder.Block();
+  const QString copy = CopyReminder(model, original);
+  ASSERT_FALSE(copy.isEmpty());
+  EXPECT_EQ(shown.size(), 1);
+  EXPECT_EQ(listener.calls, QStringList{"changed"});
+  EXPECT_EQ(reminder(copy).createDt, clock.now());
+
+  folder.Unblock();
+  ASSERT_TRUE(model.Store().Save());
+  EXPECT_TRUE(onDisk().contains(copy.toUtf8()));
+}
+
+// --- Delete -------------------------------------------------------------------------------------
+
+TEST_F(ReminderCommands, DeletingMovesToTrashThenRemovesForGood) {
+  const QString active = add("active");
+  const QString trash = add("trash", TReminderState::Trash);
+  const int saves = writes();
+
+  EXPECT_TRUE(DeleteReminders(model, reminder(active).Number));
+  EXPECT_EQ(reminder(active).state, TReminderState::Trash);
+  EXPECT_EQ(onDisk().count("<state>2</state>"), 2);
+
+  EXPECT_TRUE(DeleteReminders(model, reminder(trash).Number));
+  EXPECT_EQ(model.Reminders().FindById(trash), nullptr);
+  EXPECT_FALSE(model.Store().FindItem(trash));
+  EXPECT_FALSE(onDisk().contains(trash.toLatin1()));
+  EXPECT_EQ(writes(), saves + 2);
+  EXPECT_EQ(listener.calls, (QStringList{"reloaded", "reloaded"}));
+
+  EXPECT_FALSE(DeleteReminders(model, 987654));
+  EXPECT_EQ(writes(), saves + 2);
+  EXPECT_EQ(listener.calls.size(), 2);
+  EXPECT_TRUE(shown.isEmpty());
+}
+
+TEST_F(ReminderCommands, PendingDeletesSkipUnknownIdsAndWriteOnlyOnChange) {
+  const QString active = add("active");
+  const QString trash = add("trash", TReminderState::Trash);
+  const QByteArray before = onDisk();
+  const int saves = writes();
+
+  EXPECT_FALSE(DeleteReminders(model, 0));
+  EXPECT_EQ(onDisk(), before);
+  EXPECT_EQ(writes(), saves);
+  EXPECT_TRUE(listener.calls.isEmpty());
+
+  model.PendingDeleteIds() = {QStringLiteral("unknown"), trash};
+  EXPECT_TRUE(DeleteReminders(model, 0));
+  ASSERT_EQ(model.Reminders().Count(), 1);
+  EXPECT_EQ(model.Reminders().At(0)->Id, active);
+  EXPECT_EQ(model.Reminders().At(0)->state, TReminderState::Active);
+  EXPECT_EQ(writes(), saves + 1);
+  EXPECT_EQ(listener.calls, QStringList{"reloaded"});
+}
+
+// The file still holds the reminder: reading it back would bring it back.
+TEST_F(ReminderCommands, ADeleteWhoseSaveFailsIsShownAndTheListKeepsTheChange) {
+  const QString trash = add("trash", TReminderState::Trash);
+  const QString active = add("active");
+  folder.Block();
+  model.PendingDeleteIds() = {trash, active};
+  EXPECT_TRUE(DeleteReminders(model, 0));
+  ASSERT_EQ(shown.size(), 1);
+  EXPECT_TRUE(shown[0].startsWith("Sorry, can't save file!"));
+  EXPECT_EQ(listener.calls, QStringList{"changed"});
+  ASSERT_EQ(model.Reminders().Count(), 1);
+  EXPECT_EQ(reminder(active).state, TReminderState::Trash);
+}
+
+// --- Toggle -------------------------------------------------------------------------------------
+
+TEST_F(ReminderCommands, AToggleSwitchesOneActionIntoTheItemAndLeavesTheFileToTheNextSave) {
+  const QString id = add("A");
+  const TDataObject &r = reminder(id);
+  const auto item = [this, &id](const char *element) {
+    EXPECT_TRUE(model.Store().SelectItem(id));
+    return model.Store().ReadBool(QString::fromLatin1(element), false);
+  };
+  const QByteArray fileBefore = onDisk();
+  const bool mail = r.mail.enable, program = r.shellExec.enable, tray = r.tray;
+  EXPECT_TRUE(ToggleReminderAction(model, id, TReminderAction::Mail));
+  EXPECT_TRUE(ToggleReminderAction(model, id, TReminderAction::Program));
+  EXPECT_EQ(r.mail.enable, !mail);
+  EXPECT_EQ(r.shellExec.enable, !program);
+  EXPECT_EQ(r.tray, tray);
+  EXPECT_EQ(item("mail/enable"), !mail);
+  EXPECT_EQ(item("shellExec/enable"), !program);
+  EXPECT_EQ(&reminder(id), &r); // the same object: nothing was read back
+  EXPECT_EQ(listener.calls, QStringList(2, QStringLiteral("updated %1").arg(r.Number)));
+  EXPECT_EQ(onDisk(), fileBefore);
+  ASSERT_TRUE(model.Store().Save());
+  EXPECT_NE(onDisk(), fileBefore);
+
+  EXPECT_FALSE(ToggleReminderAction(model, QStringLiteral("unknown"), TReminderAction::Mail));
+  EXPECT_EQ(listener.calls.size(), 2);
+}
+
+// --- The editor's save --------------------------------------------------------------------------
+
+TEST_F(ReminderCommands, SavingAChangedReminderWritesItOnceAndTellsItsNumber) {
+  const QString id = add("Call Bob");
+  const TDataObject *object = &reminder(id);
+  const int saves = writes();
+  const TEditSaveResult result = SaveEditedReminder(
+      model, id, 0, [](TDataObject &r) { r.subject = QStringLiteral("Call Alice"); });
+  EXPECT_EQ(result.outcome, TEditSaveOutcome::Saved);
+  EXPECT_EQ(result.id, id);
+  EXPECT_EQ(&reminder(id), object); // changed in place, nothing read back
+  EXPECT_EQ(object->subject, "Call Alice");
+  EXPECT_TRUE(onDisk().contains("Call Alice"));
+  EXPECT_EQ(writes(), saves + 1);
+  EXPECT_EQ(listener.calls, QStringList{QStringLiteral("updated %1").arg(object->Number)});
+
+  // Removed while it was edited: nothing to save into.
+  bool filled = false;
+  EXPECT_EQ(SaveEditedReminder(model, QStringLiteral("gone"), 0,
+                               [&filled](TDataObject &) { filled = true; })
+                .outcome,
+            TEditSaveOutcome::Gone);
+  EXPECT_FALSE(filled);
+  EXPECT_EQ(writes(), saves + 1);
+  EXPECT_EQ(listener.calls.size(), 1);
+}
+
+TEST_F(ReminderCommands, SavingANewReminderGivesItAnIdTheTemplatesScheduleAndAPlaceInTheList) {
+  auto templ = TDataObject::Create(NewReminderId);
+  templ->SetDefaultSchedule(TRepeatType::Daily);
+  templ->repeat.dt = clock.now() + OneHour;
+  templ->subject = QStringLiteral("not taken"); // only the bounds and schedule are
+  model.SetNewReminderTemplate(std::move(templ));
+  const TEditSaveResult result = SaveEditedReminder(model, NewReminderId, 2, [](TDataObject &r) {
+    r.SetEnabled(true);
+    r.subject = QStringLiteral("Water the plants");
+  });
+  ASSERT_EQ(result.outcome, TEditSaveOutcome::Saved);
+  EXPECT_NE(result.id, NewReminderId);
+  const TDataObject &saved = reminder(result.id);
+  EXPECT_EQ(saved.subject, "Water the plants");
+  EXPECT_EQ(saved.repeat.type, TRepeatType::Daily);
+  EXPECT_EQ(saved.repeat.dt, clock.now() + OneHour);
+  EXPECT_EQ(saved.createDt, clock.now());
+  EXPECT_TRUE(onDisk().contains(result.id.toUtf8()));
+  EXPECT_EQ(listener.calls, QStringList{QStringLiteral("updated %1").arg(saved.Number)});
+}
+
+TEST_F(ReminderCommands, ANewOnceReminderWhoseMomentPassedFiresNowOnlyWhenOpenedAsOnce) {
+  const TDateTime past = clock.now() - OneHour;
+  const auto saveNew = [&](int defaultRepeatType, bool enabled) {
+    auto templ = TDataObject::Create(NewReminderId);
+    templ->SetDefaultSchedule(TRepeatType::Once);
+    templ->repeat.dt = past;
+    model.SetNewReminderTemplate(std::move(templ));
+    const TEditSaveResult result =
+        SaveEditedReminder(model, NewReminderId, defaultRepeatType,
+                           [enabled](TDataObject &r) { r.SetEnabled(enabled); });
+    EXPECT_EQ(result.outcome, TEditSaveOutcome::Saved);
+    return reminder(result.id).repeat.dt;
+  };
+  EXPECT_EQ(saveNew(int(TRepeatType::Once), true), clock.now());
+  // Opened as Hourly, as every caller opens new reminders, or disabled: the moment stays.
+  EXPECT_EQ(saveNew(int(TRepeatType::Hourly), true), past);
+  EXPECT_EQ(saveNew(int(TRepeatType::Once), false), past);
+
+  // A stored reminder keeps its past moment whatever it was opened with.
+  const QString stored = add("stored");
+  reminder(stored).repeat = {};
+  reminder(stored).repeat.type = TRepeatType::Once;
+  reminder(stored).repeat.dt = past;
+  EXPECT_EQ(SaveEditedReminder(model, stored, int(TRepeatType::Once), {}).outcome,
+            TEditSaveOutcome::Saved);
+  EXPECT_EQ(reminder(stored).repeat.dt, past);
+}
+
+TEST_F(ReminderCommands, ANewReminderWhoseSaveFailsLeavesNoTraceAndAChangedOneKeepsItsChange) {
+  model.SetNewReminderTemplate(TDataObject::Create(NewReminderId));
+  const QString stored = add("Call Bob");
+  const int32_t number = reminder(stored).Number;
+  folder.Block();
+  EXPECT_EQ(SaveEditedReminder(model, NewReminderId, 2, {}).outcome, TEditSaveOutcome::NotSaved);
+  ASSERT_EQ(shown.size(), 1);
+  EXPECT_TRUE(shown[0].startsWith("Sorry, can't save file!"));
+  QStringList ids;
+  model.Store().GetIds(&ids);
+  EXPECT_EQ(ids, QStringList{stored}); // no half-made item for a second Ok to twin
+  EXPECT_EQ(model.Reminders().Count(), 1);
+  EXPECT_TRUE(listener.calls.isEmpty());
+
+  const TEditSaveResult changed = SaveEditedReminder(
+      model, stored, 0, [](TDataObject &r) { r.subject = QStringLiteral("Call Alice"); });
+  EXPECT_EQ(changed.outcome, TEditSaveOutcome::NotSaved);
+  EXPECT_EQ(reminder(stored).subject, "Call Alice");
+  EXPECT_EQ(listener.calls, QStringList{QStringLiteral("updated %1").arg(number)});
+}

@@ -1,0 +1,307 @@
+#include "model/StoreFileCommands.h"
+
+#include "BlockedFolder.h"
+#include "RecordingListener.h"
+#include "SettingsSandbox.h"
+#include "model/DataObjectStore.h"
+#include "model/Paths.h"
+#include "model/ReminderList.h"
+#include "model/SettingsKeys.h"
+#include "model/XMLStore.h"
+#include "platform/Errors.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+namespace keys = settings_keys;
+const QString Id1 = QStringLiteral("11111111-1111-1111-1111-111111111111");
+const QString Id2 = QStringLiteral("22222222-2222-2222-2222-222222222222");
+const QString Id3 = QStringLiteral("33333333-3333-3333-3333-333333333333");
+
+void addItem(TXMLStore &store, const QString &id, bool program = false, bool mail = false) {
+  store.AddItem(id, {});
+  store.SelectItem(id);
+  store.WriteString(QStringLiteral("subject"), QStringLiteral("Subject ") + id.left(1));
+  store.WriteBool(QStringLiteral("shellExec/enable"), program);
+  store.WriteBool(QStringLiteral("mail/enable"), mail);
+}
+
+QStringList idsOf(const QString &file) {
+  TXMLStore store(file);
+  store.LoadFromFile(file);
+  QStringList ids;
+  store.GetIds(&ids);
+  return ids;
+}
+
+// A reminder written into the store's document only, as a toggle or a firing leaves it.
+void addUnsaved(const QString &subject) {
+  auto reminder = TDataObject::Create(NewReminderId);
+  reminder->subject = subject;
+  AssignNewId(*reminder);
+  SaveToStore(*reminder, true);
+}
+
+// Empty program, documents and settings folders; the store on the user's data.xml with two
+// reminders in it and on disk; the listener and the notices recorded.
+class StoreFileCommands : public SettingsSandbox {
+protected:
+  StoreFileCommands() {
+    errors::setInfoReporter([this](const QString &text) { shown << text; });
+    store.LoadFromFile(GetUserDataFileName());
+    main.writeString(keys::Main, keys::StoreFileName, GetUserDataFileName());
+    addItem(store, Id1);
+    addItem(store, Id2);
+    EXPECT_TRUE(store.Save());
+    ReloadReminders();
+  }
+  ~StoreFileCommands() override { errors::setInfoReporter({}); }
+
+  [[nodiscard]] QStringList subjects() const {
+    QStringList out;
+    for (int i = 0; i < model.Reminders().Count(); ++i)
+      out << model.Reminders().At(i)->subject;
+    out.sort();
+    return out;
+  }
+  [[nodiscard]] static bool localFolderSaved() {
+    TMMemIniFile onDisk;
+    return LoadEncipheredIni(onDisk, GetLocalSettingsFileName()) &&
+           onDisk.readBool(keys::Main, keys::UseLocalFolder, false);
+  }
+  // A file in a folder of its own, outside the program's folders.
+  [[nodiscard]] static QString elsewhere(const QString &name) {
+    return sandbox::makeTempDir(QStringLiteral("elsewhere")) + u'/' + name;
+  }
+
+  TModel &model = testModel.model;
+  TXMLStore &store = model.Store();
+  RecordingListener listener{model};
+  QStringList shown;
+};
+
+} // namespace
+
+TEST_F(StoreFileCommands, SaveAndBackupWriteTheirFilesAndTellNobody) {
+  addUnsaved("not yet written");
+  const int writes = store.OwnFileWrites();
+  EXPECT_TRUE(SaveStore(model));
+  EXPECT_EQ(store.OwnFileWrites(), writes + 1);
+  EXPECT_TRUE(readFile(GetUserDataFileName()).contains("not yet written"));
+  EXPECT_TRUE(SaveStoreBackup(model));
+  EXPECT_EQ(idsOf(GetBackupFileName()).size(), 3);
+  EXPECT_EQ(store.FileName(), GetUserDataFileName());
+  EXPECT_TRUE(listener.calls.isEmpty());
+
+  BlockedFolder folder(userDir());
+  folder.Block();
+  EXPECT_FALSE(SaveStore(model));
+  EXPECT_FALSE(SaveStoreBackup(model));
+  ASSERT_EQ(shown.size(), 2);
+  EXPECT_TRUE(shown[0].startsWith("Sorry, can't save file!\r\n" + GetUserDataFileName()));
+  EXPECT_TRUE(shown[1].startsWith("Sorry, can't save file!\r\n" + GetBackupFileName()));
+}
+
+TEST_F(StoreFileCommands, OpenSavesFirstAndOpensAnotherFileOnlyWhenThatWorked) {
+  const QString other = elsewhere(QStringLiteral("other.xml"));
+  {
+    TXMLStore file(other);
+    addItem(file, Id3);
+    ASSERT_TRUE(file.SaveToFile(other));
+  }
+  addUnsaved("not yet written");
+  {
+    BlockedFolder folder(userDir());
+    folder.Block();
+    EXPECT_FALSE(OpenStoreFile(model, other));
+    EXPECT_EQ(shown.size(), 1);
+    EXPECT_EQ(main.readString(keys::Main, keys::StoreFileName, {}), GetUserDataFileName());
+    EXPECT_EQ(model.Reminders().Count(), 2);
+    EXPECT_TRUE(listener.calls.isEmpty());
+  }
+
+  EXPECT_TRUE(OpenStoreFile(model, other));
+  EXPECT_TRUE(readFile(GetUserDataFileName()).contains("not yet written"));
+  EXPECT_EQ(main.readString(keys::Main, keys::StoreFileName, {}), other);
+  EXPECT_EQ(store.FileName(), other);
+  ASSERT_EQ(model.Reminders().Count(), 1);
+  EXPECT_EQ(model.Reminders().At(0)->Id, Id3);
+  EXPECT_EQ(listener.calls, QStringList{"reloaded"});
+}
+
+// A received file must not start programs or send mail through the user's server.
+TEST_F(StoreFileCommands, AnImportArrivesWithProgramAndMailOffInOneSave) {
+  const QString received = elsewhere(QStringLiteral("received.xml"));
+  {
+    TXMLStore file(received);
+    addItem(file, Id2, false, true);
+    addItem(file, Id3, true, false);
+    ASSERT_TRUE(file.SaveToFile(received));
+  }
+  const int writes = store.OwnFileWrites();
+  const TImportResult result = ImportStoreFile(model, received, false);
+  EXPECT_TRUE(result.read);
+  EXPECT_EQ(result.count, 1); // Id2 is here already
+  EXPECT_TRUE(result.saved);
+  EXPECT_EQ(result.disarmed, QStringList{"Subject 3"});
+  EXPECT_EQ(store.OwnFileWrites(), writes + 1);
+  EXPECT_EQ(listener.calls, QStringList{"reloaded"});
+  const TDataObject *arrived = FindReminderById(Id3);
+  ASSERT_NE(arrived, nullptr);
+  EXPECT_FALSE(arrived->shellExec.enable);
+  TXMLStore saved(GetUserDataFileName());
+  saved.LoadFromFile(GetUserDataFileName());
+  ASSERT_TRUE(saved.SelectItem(Id3));
+  EXPECT_FALSE(saved.ReadBool(QStringLiteral("shellExec/enable"), true));
+
+  const TImportResult updated = ImportStoreFile(model, received, true);
+  EXPECT_EQ(updated.count, 2);
+  EXPECT_EQ(updated.disarmed, (QStringList{"Subject 2", "Subject 3"}));
+  ASSERT_NE(FindReminderById(Id2), nullptr);
+  EXPECT_FALSE(FindReminderById(Id2)->mail.enable);
+
+  // Nothing new: nothing written, nobody told.
+  listener.calls.clear();
+  const TImportResult none = ImportStoreFile(model, received, false);
+  EXPECT_TRUE(none.read);
+  EXPECT_EQ(none.count, 0);
+  EXPECT_EQ(store.OwnFileWrites(), writes + 2);
+  EXPECT_TRUE(listener.calls.isEmpty());
+  EXPECT_TRUE(shown.isEmpty());
+}
+
+TEST_F(StoreFileCommands, AnImportTheFileCannotTakeIsUndoneAndAnUnreadableOneIsTold) {
+  const QString received = elsewhere(QStringLiteral("received.xml"));
+  {
+    TXMLStore file(received);
+    addItem(file, Id3);
+    ASSERT_TRUE(file.SaveToFile(received));
+  }
+  // The store's file is named below a regular file: the save fails, the reload reads the data
+  // file as it is.
+  const QString blocker = elsewhere(QStringLiteral("blocker"));
+  writeFile(blocker, "x");
+  store.LoadFromFile(blocker + QStringLiteral("/data.xml")); // no file: the items stay
+  const TImportResult result = ImportStoreFile(model, received, false);
+  EXPECT_EQ(result.count, 1);
+  EXPECT_FALSE(result.saved);
+  ASSERT_EQ(shown.size(), 1);
+  EXPECT_TRUE(shown[0].startsWith("Sorry, can't save file!"));
+  EXPECT_EQ(listener.calls, QStringList{"reloaded"});
+  EXPECT_EQ(subjects(), (QStringList{"Subject 1", "Subject 2"}));
+
+  // A file far larger than any store (sparse, so it costs no disk) is not read.
+  QFile huge(elsewhere(QStringLiteral("huge.xml")));
+  ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(600) << 20));
+  huge.close();
+  shown.clear();
+  listener.calls.clear();
+  const TImportResult unread = ImportStoreFile(model, huge.fileName(), true);
+  EXPECT_FALSE(unread.read);
+  EXPECT_EQ(unread.count, 0);
+  ASSERT_EQ(shown.size(), 1);
+  EXPECT_TRUE(shown[0].contains(huge.fileName())) << shown[0].toStdString();
+  EXPECT_TRUE(listener.calls.isEmpty());
+}
+
+// A few reminders written over the data file or its backup would lose all the others.
+TEST_F(StoreFileCommands, ExportingSelectedNeedsIdsAndNeverWritesOverTheOwnFileOrBackup) {
+  const QByteArray data = readFile(GetUserDataFileName());
+  QFile::remove(GetBackupFileName());
+  const QString dotted = userDir() + QStringLiteral("/./data.xml");
+  const QString linked = elsewhere(QStringLiteral("link.xml"));
+  ASSERT_TRUE(QFile::link(GetUserDataFileName(), linked));
+  for (const QString &target : {GetUserDataFileName(), GetBackupFileName(), dotted, linked}) {
+    EXPECT_TRUE(IsOwnStoreFile(model, target)) << target.toStdString();
+    shown.clear();
+    EXPECT_EQ(ExportReminders(model, {Id2}, target), TExportResult::OwnFile);
+    EXPECT_EQ(shown, QStringList{"Sorry, can't save to the program's own data file!"});
+  }
+  EXPECT_EQ(readFile(GetUserDataFileName()), data);
+  EXPECT_FALSE(QFile::exists(GetBackupFileName()));
+
+  const QString out = elsewhere(QStringLiteral("out.xml"));
+  EXPECT_FALSE(IsOwnStoreFile(model, out));
+  shown.clear();
+  EXPECT_EQ(ExportReminders(model, {}, out), TExportResult::NothingSelected);
+  EXPECT_EQ(shown, QStringList{"Nothing is selected!"});
+  EXPECT_FALSE(QFile::exists(out));
+
+  addUnsaved("not yet written");
+  EXPECT_EQ(ExportReminders(model, {Id2}, out), TExportResult::Done);
+  EXPECT_EQ(idsOf(out), QStringList{Id2});
+  EXPECT_TRUE(readFile(GetUserDataFileName()).contains("not yet written")); // saved first
+  EXPECT_TRUE(listener.calls.isEmpty());
+}
+
+TEST_F(StoreFileCommands, ExportsWriteTheDocumentEvenWhenTheOwnFileFailsAndTellTheirFailure) {
+  const QString out = elsewhere(QStringLiteral("all.xml"));
+  EXPECT_TRUE(ExportAllReminders(model, out));
+  EXPECT_EQ(idsOf(out).size(), 2);
+  EXPECT_EQ(store.FileName(), GetUserDataFileName());
+
+  const QString blocker = elsewhere(QStringLiteral("blocker"));
+  writeFile(blocker, "x");
+  const QString bad = blocker + QStringLiteral("/out.xml");
+  EXPECT_FALSE(ExportAllReminders(model, bad));
+  EXPECT_EQ(ExportReminders(model, {Id1}, bad), TExportResult::NotSaved);
+  ASSERT_EQ(shown.size(), 2);
+  EXPECT_TRUE(shown[0].startsWith("Sorry, can't save file!\r\n" + bad + "\r\n"));
+  EXPECT_TRUE(shown[1].startsWith("Sorry, can't save file!\r\n" + bad + "\r\n"));
+
+  // The store's own file cannot be written (told by the store); the copies are written.
+  BlockedFolder folder(userDir());
+  folder.Block();
+  shown.clear();
+  EXPECT_TRUE(ExportAllReminders(model, out));
+  EXPECT_EQ(ExportReminders(model, {Id1}, elsewhere(QStringLiteral("one.xml"))),
+            TExportResult::Done);
+  EXPECT_EQ(shown.size(), 2);
+  EXPECT_TRUE(listener.calls.isEmpty());
+}
+
+TEST_F(StoreFileCommands, TheFolderSwitchSavesFirstThenOpensTheOtherFoldersReminders) {
+  {
+    TestModel other; // current while it lives
+    Store().LoadFromFile(GetLocalDataFileName());
+    addUnsaved("in program folder");
+    ASSERT_TRUE(Store().Save());
+  }
+  writeFile(GetUserMainSettingsFileName(), "user settings");
+  addUnsaved("not yet written");
+  SwitchDataFolder(model, true);
+  EXPECT_EQ(readFile(GetLocalMainSettingsFileName()), "user settings");
+  EXPECT_TRUE(readFile(GetUserDataFileName()).contains("not yet written"));
+  EXPECT_EQ(subjects(), QStringList({"in program folder"}));
+  EXPECT_EQ(main.readString(keys::Main, keys::StoreFileName, {}), GetLocalDataFileName());
+  EXPECT_TRUE(localFolderSaved());
+  EXPECT_EQ(listener.calls, QStringList{"reloaded"});
+
+  addUnsaved("also not written");
+  SwitchDataFolder(model, false);
+  EXPECT_TRUE(readFile(GetLocalDataFileName()).contains("also not written"));
+  EXPECT_EQ(subjects(), QStringList({"Subject 1", "Subject 2", "not yet written"}));
+  EXPECT_FALSE(localFolderSaved());
+  EXPECT_EQ(listener.calls, (QStringList{"reloaded", "reloaded"}));
+  EXPECT_TRUE(shown.isEmpty());
+}
+
+// Before, the failed copy went to standard error only.
+TEST_F(StoreFileCommands, AFolderSwitchWhoseSettingsCopyFailsTellsItAndGoesOn) {
+  SwitchDataFolder(model, true);
+  writeFile(GetLocalMainSettingsFileName(), "local settings");
+  listener.calls.clear();
+  BlockedFolder folder(userDir());
+  folder.Block();
+  const QString target = userDir() + QStringLiteral("/control1.dat");
+  SwitchDataFolder(model, false);
+  ASSERT_EQ(shown.size(), 1) << shown.join('|').toStdString();
+  EXPECT_TRUE(shown[0].startsWith("Sorry, can't copy file!\r\n" + GetLocalMainSettingsFileName() +
+                                  "\r\n" + target + "\r\n"))
+      << shown[0].toStdString();
+  EXPECT_FALSE(localFolderSaved());
+  EXPECT_EQ(main.readString(keys::Main, keys::StoreFileName, {}), target.chopped(12) + "data.xml");
+  EXPECT_EQ(listener.calls, QStringList{"reloaded"});
+}
