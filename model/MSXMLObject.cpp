@@ -212,6 +212,9 @@ QString TMSXMLObject::formatId(const QString &bareId) const {
 void TMSXMLObject::LoadFromFile(const QString &fileName) {
   m_lastLoadParsed = false;
   const QFileInfo info(fileName);
+  // A link that loops is no missing file: it raises, so it is told, and it is never followed.
+  if (!fileName.isEmpty() && info.isSymLink() && !info.exists())
+    (void)ResolveWriteTarget(fileName);
   if (!fileName.isEmpty() && info.isFile()) {
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly))
