@@ -1,6 +1,6 @@
 // The program's own files kept where the user put them: the store, its backup, the settings and
-// the log behind symbolic links (a synced folder, say). Real files and links in a temporary
-// folder.
+// the log behind symbolic links (a synced folder, say), and the line breaks of the two store
+// files. Real files and links in a temporary folder.
 
 #include "SettingsSandbox.h"
 #include "model/LogFile.h"
@@ -72,6 +72,28 @@ TEST_F(FileSafety, AStoreLinkThatLoopsIsToldAndNeverFollowed) {
   ASSERT_EQ(shown.size(), 2);
   EXPECT_TRUE(shown[1].contains("loops")) << shown[1].toStdString();
   EXPECT_TRUE(isLinkTo(GetDataFileName(), userDir() + "/loop.xml"));
+}
+
+// A store read back from its file and saved again wrote LF where the same store saved from memory
+// wrote CR LF, so data.xml and data_backup.xml held the same texts differently.
+TEST_F(FileSafety, BothStoreFilesHoldLineBreaksAsCrLfAndEitherReads) {
+  writeFile(GetDataFileName(), OneItem); // LF alone, as another program may write it
+  EXPECT_EQ(open(), QStringList{"DATA"});
+  ASSERT_TRUE(Store().SelectItem("DATA"));
+  EXPECT_EQ(Store().ReadString("text", QString()), QStringLiteral("one\ntwo"));
+  Store().WriteString("subject", QStringLiteral("first\r\nsecond"));
+  Store().WriteString("blank", QStringLiteral("\r\n")); // a text of blank lines is still a text
+  ASSERT_TRUE(Store().Save());
+  (void)open(); // read back: the parser gives every line break as LF
+  ASSERT_TRUE(Store().SaveToFile(GetBackupFileName()));
+  const QByteArray data = readFile(GetDataFileName());
+  EXPECT_EQ(readFile(GetBackupFileName()), data);
+  EXPECT_TRUE(data.contains("<text>one\r\ntwo</text>")) << data.toStdString();
+  EXPECT_TRUE(data.contains("<subject>first\r\nsecond</subject>"));
+  EXPECT_TRUE(data.contains("<blank>\r\n</blank>"));
+  EXPECT_EQ(data.count('\n'), data.count("\r\n"));
+  ASSERT_TRUE(Store().SelectItem("DATA"));
+  EXPECT_EQ(Store().ReadString("subject", QString()), QStringLiteral("first\nsecond"));
 }
 
 TEST_F(FileSafety, SettingsBehindLinksAreWrittenThroughAndALoopIsTold) {
