@@ -51,6 +51,9 @@ public:
   void LoadFields(const TComposeFields &fields);
   // The fields as "Send !" hands them back.
   [[nodiscard]] TComposeFields Fields() const;
+  // On "Send !": true when To, From, CC and BCC each parse as addresses; else the user is told
+  // which entry is no address and why, the field gets the focus, and the dialog stays open.
+  [[nodiscard]] bool CheckAddresses();
   // Writes the bounds and the six fields into the settings and saves MainSettings to its file.
   void SaveFields();
 
