@@ -39,7 +39,8 @@ public:
   ~TFormSendMail() override;
 
   // Opens the dialog with the caller's fields; a field the caller left empty shows its value
-  // from the last mail. True when the user pressed "Send !": the fields then hold what to send
+  // from the last mail. True when the user pressed "Send !" and every address field parsed (see
+  // CheckAddresses; the dialog stays open until they do): the fields then hold what to send
   // (To, CC and BCC trimmed with ";" made ",", From trimmed). False after Cancel, and at once
   // when a compose dialog is open already (which is brought to the front).
   [[nodiscard]] static bool ShowSendMailDialog(TComposeFields &fields);
