@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/DefaultLanguageFile.h"
 #include "model/DataObjectStore.h"
+#include "model/LanguageTable.h"
 #include "model/Settings.h"
 #include "platform/Errors.h"
 #include "platform/MessageHub.h"
@@ -15,6 +16,7 @@
 #include "runtime/UserInterface.h"
 #include "services/DelayWithMessages.h"
 #include "services/SingleInstance.h"
+#include "services/TextHelpers.h"
 
 #include <QCoreApplication>
 
@@ -91,6 +93,27 @@ int runInstance(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)(
   return code; // the handover socket closes last: a stopping start sees the end now
 }
 
+// A start that cannot take the instance lock cannot know whether another instance runs, so it
+// never runs reminders: without the lock every start ran as if alone, and a one-time program
+// action ran once per copy. The user hears why, in a box when there is a display.
+int refuseStart(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)(),
+                const QString &failure) {
+  const QString text =
+      TranslateText(QStringLiteral("Tolvane cannot make sure that it runs only once for you, so it "
+                                   "does not start.")) +
+      QStringLiteral("\r\n") + failure;
+  std::fprintf(stderr, "tolvane: %s\n", qPrintable(FlattenLineBreaks(text).simplified()));
+  (void)ApplyDisplayPlatformChoice(argc, argv);
+  TApplication app(argc, argv); // without a display Qt ends the process here, also non-zero
+  std::unique_ptr<IProgram> program = makeProgram();
+  try {
+    program->UserInterface().ShowMessage(text);
+  } catch (...) {
+    std::fprintf(stderr, "%s\n", qPrintable(errors::describeCurrentException()));
+  }
+  return 1;
+}
+
 } // namespace
 
 int RunProgram(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)()) {
@@ -117,14 +140,27 @@ int RunProgram(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)()
   }
   const bool stop = commandLine.action == TCommandLine::Action::Stop;
   const QString name = InstanceName();
-  if (CheckSingleInstance(name)) {
+  QString failure;
+  switch (CheckSingleInstance(name, &failure)) {
+  case TNamedLock::Result::HeldElsewhere: {
     QCoreApplication app(argc, argv); // no display needed
     if (stop)
       return StopRunningInstance(name);
     (void)HandOver(HandoverSocketPath(name), THandoverCommand::Show);
     return 0;
   }
-  if (stop)
-    return 0; // nothing runs that could be stopped
+  case TNamedLock::Result::Failed:
+    if (stop) {
+      std::fprintf(stderr, "tolvane: cannot tell whether Tolvane runs: %s\n", qPrintable(failure));
+      return 1;
+    }
+    return refuseStart(argc, argv, makeProgram, failure);
+  case TNamedLock::Result::Acquired:
+    break;
+  }
+  if (stop) {
+    std::fputs("tolvane: Tolvane is not running; there is nothing to stop.\n", stdout);
+    return 0;
+  }
   return runInstance(argc, argv, makeProgram, name);
 }

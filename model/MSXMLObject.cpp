@@ -166,6 +166,93 @@ private:
   QByteArray &m_out;
 };
 
+// Appends the text with every line break (CR LF, LF or CR alone) as CR LF.
+void appendWithCrLf(QByteArray &out, QByteArrayView text) {
+  qsizetype from = 0;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c != '\r' && c != '\n')
+      continue;
+    out += text.sliced(from, i - from);
+    out += "\r\n";
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+      ++i;
+    from = i + 1;
+  }
+  out += text.sliced(from);
+}
+
+// The saved bytes with every line break inside a text as CR LF, the way the program's texts and
+// hex pictures hold them. An XML reader gives each line break of a file as LF, so a store read
+// back and saved again wrote LF where the same store saved straight from memory wrote CR LF, and
+// data.xml and data_backup.xml held the same texts differently. A text here is the character
+// data of an element that holds more than blanks, or all of a leaf element's content, and CDATA;
+// the blanks between elements (a foreign file's indentation), comments and markup stay as they
+// are. Attribute values hold their line breaks as character references. Every reader reads
+// either form as the same text.
+QByteArray withCrLfInTexts(const QByteArray &in) {
+  const qsizetype n = in.size();
+  QByteArray out;
+  out.reserve(n + n / 32);
+  auto endOf = [&in, n](const char *close, qsizetype from) {
+    const qsizetype at = in.indexOf(close, from);
+    return at < 0 ? n : at + qsizetype(std::strlen(close));
+  };
+  bool afterStartTag = false;
+  qsizetype i = 0;
+  while (i < n) {
+    if (in[i] != '<') {
+      qsizetype next = in.indexOf('<', i);
+      if (next < 0)
+        next = n;
+      const QByteArrayView run(in.constData() + i, next - i);
+      const bool blanks = std::all_of(run.begin(), run.end(), [](char c) {
+        return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+      });
+      if (!blanks || (afterStartTag && in.mid(next, 2) == "</"))
+        appendWithCrLf(out, run);
+      else
+        out += run;
+      i = next;
+      continue;
+    }
+    const QByteArrayView rest(in.constData() + i, n - i);
+    qsizetype end = 0;
+    bool startTag = false;
+    if (rest.startsWith("<![CDATA[")) {
+      end = endOf("]]>", i + 9);
+      out += "<![CDATA[";
+      appendWithCrLf(out,
+                     QByteArrayView(in.constData() + i + 9, std::max<qsizetype>(end - i - 12, 0)));
+      out += "]]>";
+      i = end;
+      afterStartTag = false;
+      continue;
+    }
+    if (rest.startsWith("<!--")) {
+      end = endOf("-->", i + 4);
+    } else if (rest.startsWith("<?")) {
+      end = endOf("?>", i + 2);
+    } else {
+      // A tag ends at the first ">" outside quotes: attribute values may hold ">".
+      char quote = 0;
+      end = i + 1;
+      for (; end < n && (quote || in[end] != '>'); ++end) {
+        if (quote && in[end] == quote)
+          quote = 0;
+        else if (!quote && (in[end] == '"' || in[end] == '\''))
+          quote = in[end];
+      }
+      end = std::min(end + 1, n);
+      startTag = i + 1 < n && in[i + 1] != '/' && in[i + 1] != '!' && in[end - 2] != '/';
+    }
+    out += QByteArrayView(in.constData() + i, end - i);
+    afterStartTag = startTag;
+    i = end;
+  }
+  return out;
+}
+
 void setAttribute(pugi::xml_node node, const char *name, const char *value) {
   pugi::xml_attribute a = node.attribute(name);
   if (!a)
@@ -212,6 +299,9 @@ QString TMSXMLObject::formatId(const QString &bareId) const {
 void TMSXMLObject::LoadFromFile(const QString &fileName) {
   m_lastLoadParsed = false;
   const QFileInfo info(fileName);
+  // A link that loops is no missing file: it raises, so it is told, and it is never followed.
+  if (!fileName.isEmpty() && info.isSymLink() && !info.exists())
+    (void)ResolveWriteTarget(fileName);
   if (!fileName.isEmpty() && info.isFile()) {
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly))
@@ -283,7 +373,7 @@ QByteArray TMSXMLObject::serialize() {
   QByteArray out;
   ByteArrayWriter writer(out);
   m_document.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
-  return out;
+  return withCrLfInTexts(out);
 }
 
 void TMSXMLObject::SaveToFile(const QString &fileName) {

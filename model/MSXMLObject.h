@@ -52,13 +52,14 @@ public:
 
   // The bare id of an id attribute's text: the text from the placeholder's position on.
   [[nodiscard]] virtual QString ExtractId(const QString &text) const;
-  // Saves the whole document (UTF-8, with a declaration) safely over the file; raises EFileError
-  // with the file name and the system's reason.
+  // Saves the whole document (UTF-8, with a declaration) safely over the file, through a
+  // symbolic link to the file it leads to; raises EFileError with the file name and the system's
+  // reason.
   void SaveToFile(const QString &fileName);
   // Loads the file when it exists; a file that does not parse leaves an empty root. FileName
-  // becomes fileName also when the file does not exist. A file that exists but cannot be read,
-  // or is far larger than any store, raises EFileError and changes nothing; one nested far
-  // deeper than any store counts as not parsed.
+  // becomes fileName also when the file does not exist. A file that exists but cannot be read, a
+  // symbolic link that loops, or a file far larger than any store raises EFileError and changes
+  // nothing; one nested far deeper than any store counts as not parsed.
   virtual void LoadFromFile(const QString &fileName);
   // SaveToFile(FileName()).
   void Save();

@@ -8,6 +8,7 @@
 #include "model/Settings.h"
 #include "model/SettingsKeys.h"
 #include "model/StartUpEntry.h"
+#include "platform/AtomicFile.h"
 #include "services/MailAccount.h"
 #include "services/UserIdentity.h"
 
@@ -104,6 +105,9 @@ void TModel::start() {
   m_userName = GetLoginUserName();
   tolerant([this] { m_userName = userName(); });
   tolerant([] { LoadSettingsAtStartUp(); });
+  // A purge cut short by a kill leaves its temporary copy of the log; its folder follows the
+  // settings, and nothing writes the log yet.
+  tolerant([] { (void)RemoveStaleTempFiles(GetLogFileName()); });
   tolerant([] {
     if (isFirstRun())
       WriteFirstRunDefaults();

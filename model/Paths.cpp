@@ -2,6 +2,8 @@
 
 #include "model/Model.h"
 #include "model/SettingsKeys.h"
+#include "platform/Clock.h"
+#include "platform/Errors.h"
 #include "services/Folders.h"
 
 #include <QDir>
@@ -112,6 +114,29 @@ QString GetLanguageFileName() {
 }
 
 QString GetHelpFileName() { return GetProgramFolder() + QStringLiteral("tolvane.html"); }
+
+QString GetKeptCopyFileName(const QString &fileName, const QString &kind) {
+  const QFileInfo info(fileName);
+  const TDateTime now = currentClock().now();
+  const DateParts d = DecodeDate(now);
+  const TimeParts t = DecodeTime(now);
+  const QString stem = info.absolutePath() + u'/' + info.completeBaseName() + u'_' + kind +
+                       QStringLiteral("-%1%2%3-%4%5%6")
+                           .arg(d.year, 4, 10, QChar(u'0'))
+                           .arg(d.month, 2, 10, QChar(u'0'))
+                           .arg(d.day, 2, 10, QChar(u'0'))
+                           .arg(t.hour, 2, 10, QChar(u'0'))
+                           .arg(t.minute, 2, 10, QChar(u'0'))
+                           .arg(t.second, 2, 10, QChar(u'0'));
+  const QString suffix = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
+  constexpr int MaxCopiesASecond = 1000;
+  for (int n = 1; n <= MaxCopiesASecond; ++n) {
+    const QString name = stem + (n == 1 ? QString() : QStringLiteral("-%1").arg(n)) + suffix;
+    if (!QFileInfo(name).exists() && !QFileInfo(name).isSymLink())
+      return name;
+  }
+  throw EFileError(QStringLiteral("No free name to keep a copy of \"%1\"").arg(fileName));
+}
 
 QString EscapeLineBreaks(const QString &text) {
   QString s = text;

@@ -48,6 +48,12 @@
 // The program folder's HTML help, tolvane.html (opened through xdg-open).
 [[nodiscard]] QString GetHelpFileName();
 
+// The name under which a copy of the file is kept beside it, at the clock's current moment:
+// <folder>/<base>_<kind>-<yyyymmdd>-<hhmmss>.<suffix> (data.xml as a conflict copy:
+// data_conflict-20240506-103000.xml). When that name is taken, "-2", "-3", ... follow the time,
+// so every copy is kept; raises EFileError when a thousand of them are.
+[[nodiscard]] QString GetKeptCopyFileName(const QString &fileName, const QString &kind);
+
 // A window or block position is empty when left, top, width and height are all 0; the auto-size
 // flag is not looked at. Takes any record with those four fields (TPositionRec).
 template <class Position> [[nodiscard]] constexpr bool IsEmptyPosition(const Position &p) {

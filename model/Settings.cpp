@@ -1,5 +1,6 @@
 #include "model/Settings.h"
 
+#include "model/LanguageTable.h"
 #include "model/Model.h"
 #include "model/Paths.h"
 #include "model/SettingsCipher.h"
@@ -53,15 +54,33 @@ bool looksLikeSettings(const QByteArray &text) {
 }
 
 // A damaged file is moved aside before anything can write the defaults over it, and the user is
-// told where it went.
+// told where it went. Each one is kept under a name with the date and time, as the store's
+// conflict copies are: a second damaged file renamed over a fixed name lost the first one. A link
+// keeps its place: the file it leads to is moved aside beside it, and the next save writes a new
+// file there through the link.
 void setAsideDamaged(const QString &fileName) {
-  const QString kept = fileName + QStringLiteral(".damaged");
-  if (std::rename(QFile::encodeName(fileName).constData(), QFile::encodeName(kept).constData()) !=
-      0)
+  const QString damaged = ResolveWriteTarget(fileName);
+  const QString kept = GetKeptCopyFileName(damaged, QStringLiteral("damaged"));
+  if (std::rename(QFile::encodeName(damaged).constData(), QFile::encodeName(kept).constData()) != 0)
     throw EFileError(QStringLiteral("Cannot move the damaged file \"%1\" aside").arg(fileName));
   errors::reportInfo(QStringLiteral("The settings file was damaged; the program starts with its "
                                     "default settings. The damaged file is kept as:\r\n") +
                      kept);
+}
+
+// A link that loops is neither followed nor taken for a missing file in silence: the settings
+// cannot be read or saved until the user mends it.
+void tellWhenLinkLoops(const QString &fileName) {
+  if (!QFileInfo(fileName).isSymLink() || QFileInfo::exists(fileName))
+    return;
+  try {
+    (void)ResolveWriteTarget(fileName);
+  } catch (const EFileError &e) {
+    errors::reportInfo(
+        TranslateText(QStringLiteral("The settings file cannot be read; the program starts "
+                                     "with its default settings and cannot save them.")) +
+        QStringLiteral("\r\n") + e.message());
+  }
 }
 
 bool loadWithRetries(TMMemIniFile &ini, const std::function<QString()> &fileName,
@@ -77,6 +96,7 @@ bool loadWithRetries(TMMemIniFile &ini, const std::function<QString()> &fileName
     if (attempt < LoadAttempts)
       retryPauseSlot().get()(RetryPauseMs);
   }
+  tellWhenLinkLoops(fileName());
   return false;
 }
 
@@ -164,6 +184,9 @@ bool SaveLocalSettings() {
 }
 
 void LoadSettingsAtStartUp() {
+  // Saves cut short by a kill leave their temporary files, each an enciphered copy of the
+  // settings with the mail password; nothing writes these files yet.
+  (void)RemoveStaleTempFiles(GetLocalSettingsFileName());
   try {
     if (!QFileInfo::exists(GetLocalSettingsFileName())) {
       const QString user = GetUserLocalSettingsFileName();
@@ -174,6 +197,8 @@ void LoadSettingsAtStartUp() {
     qWarning("Cannot copy the local settings: %s", e.what());
   }
   (void)LoadLocalSettings();
+  // Its folder follows the local settings.
+  (void)RemoveStaleTempFiles(GetMainSettingsFileName());
   (void)LoadMainSettings();
   try {
     importLegacySettings();

@@ -21,12 +21,14 @@
 // Clears the object; when the file exists, reads, deciphers and parses it and gives true (even
 // when nothing in it was usable). Gives false for a missing file; raises EFileError when the file
 // exists but cannot be read. With `keepDamaged`, a file whose deciphered text is no settings file
-// is renamed to <file>.damaged, the user is told, and the result is false (the defaults apply).
+// is renamed to GetKeptCopyFileName(file, "damaged") (control1_damaged-<date>-<time>.dat, beside
+// the file a link leads to), the user is told, and the result is false (the defaults apply).
 bool LoadEncipheredIni(TMMemIniFile &ini, const QString &fileName, bool keepDamaged = false);
 
 // Load the settings from their files: up to three attempts with a 100 ms pause between them (the
 // program's pause keeps events running; see ScopedRetryPause). After three failures the object is
-// empty and the result false. Never raise.
+// empty and the result false; a file that is a symbolic link that loops is then told to the user.
+// Never raise.
 bool LoadMainSettings();
 bool LoadLocalSettings();
 
@@ -36,7 +38,8 @@ bool LoadLocalSettings();
 bool SaveMainSettings();
 bool SaveLocalSettings();
 
-// The start-up handling of the settings files, in this order:
+// The start-up handling of the settings files, in this order (the temporary files that killed
+// saves left beside control2.dat and control1.dat are removed before each is read):
 //  1. a control2.dat only in the per-user folder is copied into the local folder (failure ignored);
 //  2. LoadLocalSettings;
 //  3. LoadMainSettings (its folder depends on LocalSettings `Main`/`UseLocalFolder`);

@@ -8,7 +8,6 @@
 #include "model/Settings.h"
 #include "model/SettingsKeys.h"
 #include "platform/AtomicFile.h"
-#include "platform/Clock.h"
 #include "platform/Errors.h"
 
 #include <QDebug>
@@ -52,19 +51,8 @@ void TXMLStore::keepForeignVersion(const QString &fileName) {
   if (!now.exists || now == m_onDisk)
     return;
   // Nothing is merged: the other version is only kept, for the user to look at.
-  const QFileInfo info(fileName);
-  const DateParts d = DecodeDate(currentClock().now());
-  const TimeParts t = DecodeTime(currentClock().now());
-  const QString kept = info.absolutePath() + u'/' + info.completeBaseName() +
-                       QStringLiteral("_conflict-%1%2%3-%4%5%6.%7")
-                           .arg(d.year, 4, 10, QChar(u'0'))
-                           .arg(d.month, 2, 10, QChar(u'0'))
-                           .arg(d.day, 2, 10, QChar(u'0'))
-                           .arg(t.hour, 2, 10, QChar(u'0'))
-                           .arg(t.minute, 2, 10, QChar(u'0'))
-                           .arg(t.second, 2, 10, QChar(u'0'))
-                           .arg(info.suffix());
-  if (!QFile::exists(kept) && !QFile::copy(fileName, kept))
+  const QString kept = GetKeptCopyFileName(fileName, QStringLiteral("conflict"));
+  if (!QFile::copy(fileName, kept))
     throw EFileError(
         QStringLiteral("Cannot keep the changed file \"%1\" as \"%2\"").arg(fileName, kept));
   WriteLog(QStringLiteral("Reminder file changed by another program, kept as ") + kept);
@@ -155,14 +143,15 @@ void OpenStore(const std::function<void()> &reloadReminders) {
   } catch (const ETolvaneError &e) {
     reason = e.message();
   }
+  // A load that raised found something there: a link that loops is not a missing file.
+  const bool dataFilePresent = !reason.isEmpty() || QFileInfo::exists(dataFile);
   QStringList ids;
   store.GetIds(&ids);
   // A first start has neither file: the store then stays on the data file, so that the backup
   // keeps its own name instead of becoming the only copy. A data file that exists but is no
   // store is left alone even without a backup: saving an empty store over it would destroy
   // whatever it still holds.
-  if (!usable && ids.isEmpty() &&
-      (QFileInfo::exists(GetBackupFileName()) || QFileInfo::exists(dataFile))) {
+  if (!usable && ids.isEmpty() && (QFileInfo::exists(GetBackupFileName()) || dataFilePresent)) {
     try {
       store.LoadFromFile(GetBackupFileName());
     } catch (const ETolvaneError &e) {
@@ -175,7 +164,7 @@ void OpenStore(const std::function<void()> &reloadReminders) {
     (void)store.Save();
   // A data file that is there but cannot be used is never passed over in silence: its
   // reminders no longer fire until someone repairs or restores it.
-  if (!usable && QFileInfo::exists(dataFile)) {
+  if (!usable && dataFilePresent) {
     if (reason.isEmpty())
       reason = TranslateText(QStringLiteral("It is damaged or no reminder file."));
     WriteLog(QStringLiteral("Reminder file not read: ") + dataFile + QStringLiteral(": ") + reason);

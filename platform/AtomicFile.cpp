@@ -59,13 +59,70 @@ mode_t currentUmask() {
   return mask;
 }
 
+// As many links as the kernel follows in one path (MAXSYMLINKS).
+constexpr int MaxLinks = 40;
+
+// The folder part of an absolute path, by its text alone: QFileInfo would fold "x/.." away,
+// which is not where the kernel goes when x is itself a link.
+QString folderOf(const QString &absolutePath) {
+  const qsizetype slash = absolutePath.lastIndexOf(u'/');
+  return slash <= 0 ? QStringLiteral("/") : absolutePath.left(slash);
+}
+
+QString absolute(const QString &path) {
+  return QDir::isAbsolutePath(path) ? path : QDir::currentPath() + u'/' + path;
+}
+
+int removeStaleBeside(const QString &path) {
+  const QString full = absolute(path);
+  const QString prefix = u'.' + full.mid(full.lastIndexOf(u'/') + 1) + u'.';
+  const QDir folder(folderOf(full));
+  int removed = 0;
+  for (const QFileInfo &f :
+       folder.entryInfoList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden)) {
+    // mkostemp's six characters are letters and digits.
+    const QString tail = f.fileName().mid(prefix.size());
+    const bool ours = std::all_of(tail.cbegin(), tail.cend(), [](QChar c) {
+      return c.unicode() < 128 && std::isalnum(static_cast<unsigned char>(c.unicode()));
+    });
+    if (ours && !f.isSymLink() && QFile::remove(f.absoluteFilePath()))
+      ++removed;
+  }
+  return removed;
+}
+
 } // namespace
 
+QString ResolveWriteTarget(const QString &path) {
+  QString current = absolute(path);
+  for (int links = 0; links <= MaxLinks; ++links) {
+    const QByteArray native = QFile::encodeName(current);
+    struct stat st {};
+    // Not there, or no link: the write goes here (and fails in its own way when it cannot).
+    if (::lstat(native.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+      return current;
+    QByteArray target(st.st_size > 0 ? st.st_size + 1 : 4096, '\0');
+    const ssize_t n = ::readlink(native.constData(), target.data(), size_t(target.size()));
+    if (n < 0 || n >= target.size())
+      fail(QStringLiteral("Cannot read the symbolic link"), current, n < 0 ? errno : ENAMETOOLONG);
+    target.truncate(n);
+    const QString next = QFile::decodeName(target);
+    // A relative link leads from the folder the link lies in.
+    current = QDir::isAbsolutePath(next) ? next : folderOf(current) + u'/' + next;
+  }
+  throw EFileError(QStringLiteral("\"%1\" is a symbolic link that loops, or a chain of more than "
+                                  "%2 links; it is not followed")
+                       .arg(path)
+                       .arg(MaxLinks));
+}
+
 void WriteFileAtomic(const QString &path, const QByteArray &data, mode_t mode) {
-  const QFileInfo info(path);
-  const QString folder = info.absolutePath();
-  QByteArray tmpl = QFile::encodeName(folder + QStringLiteral("/.") + info.fileName() +
-                                      QStringLiteral(".XXXXXX"));
+  // Replacing the link itself would leave its target, in a synced folder say, silently behind.
+  const QString target = ResolveWriteTarget(path);
+  const QString folder = folderOf(target);
+  QByteArray tmpl =
+      QFile::encodeName(folder + QStringLiteral("/.") + target.mid(target.lastIndexOf(u'/') + 1) +
+                        QStringLiteral(".XXXXXX"));
   const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
   if (fd < 0)
     fail(QStringLiteral("Cannot create file"), path, errno);
@@ -81,7 +138,7 @@ void WriteFileAtomic(const QString &path, const QByteArray &data, mode_t mode) {
   // permission bits than the one it replaces.
   // A new file follows the user's umask, as any file created with open() would.
   struct stat existing {};
-  if (::stat(QFile::encodeName(path).constData(), &existing) == 0 && S_ISREG(existing.st_mode))
+  if (::stat(QFile::encodeName(target).constData(), &existing) == 0 && S_ISREG(existing.st_mode))
     mode &= existing.st_mode & 07777;
   else
     mode &= ~currentUmask();
@@ -106,7 +163,7 @@ void WriteFileAtomic(const QString &path, const QByteArray &data, mode_t mode) {
     ::unlink(tmpName);
     fail(QStringLiteral("Cannot write file"), path, err);
   }
-  if (::rename(tmpName, QFile::encodeName(path).constData()) != 0) {
+  if (::rename(tmpName, QFile::encodeName(target).constData()) != 0) {
     const int err = errno;
     ::unlink(tmpName);
     fail(QStringLiteral("Cannot replace file"), path, err);
@@ -121,19 +178,13 @@ void WriteFileAtomic(const QString &path, const QByteArray &data, mode_t mode) {
 }
 
 int RemoveStaleTempFiles(const QString &path) {
-  const QFileInfo info(path);
-  const QString prefix = u'.' + info.fileName() + u'.';
-  const QDir folder(info.absolutePath());
-  int removed = 0;
-  for (const QFileInfo &f :
-       folder.entryInfoList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden)) {
-    // mkostemp's six characters are letters and digits.
-    const QString tail = f.fileName().mid(prefix.size());
-    const bool ours = std::all_of(tail.cbegin(), tail.cend(), [](QChar c) {
-      return c.unicode() < 128 && std::isalnum(static_cast<unsigned char>(c.unicode()));
-    });
-    if (ours && !f.isSymLink() && QFile::remove(f.absoluteFilePath()))
-      ++removed;
+  int removed = removeStaleBeside(path);
+  try {
+    const QString target = ResolveWriteTarget(path);
+    if (target != absolute(path))
+      removed += removeStaleBeside(target);
+  } catch (const EFileError &) {
+    // A link that loops leads nowhere: nothing of ours lies at its end.
   }
   return removed;
 }

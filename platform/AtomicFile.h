@@ -5,14 +5,22 @@
 
 #include <sys/types.h>
 
+// The file that a write to `path` replaces: `path` itself (made absolute), or, when it is a
+// symbolic link, the file at the end of its chain of links, which need not exist yet (a write then
+// creates it there). Raises EFileError when the chain loops or is longer than the system would
+// follow; such a link is never followed.
+[[nodiscard]] QString ResolveWriteTarget(const QString &path);
+
 // Replaces a file's whole contents safely: the data goes to a new file in the same folder, is
-// flushed to disk, and is then renamed over the target. Raises EFileError (with the system's
-// reason) on any failure; the previous file is then untouched and no temporary file is left.
-// The new file gets `mode`, less any permission the file it replaces did not have; a file that
-// did not exist gets `mode` less the umask.
+// flushed to disk, and is then renamed over the target. A symbolic link is written through: the
+// file it leads to is replaced (ResolveWriteTarget, once per write) and the link stays. Raises
+// EFileError (with the system's reason) on any failure; the previous file is then untouched and no
+// temporary file is left. The new file gets `mode`, less any permission the file it replaces did
+// not have; a file that did not exist gets `mode` less the umask.
 void WriteFileAtomic(const QString &path, const QByteArray &data, mode_t mode = 0644);
 
-// Removes the temporary files WriteFileAtomic leaves beside `path` when the process is killed
-// between creating and renaming one (".<name>.XXXXXX"); other files are left alone. Only for a
-// time when no write to that file can be under way (start-up). Gives how many it removed.
+// Removes the temporary files WriteFileAtomic leaves when the process is killed between creating
+// and renaming one (".<name>.XXXXXX", beside `path` and, for a link, beside the file it leads to);
+// other files are left alone. Only for a time when no write to that file can be under way
+// (start-up). Gives how many it removed.
 int RemoveStaleTempFiles(const QString &path);

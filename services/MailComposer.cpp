@@ -16,16 +16,20 @@ namespace {
 
 constexpr int kFoldColumn = 76;
 
-// Header values come from reminders that may have been imported from other people's files:
-// line breaks separate addresses, and whatever control characters are left inside one are
-// flattened so they cannot add headers of their own.
-QList<TMailAddress> addressesOf(const QString &text) {
-  QList<TMailAddress> list = ParseAddressList(text);
-  for (TMailAddress &a : list) {
+// Header values come from reminders that may have been imported from other people's files: a
+// list that does not parse stops the mail, so it never goes to an address guessed from it. The
+// parser lets no line break or control character into an address or name; flattening stays as a
+// second guard that nothing can add a header of its own.
+QList<TMailAddress> addressesOf(const QString &text, const char *field, bool single = false) {
+  TAddressList list = ParseAddressList(text, single);
+  if (!list.ok())
+    throw EMailError(QStringLiteral("Invalid address in %1: \"%2\": %3")
+                         .arg(QLatin1String(field), FlattenHeaderText(list.badEntry), list.reason));
+  for (TMailAddress &a : list.addresses) {
     a.name = FlattenHeaderText(a.name);
-    a.address = FlattenHeaderText(a.address).simplified();
+    a.address = FlattenHeaderText(a.address);
   }
-  return list;
+  return list.addresses;
 }
 
 QByteArray addressHeader(const QByteArray &name, const QList<TMailAddress> &list) {
@@ -142,11 +146,11 @@ QByteArray MailDateText(TDateTime t, int utcOffsetSeconds) {
 }
 
 TComposedMail ComposeMail(const TMailMessage &message, TDateTime now, int utcOffsetSeconds) {
-  const QList<TMailAddress> from = addressesOf(message.from);
-  const QList<TMailAddress> to = addressesOf(message.to);
-  const QList<TMailAddress> cc = addressesOf(message.cc);
-  const QList<TMailAddress> bcc = addressesOf(message.bcc);
-  const QList<TMailAddress> receipt = addressesOf(message.receipt);
+  const QList<TMailAddress> from = addressesOf(message.from, "From", true);
+  const QList<TMailAddress> to = addressesOf(message.to, "To");
+  const QList<TMailAddress> cc = addressesOf(message.cc, "CC");
+  const QList<TMailAddress> bcc = addressesOf(message.bcc, "BCC");
+  const QList<TMailAddress> receipt = addressesOf(message.receipt, "the receipt address", true);
   const QList<Attachment> attachments = readAttachments(message.files);
 
   TComposedMail mail;

@@ -34,7 +34,9 @@ struct TComposedMail {
 
 // Builds the message: text/plain UTF-8 quoted-printable, or multipart/mixed with one base64 part
 // per existing attached file. `now` and `utcOffsetSeconds` give the Date header. Raises
-// EMailError when an attached file exists but cannot be read.
+// EMailError when an address list does not parse (ParseAddressList; the sender and the receipt
+// address take one address at most), naming the field, the entry and the reason, and when an
+// attached file exists but cannot be read.
 [[nodiscard]] TComposedMail ComposeMail(const TMailMessage &message, TDateTime now,
                                         int utcOffsetSeconds);
 

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -18,18 +19,23 @@ QString envFolder(const char *name) {
   return v && *v ? QFile::decodeName(v) : QString();
 }
 
-// /tmp is shared by all users: the folder must be ours and closed to others, or another user could
-// hold our lock or plant a socket.
-QString privateTmpFolder() {
-  const QString path = QStringLiteral("/tmp/tolvane-%1").arg(::getuid());
+QString systemError(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+
+// A runtime folder from the environment is used only when it can hold the lock and nobody else
+// can plant a lock or a socket in it. A folder that is missing (a shell that inherited the
+// variable from another session) made every lock fail, and each start then ran as if alone.
+bool usableRuntimeFolder(const QString &path) {
+  if (!QDir::isAbsolutePath(path))
+    return false;
   const QByteArray native = QFile::encodeName(path);
-  if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
-    return {};
   struct stat st {};
-  if (::lstat(native.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
-      (st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-    return {};
-  return path;
+  return ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+         (st.st_mode & (S_IWGRP | S_IWOTH)) == 0 && ::access(native.constData(), W_OK | X_OK) == 0;
+}
+
+QString &standardBase() {
+  static QString base = QStringLiteral("/tmp");
+  return base;
 }
 
 std::vector<TNamedLock> &instanceLocks() {
@@ -39,13 +45,48 @@ std::vector<TNamedLock> &instanceLocks() {
 
 } // namespace
 
-QString InstanceRuntimeFolder() {
-  QString folder = envFolder("TOLVANE_RUNTIME_DIR");
-  if (folder.isEmpty())
-    folder = envFolder("XDG_RUNTIME_DIR");
-  if (folder.isEmpty())
-    folder = privateTmpFolder();
-  return folder;
+OverrideSlot<QString> &privateRuntimeBaseSlot() {
+  static constinit OverrideSlot<QString> slot{&standardBase};
+  return slot;
+}
+
+// The base folder is shared by all users: someone else may have made the name first, as a folder
+// open to others or as a link into a folder of theirs. lstat looks at the entry itself, so a link
+// is refused, not followed.
+QString PrivateRuntimeFolder(QString *failure) {
+  const QString path =
+      privateRuntimeBaseSlot().get() + QStringLiteral("/tolvane-%1").arg(::getuid());
+  const QByteArray native = QFile::encodeName(path);
+  auto refuse = [&](const QString &why) {
+    if (failure)
+      *failure = QStringLiteral("The folder \"%1\" %2").arg(path, why);
+    return QString();
+  };
+  if (::mkdir(native.constData(), 0700) == 0)
+    (void)::chmod(native.constData(), 0700); // whatever the umask took away
+  else if (errno != EEXIST)
+    return refuse(QStringLiteral("cannot be made: ") + systemError(errno));
+  struct stat st {};
+  if (::lstat(native.constData(), &st) != 0)
+    return refuse(QStringLiteral("cannot be read: ") + systemError(errno));
+  if (!S_ISDIR(st.st_mode))
+    return refuse(QStringLiteral("is not a folder."));
+  if (st.st_uid != ::getuid())
+    return refuse(QStringLiteral("belongs to another user."));
+  if ((st.st_mode & 07777) != 0700)
+    return refuse(QStringLiteral("is open to others (its mode is %1, not 0700).")
+                      .arg(st.st_mode & 07777, 4, 8, QChar(u'0')));
+  return path;
+}
+
+QString InstanceRuntimeFolder(QString *failure) {
+  const QString forTests = envFolder("TOLVANE_RUNTIME_DIR");
+  if (!forTests.isEmpty())
+    return forTests;
+  const QString xdg = envFolder("XDG_RUNTIME_DIR");
+  if (!xdg.isEmpty() && usableRuntimeFolder(xdg))
+    return xdg;
+  return PrivateRuntimeFolder(failure);
 }
 
 TNamedLock &TNamedLock::operator=(TNamedLock &&other) noexcept {
@@ -53,26 +94,45 @@ TNamedLock &TNamedLock::operator=(TNamedLock &&other) noexcept {
     release();
     m_fd = other.m_fd;
     other.m_fd = -1;
+    m_failure = std::move(other.m_failure);
   }
   return *this;
 }
 
+TNamedLock::Result TNamedLock::tryAcquire(const QString &name) {
+  QString why;
+  const QString folder = InstanceRuntimeFolder(&why);
+  const Result result = tryAcquire(name, folder);
+  if (folder.isEmpty())
+    m_failure = why;
+  return result;
+}
+
 TNamedLock::Result TNamedLock::tryAcquire(const QString &name, const QString &folder) {
   release();
-  if (folder.isEmpty() || name.isEmpty())
+  m_failure.clear();
+  if (folder.isEmpty() || name.isEmpty()) {
+    m_failure = QStringLiteral("There is no folder for the lock.");
     return Result::Failed;
+  }
   QString fileName = name;
   fileName.replace(QLatin1Char('/'), QLatin1Char('_'));
-  const QByteArray path = QFile::encodeName(folder + QLatin1Char('/') + fileName + ".lock");
-  const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0)
+  const QString path = folder + QLatin1Char('/') + fileName + ".lock";
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    m_failure =
+        QStringLiteral("Cannot open the lock file \"%1\": %2").arg(path, systemError(errno));
     return Result::Failed;
+  }
   // flock, not fcntl: record locks belong to the process, so a second lock from this process would
   // succeed and closing any descriptor of the file would drop the lock.
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     const int err = errno;
     ::close(fd);
-    return err == EWOULDBLOCK ? Result::HeldElsewhere : Result::Failed;
+    if (err == EWOULDBLOCK)
+      return Result::HeldElsewhere;
+    m_failure = QStringLiteral("Cannot lock the file \"%1\": %2").arg(path, systemError(err));
+    return Result::Failed;
   }
   m_fd = fd;
   return Result::Acquired;
@@ -85,18 +145,14 @@ void TNamedLock::release() {
   }
 }
 
-bool CheckSingleInstance(const QString &name) {
+TNamedLock::Result CheckSingleInstance(const QString &name, QString *failure) {
   TNamedLock lock;
-  switch (lock.tryAcquire(name)) {
-  case TNamedLock::Result::HeldElsewhere:
-    return true;
-  case TNamedLock::Result::Acquired:
+  const TNamedLock::Result result = lock.tryAcquire(name);
+  if (result == TNamedLock::Result::Acquired)
     instanceLocks().push_back(std::move(lock));
-    return false;
-  case TNamedLock::Result::Failed:
-    break;
-  }
-  return false;
+  else if (result == TNamedLock::Result::Failed && failure)
+    *failure = lock.failure();
+  return result;
 }
 
 void ReleaseInstanceMutex() { instanceLocks().clear(); }

@@ -12,7 +12,9 @@ class TDataObject;
 //   editor loads    -> LoadFromReminder(id)          (after the Main page is filled; by then the
 //                                                     editor has stopped the reminder's live
 //                                                     outputs and installed PreviewReminder)
-//   Ok              -> SaveToReminder(reminder)      (Timetable with the Main page, the others
+//   Ok              -> CheckBeforeSave()             (every page; one that says no keeps the
+//                                                     editor open)
+//                      SaveToReminder(reminder)      (Timetable with the Main page, the others
 //                      SavePictures(reminder)         after the icon: Sticker, Mail, Program)
 //   "Apply", a click of the sticker switch
 //                   -> SaveToReminder(PreviewReminder()) of the Timetable page, then
@@ -40,6 +42,9 @@ public:
   // Writes the page into the reminder's fields (not into the store).
   virtual void SaveToReminder(TDataObject &reminder) = 0;
 
+  // On Ok, before any page is saved: false when the page holds what cannot be saved (an address
+  // that is no address); the page has then told the user why and put the focus on the field.
+  [[nodiscard]] virtual bool CheckBeforeSave() { return true; }
   // On Ok only, after SaveToReminder: writes what the page keeps in the reminder's store item
   // beside its fields (the sticker's pictures).
   virtual void SavePictures(const TDataObject &reminder) { (void)reminder; }

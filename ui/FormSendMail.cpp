@@ -7,8 +7,10 @@
 #include "services/DelayWithMessages.h"
 #include "ui/HubForm.h"
 #include "ui/IconLibrary.h"
+#include "ui/MailAddressCheck.h"
 #include "ui/QtPrompts.h"
 #include "ui/ReportErrors.h"
+#include "ui/UiPrompts.h"
 
 #include <QPointer>
 
@@ -51,7 +53,10 @@ TFormSendMail::TFormSendMail(QWidget *parent)
     button->setAutoDefault(false);
     button->setDefault(false);
   }
-  connect(ui->ButtonOk, &QPushButton::clicked, this, &QDialog::accept);
+  connect(ui->ButtonOk, &QPushButton::clicked, this, [this] {
+    if (CheckAddresses())
+      accept();
+  });
   connect(ui->ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -110,6 +115,23 @@ std::array<std::pair<QPlainTextEdit *, QLatin1String>, 4> TFormSendMail::textEdi
 
 std::array<std::pair<QLineEdit *, QLatin1String>, 2> TFormSendMail::lineEdits() const {
   return {{{ui->EditFrom, keys::EditFrom}, {ui->EditSubject, keys::EditSubject}}};
+}
+
+bool TFormSendMail::CheckAddresses() {
+  const std::pair<QWidget *, QString> fields[] = {
+      {ui->RichEditTo, AddressFieldProblem(ui->GroupBoxTo->title(), ui->RichEditTo->toPlainText())},
+      {ui->EditFrom, AddressFieldProblem(ui->GroupBoxFrom->title(), ui->EditFrom->text(), true)},
+      {ui->RichEditCC, AddressFieldProblem(ui->GroupBoxCC->title(), ui->RichEditCC->toPlainText())},
+      {ui->RichEditBCC,
+       AddressFieldProblem(ui->GroupBoxBCC->title(), ui->RichEditBCC->toPlainText())}};
+  for (const auto &[field, problem] : fields) {
+    if (problem.isEmpty())
+      continue;
+    uiPrompts().notice(problem);
+    field->setFocus();
+    return false;
+  }
+  return true;
 }
 
 TComposeFields TFormSendMail::Fields() const {

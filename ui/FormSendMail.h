@@ -39,7 +39,8 @@ public:
   ~TFormSendMail() override;
 
   // Opens the dialog with the caller's fields; a field the caller left empty shows its value
-  // from the last mail. True when the user pressed "Send !": the fields then hold what to send
+  // from the last mail. True when the user pressed "Send !" and every address field parsed (see
+  // CheckAddresses; the dialog stays open until they do): the fields then hold what to send
   // (To, CC and BCC trimmed with ";" made ",", From trimmed). False after Cancel, and at once
   // when a compose dialog is open already (which is brought to the front).
   [[nodiscard]] static bool ShowSendMailDialog(TComposeFields &fields);
@@ -51,6 +52,9 @@ public:
   void LoadFields(const TComposeFields &fields);
   // The fields as "Send !" hands them back.
   [[nodiscard]] TComposeFields Fields() const;
+  // On "Send !": true when To, From, CC and BCC each parse as addresses; else the user is told
+  // which entry is no address and why, the field gets the focus, and the dialog stays open.
+  [[nodiscard]] bool CheckAddresses();
   // Writes the bounds and the six fields into the settings and saves MainSettings to its file.
   void SaveFields();
 

@@ -10,11 +10,14 @@
 #include "services/CommaText.h"
 #include "ui/ActionButton.h"
 #include "ui/FormEditReminder.h"
+#include "ui/MailAddressCheck.h"
 #include "ui/ReportErrors.h"
 #include "ui/UiPrompts.h"
 #include "widgets/FormLanguageFile.h"
 
+#include <QEvent>
 #include <QFileInfo>
+#include <QLabel>
 
 namespace keys = settings_keys;
 
@@ -39,8 +42,22 @@ QString toStoredList(const QString &text) {
 
 } // namespace
 
-TFrameMail::TFrameMail(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::FrameMail>()) {
+TFrameMail::TFrameMail(QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::FrameMail>()), m_addressProblem(new QLabel(this)) {
   ui->setupUi(this);
+  // Its text is made when shown, translated then: no caption of the language file.
+  m_addressProblem->setObjectName(QStringLiteral("qt_addressProblem"));
+  m_addressProblem->setWordWrap(true);
+  m_addressProblem->setTextFormat(Qt::PlainText);
+  QPalette warning = m_addressProblem->palette();
+  warning.setColor(QPalette::WindowText, Qt::red);
+  m_addressProblem->setPalette(warning);
+  m_addressProblem->hide();
+  ui->qt_layoutMail->addWidget(m_addressProblem, 3, 0, 1, 2);
+  for (QWidget *box :
+       {static_cast<QWidget *>(ui->RichEditTo), static_cast<QWidget *>(ui->EditFrom),
+        static_cast<QWidget *>(ui->RichEditCC), static_cast<QWidget *>(ui->RichEditBCC)})
+    box->installEventFilter(this);
   MarkAsLanguageFrame(this);
   ui->ListViewFiles->setColumnWidth(0, 250);
   BindButtonToAction(ui->ButtonFileAdd, ui->FileAdd);
@@ -85,6 +102,7 @@ void TFrameMail::LoadFromReminder(const QString &id) {
   ui->ListViewFiles->clear();
   for (const QString &name : CommaTextToList(reminder->mail.files))
     AddFile(name);
+  showAddressProblem();
 }
 
 void TFrameMail::SaveToReminder(TDataObject &reminder) {
@@ -93,6 +111,43 @@ void TFrameMail::SaveToReminder(TDataObject &reminder) {
   reminder.mail.cc = toStoredList(ui->RichEditCC->toPlainText());
   reminder.mail.bcc = toStoredList(ui->RichEditBCC->toPlainText());
   reminder.mail.files = ListToCommaText(Files());
+}
+
+std::pair<QString, QWidget *> TFrameMail::AddressProblem() const {
+  const std::pair<QString, QWidget *> fields[] = {
+      {AddressFieldProblem(ui->GroupBoxTo->title(), ui->RichEditTo->toPlainText()), ui->RichEditTo},
+      {AddressFieldProblem(ui->GroupBoxFrom->title(), ui->EditFrom->text(), true), ui->EditFrom},
+      {AddressFieldProblem(ui->GroupBoxCC->title(), ui->RichEditCC->toPlainText()), ui->RichEditCC},
+      {AddressFieldProblem(ui->GroupBoxBCC->title(), ui->RichEditBCC->toPlainText()),
+       ui->RichEditBCC}};
+  for (const auto &field : fields)
+    if (!field.first.isEmpty())
+      return field;
+  return {};
+}
+
+// A firing's mail to a list that does not parse is not sent at all, so the page says so as soon
+// as the field is left, not only when the reminder fires. The text stays as typed.
+void TFrameMail::showAddressProblem() {
+  const QString problem = AddressProblem().first;
+  m_addressProblem->setText(problem);
+  m_addressProblem->setVisible(!problem.isEmpty());
+}
+
+bool TFrameMail::eventFilter(QObject *watched, QEvent *event) {
+  if (event->type() == QEvent::FocusOut)
+    showAddressProblem();
+  return QWidget::eventFilter(watched, event);
+}
+
+bool TFrameMail::CheckBeforeSave() {
+  const auto [problem, field] = AddressProblem();
+  showAddressProblem();
+  if (problem.isEmpty())
+    return true;
+  uiPrompts().notice(problem);
+  field->setFocus();
+  return false;
 }
 
 void TFrameMail::AddFile(const QString &name) {

@@ -42,6 +42,7 @@ struct ProgramEntry : ::testing::Test {
   QString marker = root + QStringLiteral("/marker");
   QString socketPath = run + QLatin1Char('/') + InstanceName() + QStringLiteral(".socket");
   QString logFile = home + QStringLiteral("/Documents/Tolvane/tolvane.log");
+  QString runtimeOverride; // the runtime folder the programs get instead of `run`
   std::vector<std::unique_ptr<QProcess>> processes;
 
   void SetUp() override {
@@ -65,7 +66,8 @@ struct ProgramEntry : ::testing::Test {
     env.insert(QStringLiteral("HOME"), home);
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), run);
-    env.insert(QStringLiteral("TOLVANE_RUNTIME_DIR"), run);
+    env.insert(QStringLiteral("TOLVANE_RUNTIME_DIR"),
+               runtimeOverride.isEmpty() ? run : runtimeOverride);
     env.insert(QStringLiteral("TOLVANE_PROGRAM_DIR"), root + QStringLiteral("/program"));
     env.insert(QStringLiteral("TOLVANE_TEST_MARKER"), marker);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -176,12 +178,41 @@ TEST_F(ProgramEntry, ASecondStartShowsTheMainWindowAndStopEndsTheInstance) {
   EXPECT_EQ(lock.tryAcquire(InstanceName(), run), TNamedLock::Result::Acquired);
 }
 
-TEST_F(ProgramEntry, StopWithNothingRunningEndsAtOnceAndTouchesNothing) {
+TEST_F(ProgramEntry, StopWithNothingRunningSaysSoAndTouchesNothing) {
   QProcess *d = helper({QStringLiteral("stop")});
   ASSERT_TRUE(finished(d, 2000));
   EXPECT_EQ(d->exitCode(), 0);
+  EXPECT_TRUE(QString::fromLocal8Bit(d->readAllStandardOutput()).contains("nothing to stop"));
   EXPECT_TRUE(marks().isEmpty());
   EXPECT_TRUE(filesUnder(home).isEmpty());
+}
+
+// Without the lock nobody can tell whether another copy runs: such a start never runs reminders,
+// and a stop cannot say that nothing ran. A regular file where the runtime folder should be makes
+// the lock fail, for root too.
+TEST_F(ProgramEntry, AStartThatCannotTakeTheLockTellsWhyAndNeverRuns) {
+  const QString notAFolder = root + QStringLiteral("/run-file");
+  QFile f(notAFolder);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.close();
+  runtimeOverride = notAFolder;
+  QProcess *a = helper();
+  ASSERT_TRUE(finished(a, 5000));
+  EXPECT_EQ(a->exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(a->exitCode(), 1);
+  const QStringList m = marks();
+  EXPECT_FALSE(m.contains(QStringLiteral("initialize")));
+  ASSERT_FALSE(m.filter(QStringLiteral("message: Tolvane cannot make sure")).isEmpty())
+      << m.join(u'|').toStdString();
+  EXPECT_TRUE(m.join(u'\n').contains(notAFolder)); // the reason, on the message's next line
+  EXPECT_TRUE(QString::fromLocal8Bit(a->readAllStandardError()).startsWith("tolvane: "));
+  EXPECT_TRUE(filesUnder(home).isEmpty());
+
+  QProcess *stop = helper({QStringLiteral("stop")});
+  ASSERT_TRUE(finished(stop, 5000));
+  EXPECT_EQ(stop->exitCode(), 1);
+  EXPECT_TRUE(QString::fromLocal8Bit(stop->readAllStandardError())
+                  .contains(QStringLiteral("cannot tell whether Tolvane runs")));
 }
 
 TEST_F(ProgramEntry, AStartWhileTheInstanceIsStillStartingEndsSilently) {

@@ -128,6 +128,25 @@ TEST_F(ModelStartUp, ALaterStartReadsTheSettingsAndLeavesAutostartAlone) {
   EXPECT_EQ(lines[2][3], QStringLiteral("Program stop"));
 }
 
+// 500 kills during settings saves left 122 enciphered copies of the settings, mail password
+// included, that no later start removed.
+TEST_F(ModelStartUp, AStartRemovesOnlyOurStaleTemporaryFilesBesideSettingsAndLog) {
+  QDir().mkpath(userDir());
+  const QStringList stale = {userDir() + "/.control1.dat.Ab12Cd",
+                             userDir() + "/.tolvane.log.xY9z0Q",
+                             programDir() + "/.control2.dat.QQ11ww"};
+  const QStringList theirs = {userDir() + "/.control1.dat.notes",
+                              userDir() + "/control1.dat.Ab12Cd",
+                              programDir() + "/.control2.dat.AbCd-1"};
+  for (const QString &f : stale + theirs)
+    writeFile(f, "x");
+  program.emplace();
+  for (const QString &f : stale)
+    EXPECT_FALSE(QFileInfo::exists(f)) << f.toStdString();
+  for (const QString &f : theirs)
+    EXPECT_TRUE(QFileInfo::exists(f)) << f.toStdString();
+}
+
 TEST_F(ModelStartUp, AnUnwritableAutostartFolderDoesNotStopStartUp) {
   writeFile(sandbox::configDir() + QStringLiteral("/autostart"), "not a folder");
   program.emplace();

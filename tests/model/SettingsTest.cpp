@@ -1,6 +1,7 @@
 #include "SettingsSandbox.h"
 #include "model/Paths.h"
 #include "model/SettingsCipher.h"
+#include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "services/VersionInfo.h"
 
@@ -113,7 +114,11 @@ TEST_F(SettingsFiles, GarbageAndTruncatedFilesLoadWhatIsUsable) {
   EXPECT_FALSE(local.valueExists("Config", "LogClearPeriod"));
 }
 
-TEST_F(SettingsFiles, ADamagedMainSettingsFileIsKeptAsideAndTheUserIsTold) {
+// Each damaged file is kept under its own name with the date and time, as the store's conflict
+// copies are: a second one renamed over control1.dat.damaged lost the first.
+TEST_F(SettingsFiles, EachDamagedMainSettingsFileIsKeptAsideAndTheUserIsTold) {
+  ManualClock clock(EncodeDateTime(2024, 3, 5, 10, 0, 0, 0));
+  ScopedClock clockScope(clock);
   QStringList notices;
   errors::setInfoReporter([&notices](const QString &text) { notices << text; });
   const QString file = GetMainSettingsFileName();
@@ -122,18 +127,36 @@ TEST_F(SettingsFiles, ADamagedMainSettingsFileIsKeptAsideAndTheUserIsTold) {
   QByteArray flipped = enciphered(plain);
   flipped[10] = static_cast<char>(flipped[10] ^ 0x04);
   const QByteArray cut = enciphered(plain).left(plain.size() / 2);
-  for (const QByteArray &damaged : {flipped, cut}) {
+  const QString stem = userDir() + "/control1_damaged-20240305-1000";
+  const std::pair<QByteArray, QString> cases[] = {
+      {flipped, stem + "00.dat"}, {cut, stem + "00-2.dat"}, {flipped, stem + "01.dat"}};
+  for (const auto &[damaged, kept] : cases) {
     writeFile(file, damaged);
     main.writeString("Old", "k", "v");
     EXPECT_FALSE(LoadMainSettings());
     EXPECT_TRUE(main.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(file));
-    EXPECT_EQ(readFile(file + ".damaged"), damaged);
+    if (kept.endsWith("00-2.dat"))
+      clock.advanceMs(1000);
   }
+  for (const auto &[damaged, kept] : cases)
+    EXPECT_EQ(readFile(kept), damaged) << kept.toStdString();
+  ASSERT_EQ(notices.size(), 3);
+  EXPECT_TRUE(notices[1].contains(cases[1].second)) << notices[1].toStdString();
+
+  // Behind a link, the file it leads to is kept beside it, and the link stays for the next save.
+  const QString sync = sandbox::makeTempDir("sync");
+  writeFile(sync + "/control1.dat", cut);
+  ASSERT_TRUE(QFile::link(sync + "/control1.dat", file));
+  EXPECT_FALSE(LoadMainSettings());
+  EXPECT_EQ(readFile(sync + "/control1_damaged-20240305-100001.dat"), cut);
+  main.writeString("Mail", "Port", "25");
+  ASSERT_TRUE(SaveMainSettings());
+  EXPECT_TRUE(QFileInfo(file).isSymLink());
+  EXPECT_TRUE(deciphered(sync + "/control1.dat").contains("Port=25"));
   errors::setInfoReporter({});
-  ASSERT_EQ(notices.size(), 2);
-  EXPECT_TRUE(notices[0].contains(file + ".damaged"));
-  writeFile(file, enciphered(plain));
+
+  writeFile(sync + "/control1.dat", enciphered(plain));
   EXPECT_TRUE(LoadMainSettings());
   EXPECT_EQ(main.readInteger("Mail", "Port", 25), 587);
 }

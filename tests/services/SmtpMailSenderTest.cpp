@@ -161,6 +161,25 @@ TEST(SmtpMailSender, RefusedRecipientRaisesWithServerText) {
   EXPECT_TRUE(server.messages(0, 0).empty());
 }
 
+// A firing's mail whose address does not parse raises before the server hears of it: it never
+// goes to "evil", the guess the loose reading made of "<evil>@x".
+TEST(SmtpMailSender, AnAddressThatDoesNotParseIsNeverSent) {
+  LocalSmtpServer server;
+  ASSERT_TRUE(server.start()) << server.errorText().toStdString();
+  TMailMessage m;
+  m.from = QStringLiteral("me@example.org");
+  m.to = QStringLiteral("you@example.org, <evil>@x");
+  TSmtpMailSender sender;
+  try {
+    sender.send(m, local(server.port()));
+    FAIL() << "a mail to an address that does not parse must raise";
+  } catch (const EMailError &e) {
+    EXPECT_TRUE(e.message().startsWith(QStringLiteral("Invalid address in To: \"<evil>@x\"")))
+        << e.message().toStdString();
+  }
+  EXPECT_TRUE(server.messages(0, 0).empty());
+}
+
 TEST(SmtpMailSender, ClosedPortFailsFast) {
   TMailMessage m;
   m.from = QStringLiteral("me@example.org");

@@ -8,6 +8,7 @@
 #include "ui/FrameMail.h"
 #include "ui/FrameShellExec.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -89,6 +90,36 @@ TEST_F(Pages, MailPageFillsTheSenderListsFilesAndMarksMissingOnes) {
   const auto out = TDataObject::Create(NewReminderId);
   page.SaveToReminder(*out);
   EXPECT_EQ(CommaTextToList(out->mail.files), page.Files());
+}
+
+// A firing's mail to a list that does not parse is never sent, so the page tells it as soon as a
+// field is left (and for a stored list, as it loads), and Ok is refused with the reason.
+TEST_F(Pages, MailPageTellsWhichAddressIsNoAddressAndWhy) {
+  NewReminderTemplate()->mail.to = QStringLiteral("<evil>@x");
+  TFrameMail page;
+  page.LoadFromReminder(NewReminderId);
+  auto *problem = page.findChild<QLabel *>(QStringLiteral("qt_addressProblem"));
+  ASSERT_NE(problem, nullptr);
+  EXPECT_FALSE(problem->isHidden());
+  EXPECT_EQ(problem->text(),
+            QStringLiteral("To: \"<evil>@x\" is no mail address. Text follows the closing \">\"."));
+  auto leave = [](QWidget *field) {
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(field, &out);
+  };
+  auto *to = child<QPlainTextEdit>(page, "RichEditTo");
+  auto *cc = child<QPlainTextEdit>(page, "RichEditCC");
+  to->setPlainText(QStringLiteral("a@x.org; b@y.org"));
+  leave(to);
+  EXPECT_TRUE(problem->isHidden());
+  EXPECT_TRUE(page.CheckBeforeSave());
+  cc->setPlainText(QStringLiteral("\"Na\nme\" <n@x.org>"));
+  leave(cc);
+  EXPECT_FALSE(problem->isHidden());
+  EXPECT_TRUE(problem->text().startsWith(QStringLiteral("CC: \"\"Na\" is no mail address.")))
+      << problem->text().toStdString();
+  EXPECT_FALSE(page.CheckBeforeSave());
+  EXPECT_EQ(prompts.shown, QStringList{"notice: " + problem->text()});
 }
 
 // "Test run" starts what a firing starts: the same program, the parameters as one argument and

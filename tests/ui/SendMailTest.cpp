@@ -165,6 +165,33 @@ TEST_F(SendMailTest, NoSelectionOrPlaceholderSettingsSendNothing) {
   EXPECT_TRUE(spy.file.isEmpty());
 }
 
+// The loose reading sent "<evil>@x" to "evil": the dialog now says what is no address and why,
+// and stays open until every address field parses.
+TEST_F(SendMailTest, SendIsRefusedWithTheReasonWhileAnAddressDoesNotParse) {
+  TComposeFields fields{"Tolvane", {}, {}, {}, {}, {}};
+  whenComposing([this](TFormSendMail &form) {
+    auto *to = child<QPlainTextEdit>(form, "RichEditTo");
+    auto *from = child<QLineEdit>(form, "EditFrom");
+    auto *send = child<QPushButton>(form, "ButtonOk");
+    to->setPlainText("a@x.org; <evil>@x");
+    from->setText("me@x.org");
+    QTest::mouseClick(send, Qt::LeftButton);
+    to->setPlainText("a@x.org");
+    from->setText("me@x.org, you@x.org");
+    QTest::mouseClick(send, Qt::LeftButton);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(prompts.shown,
+              (QStringList{"notice: To: \"<evil>@x\" is no mail address. Text follows the "
+                           "closing \">\".",
+                           "notice: From: \"me@x.org, you@x.org\" is no mail address. It holds "
+                           "more than one address."}));
+    from->setText("me@x.org");
+  });
+  EXPECT_TRUE(TFormSendMail::ShowSendMailDialog(fields));
+  EXPECT_EQ(fields.to, "a@x.org");
+  EXPECT_EQ(prompts.shown.size(), 2);
+}
+
 TEST_F(SendMailTest, ComposeFieldsAreRememberedAlsoAfterCancel) {
   TComposeFields fields{"Tolvane", {}, {}, {}, {}, {}};
   whenComposing(
