@@ -273,6 +273,7 @@ void TFormMaster::purgeLog() {
 
 void TFormMaster::reloadStore() {
   m_model.OpenStore();
+  m_runtime->RemindersReloaded();
   (void)hub().send(m_ui.MainWindowHandle(), msg::WM_REFRESH_LIST);
   if (!Paused())
     m_runtime->CheckAllReminders();
