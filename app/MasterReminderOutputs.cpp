@@ -40,7 +40,8 @@ private:
 TMasterReminderOutputs::TMasterReminderOutputs(TFormMaster &master, IUserInterface &ui)
     : m_master(&master), m_ui(ui) {}
 
-std::unique_ptr<IStickerView> TMasterReminderOutputs::CreateSticker(TDataObject &reminder) {
+std::unique_ptr<IStickerView> TMasterReminderOutputs::CreateSticker(const TReminderLookup &reminder,
+                                                                    const TFiringState &firing) {
   if (!m_master)
     return nullptr;
   TStickerPopup popup;
@@ -49,15 +50,17 @@ std::unique_ptr<IStickerView> TMasterReminderOutputs::CreateSticker(TDataObject 
     if (master)
       master->SetPopupMenuObjectTag(number);
   };
-  return TStickerView::Show(m_ui, reminder, m_master->Handle(), popup);
+  return TStickerView::Show(m_ui, reminder, firing, m_master->Handle(), popup);
 }
 
-std::unique_ptr<ITrayIconView> TMasterReminderOutputs::CreateTrayIcon(TDataObject &reminder) {
-  if (!m_master)
+std::unique_ptr<ITrayIconView> TMasterReminderOutputs::CreateTrayIcon(const TReminderLookup &find,
+                                                                      const TFiringState &firing) {
+  const TDataObject *reminder = find ? find() : nullptr;
+  if (!m_master || !reminder)
     return nullptr;
   auto *icon = new TTrayIcon(nullptr, false);
   TTrayIconImage image;
-  if (LoadTrayIcon(reminder, image)) {
+  if (LoadTrayIcon(*reminder, image)) {
     if (image.Animated) {
       icon->SetIcons(dynamic_cast<const TIconList *>(image.Icons.get()));
       icon->SetAnimated(true);
@@ -66,13 +69,13 @@ std::unique_ptr<ITrayIconView> TMasterReminderOutputs::CreateTrayIcon(TDataObjec
     }
   }
   icon->SetPopupMenu(&m_master->PopupMenuObject());
-  icon->SetHint(GetHintText(reminder));
-  // The popup acts on the reminder whose icon was pressed.
-  const int32_t number = reminder.Number;
-  const auto setTag = [master = m_master, number](TTrayIcon *, TMouseButton, TShiftState, int,
-                                                  int) {
+  icon->SetHint(GetHintText(*reminder, firing));
+  // The popup acts on the reminder whose icon was pressed, under the number it has now: a store
+  // reload gives the reminder a new one while its firing goes on.
+  const auto setTag = [master = m_master, find](TTrayIcon *, TMouseButton, TShiftState, int, int) {
+    const TDataObject *pressed = find();
     if (master)
-      master->SetPopupMenuObjectTag(number);
+      master->SetPopupMenuObjectTag(pressed ? pressed->Number : 0);
   };
   icon->OnMouseDown = setTag;
   icon->OnMouseUp = setTag;

@@ -17,8 +17,10 @@ public:
   // The user interface outlives the outputs; the master may go first.
   TMasterReminderOutputs(TFormMaster &master, IUserInterface &ui);
 
-  [[nodiscard]] std::unique_ptr<IStickerView> CreateSticker(TDataObject &reminder) override;
-  [[nodiscard]] std::unique_ptr<ITrayIconView> CreateTrayIcon(TDataObject &reminder) override;
+  [[nodiscard]] std::unique_ptr<IStickerView> CreateSticker(const TReminderLookup &reminder,
+                                                            const TFiringState &firing) override;
+  [[nodiscard]] std::unique_ptr<ITrayIconView> CreateTrayIcon(const TReminderLookup &reminder,
+                                                              const TFiringState &firing) override;
   [[nodiscard]] std::unique_ptr<ISoundPlayer> CreateSoundPlayer() override;
   void RaiseSticker(IStickerView &sticker) override;
 

@@ -28,5 +28,10 @@ TFormMaster &TProgram::Start() {
   return *m_master;
 }
 
-// Safe after a start-up that did not finish, and twice.
-void TProgram::Finish() { m_state.reset(); }
+// Safe after a start-up that did not finish, and twice. The firings' outputs go first: a sticker's
+// close writes its place into the store, which the model saves as it ends.
+void TProgram::Finish() {
+  if (m_master)
+    m_master->ReminderRuntime().ReleaseAllOutputs();
+  m_state.reset();
+}

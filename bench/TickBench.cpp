@@ -41,10 +41,12 @@ public:
 };
 class NullOutputs final : public IReminderOutputFactory {
 public:
-  std::unique_ptr<IStickerView> CreateSticker(TDataObject &) override {
+  std::unique_ptr<IStickerView> CreateSticker(const TReminderLookup &,
+                                              const TFiringState &) override {
     return std::make_unique<NullSticker>();
   }
-  std::unique_ptr<ITrayIconView> CreateTrayIcon(TDataObject &) override {
+  std::unique_ptr<ITrayIconView> CreateTrayIcon(const TReminderLookup &,
+                                                const TFiringState &) override {
     return std::make_unique<NullTrayIcon>();
   }
   std::unique_ptr<ISoundPlayer> CreateSoundPlayer() override { return nullptr; }

@@ -1,7 +1,6 @@
 #include "model/DataObject.h"
 
 #include "model/Model.h"
-#include "platform/Clock.h"
 
 namespace {
 
@@ -18,12 +17,6 @@ void SetDataObjectLoader(TDataObjectLoader loader) {
 
 TDataObject::TDataObject(const QString &id) : Number(++lastNumber), Id(id) {}
 
-TDataObject::~TDataObject() {
-  HideTrayIcon();
-  CloseSticker();
-  StopSound();
-}
-
 std::unique_ptr<TDataObject> TDataObject::CreateEmpty(const QString &id) {
   return std::make_unique<TDataObject>(id);
 }
@@ -33,26 +26,6 @@ std::unique_ptr<TDataObject> TDataObject::Create(const QString &id) {
   if (const TDataObjectLoader load = TModel::Current().DataObjectLoader())
     load(*object);
   return object;
-}
-
-// Each release first takes the output out of its field, so that anything the output does while
-// it goes away finds the reminder without it.
-
-void TDataObject::HideTrayIcon() {
-  if (std::unique_ptr<ITrayIconView> icon = std::move(TrayIcon))
-    icon->deactivate();
-}
-
-void TDataObject::CloseSticker() {
-  if (std::unique_ptr<IStickerView> window = std::move(Sticker))
-    window->close();
-}
-
-void TDataObject::StopSound() {
-  if (std::unique_ptr<ISoundPlayer> player = std::move(SoundPlayer)) {
-    SoundStopTime = currentClock().now();
-    player.reset();
-  }
 }
 
 void TDataObject::SetEnabled(bool value) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/ReminderOutputs.h"
+#include "model/FiringState.h"
 #include "model/ReminderRecords.h"
 #include "platform/DateTime.h"
 
@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 
 inline const QString NewReminderId = QStringLiteral("new");         // not yet in the store
 inline const QString DeletedReminderId = QStringLiteral("deleted"); // removed from the store
@@ -29,18 +28,17 @@ struct TRunWindow {
   TDateTime stop;
 };
 
-// One reminder: its identity, its stored settings and its run-time state, including the live
-// outputs it owns while it fires. The stored fields carry the store's element names; the
-// run-time fields (Number to FiredInDemo) are never stored and start empty on every load.
+// One reminder: its identity, its stored settings and its run-time number. The stored fields carry
+// the store's element names. Its firings are not its own: the runtime keeps them (TFiringState,
+// by id) and hands them to the due tests, and it owns the sticker, tray icon and sound of a
+// firing.
 //
-// The object is not copyable: it owns its outputs and a run-time number no other object has.
-// The schedule operations (CheckRun and the rest) are implemented in model/Schedule.cpp.
+// The object is not copyable: it has a run-time number no other object has. The schedule
+// operations (CheckRun and the rest) are implemented in model/Schedule.cpp.
 class TDataObject {
 public:
-  // CreateEmpty: every field zero or empty, the given id, the next run-time number, no outputs.
+  // CreateEmpty: every field zero or empty, the given id, the next run-time number.
   explicit TDataObject(const QString &id);
-  // Releases the outputs: tray icon, then sticker, then sound.
-  ~TDataObject();
   TDataObject(const TDataObject &) = delete;
   TDataObject &operator=(const TDataObject &) = delete;
 
@@ -49,11 +47,6 @@ public:
   // store's defaults when there is none) through the installed store loader.
   [[nodiscard]] static std::unique_ptr<TDataObject> Create(const QString &id);
 
-  // Each removes its output, when there is one, and clears the field.
-  void HideTrayIcon();
-  void CloseSticker();
-  void StopSound(); // also sets SoundStopTime to now
-
   // Disabling also turns the remind-again window off.
   void SetEnabled(bool value);
 
@@ -61,21 +54,24 @@ public:
   [[nodiscard]] TRunWindow GetRunWindow(TDateTime m) const;
   // True while this reminder is the one open in the editor (PreviewReminder has its id).
   [[nodiscard]] bool IsEditing() const;
+  // The due tests below take the reminder's firing (the empty state for one that never fired).
   // The main event: whether an idle reminder is due at m, or a firing one must close.
-  [[nodiscard]] TCheckResult CheckRun(TDateTime m, bool demo) const;
+  [[nodiscard]] TCheckResult CheckRun(const TFiringState &firing, TDateTime m, bool demo) const;
   // The warning ahead of the main event. The caller checks remindBefore.enable.
-  [[nodiscard]] TCheckResult CheckRemindBefore(TDateTime m, bool demo) const;
+  [[nodiscard]] TCheckResult CheckRemindBefore(const TFiringState &firing, TDateTime m,
+                                               bool demo) const;
   // What the check at m does: a firing reminder asks the test of its own kind whether it must
   // close; an idle one is tested for its main event, then (when that is not due and the warning
   // is on) for the warning. The result's kind names the firing to start or end.
-  [[nodiscard]] TCheckResult CheckDue(TDateTime m, bool demo) const;
+  [[nodiscard]] TCheckResult CheckDue(const TFiringState &firing, TDateTime m, bool demo) const;
   // The run that fell wholly between two checks, at `from` and at m, when no check saw it (the
   // machine slept, the clock was put forward, the thread was busy, or its wall-clock time did
   // not exist): the latest such run when it did not fire yet, else nothing. Idle reminders only.
-  [[nodiscard]] TCheckResult CheckMissed(TDateTime from, TDateTime m, bool demo) const;
-  // Starts a firing of `kind` at m with the due moment (m when 0), and notes what keeps the same
-  // run from firing or being warned of again.
-  void BeginFiring(TFireKind kind, TDateTime due, TDateTime m, bool demo);
+  [[nodiscard]] TCheckResult CheckMissed(const TFiringState &firing, TDateTime from, TDateTime m,
+                                         bool demo) const;
+  // Starts a firing of `kind` at m with the due moment (m when 0) in `firing`, and notes in the
+  // reminder what keeps the same run from firing or being warned of again.
+  void BeginFiring(TFiringState &firing, TFireKind kind, TDateTime due, TDateTime m, bool demo);
   // m when it lies inside the start and stop bounds, else 0.
   [[nodiscard]] TDateTime GetRunAt(TDateTime m) const;
   // The next run at or after m, 0 for none. Depends on today: never cache it across ticks.
@@ -85,26 +81,15 @@ public:
 
   // --- Run-time state ---
   int32_t Number = 0; // run-time number, unique in this process; 0 means none
-  bool Firing = false;
-  TFireKind FireKind = TFireKind::Main;
-  TFireKind LastFireKind = TFireKind::Main;
-  TDateTime FireTime; // due moment of the current or last firing
-  // The monotonic tick count at which the current firing's duration began, when it began
-  // through BeginFiring; the duration is measured on it, whatever the wall clock does.
-  std::optional<uint32_t> FireTick;
-  // The due moment of the last main-event firing, and the run the last warning was for. Unlike
-  // FireTime, a warning leaves the first alone: they keep a run in the hour that the clock
-  // repeats in autumn from firing or being warned of a second time.
-  TDateTime LastRunDue;
+  // The run the last warning was for; kept with the record, not the firing: it is to reach the
+  // file.
   TDateTime WarnedRun;
-  std::unique_ptr<ITrayIconView> TrayIcon;
-  std::unique_ptr<IStickerView> Sticker;
-  std::unique_ptr<ISoundPlayer> SoundPlayer;
-  bool SoundStoppedByUser = false;
-  TDateTime SoundStopTime; // when the sound player was last released
-  bool FiredInDemo = false;
 
   // --- Stored ---
+  // The due moment of the last main-event firing (lastRunDueDt). Unlike the firing's fire time, a
+  // warning leaves it alone: with WarnedRun it keeps a run in the hour that the clock repeats in
+  // autumn from firing or being warned of a second time.
+  TDateTime LastRunDue;
   TDateTime lastCloseByUserDt;             // the user last closed a main-event firing
   TDateTime lastCloseByUserRemindBeforeDt; // the user last closed a warning
   QString Id; // GUID text without braces, NewReminderId or DeletedReminderId

@@ -88,9 +88,9 @@ QByteArray readWholeFile(const QString &fileName) {
 
 } // namespace
 
-TLogFiring LogFiringOf(const TDataObject &reminder, const QString &mailError) {
+TLogFiring LogFiringOf(const TDataObject &reminder, TDateTime fireTime, const QString &mailError) {
   TLogFiring f;
-  f.fireTime = reminder.FireTime;
+  f.fireTime = fireTime;
   f.subject = reminder.subject;
   f.sticker = reminder.sticker.enable;
   f.trayIcon = reminder.tray;

@@ -33,8 +33,10 @@ struct TLogFiring {
   QString id;
 };
 
-// The firing line's facts about a reminder: its fire time, subject, enabled actions, text and id.
-[[nodiscard]] TLogFiring LogFiringOf(const TDataObject &reminder, const QString &mailError);
+// The firing line's facts about a reminder that fired at `fireTime`: the fire time, the subject,
+// the enabled actions, the text and the id.
+[[nodiscard]] TLogFiring LogFiringOf(const TDataObject &reminder, TDateTime fireTime,
+                                     const QString &mailError);
 
 // The line of a program event at `at`, without the line end.
 [[nodiscard]] QString ProgramEventLogLine(const QString &message, TDateTime at);

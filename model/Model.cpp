@@ -167,11 +167,7 @@ void TModel::SetNewReminderTemplate(std::unique_ptr<TDataObject> reminder) {
 }
 
 void TModel::SetPreviewReminder(std::unique_ptr<TDataObject> preview) {
-  // Take the old copy out first: its destruction closes its sticker, which must not find
-  // itself still installed.
-  std::unique_ptr<TDataObject> old = std::move(m_preview);
   m_preview = std::move(preview);
-  old.reset();
 }
 
 TDataObject *PreviewReminder() { return TModel::Current().PreviewReminder(); }

@@ -38,10 +38,11 @@ class IModelListener;
 // start-up: each step that fails leaves its defaults. The store is opened later, by the master
 // window.
 //
-// It ends, in this order: the lock released; the reminders (with their live outputs), the pending
-// ids, the template and the preview freed; the store saved to its file (a failure is shown) and
-// its file name kept in Main/StoreFileName; MainSettings saved. A store that was never opened has
-// no file and is not saved. LocalSettings is not saved here. An empty model saves nothing.
+// It ends, in this order: the lock released; the reminders, the pending ids, the template and the
+// preview freed (the runtime has released their firings' outputs before); the store saved to its
+// file (a failure is shown) and its file name kept in Main/StoreFileName; MainSettings saved. A
+// store that was never opened has no file and is not saved. LocalSettings is not saved here. An
+// empty model saves nothing.
 class TModel {
 public:
   explicit TModel(TModelStart start = TModelStart::Program);
@@ -94,7 +95,7 @@ public:
 private:
   void start();
   void finish();
-  // Frees what may own live outputs, in the order the end of the program frees it.
+  // Frees the reminders and the copies of them, in the order the end of the program frees them.
   void freeReminders();
   void unlink();
 
@@ -121,8 +122,7 @@ private:
 // The current model's preview copy of the reminder open in the editor, or null. While it exists,
 // the reminder with the same id does not fire (TDataObject::IsEditing).
 [[nodiscard]] TDataObject *PreviewReminder();
-// Installs a preview copy (the model owns it from here) or, with null, frees the current one
-// together with its sticker.
+// Installs a preview copy (the model owns it from here) or, with null, frees the current one.
 void SetPreviewReminder(std::unique_ptr<TDataObject> preview);
 
 // Demo mode: every enabled active reminder shows at once, without mail or program.

@@ -4,42 +4,7 @@
 #include "model/Model.h"
 #include "model/XMLStore.h"
 
-#include <QHash>
-
 namespace {
-
-// The run-time state that says whether, when and how a reminder last fired. A reminder read anew
-// from the store takes it over from the object it replaces: without it, an occurrence that is
-// still inside its due window would fire again (a second mail, a second program start).
-struct FiringState {
-  bool firing = false;
-  TFireKind fireKind = TFireKind::Main;
-  TFireKind lastFireKind = TFireKind::Main;
-  TDateTime fireTime;
-  bool soundStoppedByUser = false;
-  TDateTime soundStopTime;
-  bool firedInDemo = false;
-  std::optional<uint32_t> fireTick;
-  TDateTime lastRunDue;
-  TDateTime warnedRun;
-
-  static FiringState of(const TDataObject &r) {
-    return {r.Firing,        r.FireKind,    r.LastFireKind, r.FireTime,   r.SoundStoppedByUser,
-            r.SoundStopTime, r.FiredInDemo, r.FireTick,     r.LastRunDue, r.WarnedRun};
-  }
-  void applyTo(TDataObject &r) const {
-    r.FireTick = fireTick;
-    r.LastRunDue = lastRunDue;
-    r.WarnedRun = warnedRun;
-    r.Firing = firing;
-    r.FireKind = fireKind;
-    r.LastFireKind = lastFireKind;
-    r.FireTime = fireTime;
-    r.SoundStoppedByUser = soundStoppedByUser;
-    r.SoundStopTime = soundStopTime;
-    r.FiredInDemo = firedInDemo;
-  }
-};
 
 bool deleteOne(TReminderList &list, int32_t number) {
   TDataObject *reminder = list.FindByNumber(number);
@@ -153,13 +118,10 @@ std::unique_ptr<TDataObject> TReminderList::Take(int index) {
 }
 
 void TReminderList::Clear() {
-  // Out of the list first: whatever an object's outputs do while they go finds an empty list.
-  std::vector<std::unique_ptr<TDataObject>> items = std::move(m_items);
   m_items.clear();
   m_byNumber.clear();
   m_byId.clear();
   m_idsStale = false;
-  items.clear();
 }
 
 // --- Globals ----------------------------------------------------------------------------------
@@ -200,22 +162,11 @@ QString GetReminderIdByNumber(int32_t number) {
 // --- Loading ----------------------------------------------------------------------------------
 
 void LoadReminderList(TReminderList &list, const QString &user) {
-  QHash<QString, FiringState> carried;
-  for (int i = 0; i < list.Count(); ++i) {
-    const TDataObject *r = list.At(i);
-    if (!carried.contains(r->Id))
-      carried.insert(r->Id, FiringState::of(*r));
-  }
   list.Clear();
   QStringList ids;
   Store().GetIdsOfUser(&ids, user);
-  for (const QString &id : ids) {
-    std::unique_ptr<TDataObject> reminder = TDataObject::Create(id);
-    const auto it = carried.constFind(id);
-    if (it != carried.cend())
-      it->applyTo(*reminder);
-    list.Append(std::move(reminder));
-  }
+  for (const QString &id : ids)
+    list.Append(TDataObject::Create(id));
 }
 
 void ReloadReminders() { LoadReminderList(Reminders(), QString()); }
@@ -226,14 +177,12 @@ void RefreshReminderInList(TReminderList &list, TDataObject *object) {
     return;
   const int32_t number = object->Number;
   const QString id = object->Id;
-  const FiringState state = FiringState::of(*object);
   list.Take(index).reset();
   // A reminder whose item is gone is not brought back with the defaults of a new one.
   if (!Store().FindItem(id))
     return;
   std::unique_ptr<TDataObject> reminder = TDataObject::Create(id);
   reminder->Number = number;
-  state.applyTo(*reminder);
   list.Append(std::move(reminder));
 }
 
@@ -244,7 +193,6 @@ void RefreshReminder(TDataObject *object) { RefreshReminderInList(Reminders(), o
 void DeleteReminderItem(TDataObject &reminder) {
   Store().DeleteItem(reminder.Id);
   reminder.Id = DeletedReminderId;
-  reminder.HideTrayIcon();
 }
 
 bool DeleteRemindersInList(TReminderList &list, int32_t number, const QStringList &pending) {

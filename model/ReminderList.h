@@ -38,7 +38,7 @@ public:
   void Append(std::unique_ptr<TDataObject> object);
   // Removes the entry and gives its object to the caller (none for an index outside the list).
   std::unique_ptr<TDataObject> Take(int index);
-  // Frees every object (with its live outputs).
+  // Frees every object.
   void Clear();
 
 private:
@@ -82,22 +82,20 @@ inline constexpr char MasterWindowName[] = "FormMaster";
 
 // --- Loading ----------------------------------------------------------------------------------
 
-// Frees the list's objects, then creates one object per item of the store, in document order.
-// An object whose id was in the list before takes over the old one's firing state (Firing, the
-// fire kinds and time, the sound flags, FiredInDemo), so an occurrence that is still due does not
-// fire a second time; its live outputs end all the same and come back on the next check.
+// Frees the list's objects, then creates one object per item of the store, in document order,
+// each with a new run-time number. A firing goes on across it: the runtime keeps it by id.
 void LoadReminderList(TReminderList &list, const QString &user);
 void ReloadReminders();
 // Re-reads one reminder of the list from the store: the new object keeps the old one's run-time
-// number and firing state and goes to the end of the list. When the store no longer has its item,
-// the reminder just leaves the list. An object that is not in the list is left alone.
+// number and goes to the end of the list. When the store no longer has its item, the reminder
+// just leaves the list. An object that is not in the list is left alone.
 void RefreshReminderInList(TReminderList &list, TDataObject *object);
 void RefreshReminder(TDataObject *object);
 
 // --- Deletion ---------------------------------------------------------------------------------
 
-// Removes the reminder's item from the store document, sets its Id to "deleted" and removes its
-// tray icon.
+// Removes the reminder's item from the store document and sets its Id to "deleted" (the runtime
+// ends a firing of it when it finds the id gone).
 void DeleteReminderItem(TDataObject &reminder);
 // A number of 1 or more deletes that reminder: one in Trash for good (item and object), any other
 // by moving it to Trash. 0 (or less) does the same for every id of `pending` (unknown ids are

@@ -17,10 +17,10 @@ QString GetScheduleSummary(const TDataObject &r) {
   return text;
 }
 
-QString GetHintText(const TDataObject &r) {
+QString GetHintText(const TDataObject &r, const TFiringState &firing) {
   const QString lineBreak = QStringLiteral("\r\n");
-  QString text = DateTimeToStr(r.FireTime, formatSettings());
-  if (r.FireKind == TFireKind::RemindBefore)
+  QString text = DateTimeToStr(firing.fireTime, formatSettings());
+  if (firing.kind == TFireKind::RemindBefore)
     text += lineBreak + QStringLiteral("( ") + RemindBeforeText(r.remindBefore).toUpper() +
             QStringLiteral(" )");
   if (r.sticker.subjectAsHintEnable && !r.subject.isEmpty())

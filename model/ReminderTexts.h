@@ -13,4 +13,4 @@
 // The hint of a firing reminder's tray icon and sticker: the fire time as date and time; for a
 // warning, "( <REMIND BEFORE TEXT> )"; the subject and the text when the sticker shows them as
 // hint. One item per line, CR LF between lines.
-[[nodiscard]] QString GetHintText(const TDataObject &reminder);
+[[nodiscard]] QString GetHintText(const TDataObject &reminder, const TFiringState &firing);

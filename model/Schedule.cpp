@@ -213,10 +213,10 @@ bool mayFire(const TDataObject &r) {
 // How long the current firing has lasted since its due moment: on the monotonic clock when it
 // noted its tick (a wall clock set back an hour kept a firing open an hour too long), else on
 // the wall clock.
-TDateTime firingAge(const TDataObject &r, TDateTime m) {
-  if (r.FireTick)
-    return TDateTime(static_cast<uint32_t>(currentClock().tickCount() - *r.FireTick));
-  return m - bounded(r.FireTime);
+TDateTime firingAge(const TFiringState &f, TDateTime m) {
+  if (f.fireTick)
+    return TDateTime(static_cast<uint32_t>(currentClock().tickCount() - *f.fireTick));
+  return m - bounded(f.fireTime);
 }
 
 // Whether a firing shows something the user can close. One that does not (a program or a mail
@@ -225,10 +225,10 @@ bool closable(const TDataObject &r) { return r.sticker.enable || r.tray; }
 
 // Whether the current firing has lasted its time: its duration, or without one its second when
 // nothing of it can be closed.
-bool firingOver(const TDataObject &r, TDateTime m) {
+bool firingOver(const TDataObject &r, const TFiringState &f, TDateTime m) {
   if (durationCounts(r.duration))
-    return firingAge(r, m) >= GetDurationDays(r.duration);
-  return !closable(r) && firingAge(r, m) >= OneSecond;
+    return firingAge(f, m) >= GetDurationDays(r.duration);
+  return !closable(r) && firingAge(f, m) >= OneSecond;
 }
 
 // "Daily every N days" with a start "after defined time": that start is re-anchored at every
@@ -297,7 +297,7 @@ TDateTime candidateAt(const TDataObject &r, TDateTime occ, TDateTime m) {
   }
 }
 
-// Whether the reminder's own record of firings and user closes is consulted.
+// Whether the record of firings and user closes is consulted.
 enum class Guards { Recorded, Ignored };
 
 // The due test of a repeating rule at m:
@@ -308,8 +308,8 @@ enum class Guards { Recorded, Ignored };
 //     lies in that window, and m (or c) matches the rule's minute, time of day or day list.
 // With `only` set, just that candidate may answer: the next-run search uses this to ask whether
 // a moment is an occurrence in its own right.
-std::optional<TDateTime> dueCandidate(const TDataObject &r, TDateTime m, Guards guards,
-                                      std::optional<TDateTime> only = std::nullopt) {
+std::optional<TDateTime> dueCandidate(const TDataObject &r, const TFiringState &f, TDateTime m,
+                                      Guards guards, std::optional<TDateTime> only = std::nullopt) {
   const TDateTime interval = GetRepeatInterval(r.repeat);
   // An interval of zero or less (from a file) is never due; nothing may divide by it.
   if (interval <= TDateTime() || !isRepeating(r.repeat.type) || !timeAccepts(r, m))
@@ -323,7 +323,7 @@ std::optional<TDateTime> dueCandidate(const TDataObject &r, TDateTime m, Guards 
                              r.repeat.type == TRepeatType::Annually;
   n = sameEveryPass ? 0 : std::min(n, kMaxPasses);
   const TDateTime d = GetDurationDays(r.duration);
-  const TDateTime fired = bounded(r.FireTime);
+  const TDateTime fired = bounded(f.fireTime);
   const TDateTime ran = bounded(r.LastRunDue);
   const TDateTime closed = bounded(r.lastCloseByUserDt);
   const int64_t spacing = dailySpacing(r, interval);
@@ -349,7 +349,7 @@ std::optional<TDateTime> dueCandidate(const TDataObject &r, TDateTime m, Guards 
 
 // Whether the due test, meeting c with nothing fired or closed yet, would fire c at c itself.
 bool isOccurrence(const TDataObject &r, TDateTime c) {
-  return dueCandidate(r, c, Guards::Ignored, c).has_value();
+  return dueCandidate(r, TFiringState(), c, Guards::Ignored, c).has_value();
 }
 
 // The earliest candidate that a run window starting at or after s can hold.
@@ -554,16 +554,16 @@ bool TDataObject::IsEditing() const {
   return preview && preview->Id == Id;
 }
 
-TCheckResult TDataObject::CheckRun(TDateTime m, bool demo) const {
+TCheckResult TDataObject::CheckRun(const TFiringState &f, TDateTime m, bool demo) const {
   m = bounded(m);
   TCheckResult result;
-  if (Firing) {
+  if (f.firing) {
     // The stop ends only a firing whose run lay before it: a run at the stop itself (a Once
     // reminder "until" its own time) lasts like any other.
     const bool stopped =
-        stopBound.enable && m > stopOf(*this, m) && bounded(FireTime) < stopOf(*this, m);
+        stopBound.enable && m > stopOf(*this, m) && bounded(f.fireTime) < stopOf(*this, m);
     const bool keep = mayFire(*this) && m >= startOf(*this, m) && !stopped &&
-                      !firingOver(*this, m) && (!FiredInDemo || demo);
+                      !firingOver(*this, f, m) && (!f.firedInDemo || demo);
     result.close = !keep;
     return result;
   }
@@ -580,7 +580,7 @@ TCheckResult TDataObject::CheckRun(TDateTime m, bool demo) const {
     // computation announces (and warns of) must fire.
     const TDateTime t = bounded(repeat.dt);
     const TDateTime end = t + GetDurationDays(duration);
-    const TDateTime fired = bounded(FireTime);
+    const TDateTime fired = bounded(f.fireTime);
     const TDateTime ran = bounded(LastRunDue);
     if (m < t || m >= end || (fired >= t && fired < end) || (ran >= t && ran < end) ||
         bounded(lastCloseByUserDt) > t || !insideBounds(*this, t) ||
@@ -594,23 +594,23 @@ TCheckResult TDataObject::CheckRun(TDateTime m, bool demo) const {
   // only to be closed by the next tick.
   if (!insideBounds(*this, m))
     return result;
-  if (const std::optional<TDateTime> c = dueCandidate(*this, m, Guards::Recorded)) {
+  if (const std::optional<TDateTime> c = dueCandidate(*this, f, m, Guards::Recorded)) {
     result.fire = true;
     result.due = *c;
   }
   return result;
 }
 
-TCheckResult TDataObject::CheckRemindBefore(TDateTime m, bool demo) const {
+TCheckResult TDataObject::CheckRemindBefore(const TFiringState &f, TDateTime m, bool demo) const {
   m = bounded(m);
   TCheckResult result;
-  if (Firing) {
+  if (f.firing) {
     // The warning ends no later than the tick one second before the event. Kept up to that
     // moment inclusive, it would be closed only by the tick at the event itself, and that tick
     // is spent closing it: an event without duration (one second long) would be lost.
     const TDateTime next = GetNextRunTime(m);
-    result.close = !(mayFire(*this) && m < next - OneSecond && (!FiredInDemo || demo) &&
-                     (closable(*this) || firingAge(*this, m) < OneSecond));
+    result.close = !(mayFire(*this) && m < next - OneSecond && (!f.firedInDemo || demo) &&
+                     (closable(*this) || firingAge(f, m) < OneSecond));
     return result;
   }
   if (!mayFire(*this) || demo)
@@ -632,28 +632,29 @@ TCheckResult TDataObject::CheckRemindBefore(TDateTime m, bool demo) const {
 // runs (the warning is always for a run after m, the event for one at or before it): when the
 // day's last gap equals the warning, the warning for midnight falls due in the tick of the day's
 // last run, and testing it first lost that run. The warning comes at a later tick instead.
-TCheckResult TDataObject::CheckDue(TDateTime m, bool demo) const {
-  if (Firing) {
+TCheckResult TDataObject::CheckDue(const TFiringState &f, TDateTime m, bool demo) const {
+  if (f.firing) {
     TCheckResult result =
-        FireKind == TFireKind::RemindBefore ? CheckRemindBefore(m, demo) : CheckRun(m, demo);
-    result.kind = FireKind;
+        f.kind == TFireKind::RemindBefore ? CheckRemindBefore(f, m, demo) : CheckRun(f, m, demo);
+    result.kind = f.kind;
     return result;
   }
-  const TCheckResult run = CheckRun(m, demo);
+  const TCheckResult run = CheckRun(f, m, demo);
   if (run.fire || demo || !remindBefore.enable)
     return run;
-  TCheckResult warning = CheckRemindBefore(m, demo);
+  TCheckResult warning = CheckRemindBefore(f, m, demo);
   warning.kind = TFireKind::RemindBefore;
   return warning;
 }
 
 // A run whose whole due window [c, c + D) lay between the two checks was seen by neither. Only
 // the latest one fires: after a long sleep, one firing per reminder, not one per missed run.
-TCheckResult TDataObject::CheckMissed(TDateTime from, TDateTime m, bool demo) const {
+TCheckResult TDataObject::CheckMissed(const TFiringState &f, TDateTime from, TDateTime m,
+                                      bool demo) const {
   TCheckResult result;
   from = bounded(from);
   m = bounded(m);
-  if (Firing || demo || !mayFire(*this))
+  if (f.firing || demo || !mayFire(*this))
     return result;
   const TDateTime d = GetDurationDays(duration);
   const TDateTime limit = m - d;
@@ -663,7 +664,7 @@ TCheckResult TDataObject::CheckMissed(TDateTime from, TDateTime m, bool demo) co
   if (c == TDateTime())
     return result;
   const auto inWindow = [&](TDateTime t) { return c <= t && t < c + d; };
-  if (inWindow(bounded(FireTime)) || inWindow(bounded(LastRunDue)) ||
+  if (inWindow(bounded(f.fireTime)) || inWindow(bounded(LastRunDue)) ||
       inWindow(bounded(lastCloseByUserDt)) ||
       (repeat.type == TRepeatType::Once && bounded(lastCloseByUserDt) > c))
     return result;
@@ -672,21 +673,22 @@ TCheckResult TDataObject::CheckMissed(TDateTime from, TDateTime m, bool demo) co
   return result;
 }
 
-void TDataObject::BeginFiring(TFireKind kind, TDateTime due, TDateTime m, bool demo) {
-  Firing = true;
-  FireKind = kind;
-  FiredInDemo = demo;
-  FireTime = due.isSet() ? due : m;
+void TDataObject::BeginFiring(TFiringState &f, TFireKind kind, TDateTime due, TDateTime m,
+                              bool demo) {
+  f.firing = true;
+  f.kind = kind;
+  f.firedInDemo = demo;
+  f.fireTime = due.isSet() ? due : m;
   // The duration counts from the due moment; a firing that starts after its window is over (a
   // missed run, a demonstration) counts it from now.
-  const TDateTime late = m - FireTime;
+  const TDateTime late = m - f.fireTime;
   const TDateTime counted =
       late >= TDateTime() && late < GetDurationDays(duration) ? late : TDateTime();
-  FireTick = currentClock().tickCount() - static_cast<uint32_t>(counted.ms);
+  f.fireTick = currentClock().tickCount() - static_cast<uint32_t>(counted.ms);
   if (demo)
     return;
   if (kind == TFireKind::Main)
-    LastRunDue = FireTime;
+    LastRunDue = f.fireTime;
   else if (kind == TFireKind::RemindBefore)
     WarnedRun = GetNextRunTime(m);
 }

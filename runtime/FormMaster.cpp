@@ -276,7 +276,10 @@ void TFormMaster::reloadStore() {
   refreshAfterReload();
 }
 
+// Every reminder object is new: the firings are matched to them by id again, and those whose
+// reminder left the store end.
 void TFormMaster::refreshAfterReload() {
+  m_runtime->RemindersReloaded();
   (void)hub().send(m_ui.MainWindowHandle(), msg::WM_REFRESH_LIST);
   if (!Paused())
     m_runtime->CheckAllReminders();
@@ -290,6 +293,8 @@ void TFormMaster::StoreReloaded() {
 }
 
 void TFormMaster::RemindersChanged() {
+  // A reminder deleted in memory only takes its firing with it all the same.
+  m_runtime->RemindersReloaded();
   (void)hub().send(m_ui.MainWindowHandle(), msg::WM_REFRESH_LIST);
   RebuildAddAsMenus();
 }

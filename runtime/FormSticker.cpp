@@ -128,11 +128,13 @@ void TFormSticker::FormCreate() {
 
 // The owner window is not kept: the sticker is a top-level window of its own, and whoever wants
 // to reach the master or the editor already has its handle.
-void TFormSticker::ShowReminder(WindowHandle, TDataObject *reminder, const TGraphic *picture,
-                                const TGIFImage *movingPicture, const TStickerPopup &popup) {
-  m_reminder = reminder;
+void TFormSticker::ShowReminder(WindowHandle, TReminderLookup find, const TFiringState &firing,
+                                const TGraphic *picture, const TGIFImage *movingPicture,
+                                const TStickerPopup &popup) {
+  m_reminder = std::move(find);
   m_popup = popup;
   m_closed = false;
+  const TDataObject *reminder = Reminder();
   if (!reminder)
     return;
   const TStickerRec &s = reminder->sticker;
@@ -150,14 +152,14 @@ void TFormSticker::ShowReminder(WindowHandle, TDataObject *reminder, const TGrap
   animatorPalette.setColor(QPalette::Window, m_windowColor);
   ui->GIFAnimator->setPalette(animatorPalette);
 
-  const QString hint = toolTipText(GetHintText(*reminder));
+  const QString hint = toolTipText(GetHintText(*reminder, firing));
   for (QWidget *w :
        std::initializer_list<QWidget *>{ui->GIFAnimator, ui->ImagePicture, ui->LabelText,
                                         ui->LabelDate, ui->LabelTime, ui->LabelSubject})
     w->setToolTip(hint);
 
   QString note;
-  if (reminder->FireKind == TFireKind::RemindBefore)
+  if (firing.kind == TFireKind::RemindBefore)
     note = QStringLiteral(" (") + RemindBeforeText(reminder->remindBefore) + u')';
   const auto apply = [](QLabel *label, const QString &caption, const TStickerTextRec &rec) {
     label->setText(displayText(caption));
@@ -172,18 +174,18 @@ void TFormSticker::ShowReminder(WindowHandle, TDataObject *reminder, const TGrap
   apply(ui->LabelSubject, reminder->subject + note, s.subject);
   note = s.subject.enable || note.isEmpty() ? QString() : QStringLiteral("\r\n") + note;
   apply(ui->LabelText, reminder->text + note, s.text);
-  apply(ui->LabelDate, DateToStr(reminder->FireTime), s.date);
-  apply(ui->LabelTime, TimeToStr(reminder->FireTime), s.time);
+  apply(ui->LabelDate, DateToStr(firing.fireTime), s.date);
+  apply(ui->LabelTime, TimeToStr(firing.fireTime), s.time);
 
-  LoadPictures(picture, movingPicture);
+  LoadPictures(*reminder, picture, movingPicture);
   ui->ImagePicture->setTransparent(s.image.transparent);
   ui->ImagePicture->setVisible(s.image.enable);
   ui->GIFAnimator->setTransparent(s.movingImage.transparent);
   ui->GIFAnimator->setVisible(s.movingImage.enable);
   ui->GIFAnimator->setAnimate(s.movingImage.enable);
 
-  LayoutElements();
-  PlaceWindow();
+  LayoutElements(s);
+  PlaceWindow(s.position);
   UpdateColorKey();
 
   setWindowTitle(reminder->subject);
@@ -195,7 +197,8 @@ void TFormSticker::ShowReminder(WindowHandle, TDataObject *reminder, const TGrap
   }
 }
 
-void TFormSticker::LoadPictures(const TGraphic *picture, const TGIFImage *movingPicture) {
+void TFormSticker::LoadPictures(const TDataObject &reminder, const TGraphic *picture,
+                                const TGIFImage *movingPicture) {
   // A picture that cannot be read shows as nothing; the reminder still shows.
   try {
     if (picture || movingPicture) {
@@ -203,7 +206,7 @@ void TFormSticker::LoadPictures(const TGraphic *picture, const TGIFImage *moving
       ui->GIFAnimator->setImage(movingPicture);
       return;
     }
-    TStickerImages images = LoadStickerImages(*m_reminder);
+    TStickerImages images = LoadStickerImages(reminder);
     ui->ImagePicture->picture().takeGraphic(std::move(images.image));
     ui->GIFAnimator->setImage(dynamic_cast<const TGIFImage *>(images.movingImage.get()));
   } catch (const std::exception &) {
@@ -212,8 +215,7 @@ void TFormSticker::LoadPictures(const TGraphic *picture, const TGIFImage *moving
   }
 }
 
-void TFormSticker::LayoutElements() {
-  const TStickerRec &s = m_reminder->sticker;
+void TFormSticker::LayoutElements(const TStickerRec &s) {
   const auto label = [](const QLabel *l, const TStickerTextRec &rec) {
     return TStickerLabelBox{rec.enable, rec.position, rec.alignment, l->size()};
   };
@@ -240,8 +242,7 @@ void TFormSticker::LayoutElements() {
   resize(out.window);
 }
 
-void TFormSticker::PlaceWindow() {
-  const TPositionRec &p = m_reminder->sticker.position;
+void TFormSticker::PlaceWindow(const TPositionRec &p) {
   QScreen *primary = QGuiApplication::primaryScreen();
   const QRect home = primary ? primary->availableGeometry() : QRect();
   // An empty position means "place it for me": the middle of the primary screen.
@@ -298,7 +299,7 @@ void TFormSticker::SetPreview(bool value) {
 }
 
 void TFormSticker::ReleaseReminder() {
-  m_reminder = nullptr;
+  m_reminder = {};
   m_popup = {};
   ui->GIFAnimator->setAnimate(false);
 }
@@ -312,13 +313,14 @@ void TFormSticker::closeEvent(QCloseEvent *event) {
 }
 
 void TFormSticker::FormClose() {
-  if (!m_reminder)
+  TDataObject *reminder = Reminder();
+  if (!reminder)
     return;
-  StorePosition(*m_reminder);
+  StorePosition(*reminder);
   // A preview carries the real reminder's id: its place reaches the store only when the editor
   // saves the reminder, never when the preview goes away.
   if (!m_preview)
-    SaveStickerPosition(*m_reminder);
+    SaveStickerPosition(*reminder);
 }
 
 bool TFormSticker::eventFilter(QObject *watched, QEvent *event) {
@@ -351,9 +353,8 @@ bool TFormSticker::eventFilter(QObject *watched, QEvent *event) {
 
 void TFormSticker::FormMouseDown(Qt::MouseButton button, QPoint globalPos) {
   const QPointer<TFormSticker> self(this);
-  if (m_reminder && !m_preview)
-    (void)hub().send(m_ui.MainWindowHandle(), msg::WM_SELECT_REMINDER,
-                     uintptr_t(m_reminder->Number));
+  if (const TDataObject *reminder = Reminder(); reminder && !m_preview)
+    (void)hub().send(m_ui.MainWindowHandle(), msg::WM_SELECT_REMINDER, uintptr_t(reminder->Number));
   if (!self)
     return;
   // The drag starts once the pointer moves, so a click or a double-click stays one.
@@ -363,8 +364,9 @@ void TFormSticker::FormMouseDown(Qt::MouseButton button, QPoint globalPos) {
     m_pressGlobal = globalPos;
     m_pressWindowPos = pos();
   }
-  if (m_reminder && m_popup.menu && m_popup.setTag)
-    m_popup.setTag(m_reminder->Number);
+  // Looked up again: the main window's handler of the press may have re-read the reminder.
+  if (const TDataObject *reminder = Reminder(); reminder && m_popup.menu && m_popup.setTag)
+    m_popup.setTag(reminder->Number);
   m_ui.SetEditorModified();
 }
 
@@ -387,9 +389,10 @@ void TFormSticker::FormMouseMove(QPoint globalPos, Qt::MouseButtons buttons) {
 }
 
 void TFormSticker::MemoTextDblClick() {
-  if (!m_reminder || !m_popup.menu)
+  const TDataObject *reminder = Reminder();
+  if (!reminder || !m_popup.menu)
     return;
-  const int32_t number = m_reminder->Number;
+  const int32_t number = reminder->Number;
   if (m_popup.setTag)
     m_popup.setTag(number);
   // "Edit" opens the editor, which stops this reminder's outputs and so releases this window:
@@ -411,8 +414,8 @@ void TFormSticker::MemoTextDblClick() {
 void TFormSticker::OpenPopup(QPoint globalPos) {
   if (!m_popup.menu)
     return;
-  if (m_reminder && m_popup.setTag)
-    m_popup.setTag(m_reminder->Number);
+  if (const TDataObject *reminder = Reminder(); reminder && m_popup.setTag)
+    m_popup.setTag(reminder->Number);
   // popup(), not exec(): an item may release this window, which must not be inside a nested loop
   // of its own handler then.
   m_popup.menu->popup(globalPos);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "model/FiringState.h"
 #include "platform/MessageHub.h"
+#include "runtime/ReminderOutputs.h"
 
 #include <QColor>
 #include <QMenu>
@@ -54,13 +56,16 @@ public:
   TFormSticker(const TFormSticker &) = delete;
   TFormSticker &operator=(const TFormSticker &) = delete;
 
-  // Fills, lays out, sizes and shows the window. The reminder is not owned: it must outlive the
-  // window or be forgotten first (ReleaseReminder). When a picture or a moving picture is given
+  // Fills, lays out, sizes and shows the window for a firing of the reminder that `reminder`
+  // finds: its fire time and kind come from `firing`. The window keeps the lookup, not the
+  // object, and asks it again at each press and at its close: a store reload may read the
+  // reminder anew meanwhile, or a deletion free it. When a picture or a moving picture is given
   // (the editor's preview) the window shows those, else both come from the store. May be called
   // again at any time with changed settings. The owner window (the master, or the editor's page)
   // is not kept.
-  void ShowReminder(WindowHandle owner, TDataObject *reminder, const TGraphic *picture,
-                    const TGIFImage *movingPicture, const TStickerPopup &popup = {});
+  void ShowReminder(WindowHandle owner, TReminderLookup reminder, const TFiringState &firing,
+                    const TGraphic *picture, const TGIFImage *movingPicture,
+                    const TStickerPopup &popup = {});
   // Copies the window's left, top, width and height into the reminder's sticker position.
   void StorePosition(TDataObject &reminder) const;
   void MoveTo(int left, int top);
@@ -70,7 +75,8 @@ public:
   [[nodiscard]] bool Preview() const { return m_preview; }
   // Forgets the reminder: from here on closing stores nothing and a click selects nothing.
   void ReleaseReminder();
-  [[nodiscard]] TDataObject *Reminder() const { return m_reminder; }
+  // The reminder shown, as its lookup finds it now; null when it is gone or forgotten.
+  [[nodiscard]] TDataObject *Reminder() const { return m_reminder ? m_reminder() : nullptr; }
 
   [[nodiscard]] TShape *ShapeFrame() const;
   [[nodiscard]] TImage *ImagePicture() const;
@@ -98,14 +104,15 @@ private:
   void FormMouseMove(QPoint globalPos, Qt::MouseButtons buttons);
   void MemoTextDblClick();
   void OpenPopup(QPoint globalPos);
-  void LoadPictures(const TGraphic *picture, const TGIFImage *movingPicture);
-  void LayoutElements();
-  void PlaceWindow();
+  void LoadPictures(const TDataObject &reminder, const TGraphic *picture,
+                    const TGIFImage *movingPicture);
+  void LayoutElements(const TStickerRec &s);
+  void PlaceWindow(const TPositionRec &p);
   void UpdateColorKey();
 
   std::unique_ptr<Ui::FormSticker> ui;
   IUserInterface &m_ui;
-  TDataObject *m_reminder = nullptr;
+  TReminderLookup m_reminder;
   TStickerPopup m_popup;
   QColor m_windowColor;
   bool m_colorKeyed = false;

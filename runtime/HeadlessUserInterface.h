@@ -13,7 +13,7 @@ public:
   void CloseMainWindow() override {}
   [[nodiscard]] bool EditReminder(int, QString &, int) override { return false; }
   [[nodiscard]] bool RemindAfter(const QString &, QPoint, int32_t) override { return false; }
-  void SoundVolume(QPoint, int32_t) override {}
+  void SoundVolume(QPoint, const TSoundLookup &) override {}
   void SetEditorModified() override {}
   void ShowMessage(const QString &message) override;
   void ShowException(const QString &message) override;

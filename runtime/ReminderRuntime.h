@@ -31,6 +31,13 @@ public:
   // The program ends: waits a few seconds at most for the mail under way and logs every mail
   // that is abandoned.
   virtual void FinishMail() {}
+  // The reminders were read anew from the store (which may be another file now). The firing of a
+  // reminder that left the store ends; the others go on, their outputs made afresh from the
+  // reminders as read by the next check. Also while paused.
+  virtual void RemindersReloaded() {}
+  // The program ends: every firing's outputs go, while the model still lives (a sticker's close
+  // writes its place into the store).
+  virtual void ReleaseAllOutputs() {}
   // Brings the stickers that stay on top back above the other windows.
   virtual void RaiseOnTopStickers() = 0;
 

@@ -28,39 +28,6 @@ namespace {
 
 TDateTime now() { return currentClock().now(); }
 
-// The player a firing reminder owns. It notes on the monotonic clock when it goes away, so the
-// scheduler can wait a second before opening the sound again whatever the wall clock does
-// (daylight saving, a clock set back), and whoever frees it: a close, a stop, a failed start.
-class TGuardedSound final : public ISoundPlayer {
-public:
-  using Stops = std::unordered_map<int, uint32_t>;
-
-  TGuardedSound(std::unique_ptr<ISoundPlayer> player, int number, std::weak_ptr<Stops> stops)
-      : m_player(std::move(player)), m_number(number), m_stops(std::move(stops)) {}
-
-  ~TGuardedSound() override {
-    m_player.reset();
-    if (const std::shared_ptr<Stops> stops = m_stops.lock())
-      (*stops)[m_number] = currentClock().tickCount();
-  }
-  TGuardedSound(const TGuardedSound &) = delete;
-  TGuardedSound &operator=(const TGuardedSound &) = delete;
-
-  void PlayFile(const QString &fileName, int volume, WindowHandle notify) override {
-    m_player->PlayFile(fileName, volume, notify);
-  }
-  int Rewind() override { return m_player->Rewind(); }
-  int Play(WindowHandle notify) override { return m_player->Play(notify); }
-  int SetVolume(int volume) override { return m_player->SetVolume(volume); }
-  [[nodiscard]] int GetVolume() const override { return m_player->GetVolume(); }
-  [[nodiscard]] quint16 DeviceId() const override { return m_player->DeviceId(); }
-
-private:
-  std::unique_ptr<ISoundPlayer> m_player;
-  int m_number;
-  std::weak_ptr<Stops> m_stops;
-};
-
 // What the installed clock said when a check began, for every read inside it. A check reads
 // "now" for every reminder, and the model reads today for month lengths; reading the system
 // clock each time (a look at the local time zone file) cost more than the whole check.
@@ -108,12 +75,10 @@ QString exceptionText(const std::exception &e) {
 
 } // namespace
 
-ISoundPlayer *ReminderSoundOf(const TDataObject &reminder) { return reminder.SoundPlayer.get(); }
-
 TReminderScheduler::TReminderScheduler(IReminderList &reminders, IReminderOutputFactory &outputs,
                                        IUserInterface &ui)
-    : m_reminders(reminders), m_outputs(outputs), m_ui(ui),
-      m_soundStops(std::make_shared<SoundStops>()), m_mail(std::make_unique<TMailQueue>()) {}
+    : m_reminders(reminders), m_outputs(outputs), m_ui(ui), m_mail(std::make_unique<TMailQueue>()) {
+}
 
 TReminderScheduler::~TReminderScheduler() = default;
 
@@ -125,6 +90,29 @@ bool TReminderScheduler::WaitForMail(std::chrono::milliseconds limit) {
 
 TDataObject *TReminderScheduler::find(int number) const {
   return number > 0 ? m_reminders.FindByNumber(number) : nullptr;
+}
+
+TFiring &TReminderScheduler::firingOf(const TDataObject &reminder) {
+  return m_firings.Get(reminder.Id);
+}
+
+const TFiringState &TReminderScheduler::FiringOf(int number) const {
+  const TDataObject *r = find(number);
+  return m_firings.StateOf(r ? r->Id : QString());
+}
+
+TReminderLookup TReminderScheduler::lookupOf(const QString &id) const {
+  return [&reminders = m_reminders, id] { return reminders.FindById(id); };
+}
+
+TSoundLookup TReminderScheduler::SoundLookup(int number) const {
+  const TDataObject *r = find(number);
+  if (!r)
+    return [] { return static_cast<ISoundPlayer *>(nullptr); };
+  return [this, id = r->Id]() -> ISoundPlayer * {
+    const TFiring *f = m_firings.Find(id);
+    return f ? f->sound.get() : nullptr;
+  };
 }
 
 void TReminderScheduler::sendReminderUpdated(int number) const {
@@ -139,8 +127,7 @@ void TReminderScheduler::CheckAllReminders() {
   if (m_checking)
     return;
   CheckGuard guard(m_checking);
-  for (const int number : m_reminders.Numbers())
-    checkOne(number);
+  checkAll(std::nullopt);
 }
 
 void TReminderScheduler::Timer1Timer() {
@@ -149,8 +136,18 @@ void TReminderScheduler::Timer1Timer() {
   CheckGuard guard(m_checking);
   const std::optional<TDateTime> previous = m_lastTick;
   m_lastTick = now();
+  checkAll(previous);
+}
+
+// Every reminder the pass meets marks its firing. A firing left unmarked belongs to a reminder
+// that is no longer in the list: only then is the list asked about each firing.
+void TReminderScheduler::checkAll(std::optional<TDateTime> previousTick) {
+  ++m_pass;
+  m_seen = 0;
   for (const int number : m_reminders.Numbers())
-    checkOne(number, previous);
+    checkOne(number, previousTick);
+  if (m_dropDue || m_seen < m_firings.Count())
+    dropGoneFirings();
 }
 
 void TReminderScheduler::CheckReminder(int number) {
@@ -158,7 +155,36 @@ void TReminderScheduler::CheckReminder(int number) {
     return;
   CheckGuard guard(m_checking);
   checkOne(number);
+  if (m_dropDue)
+    dropGoneFirings();
 }
+
+TFiring *TReminderScheduler::seen(const TDataObject &reminder) {
+  TFiring *f = m_firings.Find(reminder.Id);
+  if (f && f->seenInPass != m_pass) {
+    f->seenInPass = m_pass;
+    ++m_seen;
+  }
+  return f;
+}
+
+void TReminderScheduler::dropGoneFirings() {
+  m_dropDue = false;
+  (void)m_firings.DropUnknown(
+      [this](const QString &id) { return m_reminders.FindById(id) != nullptr; });
+}
+
+// The outputs show the reminders as they were before the reload; the next check makes them
+// afresh from the reminders as read. The firings themselves go on.
+void TReminderScheduler::RemindersReloaded() {
+  m_firings.ReleaseAllOutputs();
+  if (m_checking)
+    m_dropDue = true; // the check under way may be holding one of them
+  else
+    dropGoneFirings();
+}
+
+void TReminderScheduler::ReleaseAllOutputs() { m_firings.ReleaseAllOutputs(); }
 
 // One pass over one reminder:
 //  1. the due tests (TDataObject::CheckDue): a firing reminder asks the test of its own kind
@@ -168,7 +194,8 @@ void TReminderScheduler::CheckReminder(int number) {
 //  3. the remind-again window: fire inside it (or when it passed between two ticks), close a
 //     remind-again firing outside it;
 //  4. bring the outputs in line.
-// Firing and closing can run the event loop, so the reminder is looked up again after each.
+// Firing and closing can run the event loop, so the reminder is looked up again after each, and
+// its firing state is read afresh.
 //
 // A tick is late when more than a second and a half of wall-clock time passed since the one
 // before: the machine slept, the clock was put forward (by hand, or the hour that daylight saving
@@ -184,33 +211,41 @@ void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousT
 
   constexpr TDateTime kLateTick{1'500};
   const TDateTime at = now();
-  TCheckResult result = r->CheckDue(at, DemoMode());
+  // One lookup of the firing in nearly every check: one that neither fires nor closes.
+  const TFiring *f = seen(*r);
+  const TFiringState &before = f ? f->state : TFiringState::Idle();
+  TCheckResult result = r->CheckDue(before, at, DemoMode());
   // A missed run goes before a warning for a later one, as a due run does.
   const bool runDue = result.fire && result.kind == TFireKind::Main;
-  if (!runDue && !r->Firing && previousTick && at - *previousTick > kLateTick) {
-    if (const TCheckResult missed = r->CheckMissed(*previousTick, at, DemoMode()); missed.fire)
+  if (!runDue && !before.firing && previousTick && at - *previousTick > kLateTick) {
+    if (const TCheckResult missed = r->CheckMissed(before, *previousTick, at, DemoMode());
+        missed.fire)
       result = missed;
   }
-  const bool closing = result.close && r->FireKind != TFireKind::RemindAfter;
+  const bool closing = result.close && before.kind != TFireKind::RemindAfter;
   if (closing)
     CloseReminder(number, false);
   else if (result.fire)
     FireReminder(number, result.kind, result.due);
-  // Only a fire or a close can have run the event loop; nearly every check does neither.
-  if ((closing || result.fire) && !(r = find(number)))
-    return;
+  // Only a fire or a close can have run the event loop or changed the firing.
+  if (closing || result.fire) {
+    if (!(r = find(number)))
+      return;
+    f = seen(*r);
+  }
 
   if (!DemoMode() && r->enable && r->remindAfter.enable) {
+    const bool firing = f && f->state.firing;
     const TDateTime start = r->remindAfter.dtStart;
     const TDateTime stop = r->remindAfter.dtStop;
     // A window that opened and closed between two ticks (one second long without a duration)
     // is fired late rather than lost.
     const bool passed = previousTick && *previousTick <= start && start < stop && stop <= now();
-    const bool fire2 = !r->Firing && ((start < now() && now() < stop) || passed);
+    const bool fire2 = !firing && ((start < now() && now() < stop) || passed);
     // Without a duration the window is one second long, yet the reminder came back so that the
     // user sees it: like its first firing, it stays until the user closes it.
     const bool windowOver = now() > stop && r->duration.enable;
-    const bool close2 = !fire2 && r->Firing && r->FireKind == TFireKind::RemindAfter &&
+    const bool close2 = !fire2 && firing && f->state.kind == TFireKind::RemindAfter &&
                         (now() < start || windowOver);
     if (close2) {
       r->remindAfter.enable = false;
@@ -221,9 +256,10 @@ void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousT
     }
     if (!(r = find(number)))
       return;
+    f = seen(*r);
   }
 
-  if (r->Firing)
+  if (f && f->state.firing)
     SyncReminderOutputs(number);
 }
 
@@ -234,16 +270,18 @@ void TReminderScheduler::FireReminder(int number, TFireKind kind, TDateTime due)
   if (!r)
     return;
   const bool demo = DemoMode();
+  TFiring &f = firingOf(*r);
   if (demo)
-    m_demoRestore[number] = DemoRestore{r->FireTime, r->FireKind, r->LastFireKind};
+    f.demoRestore = TFiring::TDemoRestore{f.state.fireTime, f.state.kind, f.state.lastKind};
   else
-    m_demoRestore.erase(number); // left by a demonstration whose object was re-read meanwhile
-  r->BeginFiring(kind, due, now(), demo);
+    f.demoRestore.reset(); // left by a demonstration that ended without its close
+  r->BeginFiring(f.state, kind, due, now(), demo);
+  const TFiringState started = f.state;
 
   // With a mail, its outcome writes the log line when the worker is done with it.
-  if (!SendReminderMail(*r))
-    WriteFireLog(*r, QString());
-  RunReminderProgram(*r);
+  if (!SendReminderMail(*r, started))
+    WriteFireLog(*r, started, QString());
+  RunReminderProgram(*r, started);
   if (!find(number))
     return;
   sendReminderUpdated(number);
@@ -265,50 +303,49 @@ void TReminderScheduler::CloseReminder(int number, bool byUser) {
   TDataObject *r = find(number);
   // Only a firing can close. Anything else (a pause, the close message, a menu that outlived its
   // firing) would otherwise disable an idle one-time reminder that has yet to come due.
-  if (!r || !r->Firing)
+  TFiring *f = r ? m_firings.Find(r->Id) : nullptr;
+  if (!f || !f->state.firing)
     return;
+  const QString id = r->Id;
 
-  if (r->FiredInDemo) {
+  if (f->state.firedInDemo) {
     // A firing that was only a demonstration leaves no trace: no disable, no close time, no
     // write-back, and the fire time the schedule counts on is the one from before the demo.
-    r->HideTrayIcon();
-    r->CloseSticker();
-    r->StopSound();
-    if (!(r = find(number)))
+    m_firings.ReleaseOutputs(id);
+    if (!find(number) || !(f = m_firings.Find(id)))
       return;
-    r->Firing = false;
-    r->FiredInDemo = false;
-    if (const auto it = m_demoRestore.find(number); it != m_demoRestore.end()) {
-      r->FireTime = it->second.fireTime;
-      r->FireKind = it->second.fireKind;
-      r->LastFireKind = it->second.lastFireKind;
-      m_demoRestore.erase(it);
+    f->state.firing = false;
+    f->state.firedInDemo = false;
+    if (const std::optional<TFiring::TDemoRestore> restore = f->demoRestore) {
+      f->state.fireTime = restore->fireTime;
+      f->state.kind = restore->kind;
+      f->state.lastKind = restore->lastKind;
+      f->demoRestore.reset();
     }
     return;
   }
 
-  if (r->FireKind == TFireKind::RemindBefore)
-    r->FireTime -= OneSecond;
-  r->HideTrayIcon();
-  r->CloseSticker();
-  r->StopSound();
-  // Released outputs may have run code of their own; a reminder re-read meanwhile is no longer
-  // the firing one.
-  if (!(r = find(number)) || !r->Firing)
+  if (f->state.kind == TFireKind::RemindBefore)
+    f->state.fireTime -= OneSecond;
+  m_firings.ReleaseOutputs(id);
+  // Released outputs may have run code of their own; a reminder re-read meanwhile is found again
+  // by its number, and its firing by its id.
+  if (!(r = find(number)) || !(f = m_firings.Find(r->Id)) || !f->state.firing)
     return;
-  r->Firing = false;
+  f->state.firing = false;
+  const TFireKind kind = f->state.kind;
   // A remind-again window that has ended is no longer pending: the one-time reminder is done.
-  if (r->FireKind == TFireKind::RemindAfter && now() > r->remindAfter.dtStop)
+  if (kind == TFireKind::RemindAfter && now() > r->remindAfter.dtStop)
     r->remindAfter.enable = false;
 
   bool disabled = false;
-  if (r->repeat.type == TRepeatType::Once && r->FireKind != TFireKind::RemindBefore &&
+  if (r->repeat.type == TRepeatType::Once && kind != TFireKind::RemindBefore &&
       (byUser || !r->remindAfter.enable)) {
     r->enable = false;
     disabled = true;
   }
   if (byUser) {
-    switch (r->FireKind) {
+    switch (kind) {
     case TFireKind::RemindAfter:
       r->remindAfter.enable = false;
       break;
@@ -320,7 +357,7 @@ void TReminderScheduler::CloseReminder(int number, bool byUser) {
       break;
     }
   }
-  r->LastFireKind = r->FireKind;
+  f->state.lastKind = kind;
   m_reminders.SaveToStore(*r, true);
   oneWrite.reset();
   // Told last, when the reminder is complete: the main window's handler may run the event loop.
@@ -331,19 +368,19 @@ void TReminderScheduler::CloseReminder(int number, bool byUser) {
 void TReminderScheduler::StopReminderOutputs(int number) {
   if (DemoMode())
     return;
-  TDataObject *r = find(number);
+  const TDataObject *r = find(number);
   if (!r)
     return;
-  if (r->FiredInDemo && r->Firing) {
+  const QString id = r->Id;
+  const TFiringState &f = m_firings.StateOf(id);
+  if (f.firedInDemo && f.firing) {
     // Ends like a demonstration's close: nothing of the demo stays behind.
     CloseReminder(number, false);
     return;
   }
-  r->HideTrayIcon();
-  r->CloseSticker();
-  r->StopSound();
-  if ((r = find(number)))
-    r->Firing = false;
+  m_firings.ReleaseOutputs(id);
+  if (TFiring *entry = m_firings.Find(id))
+    entry->state.firing = false;
 }
 
 void TReminderScheduler::CloseAllReminders() {
@@ -354,120 +391,134 @@ void TReminderScheduler::CloseAllReminders() {
 
 // --- Outputs -------------------------------------------------------------------------------------
 
+// Each output step ends when the reminder or its firing is gone: making or releasing an output
+// runs code of its own.
 void TReminderScheduler::SyncReminderOutputs(int number) {
-  TDataObject *r = find(number);
-  if (!r || !r->Firing)
+  const TDataObject *r = find(number);
+  const TFiring *f = r ? m_firings.Find(r->Id) : nullptr;
+  if (!f || !f->state.firing)
     return;
+  const QString id = r->Id;
 
-  if (r->sticker.enable && !r->Sticker)
+  if (r->sticker.enable && !f->sticker)
     ShowSticker(number);
-  else if (!r->sticker.enable && r->Sticker)
-    r->CloseSticker();
-  if (!(r = find(number)))
+  else if (!r->sticker.enable && f->sticker)
+    m_firings.CloseSticker(id);
+  if (!(r = find(number)) || !(f = m_firings.Find(id)))
     return;
 
-  if (r->tray && !r->TrayIcon)
+  if (r->tray && !f->trayIcon)
     ShowReminderTrayIcon(number);
-  else if (!r->tray && r->TrayIcon)
-    r->HideTrayIcon();
-  if (!(r = find(number)))
+  else if (!r->tray && f->trayIcon)
+    m_firings.HideTrayIcon(id);
+  if (!(r = find(number)) || !(f = m_firings.Find(id)))
     return;
 
-  if (r->sound.enable && !r->SoundPlayer && !r->SoundStoppedByUser && soundMayStart(number))
+  if (r->sound.enable && !f->sound && !f->soundStoppedByUser && soundMayStart(id))
     PlayReminderSound(number);
-  else if (!r->sound.enable && r->SoundPlayer)
-    r->StopSound();
+  else if (!r->sound.enable && f->sound)
+    m_firings.StopSound(id);
 }
 
 // A sound whose player was just released (a failed start, a close) is not opened again within
 // the same second. Measured on the monotonic clock.
-bool TReminderScheduler::soundMayStart(int number) {
-  const auto it = m_soundStops->find(number);
-  if (it == m_soundStops->end())
+bool TReminderScheduler::soundMayStart(const QString &id) {
+  TFiring *f = m_firings.Find(id);
+  if (!f || !f->soundStopTick)
     return true;
-  const uint32_t elapsed = currentClock().tickCount() - it->second; // wraps like the tick count
+  const uint32_t elapsed = currentClock().tickCount() - *f->soundStopTick; // wraps like the count
   if (elapsed <= static_cast<uint32_t>(OneSecond.ms))
     return false;
-  m_soundStops->erase(it);
+  f->soundStopTick.reset();
   return true;
 }
 
 void TReminderScheduler::ShowSticker(int number) {
-  TDataObject *r = find(number);
+  const TDataObject *r = find(number);
   if (!r)
     return;
-  r->CloseSticker();
-  if (!r->sticker.enable)
+  const QString id = r->Id;
+  m_firings.CloseSticker(id);
+  if (!(r = find(number)) || !r->sticker.enable)
     return;
-  std::unique_ptr<IStickerView> sticker = m_outputs.CreateSticker(*r);
-  if ((r = find(number)))
-    r->Sticker = std::move(sticker);
+  std::unique_ptr<IStickerView> sticker =
+      m_outputs.CreateSticker(lookupOf(id), m_firings.StateOf(id));
+  TFiring *f = find(number) ? m_firings.Find(id) : nullptr;
+  if (f && f->state.firing && !f->sticker)
+    f->sticker = std::move(sticker);
   else if (sticker)
     sticker->close();
 }
 
 void TReminderScheduler::ShowReminderTrayIcon(int number) {
-  TDataObject *r = find(number);
+  const TDataObject *r = find(number);
   if (!r)
     return;
-  r->HideTrayIcon();
-  if (!r->tray)
+  const QString id = r->Id;
+  m_firings.HideTrayIcon(id);
+  if (!(r = find(number)) || !r->tray)
     return;
-  std::unique_ptr<ITrayIconView> icon = m_outputs.CreateTrayIcon(*r);
-  if ((r = find(number)))
-    r->TrayIcon = std::move(icon);
+  std::unique_ptr<ITrayIconView> icon =
+      m_outputs.CreateTrayIcon(lookupOf(id), m_firings.StateOf(id));
+  TFiring *f = find(number) ? m_firings.Find(id) : nullptr;
+  if (f && f->state.firing && !f->trayIcon)
+    f->trayIcon = std::move(icon);
   else if (icon)
     icon->deactivate();
 }
 
 void TReminderScheduler::PlayReminderSound(int number) {
-  TDataObject *r = find(number);
+  const TDataObject *r = find(number);
   if (!r)
     return;
-  r->StopSound();
-  if (!r->sound.enable || r->sound.fileName.isEmpty() || !QFileInfo::exists(r->sound.fileName))
+  const QString id = r->Id;
+  m_firings.StopSound(id);
+  if (!(r = find(number)) || !r->sound.enable || r->sound.fileName.isEmpty() ||
+      !QFileInfo::exists(r->sound.fileName))
     return;
-  r->SoundStoppedByUser = false;
+  TFiring &f = firingOf(*r);
+  f.soundStoppedByUser = false;
   std::unique_ptr<ISoundPlayer> player = m_outputs.CreateSoundPlayer();
   if (!player)
     return;
   ISoundPlayer &sound = *player;
-  r->SoundPlayer = std::make_unique<TGuardedSound>(std::move(player), number, m_soundStops);
+  f.sound = std::move(player);
   // A volume from a hand-made or damaged file is kept to what the player understands.
   const int volume = std::clamp(r->sound.volume, 0, 100) * 10;
   try {
     sound.PlayFile(r->sound.fileName, volume, MasterWindowHandle());
   } catch (...) {
     // The firing goes on without its sound; the next check may try again after a second.
-    if ((r = find(number)))
-      r->StopSound();
+    m_firings.StopSound(id);
   }
 }
 
 void TReminderScheduler::HandleSoundNotify(quint16 deviceId) {
   if (deviceId == 0)
     return;
-  for (const int number : m_reminders.Numbers()) {
-    TDataObject *r = find(number);
-    ISoundPlayer *sound = r ? ReminderSoundOf(*r) : nullptr;
+  for (const QString &id : m_firings.Ids()) {
+    const TFiring *f = m_firings.Find(id);
+    ISoundPlayer *sound = f ? f->sound.get() : nullptr;
     if (!sound || sound->DeviceId() != deviceId)
       continue;
-    if (r->sound.repeat) {
+    const TDataObject *r = m_reminders.FindById(id);
+    if (r && r->sound.repeat) {
       sound->Rewind();
       // A player that cannot start again would never notify again: free it, and the output step
       // opens the sound afresh a second later.
       if (sound->Play(MasterWindowHandle()) != 0)
-        r->StopSound();
+        m_firings.StopSound(id);
     }
     return;
   }
 }
 
 void TReminderScheduler::RaiseOnTopStickers() {
-  for (const int number : m_reminders.Numbers()) {
-    TDataObject *r = find(number);
-    if (r && r->Sticker && r->sticker.onTop)
-      m_outputs.RaiseSticker(*r->Sticker);
+  for (const QString &id : m_firings.Ids()) {
+    const TFiring *f = m_firings.Find(id);
+    const TDataObject *r = m_reminders.FindById(id);
+    if (f && f->sticker && r && r->sticker.onTop)
+      m_outputs.RaiseSticker(*f->sticker);
   }
 }
 
@@ -475,8 +526,8 @@ void TReminderScheduler::RaiseOnTopStickers() {
 
 // The mail goes out on the mail queue's worker, so a server that is slow or never answers holds
 // up neither the tick nor the stickers; the firing's log line waits for the outcome.
-bool TReminderScheduler::SendReminderMail(const TDataObject &reminder) {
-  if (!reminder.mail.enable || DemoMode() || reminder.FireKind != TFireKind::Main)
+bool TReminderScheduler::SendReminderMail(const TDataObject &reminder, const TFiringState &firing) {
+  if (!reminder.mail.enable || DemoMode() || firing.kind != TFireKind::Main)
     return false;
   namespace keys = settings_keys;
   const TMMemIniFile &settings = MainSettings();
@@ -488,13 +539,13 @@ bool TReminderScheduler::SendReminderMail(const TDataObject &reminder) {
     return false;
   const QString sorry = TranslateText(QStringLiteral("Sorry, email was not sent!")) + u' ' +
                         TranslateText(QStringLiteral("Error")) + QStringLiteral(": ");
-  TLogFiring firing = LogFiringOf(reminder, QString());
-  auto done = [firing, sorry](const QString &error, bool abandoned) mutable {
+  TLogFiring line = LogFiringOf(reminder, firing.fireTime, QString());
+  auto done = [line, sorry](const QString &error, bool abandoned) mutable {
     if (abandoned)
-      firing.mailError = sorry + TranslateText(QStringLiteral("abandoned at program stop"));
+      line.mailError = sorry + TranslateText(QStringLiteral("abandoned at program stop"));
     else if (!error.isEmpty())
-      firing.mailError = sorry + error;
-    AppendLogLine(FiringLogLine(firing));
+      line.mailError = sorry + error;
+    AppendLogLine(FiringLogLine(line));
   };
   TMailMessage message;
   TSmtpServer server;
@@ -518,16 +569,17 @@ bool TReminderScheduler::SendReminderMail(const TDataObject &reminder) {
   return true;
 }
 
-void TReminderScheduler::WriteFireLog(const TDataObject &reminder, const QString &errorText) const {
-  AppendLogLine(FiringLogLine(LogFiringOf(reminder, errorText)));
+void TReminderScheduler::WriteFireLog(const TDataObject &reminder, const TFiringState &firing,
+                                      const QString &errorText) const {
+  AppendLogLine(FiringLogLine(LogFiringOf(reminder, firing.fireTime, errorText)));
 }
 
 // A failed start reports nothing: the firing goes on. The short pump afterwards gives the
 // started program's first requests a chance, and is where other messages can run.
-void TReminderScheduler::RunReminderProgram(const TDataObject &reminder) const {
+void TReminderScheduler::RunReminderProgram(const TDataObject &reminder,
+                                            const TFiringState &firing) const {
   const TShellExecRec &program = reminder.shellExec;
-  if (!program.enable || DemoMode() || reminder.FireKind != TFireKind::Main ||
-      program.fileName.isEmpty())
+  if (!program.enable || DemoMode() || firing.kind != TFireKind::Main || program.fileName.isEmpty())
     return;
   try {
     (void)ShellExecuteFile(program.fileName, program.params, program.folder,
@@ -543,7 +595,7 @@ std::optional<IReminderRuntime::PopupState> TReminderScheduler::PopupMenuObjectP
   const TDataObject *r = find(number);
   if (!r)
     return std::nullopt;
-  return PopupState{r->FireKind != TFireKind::RemindBefore, r->sound.enable};
+  return PopupState{m_firings.StateOf(r->Id).kind != TFireKind::RemindBefore, r->sound.enable};
 }
 
 void TReminderScheduler::ActionCloseByUserExecute(int number) { CloseReminder(number, true); }
@@ -552,7 +604,7 @@ void TReminderScheduler::ActionRemindAfterExecute(int number, const QString &tit
   const TDataObject *before = find(number);
   if (!before)
     return;
-  const bool wasOn = before->Firing && before->enable;
+  const bool wasOn = m_firings.StateOf(before->Id).firing && before->enable;
   if (!m_ui.RemindAfter(title, QCursor::pos(), number))
     return;
   // The dialog ran an event loop: the tick may have closed the firing, or the reminder may be
@@ -560,7 +612,7 @@ void TReminderScheduler::ActionRemindAfterExecute(int number, const QString &tit
   TDataObject *r = find(number);
   if (!r)
     return;
-  if (r->Firing) {
+  if (m_firings.StateOf(r->Id).firing) {
     CloseReminder(number, false);
   } else if (wasOn && !r->enable && r->repeat.type == TRepeatType::Once && r->remindAfter.enable) {
     // The tick closed it while the dialog was open, before there was a window to wait for, and
@@ -573,21 +625,22 @@ void TReminderScheduler::ActionRemindAfterExecute(int number, const QString &tit
 }
 
 void TReminderScheduler::ActionReminderSoundStopExecute(int number, bool start) {
-  TDataObject *r = find(number);
+  const TDataObject *r = find(number);
   if (!r)
     return;
   if (!start) {
-    r->SoundStoppedByUser = true;
-    r->StopSound();
-  } else if (!r->SoundPlayer) {
+    firingOf(*r).soundStoppedByUser = true;
+    m_firings.StopSound(r->Id);
+  } else if (const TFiring *f = m_firings.Find(r->Id); !f || !f->sound) {
     PlayReminderSound(number);
   }
 }
 
+// The dialog runs an event loop in which the sound may end or the firing close: it is handed a
+// lookup of the sound, not the player.
 void TReminderScheduler::ActionReminderSoundVolumeExecute(int number) {
-  const TDataObject *r = find(number);
-  if (r && ReminderSoundOf(*r))
-    m_ui.SoundVolume(QCursor::pos(), number);
+  if (const TSoundLookup sound = SoundLookup(number); sound())
+    m_ui.SoundVolume(QCursor::pos(), sound);
 }
 
 // The editor runs an event loop in which the reminder can be saved, re-read or deleted; it is
@@ -606,10 +659,12 @@ void TReminderScheduler::ActionEditExecute(int number) {
 int TReminderScheduler::TrayIconMouseUp(const ITrayIconView *sender) const {
   if (!sender)
     return 0;
-  for (const int number : m_reminders.Numbers()) {
-    const TDataObject *r = find(number);
-    if (r && r->Firing && r->TrayIcon.get() == sender)
-      return number;
+  for (const QString &id : m_firings.Ids()) {
+    const TFiring *f = m_firings.Find(id);
+    if (!f || !f->state.firing || f->trayIcon.get() != sender)
+      continue;
+    const TDataObject *r = m_reminders.FindById(id);
+    return r ? r->Number : 0;
   }
   return 0;
 }

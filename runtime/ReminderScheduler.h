@@ -3,6 +3,7 @@
 #include "model/ReminderRecords.h"
 #include "platform/DateTime.h"
 #include "platform/MessageHub.h"
+#include "runtime/FiringTable.h"
 #include "runtime/ReminderPorts.h"
 #include "runtime/ReminderRuntime.h"
 
@@ -12,7 +13,6 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <unordered_map>
 
 class IUserInterface;
 class TMailQueue;
@@ -21,12 +21,16 @@ class TDataObject;
 // The reminder scheduler of the master window: each tick checks every reminder, fires the due
 // ones (mail, log line, program, write-back), closes those whose time is over, and keeps each
 // firing reminder's sticker, tray icon and sound in line with its settings. It also carries out
-// what the popup menu of a firing reminder offers. GUI thread only; it owns no window.
+// what the popup menu of a firing reminder offers. GUI thread only.
 //
 // Reminders are named by run-time number, never held by pointer across anything that can run the
 // event loop (a launched program's grace pump, a sent message, a dialog): each step looks the
 // reminder up again and ends quietly when it is gone. A check that starts while another one is
 // under way (from a pump inside it) is skipped; the next tick catches up.
+//
+// The firings are the scheduler's own (Firings(), by reminder id): their state, the outputs the
+// factory makes for them, and the sound's bookkeeping. A firing whose reminder has left the list
+// is ended and dropped by the next check of all reminders, or by the reload that took it away.
 class TReminderScheduler final : public IReminderRuntime {
 public:
   // The three outlive the scheduler. The sounds' completion notices go to the master window
@@ -47,6 +51,8 @@ public:
   void CloseReminder(int number, bool byUser) override;
   void StopReminderOutputs(int number) override;
   void CloseAllReminders() override;
+  void RemindersReloaded() override;
+  void ReleaseAllOutputs() override;
 
   // --- Outputs ---
   void SyncReminderOutputs(int number);
@@ -61,12 +67,13 @@ public:
   // --- The actions of a firing ---
   // Queues the mail of a main-event firing, whose outcome then writes the firing's log line.
   // False when there is no mail to send (the caller writes the line).
-  [[nodiscard]] bool SendReminderMail(const TDataObject &reminder);
+  [[nodiscard]] bool SendReminderMail(const TDataObject &reminder, const TFiringState &firing);
   void FinishMail() override;
   // Waits up to `limit` for the queued mails and writes their log lines; true when none is left.
   bool WaitForMail(std::chrono::milliseconds limit);
-  void WriteFireLog(const TDataObject &reminder, const QString &errorText) const;
-  void RunReminderProgram(const TDataObject &reminder) const;
+  void WriteFireLog(const TDataObject &reminder, const TFiringState &firing,
+                    const QString &errorText) const;
+  void RunReminderProgram(const TDataObject &reminder, const TFiringState &firing) const;
 
   // --- The popup menu of a firing reminder (the number is the popup's Tag) ---
   [[nodiscard]] std::optional<PopupState> PopupMenuObjectPopup(int number) override;
@@ -80,33 +87,43 @@ public:
   // become the popup's Tag; 0 when none does.
   [[nodiscard]] int TrayIconMouseUp(const ITrayIconView *sender) const;
 
-private:
-  struct DemoRestore {
-    TDateTime fireTime;
-    TFireKind fireKind = TFireKind::Main;
-    TFireKind lastFireKind = TFireKind::Main;
-  };
-  using SoundStops = std::unordered_map<int, uint32_t>;
+  // --- The firings ---
+  [[nodiscard]] const TFiringTable &Firings() const { return m_firings; }
+  // Writable, for a test that sets up a firing's past by hand.
+  [[nodiscard]] TFiringTable &Firings() { return m_firings; }
+  // The state of that reminder's firing (the empty state for an unknown number).
+  [[nodiscard]] const TFiringState &FiringOf(int number) const;
+  // The playing sound of that reminder's firing, looked up again at each call (null when none).
+  [[nodiscard]] TSoundLookup SoundLookup(int number) const;
 
+private:
   [[nodiscard]] TDataObject *find(int number) const;
+  // The reminder's firing, made when it has none yet.
+  [[nodiscard]] TFiring &firingOf(const TDataObject &reminder);
+  // How an output finds the reminder with this id.
+  [[nodiscard]] TReminderLookup lookupOf(const QString &id) const;
+  // Ends and drops the firings whose reminder is no longer in the list.
+  void dropGoneFirings();
   // `previousTick`: the moment of the tick before this one, when this check is a tick.
+  void checkAll(std::optional<TDateTime> previousTick);
   void checkOne(int number, std::optional<TDateTime> previousTick = std::nullopt);
+  // The reminder's firing (none when it never fired), marked as met by this pass.
+  TFiring *seen(const TDataObject &reminder);
   void sendReminderUpdated(int number) const;
-  [[nodiscard]] bool soundMayStart(int number);
+  [[nodiscard]] bool soundMayStart(const QString &id);
 
   IReminderList &m_reminders;
   IReminderOutputFactory &m_outputs;
   IUserInterface &m_ui;
   bool m_checking = false;
+  // A reload came while a check was under way: the firings of gone reminders are dropped when it
+  // ends, not under its feet.
+  bool m_dropDue = false;
+  // The current pass over all reminders, and how many firings it has met so far.
+  uint64_t m_pass = 0;
+  int m_seen = 0;
   // The wall-clock moment of the previous tick; none before the first and after a pause.
   std::optional<TDateTime> m_lastTick;
-  // What a firing started in demo mode replaced, by run-time number, to be put back at its end.
-  std::unordered_map<int, DemoRestore> m_demoRestore;
-  // When each reminder's sound player was last released, on the monotonic tick count. The
-  // players note it themselves and may outlive this object, so they hold it weakly.
-  std::shared_ptr<SoundStops> m_soundStops;
+  TFiringTable m_firings;
   std::unique_ptr<TMailQueue> m_mail;
 };
-
-// The sound of a firing reminder, or null (the volume dialog's way to the player).
-[[nodiscard]] ISoundPlayer *ReminderSoundOf(const TDataObject &reminder);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/ReminderOutputs.h"
+#include "runtime/ReminderOutputs.h"
 #include "services/SoundPlayer.h"
 
 // A firing reminder's sound through the program's sound player (and so the process-wide sound

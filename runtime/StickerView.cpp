@@ -6,10 +6,11 @@ TStickerView::TStickerView(IUserInterface &ui) : m_window(new TFormSticker(ui)) 
 
 TStickerView::~TStickerView() { release(); }
 
-std::unique_ptr<TStickerView> TStickerView::Show(IUserInterface &ui, TDataObject &reminder,
-                                                 WindowHandle owner, const TStickerPopup &popup) {
+std::unique_ptr<TStickerView> TStickerView::Show(IUserInterface &ui, TReminderLookup reminder,
+                                                 const TFiringState &firing, WindowHandle owner,
+                                                 const TStickerPopup &popup) {
   auto view = std::make_unique<TStickerView>(ui);
-  view->window()->ShowReminder(owner, &reminder, nullptr, nullptr, popup);
+  view->window()->ShowReminder(owner, std::move(reminder), firing, nullptr, nullptr, popup);
   return view;
 }
 

@@ -1,21 +1,22 @@
 #pragma once
 
-#include "model/ReminderOutputs.h"
+#include "model/FiringState.h"
 #include "platform/MessageHub.h"
+#include "runtime/ReminderOutputs.h"
 
 #include <QPointer>
 
 #include <memory>
 
 class IUserInterface;
-class TDataObject;
 class TFormSticker;
 struct TStickerPopup;
 
-// A reminder's hold on its sticker window (TDataObject::Sticker). It creates the window hidden;
-// the caller shows it (TFormSticker::ShowReminder). Closing runs the window's close (which stores
-// its position once), forgets the reminder and releases the window from the event loop, so it is
-// safe from inside any of the window's own handlers.
+// A hold on a sticker window: a firing's (in the runtime's firing table) or the editor's preview.
+// It creates the window hidden; the caller shows it (TFormSticker::ShowReminder). Closing runs the
+// window's close (which stores its position once), forgets the reminder and releases the window
+// from the event loop, so it is safe from inside any of the window's own handlers. Destroying it
+// releases the window the same way, without the close.
 class TStickerView final : public IStickerView {
 public:
   explicit TStickerView(IUserInterface &ui);
@@ -26,7 +27,8 @@ public:
   // A firing reminder's sticker: created, filled from the reminder and its stored pictures, and
   // shown, with the popup menu of a firing reminder.
   [[nodiscard]] static std::unique_ptr<TStickerView>
-  Show(IUserInterface &ui, TDataObject &reminder, WindowHandle owner, const TStickerPopup &popup);
+  Show(IUserInterface &ui, TReminderLookup reminder, const TFiringState &firing, WindowHandle owner,
+       const TStickerPopup &popup);
 
   // The window; null once closed.
   [[nodiscard]] TFormSticker *window() const { return m_window.data(); }

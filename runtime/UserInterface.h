@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/MessageHub.h"
+#include "runtime/ReminderOutputs.h"
 
 #include <QPoint>
 #include <QString>
@@ -29,8 +30,9 @@ public:
   [[nodiscard]] virtual bool EditReminder(int listPosition, QString &id, int defaultRepeatType) = 0;
   // "Close and remind in ...": true when confirmed with the remind-again window enabled.
   [[nodiscard]] virtual bool RemindAfter(const QString &title, QPoint at, int32_t number) = 0;
-  // The volume of the playing sound of that reminder.
-  virtual void SoundVolume(QPoint at, int32_t number) = 0;
+  // The volume of a firing's playing sound, which `sound` finds again at each use (null once it
+  // has ended).
+  virtual void SoundVolume(QPoint at, const TSoundLookup &sound) = 0;
   // Marks the reminder editor as modified when one is open (SetModified); nothing otherwise.
   virtual void SetEditorModified() = 0;
   // The box that shows a notice (a failed save, "Function not yet implemented").

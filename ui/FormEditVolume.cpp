@@ -1,8 +1,6 @@
 #include "ui/FormEditVolume.h"
 #include "ui_FormEditVolume.h"
 
-#include "model/ReminderList.h"
-#include "runtime/ReminderScheduler.h"
 #include "ui/HubForm.h"
 #include "ui/PlaceNearPointer.h"
 #include "ui/QtPrompts.h"
@@ -13,11 +11,6 @@ namespace {
 // The bar runs from 0 at the top to 100 at the bottom; the player from 0 (silent) to 1000.
 constexpr int BarMax = 100;
 constexpr int BarToPlayer = 10;
-
-ISoundPlayer *soundOf(int32_t number) {
-  const TDataObject *r = FindReminderByNumber(number);
-  return r ? ReminderSoundOf(*r) : nullptr;
-}
 
 } // namespace
 
@@ -32,21 +25,21 @@ TFormEditVolume::TFormEditVolume(QWidget *parent)
 
 TFormEditVolume::~TFormEditVolume() = default;
 
-void TFormEditVolume::ShowVolumeDialog(QPoint at, int32_t number) {
+void TFormEditVolume::ShowVolumeDialog(QPoint at, const TSoundLookup &sound) {
   TFormEditVolume form;
-  if (form.Prepare(at, number))
+  if (form.Prepare(at, sound))
     (void)RunDialog(&form); // a local loop: stickers stay usable
 }
 
-bool TFormEditVolume::Prepare(QPoint at, int32_t number) {
+bool TFormEditVolume::Prepare(QPoint at, const TSoundLookup &lookup) {
   // The captions first: the label's height counts in the placement.
   m_hubForm->ApplyLanguage();
   setFixedSize(width() / 2, height());
   PlaceNearPointer(this, at, ui->LabelVolume->sizeHint().height());
-  const ISoundPlayer *sound = soundOf(number);
+  const ISoundPlayer *sound = lookup ? lookup() : nullptr;
   if (!sound)
     return false;
-  m_number = number;
+  m_sound = lookup;
   ui->TrackBarSoundVolume->setValue(BarMax - sound->GetVolume() / BarToPlayer);
   // Bound only now, so that putting the bar at the volume changes nothing.
   connect(ui->TrackBarSoundVolume, &QSlider::valueChanged, this,
@@ -56,7 +49,7 @@ bool TFormEditVolume::Prepare(QPoint at, int32_t number) {
 
 void TFormEditVolume::TrackBarSoundVolumeChange(int position) {
   RunReported([&] {
-    if (ISoundPlayer *sound = soundOf(m_number))
+    if (ISoundPlayer *sound = m_sound ? m_sound() : nullptr)
       sound->SetVolume((BarMax - position) * BarToPlayer);
   });
 }

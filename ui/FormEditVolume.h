@@ -1,9 +1,10 @@
 #pragma once
 
+#include "runtime/ReminderOutputs.h"
+
 #include <QDialog>
 #include <QPoint>
 
-#include <cstdint>
 #include <memory>
 
 namespace Ui {
@@ -16,26 +17,26 @@ class THubForm;
 // stays as it is, so the next playing starts at that again. Opened at the mouse pointer from the
 // reminder's popup menu, created for one use.
 //
-// The dialog keeps the reminder's run-time number, not the object: while it is open the tick runs
-// and the reminder may close, be re-read or go. Each move looks it up again; without a reminder or
-// a sound it does nothing.
+// The dialog keeps the runtime's lookup of the sound, not the player: while it is open the tick
+// runs and the firing may close, the sound end or its reminder go. Each move looks the sound up
+// again; without one it does nothing.
 class TFormEditVolume : public QDialog {
   Q_OBJECT
 public:
   explicit TFormEditVolume(QWidget *parent = nullptr);
   ~TFormEditVolume() override;
 
-  // Shows the dialog at the point for the reminder, modally; nothing when it has no sound.
-  static void ShowVolumeDialog(QPoint at, int32_t number);
+  // Shows the dialog at the point for the sound, modally; nothing when there is no sound.
+  static void ShowVolumeDialog(QPoint at, const TSoundLookup &sound);
 
   // Translates and places the dialog and puts the bar at the sound's volume. False (and nothing
-  // set) when the reminder or its sound is gone.
-  [[nodiscard]] bool Prepare(QPoint at, int32_t number);
+  // set) when the sound is gone.
+  [[nodiscard]] bool Prepare(QPoint at, const TSoundLookup &sound);
 
 private:
   void TrackBarSoundVolumeChange(int position);
 
   std::unique_ptr<Ui::FormEditVolume> ui;
   THubForm *m_hubForm;
-  int32_t m_number = 0;
+  TSoundLookup m_sound;
 };

@@ -48,7 +48,11 @@ TFrameSticker::TFrameSticker(IUserInterface &userInterface, QWidget *parent)
   connectControls();
 }
 
-TFrameSticker::~TFrameSticker() { ui->GIFAnimator->setAnimate(false); }
+// The preview goes first, without a close: it stores its place nowhere once the editor is gone.
+TFrameSticker::~TFrameSticker() {
+  m_preview.reset();
+  ui->GIFAnimator->setAnimate(false);
+}
 
 TImage &TFrameSticker::ImagePicture() const { return *ui->ImagePicture; }
 TGIFAnimator &TFrameSticker::GIFAnimator() const { return *ui->GIFAnimator; }
@@ -211,9 +215,7 @@ void TFrameSticker::SavePictures(const TDataObject &reminder) {
 // --- Preview ---------------------------------------------------------------------------------
 
 TFormSticker *TFrameSticker::PreviewWindow() const {
-  const TDataObject *preview = PreviewReminder();
-  const auto *view = preview ? dynamic_cast<const TStickerView *>(preview->Sticker.get()) : nullptr;
-  return view ? view->window() : nullptr;
+  return m_preview ? m_preview->window() : nullptr;
 }
 
 void TFrameSticker::UpdatePreview() {
@@ -221,24 +223,26 @@ void TFrameSticker::UpdatePreview() {
   if (m_filling || !preview)
     return;
   SaveToReminder(*preview);
-  preview->FireTime = currentClock().now();
   preview->Id = m_id;
   TFormSticker *window = PreviewWindow();
   if (!window && preview->sticker.enable) {
-    auto view = std::make_unique<TStickerView>(m_ui);
-    window = view->window();
+    m_preview = std::make_unique<TStickerView>(m_ui);
+    window = m_preview->window();
     window->SetPreview(true);
-    preview->Sticker = std::move(view);
   } else if (window) {
     window->StorePosition(*preview);
   }
   TFormEditReminder *editor = TFormEditReminder::Current();
   if (preview->sticker.enable) {
-    window->ShowReminder(editor ? editor->Hub().handle() : WindowHandle(), preview,
-                         ui->ImagePicture->picture().graphic(), &ui->GIFAnimator->image());
+    // The date and time labels show now.
+    TFiringState shown;
+    shown.fireTime = currentClock().now();
+    window->ShowReminder(
+        editor ? editor->Hub().handle() : WindowHandle(), [] { return PreviewReminder(); }, shown,
+        ui->ImagePicture->picture().graphic(), &ui->GIFAnimator->image());
     window->SetPreview(true);
-  } else {
-    preview->CloseSticker();
+  } else if (std::unique_ptr<TStickerView> closing = std::move(m_preview)) {
+    closing->close(); // keeps its place in the preview copy for the next preview
   }
   if (editor) {
     if (editor->isVisible())

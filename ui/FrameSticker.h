@@ -13,6 +13,7 @@ class IUserInterface;
 class TFormSticker;
 class TGIFAnimator;
 class TImage;
+class TStickerView;
 
 namespace Ui {
 class FrameSticker;
@@ -20,8 +21,9 @@ class FrameSticker;
 
 // The editor's Sticker tab: how the reminder's sticker looks (texts and their fonts, colours,
 // frame, opacity, a still and a moving picture). Every change shows at once on the preview, a real
-// sticker window that belongs to PreviewReminder(); the user drags it to where the sticker is to
-// appear. The preview never writes to the store: only Ok takes its place into the reminder.
+// sticker window of this page that shows PreviewReminder(); the user drags it to where the sticker
+// is to appear. The preview goes with the page (and so with the editor). It never writes to the
+// store: only Ok takes its place into the reminder.
 class TFrameSticker : public QWidget, public IEditorPage {
   Q_OBJECT
 public:
@@ -77,4 +79,6 @@ private:
   std::array<TFontRec, 4> m_fonts;
   // Set while the controls are filled: their change handlers then leave the preview alone.
   bool m_filling = false;
+  // The preview window while the sticker is switched on.
+  std::unique_ptr<TStickerView> m_preview;
 };

@@ -29,8 +29,8 @@ bool TUserInterface::RemindAfter(const QString &title, QPoint at, int32_t number
   return TFormEditReminAfter::ShowRemindAfterDialog(title, at, number);
 }
 
-void TUserInterface::SoundVolume(QPoint at, int32_t number) {
-  TFormEditVolume::ShowVolumeDialog(at, number);
+void TUserInterface::SoundVolume(QPoint at, const TSoundLookup &sound) {
+  TFormEditVolume::ShowVolumeDialog(at, sound);
 }
 
 void TUserInterface::SetEditorModified() { ::SetEditorModified(); }

@@ -16,7 +16,7 @@ public:
   void CloseMainWindow() override;
   [[nodiscard]] bool EditReminder(int listPosition, QString &id, int defaultRepeatType) override;
   [[nodiscard]] bool RemindAfter(const QString &title, QPoint at, int32_t number) override;
-  void SoundVolume(QPoint at, int32_t number) override;
+  void SoundVolume(QPoint at, const TSoundLookup &sound) override;
   void SetEditorModified() override;
   void ShowMessage(const QString &message) override;
   void ShowException(const QString &message) override;

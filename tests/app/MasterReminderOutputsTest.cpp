@@ -35,14 +35,20 @@ protected:
       return backend;
     });
     outputs = std::make_unique<TMasterReminderOutputs>(*master, ui);
-    master->SetReminderRuntime(std::make_unique<TReminderScheduler>(reminders, *outputs, ui));
+    auto runtime = std::make_unique<TReminderScheduler>(reminders, *outputs, ui);
+    scheduler = runtime.get();
+    master->SetReminderRuntime(std::move(runtime));
   }
   void TearDown() override {
+    master->ReminderRuntime().ReleaseAllOutputs(); // as the program does before the model ends
     Reminders().Clear();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     MasterFixture::TearDown(); // the master and the scheduler it owns go before the outputs
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     outputs.reset();
   }
+
+  [[nodiscard]] bool firing(int number) const { return scheduler->FiringOf(number).firing; }
 
   static TDateTime at(int hour, int minute, int second = 0, int msec = 0) {
     return EncodeDate(2024, 3, 5) + EncodeTime(hour, minute, second, msec);
@@ -83,6 +89,7 @@ protected:
 
   QString file;
   TModelReminderList reminders;
+  TReminderScheduler *scheduler = nullptr; // the master's
   std::unique_ptr<TMasterReminderOutputs> outputs;
   std::shared_ptr<FakeTrayState> reminderTray = std::make_shared<FakeTrayState>();
   FakeTrayBackend *reminderBackend = nullptr;
@@ -94,7 +101,7 @@ TEST_F(ProgramReminderRuntime, AFiringShowsItsStickerAndTrayIconAndTheUsersClose
   const int n = addStored();
   const QString id = FindReminderByNumber(n)->Id;
   ticker->Tick();
-  ASSERT_TRUE(FindReminderByNumber(n)->Firing);
+  ASSERT_TRUE(firing(n));
   EXPECT_EQ(visibleStickers(), 1);
   EXPECT_TRUE(reminderTray->shown);
   EXPECT_FALSE(reminderTray->shownTip.isEmpty());
@@ -106,7 +113,7 @@ TEST_F(ProgramReminderRuntime, AFiringShowsItsStickerAndTrayIconAndTheUsersClose
   EXPECT_EQ(master->PopupMenuObjectTag(), n);
 
   master->ReminderRuntime().ActionCloseByUserExecute(n);
-  EXPECT_FALSE(FindReminderByNumber(n)->Firing);
+  EXPECT_FALSE(firing(n));
   EXPECT_EQ(visibleStickers(), 0);
   EXPECT_FALSE(reminderTray->shown);
   EXPECT_FALSE(enabledOnDisk(id));
@@ -122,12 +129,12 @@ TEST_F(ProgramReminderRuntime, AClosingByTimeReachesTheDataFileAtOnce) {
   SaveToStore(*r, false);
   ASSERT_TRUE(enabledOnDisk(id));
   ticker->Tick();
-  ASSERT_TRUE(FindReminderByNumber(n)->Firing);
+  ASSERT_TRUE(firing(n));
 
   clock.set(at(9, 1, 0, 600));
   clock.setTickCount(clock.tickCount() + 60'000); // a duration is measured on this clock
   ticker->Tick();
-  EXPECT_FALSE(FindReminderByNumber(n)->Firing);
+  EXPECT_FALSE(firing(n));
   EXPECT_FALSE(FindReminderByNumber(n)->enable);
   EXPECT_FALSE(enabledOnDisk(id));
 }
@@ -156,6 +163,56 @@ TEST_F(ProgramReminderRuntime, AUsersCloseWritesTheDataFileOnceWithTheStickersPl
   ASSERT_TRUE(Store().SelectItem(id));
   EXPECT_EQ(Store().ReadInteger(QStringLiteral("sticker/position/left"), 0), 321);
   EXPECT_FALSE(Store().ReadBool(QStringLiteral("enable"), true));
+}
+
+// The program's reload (WM_RELOAD_STORE: the store opened, every reminder read anew under a new
+// number): the firing goes on once, with one sticker and one tray icon, and a press on the icon
+// points the popup at the reminder's new number.
+TEST_F(ProgramReminderRuntime, AReloadOfTheStoreKeepsTheFiringOnceWithItsOutputs) {
+  const int n = addStored();
+  const QString id = FindReminderByNumber(n)->Id;
+  ticker->Tick();
+  ASSERT_TRUE(firing(n));
+  ASSERT_TRUE(Store().Save());
+
+  model.openStore = [] { ReloadReminders(); };
+  (void)hub().send(master->Handle(), msg::WM_RELOAD_STORE);
+  const int renumbered = GetReminderNumberById(id);
+  ASSERT_NE(renumbered, n);
+  EXPECT_TRUE(firing(renumbered));
+  EXPECT_EQ(visibleStickers(), 1);
+  // The old icon is out of the area, the new one in (the fake area is one for all icons).
+  EXPECT_TRUE(reminderTray->shown);
+  EXPECT_EQ(reminderTray->count(TrayCall::Add), 2);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  master->SetPopupMenuObjectTag(0);
+  ASSERT_TRUE(reminderBackend);
+  reminderBackend->mouse(tray_mouse::LeftDown);
+  EXPECT_EQ(master->PopupMenuObjectTag(), renumbered);
+
+  clock.advanceMs(1000);
+  ticker->Tick();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(visibleStickers(), 1);
+  EXPECT_EQ(logEvents().count(QStringLiteral("Start")), 1);
+}
+
+// A reminder deleted from the store while it fires: the reload takes its sticker and tray icon
+// away and forgets its firing.
+TEST_F(ProgramReminderRuntime, AReminderGoneFromTheStoreTakesItsOutputsWithIt) {
+  const int n = addStored();
+  const QString id = FindReminderByNumber(n)->Id;
+  ticker->Tick();
+  ASSERT_EQ(visibleStickers(), 1);
+  Store().DeleteItem(id);
+
+  model.openStore = [] { ReloadReminders(); };
+  (void)hub().send(master->Handle(), msg::WM_RELOAD_STORE);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(FindReminderById(id), nullptr);
+  EXPECT_EQ(visibleStickers(), 0);
+  EXPECT_FALSE(reminderTray->shown);
+  EXPECT_EQ(std::as_const(*scheduler).Firings().Find(id), nullptr);
 }
 
 } // namespace

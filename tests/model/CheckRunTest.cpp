@@ -15,7 +15,7 @@ struct Row {
 };
 
 Settings fireTime(TDateTime t) {
-  return [t](TDataObject &r) { r.FireTime = t; };
+  return [t](TDataObject &, TFiringState &f) { f.fireTime = t; };
 }
 Settings closedByUser(TDateTime t) {
   return [t](TDataObject &r) { r.lastCloseByUserDt = t; };
@@ -30,7 +30,7 @@ protected:
       auto r = reminder(row.setup);
       if (row.editing)
         SetPreviewReminder(TDataObject::CreateEmpty(r->Id));
-      const Outcome got = of(r->CheckRun(row.m, row.demo));
+      const Outcome got = of(r->CheckRun(r.firing, row.m, row.demo));
       SetPreviewReminder(nullptr);
       EXPECT_EQ(got, row.expected) << "at " << DateTimeToIso(row.m).toStdString();
     }
@@ -88,7 +88,7 @@ TEST_F(CheckRun, AFiringEndsWithItsDurationItsBoundsOrItsReminder) {
 TEST_F(CheckRun, DemoModeFiresEveryEnabledReminderAndEndsItsFirings) {
   const Settings christmas = once(on(2024, 12, 24, 18, 0));
   const Settings demoFiring = with({christmas, firingSince(on(2024, 12, 24, 18, 0)),
-                                    [](TDataObject &r) { r.FiredInDemo = true; }});
+                                    [](TDataObject &, TFiringState &f) { f.firedInDemo = true; }});
   check({
       {"E8 idle", christmas, at(12, 0), fires(on(2024, 12, 24, 18, 0)), true},
       {"E8 demo off", demoFiring, at(12, 0), closes(), false},
@@ -270,9 +270,9 @@ TEST_F(CheckRun, AFiringNobodyCanCloseEndsWithItsSecond) {
 TEST_F(CheckRun, AFiringsDurationIsCountedOnTheMonotonicClock) {
   auto r = reminder(with({once(at(2, 30)), durationOf(0, 1)}));
   clock.setTickCount(5'000);
-  r->BeginFiring(TFireKind::Main, at(2, 30), at(2, 30, 0, 100), false);
+  r->BeginFiring(r.firing, TFireKind::Main, at(2, 30), at(2, 30, 0, 100), false);
   clock.setTickCount(35'000); // half a minute on, the wall clock is set back an hour
-  EXPECT_EQ(of(r->CheckRun(at(1, 30, 30, 100), false)), keep());
+  EXPECT_EQ(of(r->CheckRun(r.firing, at(1, 30, 30, 100), false)), keep());
   clock.setTickCount(65'000);
-  EXPECT_EQ(of(r->CheckRun(at(1, 31, 0, 100), false)), closes());
+  EXPECT_EQ(of(r->CheckRun(r.firing, at(1, 31, 0, 100), false)), closes());
 }

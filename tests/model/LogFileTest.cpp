@@ -87,12 +87,12 @@ TEST_F(LogFile, FiringLineFields) {
 
 TEST_F(LogFile, FiringFactsComeFromTheReminder) {
   TDataObject r(QStringLiteral("ABC"));
-  r.FireTime = EncodeDateTime(2026, 12, 7, 8, 0, 0, 0);
+  const TDateTime fired = EncodeDateTime(2026, 12, 7, 8, 0, 0, 0);
   r.subject = QStringLiteral("Call Bob");
   r.text = QStringLiteral("text");
   r.tray = true;
   r.shellExec.enable = true;
-  const QStringList f = fieldsOf(FiringLogLine(LogFiringOf(r, QString())));
+  const QStringList f = fieldsOf(FiringLogLine(LogFiringOf(r, fired, QString())));
   ASSERT_EQ(f.size(), 12);
   EXPECT_EQ(f[0], QStringLiteral("07.12.26    08:00:00"));
   EXPECT_EQ(f.mid(4, 7),
@@ -100,7 +100,7 @@ TEST_F(LogFile, FiringFactsComeFromTheReminder) {
                          QStringLiteral("    "), QStringLiteral("    "),
                          QStringLiteral("ShellExec"), QStringLiteral("text")}));
   EXPECT_EQ(f[11], QStringLiteral("ABC"));
-  EXPECT_EQ(fieldsOf(FiringLogLine(LogFiringOf(r, QStringLiteral("failed"))))[10],
+  EXPECT_EQ(fieldsOf(FiringLogLine(LogFiringOf(r, fired, QStringLiteral("failed"))))[10],
             QStringLiteral("failed"));
 }
 

@@ -38,7 +38,8 @@ protected:
     for (const WarnRow &row : rows) {
       SCOPED_TRACE(row.id);
       clock.set(row.m);
-      const Outcome got = of(reminder(row.setup)->CheckRemindBefore(row.m, row.demo));
+      const Scheduled r = reminder(row.setup);
+      const Outcome got = of(r->CheckRemindBefore(r.firing, row.m, row.demo));
       EXPECT_EQ(got, row.expected) << "at " << DateTimeToIso(row.m).toStdString();
     }
   }
@@ -101,10 +102,10 @@ TEST_F(NextRun, FollowsTheDueTestWhereTheRhythmRestartsOrTheMinuteDecides) {
        at(23, 58), on(2024, 3, 6, 8, 0)},
       // Hourly every minute (the store's default unit) runs only in minute value2 of the hour.
       {"hourly per minute",
-       [](TDataObject &r) {
-         hourly(1, 0)(r);
-         r.repeat.value1 = {1, TMeasure::Minute};
-       },
+       with({hourly(1, 0),
+             [](TDataObject &r) {
+               r.repeat.value1 = {1, TMeasure::Minute};
+             }}),
        at(10, 0, 30), at(11, 0)},
       // A start bound at :45 of an Hourly rule at :30: the first run is the next hour's.
       {"start after the minute",
@@ -222,12 +223,12 @@ TEST_F(NextRun, AnEventAndAWarningForALaterRunDueTogetherFireTheEventFirst) {
   for (const auto &[every, ahead, last] : {std::tuple{7, 5, at(23, 55)}, {25, 15, at(23, 45)}}) {
     auto r = reminder(with({minutely(every), remindBefore(ahead, TMeasure::Minute)}));
     clock.set(last + TDateTime(100));
-    const TCheckResult c = r->CheckDue(last + TDateTime(100), false);
+    const TCheckResult c = r->CheckDue(r.firing, last + TDateTime(100), false);
     EXPECT_EQ(of(c), fires(last)) << every;
     EXPECT_EQ(c.kind, TFireKind::Main);
-    firingSince(last)(*r);
-    r->Firing = false; // closed at once: the warning for midnight comes at the next tick
-    const TCheckResult w = r->CheckDue(last + TDateTime(1100), false);
+    firingSince(last)(*r.r, r.firing);
+    r.firing.firing = false; // closed at once: the warning for midnight comes at the next tick
+    const TCheckResult w = r->CheckDue(r.firing, last + TDateTime(1100), false);
     EXPECT_EQ(of(w), fires(last));
     EXPECT_EQ(w.kind, TFireKind::RemindBefore);
   }
@@ -237,25 +238,26 @@ TEST_F(NextRun, ARunFiredOrWarnedOfIsNeitherAgainWhenTheClockRepeatsTheHour) {
   // The first pass of the repeated hour: the 02:20 warning, then the 02:30 run, closed by the
   // user. The second pass brings both moments back.
   auto r = reminder(with({daily(1, 2, 30), remindBefore(10, TMeasure::Minute)}));
-  r->BeginFiring(TFireKind::RemindBefore, at(2, 20), at(2, 20, 0, 100), false);
-  r->Firing = false;
-  r->FireTime -= OneSecond;
-  r->BeginFiring(TFireKind::Main, at(2, 30), at(2, 30, 0, 100), false);
-  r->Firing = false;
+  r->BeginFiring(r.firing, TFireKind::RemindBefore, at(2, 20), at(2, 20, 0, 100), false);
+  r.firing.firing = false;
+  r.firing.fireTime -= OneSecond;
+  r->BeginFiring(r.firing, TFireKind::Main, at(2, 30), at(2, 30, 0, 100), false);
+  r.firing.firing = false;
   r->lastCloseByUserDt = at(2, 30, 5);
-  EXPECT_EQ(of(r->CheckDue(at(2, 20, 0, 100), false)), none());
-  EXPECT_EQ(of(r->CheckDue(at(2, 30, 0, 100), false)), none());
+  EXPECT_EQ(of(r->CheckDue(r.firing, at(2, 20, 0, 100), false)), none());
+  EXPECT_EQ(of(r->CheckDue(r.firing, at(2, 30, 0, 100), false)), none());
   // A warning for 03:00 that was not closed does not come back either.
   auto w = reminder(with({daily(1, 3, 0), remindBefore(10, TMeasure::Minute)}));
-  w->BeginFiring(TFireKind::RemindBefore, at(2, 50), at(2, 50, 0, 100), false);
-  w->Firing = false;
-  EXPECT_EQ(of(w->CheckDue(at(2, 50, 0, 100), false)), none());
+  w->BeginFiring(w.firing, TFireKind::RemindBefore, at(2, 50), at(2, 50, 0, 100), false);
+  w.firing.firing = false;
+  EXPECT_EQ(of(w->CheckDue(w.firing, at(2, 50, 0, 100), false)), none());
 }
 
 TEST_F(NextRun, TheLatestRunNoCheckSawFiresOnce) {
   const auto missed = [&](const Settings &s, TDateTime from, TDateTime m) {
     clock.set(m);
-    return of(reminder(s)->CheckMissed(from, m, false));
+    const Scheduled r = reminder(s);
+    return of(r->CheckMissed(r.firing, from, m, false));
   };
   EXPECT_EQ(missed(minutely(5), at(9, 58), at(10, 17, 0, 100)), fires(at(10, 15)));
   EXPECT_EQ(missed(once(at(10, 0)), at(9, 59, 59, 100), at(10, 0, 1, 200)), fires(at(10, 0)));
@@ -273,11 +275,11 @@ TEST_F(NextRun, TheLatestRunNoCheckSawFiresOnce) {
 TEST_F(NextRun, AWarningOfTheEditedReminderIsNeitherStartedNorKept) {
   auto r = reminder(with({daily(1, 9, 0), remindBefore(10, TMeasure::Minute)}));
   SetPreviewReminder(TDataObject::CreateEmpty(r->Id));
-  EXPECT_EQ(of(r->CheckRemindBefore(at(8, 55), false)), none());
-  firingSince(at(8, 50), TFireKind::RemindBefore)(*r);
-  EXPECT_EQ(of(r->CheckRemindBefore(at(8, 55), false)), closes());
+  EXPECT_EQ(of(r->CheckRemindBefore(r.firing, at(8, 55), false)), none());
+  firingSince(at(8, 50), TFireKind::RemindBefore)(*r.r, r.firing);
+  EXPECT_EQ(of(r->CheckRemindBefore(r.firing, at(8, 55), false)), closes());
   SetPreviewReminder(nullptr);
-  EXPECT_EQ(of(r->CheckRemindBefore(at(8, 55), false)), keep());
+  EXPECT_EQ(of(r->CheckRemindBefore(r.firing, at(8, 55), false)), keep());
 }
 
 TEST_F(NextRun, DefaultSchedules) {

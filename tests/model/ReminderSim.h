@@ -2,9 +2,11 @@
 
 // A minimal copy of the master window's check, fire and close steps, driven by a manual clock
 // one tick at a time, with a simulated user who closes each firing a few seconds after it starts.
-// It records every firing, so a test can hold the due tests against the next-run computation.
+// It keeps the reminder's firing as the runtime does, and records every firing, so a test can
+// hold the due tests against the next-run computation.
 
 #include "model/DataObject.h"
+#include "model/FiringState.h"
 #include "platform/Clock.h"
 
 #include <vector>
@@ -29,11 +31,11 @@ public:
   void tick(TDateTime now) {
     m_clock.set(now);
     m_clock.setTickCount(static_cast<uint32_t>(now.ms)); // the monotonic clock goes along
-    if (m_r.Firing && userCloseAfter > TDateTime() && now - m_startedAt >= userCloseAfter)
+    if (m_f.firing && userCloseAfter > TDateTime() && now - m_startedAt >= userCloseAfter)
       close(now, true);
 
-    const TCheckResult c = m_r.CheckDue(now, false);
-    if (c.close && m_r.FireKind != TFireKind::RemindAfter) {
+    const TCheckResult c = m_r.CheckDue(m_f, now, false);
+    if (c.close && m_f.kind != TFireKind::RemindAfter) {
       if (now - m_startedAt <= OneSecond)
         ++closedOnNextTick;
       close(now, false);
@@ -58,26 +60,27 @@ public:
 
 private:
   void start(TDateTime now, TFireKind kind, TDateTime due) {
-    m_r.BeginFiring(kind, due, now, false);
+    m_r.BeginFiring(m_f, kind, due, now, false);
     m_startedAt = now;
-    firings.push_back({kind, m_r.FireTime, now});
+    firings.push_back({kind, m_f.fireTime, now});
   }
 
   void close(TDateTime now, bool byUser) {
-    if (m_r.FireKind == TFireKind::RemindBefore)
-      m_r.FireTime -= OneSecond;
-    m_r.Firing = false;
-    if (m_r.repeat.type == TRepeatType::Once && m_r.FireKind != TFireKind::RemindBefore &&
+    if (m_f.kind == TFireKind::RemindBefore)
+      m_f.fireTime -= OneSecond;
+    m_f.firing = false;
+    if (m_r.repeat.type == TRepeatType::Once && m_f.kind != TFireKind::RemindBefore &&
         (byUser || !m_r.remindAfter.enable))
       m_r.enable = false;
-    if (byUser && m_r.FireKind == TFireKind::Main)
+    if (byUser && m_f.kind == TFireKind::Main)
       m_r.lastCloseByUserDt = now;
-    if (byUser && m_r.FireKind == TFireKind::RemindBefore)
+    if (byUser && m_f.kind == TFireKind::RemindBefore)
       m_r.lastCloseByUserRemindBeforeDt = now;
-    m_r.LastFireKind = m_r.FireKind;
+    m_f.lastKind = m_f.kind;
   }
 
   TDataObject &m_r;
+  TFiringState m_f;
   ManualClock &m_clock;
   TDateTime m_startedAt;
 };

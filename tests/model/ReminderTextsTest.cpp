@@ -45,19 +45,20 @@ TEST_F(ReminderTexts, SummaryAddsThePartsThatAreOnInOrder) {
 
 TEST_F(ReminderTexts, HintOfAWarningWithSubjectAndText) {
   TDataObject &r = once;
-  r.FireTime = EncodeDateTime(2024, 3, 5, 8, 50, 0, 0);
-  r.FireKind = TFireKind::RemindBefore;
+  TFiringState firing;
+  firing.fireTime = EncodeDateTime(2024, 3, 5, 8, 50, 0, 0);
+  firing.kind = TFireKind::RemindBefore;
   r.remindBefore = {true, {10, TMeasure::Minute}};
   r.subject = QStringLiteral("Call Bob");
   r.text = QStringLiteral("L1\r\nL2");
   r.sticker.subjectAsHintEnable = true;
   r.sticker.textAsHintEnable = true;
-  EXPECT_EQ(GetHintText(r),
+  EXPECT_EQ(GetHintText(r, firing),
             QStringLiteral("05.03.24 08:50:00\r\n( REMIND BEFORE FOR 10 MINUTE )\r\n"
                            "Call Bob\r\nL1\r\nL2"));
   r.subject.clear();
-  r.FireKind = TFireKind::Main;
-  EXPECT_EQ(GetHintText(r), QStringLiteral("05.03.24 08:50:00\r\nL1\r\nL2"));
+  firing.kind = TFireKind::Main;
+  EXPECT_EQ(GetHintText(r, firing), QStringLiteral("05.03.24 08:50:00\r\nL1\r\nL2"));
   r.sticker.textAsHintEnable = false;
-  EXPECT_EQ(GetHintText(r), QStringLiteral("05.03.24 08:50:00"));
+  EXPECT_EQ(GetHintText(r, firing), QStringLiteral("05.03.24 08:50:00"));
 }

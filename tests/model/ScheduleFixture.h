@@ -3,17 +3,21 @@
 // The common ground of the schedule tables: today is Tuesday 2024-03-05 (a leap year), the
 // system started at 07:41:59.999, and a reminder starts enabled and active, idle, with a start
 // bound "after defined time" at 00:00 (dated today), the stop bound, duration and warning off,
-// and a sticker (a firing the user can close).
+// and a sticker (a firing the user can close). Each reminder of a table comes with its firing,
+// as the runtime keeps it beside the reminder.
 
 #include "model/DataObject.h"
+#include "model/FiringState.h"
 #include "model/Schedule.h"
 #include "platform/Clock.h"
 
 #include <gtest/gtest.h>
 
+#include <concepts>
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <utility>
 
 // A moment on 2024-03-05, or on any date.
 inline TDateTime at(int h, int mi, int s = 0, int ms = 0) {
@@ -46,7 +50,33 @@ inline void PrintTo(const Outcome &o, std::ostream *os) {
     *os << "nothing";
 }
 
-using Settings = std::function<void(TDataObject &)>;
+// A row's settings: of the reminder, and of its firing where the row starts with one. Either
+// kind of function makes one.
+class Settings {
+public:
+  using Apply = std::function<void(TDataObject &, TFiringState &)>;
+  Settings() = default;
+  template <class F>
+  requires std::invocable<F &, TDataObject &, TFiringState &> Settings(F f)
+      : m_apply(std::move(f)) {}
+  template <class F>
+  requires std::invocable<F &, TDataObject &> &&
+      (!std::same_as<std::decay_t<F>, Settings>)Settings(F f)
+      : m_apply([f = std::move(f)](TDataObject &r, TFiringState &) mutable { f(r); }) {}
+
+  explicit operator bool() const { return static_cast<bool>(m_apply); }
+  void operator()(TDataObject &r, TFiringState &firing) const { m_apply(r, firing); }
+
+private:
+  Apply m_apply;
+};
+
+// A reminder of the tables and its firing.
+struct Scheduled {
+  std::unique_ptr<TDataObject> r;
+  TFiringState firing;
+  TDataObject *operator->() const { return r.get(); }
+};
 
 class ScheduleTest : public ::testing::Test {
 protected:
@@ -55,16 +85,16 @@ protected:
     clock.setSystemStartTime(at(7, 41, 59, 999));
   }
 
-  // A fresh reminder with the table defaults, then the row's own settings.
-  std::unique_ptr<TDataObject> reminder(const Settings &setup = {}) {
-    auto r = TDataObject::CreateEmpty(QStringLiteral("R"));
-    r->enable = true;
-    r->state = TReminderState::Active;
-    r->startBound = {TStartBoundType::AfterDefinedTime, at(0, 0)};
-    r->sticker.enable = true;
+  // A fresh idle reminder with the table defaults, then the row's own settings.
+  Scheduled reminder(const Settings &setup = {}) {
+    Scheduled s{TDataObject::CreateEmpty(QStringLiteral("R")), {}};
+    s->enable = true;
+    s->state = TReminderState::Active;
+    s->startBound = {TStartBoundType::AfterDefinedTime, at(0, 0)};
+    s->sticker.enable = true;
     if (setup)
-      setup(*r);
-    return r;
+      setup(*s.r, s.firing);
+    return s;
   }
 
   ManualClock clock;
@@ -123,16 +153,16 @@ inline Settings remindBefore(int value, TMeasure unit) {
   return [value, unit](TDataObject &r) { r.remindBefore = {true, {value, unit}}; };
 }
 inline Settings firingSince(TDateTime fireTime, TFireKind kind = TFireKind::Main) {
-  return [fireTime, kind](TDataObject &r) {
-    r.Firing = true;
-    r.FireKind = kind;
-    r.FireTime = fireTime;
+  return [fireTime, kind](TDataObject &, TFiringState &f) {
+    f.firing = true;
+    f.kind = kind;
+    f.fireTime = fireTime;
   };
 }
 // Several setups in order.
 inline Settings with(std::initializer_list<Settings> parts) {
-  return [list = std::vector<Settings>(parts)](TDataObject &r) {
+  return [list = std::vector<Settings>(parts)](TDataObject &r, TFiringState &f) {
     for (const Settings &s : list)
-      s(r);
+      s(r, f);
   };
 }

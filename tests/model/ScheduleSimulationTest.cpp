@@ -36,8 +36,8 @@ protected:
       const TDateTime from = on(2024, 3, 4);
       const TDateTime to = from + OneDay * c.days;
       auto r = reminder(c.settings);
-      const std::vector<TDateTime> listed = listedRuns(*r, clock, from, to - OneSecond);
-      ReminderSim sim(*r, clock);
+      const std::vector<TDateTime> listed = listedRuns(*r.r, clock, from, to - OneSecond);
+      ReminderSim sim(*r.r, clock);
       sim.userCloseAfter = userCloseAfter;
       sim.run(from + TDateTime(phase), to);
 
@@ -96,10 +96,10 @@ TEST_F(ScheduleSimulation, RulesWhoseRhythmTheNextRunMustFollow) {
            SimCase{"every 7 minutes, restarting at midnight", minutely(7), 2, 206 * 2},
            SimCase{"hourly every 5 hours", hourly(5, 30), 3, 15},
            SimCase{"hourly in minutes (store default)",
-                   [](TDataObject &r) {
-                     hourly(1, 0)(r);
-                     r.repeat.value1 = {1, TMeasure::Minute};
-                   },
+                   with({hourly(1, 0),
+                         [](TDataObject &r) {
+                           r.repeat.value1 = {1, TMeasure::Minute};
+                         }}),
                    2, 48},
            SimCase{"every 5 minutes from 08:00",
                    with({minutely(5), startAt(TStartBoundType::AfterDefinedTime, at(8, 0))}), 2,
@@ -201,18 +201,19 @@ TEST(ScheduleTotality, NoRecordOrMomentBreaksTheTests) {
     r.duration = {pick(0, 1) != 0, anyValue(), anyValue()};
     r.remindBefore = {true, anyValue()};
     r.remindAfter = {pick(0, 1) != 0, anyValue(), anyMoment(), anyMoment()};
-    r.FireTime = anyMoment();
+    TFiringState f;
+    f.fireTime = anyMoment();
     r.lastCloseByUserDt = anyMoment();
     r.lastCloseByUserRemindBeforeDt = anyMoment();
-    r.Firing = pick(0, 1) != 0;
-    r.FiredInDemo = pick(0, 1) != 0;
+    f.firing = pick(0, 1) != 0;
+    f.firedInDemo = pick(0, 1) != 0;
     const TDateTime m = anyMoment();
     const bool demo = pick(0, 0, 0, 1) != 0;
 
-    for (const TCheckResult &c : {r.CheckRun(m, demo), r.CheckRemindBefore(m, demo)}) {
+    for (const TCheckResult &c : {r.CheckRun(f, m, demo), r.CheckRemindBefore(f, m, demo)}) {
       ASSERT_FALSE(c.fire && c.close) << i;
-      ASSERT_FALSE(r.Firing && c.fire) << i;
-      ASSERT_FALSE(!r.Firing && c.close) << i;
+      ASSERT_FALSE(f.firing && c.fire) << i;
+      ASSERT_FALSE(!f.firing && c.close) << i;
       ASSERT_TRUE(c.fire || c.due == TDateTime()) << i;
     }
     const TDateTime next = r.GetNextRunTime(m);

@@ -42,14 +42,15 @@ protected:
       clock.set(berlin(t));
       clock.setTickCount(static_cast<uint32_t>(t.ms));
       for (const auto &[number, since] : opened)
-        if (t - since >= OneSecond * 5 && list.FindByNumber(number)->FireKind == TFireKind::Main)
+        if (t - since >= OneSecond * 5 &&
+            firing(*list.FindByNumber(number)).kind == TFireKind::Main)
           runtime->ActionCloseByUserExecute(number);
       ticker.Tick();
       for (const auto &r : list.items) {
-        if (r->Firing && !opened.contains(r->Number)) {
+        if (firing(*r).firing && !opened.contains(r->Number)) {
           opened[r->Number] = t;
-          firings.push_back({r->Number, r->FireKind, r->FireTime});
-        } else if (!r->Firing) {
+          firings.push_back({r->Number, firing(*r).kind, firing(*r).fireTime});
+        } else if (!firing(*r).firing) {
           opened.erase(r->Number);
         }
       }
@@ -73,14 +74,14 @@ TEST_F(EveryOccurrence, TheDaysLastRunFiresBeforeTheWarningForMidnight) {
   r.remindBefore = {true, {5, TMeasure::Minute}};
   clock.set(at(23, 55, 0, 100));
   ticker.Tick();
-  EXPECT_TRUE(r.Firing);
-  EXPECT_EQ(r.FireKind, TFireKind::Main);
-  EXPECT_EQ(r.FireTime, at(23, 55));
+  EXPECT_TRUE(firing(r).firing);
+  EXPECT_EQ(firing(r).kind, TFireKind::Main);
+  EXPECT_EQ(firing(r).fireTime, at(23, 55));
 
   runtime->ActionCloseByUserExecute(r.Number);
   tickAfter(1000);
-  EXPECT_EQ(r.FireKind, TFireKind::RemindBefore);
-  EXPECT_EQ(r.FireTime, at(23, 55));
+  EXPECT_EQ(firing(r).kind, TFireKind::RemindBefore);
+  EXPECT_EQ(firing(r).fireTime, at(23, 55));
 }
 
 } // namespace
@@ -196,8 +197,8 @@ TEST_F(EveryOccurrence, ALateTickFiresTheRunItMissedOnceWithItsUsualLogLine) {
   TDataObject &r = list.add(once(at(10, 0)));
   tickAt(at(9, 59, 59, 600));
   tickAt(at(10, 0, 5, 600)); // the thread was busy, or the machine slept
-  EXPECT_TRUE(r.Firing);
-  EXPECT_EQ(r.FireTime, at(10, 0));
+  EXPECT_TRUE(firing(r).firing);
+  EXPECT_EQ(firing(r).fireTime, at(10, 0));
   ASSERT_EQ(logLines().size(), 1);
   EXPECT_EQ(fields(logLines()[0])[0], QStringLiteral("05.03.24    10:00:00"));
 
@@ -206,19 +207,19 @@ TEST_F(EveryOccurrence, ALateTickFiresTheRunItMissedOnceWithItsUsualLogLine) {
   rhythm.repeat.type = TRepeatType::Minutely;
   rhythm.repeat.value1 = {5, TMeasure::Minute};
   tickAt(at(11, 1, 0, 600));
-  EXPECT_EQ(rhythm.FireTime, at(11, 0));
+  EXPECT_EQ(firing(rhythm).fireTime, at(11, 0));
   runtime->ActionCloseByUserExecute(rhythm.Number);
   clock.set(at(18, 3, 0, 600)); // the monotonic clock stands still in a sleep
   ticker.Tick();
-  EXPECT_EQ(rhythm.FireTime, at(18, 0));
+  EXPECT_EQ(firing(rhythm).fireTime, at(18, 0));
   EXPECT_EQ(logLines().size(), 3);
 
   // A remind-again window of one second that fell between two ticks.
   TDataObject &again = list.add(once(at(8, 0)));
   again.remindAfter = {true, {}, at(18, 3, 0, 600), at(18, 3, 1, 600)};
   tickAfter(1000);
-  EXPECT_EQ(again.FireKind, TFireKind::RemindAfter);
-  EXPECT_TRUE(again.Firing);
+  EXPECT_EQ(firing(again).kind, TFireKind::RemindAfter);
+  EXPECT_TRUE(firing(again).firing);
 }
 
 TEST_F(EveryOccurrence, APauseIsNotMadeUpFor) {
@@ -226,18 +227,18 @@ TEST_F(EveryOccurrence, APauseIsNotMadeUpFor) {
   tickAt(at(9, 59, 0, 600));
   runtime->CloseAllReminders();
   tickAt(at(10, 5, 0, 600));
-  EXPECT_FALSE(r.Firing);
+  EXPECT_FALSE(firing(r).firing);
 }
 
 TEST_F(EveryOccurrence, AFiringsDurationHoldsWhenTheClockGoesBackAnHour) {
   TDataObject &r = list.add(once(at(10, 0)));
   r.duration = {true, {0, TMeasure::Hour}, {1, TMeasure::Minute}};
   tickAt(at(10, 0, 0, 600));
-  ASSERT_TRUE(r.Firing);
+  ASSERT_TRUE(firing(r).firing);
   tickAfter(10'000);
   clock.advanceMs(-3'600'000);
   int seconds = 10;
-  while (r.Firing && seconds < 4000) {
+  while (firing(r).firing && seconds < 4000) {
     tickAfter(1000);
     ++seconds;
   }

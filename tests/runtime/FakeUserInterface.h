@@ -15,7 +15,7 @@ public:
   std::function<WindowHandle()> mainWindow;
   std::function<bool(int listPosition, QString &id, int defaultRepeatType)> edit;
   std::function<bool(const QString &title, QPoint at, int32_t number)> remindAfter;
-  std::function<void(QPoint at, int32_t number)> volume;
+  std::function<void(QPoint at, const TSoundLookup &sound)> volume;
   int modified = 0;
 
   [[nodiscard]] WindowHandle MainWindowHandle() const override {
@@ -36,9 +36,9 @@ public:
   [[nodiscard]] bool RemindAfter(const QString &title, QPoint at, int32_t number) override {
     return remindAfter && remindAfter(title, at, number);
   }
-  void SoundVolume(QPoint at, int32_t number) override {
+  void SoundVolume(QPoint at, const TSoundLookup &sound) override {
     if (volume)
-      volume(at, number);
+      volume(at, sound);
   }
   void SetEditorModified() override { ++modified; }
   void ShowMessage(const QString &message) override {

@@ -24,7 +24,7 @@ TEST_F(FiringMailAddress, AMailToAnAddressThatDoesNotParseIsLoggedAndNeverSent) 
   r.mail.to = QStringLiteral("<evil>@x");
   r.mail.from = QStringLiteral("anna@example.org");
   tickAfter(1000);
-  EXPECT_TRUE(r.Firing);
+  EXPECT_TRUE(firing(r).firing);
   ASSERT_TRUE(runtime->WaitForMail(std::chrono::seconds(10)));
   ASSERT_EQ(logLines().size(), 1);
   EXPECT_EQ(fields(logLines()[0]).value(10),

@@ -30,7 +30,7 @@ protected:
   TFormSticker *show(const TGraphic *picture = nullptr) {
     if (!view)
       view = std::make_unique<TStickerView>(headlessUi());
-    view->window()->ShowReminder(0, reminder.get(), picture, nullptr);
+    view->window()->ShowReminder(0, lookupOf(reminder), firing, picture, nullptr);
     return view->window();
   }
 
@@ -39,6 +39,7 @@ protected:
   }
 
   std::unique_ptr<TDataObject> reminder = makeReminder();
+  TFiringState firing = firedAt();
   std::unique_ptr<TStickerView> view;
 };
 
@@ -116,7 +117,7 @@ TEST_F(FormSticker, SubjectAndHintAreAlwaysPlainText) {
 }
 
 TEST_F(FormSticker, ARemindBeforeNoteFollowsTheSubjectOrEndsTheText) {
-  reminder->FireKind = TFireKind::RemindBefore;
+  firing.kind = TFireKind::RemindBefore;
   reminder->remindBefore = {true, {10, TMeasure::Minute}};
   TFormSticker *w = show();
   EXPECT_EQ(w->LabelSubject()->text(), QStringLiteral("Subject (remind before for 10 minute)"));

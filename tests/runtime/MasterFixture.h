@@ -34,8 +34,13 @@ public:
   QStringList knownIds;
   bool deleteChanges = false;
   bool demo = false;
+  std::function<void()> openStore; // what opening the store does to the reminders
 
-  void OpenStore() override { calls << QStringLiteral("OpenStore"); }
+  void OpenStore() override {
+    calls << QStringLiteral("OpenStore");
+    if (openStore)
+      openStore();
+  }
   void RefreshReminder(int n) override { calls << QStringLiteral("RefreshReminder %1").arg(n); }
   bool DeleteReminders(int n) override {
     calls << QStringLiteral("DeleteReminders %1").arg(n);

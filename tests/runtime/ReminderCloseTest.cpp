@@ -18,15 +18,15 @@ TEST_F(ReminderClose, TheDurationEndsTheFiringAndTheCloseIsWrittenToTheFileAtOnc
   TDataObject &r = list.add(withDuration(once(at(9, 0)), 2));
   const int32_t n = r.Number;
   tickAfter(1000);
-  ASSERT_TRUE(r.Firing);
+  ASSERT_TRUE(firing(r).firing);
   tickAt(at(9, 1, 59, 900));
-  EXPECT_TRUE(r.Firing);
+  EXPECT_TRUE(firing(r).firing);
 
   list.saves.clear();
   tickAt(at(9, 2, 0, 100));
-  EXPECT_FALSE(r.Firing);
+  EXPECT_FALSE(firing(r).firing);
   EXPECT_FALSE(r.enable);
-  EXPECT_EQ(r.LastFireKind, TFireKind::Main);
+  EXPECT_EQ(firing(r).lastKind, TFireKind::Main);
   EXPECT_EQ(r.lastCloseByUserDt, TDateTime()); // not the user's close
   EXPECT_EQ(outputs.liveStickers(n) + outputs.liveTrayIcons(n) + outputs.liveSounds(), 0);
   ASSERT_EQ(list.saves.size(), 1u);
@@ -38,10 +38,10 @@ TEST_F(ReminderClose, TheDurationEndsTheFiringAndTheCloseIsWrittenToTheFileAtOnc
 TEST_F(ReminderClose, TheUserClosesThroughThePopupAndTheCloseTimeIsKept) {
   TDataObject &r = list.add(once(at(9, 0)));
   tickAfter(1000);
-  ASSERT_TRUE(r.Firing);
+  ASSERT_TRUE(firing(r).firing);
   clock.set(at(9, 0, 30));
   runtime->ActionCloseByUserExecute(r.Number);
-  EXPECT_FALSE(r.Firing);
+  EXPECT_FALSE(firing(r).firing);
   EXPECT_FALSE(r.enable);
   EXPECT_EQ(r.lastCloseByUserDt, at(9, 0, 30));
   EXPECT_EQ(outputs.liveStickers(r.Number), 0);
@@ -53,9 +53,9 @@ TEST_F(ReminderClose, ATimerCloseWithARemindAgainWindowPendingKeepsTheOnceRemind
   r.remindAfter.dtStart = at(10, 0);
   r.remindAfter.dtStop = at(10, 0, 1);
   tickAfter(1000);
-  ASSERT_TRUE(r.Firing);
+  ASSERT_TRUE(firing(r).firing);
   tickAt(at(9, 1, 0, 100));
-  EXPECT_FALSE(r.Firing);
+  EXPECT_FALSE(firing(r).firing);
   EXPECT_TRUE(r.enable);
   EXPECT_TRUE(r.remindAfter.enable);
 }
@@ -66,13 +66,13 @@ TEST_F(ReminderClose, ARemindAgainFiringWithoutADurationStaysUntilTheUserClosesI
   r.remindAfter.dtStart = at(9, 0);
   r.remindAfter.dtStop = at(9, 0, 1); // a second long: the reminder has no duration
   tickAt(at(9, 0, 0, 400));
-  ASSERT_EQ(r.FireKind, TFireKind::RemindAfter);
+  ASSERT_EQ(firing(r).kind, TFireKind::RemindAfter);
   tickAt(at(9, 0, 1, 400));
   tickAt(at(9, 20));
-  EXPECT_TRUE(r.Firing);
+  EXPECT_TRUE(firing(r).firing);
   EXPECT_EQ(outputs.liveStickers(r.Number), 1);
   runtime->ActionCloseByUserExecute(r.Number);
-  EXPECT_FALSE(r.Firing);
+  EXPECT_FALSE(firing(r).firing);
   EXPECT_FALSE(r.remindAfter.enable);
   EXPECT_FALSE(r.enable);
 }
@@ -83,10 +83,10 @@ TEST_F(ReminderClose, APauseAfterTheRemindAgainWindowEndedLeavesNothingPending) 
   r.remindAfter.dtStart = at(9, 0);
   r.remindAfter.dtStop = at(9, 0, 1);
   tickAt(at(9, 0, 0, 400));
-  ASSERT_TRUE(r.Firing);
+  ASSERT_TRUE(firing(r).firing);
   clock.set(at(9, 5));
   runtime->CloseAllReminders();
-  EXPECT_FALSE(r.Firing);
+  EXPECT_FALSE(firing(r).firing);
   EXPECT_FALSE(r.remindAfter.enable);
   EXPECT_FALSE(r.enable); // not an enabled one-time reminder whose every time has passed
 }
@@ -97,7 +97,7 @@ TEST_F(ReminderClose, TheUserClosingARemindAgainFiringDropsTheWindowAndDisables)
   r.remindAfter.dtStart = at(9, 0);
   r.remindAfter.dtStop = at(9, 30);
   tickAfter(1000);
-  ASSERT_EQ(r.FireKind, TFireKind::RemindAfter);
+  ASSERT_EQ(firing(r).kind, TFireKind::RemindAfter);
   runtime->ActionCloseByUserExecute(r.Number);
   EXPECT_FALSE(r.remindAfter.enable);
   EXPECT_FALSE(r.enable);
@@ -105,21 +105,22 @@ TEST_F(ReminderClose, TheUserClosingARemindAgainFiringDropsTheWindowAndDisables)
 }
 
 TEST_F(ReminderClose, ThePauseClosesOnlyFiringRemindersAndLeavesIdleOnesUntouched) {
-  TDataObject &firing = list.add(once(at(9, 0)));
+  TDataObject &busy = list.add(once(at(9, 0)));
   TDataObject &later = list.add(once(at(11, 0)));
-  later.FireKind = TFireKind::RemindBefore; // left from an earlier warning
-  later.FireTime = at(7, 0);
+  TFiringState &past = runtime->Firings().Get(later.Id).state; // left from an earlier warning
+  past.kind = TFireKind::RemindBefore;
+  past.fireTime = at(7, 0);
   tickAfter(1000);
-  ASSERT_TRUE(firing.Firing);
+  ASSERT_TRUE(firing(busy).firing);
   list.saves.clear();
 
   runtime->CloseAllReminders();
-  EXPECT_FALSE(firing.Firing);
-  EXPECT_FALSE(firing.enable);
+  EXPECT_FALSE(firing(busy).firing);
+  EXPECT_FALSE(busy.enable);
   EXPECT_TRUE(later.enable);
-  EXPECT_EQ(later.FireTime, at(7, 0)); // no second taken off an idle reminder
-  ASSERT_EQ(list.saves.size(), 1u);    // nothing written for the idle one
-  EXPECT_EQ(list.saves[0].number, firing.Number);
+  EXPECT_EQ(firing(later).fireTime, at(7, 0)); // no second taken off an idle reminder
+  ASSERT_EQ(list.saves.size(), 1u);            // nothing written for the idle one
+  EXPECT_EQ(list.saves[0].number, busy.Number);
 
   // The close message reaches an idle reminder the same way: nothing happens.
   runtime->CloseReminder(later.Number, false);
@@ -133,7 +134,7 @@ TEST_F(ReminderClose, ClosingDoesNothingInDemoMode) {
   SetDemoMode(true);
   runtime->ActionCloseByUserExecute(r.Number);
   runtime->StopReminderOutputs(r.Number);
-  EXPECT_TRUE(r.Firing);
+  EXPECT_TRUE(firing(r).firing);
   EXPECT_TRUE(r.enable);
   EXPECT_EQ(outputs.liveStickers(r.Number), 1);
 }
@@ -145,27 +146,49 @@ TEST_F(ReminderClose, ADemoFiringLeavesNoTrace) {
   r.lastCloseByUserDt = at(7, 0);
   SetDemoMode(true);
   ticker.Tick();
-  ASSERT_TRUE(r.Firing);
-  EXPECT_TRUE(r.FiredInDemo);
-  EXPECT_EQ(r.FireTime, at(10, 0));
+  ASSERT_TRUE(firing(r).firing);
+  EXPECT_TRUE(firing(r).firedInDemo);
+  EXPECT_EQ(firing(r).fireTime, at(10, 0));
   EXPECT_EQ(outputs.liveStickers(r.Number), 1);
 
   SetDemoMode(false);
   list.saves.clear();
   tickAfter(1000);
-  EXPECT_FALSE(r.Firing);
-  EXPECT_FALSE(r.FiredInDemo);
+  EXPECT_FALSE(firing(r).firing);
+  EXPECT_FALSE(firing(r).firedInDemo);
   EXPECT_TRUE(r.enable);
-  EXPECT_EQ(r.FireTime, TDateTime());
+  EXPECT_EQ(firing(r).fireTime, TDateTime());
   EXPECT_EQ(r.lastCloseByUserDt, at(7, 0));
   EXPECT_TRUE(list.saves.empty());
   EXPECT_EQ(outputs.liveStickers(r.Number), 0);
 
   clock.set(at(10, 0, 0, 100));
   ticker.Tick();
-  EXPECT_TRUE(r.Firing);
-  EXPECT_FALSE(r.FiredInDemo);
-  EXPECT_EQ(r.FireTime, at(10, 0));
+  EXPECT_TRUE(firing(r).firing);
+  EXPECT_FALSE(firing(r).firedInDemo);
+  EXPECT_EQ(firing(r).fireTime, at(10, 0));
+}
+
+// What a demonstration replaced was kept by run-time number, which a store reload gives anew:
+// after a reload during the demonstration, its close could not put the fire time back, and the
+// one-time reminder counted its real run as fired already and never came.
+TEST_F(ReminderClose, ADemoFiringAcrossAStoreReloadStillLeavesNoTrace) {
+  const QString id = list.add(once(at(10, 0))).Id;
+  SetDemoMode(true);
+  ticker.Tick();
+  ASSERT_TRUE(firing(*list.FindById(id)).firedInDemo);
+  list.reload();
+  runtime->RemindersReloaded();
+
+  SetDemoMode(false);
+  tickAfter(1000);
+  const TDataObject &r = *list.FindById(id);
+  EXPECT_FALSE(firing(r).firing);
+  EXPECT_EQ(firing(r).fireTime, TDateTime());
+  clock.set(at(10, 0, 0, 100));
+  ticker.Tick();
+  EXPECT_TRUE(firing(r).firing);
+  EXPECT_EQ(firing(r).fireTime, at(10, 0));
 }
 
 TEST_F(ReminderClose, StoppingTheOutputsRecordsNothing) {
@@ -173,7 +196,7 @@ TEST_F(ReminderClose, StoppingTheOutputsRecordsNothing) {
   tickAfter(1000);
   list.saves.clear();
   runtime->StopReminderOutputs(r.Number);
-  EXPECT_FALSE(r.Firing);
+  EXPECT_FALSE(firing(r).firing);
   EXPECT_TRUE(r.enable);
   EXPECT_TRUE(list.saves.empty());
   EXPECT_EQ(outputs.liveStickers(r.Number) + outputs.liveTrayIcons(r.Number), 0);
@@ -191,14 +214,14 @@ TEST_F(ReminderClose, RemindAgainFromThePopupClosesTheFiringUnlessTheTickDidAlre
     return true;
   };
   runtime->ActionRemindAfterExecute(n, QStringLiteral("Close and remind in ..."));
-  EXPECT_FALSE(r.Firing);
+  EXPECT_FALSE(firing(r).firing);
   EXPECT_TRUE(r.enable); // a window is pending and the close was not the user's
   EXPECT_EQ(updates(n), 2);
 
   // Fire again through the window, then let the tick end it while the dialog is open.
   clock.set(at(9, 5, 30, 500));
   ticker.Tick();
-  ASSERT_TRUE(r.Firing);
+  ASSERT_TRUE(firing(r).firing);
   list.saves.clear();
   ui.remindAfter = [&](const QString &, QPoint, int32_t number) {
     clock.set(at(9, 5, 31, 500));
@@ -207,7 +230,7 @@ TEST_F(ReminderClose, RemindAgainFromThePopupClosesTheFiringUnlessTheTickDidAlre
     return true;
   };
   runtime->ActionRemindAfterExecute(n, QString());
-  EXPECT_FALSE(r.Firing);
+  EXPECT_FALSE(firing(r).firing);
   // The tick's close switched the one-time reminder off; the confirmed snooze switches it on
   // again, written to the file at once, and it comes back at the chosen time.
   ASSERT_EQ(list.saves.size(), 2u);
@@ -217,8 +240,8 @@ TEST_F(ReminderClose, RemindAgainFromThePopupClosesTheFiringUnlessTheTickDidAlre
   EXPECT_TRUE(r.enable);
   clock.set(at(10, 5, 0, 500));
   ticker.Tick();
-  EXPECT_TRUE(r.Firing);
-  EXPECT_EQ(r.FireKind, TFireKind::RemindAfter);
+  EXPECT_TRUE(firing(r).firing);
+  EXPECT_EQ(firing(r).kind, TFireKind::RemindAfter);
 }
 
 } // namespace

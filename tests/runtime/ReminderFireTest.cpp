@@ -24,13 +24,13 @@ TEST_F(ReminderFire, OnceFiresInItsOwnSecondWithEveryAction) {
   const int32_t n = r.Number;
 
   ticker.Tick(); // 08:59:59.600
-  EXPECT_FALSE(r.Firing);
+  EXPECT_FALSE(firing(r).firing);
   EXPECT_TRUE(logLines().isEmpty());
 
   tickAfter(1000); // 09:00:00.600
-  EXPECT_TRUE(r.Firing);
-  EXPECT_EQ(r.FireKind, TFireKind::Main);
-  EXPECT_EQ(r.FireTime, at(9, 0));
+  EXPECT_TRUE(firing(r).firing);
+  EXPECT_EQ(firing(r).kind, TFireKind::Main);
+  EXPECT_EQ(firing(r).fireTime, at(9, 0));
   ASSERT_TRUE(runtime->WaitForMail(std::chrono::seconds(5)));
   ASSERT_EQ(mailer.messages.size(), 1u);
   EXPECT_EQ(mailer.messages[0].to, QStringLiteral("bob@example.org"));
@@ -70,7 +70,7 @@ TEST_F(ReminderFire, OnceFiresInItsOwnSecondWithEveryAction) {
 TEST_F(ReminderFire, ATickThatStepsOverTheSecondMissesTheReminder) {
   TDataObject &r = list.add(once(at(9, 0)));
   tickAfter(2000); // 09:00:01.600
-  EXPECT_FALSE(r.Firing);
+  EXPECT_FALSE(firing(r).firing);
   EXPECT_TRUE(logLines().isEmpty());
 }
 
@@ -85,8 +85,8 @@ TEST_F(ReminderFire, MailAndProgramOnlyForTheMainEventAndNeverInDemoMode) {
 
   clock.set(at(9, 5, 0, 100));
   ticker.Tick();
-  ASSERT_TRUE(r.Firing);
-  EXPECT_EQ(r.FireKind, TFireKind::RemindBefore);
+  ASSERT_TRUE(firing(r).firing);
+  EXPECT_EQ(firing(r).kind, TFireKind::RemindBefore);
   EXPECT_TRUE(mailer.messages.empty());
   EXPECT_TRUE(launcher.started.isEmpty());
   EXPECT_EQ(logLines().size(), 1); // the warning is logged all the same
@@ -96,8 +96,8 @@ TEST_F(ReminderFire, MailAndProgramOnlyForTheMainEventAndNeverInDemoMode) {
   demo.shellExec = r.shellExec;
   SetDemoMode(true);
   ticker.Tick();
-  EXPECT_TRUE(demo.Firing);
-  EXPECT_TRUE(demo.FiredInDemo);
+  EXPECT_TRUE(firing(demo).firing);
+  EXPECT_TRUE(firing(demo).firedInDemo);
   EXPECT_TRUE(mailer.messages.empty());
   EXPECT_TRUE(launcher.started.isEmpty());
   EXPECT_EQ(logLines().size(), 2);
@@ -107,21 +107,21 @@ TEST_F(ReminderFire, PlaceholderOrEmptyAddressesSendNothingAndTheLogKeepsTheText
   TDataObject &r = list.add(once(at(9, 0)));
   r.mail.enable = true;
   r.mail.to = QString(PlaceholderMailFrom);
-  r.Firing = true; // fired by hand, so each case can be checked alone
-  EXPECT_FALSE(runtime->SendReminderMail(r));
+  TFiringState byHand; // a main-event firing, so each case can be checked alone
+  byHand.firing = true;
+  EXPECT_FALSE(runtime->SendReminderMail(r, byHand));
   r.mail.to.clear();
-  EXPECT_FALSE(runtime->SendReminderMail(r));
+  EXPECT_FALSE(runtime->SendReminderMail(r, byHand));
   r.mail.to = QStringLiteral("bob@example.org");
   mainSettings.writeString(QStringLiteral("Mail"), QStringLiteral("Host"),
                            QString(PlaceholderMailHost));
-  EXPECT_FALSE(runtime->SendReminderMail(r));
+  EXPECT_FALSE(runtime->SendReminderMail(r, byHand));
   mainSettings.writeString(QStringLiteral("Mail"), QStringLiteral("Host"), QString());
-  EXPECT_FALSE(runtime->SendReminderMail(r));
+  EXPECT_FALSE(runtime->SendReminderMail(r, byHand));
   EXPECT_TRUE(mailer.messages.empty());
 
-  r.Firing = false;
   tickAfter(1000);
-  ASSERT_TRUE(r.Firing);
+  ASSERT_TRUE(firing(r).firing);
   EXPECT_EQ(fields(logLines().value(0)).value(10), QStringLiteral("Bring the papers"));
 }
 
@@ -132,7 +132,7 @@ TEST_F(ReminderFire, AFailedMailGoesIntoTheLogLineAndTheFiringGoesOn) {
   mainSettings.writeString(QStringLiteral("Mail"), QStringLiteral("Port"), QStringLiteral("587"));
   mailer.failWith = QStringLiteral("550 mailbox unavailable");
   tickAfter(1000);
-  EXPECT_TRUE(r.Firing);
+  EXPECT_TRUE(firing(r).firing);
   ASSERT_TRUE(runtime->WaitForMail(std::chrono::seconds(5)));
   ASSERT_EQ(mailer.servers.size(), 1u);
   EXPECT_EQ(mailer.servers[0].port, 587);
@@ -162,9 +162,9 @@ TEST_F(ReminderFire, ASilentMailServerHoldsUpNeitherTheTickNorTheNextReminder) {
   for (int i = 0; i < 6; ++i)
     tickAfter(1000); // up to 09:00:05.600
   EXPECT_LT(wall.elapsed(), 1000);
-  EXPECT_TRUE(first.Firing);
-  ASSERT_TRUE(second.Firing);
-  EXPECT_EQ(second.FireTime, at(9, 0, 5));
+  EXPECT_TRUE(firing(first).firing);
+  ASSERT_TRUE(firing(second).firing);
+  EXPECT_EQ(firing(second).fireTime, at(9, 0, 5));
   ASSERT_EQ(logLines().size(), 1);
   EXPECT_EQ(fields(logLines()[0]).value(11), second.Id);
 
@@ -197,26 +197,26 @@ TEST_F(ReminderFire, RemindBeforeFiresAheadAndGivesWayToTheMainEvent) {
 
   clock.set(at(9, 5, 0, 100));
   ticker.Tick();
-  ASSERT_TRUE(r.Firing);
-  EXPECT_EQ(r.FireKind, TFireKind::RemindBefore);
-  EXPECT_EQ(r.FireTime, at(9, 5));
+  ASSERT_TRUE(firing(r).firing);
+  EXPECT_EQ(firing(r).kind, TFireKind::RemindBefore);
+  EXPECT_EQ(firing(r).fireTime, at(9, 5));
 
   clock.set(at(9, 9, 58, 100));
   ticker.Tick();
-  EXPECT_TRUE(r.Firing);
+  EXPECT_TRUE(firing(r).firing);
   clock.set(at(9, 9, 59, 100));
   ticker.Tick();
-  EXPECT_FALSE(r.Firing);
-  EXPECT_EQ(r.FireTime, at(9, 4, 59));
+  EXPECT_FALSE(firing(r).firing);
+  EXPECT_EQ(firing(r).fireTime, at(9, 4, 59));
   EXPECT_TRUE(r.enable); // a warning never disables
-  EXPECT_EQ(r.LastFireKind, TFireKind::RemindBefore);
+  EXPECT_EQ(firing(r).lastKind, TFireKind::RemindBefore);
   EXPECT_EQ(outputs.liveStickers(r.Number), 0);
 
   clock.set(at(9, 10, 0, 100));
   ticker.Tick();
-  EXPECT_TRUE(r.Firing);
-  EXPECT_EQ(r.FireKind, TFireKind::Main);
-  EXPECT_EQ(r.FireTime, at(9, 10));
+  EXPECT_TRUE(firing(r).firing);
+  EXPECT_EQ(firing(r).kind, TFireKind::Main);
+  EXPECT_EQ(firing(r).fireTime, at(9, 10));
 }
 
 TEST_F(ReminderFire, RemindAgainWindowFiresStrictlyInsideAndClosesOutside) {
@@ -229,21 +229,21 @@ TEST_F(ReminderFire, RemindAgainWindowFiresStrictlyInsideAndClosesOutside) {
 
   clock.set(at(9, 0)); // exactly at the start: not yet
   ticker.Tick();
-  EXPECT_FALSE(r.Firing);
+  EXPECT_FALSE(firing(r).firing);
 
   clock.set(at(9, 0, 0, 400));
   ticker.Tick();
-  ASSERT_TRUE(r.Firing);
-  EXPECT_EQ(r.FireKind, TFireKind::RemindAfter);
-  EXPECT_EQ(r.FireTime, at(9, 0, 0, 400));
+  ASSERT_TRUE(firing(r).firing);
+  EXPECT_EQ(firing(r).kind, TFireKind::RemindAfter);
+  EXPECT_EQ(firing(r).fireTime, at(9, 0, 0, 400));
 
   clock.set(at(9, 1));
   ticker.Tick();
-  EXPECT_TRUE(r.Firing); // the window's last moment still belongs to it
+  EXPECT_TRUE(firing(r).firing); // the window's last moment still belongs to it
 
   clock.set(at(9, 1, 0, 400));
   ticker.Tick();
-  EXPECT_FALSE(r.Firing);
+  EXPECT_FALSE(firing(r).firing);
   EXPECT_FALSE(r.remindAfter.enable);
   EXPECT_FALSE(r.enable); // the window has passed: the one-time reminder is done
   EXPECT_EQ(outputs.liveStickers(r.Number), 0);
@@ -258,11 +258,11 @@ TEST_F(ReminderFire, ARemindAgainFiringIgnoresACloseFromTheMainTest) {
   r.remindAfter.dtStop = at(9, 30);
 
   tickAfter(1000);
-  ASSERT_TRUE(r.Firing);
-  ASSERT_TRUE(r.CheckRun(clock.now(), false).close);
+  ASSERT_TRUE(firing(r).firing);
+  ASSERT_TRUE(r.CheckRun(firing(r), clock.now(), false).close);
   tickAfter(60'000);
-  EXPECT_TRUE(r.Firing);
-  EXPECT_EQ(r.FireKind, TFireKind::RemindAfter);
+  EXPECT_TRUE(firing(r).firing);
+  EXPECT_EQ(firing(r).kind, TFireKind::RemindAfter);
 }
 
 } // namespace

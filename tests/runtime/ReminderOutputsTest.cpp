@@ -38,7 +38,7 @@ TEST_F(ReminderOutputs, AMissingSoundFileOpensNoPlayer) {
   TDataObject &r = list.add(once(at(9, 0)));
   r.sound.fileName += QStringLiteral(".gone");
   tickAfter(1000);
-  EXPECT_TRUE(r.Firing);
+  EXPECT_TRUE(firing(r).firing);
   EXPECT_TRUE(outputs.sounds.empty());
 }
 
@@ -48,11 +48,11 @@ TEST_F(ReminderOutputs, AFailedSoundIsRetriedAfterASecondOfMonotonicTime) {
   TDataObject &r = list.add(once(at(9, 0)));
   outputs.failingOpens = 1;
   tickAfter(1000);
-  ASSERT_TRUE(r.Firing);
+  ASSERT_TRUE(firing(r).firing);
   ASSERT_EQ(outputs.sounds.size(), 1u);
   EXPECT_TRUE(outputs.sounds[0]->released);
-  EXPECT_FALSE(r.SoundPlayer);
-  EXPECT_EQ(r.SoundStopTime, clock.now());
+  EXPECT_FALSE(entry(r)->sound);
+  EXPECT_EQ(entry(r)->soundStopTime, clock.now());
 
   tickAfter(1000); // exactly one second: still resting
   EXPECT_EQ(outputs.sounds.size(), 1u);
@@ -61,7 +61,7 @@ TEST_F(ReminderOutputs, AFailedSoundIsRetriedAfterASecondOfMonotonicTime) {
   tickAfter(1);
   ASSERT_EQ(outputs.sounds.size(), 2u);
   EXPECT_FALSE(outputs.sounds[1]->released);
-  EXPECT_TRUE(r.SoundPlayer);
+  EXPECT_TRUE(entry(r)->sound);
 }
 
 TEST_F(ReminderOutputs, StopKeepsTheSoundOffUntilStartPlaysItAgain) {
@@ -69,7 +69,7 @@ TEST_F(ReminderOutputs, StopKeepsTheSoundOffUntilStartPlaysItAgain) {
   tickAfter(1000);
   ASSERT_EQ(outputs.liveSounds(), 1);
   runtime->ActionReminderSoundStopExecute(r.Number, false);
-  EXPECT_TRUE(r.SoundStoppedByUser);
+  EXPECT_TRUE(entry(r)->soundStoppedByUser);
   EXPECT_EQ(outputs.liveSounds(), 0);
   tickAfter(5000);
   EXPECT_EQ(outputs.sounds.size(), 1u);
@@ -80,11 +80,11 @@ TEST_F(ReminderOutputs, StopKeepsTheSoundOffUntilStartPlaysItAgain) {
   clock.set(at(9, 1, 0, 200));
   clock.setTickCount(clock.tickCount() + 60'000);
   ticker.Tick();
-  ASSERT_TRUE(r.Firing);
+  ASSERT_TRUE(firing(r).firing);
   EXPECT_EQ(outputs.sounds.size(), 1u);
 
   runtime->ActionReminderSoundStopExecute(r.Number, true);
-  EXPECT_FALSE(r.SoundStoppedByUser);
+  EXPECT_FALSE(entry(r)->soundStoppedByUser);
   EXPECT_EQ(outputs.liveSounds(), 1);
   runtime->ActionReminderSoundStopExecute(r.Number, true); // a player exists: nothing more
   EXPECT_EQ(outputs.sounds.size(), 2u);
@@ -107,7 +107,7 @@ TEST_F(ReminderOutputs, ANaturalEndReplaysARepeatingSoundOnly) {
   runtime->HandleSoundNotify(single.device);
   EXPECT_EQ(single.rewinds, 0);
   EXPECT_EQ(single.plays, 1);
-  EXPECT_TRUE(plain.SoundPlayer); // the idle player stays until the firing closes
+  EXPECT_TRUE(entry(plain)->sound); // the idle player stays until the firing closes
 }
 
 TEST_F(ReminderOutputs, ALateNoticeForAReplacedPlayerIsIgnored) {
@@ -129,7 +129,7 @@ TEST_F(ReminderOutputs, ARepeatThatCannotStartFreesThePlayer) {
   tickAfter(1000);
   outputs.replayResult = 3;
   runtime->HandleSoundNotify(outputs.sounds[0]->device);
-  EXPECT_FALSE(r.SoundPlayer);
+  EXPECT_FALSE(entry(r)->sound);
   EXPECT_TRUE(outputs.sounds[0]->released);
   tickAfter(1001);
   EXPECT_EQ(outputs.liveSounds(), 1); // opened afresh
@@ -147,7 +147,7 @@ TEST_F(ReminderOutputs, ThePopupActsOnTheReminderWhoseTrayIconWasPressed) {
   EXPECT_FALSE(state->soundEnabled);
 
   EXPECT_EQ(runtime->TrayIconMouseUp(outputs.trayIconOf(a.Number)), a.Number);
-  a.FireKind = TFireKind::RemindBefore;
+  runtime->Firings().Get(a.Id).state.kind = TFireKind::RemindBefore;
   state = runtime->PopupMenuObjectPopup(a.Number);
   EXPECT_FALSE(state->remindAfterEnabled);
   EXPECT_TRUE(state->soundEnabled);
@@ -165,22 +165,30 @@ TEST_F(ReminderOutputs, OnlyOnTopStickersAreRaised) {
   tickAfter(1000);
   runtime->RaiseOnTopStickers();
   ASSERT_EQ(outputs.raised.size(), 1u);
-  EXPECT_EQ(outputs.raised[0], top.Sticker.get());
+  EXPECT_EQ(outputs.raised[0], entry(top)->sticker.get());
 }
 
-TEST_F(ReminderOutputs, TheVolumeDialogOpensOnlyWhileASoundPlays) {
+// The dialog gets the runtime's lookup of the playing sound: it finds the sound while it plays,
+// and nothing once the firing has closed under the open dialog (its local loop runs the tick).
+TEST_F(ReminderOutputs, TheVolumeDialogFindsThePlayingSoundThroughTheRuntime) {
   TDataObject &r = list.add(once(at(9, 0)));
   int opened = 0;
-  ui.volume = [&](QPoint, int32_t number) {
+  const ISoundPlayer *afterClose = nullptr;
+  ui.volume = [&](QPoint, const TSoundLookup &sound) {
     ++opened;
-    ReminderSoundOf(*list.FindByNumber(number))->SetVolume(300);
+    sound()->SetVolume(300);
+    runtime->ActionCloseByUserExecute(r.Number);
+    afterClose = sound();
   };
   runtime->ActionReminderSoundVolumeExecute(r.Number);
   EXPECT_EQ(opened, 0);
   tickAfter(1000);
+  ASSERT_EQ(outputs.sounds.size(), 1u);
   runtime->ActionReminderSoundVolumeExecute(r.Number);
   EXPECT_EQ(opened, 1);
-  EXPECT_EQ(ReminderSoundOf(r)->GetVolume(), 300);
+  EXPECT_EQ(outputs.sounds[0]->volume, 300);
+  EXPECT_TRUE(outputs.sounds[0]->released);
+  EXPECT_EQ(afterClose, nullptr);
   EXPECT_EQ(r.sound.volume, 70); // the stored volume stays
 }
 

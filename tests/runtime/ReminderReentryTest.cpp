@@ -17,7 +17,9 @@ std::unique_ptr<TDataObject> withProgram(std::unique_ptr<TDataObject> r) {
   return r;
 }
 
-TEST_F(ReminderReentry, AReminderReReadDuringTheProgramPumpIsNotTouchedAfterwards) {
+// The re-read object is a new one under the same id and number: the firing is the runtime's, so
+// it goes on with that object, once.
+TEST_F(ReminderReentry, AReminderReReadDuringTheProgramPumpKeepsItsFiringOnce) {
   TDataObject &r = list.add(withProgram(once(at(9, 0))));
   const int32_t n = r.Number;
   masterWindow.onMessage = [&](const RecordingWindow::Message &m) {
@@ -30,9 +32,17 @@ TEST_F(ReminderReentry, AReminderReReadDuringTheProgramPumpIsNotTouchedAfterward
   ASSERT_EQ(launcher.started.size(), 1);
   const TDataObject *now = list.FindByNumber(n);
   ASSERT_TRUE(now);
-  EXPECT_FALSE(now->Firing); // a re-read reminder starts idle
-  EXPECT_EQ(outputs.liveStickers(n) + outputs.liveTrayIcons(n) + outputs.liveSounds(), 0);
+  EXPECT_TRUE(firing(*now).firing);
+  EXPECT_EQ(firing(*now).fireTime, at(9, 0));
+  EXPECT_EQ(outputs.liveStickers(n), 1);
+  EXPECT_EQ(outputs.liveTrayIcons(n), 1);
+  EXPECT_EQ(outputs.liveSounds(), 1);
   EXPECT_EQ(updates(n), 1);
+
+  tickAfter(1000);
+  EXPECT_EQ(launcher.started.size(), 1);
+  EXPECT_EQ(logLines().size(), 1);
+  EXPECT_EQ(outputs.stickers.size(), 1u);
 }
 
 TEST_F(ReminderReentry, AReloadDuringThePumpSkipsTheNestedCheckAndTheGoneReminders) {
@@ -51,12 +61,14 @@ TEST_F(ReminderReentry, AReloadDuringThePumpSkipsTheNestedCheckAndTheGoneReminde
   tickAfter(1000);
   ASSERT_NE(fresh, 0);
   EXPECT_FALSE(list.FindByNumber(secondNumber));
-  EXPECT_FALSE(list.FindByNumber(fresh)->Firing);
+  EXPECT_FALSE(firing(*list.FindByNumber(fresh)).firing);
   EXPECT_EQ(logLines().size(), 1);
 
   launcher.during = nullptr;
   tickAfter(1000);
-  EXPECT_TRUE(list.FindByNumber(fresh)->Firing);
+  EXPECT_TRUE(firing(*list.FindByNumber(fresh)).firing);
+  // The firing of the reminder that went with the reload is dropped by that check.
+  EXPECT_EQ(runtime->Firings().Count(), 1);
 }
 
 TEST_F(ReminderReentry, TheMainWindowDeletingTheFiringReminderEndsTheFire) {
@@ -93,6 +105,7 @@ TEST_F(ReminderReentry, AfterEditingTheReReadReminderIsCheckedEvenWhilePaused) {
   tickAfter(1000);
   ticker.SetEnabled(false);
   ui.edit = [&](int, QString &id, int) {
+    runtime->StopReminderOutputs(n); // as the editor's sticker page does when it opens
     TDataObject &edited = list.reread(list.FindById(id)->Number);
     edited.repeat.dt = at(9, 0, 5);
     edited.sticker.enable = true;
@@ -102,8 +115,8 @@ TEST_F(ReminderReentry, AfterEditingTheReReadReminderIsCheckedEvenWhilePaused) {
   runtime->ActionEditExecute(n);
   const TDataObject *edited = list.FindByNumber(n);
   ASSERT_TRUE(edited);
-  EXPECT_TRUE(edited->Firing);
-  EXPECT_EQ(edited->FireTime, at(9, 0, 5));
+  EXPECT_TRUE(firing(*edited).firing);
+  EXPECT_EQ(firing(*edited).fireTime, at(9, 0, 5));
   EXPECT_EQ(outputs.liveStickers(n), 1);
 }
 

@@ -39,8 +39,14 @@ QByteArray wav(int milliseconds) {
 
 class RealSound final : public IReminderOutputFactory {
 public:
-  std::unique_ptr<IStickerView> CreateSticker(TDataObject &) override { return nullptr; }
-  std::unique_ptr<ITrayIconView> CreateTrayIcon(TDataObject &) override { return nullptr; }
+  std::unique_ptr<IStickerView> CreateSticker(const TReminderLookup &,
+                                              const TFiringState &) override {
+    return nullptr;
+  }
+  std::unique_ptr<ITrayIconView> CreateTrayIcon(const TReminderLookup &,
+                                                const TFiringState &) override {
+    return nullptr;
+  }
   std::unique_ptr<ISoundPlayer> CreateSoundPlayer() override {
     return std::make_unique<TReminderSoundPlayer>();
   }
@@ -80,8 +86,8 @@ TEST_F(ReminderSound, SameFileTwiceInOneSecondBothPlayAndOnlyTheRepeatingOneRepl
   clock.set(at(9, 0, 0, 200));
   real.CheckAllReminders();
 
-  const ISoundPlayer *a = ReminderSoundOf(looping);
-  const ISoundPlayer *b = ReminderSoundOf(single);
+  const ISoundPlayer *a = real.SoundLookup(looping.Number)();
+  const ISoundPlayer *b = real.SoundLookup(single.Number)();
   ASSERT_TRUE(a && b);
   ASSERT_NE(a->DeviceId(), 0);
   ASSERT_NE(b->DeviceId(), 0);
@@ -92,10 +98,10 @@ TEST_F(ReminderSound, SameFileTwiceInOneSecondBothPlayAndOnlyTheRepeatingOneRepl
 
   ASSERT_TRUE(QTest::qWaitFor([&] { return notices[loopingDevice] >= 3; }, 10'000));
   EXPECT_EQ(notices[singleDevice], 1);
-  EXPECT_TRUE(single.SoundPlayer); // ended, not repeated, kept until the firing closes
+  EXPECT_TRUE(real.SoundLookup(single.Number)()); // ended, not repeated, kept until the close
 
   real.CloseReminder(looping.Number, true);
-  EXPECT_FALSE(looping.SoundPlayer);
+  EXPECT_FALSE(real.SoundLookup(looping.Number)());
   const int afterClose = total;
   QTest::qWait(400);
   EXPECT_EQ(total, afterClose);
@@ -114,9 +120,11 @@ TEST_F(ReminderSound, AFileThatIsNoSoundLeavesTheFiringSilent) {
   r.sound.fileName = file;
   clock.set(at(9, 0, 0, 200));
   real.CheckAllReminders();
-  EXPECT_TRUE(r.Firing);
-  EXPECT_FALSE(r.SoundPlayer);
-  EXPECT_EQ(r.SoundStopTime, clock.now());
+  EXPECT_TRUE(real.FiringOf(r.Number).firing);
+  const TFiring *f = std::as_const(real).Firings().Find(r.Id);
+  ASSERT_TRUE(f);
+  EXPECT_FALSE(f->sound);
+  EXPECT_EQ(f->soundStopTime, clock.now());
 }
 
 } // namespace

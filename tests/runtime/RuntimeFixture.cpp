@@ -25,16 +25,39 @@ void FakeReminderList::remove(int32_t number) {
   std::erase_if(items, [&](const auto &r) { return r->Number == number; });
 }
 
+namespace {
+
+// A new object with the reminder's id and the settings these tests use, as the store gives back.
+std::unique_ptr<TDataObject> readAnew(const TDataObject &old) {
+  auto fresh = TDataObject::CreateEmpty(old.Id);
+  fresh->enable = old.enable;
+  fresh->repeat = old.repeat;
+  fresh->duration = old.duration;
+  fresh->remindAfter = old.remindAfter;
+  fresh->subject = old.subject;
+  fresh->text = old.text;
+  fresh->sticker = old.sticker;
+  fresh->tray = old.tray;
+  fresh->sound = old.sound;
+  fresh->LastRunDue = old.LastRunDue;
+  fresh->lastCloseByUserDt = old.lastCloseByUserDt;
+  return fresh;
+}
+
+} // namespace
+
 TDataObject &FakeReminderList::reread(int32_t number) {
   auto it =
       std::find_if(items.begin(), items.end(), [&](const auto &r) { return r->Number == number; });
-  auto fresh = TDataObject::CreateEmpty((*it)->Id);
+  auto fresh = readAnew(**it);
   fresh->Number = number;
-  fresh->enable = (*it)->enable;
-  fresh->repeat = (*it)->repeat;
-  fresh->subject = (*it)->subject;
   *it = std::move(fresh);
   return **it;
+}
+
+void FakeReminderList::reload() {
+  for (auto &old : items)
+    old = readAnew(*old);
 }
 
 std::vector<int32_t> FakeReminderList::Numbers() const {
@@ -68,27 +91,40 @@ namespace {
 
 class FakeSticker final : public IStickerView {
 public:
-  explicit FakeSticker(std::shared_ptr<OutputRecord> record) : m_record(std::move(record)) {}
-  void close() override { m_record->released = true; }
+  FakeSticker(std::shared_ptr<OutputRecord> record, QStringList &releases)
+      : m_record(std::move(record)), m_releases(releases) {}
+  void close() override {
+    m_record->released = true;
+    m_releases << QStringLiteral("sticker %1").arg(m_record->number);
+  }
 
 private:
   std::shared_ptr<OutputRecord> m_record;
+  QStringList &m_releases;
 };
 
 class FakeTrayIcon final : public ITrayIconView {
 public:
-  explicit FakeTrayIcon(std::shared_ptr<OutputRecord> record) : m_record(std::move(record)) {}
-  void deactivate() override { m_record->released = true; }
+  FakeTrayIcon(std::shared_ptr<OutputRecord> record, QStringList &releases)
+      : m_record(std::move(record)), m_releases(releases) {}
+  void deactivate() override {
+    m_record->released = true;
+    m_releases << QStringLiteral("tray %1").arg(m_record->number);
+  }
 
 private:
   std::shared_ptr<OutputRecord> m_record;
+  QStringList &m_releases;
 };
 
 class FakeSound final : public ISoundPlayer {
 public:
   FakeSound(std::shared_ptr<OutputRecord> record, FakeOutputs &owner)
       : m_record(std::move(record)), m_owner(owner) {}
-  ~FakeSound() override { m_record->released = true; }
+  ~FakeSound() override {
+    m_record->released = true;
+    m_owner.releases << QStringLiteral("sound");
+  }
 
   void PlayFile(const QString &fileName, int volume, WindowHandle notify) override {
     m_record->file = fileName;
@@ -137,14 +173,17 @@ int liveOf(const std::vector<std::shared_ptr<OutputRecord>> &records, int32_t nu
 
 } // namespace
 
-std::unique_ptr<IStickerView> FakeOutputs::CreateSticker(TDataObject &reminder) {
-  stickers.push_back(recordFor(reminder.Number));
-  return std::make_unique<FakeSticker>(stickers.back());
+std::unique_ptr<IStickerView> FakeOutputs::CreateSticker(const TReminderLookup &reminder,
+                                                         const TFiringState &) {
+  stickers.push_back(recordFor(reminder()->Number));
+  stickerLookups.push_back(reminder);
+  return std::make_unique<FakeSticker>(stickers.back(), releases);
 }
 
-std::unique_ptr<ITrayIconView> FakeOutputs::CreateTrayIcon(TDataObject &reminder) {
-  trayIcons.push_back(recordFor(reminder.Number));
-  auto icon = std::make_unique<FakeTrayIcon>(trayIcons.back());
+std::unique_ptr<ITrayIconView> FakeOutputs::CreateTrayIcon(const TReminderLookup &reminder,
+                                                           const TFiringState &) {
+  trayIcons.push_back(recordFor(reminder()->Number));
+  auto icon = std::make_unique<FakeTrayIcon>(trayIcons.back(), releases);
   trayViews.push_back(icon.get());
   return icon;
 }
@@ -223,9 +262,7 @@ RuntimeTest::RuntimeTest() {
   ticker.OnTimer = [this] { runtime->Timer1Timer(); };
 }
 
-RuntimeTest::~RuntimeTest() {
-  list.items.clear(); // the reminders release their outputs while the runtime still exists
-}
+RuntimeTest::~RuntimeTest() = default;
 
 void RuntimeTest::tickAfter(int64_t ms) {
   clock.advanceMs(ms);

@@ -39,6 +39,9 @@ public:
   // Frees the reminder and puts a fresh object with the same id and number in its place, as a
   // re-read from the store does.
   TDataObject &reread(int32_t number);
+  // Frees every reminder and puts a fresh object with the same id and settings but a new number
+  // in its place, as a reload of the store does.
+  void reload();
 
   [[nodiscard]] std::vector<int32_t> Numbers() const override;
   [[nodiscard]] TDataObject *FindByNumber(int32_t number) const override;
@@ -64,8 +67,10 @@ struct OutputRecord {
 
 class FakeOutputs final : public IReminderOutputFactory {
 public:
-  [[nodiscard]] std::unique_ptr<IStickerView> CreateSticker(TDataObject &reminder) override;
-  [[nodiscard]] std::unique_ptr<ITrayIconView> CreateTrayIcon(TDataObject &reminder) override;
+  [[nodiscard]] std::unique_ptr<IStickerView> CreateSticker(const TReminderLookup &reminder,
+                                                            const TFiringState &firing) override;
+  [[nodiscard]] std::unique_ptr<ITrayIconView> CreateTrayIcon(const TReminderLookup &reminder,
+                                                              const TFiringState &firing) override;
   [[nodiscard]] std::unique_ptr<ISoundPlayer> CreateSoundPlayer() override;
   void RaiseSticker(IStickerView &sticker) override;
 
@@ -77,6 +82,10 @@ public:
 
   std::vector<std::shared_ptr<OutputRecord>> stickers, trayIcons, sounds;
   std::vector<const ITrayIconView *> trayViews;
+  // The lookups the stickers were made with, in making order.
+  std::vector<TReminderLookup> stickerLookups;
+  // Every release in order: "tray N", "sticker N", "sound".
+  QStringList releases;
   std::vector<const IStickerView *> raised;
   int failingOpens = 0; // so many next PlayFile calls raise
   int replayResult = 0; // what Play gives after a Rewind
@@ -142,6 +151,13 @@ protected:
   [[nodiscard]] int updates(int32_t number) const {
     return mainWindow.count(msg::WM_REMINDER_UPDATED, static_cast<uintptr_t>(number));
   }
+  // The runtime's firing of the reminder (the empty state when it never fired), and its entry.
+  [[nodiscard]] const TFiringState &firing(const TDataObject &r) const {
+    return runtime->Firings().StateOf(r.Id);
+  }
+  [[nodiscard]] const TFiring *entry(const TDataObject &r) const {
+    return std::as_const(*runtime).Firings().Find(r.Id);
+  }
 
   ManualClock clock{at(8, 59, 59, 600)};
   ScopedClock clockScope{clock};
@@ -158,7 +174,7 @@ protected:
   std::unique_ptr<TReminderScheduler> runtime;
   TManualTicker ticker;
   QString soundFile;
-  // Last: it goes first, before the outputs its preview copy may hold.
+  // The test's own model. Last, so it goes first: the runtime frees nothing of it.
   TestModel testModel;
   TMMemIniFile &mainSettings = testModel.mainSettings;
 };

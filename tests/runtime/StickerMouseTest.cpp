@@ -42,6 +42,7 @@ protected:
 
   void TearDown() override {
     menu.hide();
+    sticker.reset();
     reminder.reset();
     flushDeletes();
   }
@@ -52,13 +53,18 @@ protected:
     if (preview) {
       view = std::make_unique<TStickerView>(ui);
       view->window()->SetPreview(true);
-      view->window()->ShowReminder(0, reminder.get(), nullptr, nullptr, popup);
+      view->window()->ShowReminder(0, lookupOf(reminder), firedAt(), nullptr, nullptr, popup);
     } else {
-      view = TStickerView::Show(ui, *reminder, 0, popup);
+      view = TStickerView::Show(ui, lookupOf(reminder), firedAt(), 0, popup);
     }
     TFormSticker *w = view->window();
-    reminder->Sticker = std::move(view);
+    sticker = std::move(view);
     return w;
+  }
+  // As the firing table releases a sticker.
+  void closeSticker() {
+    if (std::unique_ptr<TStickerView> closing = std::move(sticker))
+      closing->close();
   }
 
   MessageSink mainWindow;
@@ -69,6 +75,7 @@ protected:
   std::vector<int32_t> tags;
   bool preview = false;
   std::unique_ptr<TDataObject> reminder = makeReminder();
+  std::unique_ptr<TStickerView> sticker;
 };
 
 } // namespace
@@ -84,6 +91,23 @@ TEST_F(StickerMouse, APressSelectsTheReminderAndTagsThePopup) {
   // The frame behind the labels reacts the same.
   press(w->ShapeFrame(), Qt::RightButton);
   EXPECT_EQ(mainWindow.received.size(), 2u);
+}
+
+// The window holds the lookup of its reminder, not the object: a store reload reads the reminder
+// anew under a new number while its firing, and so its sticker, goes on; a deletion frees it.
+TEST_F(StickerMouse, APressFindsTheReminderAsItIsNowAndNothingOnceItIsGone) {
+  TFormSticker *w = show();
+  reminder = makeReminder(); // read anew: another object, another number
+  press(w->LabelSubject());
+  ASSERT_EQ(mainWindow.received.size(), 1u);
+  EXPECT_EQ(mainWindow.received[0].second, uintptr_t(reminder->Number));
+  EXPECT_EQ(tags, std::vector<int32_t>{reminder->Number});
+
+  reminder.reset();
+  press(w->LabelSubject());
+  EXPECT_EQ(mainWindow.received.size(), 1u);
+  EXPECT_EQ(tags.size(), 1u);
+  closeSticker(); // and its close stores nothing
 }
 
 TEST_F(StickerMouse, ALeftDragMovesTheWindowAndARightOneDoesNot) {
@@ -132,11 +156,11 @@ TEST_F(StickerMouse, TheFirstItemMayCloseTheStickerThatWasDoubleClicked) {
   TFormSticker *w = show();
   const QPointer<TFormSticker> window(w);
   reminder->sticker.position = {};
-  QObject::connect(tagAction, &QAction::triggered, [&] { reminder->CloseSticker(); });
+  QObject::connect(tagAction, &QAction::triggered, [&] { closeSticker(); });
   sendMouse(w->LabelSubject(), QEvent::MouseButtonDblClick, QPoint(2, 2), Qt::LeftButton,
             Qt::LeftButton);
   QCoreApplication::processEvents();
-  EXPECT_EQ(reminder->Sticker, nullptr);
+  EXPECT_EQ(sticker, nullptr);
   // The close stored the place before the window went.
   EXPECT_EQ(reminder->sticker.position.left, 100);
   flushDeletes();
@@ -160,7 +184,7 @@ TEST_F(StickerMouse, RaisingAnOnTopStickerLeavesTheFocusWhereTheUserPutIt) {
   other.activateWindow();
   QApplication::setActiveWindow(&other);
   ASSERT_EQ(QApplication::activeWindow(), &other);
-  static_cast<TStickerView &>(*reminder->Sticker).Raise();
+  sticker->Raise();
   QCoreApplication::processEvents();
   EXPECT_EQ(QApplication::activeWindow(), &other);
 }
@@ -173,6 +197,7 @@ class StickerClose : public ::testing::Test {
 protected:
   void SetUp() override { reminder = makeReminder(Store().AddNewItem(QStringLiteral("user"))); }
   void TearDown() override {
+    sticker.reset();
     reminder.reset();
     flushDeletes();
   }
@@ -181,9 +206,13 @@ protected:
     auto view = std::make_unique<TStickerView>(headlessUi());
     TFormSticker *w = view->window();
     w->SetPreview(preview);
-    w->ShowReminder(0, reminder.get(), nullptr, nullptr);
-    reminder->Sticker = std::move(view);
+    w->ShowReminder(0, lookupOf(reminder), firedAt(), nullptr, nullptr);
+    sticker = std::move(view);
     return w;
+  }
+  void closeSticker() {
+    if (std::unique_ptr<TStickerView> closing = std::move(sticker))
+      closing->close();
   }
 
   [[nodiscard]] QByteArray fileBytes() const {
@@ -194,6 +223,7 @@ protected:
   TestModel testModel{QStringLiteral("sticker")};
   const QString &file = testModel.file;
   std::unique_ptr<TDataObject> reminder;
+  std::unique_ptr<TStickerView> sticker;
 };
 
 } // namespace
@@ -202,7 +232,7 @@ TEST_F(StickerClose, ClosingStoresThePlaceAndWritesTheStoreOnce) {
   TFormSticker *w = show();
   const QPointer<TFormSticker> window(w);
   w->MoveTo(123, 45);
-  reminder->CloseSticker();
+  closeSticker();
   EXPECT_EQ(reminder->sticker.position.left, 123);
   EXPECT_EQ(reminder->sticker.position.top, 45);
   EXPECT_TRUE(fileBytes().contains("<left>123</left>")) << fileBytes().toStdString();
@@ -219,12 +249,12 @@ TEST_F(StickerClose, TheSystemCloseOnlyHidesAndTheLaterReleaseWritesNothingMore)
   flushDeletes();
   ASSERT_FALSE(window.isNull());
   EXPECT_TRUE(w->isHidden());
-  EXPECT_NE(reminder->Sticker, nullptr);
+  EXPECT_NE(sticker, nullptr);
   EXPECT_EQ(reminder->sticker.position.left, 77);
   EXPECT_TRUE(fileBytes().contains("<left>77</left>"));
 
   ASSERT_TRUE(QFile::remove(file));
-  reminder->CloseSticker();
+  closeSticker();
   EXPECT_FALSE(QFile::exists(file));
   flushDeletes();
   EXPECT_TRUE(window.isNull());
@@ -233,7 +263,7 @@ TEST_F(StickerClose, TheSystemCloseOnlyHidesAndTheLaterReleaseWritesNothingMore)
 TEST_F(StickerClose, APreviewKeepsItsPlaceOutOfTheStore) {
   TFormSticker *w = show(true);
   w->MoveTo(55, 44);
-  reminder->CloseSticker();
+  closeSticker();
   EXPECT_EQ(reminder->sticker.position.left, 55);
   EXPECT_FALSE(QFile::exists(file));
 }

@@ -66,7 +66,7 @@ TEST_F(StickerPictures, TheMovingPictureAnimatesAndTheColourKeyFollowsItsFrames)
   reminder->sticker.background.transparent = true;
   reminder->sticker.movingImage = {true, true, {}};
   TFormSticker *w = window();
-  w->ShowReminder(0, reminder.get(), nullptr, &gif);
+  w->ShowReminder(0, lookupOf(reminder), firedAt(), nullptr, &gif);
   TGIFAnimator *animator = w->GIFAnimator();
   EXPECT_TRUE(animator->isVisible());
   EXPECT_TRUE(animator->animate());
@@ -86,7 +86,7 @@ TEST_F(StickerPictures, AStoppedMovingPictureTakesNoRoom) {
   const TGIFImage gif = twoFrames();
   TFormSticker *w = window();
   reminder->sticker.movingImage.enable = false;
-  w->ShowReminder(0, reminder.get(), nullptr, &gif);
+  w->ShowReminder(0, lookupOf(reminder), firedAt(), nullptr, &gif);
   EXPECT_FALSE(w->GIFAnimator()->isVisible());
   EXPECT_FALSE(w->GIFAnimator()->animate());
 }
@@ -108,7 +108,7 @@ TEST_F(StickerPictures, WithoutGivenPicturesBothComeFromTheStore) {
   reminder->sticker.image.enable = true;
   reminder->sticker.movingImage.enable = true;
   TFormSticker *w = window();
-  w->ShowReminder(0, reminder.get(), nullptr, nullptr);
+  w->ShowReminder(0, lookupOf(reminder), firedAt(), nullptr, nullptr);
   EXPECT_EQ(w->GIFAnimator()->image().frameCount(), 2);
   EXPECT_EQ(w->GIFAnimator()->size(), QSize(8, 6));
   EXPECT_EQ(w->ImagePicture()->size(), QSize(12, 7));
@@ -120,7 +120,7 @@ TEST_F(StickerPictures, AGivenPictureReplacesTheStoredOnesAndEmptyOnesTakeNoRoom
   reminder->sticker.subject.enable = false;
   reminder->sticker.text.enable = false;
   TFormSticker *w = window();
-  w->ShowReminder(0, reminder.get(), nullptr, nullptr);
+  w->ShowReminder(0, lookupOf(reminder), firedAt(), nullptr, nullptr);
   // Nothing stored and nothing given: the enabled picture is empty and the window tiny.
   EXPECT_EQ(w->ImagePicture()->size(), QSize(0, 0));
   EXPECT_EQ(w->size(), QSize(2, 2));

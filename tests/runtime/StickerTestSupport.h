@@ -19,13 +19,29 @@
 // Shared pieces of the sticker window tests.
 namespace stickertest {
 
+// When the reminders of these tests fired.
+inline const TDateTime kFireTime = EncodeDate(2026, 12, 31) + EncodeTime(9, 5, 7, 0);
+
+// A firing of that kind at kFireTime, as the runtime hands it to the sticker.
+inline TFiringState firedAt(TFireKind kind = TFireKind::Main) {
+  TFiringState f;
+  f.firing = true;
+  f.kind = kind;
+  f.fireTime = kFireTime;
+  return f;
+}
+
+// The lookup of a test's reminder: whatever the pointer holds when the sticker asks.
+inline TReminderLookup lookupOf(const std::unique_ptr<TDataObject> &reminder) {
+  return [&reminder] { return reminder.get(); };
+}
+
 // A reminder whose sticker shows a red, centred subject and a black text on yellow, every
 // element at an automatic place, the window auto-sized at (100, 100).
 inline std::unique_ptr<TDataObject> makeReminder(const QString &id = QStringLiteral("ID-1")) {
   auto r = TDataObject::CreateEmpty(id);
   r->subject = QStringLiteral("Subject");
   r->text = QStringLiteral("First line\r\nSecond line");
-  r->FireTime = EncodeDate(2026, 12, 31) + EncodeTime(9, 5, 7, 0);
   TStickerRec &s = r->sticker;
   s.enable = true;
   s.onTop = true;

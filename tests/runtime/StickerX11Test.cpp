@@ -62,7 +62,7 @@ TEST(StickerX11, TheColourKeyShowsWhatLiesBehindAndKeepsTheText) {
   reminder->sticker.position = {60, 50, 0, 0, true};
   TStickerView view(headlessUi());
   TFormSticker *w = view.window();
-  w->ShowReminder(0, reminder.get(), nullptr, nullptr);
+  w->ShowReminder(0, lookupOf(reminder), firedAt(), nullptr, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
   EXPECT_EQ(w->geometry().topLeft(), QPoint(60, 50));
 
@@ -78,7 +78,7 @@ TEST(StickerX11, TheColourKeyShowsWhatLiesBehindAndKeepsTheText) {
 
   // An opaque sticker covers what lies behind it.
   reminder->sticker.background.transparent = false;
-  w->ShowReminder(0, reminder.get(), nullptr, nullptr);
+  w->ShowReminder(0, lookupOf(reminder), firedAt(), nullptr, nullptr);
   const QImage opaque = grabScreenUntil(background, QColor(255, 255, 0));
   EXPECT_EQ(opaque.pixelColor(background), QColor(255, 255, 0));
 }

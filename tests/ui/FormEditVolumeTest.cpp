@@ -1,7 +1,5 @@
 #include "ui/FormEditVolume.h"
-#include "model/ReminderList.h"
-#include "model/ReminderOutputs.h"
-#include "tests/support/TestModel.h"
+#include "runtime/ReminderOutputs.h"
 
 #include <QSlider>
 
@@ -28,17 +26,18 @@ private:
   std::vector<int> &m_sets;
 };
 
+// The dialog holds the runtime's lookup of the sound, never the player: each move asks again.
 TEST(FormEditVolume, TheBarShowsTheVolumeAndEachMoveSetsItWhileTheSoundLasts) {
-  TestModel model;
   std::vector<int> sets;
-  auto owned = TDataObject::CreateEmpty(QStringLiteral("new"));
-  TDataObject &r = *owned;
-  r.sound.volume = 20;
-  r.SoundPlayer = std::make_unique<FakeSound>(700, sets);
-  Reminders().Append(std::move(owned));
+  auto playing = std::make_unique<FakeSound>(700, sets);
+  int lookups = 0;
+  const TSoundLookup sound = [&]() -> ISoundPlayer * {
+    ++lookups;
+    return playing.get();
+  };
 
   TFormEditVolume form;
-  ASSERT_TRUE(form.Prepare(QPoint(10, 10), r.Number));
+  ASSERT_TRUE(form.Prepare(QPoint(10, 10), sound));
   auto *bar = form.findChild<QSlider *>(QStringLiteral("TrackBarSoundVolume"));
   EXPECT_EQ(bar->value(), 30); // the top is the loudest
   EXPECT_TRUE(sets.empty());   // putting the bar in place sets nothing
@@ -46,13 +45,14 @@ TEST(FormEditVolume, TheBarShowsTheVolumeAndEachMoveSetsItWhileTheSoundLasts) {
 
   bar->setValue(10);
   EXPECT_EQ(sets, std::vector<int>{900});
-  EXPECT_EQ(r.sound.volume, 20); // the stored volume stays
+  EXPECT_EQ(lookups, 2);
 
-  r.StopSound(); // the sound ends while the dialog is open
+  playing.reset(); // the sound ends while the dialog is open
   bar->setValue(50);
   EXPECT_EQ(sets.size(), 1u);
   TFormEditVolume silent;
-  EXPECT_FALSE(silent.Prepare(QPoint(10, 10), r.Number));
+  EXPECT_FALSE(silent.Prepare(QPoint(10, 10), sound));
+  EXPECT_FALSE(silent.Prepare(QPoint(10, 10), TSoundLookup()));
 }
 
 // It opens at the pointer, over the sticker whose menu asked for it; that sticker may be kept above

@@ -131,6 +131,26 @@ TEST_F(FrameSticker, CancelLeavesTheDataFileByteIdenticalAndClosesThePreview) {
     EXPECT_EQ(qobject_cast<TFormSticker *>(w), nullptr);
 }
 
+// The preview window is the page's own: the preview copy of the reminder holds no window, so the
+// window goes with the page even while the copy stays.
+TEST_F(FrameSticker, ThePreviewWindowBelongsToThePageAndGoesWithIt) {
+  const QString id = addStored(QStringLiteral("preview"));
+  SetPreviewReminder(TDataObject::Create(id));
+  QPointer<TFormSticker> window;
+  {
+    TFrameSticker frame(ui);
+    frame.LoadFromReminder(id);
+    window = frame.PreviewWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->Reminder(), PreviewReminder());
+  }
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(window.isNull());
+  EXPECT_NE(PreviewReminder(), nullptr);
+  SetPreviewReminder(nullptr);
+}
+
 // A new reminder has no stored place: its preview appears in the middle of the primary screen,
 // and Ok keeps where the user then dragged it.
 TEST_F(FrameSticker, ANewPreviewStartsInTheMiddleAndOkKeepsWhereItWasDragged) {

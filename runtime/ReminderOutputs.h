@@ -4,9 +4,18 @@
 
 #include <QString>
 
-// The live outputs a reminder owns while it fires. The model holds them only through these
-// interfaces; the real sticker window, tray icon and sound player implement them in the layers
-// above. A reminder releases its outputs in a fixed order: tray icon, sticker, sound.
+#include <functional>
+
+class TDataObject;
+
+// The live outputs of a firing. The runtime's firing table holds them only through these
+// interfaces; the real sticker window, tray icon and sound player implement them (runtime/ and
+// app/), the tests with fakes. A firing releases its outputs in a fixed order: tray icon, sticker,
+// sound.
+
+// How an output finds its reminder again at each use: the object may have been read anew from
+// the store (a reload renumbers it) or freed meanwhile, and then the lookup gives null.
+using TReminderLookup = std::function<TDataObject *()>;
 
 // The reminder's own notification-area icon.
 class ITrayIconView {
@@ -44,3 +53,7 @@ public:
   // The device named in the completion notice; 0 while nothing is open.
   [[nodiscard]] virtual quint16 DeviceId() const = 0;
 };
+
+// How the volume dialog finds the playing sound of a firing again at each use: null once the
+// sound or its firing has ended.
+using TSoundLookup = std::function<ISoundPlayer *()>;
