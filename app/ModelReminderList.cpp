@@ -14,3 +14,5 @@ TDataObject *TModelReminderList::FindById(const QString &id) const { return Find
 void TModelReminderList::SaveToStore(TDataObject &reminder, bool flush) {
   ::SaveToStore(reminder, !flush);
 }
+
+void TModelReminderList::RecordFiring(TDataObject &reminder) { (void)::RecordFiring(reminder); }

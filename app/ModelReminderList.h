@@ -10,4 +10,5 @@ public:
   [[nodiscard]] TDataObject *FindByNumber(int32_t number) const override;
   [[nodiscard]] TDataObject *FindById(const QString &id) const override;
   void SaveToStore(TDataObject &reminder, bool flush) override;
+  void RecordFiring(TDataObject &reminder) override;
 };

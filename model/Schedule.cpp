@@ -532,6 +532,47 @@ TDateTime latestRunIn(const TDataObject &o, TDateTime from, TDateTime limit) {
   return {};
 }
 
+// The searches GetNextRunTime has made, and the epoch ForgetNextRuns moves on.
+uint64_t nextRunSearches = 0;
+uint32_t scheduleEpoch = 0;
+
+// One step of a 64-bit hash (splitmix64's finaliser over the running value and the word).
+uint64_t mix(uint64_t h, uint64_t word) {
+  uint64_t z = h ^ (word + 0x9E3779B97F4A7C15ULL + (h << 6) + (h >> 2));
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+  return z ^ (z >> 31);
+}
+
+uint64_t pair(const TValueRec &v) {
+  return (uint64_t(uint32_t(v.value)) << 8) | uint64_t(static_cast<uint8_t>(v.measure));
+}
+
+// Everything the next run at m depends on besides m itself: the fields of the schedule, the
+// dates of m and of the clock (month and year lengths, the annual list's leap shift), the minute
+// the system started when the schedule starts with it, and the epoch.
+uint64_t memoKey(const TDataObject &r, TDateTime m) {
+  uint64_t h = mix(scheduleEpoch, uint64_t(DayNumber(m)));
+  h = mix(h, uint64_t(DayNumber(clockNow())));
+  h = mix(h, (uint64_t(static_cast<uint8_t>(r.repeat.type)) << 16) |
+                 (uint64_t(static_cast<uint8_t>(r.startBound.type)) << 8) |
+                 (uint64_t(static_cast<uint8_t>(r.stopBound.type)) << 1) | r.stopBound.enable);
+  h = mix(h, pair(r.repeat.value1));
+  h = mix(h, pair(r.repeat.value2));
+  h = mix(h, uint64_t(r.repeat.dt.ms));
+  h = mix(h, uint64_t(r.startBound.dt.ms));
+  h = mix(h, uint64_t(r.stopBound.dt.ms));
+  h = mix(h, pair(r.stopBound.value));
+  h = mix(h, r.remindAfter.enable);
+  if (r.remindAfter.enable)
+    h = mix(h, uint64_t(r.remindAfter.dtStart.ms));
+  if (r.startBound.type == TStartBoundType::AfterWindowsStart)
+    h = mix(h, uint64_t(TruncateToMinute(bounded(currentClock().systemStartTime())).ms));
+  if (!r.repeat.days.isEmpty())
+    h = mix(h, qHash(r.repeat.days));
+  return h;
+}
+
 } // namespace
 
 TRunWindow TDataObject::GetRunWindow(TDateTime m) const {
@@ -601,21 +642,28 @@ TCheckResult TDataObject::CheckRun(const TFiringState &f, TDateTime m, bool demo
   return result;
 }
 
-TCheckResult TDataObject::CheckRemindBefore(const TFiringState &f, TDateTime m, bool demo) const {
+TCheckResult TDataObject::CheckRemindBefore(const TFiringState &f, TDateTime m, bool demo,
+                                            TNextRunMemo *memo) const {
   m = bounded(m);
   TCheckResult result;
+  const auto nextRunAt = [&] { return memo ? GetNextRunTime(m, *memo) : GetNextRunTime(m); };
   if (f.firing) {
     // The warning ends no later than the tick one second before the event. Kept up to that
     // moment inclusive, it would be closed only by the tick at the event itself, and that tick
     // is spent closing it: an event without duration (one second long) would be lost.
-    const TDateTime next = GetNextRunTime(m);
-    result.close = !(mayFire(*this) && m < next - OneSecond && (!f.firedInDemo || demo) &&
-                     (closable(*this) || firingAge(f, m) < OneSecond));
+    // It ends with its own run too: once no tick landed in that run's second (a late tick, a
+    // suspend, the hour spring skips), the next run names the following occurrence, and the
+    // warning stayed on screen for a day while its run never fired.
+    const TDateTime next = nextRunAt();
+    const TDateTime warned = bounded(WarnedRun);
+    const bool runAhead = !warned.isSet() || m < warned - OneSecond;
+    result.close = !(mayFire(*this) && m < next - OneSecond && runAhead &&
+                     (!f.firedInDemo || demo) && (closable(*this) || firingAge(f, m) < OneSecond));
     return result;
   }
   if (!mayFire(*this) || demo)
     return result;
-  const TDateTime next = GetNextRunTime(m);
+  const TDateTime next = nextRunAt();
   // A run warned of, or fired, already (the clock repeating an hour brings both back).
   if (next == bounded(WarnedRun) || next == bounded(LastRunDue))
     return result;
@@ -632,35 +680,35 @@ TCheckResult TDataObject::CheckRemindBefore(const TFiringState &f, TDateTime m, 
 // runs (the warning is always for a run after m, the event for one at or before it): when the
 // day's last gap equals the warning, the warning for midnight falls due in the tick of the day's
 // last run, and testing it first lost that run. The warning comes at a later tick instead.
-TCheckResult TDataObject::CheckDue(const TFiringState &f, TDateTime m, bool demo) const {
+TCheckResult TDataObject::CheckDue(const TFiringState &f, TDateTime m, bool demo,
+                                   TNextRunMemo *memo) const {
   if (f.firing) {
-    TCheckResult result =
-        f.kind == TFireKind::RemindBefore ? CheckRemindBefore(f, m, demo) : CheckRun(f, m, demo);
+    TCheckResult result = f.kind == TFireKind::RemindBefore ? CheckRemindBefore(f, m, demo, memo)
+                                                            : CheckRun(f, m, demo);
     result.kind = f.kind;
     return result;
   }
   const TCheckResult run = CheckRun(f, m, demo);
   if (run.fire || demo || !remindBefore.enable)
     return run;
-  TCheckResult warning = CheckRemindBefore(f, m, demo);
+  TCheckResult warning = CheckRemindBefore(f, m, demo, memo);
   warning.kind = TFireKind::RemindBefore;
   return warning;
 }
 
-// A run whose whole due window [c, c + D) lay between the two checks was seen by neither. Only
-// the latest one fires: after a long sleep, one firing per reminder, not one per missed run.
+// A run that began between the two checks was seen by neither as it began. Only the latest one
+// fires: after a long sleep, one firing per reminder, not one per missed run. Its window may
+// still be open at m: the due test accepts an Hourly run only inside its minute, so a run whose
+// minute fell in the gap was neither due nor, with the window's whole length asked for, missed.
 TCheckResult TDataObject::CheckMissed(const TFiringState &f, TDateTime from, TDateTime m,
                                       bool demo) const {
   TCheckResult result;
   from = bounded(from);
   m = bounded(m);
-  if (f.firing || demo || !mayFire(*this))
+  if (f.firing || demo || !mayFire(*this) || m <= from)
     return result;
   const TDateTime d = GetDurationDays(duration);
-  const TDateTime limit = m - d;
-  if (limit <= from)
-    return result;
-  const TDateTime c = latestRunIn(*this, from, limit);
+  const TDateTime c = latestRunIn(*this, from, m);
   if (c == TDateTime())
     return result;
   const auto inWindow = [&](TDateTime t) { return c <= t && t < c + d; };
@@ -699,12 +747,50 @@ TDateTime TDataObject::GetRunAt(TDateTime m) const {
 }
 
 TDateTime TDataObject::GetNextRunTime(TDateTime m) const {
+  ++nextRunSearches;
   m = bounded(m);
   if (const TDateTime r = nextRun(*this, m); r != TDateTime())
     return r;
   if (remindAfter.enable)
     return bounded(remindAfter.dtStart) >= m ? bounded(remindAfter.dtStart) : TDateTime();
   return {};
+}
+
+TDateTime TDataObject::GetNextRunTime(TDateTime m, TNextRunMemo &memo) const {
+  m = bounded(m);
+  const uint64_t key = memoKey(*this, m);
+  if (memo.valid && memo.key == key && memo.from <= m && (!memo.next.isSet() || m <= memo.next))
+    return memo.next;
+  memo = {key, m, GetNextRunTime(m), true};
+  return memo.next;
+}
+
+void ForgetNextRuns() { ++scheduleEpoch; }
+
+uint64_t NextRunSearches() { return nextRunSearches; }
+
+TDataObject::TUnclosed TDataObject::UnclosedRunAt(TDateTime m) const {
+  m = bounded(m);
+  const TDateTime c = bounded(LastRunDue);
+  if (!c.isSet() || c == bounded(LastRunClosed) || bounded(lastCloseByUserDt) >= c || IsEditing())
+    return TUnclosed::None;
+  // A one-time reminder given another moment since is not this firing's any more.
+  if (repeat.type == TRepeatType::Once && c != bounded(repeat.dt))
+    return TUnclosed::None;
+  if (!mayFire(*this) || !insideBounds(*this, m))
+    return TUnclosed::Over;
+  // How long the firing would last: its duration; without one, until the user closes it (for a
+  // repeating rule, no longer than its next run), or its second when nothing of it can be closed.
+  std::optional<TDateTime> lasts;
+  if (durationCounts(duration)) {
+    lasts = GetDurationDays(duration);
+  } else if (!closable(*this)) {
+    lasts = OneSecond;
+  } else if (repeat.type != TRepeatType::Once) {
+    if (const TDateTime next = nextRun(*this, c + OneMillisecond); next.isSet())
+      lasts = next - c;
+  }
+  return !lasts || m - c < *lasts ? TUnclosed::Open : TUnclosed::Over;
 }
 
 void TDataObject::SetDefaultSchedule(TRepeatType type) {

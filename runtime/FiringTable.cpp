@@ -27,8 +27,10 @@ const TFiring *TFiringTable::Find(const QString &id) const {
 
 TFiring &TFiringTable::Get(const QString &id) {
   std::unique_ptr<TFiring> &entry = m_entries[id];
-  if (!entry)
+  if (!entry) {
     entry = std::make_unique<TFiring>();
+    ++m_generation;
+  }
   return *entry;
 }
 
@@ -87,6 +89,7 @@ int TFiringTable::DropUnknown(const std::function<bool(const QString &id)> &know
   for (const QString &id : gone) {
     ReleaseOutputs(id);
     m_entries.erase(id);
+    ++m_generation;
   }
   return static_cast<int>(gone.size());
 }

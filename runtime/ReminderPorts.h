@@ -46,4 +46,9 @@ public:
   // Rewrites the reminder's item in the store document; with `flush` the data file is written
   // at once.
   virtual void SaveToStore(TDataObject &reminder, bool flush) = 0;
+  // Makes what a firing changed in the reminder durable before anything else happens: the item
+  // in the store document, and the firing's record (the run that fired, the run warned of, the
+  // close, enable, the remind-again window) in the store's journal, synced to disk, at a cost
+  // that does not grow with the store.
+  virtual void RecordFiring(TDataObject &reminder) = 0;
 };

@@ -40,6 +40,8 @@ std::unique_ptr<TDataObject> readAnew(const TDataObject &old) {
   fresh->tray = old.tray;
   fresh->sound = old.sound;
   fresh->LastRunDue = old.LastRunDue;
+  fresh->WarnedRun = old.WarnedRun;
+  fresh->LastRunClosed = old.LastRunClosed;
   fresh->lastCloseByUserDt = old.lastCloseByUserDt;
   return fresh;
 }
@@ -84,6 +86,8 @@ TDataObject *FakeReminderList::FindById(const QString &id) const {
 void FakeReminderList::SaveToStore(TDataObject &reminder, bool flush) {
   saves.push_back({reminder.Number, flush, reminder.enable});
 }
+
+void FakeReminderList::RecordFiring(TDataObject &reminder) { records.push_back(reminder.Number); }
 
 // --- FakeOutputs ---
 

@@ -47,9 +47,11 @@ public:
   [[nodiscard]] TDataObject *FindByNumber(int32_t number) const override;
   [[nodiscard]] TDataObject *FindById(const QString &id) const override;
   void SaveToStore(TDataObject &reminder, bool flush) override;
+  void RecordFiring(TDataObject &reminder) override;
 
   std::vector<std::unique_ptr<TDataObject>> items;
   std::vector<Save> saves;
+  std::vector<int32_t> records; // the numbers of the reminders whose firing was recorded
 };
 
 // What became of one output the runtime asked for.
