@@ -5,6 +5,10 @@
 
 std::vector<int32_t> TModelReminderList::Numbers() const { return Reminders().Numbers(); }
 
+std::vector<TDataObject *> TModelReminderList::Objects() const { return Reminders().Objects(); }
+
+uint64_t TModelReminderList::Generation() const { return Reminders().Generation(); }
+
 TDataObject *TModelReminderList::FindByNumber(int32_t number) const {
   return FindReminderByNumber(number);
 }

@@ -7,6 +7,8 @@
 class TModelReminderList final : public IReminderList {
 public:
   [[nodiscard]] std::vector<int32_t> Numbers() const override;
+  [[nodiscard]] std::vector<TDataObject *> Objects() const override;
+  [[nodiscard]] uint64_t Generation() const override;
   [[nodiscard]] TDataObject *FindByNumber(int32_t number) const override;
   [[nodiscard]] TDataObject *FindById(const QString &id) const override;
   void SaveToStore(TDataObject &reminder, bool flush) override;

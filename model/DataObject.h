@@ -31,12 +31,14 @@ struct TRunWindow {
 // A reminder's next run (GetNextRunTime), kept from one check to the next by whoever checks it.
 // Finding it walks the schedule (a few microseconds); the due tests want it every second for
 // each reminder with a warning. It holds while the reminder's schedule, the day (of the moment
-// and of the clock) and the schedule epoch (ForgetNextRuns) are those it was found with, for the
-// moments from the one it was asked for up to the run it found: no run lies between.
+// and of the clock), the run window and the schedule epoch (ForgetNextRuns) are those it was
+// found with, for the moments from the one it was asked for up to the run it found: no run lies
+// between. That no run was found holds for that moment alone.
 struct TNextRunMemo {
   uint64_t key = 0;
-  TDateTime from; // asked for at this moment
-  TDateTime next; // and found this (0: none that day)
+  TDateTime from;    // asked for at this moment
+  TDateTime next;    // and found this run of the schedule (0: none)
+  TRunWindow window; // from the run window around `from`
   bool valid = false;
 };
 
@@ -113,6 +115,17 @@ public:
   int32_t Number = 0; // run-time number, unique in this process; 0 means none
 
   // --- Stored ---
+  // The fields every check reads come first, together, so that checking many reminders touches
+  // few cache lines of each.
+  TReminderState state = TReminderState::Active;
+  bool enable = false;
+  bool tray = false;
+  TMainRepeatRec repeat;
+  TStartBoundRec startBound;
+  TStopBoundRec stopBound;
+  TRemindBeforeRec remindBefore;
+  TRemindAfterRec remindAfter;
+  TDurationRec duration;
   // The due moment of the last main-event firing (lastRunDueDt). Unlike the firing's fire time, a
   // warning leaves it alone: with WarnedRun it keeps a run in the hour that the clock repeats in
   // autumn from firing or being warned of a second time.
@@ -127,25 +140,16 @@ public:
   TDateTime lastCloseByUserRemindBeforeDt; // the user last closed a warning
   QString Id; // GUID text without braces, NewReminderId or DeletedReminderId
   QString parentId;
-  TReminderState state = TReminderState::Active;
-  bool enable = false;
   TDateTime createDt;
   int32_t type = 0; // kept and stored as read
   QString subject;
-  QString text;          // CRLF line breaks
-  bool default_ = false; // "default": offered in the "Add as" menu
+  QString text;            // CRLF line breaks
+  bool default_ = false;   // "default": offered in the "Add as" menu
+  bool hintEnable = false; // kept and stored as read
   TSoundRec sound;
   TMailRec mail;
   TShellExecRec shellExec;
-  bool tray = false;
-  bool hintEnable = false; // kept and stored as read
   TStickerRec sticker;
-  TMainRepeatRec repeat;
-  TStartBoundRec startBound;
-  TStopBoundRec stopBound;
-  TRemindBeforeRec remindBefore;
-  TRemindAfterRec remindAfter;
-  TDurationRec duration;
 };
 
 // Fills a freshly emptied reminder from the store item with its Id (store defaults where the

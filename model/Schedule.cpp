@@ -485,6 +485,8 @@ TDateTime nextRun(const TDataObject &o, TDateTime m) {
     const TRunWindow w = o.GetRunWindow(m);
     const bool walks = repeat.type == TRepeatType::Minutely || repeat.type == TRepeatType::Hourly ||
                        repeat.type == TRepeatType::Daily;
+    // No run in an empty window: GetNextRunTime then falls back to a pending remind-again start,
+    // as for any schedule without a run, where stopping short would show no next run at all.
     if (!walks && stopBound.enable && w.start >= w.stop)
       return {};
     switch (repeat.type) {
@@ -506,6 +508,36 @@ TDateTime nextRun(const TDataObject &o, TDateTime m) {
       r = TDateTime();
   }
   return r != TDateTime() ? o.GetRunAt(r) : r;
+}
+
+// Whether "no run" found at m still holds at a later moment of the same run window and day.
+// A day-list rule searches the same days from the window's start, only fewer of them lie ahead;
+// a one-time reminder has its one fixed run; a schedule whose stop is a fixed moment has no run
+// once that has passed. A walk of a rhythm reaches a span from the moment asked about, so a later
+// moment may reach one more run.
+bool noRunHolds(const TDataObject &o, TDateTime m) {
+  switch (o.repeat.type) {
+  case TRepeatType::Once:
+  case TRepeatType::Weekly:
+  case TRepeatType::Monthly:
+  case TRepeatType::Annually:
+    return true;
+  default:
+    break;
+  }
+  if (!o.stopBound.enable)
+    return false;
+  const bool fixedStop = o.stopBound.type == TStopBoundType::UntilDefinedDateTime ||
+                         (o.stopBound.type != TStopBoundType::UntilDefinedTime &&
+                          o.startBound.type != TStartBoundType::AfterDefinedTime);
+  return fixedStop && m > stopOf(o, m);
+}
+
+// The next run at m: the schedule's own, else the start of a remind-again window still ahead.
+TDateTime withRemindAgain(const TDataObject &o, TDateTime m, TDateTime scheduled) {
+  if (scheduled.isSet() || !o.remindAfter.enable)
+    return scheduled;
+  return bounded(o.remindAfter.dtStart) >= m ? bounded(o.remindAfter.dtStart) : TDateTime();
 }
 
 // The latest run r with from < r <= limit, or 0. Searched back from the limit in growing spans,
@@ -548,9 +580,9 @@ uint64_t pair(const TValueRec &v) {
   return (uint64_t(uint32_t(v.value)) << 8) | uint64_t(static_cast<uint8_t>(v.measure));
 }
 
-// Everything the next run at m depends on besides m itself: the fields of the schedule, the
-// dates of m and of the clock (month and year lengths, the annual list's leap shift), the minute
-// the system started when the schedule starts with it, and the epoch.
+// Everything the schedule's next run at m depends on besides m itself: the fields of the
+// schedule, the dates of m and of the clock (month and year lengths, the annual list's leap shift),
+// the minute the system started when the schedule starts with it, and the epoch.
 uint64_t memoKey(const TDataObject &r, TDateTime m) {
   uint64_t h = mix(scheduleEpoch, uint64_t(DayNumber(m)));
   h = mix(h, uint64_t(DayNumber(clockNow())));
@@ -563,9 +595,6 @@ uint64_t memoKey(const TDataObject &r, TDateTime m) {
   h = mix(h, uint64_t(r.startBound.dt.ms));
   h = mix(h, uint64_t(r.stopBound.dt.ms));
   h = mix(h, pair(r.stopBound.value));
-  h = mix(h, r.remindAfter.enable);
-  if (r.remindAfter.enable)
-    h = mix(h, uint64_t(r.remindAfter.dtStart.ms));
   if (r.startBound.type == TStartBoundType::AfterWindowsStart)
     h = mix(h, uint64_t(TruncateToMinute(bounded(currentClock().systemStartTime())).ms));
   if (!r.repeat.days.isEmpty())
@@ -747,22 +776,27 @@ TDateTime TDataObject::GetRunAt(TDateTime m) const {
 }
 
 TDateTime TDataObject::GetNextRunTime(TDateTime m) const {
-  ++nextRunSearches;
   m = bounded(m);
-  if (const TDateTime r = nextRun(*this, m); r != TDateTime())
-    return r;
-  if (remindAfter.enable)
-    return bounded(remindAfter.dtStart) >= m ? bounded(remindAfter.dtStart) : TDateTime();
-  return {};
+  ++nextRunSearches;
+  return withRemindAgain(*this, m, nextRun(*this, m));
 }
 
 TDateTime TDataObject::GetNextRunTime(TDateTime m, TNextRunMemo &memo) const {
   m = bounded(m);
   const uint64_t key = memoKey(*this, m);
-  if (memo.valid && memo.key == key && memo.from <= m && (!memo.next.isSet() || m <= memo.next))
-    return memo.next;
-  memo = {key, m, GetNextRunTime(m), true};
-  return memo.next;
+  // The search starts from the run window around m, and the window moves with m (its start to
+  // the last boundary, its stop with the stop bound): the run found holds while the window is the
+  // same, up to the run itself, for a later moment finds no earlier run from there. That there is
+  // no run holds where noRunHolds says so, else for its moment alone. Only the schedule's own run
+  // is kept; the remind-again start is taken afresh.
+  const TRunWindow window = isRepeating(repeat.type) ? GetRunWindow(m) : TRunWindow{};
+  if (!(memo.valid && memo.key == key && memo.from <= m && memo.window.start == window.start &&
+        memo.window.stop == window.stop &&
+        (memo.next.isSet() ? m <= memo.next : m == memo.from || noRunHolds(*this, memo.from)))) {
+    ++nextRunSearches;
+    memo = {key, m, nextRun(*this, m), window, true};
+  }
+  return withRemindAgain(*this, m, memo.next);
 }
 
 void ForgetNextRuns() { ++scheduleEpoch; }

@@ -20,6 +20,9 @@
 
 namespace {
 
+// The root's attribute that names the last journal record the file holds.
+const char *const kJournalAttr = "journal";
+
 QString describe(const std::exception &e) {
   if (const auto *own = dynamic_cast<const ETolvaneError *>(&e))
     return own->message();
@@ -29,7 +32,9 @@ QString describe(const std::exception &e) {
 } // namespace
 
 TXMLStore::TXMLStore(const QString &fileName, const QString &itemName, const QString &rootName)
-    : TMSXMLObjectWithGuidAsId(fileName, itemName, rootName), m_onDisk(stampOf(fileName)) {}
+    : TMSXMLObjectWithGuidAsId(fileName, itemName, rootName), m_onDisk(stampOf(fileName)) {
+  m_journalSeq = rootElement().attribute(kJournalAttr).as_ullong(0);
+}
 
 TXMLStore::TFileStamp TXMLStore::stampOf(const QString &fileName) {
   struct stat st {};
@@ -39,12 +44,6 @@ TXMLStore::TFileStamp TXMLStore::stampOf(const QString &fileName) {
           static_cast<qint64>(st.st_size),
           static_cast<qint64>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
 }
-
-namespace {
-
-const char *const kJournalAttr = "journal";
-
-} // namespace
 
 void TXMLStore::LoadFromFile(const QString &fileName) {
   TMSXMLObjectWithGuidAsId::LoadFromFile(fileName);

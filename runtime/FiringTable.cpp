@@ -27,10 +27,8 @@ const TFiring *TFiringTable::Find(const QString &id) const {
 
 TFiring &TFiringTable::Get(const QString &id) {
   std::unique_ptr<TFiring> &entry = m_entries[id];
-  if (!entry) {
+  if (!entry)
     entry = std::make_unique<TFiring>();
-    ++m_generation;
-  }
   return *entry;
 }
 

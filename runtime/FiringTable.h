@@ -69,8 +69,8 @@ public:
   // The ids of all entries, in no particular order.
   [[nodiscard]] QStringList Ids() const;
   [[nodiscard]] int Count() const { return static_cast<int>(m_entries.size()); }
-  // Moves on whenever an entry is made or dropped: an entry found at one generation is still
-  // there, at the same place, while the generation stays.
+  // Moves on whenever an entry is dropped: an entry found at one generation is still there, at
+  // the same place, while the generation stays (entries that are made move nothing).
   [[nodiscard]] uint64_t Generation() const { return m_generation; }
 
   // Each releases one output of the id's firing, when it has one. Each takes the output out of

@@ -41,6 +41,10 @@ public:
   virtual ~IReminderList() = default;
   // The run-time numbers of all reminders, in check order.
   [[nodiscard]] virtual std::vector<int32_t> Numbers() const = 0;
+  // The reminders themselves, in the same order; they hold while Generation() stays.
+  [[nodiscard]] virtual std::vector<TDataObject *> Objects() const = 0;
+  // Moves on whenever a reminder comes into the list or leaves it.
+  [[nodiscard]] virtual uint64_t Generation() const = 0;
   [[nodiscard]] virtual TDataObject *FindByNumber(int32_t number) const = 0;
   [[nodiscard]] virtual TDataObject *FindById(const QString &id) const = 0;
   // Rewrites the reminder's item in the store document; with `flush` the data file is written

@@ -21,14 +21,23 @@
 
 #include <QCursor>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <cstdlib>
 #include <exception>
+#include <utility>
 
 namespace {
 
 TDateTime now() { return currentClock().now(); }
+
+// Whether a firing's outputs are already what the reminder's settings ask for: then the output
+// step has nothing to make or release, and need not look anything up.
+bool outputsInLine(const TDataObject &r, const TFiring &f) {
+  const bool sound = r.sound.enable ? f.sound || f.soundStoppedByUser || f.resumed : !f.sound;
+  return r.sticker.enable == (f.sticker != nullptr) && r.tray == (f.trayIcon != nullptr) && sound;
+}
 
 // The whole second a moment lies in.
 int64_t secondOf(TDateTime t) {
@@ -101,7 +110,13 @@ TDataObject *TReminderScheduler::find(int number) const {
 }
 
 TFiring &TReminderScheduler::firingOf(const TDataObject &reminder) {
-  return m_firings.Get(reminder.Id);
+  const int before = m_firings.Count();
+  TFiring &f = m_firings.Get(reminder.Id);
+  // The check of this reminder looks its firing up again after it fired; any other reminder's
+  // slot that knows of no firing must look again.
+  if (m_firings.Count() != before && reminder.Number != m_checkingNumber)
+    ++m_madeElsewhere;
+  return f;
 }
 
 const TFiringState &TReminderScheduler::FiringOf(int number) const {
@@ -167,16 +182,20 @@ void TReminderScheduler::Timer1Timer() {
 // that is no longer in the list: only then is the list asked about each firing.
 //
 // Each place in the list keeps a slot: the firing found for the reminder there (found again only
-// when the reminder there has another id or the table made or dropped an entry) and its next
-// run. So the check of a reminder that neither fires nor closes hashes nothing.
+// when the reminder there has another id, an entry was dropped, or, for one without a firing,
+// another reminder's was made) and its next run. The pass takes the list's objects, and uses them
+// while the list stays as it was. So the check of a reminder that neither fires nor closes looks
+// up nothing.
 void TReminderScheduler::checkAll(std::optional<TDateTime> previousTick) {
   ++m_pass;
   m_seen = 0;
+  const std::vector<TDataObject *> objects = m_reminders.Objects();
   const std::vector<int32_t> numbers = m_reminders.Numbers();
-  if (m_slots.size() != numbers.size())
-    m_slots.resize(numbers.size());
-  for (size_t i = 0; i < numbers.size(); ++i)
-    checkOne(numbers[i], previousTick, &m_slots[i]);
+  m_passGeneration = m_reminders.Generation();
+  if (m_slots.size() != objects.size())
+    m_slots.resize(objects.size());
+  for (size_t i = 0; i < objects.size(); ++i)
+    checkOne(numbers[i], previousTick, &m_slots[i], objects[i]);
   if (m_dropDue || m_seen < m_firings.Count())
     dropGoneFirings();
 }
@@ -190,21 +209,23 @@ void TReminderScheduler::CheckReminder(int number) {
     dropGoneFirings();
 }
 
-TFiring *TReminderScheduler::seen(const TDataObject &reminder, TSlot *slot) {
+TFiring *TReminderScheduler::seen(const TDataObject &reminder, TSlot *slot, bool again) {
   TFiring *f = nullptr;
-  // The same id text (the same shared string, nearly always), and no entry made or dropped since.
+  // The same id text (the same shared string, nearly always), no entry dropped since, and for a
+  // reminder without one, none made elsewhere.
   const bool sameId =
       slot &&
       ((slot->id.constData() == reminder.Id.constData() && slot->id.size() == reminder.Id.size()) ||
        slot->id == reminder.Id);
-  if (sameId && slot->generation == m_firings.Generation()) {
+  if (sameId && !again && slot->generation == m_firings.Generation() &&
+      (slot->firing || slot->madeElsewhere == m_madeElsewhere)) {
     f = slot->firing;
   } else {
     f = m_firings.Find(reminder.Id);
     if (slot) {
       if (!sameId)
         slot->memo = {};
-      *slot = {reminder.Id, f, m_firings.Generation(), slot->memo};
+      *slot = {reminder.Id, f, m_firings.Generation(), m_madeElsewhere, slot->memo};
     }
   }
   if (f && f->seenInPass != m_pass) {
@@ -233,27 +254,33 @@ void TReminderScheduler::RemindersReloaded() {
 void TReminderScheduler::ReleaseAllOutputs() { m_firings.ReleaseAllOutputs(); }
 
 // One pass over one reminder:
+//  0. a reminder the runtime has no firing of, whose record says a firing never closed (the
+//     program stopped while it showed): resumed or closed first (resumeUnclosed);
 //  1. the due tests (TDataObject::CheckDue): a firing reminder asks the test of its own kind
 //     whether it must close; an idle one asks for its main event, then for its warning. When
 //     nothing is due and the tick came late, the latest run that no tick saw (CheckMissed);
-//  2. close, unless the firing is a remind-again one (step 3 ends those), or fire;
+//  2. close, unless the firing is a remind-again one (step 3 ends those), or fire; a warning that
+//     closed hands over to its run, which fires at once when it is due or was missed;
 //  3. the remind-again window: fire inside it (or when it passed between two ticks), close a
 //     remind-again firing outside it;
 //  4. bring the outputs in line.
 // Firing and closing can run the event loop, so the reminder is looked up again after each, and
 // its firing state is read afresh.
 //
-// A tick is late when more than a second and a half of wall-clock time passed since the one
-// before: the machine slept, the clock was put forward (by hand, or the hour that daylight saving
-// skips), or the thread was busy. The span is measured on the wall clock, the schedule's own: the
-// monotonic clock does not count a sleep. Ticks come a tenth of a second into each second, so a
-// one-second due window that begins on a whole second lies between two ticks only when they are
-// about two seconds apart. A clock set back is no gap; the runs it brings back are kept from
-// firing again by the reminder itself.
-void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousTick, TSlot *slot) {
-  TDataObject *r = find(number);
+// A tick is late when a whole second of the wall clock passed without a tick: the machine slept,
+// the clock was put forward (by hand, or the hour that daylight saving skips), or the thread was
+// busy. It is measured on the wall clock, the schedule's own: the monotonic clock does not count
+// a sleep. A one-second due window that begins on a whole second lies between two ticks exactly
+// when no tick fell in that second, however close the two ticks. A clock set back is no gap; the
+// runs it brings back are kept from firing again by the reminder itself.
+void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousTick, TSlot *slot,
+                                  TDataObject *object) {
+  // The pass's own pointer while the list has not changed since the pass began.
+  TDataObject *r = object && m_reminders.Generation() == m_passGeneration ? object : find(number);
   if (!r)
     return;
+  const int previousNumber = std::exchange(m_checkingNumber, number);
+  const auto restore = qScopeGuard([&] { m_checkingNumber = previousNumber; });
 
   const TDateTime at = now();
   // One lookup of the firing in nearly every check (none with a slot): one that neither fires
@@ -264,7 +291,7 @@ void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousT
     resumeUnclosed(number, at);
     if (!(r = find(number)))
       return;
-    f = seen(*r, slot);
+    f = seen(*r, slot, true);
   }
   const TFiringState &before = f ? f->state : TFiringState::Idle();
   TCheckResult result = r->CheckDue(before, at, DemoMode(), slot ? &slot->memo : nullptr);
@@ -288,7 +315,7 @@ void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousT
   if (closing || result.fire) {
     if (!(r = find(number)))
       return;
-    f = seen(*r, slot);
+    f = seen(*r, slot, true);
   }
   // A warning that ended with its run's moment hands over to that run at once: it is due now, or
   // its second passed while the warning showed (a late tick, a suspend, the hour spring skips),
@@ -301,7 +328,7 @@ void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousT
       FireReminder(number, TFireKind::Main, run.due);
       if (!(r = find(number)))
         return;
-      f = seen(*r, slot);
+      f = seen(*r, slot, true);
     }
   }
 
@@ -327,10 +354,10 @@ void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousT
     }
     if (!(r = find(number)))
       return;
-    f = seen(*r, slot);
+    f = seen(*r, slot, true);
   }
 
-  if (f && f->state.firing)
+  if (f && f->state.firing && !outputsInLine(*r, *f))
     SyncReminderOutputs(number);
 }
 

@@ -111,16 +111,18 @@ private:
   struct TSlot {
     QString id;
     TFiring *firing = nullptr;
-    uint64_t generation = 0;
+    uint64_t generation = 0;    // of the firing table
+    uint64_t madeElsewhere = 0; // m_madeElsewhere then
     TNextRunMemo memo;
   };
   // `previousTick`: the moment of the tick before this one, when this check is a tick.
   void checkAll(std::optional<TDateTime> previousTick);
+  // `object`: the pass's pointer to the reminder, used while the list has not changed.
   void checkOne(int number, std::optional<TDateTime> previousTick = std::nullopt,
-                TSlot *slot = nullptr);
+                TSlot *slot = nullptr, TDataObject *object = nullptr);
   // The reminder's firing (none when it never fired), marked as met by this pass; through the
-  // slot when it still holds, which it then brings up to date.
-  TFiring *seen(const TDataObject &reminder, TSlot *slot = nullptr);
+  // slot when it still holds (and `again` is not set), which it then brings up to date.
+  TFiring *seen(const TDataObject &reminder, TSlot *slot = nullptr, bool again = false);
   // A firing the record says never closed (the program stopped while it showed): resumed without
   // its actions while its window lasts, else closed.
   void resumeUnclosed(int number, TDateTime at);
@@ -145,6 +147,11 @@ private:
   // the next runs the slots keep.
   std::optional<uint32_t> m_lastTickCount;
   std::vector<TSlot> m_slots;
+  // The list's generation when the current pass took its objects.
+  uint64_t m_passGeneration = 0;
+  // The reminder under check, and how many firings were made for other reminders.
+  int m_checkingNumber = 0;
+  uint64_t m_madeElsewhere = 0;
   TFiringTable m_firings;
   std::unique_ptr<TMailQueue> m_mail;
 };

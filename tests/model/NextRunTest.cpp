@@ -70,6 +70,19 @@ TEST_F(NextRun, OnceAndTheRemindAgainWindow) {
   });
 }
 
+// Left open by the rule itself, kept as the project's answer: a day-list rule whose stop bound
+// leaves its run window empty has no run, and then a pending remind-again window is what comes
+// next (rather than nothing), as for any schedule without a run.
+TEST_F(NextRun, AnEmptyStopBoundedWindowFallsBackToTheRemindAgainStart) {
+  const Settings empty = with({byDays(TRepeatType::Weekly, "(1)(2)(3)(4)(5)(6)(7)", 23, 0),
+                               startAt(TStartBoundType::AfterDefinedTime, at(22, 0)),
+                               stopAt(TStopBoundType::UntilDefinedTime, at(8, 0))});
+  check({
+      {"empty window", empty, at(10, 0), TDateTime()},
+      {"falls back", with({empty, remindAgainAt(at(11, 0))}), at(10, 0), at(11, 0)},
+  });
+}
+
 TEST_F(NextRun, MinutelyAndHourly) {
   const Settings until17 = with({minutely(5), stopAt(TStopBoundType::UntilDefinedTime, at(17, 0))});
   check({

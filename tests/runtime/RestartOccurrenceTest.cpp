@@ -21,6 +21,10 @@ namespace {
 class StoreReminderList final : public IReminderList {
 public:
   [[nodiscard]] std::vector<int32_t> Numbers() const override { return Reminders().Numbers(); }
+  [[nodiscard]] std::vector<TDataObject *> Objects() const override {
+    return Reminders().Objects();
+  }
+  [[nodiscard]] uint64_t Generation() const override { return Reminders().Generation(); }
   [[nodiscard]] TDataObject *FindByNumber(int32_t number) const override {
     return Reminders().FindByNumber(number);
   }

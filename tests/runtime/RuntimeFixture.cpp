@@ -69,6 +69,20 @@ std::vector<int32_t> FakeReminderList::Numbers() const {
   return numbers;
 }
 
+std::vector<TDataObject *> FakeReminderList::Objects() const {
+  std::vector<TDataObject *> objects;
+  for (const auto &r : items)
+    objects.push_back(r.get());
+  return objects;
+}
+
+uint64_t FakeReminderList::Generation() const {
+  uint64_t h = items.size();
+  for (const auto &r : items)
+    h = (h * 1'000'003) ^ reinterpret_cast<uintptr_t>(r.get()) ^ (uint64_t(r->Number) << 40);
+  return h;
+}
+
 TDataObject *FakeReminderList::FindByNumber(int32_t number) const {
   for (const auto &r : items)
     if (r->Number == number)

@@ -44,6 +44,9 @@ public:
   void reload();
 
   [[nodiscard]] std::vector<int32_t> Numbers() const override;
+  [[nodiscard]] std::vector<TDataObject *> Objects() const override;
+  // Of the items as they are: tests change them directly.
+  [[nodiscard]] uint64_t Generation() const override;
   [[nodiscard]] TDataObject *FindByNumber(int32_t number) const override;
   [[nodiscard]] TDataObject *FindById(const QString &id) const override;
   void SaveToStore(TDataObject &reminder, bool flush) override;
