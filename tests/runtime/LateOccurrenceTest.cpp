@@ -66,6 +66,11 @@ protected:
         out.push_back(f);
     return out;
   }
+  // A warning and then its run, each once.
+  [[nodiscard]] static std::vector<Fired> warnedAndRun(const TDataObject &r, TDateTime warning,
+                                                       TDateTime run) {
+    return {{r.Number, TFireKind::RemindBefore, warning}, {r.Number, TFireKind::Main, run}};
+  }
   // Every real second from `from` until before `to` (both UTC), the wall clock the zone's; the
   // user closes each main-event firing five seconds after it began and leaves warnings open.
   void sweep(TDateTime (*zone)(TDateTime), TDateTime from, TDateTime to) {
@@ -117,8 +122,7 @@ TEST_F(LateOccurrence, AWarningLeftOpenEndsWithItsRunWhichThenFiresOnce) {
   const TDateTime day = OneDay;
   TDataObject &missing = add(TRepeatType::Daily, EncodeTime(10, 0, 0, 0), 10);
   ticks({at(9, 50, 0, 100), at(9, 59, 58, 100), at(10, 0, 0, 100), at(10, 0, 1, 100)});
-  EXPECT_EQ(of(missing), (std::vector<Fired>{{missing.Number, TFireKind::RemindBefore, at(9, 50)},
-                                             {missing.Number, TFireKind::Main, at(10, 0)}}));
+  EXPECT_EQ(of(missing), warnedAndRun(missing, at(9, 50), at(10, 0)));
   list.remove(missing.Number);
 
   TDataObject &late = add(TRepeatType::Daily, EncodeTime(10, 0, 0, 0), 10);
@@ -131,9 +135,7 @@ TEST_F(LateOccurrence, AWarningLeftOpenEndsWithItsRunWhichThenFiresOnce) {
   ticks({day * 2 + at(9, 50, 0, 100), day * 2 + at(9, 55, 0, 100)});
   wakeAt(day * 2 + at(10, 30, 0, 100));
   ticks({day * 2 + at(10, 30, 1, 100), day * 2 + at(10, 30, 2, 100)});
-  EXPECT_EQ(of(asleep),
-            (std::vector<Fired>{{asleep.Number, TFireKind::RemindBefore, day * 2 + at(9, 50)},
-                                {asleep.Number, TFireKind::Main, day * 2 + at(10, 0)}}));
+  EXPECT_EQ(of(asleep), warnedAndRun(asleep, day * 2 + at(9, 50), day * 2 + at(10, 0)));
   EXPECT_EQ(outputs.liveStickers(asleep.Number), 1);
 }
 
@@ -205,48 +207,32 @@ TEST_F(LateOccurrence, LordHoweSpringForwardHalfAnHourWithWarningsOpen) {
   const TDataObject &inGap = add(TRepeatType::Daily, EncodeTime(2, 15, 0, 0), 30);
   const TDataObject &after = add(TRepeatType::Daily, EncodeTime(2, 40, 0, 0), 60);
   sweep(lordHowe, utc(2026, 10, 3, 15, 0), utc(2026, 10, 3, 16, 0));
-  EXPECT_EQ(of(inGap),
-            (std::vector<Fired>{{inGap.Number, TFireKind::RemindBefore, local(10, 4, 1, 45)},
-                                {inGap.Number, TFireKind::Main, local(10, 4, 2, 15)}}));
-  EXPECT_EQ(of(after),
-            (std::vector<Fired>{{after.Number, TFireKind::RemindBefore, local(10, 4, 1, 40)},
-                                {after.Number, TFireKind::Main, local(10, 4, 2, 40)}}));
+  EXPECT_EQ(of(inGap), warnedAndRun(inGap, local(10, 4, 1, 45), local(10, 4, 2, 15)));
+  EXPECT_EQ(of(after), warnedAndRun(after, local(10, 4, 1, 40), local(10, 4, 2, 40)));
 }
 
 TEST_F(LateOccurrence, LordHoweFallBackHalfAnHourWithAWarningOpen) {
   const TDataObject &twice = add(TRepeatType::Daily, EncodeTime(1, 45, 0, 0), 10);
   const TDataObject &across = add(TRepeatType::Daily, EncodeTime(2, 10, 0, 0), 30);
   sweep(lordHowe, utc(2026, 4, 4, 14, 0), utc(2026, 4, 4, 16, 0));
-  EXPECT_EQ(of(twice),
-            (std::vector<Fired>{{twice.Number, TFireKind::RemindBefore, local(4, 5, 1, 35)},
-                                {twice.Number, TFireKind::Main, local(4, 5, 1, 45)}}));
-  EXPECT_EQ(of(across),
-            (std::vector<Fired>{{across.Number, TFireKind::RemindBefore, local(4, 5, 1, 40)},
-                                {across.Number, TFireKind::Main, local(4, 5, 2, 10)}}));
+  EXPECT_EQ(of(twice), warnedAndRun(twice, local(4, 5, 1, 35), local(4, 5, 1, 45)));
+  EXPECT_EQ(of(across), warnedAndRun(across, local(4, 5, 1, 40), local(4, 5, 2, 10)));
 }
 
 TEST_F(LateOccurrence, SantiagoSpringForwardAtMidnightWithWarningsOpen) {
   const TDataObject &inGap = add(TRepeatType::Daily, EncodeTime(0, 30, 0, 0), 60);
   const TDataObject &warnInGap = add(TRepeatType::Daily, EncodeTime(1, 10, 0, 0), 30);
   sweep(santiago, utc(2026, 9, 6, 3, 0), utc(2026, 9, 6, 4, 30));
-  EXPECT_EQ(of(inGap),
-            (std::vector<Fired>{{inGap.Number, TFireKind::RemindBefore, local(9, 5, 23, 30)},
-                                {inGap.Number, TFireKind::Main, local(9, 6, 0, 30)}}));
-  EXPECT_EQ(of(warnInGap),
-            (std::vector<Fired>{{warnInGap.Number, TFireKind::RemindBefore, local(9, 6, 0, 40)},
-                                {warnInGap.Number, TFireKind::Main, local(9, 6, 1, 10)}}));
+  EXPECT_EQ(of(inGap), warnedAndRun(inGap, local(9, 5, 23, 30), local(9, 6, 0, 30)));
+  EXPECT_EQ(of(warnInGap), warnedAndRun(warnInGap, local(9, 6, 0, 40), local(9, 6, 1, 10)));
 }
 
 TEST_F(LateOccurrence, SantiagoFallBackAtMidnightWithAWarningOpen) {
   const TDataObject &twice = add(TRepeatType::Daily, EncodeTime(23, 45, 0, 0), 30);
   const TDataObject &across = add(TRepeatType::Daily, EncodeTime(0, 15, 0, 0), 30);
   sweep(santiago, utc(2026, 4, 5, 1, 30), utc(2026, 4, 5, 4, 30));
-  EXPECT_EQ(of(twice),
-            (std::vector<Fired>{{twice.Number, TFireKind::RemindBefore, local(4, 4, 23, 15)},
-                                {twice.Number, TFireKind::Main, local(4, 4, 23, 45)}}));
-  EXPECT_EQ(of(across),
-            (std::vector<Fired>{{across.Number, TFireKind::RemindBefore, local(4, 4, 23, 45)},
-                                {across.Number, TFireKind::Main, local(4, 5, 0, 15)}}));
+  EXPECT_EQ(of(twice), warnedAndRun(twice, local(4, 4, 23, 15), local(4, 4, 23, 45)));
+  EXPECT_EQ(of(across), warnedAndRun(across, local(4, 4, 23, 45), local(4, 5, 0, 15)));
 }
 
 } // namespace
