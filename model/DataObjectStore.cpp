@@ -370,9 +370,11 @@ void LoadFromStore(TDataObject &o) {
   o.lastCloseByUserRemindBeforeDt = r.dateTime(ps.lastCloseByUserRemindBeforeDt, TDateTime());
   // Files from before firings were remembered lack the element: nothing has fired then.
   o.LastRunDue = r.dateTime(ps.lastRunDueDt, TDateTime());
-  // Files from before warnings and closes were remembered lack these: none was.
+  // Files from before warnings were remembered lack the element: none was. Those from before
+  // closes were remembered say nothing of the last firing's close: it is taken as closed, so
+  // that nothing they hold comes back as a firing under way.
   o.WarnedRun = r.dateTime(ps.warnedRunDt, TDateTime());
-  o.LastRunClosed = r.dateTime(ps.lastRunClosedDt, TDateTime());
+  o.LastRunClosed = r.dateTime(ps.lastRunClosedDt, o.LastRunDue);
   o.enable = r.boolean(ps.enable, true);
   o.default_ = r.boolean(ps.default_, false);
   o.hintEnable = r.boolean(ps.hintEnable, false);
@@ -463,7 +465,7 @@ void SaveToStore(TDataObject &o, bool noFlush) {
   // run that last closed, so that a restart inside a firing brings it back.
   if (o.WarnedRun.isSet())
     w.dateTime(ps.warnedRunDt, o.WarnedRun);
-  if (o.LastRunClosed.isSet())
+  if (o.LastRunDue.isSet() || o.LastRunClosed.isSet())
     w.dateTime(ps.lastRunClosedDt, o.LastRunClosed);
   w.boolean(ps.enable, o.enable);
   w.boolean(ps.default_, o.default_);
@@ -527,11 +529,12 @@ bool RecordFiring(TDataObject &o) {
   addBool(ps.enable, o.enable);
   addDate(ps.lastCloseByUserDt, o.lastCloseByUserDt);
   addDate(ps.lastCloseByUserRemindBeforeDt, o.lastCloseByUserRemindBeforeDt);
-  for (const auto &[field, value] : {std::pair{&ps.lastRunDueDt, o.LastRunDue},
-                                     {&ps.warnedRunDt, o.WarnedRun},
-                                     {&ps.lastRunClosedDt, o.LastRunClosed}})
-    if (value.isSet())
-      addDate(*field, value);
+  if (o.LastRunDue.isSet()) {
+    addDate(ps.lastRunDueDt, o.LastRunDue);
+    addDate(ps.lastRunClosedDt, o.LastRunClosed);
+  }
+  if (o.WarnedRun.isSet())
+    addDate(ps.warnedRunDt, o.WarnedRun);
   addBool(ps.remindAfterEnable, o.remindAfter.enable);
   add(ps.remindAfterValue.value, QString::number(o.remindAfter.value.value));
   add(ps.remindAfterValue.measure, QString::number(static_cast<int>(o.remindAfter.value.measure)));

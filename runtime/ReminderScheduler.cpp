@@ -373,8 +373,14 @@ void TReminderScheduler::resumeUnclosed(int number, TDateTime at) {
   if (!r)
     return;
   const TDataObject::TUnclosed unclosed = r->UnclosedRunAt(at);
-  if (unclosed == TDataObject::TUnclosed::None)
+  if (unclosed == TDataObject::TUnclosed::None) {
+    // It did close (the user closed it, as files from before the close was kept show), or it is
+    // not this reminder's any more: noted, so that the check stops asking. While the reminder is
+    // open in the editor, it is asked again afterwards.
+    if (!r->IsEditing())
+      r->LastRunClosed = r->LastRunDue;
     return;
+  }
   const bool closes = r->repeat.type == TRepeatType::Once && r->enable;
   if (unclosed == TDataObject::TUnclosed::Over && !closes) {
     r->LastRunClosed = r->LastRunDue; // nothing else to do; noted for the next save
