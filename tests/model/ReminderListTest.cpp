@@ -43,9 +43,7 @@ protected:
   ReminderList() {
     file = sandbox::makeTempDir(QStringLiteral("list")) + QStringLiteral("/data.xml");
     Store().LoadFromFile(file);
-    errors::setInfoReporter([this](const QString &m) { shown << m; });
   }
-  ~ReminderList() override { errors::setInfoReporter(nullptr); }
 
   // Adds a stored reminder and gives its id.
   static QString addItem(const QString &subject, TReminderState state = TReminderState::Active) {
@@ -64,6 +62,7 @@ protected:
 
   QString file;
   QStringList shown;
+  errors::ScopedInfoReporter reporter{[this](const QString &m) { shown << m; }};
   ManualClock clock{EncodeDateTime(2024, 3, 5, 10, 0, 0, 0)};
   ScopedClock clockScope{clock};
 };

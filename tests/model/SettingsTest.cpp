@@ -115,7 +115,7 @@ TEST_F(SettingsFiles, GarbageAndTruncatedFilesLoadWhatIsUsable) {
 
 TEST_F(SettingsFiles, ADamagedMainSettingsFileIsKeptAsideAndTheUserIsTold) {
   QStringList notices;
-  errors::setInfoReporter([&notices](const QString &text) { notices << text; });
+  const errors::ScopedInfoReporter reporter([&notices](const QString &text) { notices << text; });
   const QString file = GetMainSettingsFileName();
   QDir().mkpath(QFileInfo(file).path());
   const QByteArray plain = "[Mail]\r\nHost=smtp.example.org\r\nPort=587\r\n\r\n";
@@ -130,7 +130,6 @@ TEST_F(SettingsFiles, ADamagedMainSettingsFileIsKeptAsideAndTheUserIsTold) {
     EXPECT_FALSE(QFileInfo::exists(file));
     EXPECT_EQ(readFile(file + ".damaged"), damaged);
   }
-  errors::setInfoReporter({});
   ASSERT_EQ(notices.size(), 2);
   EXPECT_TRUE(notices[0].contains(file + ".damaged"));
   writeFile(file, enciphered(plain));

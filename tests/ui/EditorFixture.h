@@ -85,13 +85,10 @@ protected:
   void SetUp() override {
     RegisterPictureClasses(); // as the program's model does, so stored icons read back
     SetNewReminderTemplate(TDataObject::Create(NewReminderId));
-    // As the program's user interface shows them.
-    errors::setInfoReporter([this](const QString &text) { prompts.notice(text); });
     TTrayIcon::SetBackendFactory([this] { return std::make_unique<FakeTrayBackend>(tray); });
   }
   void TearDown() override {
     TTrayIcon::SetBackendFactory({});
-    errors::setInfoReporter({});
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
 
@@ -133,6 +130,8 @@ protected:
   TestUserInterface ui{mainWindow.handle};
   FakePrompts prompts;
   ScopedUiPrompts scopedPrompts{prompts};
+  // As the program's user interface shows the store's notices.
+  errors::ScopedInfoReporter notices{[this](const QString &text) { prompts.notice(text); }};
   ManualClock clock{EncodeDate(2026, 12, 9) + EncodeTime(10, 0, 0, 0)};
   ScopedClock scopedClock{clock};
   std::shared_ptr<FakeTrayState> tray = std::make_shared<FakeTrayState>();

@@ -67,6 +67,8 @@ std::vector<uint> messages(const RecordingWindow &w) {
 struct FormMainTest : ::testing::Test {
   FakePrompts prompts;
   ScopedUiPrompts scopedPrompts{prompts};
+  // As the program shows the store's notices.
+  errors::ScopedInfoReporter notices{[this](const QString &text) { prompts.notice(text); }};
   TestModel test{QStringLiteral("formmain")};
   TMMemIniFile &mainSettings = test.mainSettings;
   TMMemIniFile &localSettings = test.localSettings;
@@ -79,13 +81,10 @@ struct FormMainTest : ::testing::Test {
     addItem(Store(), Id1);
     addItem(Store(), Id2);
     ASSERT_TRUE(Store().Save());
-    // As the program shows the store's notices.
-    errors::setInfoReporter([this](const QString &text) { prompts.notice(text); });
   }
   void TearDown() override {
     TFormMain::CloseIfOpen();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    errors::setInfoReporter({});
   }
   TFormMain *open(int page = 0) {
     ui.ShowMainWindowPage(QStringLiteral("Main"), page);
