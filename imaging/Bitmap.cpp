@@ -246,6 +246,7 @@ void TBitmap::paint(const std::function<void(QPainter &)> &painter) {
         m_dib.bitCount() == 32 ? std::move(drawn) : drawn.convertedTo(m_dib.bitCount(), palette());
     if (m_dib.compression() == Dib::BI_BITFIELDS && m_dib.bitCount() == 16) {
       const auto m = m_dib.channelMasks();
+      // NOLINTNEXTLINE(bugprone-use-after-move): only a 32-bit picture moved it.
       Dib d(drawn.width(), drawn.height(), 16);
       d.setBitFields(m[0], m[1], m[2]);
       for (int y = 0; y < d.height(); ++y)

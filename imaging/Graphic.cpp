@@ -123,7 +123,7 @@ QHash<QString, Factory> &factories() {
 
 void registerClass(const QString &className, Factory factory) {
   QMutexLocker l(&lock());
-  factories().insert(className, std::move(factory));
+  factories()[className] = std::move(factory); // QHash::insert would copy it
 }
 
 bool isRegistered(const QString &className) {

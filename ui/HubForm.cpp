@@ -27,7 +27,7 @@ THubForm::~THubForm() {
 }
 
 void THubForm::onMessage(uint message, Handler handler) {
-  m_handlers.insert(message, std::move(handler));
+  m_handlers[message] = std::move(handler); // QHash::insert would copy it
 }
 
 void THubForm::addLanguageFrame(QWidget *frame) {

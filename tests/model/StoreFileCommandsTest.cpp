@@ -49,7 +49,6 @@ void addUnsaved(const QString &subject) {
 class StoreFileCommands : public SettingsSandbox {
 protected:
   StoreFileCommands() {
-    errors::setInfoReporter([this](const QString &text) { shown << text; });
     store.LoadFromFile(GetUserDataFileName());
     main.writeString(keys::Main, keys::StoreFileName, GetUserDataFileName());
     addItem(store, Id1);
@@ -57,7 +56,6 @@ protected:
     EXPECT_TRUE(store.Save());
     ReloadReminders();
   }
-  ~StoreFileCommands() override { errors::setInfoReporter({}); }
 
   [[nodiscard]] QStringList subjects() const {
     QStringList out;
@@ -80,6 +78,7 @@ protected:
   TXMLStore &store = model.Store();
   RecordingListener listener{model};
   QStringList shown;
+  errors::ScopedInfoReporter reporter{[this](const QString &text) { shown << text; }};
 };
 
 } // namespace

@@ -68,6 +68,8 @@ std::vector<uint> messages(const RecordingWindow &w) {
 struct FormMainTest : ::testing::Test {
   FakePrompts prompts;
   ScopedUiPrompts scopedPrompts{prompts};
+  // As the program shows the store's notices.
+  errors::ScopedInfoReporter notices{[this](const QString &text) { prompts.notice(text); }};
   TestModel test{QStringLiteral("formmain")};
   TMMemIniFile &mainSettings = test.mainSettings;
   TMMemIniFile &localSettings = test.localSettings;
@@ -83,13 +85,10 @@ struct FormMainTest : ::testing::Test {
     ASSERT_TRUE(Store().Save());
     // A reload reads the store's file back (not the default data file).
     mainSettings.writeString(keys::Main, keys::StoreFileName, test.file);
-    // As the program shows the store's notices.
-    errors::setInfoReporter([this](const QString &text) { prompts.notice(text); });
   }
   void TearDown() override {
     TFormMain::CloseIfOpen();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    errors::setInfoReporter({});
   }
   TFormMain *open(int page = 0) {
     ui.ShowMainWindowPage(QStringLiteral("Main"), page);
