@@ -114,8 +114,12 @@ QStringList DefaultLanguageMessages() {
           QStringLiteral("If the same reminders are found, update them?"),
           QStringLiteral("Program and mail actions are switched off for:"),
           QStringLiteral("Sorry, can't save to the program's own data file!"),
-          QStringLiteral("Next dates of run:"), QStringLiteral("Never occurs"),
-          QStringLiteral("%d h %d min"),
+          QStringLiteral("Sorry, can't read the reminder file!"),
+          QStringLiteral("The file is not a reminder file!"),
+          QStringLiteral("The file is not found."), QStringLiteral("The file is empty."),
+          QStringLiteral("The file is not XML."), QStringLiteral("The file holds no reminders."),
+          QStringLiteral("The reminders stay in:"), QStringLiteral("Next dates of run:"),
+          QStringLiteral("Never occurs"), QStringLiteral("%d h %d min"),
           // mail footer
           MailFooterText(),
           // list states
