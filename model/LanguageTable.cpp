@@ -125,63 +125,78 @@ QString MailFooterText() {
       .join(CrLf);
 }
 
-QStringList DefaultLanguageMessages() {
-  return {
-      // general
-      QStringLiteral("Invalid name!"), QStringLiteral("New"),
-      // unit words
-      QStringLiteral("minute"), QStringLiteral("minutes"), QStringLiteral("hour"),
-      QStringLiteral("hours"), QStringLiteral("day"), QStringLiteral("days"),
-      QStringLiteral("week"), QStringLiteral("weeks"), QStringLiteral("month"),
-      QStringLiteral("months"), QStringLiteral("year"), QStringLiteral("years"),
-      // schedule words
-      QStringLiteral("on the"), QStringLiteral("at"), QStringLiteral("every"),
-      QStringLiteral("Enable"), QStringLiteral("running"), QStringLiteral("run"),
-      QStringLiteral("duration"), QStringLiteral("disabled"),
-      // questions and notices
-      QStringLiteral("Delete?"), QStringLiteral("Reminder was changed. Save?"),
-      QStringLiteral("Nothing is selected!"), QStringLiteral("Sorry, can't save file!"),
-      QStringLiteral("Done!"), QStringLiteral("Error"),
-      QStringLiteral("Sorry, can't send mail! (bad parameters!)"),
-      QStringLiteral("Sorry, email was not sent!"), QStringLiteral("Sorry, can't find parameters!"),
-      QStringLiteral("New reminders are not found!"),
-      QStringLiteral("Added or updated %d reminders!"),
-      QStringLiteral("If the same reminders are found, update them?"),
-      QStringLiteral("Program and mail actions are switched off for:"),
-      QStringLiteral("Sorry, can't save to the program's own data file!"),
-      QStringLiteral("Sorry, can't read the reminder file!"),
-      QStringLiteral("The file is not a reminder file!"), QStringLiteral("The file is not found."),
-      QStringLiteral("The file is empty."), QStringLiteral("The file is not XML."),
-      QStringLiteral("The file holds no reminders."), QStringLiteral("The reminders stay in:"),
-      QStringLiteral("The file is not a language file!"), QStringLiteral("Next dates of run:"),
-      QStringLiteral("Never occurs"), QStringLiteral("%d h %d min"),
-      // mail footer
-      MailFooterText(),
-      // list states
-      QStringLiteral("Active"), QStringLiteral("Archive"), QStringLiteral("Trash"),
-      QStringLiteral("Loading..."),
-      // repeat types
-      QStringLiteral("Once"), QStringLiteral("Minutely"), QStringLiteral("Hourly"),
-      QStringLiteral("Daily"), QStringLiteral("Weekly"), QStringLiteral("Monthly"),
-      QStringLiteral("Annually"),
-      // units
-      QStringLiteral("minute"), QStringLiteral("hour"), QStringLiteral("day"),
-      QStringLiteral("week"), QStringLiteral("month"), QStringLiteral("year"),
-      // start bounds
-      QStringLiteral("after defined time"), QStringLiteral("after defined date and time"),
-      QStringLiteral("after windows start"),
-      // stop bounds
-      QStringLiteral("until defined time"), QStringLiteral("until defined date and time"),
-      QStringLiteral("within hourly limits"), QStringLiteral("within daily limits"),
-      QStringLiteral("until hour end"), QStringLiteral("until midnight"),
-      QStringLiteral("until week end"), QStringLiteral("until month end"),
-      QStringLiteral("until year end"),
-      // schedule summary
-      QStringLiteral("Run reminder:"), QStringLiteral("at"), QStringLiteral("every"),
-      QStringLiteral("on"), QStringLiteral("of"), QStringLiteral("Start bound:"),
-      QStringLiteral("Stop bound:"), QStringLiteral("Duration"),
-      QStringLiteral("remind before for")};
+namespace {
+
+// The table of the program's first messages, in its order.
+QStringList tableMessages() {
+  return {// general
+          QStringLiteral("Invalid name!"), QStringLiteral("New"),
+          // unit words
+          QStringLiteral("minute"), QStringLiteral("minutes"), QStringLiteral("hour"),
+          QStringLiteral("hours"), QStringLiteral("day"), QStringLiteral("days"),
+          QStringLiteral("week"), QStringLiteral("weeks"), QStringLiteral("month"),
+          QStringLiteral("months"), QStringLiteral("year"), QStringLiteral("years"),
+          // schedule words
+          QStringLiteral("on the"), QStringLiteral("at"), QStringLiteral("every"),
+          QStringLiteral("Enable"), QStringLiteral("running"), QStringLiteral("run"),
+          QStringLiteral("duration"), QStringLiteral("disabled"),
+          // questions and notices
+          QStringLiteral("Delete?"), QStringLiteral("Reminder was changed. Save?"),
+          QStringLiteral("Nothing is selected!"), QStringLiteral("Sorry, can't save file!"),
+          QStringLiteral("Done!"), QStringLiteral("Error"),
+          QStringLiteral("Sorry, can't send mail! (bad parameters!)"),
+          QStringLiteral("Sorry, email was not sent!"),
+          QStringLiteral("Sorry, can't find parameters!"),
+          QStringLiteral("New reminders are not found!"),
+          QStringLiteral("Added or updated %d reminders!"),
+          QStringLiteral("If the same reminders are found, update them?"),
+          QStringLiteral("Program and mail actions are switched off for:"),
+          QStringLiteral("Sorry, can't save to the program's own data file!"),
+          QStringLiteral("Next dates of run:"), QStringLiteral("Never occurs"),
+          QStringLiteral("%d h %d min"),
+          // mail footer
+          MailFooterText(),
+          // list states
+          QStringLiteral("Active"), QStringLiteral("Archive"), QStringLiteral("Trash"),
+          QStringLiteral("Loading..."),
+          // repeat types
+          QStringLiteral("Once"), QStringLiteral("Minutely"), QStringLiteral("Hourly"),
+          QStringLiteral("Daily"), QStringLiteral("Weekly"), QStringLiteral("Monthly"),
+          QStringLiteral("Annually"),
+          // units
+          QStringLiteral("minute"), QStringLiteral("hour"), QStringLiteral("day"),
+          QStringLiteral("week"), QStringLiteral("month"), QStringLiteral("year"),
+          // start bounds
+          QStringLiteral("after defined time"), QStringLiteral("after defined date and time"),
+          QStringLiteral("after windows start"),
+          // stop bounds
+          QStringLiteral("until defined time"), QStringLiteral("until defined date and time"),
+          QStringLiteral("within hourly limits"), QStringLiteral("within daily limits"),
+          QStringLiteral("until hour end"), QStringLiteral("until midnight"),
+          QStringLiteral("until week end"), QStringLiteral("until month end"),
+          QStringLiteral("until year end"),
+          // schedule summary
+          QStringLiteral("Run reminder:"), QStringLiteral("at"), QStringLiteral("every"),
+          QStringLiteral("on"), QStringLiteral("of"), QStringLiteral("Start bound:"),
+          QStringLiteral("Stop bound:"), QStringLiteral("Duration"),
+          QStringLiteral("remind before for")};
 }
+
+// Notices on files chosen by mistake, written after the table.
+QStringList fileNoticeMessages() {
+  return {QStringLiteral("Sorry, can't read the reminder file!"),
+          QStringLiteral("The file is not a reminder file!"),
+          QStringLiteral("The file is not found."),
+          QStringLiteral("The file is empty."),
+          QStringLiteral("The file is not XML."),
+          QStringLiteral("The file holds no reminders."),
+          QStringLiteral("The reminders stay in:"),
+          QStringLiteral("The file is not a language file!")};
+}
+
+} // namespace
+
+QStringList DefaultLanguageMessages() { return tableMessages() + fileNoticeMessages(); }
 
 QString TranslateFormat(const QString &english, const QVariantList &args) {
   return SafeFormat(TranslateText(english), english, args);
