@@ -7,6 +7,7 @@
 
 #include <QDebug>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -65,6 +66,40 @@ void LoadLanguageFile(const QString &fileName) {
   }
 }
 
+const QStringList &LanguageFileSections() {
+  static const QStringList sections = {QStringLiteral("FormMaster"),
+                                       QStringLiteral("FormMain"),
+                                       QStringLiteral("FrameReminder"),
+                                       QStringLiteral("FrameMix"),
+                                       QStringLiteral("FrameLog"),
+                                       QStringLiteral("FormEditReminder"),
+                                       QStringLiteral("FrameSticker"),
+                                       QStringLiteral("FrameMail"),
+                                       QStringLiteral("FrameShellExec"),
+                                       QStringLiteral("FormEditReminderDT"),
+                                       QStringLiteral("FormEditReminderYear"),
+                                       QStringLiteral("FormEditReminAfter"),
+                                       QStringLiteral("FormEditVolume"),
+                                       QStringLiteral("FormAbout"),
+                                       MessagesSection};
+  return sections;
+}
+
+// Any text reads as an ini file, so only a section the program knows tells a language file from
+// a file chosen by mistake (a renamed settings file, a picture, a text of another program).
+bool IsLanguageFile(const QString &fileName) {
+  TMMemIniFile ini;
+  try {
+    if (fileName.isEmpty() || !ini.loadFromFile(fileName))
+      return false;
+  } catch (const ETolvaneError &) {
+    return false;
+  }
+  const QStringList &known = LanguageFileSections();
+  return std::any_of(known.begin(), known.end(),
+                     [&ini](const QString &section) { return ini.sectionExists(section); });
+}
+
 void WriteDefaultLanguageFile(const QString &fileName) {
   TMMemIniFile ini;
   if (fileName.isEmpty() || !ini.loadFromFile(fileName))
@@ -90,7 +125,10 @@ QString MailFooterText() {
       .join(CrLf);
 }
 
-QStringList DefaultLanguageMessages() {
+namespace {
+
+// The table of the program's first messages, in its order.
+QStringList tableMessages() {
   return {// general
           QStringLiteral("Invalid name!"), QStringLiteral("New"),
           // unit words
@@ -143,6 +181,22 @@ QStringList DefaultLanguageMessages() {
           QStringLiteral("Stop bound:"), QStringLiteral("Duration"),
           QStringLiteral("remind before for")};
 }
+
+// Notices on files chosen by mistake, written after the table.
+QStringList fileNoticeMessages() {
+  return {QStringLiteral("Sorry, can't read the reminder file!"),
+          QStringLiteral("The file is not a reminder file!"),
+          QStringLiteral("The file is not found."),
+          QStringLiteral("The file is empty."),
+          QStringLiteral("The file is not XML."),
+          QStringLiteral("The file holds no reminders."),
+          QStringLiteral("The reminders stay in:"),
+          QStringLiteral("The file is not a language file!")};
+}
+
+} // namespace
+
+QStringList DefaultLanguageMessages() { return tableMessages() + fileNoticeMessages(); }
 
 QString TranslateFormat(const QString &english, const QVariantList &args) {
   return SafeFormat(TranslateText(english), english, args);

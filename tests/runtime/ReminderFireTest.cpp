@@ -103,6 +103,22 @@ TEST_F(ReminderFire, MailAndProgramOnlyForTheMainEventAndNeverInDemoMode) {
   EXPECT_EQ(logLines().size(), 2);
 }
 
+// Before, a demonstration was logged at the reminder's next run, a moment still to come.
+TEST_F(ReminderFire, ADemonstrationIsLoggedAtTheMomentItShowed) {
+  TDataObject &r = list.add(once(at(11, 0)));
+  clock.set(at(9, 5, 0, 100));
+  SetDemoMode(true);
+  ticker.Tick();
+  ASSERT_TRUE(firing(r).firing);
+  ASSERT_TRUE(firing(r).firedInDemo);
+  const QStringList lines = logLines();
+  ASSERT_EQ(lines.size(), 1);
+  const QStringList f = fields(lines[0]);
+  EXPECT_EQ(f.value(0), QStringLiteral("05.03.24    09:05:00"));
+  EXPECT_EQ(FromDays(f.value(1).toDouble()), at(9, 5, 0, 100));
+  EXPECT_EQ(f.value(11), r.Id);
+}
+
 TEST_F(ReminderFire, PlaceholderOrEmptyAddressesSendNothingAndTheLogKeepsTheText) {
   TDataObject &r = list.add(once(at(9, 0)));
   r.mail.enable = true;
