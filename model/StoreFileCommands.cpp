@@ -49,8 +49,9 @@ void copyIfPresent(const QString &source, const QString &target) {
   }
 }
 
-// Why a file read into `chosen` is no reminder file; "" when it is one that holds reminders.
-QString whyNoReminderFile(const TXMLStore &chosen) {
+// Why a file read into `chosen` is no reminder file; "" when it is one. A file to add from must
+// hold reminders; one to open may be a store whose reminders were all deleted.
+QString whyNoReminderFile(const TXMLStore &chosen, bool remindersNeeded) {
   using Outcome = TXMLStore::TLoadOutcome;
   switch (chosen.LastLoadOutcome()) {
   case Outcome::NoFile:
@@ -64,7 +65,7 @@ QString whyNoReminderFile(const TXMLStore &chosen) {
   case Outcome::Parsed: {
     QStringList ids;
     chosen.GetIds(&ids);
-    if (!ids.isEmpty())
+    if (!ids.isEmpty() || !remindersNeeded)
       return {};
     break;
   }
@@ -75,11 +76,12 @@ QString whyNoReminderFile(const TXMLStore &chosen) {
 // Reads a file the user chose into a store of its own, so that nothing of the model's store is
 // touched before the file is known to be a reminder file. One that cannot be read or is none is
 // told, with the file, the reason and `after`, and gives false.
-bool readChosenFile(TXMLStore &chosen, const QString &file, const QString &after) {
+bool readChosenFile(TXMLStore &chosen, const QString &file, bool remindersNeeded,
+                    const QString &after) {
   QString text;
   try {
     chosen.LoadFromFile(file);
-    const QString reason = whyNoReminderFile(chosen);
+    const QString reason = whyNoReminderFile(chosen, remindersNeeded);
     if (reason.isEmpty())
       return true;
     text = TranslateText(QStringLiteral("The file is not a reminder file!")) + CrLf + file + CrLf +
@@ -106,7 +108,7 @@ bool OpenStoreFile(TModel &model, const QString &file) {
   // file only; a file the user chose is read on its own first and refused when it is none.
   {
     TXMLStore chosen(QString(), store.ItemName(), store.RootName());
-    if (!readChosenFile(chosen, file,
+    if (!readChosenFile(chosen, file, false,
                         CrLf + TranslateText(QStringLiteral("The reminders stay in:")) + CrLf +
                             store.FileName()))
       return false;
@@ -125,7 +127,7 @@ TImportResult ImportStoreFile(TModel &model, const QString &file, bool update) {
   // Garbage, an empty file or other XML said "New reminders are not found!", as a reminder file
   // whose reminders are all here already does: the user is told what the file is instead.
   TXMLStore source(QString(), store.ItemName(), store.RootName());
-  if (!readChosenFile(source, file, QString()))
+  if (!readChosenFile(source, file, true, QString()))
     return result;
   result.count = store.ImportFrom(source, update);
   result.read = true;

@@ -177,6 +177,9 @@ TEST_F(StoreFileCommands, OpenRefusesAFileThatIsNoReminderFileAndKeepsTheStoreAs
   }
   ASSERT_EQ(model.Reminders().Count(), 9);
   for (const TNoStoreFile &file : noStoreFiles()) {
+    // A store whose reminders were all deleted is a reminder file to open (not to add from).
+    if (file.content.endsWith("<root/>"))
+      continue;
     const QString path = elsewhere(QLatin1String(file.name));
     writeFile(path, file.content);
     shown.clear();
@@ -204,6 +207,16 @@ TEST_F(StoreFileCommands, OpenRefusesAFileThatIsNoReminderFileAndKeepsTheStoreAs
   EXPECT_EQ(idsOf(GetUserDataFileName()).size(), 10);
   EXPECT_TRUE(idsOf(GetUserDataFileName()).contains(copy));
   EXPECT_EQ(idsOf(GetBackupFileName()).size(), 6);
+}
+
+// A reminder file whose reminders were all deleted opens: it is the user's store, only empty.
+TEST_F(StoreFileCommands, OpenTakesAReminderFileThatHoldsNoRemindersYet) {
+  const QString path = elsewhere(QStringLiteral("none.xml"));
+  writeFile(path, "<?xml version=\"1.0\"?><root/>");
+  EXPECT_TRUE(OpenStoreFile(model, path));
+  EXPECT_TRUE(shown.isEmpty()) << shown.join(u'|').toStdString();
+  EXPECT_EQ(store.FileName(), path);
+  EXPECT_EQ(model.Reminders().Count(), 0);
 }
 
 // A received file must not start programs or send mail through the user's server.
