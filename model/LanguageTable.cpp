@@ -141,7 +141,9 @@ QStringList DefaultLanguageMessages() {
           QStringLiteral("Run reminder:"), QStringLiteral("at"), QStringLiteral("every"),
           QStringLiteral("on"), QStringLiteral("of"), QStringLiteral("Start bound:"),
           QStringLiteral("Stop bound:"), QStringLiteral("Duration"),
-          QStringLiteral("remind before for")};
+          QStringLiteral("remind before for"),
+          // the editor's next run
+          QStringLiteral("now, until"), QStringLiteral("Reminder disabled")};
 }
 
 QString TranslateFormat(const QString &english, const QVariantList &args) {

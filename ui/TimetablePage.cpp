@@ -66,7 +66,7 @@ TTimetablePage::TTimetablePage(QWidget *parent)
   // A month cell is as wide as "31" needs with room on either side, so that the numbers over
   // neighbouring cells never run together; the week's rows are as high as a line of text.
   const QFontMetrics metrics(font());
-  const int monthCell = std::max(CellSize, metrics.horizontalAdvance(QStringLiteral("31")) + 8);
+  const int monthCell = std::max(CellSize, metrics.horizontalAdvance(QStringLiteral("31")) + 5);
   const int weekRow = std::max(CellSize, metrics.height() + 2);
   ui->PictureGridControlWeekDays->setFixedSize(CellSize, WeekDays * weekRow);
   for (TPictureGridControl *grid : m_monthGrids)
@@ -114,6 +114,7 @@ void TTimetablePage::buildDayLabels() {
       new TGridLabels(ui->PictureGridControlWeekDays, Qt::Vertical, ui->GroupBoxWeekDays);
   ui->LayoutWeekDays->addWidget(m_weekLabels, 0, 0);
   ui->LayoutWeekDays->setRowStretch(1, 1);
+  ui->LayoutWeekDays->setColumnStretch(2, 1); // the names stay next to their rows
   for (int g = 0; g < 3; ++g) {
     TPictureGridControl *grid = m_monthGrids[std::size_t(g)];
     auto *numbers = new TGridLabels(grid, Qt::Horizontal, ui->GroupBoxMonthDays);
@@ -215,6 +216,7 @@ void TTimetablePage::LoadSchedule(const TDataObject &reminder) {
   m_loadedStart = reminder.startBound;
   m_loadedStop = reminder.stopBound;
   m_loadedRemindAfter = reminder.remindAfter;
+  m_loadedGuards = {reminder.LastRunDue, reminder.FireTime, reminder.lastCloseByUserDt};
   m_enabled = reminder.enable;
   // The type first: its visibility and limits hold before the values arrive.
   tickRepeatType(int(repeat.type));
@@ -292,12 +294,18 @@ void TTimetablePage::storeAll(TDataObject &reminder) const {
 }
 
 std::unique_ptr<TDataObject> TTimetablePage::ScheduleCopy() const {
-  auto copy = TDataObject::CreateEmpty(NewReminderId);
+  // An id of its own: with the edited reminder's id (or "new") the copy would count as the one
+  // open in the editor, which never fires, and a run firing at once on Ok would not show.
+  auto copy = TDataObject::CreateEmpty(QStringLiteral("schedule preview"));
   copy->enable = m_enabled;
   copy->repeat = m_loadedRepeat;
   copy->startBound = m_loadedStart;
   copy->stopBound = m_loadedStop;
   copy->remindAfter = m_loadedRemindAfter;
+  // A run that fired or was closed already does not fire again on Ok.
+  copy->LastRunDue = m_loadedGuards.lastRunDue;
+  copy->FireTime = m_loadedGuards.fireTime;
+  copy->lastCloseByUserDt = m_loadedGuards.lastCloseByUser;
   storeAll(*copy);
   return copy;
 }

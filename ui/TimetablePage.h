@@ -106,4 +106,10 @@ private:
   TStartBoundRec m_loadedStart;
   TStopBoundRec m_loadedStop;
   TRemindAfterRec m_loadedRemindAfter;
+  // What keeps a run from firing twice, as loaded.
+  struct {
+    TDateTime lastRunDue;
+    TDateTime fireTime;
+    TDateTime lastCloseByUser;
+  } m_loadedGuards;
 };
