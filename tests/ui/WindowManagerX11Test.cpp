@@ -5,7 +5,9 @@
 #include "runtime/StickerView.h"
 #include "tests/runtime/StickerTestSupport.h"
 #include "tests/support/TestModel.h"
+#include "ui/FormEditReminAfter.h"
 #include "ui/FormEditReminderDT.h"
+#include "ui/FormEditVolume.h"
 #include "ui/HubForm.h"
 #include "ui/QtPrompts.h"
 
@@ -52,12 +54,20 @@ QList<WId> rootList(const char *property) {
   return ids;
 }
 
-// Events handled until the window manager has framed the window (or two seconds passed).
+// Events handled until the window manager has framed the window and the window stays where it
+// is (or two seconds passed): the manager may move a window once more after framing it.
 void waitForFrame(QWidget &w) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
   for (int i = 0; i < 100 && w.frameGeometry() == w.geometry(); ++i)
     QTest::qWait(20);
-  QTest::qWait(100);
+  QPoint last = clientOnScreen(w);
+  for (int i = 0; i < 20; ++i) {
+    QTest::qWait(100);
+    const QPoint now = clientOnScreen(w);
+    if (now == last)
+      return;
+    last = now;
+  }
 }
 
 } // namespace
@@ -158,4 +168,44 @@ TEST(WindowManagerX11, AStickerFiringWhileAMessageIsOpenStaysBelowItAndLeavesItT
   EXPECT_EQ(active, box) << "the sticker took the keys";
   sticker->close();
   stickertest::flushDeletes();
+}
+
+// The two small dialogs of a firing reminder are fixed in size and ask for no minimise or maximise
+// button (the _MOTIF_WM_HINTS functions and decorations hold neither), so the window manager does
+// not offer to maximise them. (Openbox shows its iconify button on every window, whatever the
+// hints say.)
+TEST(WindowManagerX11, TheVolumeAndRemindAgainDialogsHaveNoMinimiseOrMaximiseButtons) {
+  if (!onX11())
+    GTEST_SKIP() << "needs an X server with a window manager (ui_window_manager_x11)";
+  TestModel model;
+  // Prepared as a sticker's menu prepares them (no such reminder: they are only placed).
+  TFormEditVolume volume;
+  (void)volume.Prepare(QPoint(200, 200), 0);
+  TFormEditReminAfter again;
+  (void)again.Prepare(QStringLiteral("Close and remind in ..."), QPoint(400, 200), 0);
+  for (QDialog *dialog : {static_cast<QDialog *>(&volume), static_cast<QDialog *>(&again)}) {
+    SCOPED_TRACE(dialog->objectName().toStdString());
+    dialog->show();
+    waitForFrame(*dialog);
+    const QString hints =
+        run(QStringLiteral("xprop"), {"-id", QString::number(dialog->winId()), "_MOTIF_WM_HINTS"});
+    // "_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = flags, functions, decorations, input mode, status"
+    const QStringList fields = hints.section(u'=', 1).split(u',');
+    ASSERT_GE(fields.size(), 3) << hints.toStdString();
+    const uint flags = fields[0].trimmed().toUInt(nullptr, 0);
+    const uint functions = fields[1].trimmed().toUInt(nullptr, 0);
+    const uint decorations = fields[2].trimmed().toUInt(nullptr, 0);
+    constexpr uint HasFunctions = 1, HasDecorations = 2, All = 1;
+    constexpr uint FunctionMinimize = 8, FunctionMaximize = 16;
+    constexpr uint DecorMinimize = 32, DecorMaximize = 64;
+    ASSERT_TRUE(flags & HasFunctions) << hints.toStdString();
+    EXPECT_FALSE(functions & (All | FunctionMinimize | FunctionMaximize)) << hints.toStdString();
+    const QString actions = run(QStringLiteral("xprop"), {"-id", QString::number(dialog->winId()),
+                                                          "_NET_WM_ALLOWED_ACTIONS"});
+    EXPECT_FALSE(actions.contains(QLatin1String("MAXIMIZE"))) << actions.toStdString();
+    if (flags & HasDecorations) {
+      EXPECT_FALSE(decorations & (All | DecorMinimize | DecorMaximize)) << hints.toStdString();
+    }
+    dialog->hide();
+  }
 }
