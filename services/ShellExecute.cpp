@@ -1,5 +1,7 @@
 #include "services/ShellExecute.h"
 
+#include "services/ShellWords.h"
+
 #include <QFileInfo>
 #include <QObject>
 #include <QProcess>
@@ -52,12 +54,11 @@ bool ShellExecuteFile(const QString &file, const QString &parameters, const QStr
   (void)noParent;    // the parent window only served the Windows shell's error boxes
   if (file.trimmed().isEmpty())
     return false;
-  // The Windows quoting made quoted parameters one argument; unquoted ones the program split.
-  QStringList arguments;
-  if (unquotedParameters)
-    arguments = QProcess::splitCommand(parameters);
-  else if (!parameters.isEmpty())
-    arguments.append(parameters);
+  // Quoted or not, the parameters are split as a shell splits a command line: "a b" gave the
+  // program one argument "a b", where a user who typed two words expected two (the Windows shell
+  // quoted the text, and the program there split it again).
+  (void)unquotedParameters;
+  const QStringList arguments = SplitShellWords(parameters);
 
   const QFileInfo info(file);
   if (info.exists()) {

@@ -48,9 +48,9 @@ inline constexpr int SW_SHOWDEFAULT = 10;
 //  - any other existing file or folder opens with its handler (the parameters are not used);
 //  - a text with a URL scheme ("https:", "mailto:", ...) or starting with "www." opens as a URL;
 //  - anything else gives false and starts nothing.
-// Parameters: quoted (the default) they arrive as one argument holding the whole text; unquoted
-// they are split like a command line (QProcess::splitCommand). The folder becomes the program's
-// working folder. The show command and the parent flag have no effect on Linux.
+// Parameters are split into arguments as a shell splits words (SplitShellWords: quotes and
+// backslashes, no expansion), whether "quoted" or not. The folder becomes the program's working
+// folder. The show command, the parent flag and the quoting flag have no effect on Linux.
 [[nodiscard]] bool ShellExecuteFile(const QString &file, const QString &parameters,
                                     const QString &folder, int showCommand, bool noParent,
                                     bool unquotedParameters);
