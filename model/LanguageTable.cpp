@@ -143,7 +143,11 @@ QStringList DefaultLanguageMessages() {
           QStringLiteral("Stop bound:"), QStringLiteral("Duration"),
           QStringLiteral("remind before for"),
           // the editor's next run
-          QStringLiteral("now, until"), QStringLiteral("Reminder disabled")};
+          QStringLiteral("now, until"), QStringLiteral("Reminder disabled"),
+          // help
+          QStringLiteral("Sorry, can't find the help file!"),
+          QStringLiteral("No program on this computer opens HTML files, so the help cannot be "
+                         "shown. The help file is:")};
 }
 
 QString TranslateFormat(const QString &english, const QVariantList &args) {

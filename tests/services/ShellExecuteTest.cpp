@@ -163,3 +163,29 @@ TEST(ShellExecuteReal, AScriptReceivesTheArgumentVector) {
   const QString text = waitForOutput();
   EXPECT_TRUE(text.startsWith("3\n[one]\n[two three]\n[$HOME;x]\n")) << text.toStdString();
 }
+
+// Whether a program opens HTML files: xdg-open must be there, and $BROWSER or the desktop's
+// default for text/html (asked of xdg-mime) names one.
+TEST(ShellExecuteReal, AProgramForHtmlNeedsXdgOpenAndABrowserOrADefaultForHtml) {
+  const QString dir = sandbox::makeTempDir("htmlviewer");
+  const QByteArray path = qgetenv("PATH");
+  const QByteArray browser = qgetenv("BROWSER");
+  qputenv("PATH", QFile::encodeName(dir));
+  qunsetenv("BROWSER");
+  TProcessLauncher launcher;
+  EXPECT_FALSE(launcher.canOpenHtml()); // no xdg-open
+  makeFile(dir + "/xdg-open", "#!/bin/sh\n", true);
+  makeFile(dir + "/xdg-mime", "#!/bin/sh\necho\n", true);
+  EXPECT_FALSE(launcher.canOpenHtml()); // no default program for HTML
+  makeFile(dir + "/xdg-mime", "#!/bin/sh\necho firefox.desktop\n", true);
+  EXPECT_TRUE(launcher.canOpenHtml());
+  makeFile(dir + "/xdg-mime", "#!/bin/sh\necho\n", true);
+  makeFile(dir + "/links", "#!/bin/sh\n", true);
+  qputenv("BROWSER", "links");
+  EXPECT_TRUE(launcher.canOpenHtml());
+  qputenv("PATH", path);
+  if (browser.isNull())
+    qunsetenv("BROWSER");
+  else
+    qputenv("BROWSER", browser);
+}
