@@ -147,7 +147,23 @@ QStringList DefaultLanguageMessages() {
           // help
           QStringLiteral("Sorry, can't find the help file!"),
           QStringLiteral("No program on this computer opens HTML files, so the help cannot be "
-                         "shown. The help file is:")};
+                         "shown. The help file is:"),
+          // the other messages the windows, the tray menu and the log show
+          QStringLiteral("New reminder"), QStringLiteral("Copy of"), QStringLiteral("Start"),
+          QStringLiteral("Stop"), QStringLiteral("Program start"), QStringLiteral("Program stop"),
+          QStringLiteral("abandoned at program stop"),
+          QStringLiteral("You are really want to clear all from log file?"),
+          QStringLiteral("Save all data in settings folder"),
+          QStringLiteral("Sorry, can't read the reminder file!"),
+          QStringLiteral("It is damaged or no reminder file."),
+          QStringLiteral("It is kept as it is; until it reads again, the reminders come from the "
+                         "backup."),
+          QStringLiteral("The reminder file was changed by another program."),
+          QStringLiteral("That version is kept as:"), QStringLiteral("Timetable"),
+          QStringLiteral("File not found"), QStringLiteral("Icons and animated cursors"),
+          QStringLiteral("Icons"), QStringLiteral("Animated cursors"), QStringLiteral("Sounds"),
+          QStringLiteral("All pictures"), QStringLiteral("All files"), QStringLiteral("Font"),
+          QStringLiteral("Color..."), QStringLiteral("Color:")};
 }
 
 QString TranslateFormat(const QString &english, const QVariantList &args) {
