@@ -8,7 +8,7 @@
 #include <algorithm>
 
 TGridLabels::TGridLabels(TPictureGridControl *grid, Qt::Orientation orientation, QWidget *parent)
-    : QWidget(parent), m_grid(grid), m_orientation(orientation) {
+    : QWidget(parent), m_grid(grid), m_gridAlive(grid), m_orientation(orientation) {
   if (grid)
     grid->installEventFilter(this);
   setSizePolicy(orientation == Qt::Horizontal
@@ -45,8 +45,9 @@ QSize TGridLabels::sizeHint() const {
 QSize TGridLabels::minimumSizeHint() const { return sizeHint(); }
 
 bool TGridLabels::eventFilter(QObject *watched, QEvent *event) {
-  if (watched == m_grid && (event->type() == QEvent::Resize || event->type() == QEvent::Move ||
-                            event->type() == QEvent::Show))
+  if (watched == m_gridAlive.data() &&
+      (event->type() == QEvent::Resize || event->type() == QEvent::Move ||
+       event->type() == QEvent::Show))
     place();
   return QWidget::eventFilter(watched, event);
 }
@@ -70,7 +71,7 @@ void TGridLabels::showEvent(QShowEvent *event) {
 // this widget (they share a window, so the window's coordinates relate the two).
 void TGridLabels::place() {
   // Until both sit in one window there is nothing to line up with.
-  if (!m_grid || m_grid->window() != window())
+  if (!m_gridAlive || m_grid->window() != window())
     return;
   // The grid works out its cells on its own resize; that event may come after ours.
   m_grid->updateCellSize();

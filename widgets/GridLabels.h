@@ -38,7 +38,10 @@ protected:
 private:
   void place();
 
-  QPointer<TPictureGridControl> m_grid;
+  // The grid, and a guard that is cleared when it goes. The guard is of the base class: the
+  // grid's events still arrive while its QWidget part is being destroyed.
+  TPictureGridControl *m_grid;
+  QPointer<QWidget> m_gridAlive;
   Qt::Orientation m_orientation;
   QList<QLabel *> m_labels;
 };
