@@ -179,19 +179,47 @@ QStringList tableMessages() {
           QStringLiteral("Run reminder:"), QStringLiteral("at"), QStringLiteral("every"),
           QStringLiteral("on"), QStringLiteral("of"), QStringLiteral("Start bound:"),
           QStringLiteral("Stop bound:"), QStringLiteral("Duration"),
-          QStringLiteral("remind before for")};
+          QStringLiteral("remind before for"),
+          // the editor's next run
+          QStringLiteral("now, until"), QStringLiteral("Reminder disabled"),
+          // help
+          QStringLiteral("Sorry, can't find the help file!"),
+          QStringLiteral("No program on this computer opens HTML files, so the help cannot be "
+                         "shown. The help file is:"),
+          // the other messages the windows, the tray menu and the log show
+          QStringLiteral("New reminder"), QStringLiteral("Copy of"), QStringLiteral("Start"),
+          QStringLiteral("Stop"), QStringLiteral("Program start"), QStringLiteral("Program stop"),
+          QStringLiteral("abandoned at program stop"),
+          QStringLiteral("You are really want to clear all from log file?"),
+          QStringLiteral("Save all data in settings folder"),
+          QStringLiteral("Sorry, can't read the reminder file!"),
+          QStringLiteral("It is damaged or no reminder file."),
+          QStringLiteral("It is kept as it is; until it reads again, the reminders come from the "
+                         "backup."),
+          QStringLiteral("The reminder file was changed by another program."),
+          QStringLiteral("That version is kept as:"), QStringLiteral("Timetable"),
+          QStringLiteral("File not found"), QStringLiteral("Icons and animated cursors"),
+          QStringLiteral("Icons"), QStringLiteral("Animated cursors"), QStringLiteral("Sounds"),
+          QStringLiteral("All pictures"), QStringLiteral("All files"), QStringLiteral("Font"),
+          QStringLiteral("Color..."), QStringLiteral("Color:")};
 }
 
-// Notices on files chosen by mistake, written after the table.
+// Notices on files chosen by mistake and on what keeps the program from starting or saving,
+// written after the table.
 QStringList fileNoticeMessages() {
-  return {QStringLiteral("Sorry, can't read the reminder file!"),
-          QStringLiteral("The file is not a reminder file!"),
+  return {QStringLiteral("The file is not a reminder file!"),
           QStringLiteral("The file is not found."),
           QStringLiteral("The file is empty."),
           QStringLiteral("The file is not XML."),
           QStringLiteral("The file holds no reminders."),
           QStringLiteral("The reminders stay in:"),
-          QStringLiteral("The file is not a language file!")};
+          QStringLiteral("The file is not a language file!"),
+          QStringLiteral("Sorry, can't copy file!"),
+          QStringLiteral("is no mail address."),
+          QStringLiteral("The settings file cannot be read; the program starts with its default "
+                         "settings and cannot save them."),
+          QStringLiteral("Tolvane cannot make sure that it runs only once for you, so it does "
+                         "not start.")};
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 #include "model/NotifyWindows.h"
 #include "model/Paths.h"
 #include "model/Settings.h"
-#include "services/ShellExecute.h"
+#include "ui/ProgramHelp.h"
 #include "ui/ReportErrors.h"
 #include "widgets/ControlRefresh.h"
 #include "widgets/FormLanguageFile.h"
@@ -67,7 +67,7 @@ void THubForm::hidden() {
   }
 }
 
-void THubForm::help() { (void)ShowFormHelp(GetHelpFileName(), m_form); }
+void THubForm::help() { (void)OpenProgramHelp(m_form); }
 
 bool THubForm::eventFilter(QObject *watched, QEvent *event) {
   if (watched != m_form)

@@ -37,7 +37,8 @@ TEST_F(ReminderFire, OnceFiresInItsOwnSecondWithEveryAction) {
   EXPECT_EQ(mailer.messages[0].subject, QStringLiteral("Call Bob"));
   EXPECT_EQ(mailer.servers[0].host, QStringLiteral("smtp.example.org"));
   EXPECT_EQ(mailer.servers[0].port, 25);
-  EXPECT_EQ(launcher.started, QStringList{QStringLiteral("/bin/true|a b")});
+  // The parameters "a b" are two arguments, as a shell splits them.
+  EXPECT_EQ(launcher.started, QStringList{QStringLiteral("/bin/true|a|b")});
   EXPECT_EQ(updates(n), 1);
   ASSERT_EQ(list.saves.size(), 1u);
   EXPECT_TRUE(list.saves[0].flush); // the fired run reaches the file at once
