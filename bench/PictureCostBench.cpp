@@ -4,6 +4,8 @@
 //                                        animator's tick and the sticker window's repaint, on the
 //                                        GUI thread), after a first pass; core_% is the CPU time
 //                                        of one step over the 100 ms the frame stays
+//   sticker/animation-1024x768x20-keyed/tick   the same on a transparent (colour-keyed) background
+//   sticker/animation-1024x768x20-keyed-seethrough/tick   see-through frames on that background
 //   sticker/animation-1024x768x20/live   the same sticker left running on its own frame clock for
 //                                        6 s after a 2 s warm-up; core_% is the process's CPU
 //                                        time (getrusage: user + system, every thread) over the
@@ -65,6 +67,7 @@ struct AnimFrame {
   int left = 0, top = 0, width = 0, height = 0;
   Bytes indices; // 8 bits per pixel, rows padded to 4 bytes
   int disposal = 1;
+  int transparentIndex = -1;
 };
 
 // A looping 89a file with a 256-colour global table; every frame shows for `delayCs`.
@@ -76,17 +79,19 @@ Bytes animationFile(int screenWidth, int screenHeight, const std::vector<AnimFra
   file.push_back(0xF7);
   file.push_back(0);
   file.push_back(0);
+  // No entry is the sticker's key colour (pure green), which a keyed sticker shows as a hole.
   for (int i = 0; i < 256; ++i) {
     file.push_back(std::uint8_t(i * 7));
     file.push_back(std::uint8_t(255 - i));
-    file.push_back(std::uint8_t(i * 29));
+    file.push_back(std::uint8_t(i * 29 + 1));
   }
   const char loop[] = "\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00";
   file.insert(file.end(), loop, loop + sizeof(loop) - 1);
   for (const AnimFrame &f : frames) {
-    file.insert(file.end(), {0x21, 0xF9, 0x04, std::uint8_t(f.disposal << 2)});
+    const bool see = f.transparentIndex >= 0;
+    file.insert(file.end(), {0x21, 0xF9, 0x04, std::uint8_t(f.disposal << 2 | (see ? 1 : 0))});
     put16(file, delayCs);
-    file.insert(file.end(), {0x00, 0x00});
+    file.insert(file.end(), {std::uint8_t(see ? f.transparentIndex : 0), 0x00});
     file.push_back(0x2C);
     put16(file, f.left);
     put16(file, f.top);
@@ -126,14 +131,27 @@ TGIFImage gifOf(const Bytes &bytes) {
   return image;
 }
 
+// 20 cartoon frames; see-through ones leave their ground out and are restored to the background.
+Bytes cartoonAnimation(bool seeThrough) {
+  std::mt19937 rng(4104);
+  std::vector<AnimFrame> frames;
+  for (int i = 0; i < 20; ++i) {
+    frames.push_back(cartoonFrame(1024, 768, rng));
+    if (seeThrough) {
+      frames.back().transparentIndex = 0;
+      frames.back().disposal = 2;
+    }
+  }
+  return animationFile(1024, 768, frames, 10);
+}
+
 const Bytes &stickerAnimation() {
-  static const Bytes file = [] {
-    std::mt19937 rng(4104);
-    std::vector<AnimFrame> frames;
-    for (int i = 0; i < 20; ++i)
-      frames.push_back(cartoonFrame(1024, 768, rng));
-    return animationFile(1024, 768, frames, 10);
-  }();
+  static const Bytes file = cartoonAnimation(false);
+  return file;
+}
+
+const Bytes &seeThroughAnimation() {
+  static const Bytes file = cartoonAnimation(true);
   return file;
 }
 
@@ -176,7 +194,7 @@ QByteArray cutHugeJpeg() {
   return whole.left(2000);
 }
 
-std::unique_ptr<TDataObject> stickerReminder() {
+std::unique_ptr<TDataObject> stickerReminder(bool colourKeyed = false, bool seeThrough = false) {
   auto r = TDataObject::CreateEmpty(QStringLiteral("BENCH"));
   r->subject = QStringLiteral("Moving picture");
   TStickerRec &s = r->sticker;
@@ -185,8 +203,9 @@ std::unique_ptr<TDataObject> stickerReminder() {
   s.subject.font.name = QStringLiteral("DejaVu Sans");
   s.subject.font.size = 12;
   s.movingImage.enable = true;
+  s.movingImage.transparent = seeThrough;
   s.position = {0, 0, 0, 0, true};
-  s.background = {false, 0x00FFFF};
+  s.background = {colourKeyed, 0x00FFFF};
   return r;
 }
 
@@ -237,9 +256,10 @@ double threadCpuSeconds() {
 
 // One frame step after another, driven here instead of by the frame clock, through the sticker
 // window a firing reminder shows.
-void stickerSteps(benchmark::State &state, const Bytes &file, int delayMs) {
+void stickerSteps(benchmark::State &state, const Bytes &file, int delayMs, bool colourKeyed = false,
+                  bool seeThrough = false) {
   const TGIFImage gif = gifOf(file);
-  auto reminder = stickerReminder();
+  auto reminder = stickerReminder(colourKeyed, seeThrough);
   TFormSticker window(headless());
   window.SetPreview(true);
   window.ShowReminder(0, reminder.get(), nullptr, &gif);
@@ -264,14 +284,24 @@ void stickerTick(benchmark::State &state) {
   state.SetLabel("goal: core_% under 2 (one step per 100 ms)");
 }
 
+void keyedStickerTick(benchmark::State &state) {
+  stickerSteps(state, stickerAnimation(), 100, true);
+  state.SetLabel("on a transparent background: the colour key follows every frame");
+}
+
+void keyedSeeThroughTick(benchmark::State &state) {
+  stickerSteps(state, seeThroughAnimation(), 100, true, true);
+  state.SetLabel("see-through frames on a transparent background: the key is worked out anew");
+}
+
 void hugeScreenTick(benchmark::State &state) {
   stickerSteps(state, hugeScreenAnimation(), 100);
   state.SetLabel("a 4 kB file; the window is as large as the screen it declares");
 }
 
-void stickerLive(benchmark::State &state) {
-  const TGIFImage gif = gifOf(stickerAnimation());
-  auto reminder = stickerReminder();
+void stickerLive(benchmark::State &state, bool keyedSeeThrough) {
+  const TGIFImage gif = gifOf(keyedSeeThrough ? seeThroughAnimation() : stickerAnimation());
+  auto reminder = stickerReminder(keyedSeeThrough, keyedSeeThrough);
   TFormSticker window(headless());
   window.SetPreview(true);
   window.ShowReminder(0, reminder.get(), nullptr, &gif);
@@ -364,11 +394,19 @@ void choosePlatform() {
 void registerAll() {
   benchmark::RegisterBenchmark("sticker/animation-1024x768x20/tick", stickerTick)
       ->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("sticker/animation-1024x768x20/live", stickerLive)
-      ->UseManualTime()
-      ->Iterations(1)
-      ->Repetitions(1)
+  benchmark::RegisterBenchmark("sticker/animation-1024x768x20-keyed/tick", keyedStickerTick)
       ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("sticker/animation-1024x768x20-keyed-seethrough/tick",
+                               keyedSeeThroughTick)
+      ->Unit(benchmark::kMillisecond);
+  for (const bool keyed : {false, true})
+    benchmark::RegisterBenchmark(keyed ? "sticker/animation-1024x768x20-keyed-seethrough/live"
+                                       : "sticker/animation-1024x768x20/live",
+                                 [keyed](benchmark::State &st) { stickerLive(st, keyed); })
+        ->UseManualTime()
+        ->Iterations(1)
+        ->Repetitions(1)
+        ->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("sticker/screen-4096x4096x64/tick", hugeScreenTick)
       ->Unit(benchmark::kMillisecond);
   // Each load happens once per repetition; a few repetitions show the spread.
