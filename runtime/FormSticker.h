@@ -121,6 +121,8 @@ private:
   TStickerPopup m_popup;
   QColor m_windowColor;
   bool m_colorKeyed = false;
+  // The moving picture's last frame let the background through (or held the key colour).
+  bool m_frameShowedThrough = true;
   bool m_preview = false;
   // Set by the first close after a show, so a second close of the hidden window writes nothing.
   bool m_closed = false;
