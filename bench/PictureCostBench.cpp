@@ -26,6 +26,7 @@
 #include "imaging/GIFImage.h"
 #include "imaging/JpegImage.h"
 #include "model/DataObject.h"
+#include "model/FiringState.h"
 #include "platform/Errors.h"
 #include "runtime/FormSticker.h"
 #include "runtime/HeadlessUserInterface.h"
@@ -254,6 +255,14 @@ double threadCpuSeconds() {
   return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
+// A firing as the runtime hands it to a sticker.
+TFiringState shownFiring() {
+  TFiringState firing;
+  firing.firing = true;
+  firing.fireTime = EncodeDate(2026, 12, 9) + EncodeTime(9, 0, 0, 0);
+  return firing;
+}
+
 // One frame step after another, driven here instead of by the frame clock, through the sticker
 // window a firing reminder shows.
 void stickerSteps(benchmark::State &state, const Bytes &file, int delayMs, bool colourKeyed = false,
@@ -262,7 +271,8 @@ void stickerSteps(benchmark::State &state, const Bytes &file, int delayMs, bool 
   auto reminder = stickerReminder(colourKeyed, seeThrough);
   TFormSticker window(headless());
   window.SetPreview(true);
-  window.ShowReminder(0, reminder.get(), nullptr, &gif);
+  window.ShowReminder(
+      0, [&reminder] { return reminder.get(); }, shownFiring(), nullptr, &gif);
   TGIFAnimator &animator = *window.GIFAnimator();
   animator.setAnimate(false);
   runEvents(50);
@@ -304,7 +314,8 @@ void stickerLive(benchmark::State &state, bool keyedSeeThrough) {
   auto reminder = stickerReminder(keyedSeeThrough, keyedSeeThrough);
   TFormSticker window(headless());
   window.SetPreview(true);
-  window.ShowReminder(0, reminder.get(), nullptr, &gif);
+  window.ShowReminder(
+      0, [&reminder] { return reminder.get(); }, shownFiring(), nullptr, &gif);
   TGIFAnimator &animator = *window.GIFAnimator();
   int steps = 0;
   const TNotifyEvent sticker = animator.onFrameChanged;
