@@ -28,7 +28,8 @@ TFormEditReminAfter::TFormEditReminAfter(QWidget *parent)
                           Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
       ui(std::make_unique<Ui::FormEditReminAfter>()), m_hubForm(new THubForm(this)) {
   ui->setupUi(this);
-  setFixedSize(size());
+  // The design size, or more where the fonts or the captions need more.
+  setFixedSize(size().expandedTo(sizeHint()));
   ui->SpinEditRemindAfter->setMinValue(SpinMin);
   ui->SpinEditRemindAfter->setMaxValue(SpinMax);
   ui->SpinEditRemindAfter->setValue(SpinMin);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QWidget>
 
 #include <functional>
@@ -26,7 +27,8 @@ public:
   explicit TFrameLog(IUserInterface &userInterface, QWidget *parent = nullptr);
   ~TFrameLog() override;
 
-  // The splitter, the column widths and the order, from and to LocalSettings.
+  // The splitter, the column widths and the order, from and to LocalSettings. A column without a
+  // saved width is fitted to its contents when the page first shows lines.
   void LoadOptions();
   void SaveOptions();
   // Each time the main window is shown: the date boxes (from a week ago, no end).
@@ -57,10 +59,15 @@ private:
   void openReminderOfSelection();
   void applyRowColors();
   void loadLogFile();
+  void fitColumns();
 
   std::unique_ptr<Ui::FrameLog> ui;
   IUserInterface &m_userInterface;
   TLogTableModel *m_model;
   std::function<void(int ms)> m_retryPause;
   bool m_reading = false;
+  // Columns without a saved width, to be fitted to their contents; and whether a width being
+  // set is ours (not the user's).
+  QSet<int> m_columnsToFit;
+  bool m_fitting = false;
 };

@@ -3,7 +3,7 @@
 #include "model/NotifyWindows.h"
 #include "model/Paths.h"
 #include "model/Settings.h"
-#include "services/ShellExecute.h"
+#include "ui/ProgramHelp.h"
 #include "ui/ReportErrors.h"
 #include "widgets/ControlRefresh.h"
 #include "widgets/FormLanguageFile.h"
@@ -27,7 +27,7 @@ THubForm::~THubForm() {
 }
 
 void THubForm::onMessage(uint message, Handler handler) {
-  m_handlers.insert(message, std::move(handler));
+  m_handlers[message] = std::move(handler); // QHash::insert would copy it
 }
 
 void THubForm::addLanguageFrame(QWidget *frame) {
@@ -67,7 +67,7 @@ void THubForm::hidden() {
   }
 }
 
-void THubForm::help() { (void)ShowFormHelp(GetHelpFileName(), m_form); }
+void THubForm::help() { (void)OpenProgramHelp(m_form); }
 
 bool THubForm::eventFilter(QObject *watched, QEvent *event) {
   if (watched != m_form)
