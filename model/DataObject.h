@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <memory>
 
+class TModel;
+
 inline const QString NewReminderId = QStringLiteral("new");         // not yet in the store
 inline const QString DeletedReminderId = QStringLiteral("deleted"); // removed from the store
 
@@ -43,8 +45,10 @@ public:
   TDataObject &operator=(const TDataObject &) = delete;
 
   [[nodiscard]] static std::unique_ptr<TDataObject> CreateEmpty(const QString &id);
-  // CreateEmpty, then fills the stored fields from the store item with this id (or with the
-  // store's defaults when there is none) through the installed store loader.
+  // CreateEmpty, then fills the stored fields from the model's store item with this id (or with
+  // the store's defaults when there is none) through the model's store loader.
+  [[nodiscard]] static std::unique_ptr<TDataObject> Create(TModel &model, const QString &id);
+  // The same in the current model (model/Model.h).
   [[nodiscard]] static std::unique_ptr<TDataObject> Create(const QString &id);
 
   // Disabling also turns the remind-again window off.
@@ -115,8 +119,9 @@ public:
   TDurationRec duration;
 };
 
-// Fills a freshly emptied reminder from the store item with its Id (store defaults where the
-// item or an element is missing). The store code installs it at start-up; until then, and with
-// nullptr, Create leaves the object empty.
-using TDataObjectLoader = void (*)(TDataObject &);
+// Fills a freshly emptied reminder from the model's store item with its Id (store defaults where
+// the item or an element is missing). Every model starts with the store's loader; with nullptr,
+// Create leaves the object empty.
+using TDataObjectLoader = void (*)(TModel &, TDataObject &);
+// Sets the current model's loader.
 void SetDataObjectLoader(TDataObjectLoader loader);

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class TModel;
+
 // The log: tolvane.log in the data folder (GetLogFileName), one line per event. Each field is
 // followed by a TAB, the last one too, and the line ends in CR LF:
 //   0 the event time as short date, four blanks, long time (display only)
@@ -18,6 +20,10 @@
 //   10 firings: the mail error, else the text cut to 25 characters + "...", else four blanks
 //   11 firings: the reminder's id
 // Lines are only appended; a purge drops old lines or empties the file.
+//
+// The log belongs to a model: its folder follows the model's settings and its lines name the
+// model's user. The forms without a model write for the current model (model/Model.h), for the
+// model's own start-up and older callers.
 
 // What a firing line says about the reminder that fired.
 struct TLogFiring {
@@ -39,15 +45,22 @@ struct TLogFiring {
                                      const QString &mailError);
 
 // The line of a program event at `at`, without the line end.
+[[nodiscard]] QString ProgramEventLogLine(const QString &message, TDateTime at,
+                                          const QString &user);
 [[nodiscard]] QString ProgramEventLogLine(const QString &message, TDateTime at);
 // The line of a firing, without the line end. Line breaks and TABs in the subject, the text and
 // the error become blanks, so one firing is always one line of twelve fields.
+[[nodiscard]] QString FiringLogLine(const TLogFiring &firing, const QString &user);
 [[nodiscard]] QString FiringLogLine(const TLogFiring &firing);
 
 // Appends the program event line at the clock's current moment.
+void WriteLog(TModel &model, const QString &message);
 void WriteLog(const QString &message);
+// Appends the line of a firing.
+void WriteFiringLog(TModel &model, const TLogFiring &firing);
 // Appends one finished line and CR LF to the log file, creating it when missing. An empty line
 // writes nothing. Errors are swallowed: the line is then lost.
+void AppendLogLine(TModel &model, const QString &line);
 void AppendLogLine(const QString &line);
 void AppendLogLine(const QString &fileName, const QString &line);
 
@@ -68,7 +81,9 @@ bool PurgeLog(const QString &fileName, bool all, TDateTime limit);
 // How many whole days the log keeps besides today: LocalSettings `Config`/`LogClearPeriod`, 30 when
 // missing, not a number, or negative. The purge, the log page's day list and the options page all
 // read the period through this one rule.
+[[nodiscard]] int LogClearPeriodDays(const TModel &model);
 [[nodiscard]] int LogClearPeriodDays();
 
 // The purge limit at start-up: midnight of `today` minus LogClearPeriodDays() days.
+[[nodiscard]] TDateTime LogPurgeLimit(const TModel &model, TDateTime today);
 [[nodiscard]] TDateTime LogPurgeLimit(TDateTime today);

@@ -65,7 +65,7 @@ TDefaultUserData mailDefaults() {
 TModel::TModel(TModelStart start) : m_previous(current), m_program(start == TModelStart::Program) {
   // Current from the first step on: every step below reaches this model through the accessors.
   current = this;
-  m_loader = &LoadFromStore;
+  m_loader = [](TModel &model, TDataObject &reminder) { LoadFromStore(model, reminder); };
   if (!m_program)
     return;
   try {
@@ -104,23 +104,23 @@ void TModel::start() {
   RegisterPictureClasses();
   m_userName = GetLoginUserName();
   tolerant([this] { m_userName = userName(); });
-  tolerant([] { LoadSettingsAtStartUp(); });
+  tolerant([this] { LoadSettingsAtStartUp(*this); });
   // A purge cut short by a kill leaves its temporary copy of the log; its folder follows the
   // settings, and nothing writes the log yet.
-  tolerant([] { (void)RemoveStaleTempFiles(GetLogFileName()); });
-  tolerant([] {
-    if (isFirstRun())
-      WriteFirstRunDefaults();
-  });
-  ResetNewReminderTemplate();
+  tolerant([this] { (void)RemoveStaleTempFiles(GetLogFileName(*this)); });
   tolerant([this] {
-    const QString dataFile = GetDataFileName();
+    if (isFirstRun())
+      WriteFirstRunDefaults(*this);
+  });
+  ResetNewReminderTemplate(*this);
+  tolerant([this] {
+    const QString dataFile = GetDataFileName(*this);
     const QString storeFile = m_mainSettings.readString(keys::Main, keys::StoreFileName, dataFile);
     if (!QFileInfo::exists(storeFile))
       m_mainSettings.writeString(keys::Main, keys::StoreFileName, dataFile);
   });
   m_userData = mailDefaults();
-  WriteLog(QStringLiteral("Program start"));
+  WriteLog(*this, QStringLiteral("Program start"));
 }
 
 void TModel::finish() {
@@ -132,7 +132,7 @@ void TModel::finish() {
     (void)m_store.Save();
     m_mainSettings.writeString(keys::Main, keys::StoreFileName, storeFile);
   }
-  (void)SaveMainSettings();
+  (void)SaveMainSettings(*this);
 }
 
 void TModel::freeReminders() {

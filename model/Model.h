@@ -1,7 +1,6 @@
 #pragma once
 
 #include "model/DataObject.h"
-#include "model/LanguageTable.h"
 #include "model/ReminderList.h"
 #include "model/UserData.h"
 #include "model/XMLStore.h"
@@ -25,7 +24,7 @@ class IModelListener;
 
 // The model's state: the store, the reminder list, both settings objects, the new-reminder
 // template, the editor's preview copy, the pending delete ids, the demo flag, the user's name and
-// mail defaults, the language table, the windows that want WM_REFRESH_CONTROLS and the program
+// mail defaults, the windows that want WM_REFRESH_CONTROLS and the program
 // lock. The accessors the program knows (Store(), Reminders(), MainSettings(), ...) reach the
 // current model: the one built last that still lives. Without one, an empty model stands in, so
 // early callers find no items rather than a null object.
@@ -57,7 +56,9 @@ public:
   [[nodiscard]] TReminderList &Reminders() { return m_reminders; }
   [[nodiscard]] QStringList &PendingDeleteIds() { return m_pendingDeleteIds; }
   [[nodiscard]] TMMemIniFile &MainSettings() { return m_mainSettings; }
+  [[nodiscard]] const TMMemIniFile &MainSettings() const { return m_mainSettings; }
   [[nodiscard]] TMMemIniFile &LocalSettings() { return m_localSettings; }
+  [[nodiscard]] const TMMemIniFile &LocalSettings() const { return m_localSettings; }
   // LocalSettings `Main`/`UseLocalFolder` (false when unset): where the data files live.
   [[nodiscard]] bool UseLocalFolder() const;
 
@@ -72,11 +73,6 @@ public:
   void SetCurrentUserName(const QString &name) { m_userName = name; }
   [[nodiscard]] const TDefaultUserData &DefaultUserData() const { return m_userData; }
   void SetDefaultUserData(const TDefaultUserData &data) { m_userData = data; }
-
-  [[nodiscard]] TLanguageTable *LanguageTable() const { return m_languageTable.get(); }
-  void SetLanguageTable(std::unique_ptr<TLanguageTable> table) {
-    m_languageTable = std::move(table);
-  }
 
   // What TDataObject::Create fills a new object with; none leaves it empty.
   [[nodiscard]] TDataObjectLoader DataObjectLoader() const { return m_loader; }
@@ -114,7 +110,6 @@ private:
   std::unique_ptr<TDataObject> m_template;
   std::unique_ptr<TDataObject> m_preview;
   bool m_demoMode = false;
-  std::unique_ptr<TLanguageTable> m_languageTable;
   std::vector<std::pair<QString, WindowHandle>> m_notifyWindows;
   IModelListener *m_listener = nullptr;
 };

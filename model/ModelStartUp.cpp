@@ -1,5 +1,6 @@
 #include "model/ModelStartUp.h"
 
+#include "model/Model.h"
 #include "model/ReminderList.h"
 #include "model/Settings.h"
 #include "model/SettingsKeys.h"
@@ -30,11 +31,17 @@ void FixShortDateFormat() {
   setFormatSettings(fs);
 }
 
-void WriteFirstRunDefaults() {
-  MainSettings().writeBool(keys::Main, keys::HideTrayIcon, false);
-  MainSettings().writeBool(keys::Main, keys::RunAtStartUp, SetStartUpEntry(true));
+void WriteFirstRunDefaults() { WriteFirstRunDefaults(TModel::Current()); }
+
+void WriteFirstRunDefaults(TModel &model) {
+  model.MainSettings().writeBool(keys::Main, keys::HideTrayIcon, false);
+  model.MainSettings().writeBool(keys::Main, keys::RunAtStartUp, SetStartUpEntry(true));
 }
 
-void ResetNewReminderTemplate() { SetNewReminderTemplate(TDataObject::Create(NewReminderId)); }
+void ResetNewReminderTemplate() { ResetNewReminderTemplate(TModel::Current()); }
+
+void ResetNewReminderTemplate(TModel &model) {
+  model.SetNewReminderTemplate(TDataObject::Create(model, NewReminderId));
+}
 
 bool IsXPFamilyAtStart() { return xpFamilyAtStart; }

@@ -7,15 +7,21 @@
 #include <utility>
 #include <vector>
 
+class TModel;
+
 // The windows that want WM_REFRESH_CONTROLS when the application becomes active: each dialog
-// registers while it is shown and answers the message by refreshing its controls.
+// registers while it is shown and answers the message by refreshing its controls. The list is the
+// model's; the forms without a model work on the current model (model/Model.h).
 
 // Adds the window under the name unless its handle is listed already.
+void RegisterNotifyWindow(TModel &model, WindowHandle window, const QString &name);
 void RegisterNotifyWindow(WindowHandle window, const QString &name);
 // Removes the window's entry when it is listed.
+void UnregisterNotifyWindow(TModel &model, WindowHandle window);
 void UnregisterNotifyWindow(WindowHandle window);
 // Posts the message to every listed window with a non-zero handle, in list order. A window that
 // is gone by now has a handle that no longer works, so nothing reaches it.
+void BroadcastToWindows(TModel &model, uint message, uintptr_t wParam, intptr_t lParam);
 void BroadcastToWindows(uint message, uintptr_t wParam, intptr_t lParam);
 
 // The list as it stands: (name, handle) in registration order.

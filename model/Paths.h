@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class TModel;
+
 // Every file the program reads or writes is named here; no other code builds these paths.
 //
 // Folders:
@@ -16,6 +18,10 @@
 //    The switch is read on every call, so a change takes effect at once.
 // "Creates" below means: a missing per-user folder is created with its parents; a failure is
 // ignored and the path is returned all the same.
+//
+// The names that depend on the data folder or the settings take the model whose settings decide;
+// the forms without one ask the current model (model/Model.h), for the model's own start-up and
+// older callers.
 
 [[nodiscard]] QString GetProgramFolder();
 // The program folder of an executable in that folder (without the override), ending in "/".
@@ -25,7 +31,7 @@
 [[nodiscard]] QString GetUserDataFolder();
 // Documents + "/Tolvane", without a trailing "/"; creates nothing.
 [[nodiscard]] QString GetUserFolder();
-// LocalSettings `Main`/`UseLocalFolder` (false when unset).
+// The current model's LocalSettings `Main`/`UseLocalFolder` (TModel::UseLocalFolder).
 [[nodiscard]] bool UseLocalFolder();
 
 [[nodiscard]] QString GetOldSettingsFileName();       // per-user control.ini; creates
@@ -45,6 +51,14 @@
 [[nodiscard]] QString GetDefaultLanguageFileName();
 // MainSettings `Config`/`Lng`, default GetDefaultLanguageFileName().
 [[nodiscard]] QString GetLanguageFileName();
+
+// The same names in the data folder and the settings of that model.
+[[nodiscard]] QString GetMainSettingsFileName(const TModel &model);
+[[nodiscard]] QString GetLogFileName(const TModel &model);
+[[nodiscard]] QString GetDataFileName(const TModel &model);
+[[nodiscard]] QString GetBackupFileName(const TModel &model);
+[[nodiscard]] QString GetLanguageFileName(const TModel &model);
+
 // The program folder's HTML help, tolvane.html (opened through xdg-open).
 [[nodiscard]] QString GetHelpFileName();
 

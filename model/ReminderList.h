@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+class TModel;
+
 // The reminders of the store in memory, in the store's document order (a reminder re-read on
 // its own moves to the end). The list owns its objects. Lookups by run-time number and by id
 // take constant time: the check looks every reminder up several times a second.
@@ -30,6 +32,10 @@ public:
   [[nodiscard]] TDataObject *FindById(const QString &id) const;
   // The object with the run-time number, or none (also for 0).
   [[nodiscard]] TDataObject *FindByNumber(int32_t number) const;
+  // The run-time number of the reminder with the id, 0 for none (GetReminderNumberById).
+  [[nodiscard]] int32_t NumberOf(const QString &id) const;
+  // The id of the reminder with the number, "" for none (GetReminderIdByNumber).
+  [[nodiscard]] QString IdOf(int32_t number) const;
   // -1 when the object is not in the list.
   [[nodiscard]] int IndexOf(const TDataObject *object) const;
   // The run-time numbers in list order: what loops over all reminders walk through.
@@ -53,6 +59,9 @@ private:
 };
 
 // --- The model's lists ----------------------------------------------------------------------
+//
+// The forms below without a model work on the current model (model/Model.h); they serve the
+// model's own start-up and older callers. The program's windows use the model they were handed.
 
 [[nodiscard]] TReminderList &Reminders();
 // Ids chosen for deletion on the reminder list page, for WM_DELETE_REMINDERS with 0.
@@ -84,30 +93,40 @@ inline constexpr char MasterWindowName[] = "FormMaster";
 
 // Frees the list's objects, then creates one object per item of the store, in document order,
 // each with a new run-time number. A firing goes on across it: the runtime keeps it by id.
+void LoadReminderList(TModel &model, TReminderList &list, const QString &user);
 void LoadReminderList(TReminderList &list, const QString &user);
+void ReloadReminders(TModel &model);
 void ReloadReminders();
 // Re-reads one reminder of the list from the store: the new object keeps the old one's run-time
 // number and goes to the end of the list. When the store no longer has its item, the reminder
 // just leaves the list. An object that is not in the list is left alone.
+void RefreshReminderInList(TModel &model, TReminderList &list, TDataObject *object);
 void RefreshReminderInList(TReminderList &list, TDataObject *object);
+void RefreshReminder(TModel &model, TDataObject *object);
 void RefreshReminder(TDataObject *object);
 
 // --- Deletion ---------------------------------------------------------------------------------
 
 // Removes the reminder's item from the store document and sets its Id to "deleted" (the runtime
 // ends a firing of it when it finds the id gone).
+void DeleteReminderItem(TModel &model, TDataObject &reminder);
 void DeleteReminderItem(TDataObject &reminder);
 // A number of 1 or more deletes that reminder: one in Trash for good (item and object), any other
 // by moving it to Trash. 0 (or less) does the same for every id of `pending` (unknown ids are
 // skipped). Only the store's document changes: saving the file is the caller's (the delete
 // command, model/ReminderCommands.h). Gives whether anything changed.
+bool DeleteRemindersInList(TModel &model, TReminderList &list, int32_t number,
+                           const QStringList &pending);
 bool DeleteRemindersInList(TReminderList &list, int32_t number, const QStringList &pending);
 
 // --- Messages to the master window (nothing for an unknown id) ----------------------------------
 
 // WM_STOP_REMINDER_OUTPUTS, handled before this returns.
+void SendStopReminderOutputs(TModel &model, const QString &id);
 void SendStopReminderOutputs(const QString &id);
 // WM_REMINDER_CHANGED, posted.
+void PostReminderChanged(TModel &model, const QString &id);
 void PostReminderChanged(const QString &id);
 // WM_CHECK_REMINDER, posted.
+void PostCheckReminder(TModel &model, const QString &id);
 void PostCheckReminder(const QString &id);

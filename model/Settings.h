@@ -7,6 +7,8 @@
 
 #include <functional>
 
+class TModel;
+
 // The program's two settings objects and their enciphered files:
 //  - MainSettings, control1.dat in the data folder (see Paths.h);
 //  - LocalSettings, control2.dat in the local folder.
@@ -14,7 +16,8 @@
 // fixed points. Both files are written atomically with mode 0600 (they hold the mail password).
 // The key names and defaults are listed in SettingsKeys.h.
 
-// The current model's two settings objects (model/Model.h).
+// The current model's two settings objects (model/Model.h). Each operation below takes the model
+// whose settings it loads or saves; the forms without one work on the current model.
 [[nodiscard]] TMMemIniFile &MainSettings();
 [[nodiscard]] TMMemIniFile &LocalSettings();
 
@@ -29,12 +32,16 @@ bool LoadEncipheredIni(TMMemIniFile &ini, const QString &fileName, bool keepDama
 // program's pause keeps events running; see ScopedRetryPause). After three failures the object is
 // empty and the result false; a file that is a symbolic link that loops is then told to the user.
 // Never raise.
+bool LoadMainSettings(TModel &model);
+bool LoadLocalSettings(TModel &model);
 bool LoadMainSettings();
 bool LoadLocalSettings();
 
 // Save MainSettings (with `Config`/`Ver` set to the version text first) when its text has more
 // than one line, and LocalSettings when it has any line. Errors are not raised: the result is
 // false and the file keeps its previous content.
+bool SaveMainSettings(TModel &model);
+bool SaveLocalSettings(TModel &model);
 bool SaveMainSettings();
 bool SaveLocalSettings();
 
@@ -48,6 +55,7 @@ bool SaveLocalSettings();
 //     `Config`/`Ver` set and control1.dat saved at once; the renamed file is removed after a
 //     successful save. A legacy file that cannot be moved out of the way is not applied, so it
 //     cannot overwrite later changes at every start.
+void LoadSettingsAtStartUp(TModel &model);
 void LoadSettingsAtStartUp();
 
 // Where the loaders find the pause between load attempts: a plain sleep unless replaced.

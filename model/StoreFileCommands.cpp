@@ -53,7 +53,7 @@ void copyIfPresent(const QString &source, const QString &target) {
 
 bool SaveStore(TModel &model) { return model.Store().Save(); }
 
-bool SaveStoreBackup(TModel &model) { return model.Store().SaveToFile(GetBackupFileName()); }
+bool SaveStoreBackup(TModel &model) { return model.Store().SaveToFile(GetBackupFileName(model)); }
 
 bool OpenStoreFile(TModel &model, const QString &file) {
   if (!model.Store().Save())
@@ -84,7 +84,7 @@ TImportResult ImportStoreFile(TModel &model, const QString &file, bool update) {
 }
 
 bool IsOwnStoreFile(TModel &model, const QString &file) {
-  return sameFile(file, model.Store().FileName()) || sameFile(file, GetBackupFileName());
+  return sameFile(file, model.Store().FileName()) || sameFile(file, GetBackupFileName(model));
 }
 
 TExportResult ExportReminders(TModel &model, const QStringList &ids, const QString &file) {
@@ -132,7 +132,7 @@ void SwitchDataFolder(TModel &model, bool local) {
     dataFile = GetUserDataFileName();
   }
   model.MainSettings().writeString(keys::Main, keys::StoreFileName, dataFile);
-  if (!SaveLocalSettings())
+  if (!SaveLocalSettings(model))
     tellNotSaved(GetLocalSettingsFileName(), QString());
   ReloadStore(model);
   TellStoreReloaded(model);

@@ -76,18 +76,22 @@ private:
   int m_ownFileWrites = 0;
 };
 
+class TModel;
+
 // The current model's store (model/Model.h).
 [[nodiscard]] TXMLStore &Store();
 
-// Loads the data file into Store(), then rebuilds the reminder list with reloadReminders (which
-// frees the old reminder objects first). The data file is the local data.xml when LocalSettings
-// Main/UseLocalFolder is on, else MainSettings Main/StoreFileName (default GetDataFileName()).
-// The backup file is loaded instead only when the data file is missing, cannot be read or is no
-// store file, and the store then holds no reminders; from then on the store's FileName names the
-// backup (also when there is no backup yet, unless the data file is missing too, so that a broken
-// data file is never saved over). A data file that exists but cannot be used is told to the user
-// (a notice through errors::reportInfo and a log line, each with the file and the reason) and
-// kept; a setting that names the backup is taken to mean the data file, so every start tries
-// the data file again. A valid store file without reminders is kept, so a deleted last reminder
-// does not come back from an older backup.
+// Loads the data file into the model's store, then rebuilds the reminder list with reloadReminders
+// (which frees the old reminder objects first). The data file is the local data.xml when
+// LocalSettings Main/UseLocalFolder is on, else MainSettings Main/StoreFileName (default
+// GetDataFileName()). The backup file is loaded instead only when the data file is missing, cannot
+// be read or is no store file, and the store then holds no reminders; from then on the store's
+// FileName names the backup (also when there is no backup yet, unless the data file is missing too,
+// so that a broken data file is never saved over). A data file that exists but cannot be used is
+// told to the user (a notice through errors::reportInfo and a log line, each with the file and the
+// reason) and kept; a setting that names the backup is taken to mean the data file, so every start
+// tries the data file again. A valid store file without reminders is kept, so a deleted last
+// reminder does not come back from an older backup.
+void OpenStore(TModel &model, const std::function<void()> &reloadReminders);
+// The same for the current model.
 void OpenStore(const std::function<void()> &reloadReminders);
