@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/CurrentModel.h"
 #include "model/FiringState.h"
 #include "model/ReminderRecords.h"
 #include "platform/DateTime.h"
@@ -49,7 +50,7 @@ public:
   // the store's defaults when there is none) through the model's store loader.
   [[nodiscard]] static std::unique_ptr<TDataObject> Create(TModel &model, const QString &id);
   // The same in the current model (model/Model.h).
-  [[nodiscard]] static std::unique_ptr<TDataObject> Create(const QString &id);
+  TOLVANE_CURRENT_MODEL [[nodiscard]] static std::unique_ptr<TDataObject> Create(const QString &id);
 
   // Disabling also turns the remind-again window off.
   void SetEnabled(bool value);
@@ -124,4 +125,4 @@ public:
 // Create leaves the object empty.
 using TDataObjectLoader = void (*)(TModel &, TDataObject &);
 // Sets the current model's loader.
-void SetDataObjectLoader(TDataObjectLoader loader);
+TOLVANE_CURRENT_MODEL void SetDataObjectLoader(TDataObjectLoader loader);

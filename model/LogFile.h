@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/CurrentModel.h"
 #include "model/DataObject.h"
 #include "platform/DateTime.h"
 
@@ -47,21 +48,22 @@ struct TLogFiring {
 // The line of a program event at `at`, without the line end.
 [[nodiscard]] QString ProgramEventLogLine(const QString &message, TDateTime at,
                                           const QString &user);
-[[nodiscard]] QString ProgramEventLogLine(const QString &message, TDateTime at);
+TOLVANE_CURRENT_MODEL [[nodiscard]] QString ProgramEventLogLine(const QString &message,
+                                                                TDateTime at);
 // The line of a firing, without the line end. Line breaks and TABs in the subject, the text and
 // the error become blanks, so one firing is always one line of twelve fields.
 [[nodiscard]] QString FiringLogLine(const TLogFiring &firing, const QString &user);
-[[nodiscard]] QString FiringLogLine(const TLogFiring &firing);
+TOLVANE_CURRENT_MODEL [[nodiscard]] QString FiringLogLine(const TLogFiring &firing);
 
 // Appends the program event line at the clock's current moment.
 void WriteLog(TModel &model, const QString &message);
-void WriteLog(const QString &message);
+TOLVANE_CURRENT_MODEL void WriteLog(const QString &message);
 // Appends the line of a firing.
 void WriteFiringLog(TModel &model, const TLogFiring &firing);
 // Appends one finished line and CR LF to the log file, creating it when missing. An empty line
 // writes nothing. Errors are swallowed: the line is then lost.
 void AppendLogLine(TModel &model, const QString &line);
-void AppendLogLine(const QString &line);
+TOLVANE_CURRENT_MODEL void AppendLogLine(const QString &line);
 void AppendLogLine(const QString &fileName, const QString &line);
 
 // Fills the list with the line's fields: the texts before each TAB (the text after the last TAB
@@ -82,8 +84,8 @@ bool PurgeLog(const QString &fileName, bool all, TDateTime limit);
 // missing, not a number, or negative. The purge, the log page's day list and the options page all
 // read the period through this one rule.
 [[nodiscard]] int LogClearPeriodDays(const TModel &model);
-[[nodiscard]] int LogClearPeriodDays();
+TOLVANE_CURRENT_MODEL [[nodiscard]] int LogClearPeriodDays();
 
 // The purge limit at start-up: midnight of `today` minus LogClearPeriodDays() days.
 [[nodiscard]] TDateTime LogPurgeLimit(const TModel &model, TDateTime today);
-[[nodiscard]] TDateTime LogPurgeLimit(TDateTime today);
+TOLVANE_CURRENT_MODEL [[nodiscard]] TDateTime LogPurgeLimit(TDateTime today);

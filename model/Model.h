@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/CurrentModel.h"
 #include "model/DataObject.h"
 #include "model/ReminderList.h"
 #include "model/UserData.h"
@@ -50,10 +51,12 @@ public:
   TModel &operator=(const TModel &) = delete;
 
   // The current model (see above).
-  [[nodiscard]] static TModel &Current();
+  TOLVANE_CURRENT_MODEL [[nodiscard]] static TModel &Current();
 
   [[nodiscard]] TXMLStore &Store() { return m_store; }
+  [[nodiscard]] const TXMLStore &Store() const { return m_store; }
   [[nodiscard]] TReminderList &Reminders() { return m_reminders; }
+  [[nodiscard]] const TReminderList &Reminders() const { return m_reminders; }
   [[nodiscard]] QStringList &PendingDeleteIds() { return m_pendingDeleteIds; }
   [[nodiscard]] TMMemIniFile &MainSettings() { return m_mainSettings; }
   [[nodiscard]] const TMMemIniFile &MainSettings() const { return m_mainSettings; }
@@ -116,10 +119,10 @@ private:
 
 // The current model's preview copy of the reminder open in the editor, or null. While it exists,
 // the reminder with the same id does not fire (TDataObject::IsEditing).
-[[nodiscard]] TDataObject *PreviewReminder();
+TOLVANE_CURRENT_MODEL [[nodiscard]] TDataObject *PreviewReminder();
 // Installs a preview copy (the model owns it from here) or, with null, frees the current one.
-void SetPreviewReminder(std::unique_ptr<TDataObject> preview);
+TOLVANE_CURRENT_MODEL void SetPreviewReminder(std::unique_ptr<TDataObject> preview);
 
 // Demo mode: every enabled active reminder shows at once, without mail or program.
-[[nodiscard]] bool DemoMode();
-void SetDemoMode(bool on);
+TOLVANE_CURRENT_MODEL [[nodiscard]] bool DemoMode();
+TOLVANE_CURRENT_MODEL void SetDemoMode(bool on);

@@ -44,4 +44,16 @@ void ResetNewReminderTemplate(TModel &model) {
   model.SetNewReminderTemplate(TDataObject::Create(model, NewReminderId));
 }
 
+bool CopyToNewReminderTemplate(TModel &model, const QString &id, const QString &subjectPrefix) {
+  if (!model.Reminders().FindById(id))
+    return false;
+  // Read from the store, not copied from the list's object: the template carries the stored
+  // reminder, whatever the list's object holds meanwhile.
+  std::unique_ptr<TDataObject> copy = TDataObject::Create(model, id);
+  copy->default_ = false;
+  copy->subject = subjectPrefix + copy->subject;
+  model.SetNewReminderTemplate(std::move(copy));
+  return true;
+}
+
 bool IsXPFamilyAtStart() { return xpFamilyAtStart; }

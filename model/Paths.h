@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/CurrentModel.h"
+
 #include <QString>
 
 class TModel;
@@ -32,25 +34,27 @@ class TModel;
 // Documents + "/Tolvane", without a trailing "/"; creates nothing.
 [[nodiscard]] QString GetUserFolder();
 // The current model's LocalSettings `Main`/`UseLocalFolder` (TModel::UseLocalFolder).
-[[nodiscard]] bool UseLocalFolder();
+TOLVANE_CURRENT_MODEL [[nodiscard]] bool UseLocalFolder();
 
-[[nodiscard]] QString GetOldSettingsFileName();       // per-user control.ini; creates
-[[nodiscard]] QString GetMainSettingsFileName();      // data folder control1.dat; creates
+[[nodiscard]] QString GetOldSettingsFileName(); // per-user control.ini; creates
+TOLVANE_CURRENT_MODEL [[nodiscard]] QString
+GetMainSettingsFileName();                            // data folder control1.dat; creates
 [[nodiscard]] QString GetLocalMainSettingsFileName(); // local control1.dat
 [[nodiscard]] QString GetUserMainSettingsFileName();  // per-user control1.dat; creates
 [[nodiscard]] QString GetLocalSettingsFileName();     // local control2.dat, always
 // Per-user control2.dat; "" when the per-user folder does not exist (it is not created).
 [[nodiscard]] QString GetUserLocalSettingsFileName();
-[[nodiscard]] QString GetLogFileName();        // data folder tolvane.log; creates
-[[nodiscard]] QString GetDataFileName();       // data folder data.xml; creates
-[[nodiscard]] QString GetLocalDataFileName();  // local data.xml
-[[nodiscard]] QString GetUserDataFileName();   // per-user data.xml; creates
-[[nodiscard]] QString GetBackupFileName();     // data folder data_backup.xml; creates
+TOLVANE_CURRENT_MODEL [[nodiscard]] QString GetLogFileName();  // data folder tolvane.log; creates
+TOLVANE_CURRENT_MODEL [[nodiscard]] QString GetDataFileName(); // data folder data.xml; creates
+[[nodiscard]] QString GetLocalDataFileName();                  // local data.xml
+[[nodiscard]] QString GetUserDataFileName();                   // per-user data.xml; creates
+TOLVANE_CURRENT_MODEL [[nodiscard]] QString
+GetBackupFileName();                           // data folder data_backup.xml; creates
 [[nodiscard]] QString GetUserBackupFileName(); // per-user data_backup.xml; creates
 // The program folder's tolvane_default.lng.
 [[nodiscard]] QString GetDefaultLanguageFileName();
 // MainSettings `Config`/`Lng`, default GetDefaultLanguageFileName().
-[[nodiscard]] QString GetLanguageFileName();
+TOLVANE_CURRENT_MODEL [[nodiscard]] QString GetLanguageFileName();
 
 // The same names in the data folder and the settings of that model.
 [[nodiscard]] QString GetMainSettingsFileName(const TModel &model);

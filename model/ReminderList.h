@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/CurrentModel.h"
 #include "model/DataObject.h"
 #include "platform/MessageHub.h"
 
@@ -63,15 +64,15 @@ private:
 // The forms below without a model work on the current model (model/Model.h); they serve the
 // model's own start-up and older callers. The program's windows use the model they were handed.
 
-[[nodiscard]] TReminderList &Reminders();
+TOLVANE_CURRENT_MODEL [[nodiscard]] TReminderList &Reminders();
 // Ids chosen for deletion on the reminder list page, for WM_DELETE_REMINDERS with 0.
-[[nodiscard]] QStringList &PendingDeleteIds();
+TOLVANE_CURRENT_MODEL [[nodiscard]] QStringList &PendingDeleteIds();
 
 // The reminder new ones start from: id "new" with every default, or a copy of a stored reminder
 // chosen from "Add as" (which keeps that reminder's id and schedule). Never none between model
 // start-up and shut-down.
-[[nodiscard]] TDataObject *NewReminderTemplate();
-void SetNewReminderTemplate(std::unique_ptr<TDataObject> reminder);
+TOLVANE_CURRENT_MODEL [[nodiscard]] TDataObject *NewReminderTemplate();
+TOLVANE_CURRENT_MODEL void SetNewReminderTemplate(std::unique_ptr<TDataObject> reminder);
 
 // The master window, which the messages below go to; 0 while there is none. The window itself
 // keeps its handle: it is found through the hub by its name.
@@ -81,52 +82,53 @@ inline constexpr char MasterWindowName[] = "FormMaster";
 // --- Lookups ----------------------------------------------------------------------------------
 
 [[nodiscard]] TDataObject *FindReminderInList(const TReminderList &list, const QString &id);
-[[nodiscard]] TDataObject *FindReminderById(const QString &id);
+TOLVANE_CURRENT_MODEL [[nodiscard]] TDataObject *FindReminderById(const QString &id);
 [[nodiscard]] TDataObject *FindReminderByNumberInList(const TReminderList &list, int32_t number);
-[[nodiscard]] TDataObject *FindReminderByNumber(int32_t number);
+TOLVANE_CURRENT_MODEL [[nodiscard]] TDataObject *FindReminderByNumber(int32_t number);
 // 0 for an unknown id.
-[[nodiscard]] int32_t GetReminderNumberById(const QString &id);
+TOLVANE_CURRENT_MODEL [[nodiscard]] int32_t GetReminderNumberById(const QString &id);
 // "" for an unknown number.
-[[nodiscard]] QString GetReminderIdByNumber(int32_t number);
+TOLVANE_CURRENT_MODEL [[nodiscard]] QString GetReminderIdByNumber(int32_t number);
 
 // --- Loading ----------------------------------------------------------------------------------
 
 // Frees the list's objects, then creates one object per item of the store, in document order,
 // each with a new run-time number. A firing goes on across it: the runtime keeps it by id.
 void LoadReminderList(TModel &model, TReminderList &list, const QString &user);
-void LoadReminderList(TReminderList &list, const QString &user);
+TOLVANE_CURRENT_MODEL void LoadReminderList(TReminderList &list, const QString &user);
 void ReloadReminders(TModel &model);
-void ReloadReminders();
+TOLVANE_CURRENT_MODEL void ReloadReminders();
 // Re-reads one reminder of the list from the store: the new object keeps the old one's run-time
 // number and goes to the end of the list. When the store no longer has its item, the reminder
 // just leaves the list. An object that is not in the list is left alone.
 void RefreshReminderInList(TModel &model, TReminderList &list, TDataObject *object);
-void RefreshReminderInList(TReminderList &list, TDataObject *object);
+TOLVANE_CURRENT_MODEL void RefreshReminderInList(TReminderList &list, TDataObject *object);
 void RefreshReminder(TModel &model, TDataObject *object);
-void RefreshReminder(TDataObject *object);
+TOLVANE_CURRENT_MODEL void RefreshReminder(TDataObject *object);
 
 // --- Deletion ---------------------------------------------------------------------------------
 
 // Removes the reminder's item from the store document and sets its Id to "deleted" (the runtime
 // ends a firing of it when it finds the id gone).
 void DeleteReminderItem(TModel &model, TDataObject &reminder);
-void DeleteReminderItem(TDataObject &reminder);
+TOLVANE_CURRENT_MODEL void DeleteReminderItem(TDataObject &reminder);
 // A number of 1 or more deletes that reminder: one in Trash for good (item and object), any other
 // by moving it to Trash. 0 (or less) does the same for every id of `pending` (unknown ids are
 // skipped). Only the store's document changes: saving the file is the caller's (the delete
 // command, model/ReminderCommands.h). Gives whether anything changed.
 bool DeleteRemindersInList(TModel &model, TReminderList &list, int32_t number,
                            const QStringList &pending);
-bool DeleteRemindersInList(TReminderList &list, int32_t number, const QStringList &pending);
+TOLVANE_CURRENT_MODEL bool DeleteRemindersInList(TReminderList &list, int32_t number,
+                                                 const QStringList &pending);
 
 // --- Messages to the master window (nothing for an unknown id) ----------------------------------
 
 // WM_STOP_REMINDER_OUTPUTS, handled before this returns.
 void SendStopReminderOutputs(TModel &model, const QString &id);
-void SendStopReminderOutputs(const QString &id);
+TOLVANE_CURRENT_MODEL void SendStopReminderOutputs(const QString &id);
 // WM_REMINDER_CHANGED, posted.
 void PostReminderChanged(TModel &model, const QString &id);
-void PostReminderChanged(const QString &id);
+TOLVANE_CURRENT_MODEL void PostReminderChanged(const QString &id);
 // WM_CHECK_REMINDER, posted.
 void PostCheckReminder(TModel &model, const QString &id);
-void PostCheckReminder(const QString &id);
+TOLVANE_CURRENT_MODEL void PostCheckReminder(const QString &id);

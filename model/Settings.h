@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/CurrentModel.h"
 #include "platform/MemIniFile.h"
 #include "platform/ScopedOverride.h"
 
@@ -18,8 +19,8 @@ class TModel;
 
 // The current model's two settings objects (model/Model.h). Each operation below takes the model
 // whose settings it loads or saves; the forms without one work on the current model.
-[[nodiscard]] TMMemIniFile &MainSettings();
-[[nodiscard]] TMMemIniFile &LocalSettings();
+TOLVANE_CURRENT_MODEL [[nodiscard]] TMMemIniFile &MainSettings();
+TOLVANE_CURRENT_MODEL [[nodiscard]] TMMemIniFile &LocalSettings();
 
 // Clears the object; when the file exists, reads, deciphers and parses it and gives true (even
 // when nothing in it was usable). Gives false for a missing file; raises EFileError when the file
@@ -34,16 +35,16 @@ bool LoadEncipheredIni(TMMemIniFile &ini, const QString &fileName, bool keepDama
 // Never raise.
 bool LoadMainSettings(TModel &model);
 bool LoadLocalSettings(TModel &model);
-bool LoadMainSettings();
-bool LoadLocalSettings();
+TOLVANE_CURRENT_MODEL bool LoadMainSettings();
+TOLVANE_CURRENT_MODEL bool LoadLocalSettings();
 
 // Save MainSettings (with `Config`/`Ver` set to the version text first) when its text has more
 // than one line, and LocalSettings when it has any line. Errors are not raised: the result is
 // false and the file keeps its previous content.
 bool SaveMainSettings(TModel &model);
 bool SaveLocalSettings(TModel &model);
-bool SaveMainSettings();
-bool SaveLocalSettings();
+TOLVANE_CURRENT_MODEL bool SaveMainSettings();
+TOLVANE_CURRENT_MODEL bool SaveLocalSettings();
 
 // The start-up handling of the settings files, in this order (the temporary files that killed
 // saves left beside control2.dat and control1.dat are removed before each is read):
@@ -56,7 +57,7 @@ bool SaveLocalSettings();
 //     successful save. A legacy file that cannot be moved out of the way is not applied, so it
 //     cannot overwrite later changes at every start.
 void LoadSettingsAtStartUp(TModel &model);
-void LoadSettingsAtStartUp();
+TOLVANE_CURRENT_MODEL void LoadSettingsAtStartUp();
 
 // Where the loaders find the pause between load attempts: a plain sleep unless replaced.
 [[nodiscard]] OverrideSlot<std::function<void(int ms)>> &retryPauseSlot();

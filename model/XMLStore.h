@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/CurrentModel.h"
 #include "model/MSXMLObjectWithGuidAsId.h"
 
 #include <functional>
@@ -79,7 +80,7 @@ private:
 class TModel;
 
 // The current model's store (model/Model.h).
-[[nodiscard]] TXMLStore &Store();
+TOLVANE_CURRENT_MODEL [[nodiscard]] TXMLStore &Store();
 
 // Loads the data file into the model's store, then rebuilds the reminder list with reloadReminders
 // (which frees the old reminder objects first). The data file is the local data.xml when
@@ -94,4 +95,4 @@ class TModel;
 // reminder does not come back from an older backup.
 void OpenStore(TModel &model, const std::function<void()> &reloadReminders);
 // The same for the current model.
-void OpenStore(const std::function<void()> &reloadReminders);
+TOLVANE_CURRENT_MODEL void OpenStore(const std::function<void()> &reloadReminders);

@@ -226,7 +226,7 @@ void TFrameSticker::UpdatePreview() {
   preview->Id = m_id;
   TFormSticker *window = PreviewWindow();
   if (!window && preview->sticker.enable) {
-    m_preview = std::make_unique<TStickerView>(m_ui);
+    m_preview = std::make_unique<TStickerView>(TModel::Current(), m_ui);
     window = m_preview->window();
     window->SetPreview(true);
   } else if (window) {

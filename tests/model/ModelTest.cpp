@@ -1,5 +1,7 @@
 #include "model/Model.h"
 
+#include "model/ModelStartUp.h"
+#include "model/ReminderList.h"
 #include "model/Settings.h"
 #include "tests/support/TestModel.h"
 
@@ -30,4 +32,28 @@ TEST(Model, TheAccessorsReachTheLatestLivingModel) {
   EXPECT_EQ(Reminders().Count(), 0);
   EXPECT_EQ(PreviewReminder(), nullptr);
   EXPECT_FALSE(QFile::exists(innerFile));
+}
+
+// "Add as": the template becomes the stored reminder as read from the store, not the list's object
+// with whatever it holds meanwhile; an id the list does not know changes nothing.
+TEST(Model, AddAsCopiesTheStoredReminderIntoTheTemplate) {
+  TestModel test;
+  TModel &model = test.model;
+  const QString id = model.Store().AddNewItem(QString());
+  model.Store().SelectItem(id);
+  model.Store().WriteString(QStringLiteral("subject"), QStringLiteral("Weekly report"));
+  model.Store().WriteBool(QStringLiteral("default"), true);
+  ReloadReminders(model);
+  model.Reminders().FindById(id)->subject = QStringLiteral("edited in memory");
+  ResetNewReminderTemplate(model);
+
+  ASSERT_TRUE(CopyToNewReminderTemplate(model, id, QStringLiteral("Copy of ")));
+  const TDataObject *copy = model.NewReminderTemplate();
+  EXPECT_EQ(copy->subject, QStringLiteral("Copy of Weekly report"));
+  EXPECT_FALSE(copy->default_);
+  EXPECT_EQ(copy->Id, id);                               // the stored reminder's id and schedule
+  EXPECT_TRUE(model.Reminders().FindById(id)->default_); // the stored one stays a template
+
+  EXPECT_FALSE(CopyToNewReminderTemplate(model, QStringLiteral("gone"), QStringLiteral("x")));
+  EXPECT_EQ(model.NewReminderTemplate(), copy);
 }

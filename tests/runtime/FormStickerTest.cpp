@@ -29,7 +29,7 @@ protected:
 
   TFormSticker *show(const TGraphic *picture = nullptr) {
     if (!view)
-      view = std::make_unique<TStickerView>(headlessUi());
+      view = std::make_unique<TStickerView>(testModel.model, headlessUi());
     view->window()->ShowReminder(0, lookupOf(reminder), firing, picture, nullptr);
     return view->window();
   }
@@ -38,6 +38,7 @@ protected:
     return view->window()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
   }
 
+  TestModel testModel;
   std::unique_ptr<TDataObject> reminder = makeReminder();
   TFiringState firing = firedAt();
   std::unique_ptr<TStickerView> view;
@@ -46,7 +47,7 @@ protected:
 } // namespace
 
 TEST_F(FormSticker, IsAFramelessTopMostToolWindowThatStartsEmpty) {
-  TStickerView fresh(headlessUi());
+  TStickerView fresh(testModel.model, headlessUi());
   TFormSticker *w = fresh.window();
   EXPECT_TRUE(w->windowFlags() & Qt::FramelessWindowHint);
   EXPECT_TRUE(w->windowFlags() & Qt::WindowStaysOnTopHint);

@@ -39,8 +39,8 @@ TEST_F(ReminderFire, OnceFiresInItsOwnSecondWithEveryAction) {
   EXPECT_EQ(mailer.servers[0].port, 25);
   EXPECT_EQ(launcher.started, QStringList{QStringLiteral("/bin/true|a b")});
   EXPECT_EQ(updates(n), 1);
-  ASSERT_EQ(list.saves.size(), 1u);
-  EXPECT_TRUE(list.saves[0].flush); // the fired run reaches the file at once
+  EXPECT_EQ(fileWrites(), 1); // the fired run reaches the file at once
+  EXPECT_EQ(onFile(r)->LastRunDue, at(9, 0));
   EXPECT_EQ(outputs.liveStickers(n), 1);
   EXPECT_EQ(outputs.liveTrayIcons(n), 1);
   ASSERT_EQ(outputs.sounds.size(), 1u);
