@@ -44,43 +44,43 @@ void saveEveryWindow(TModel &model, IUserInterface &ui, const QString &file) {
       },
       [&] {
         // The main window's own section; its pages write theirs below.
-        TFormMain form(ui);
+        TFormMain form(model, ui);
         SaveFormLanguageFile(&form, file);
       },
       [&] {
-        TFrameReminder frame(ui);
+        TFrameReminder frame(model, ui);
         SaveFormLanguageFile(&frame, file);
       },
       [&] {
-        TFrameMix frame;
+        TFrameMix frame(model);
         SaveFormLanguageFile(&frame, file);
       },
       [&] {
-        TFrameLog frame(ui);
+        TFrameLog frame(model, ui);
         SaveFormLanguageFile(&frame, file);
       },
       [&] {
-        TFormEditReminder editor(ui, NewReminderId, 2);
+        TFormEditReminder editor(model, ui, NewReminderId, 2);
         editor.SaveLanguageSections(file);
       },
       [&] {
-        TFormEditReminderDT dialog;
+        TFormEditReminderDT dialog(model);
         SaveFormLanguageFile(&dialog, file);
       },
       [&] {
-        TFormEditReminderYear dialog;
+        TFormEditReminderYear dialog(model);
         SaveFormLanguageFile(&dialog, file);
       },
       [&] {
-        TFormEditReminAfter dialog;
+        TFormEditReminAfter dialog(model);
         SaveFormLanguageFile(&dialog, file);
       },
       [&] {
-        TFormEditVolume dialog;
+        TFormEditVolume dialog(model);
         SaveFormLanguageFile(&dialog, file);
       },
       [&] {
-        TFormAbout box;
+        TFormAbout box(model);
         box.SaveLanguageSection(file);
       },
   };

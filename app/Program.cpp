@@ -30,7 +30,7 @@ void TProgram::ShowMessage(const QString &message) {
 
 TFormMaster &TProgram::Start() {
   m_model = std::make_unique<TModel>();
-  m_ui = std::make_unique<TUserInterface>();
+  m_ui = std::make_unique<TUserInterface>(*m_model);
   m_master = std::make_unique<TFormMaster>(*m_model, *m_ui);
   // What the commands change reaches the windows and the reminder check through the master.
   m_model->SetListener(m_master.get());

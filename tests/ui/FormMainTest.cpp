@@ -61,7 +61,7 @@ struct FormMainTest : ::testing::Test {
   TMMemIniFile &localSettings = test.localSettings;
   QString dir = QFileInfo(test.file).absolutePath();
   std::unique_ptr<RecordingWindow> master = std::make_unique<RecordingWindow>();
-  TUserInterface ui;
+  TUserInterface ui{test.model};
   RecordingListener listener{test.model};
 
   void SetUp() override {

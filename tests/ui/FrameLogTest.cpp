@@ -60,7 +60,7 @@ protected:
   ScopedUiPrompts promptsScope{prompts};
   int pauses = 0;
   FakeUserInterface userInterface;
-  TFrameLog frame{userInterface};
+  TFrameLog frame{testModel.model, userInterface};
 };
 
 } // namespace
@@ -119,7 +119,7 @@ TEST_F(LogPage, ColumnCaptionsComeFromTheLanguageFile) {
   written.saveToFile(lng);
   testModel.mainSettings.writeString("Config", "Lng", lng);
   QWidget window;
-  THubForm hub(&window);
+  THubForm hub(&window, testModel.model);
   hub.addLanguageFrame(&frame);
   hub.ApplyLanguage();
   EXPECT_EQ(frame.model()->headerData(2, Qt::Horizontal).toString(), "Betreff");

@@ -87,7 +87,7 @@ protected:
   ScopedUiPrompts scopedPrompts{prompts};
   FakeMaster master;
   EditingUserInterface userInterface;
-  TFrameReminder frame{userInterface};
+  TFrameReminder frame{model.model, userInterface};
   RecordingListener listener{model.model};
 };
 
