@@ -57,7 +57,8 @@ public:
 
   // --- Schedule (model/Schedule.cpp) ---
   [[nodiscard]] TRunWindow GetRunWindow(TDateTime m) const;
-  // True while this reminder is the one open in the editor (PreviewReminder has its id).
+  // True while this reminder is the one open in the editor: the current model's PreviewReminder
+  // has its id (never while no model lives).
   [[nodiscard]] bool IsEditing() const;
   // The due tests below take the reminder's firing (the empty state for one that never fired).
   // The main event: whether an idle reminder is due at m, or a firing one must close.

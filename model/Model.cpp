@@ -9,6 +9,7 @@
 #include "model/SettingsKeys.h"
 #include "model/StartUpEntry.h"
 #include "platform/AtomicFile.h"
+#include "platform/Errors.h"
 #include "services/MailAccount.h"
 #include "services/UserIdentity.h"
 
@@ -65,6 +66,7 @@ TDefaultUserData mailDefaults() {
 TModel::TModel(TModelStart start) : m_previous(current), m_program(start == TModelStart::Program) {
   // Current from the first step on: every step below reaches this model through the accessors.
   current = this;
+  m_store.SetLogWriter([this](const QString &line) { WriteLog(*this, line); });
   m_loader = [](TModel &model, TDataObject &reminder) { LoadFromStore(model, reminder); };
   if (!m_program)
     return;
@@ -89,11 +91,15 @@ TModel::~TModel() {
   unlink();
 }
 
+const TModel *TModel::CurrentOrNone() { return current; }
+
 TModel &TModel::Current() {
-  if (current)
-    return *current;
-  static TModel standIn(TModelStart::Empty);
-  return standIn;
+  if (!current) {
+    // A call before start-up or after the end would work on nothing and lose what it changed.
+    Q_ASSERT_X(false, "TModel::Current", "no model lives");
+    throw ETolvaneError(QStringLiteral("The reminder model is not started."));
+  }
+  return *current;
 }
 
 void TModel::start() {

@@ -25,10 +25,14 @@ class IModelListener;
 
 // The model's state: the store, the reminder list, both settings objects, the new-reminder
 // template, the editor's preview copy, the pending delete ids, the demo flag, the user's name and
-// mail defaults, the windows that want WM_REFRESH_CONTROLS and the program
-// lock. The accessors the program knows (Store(), Reminders(), MainSettings(), ...) reach the
-// current model: the one built last that still lives. Without one, an empty model stands in, so
-// early callers find no items rather than a null object.
+// mail defaults, the windows that want WM_REFRESH_CONTROLS and the program lock.
+//
+// The program makes one and hands it to the master window, the scheduler and the user interface,
+// which work on the model they were handed. The free accessors the program knows from older code
+// (Store(), Reminders(), MainSettings(), ..., marked TOLVANE_CURRENT_MODEL) reach the current
+// model instead: the one built last that still lives; they serve the model's own start-up and the
+// tests. A call of one while no model lives is a fault: it stops a debug build at once and raises
+// ETolvaneError ("The reminder model is not started.") otherwise, never working on nothing.
 //
 // The program's model starts, in this order: the "tolvane" lock; two-digit years in the short
 // date format; the picture classes registered; the user's name; the settings files (with the
@@ -50,8 +54,11 @@ public:
   TModel(const TModel &) = delete;
   TModel &operator=(const TModel &) = delete;
 
-  // The current model (see above).
+  // The current model (see above); fails when there is none.
   TOLVANE_CURRENT_MODEL [[nodiscard]] static TModel &Current();
+  // The current model, or none, for the one question that has an answer without a model: whether
+  // a reminder is open in the editor (TDataObject::IsEditing; not while no model lives).
+  TOLVANE_CURRENT_MODEL [[nodiscard]] static const TModel *CurrentOrNone();
 
   [[nodiscard]] TXMLStore &Store() { return m_store; }
   [[nodiscard]] const TXMLStore &Store() const { return m_store; }

@@ -55,7 +55,8 @@ void TXMLStore::keepForeignVersion(const QString &fileName) {
   if (!QFile::copy(fileName, kept))
     throw EFileError(
         QStringLiteral("Cannot keep the changed file \"%1\" as \"%2\"").arg(fileName, kept));
-  WriteLog(QStringLiteral("Reminder file changed by another program, kept as ") + kept);
+  if (m_logWriter)
+    m_logWriter(QStringLiteral("Reminder file changed by another program, kept as ") + kept);
   errors::reportInfo(
       TranslateText(QStringLiteral("The reminder file was changed by another program.")) +
       QStringLiteral("\r\n") + TranslateText(QStringLiteral("That version is kept as:")) +

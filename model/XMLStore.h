@@ -40,6 +40,12 @@ public:
   // How many times the document was written over its own file (FileName()) since the store was
   // made: what tests count to see that a change reached the file in one write.
   [[nodiscard]] int OwnFileWrites() const { return m_ownFileWrites; }
+  // Where the store writes the lines it has for the log (a foreign version of its file kept
+  // aside): the log of the model that owns it. A store without one (an exchange file, a test's)
+  // writes none.
+  void SetLogWriter(std::function<void(const QString &line)> writer) {
+    m_logWriter = std::move(writer);
+  }
 
   // Holds the store's file writes back while it lives, so that several changes that belong
   // together reach the file in one write: a Flush inside only notes that a write is due, and the
@@ -75,6 +81,7 @@ private:
   int m_batches = 0;
   bool m_flushDue = false;
   int m_ownFileWrites = 0;
+  std::function<void(const QString &line)> m_logWriter;
 };
 
 class TModel;

@@ -4,12 +4,13 @@
 #include <gtest/gtest.h>
 
 TEST(DataObject, RunTimeNumbersCountUpAndAreNeverReused) {
+  TestModel test;
   auto a = TDataObject::CreateEmpty(QStringLiteral("a"));
   const int32_t first = a->Number;
   EXPECT_GT(first, 0);
   a.reset();
   auto b = TDataObject::CreateEmpty(QStringLiteral("a"));
-  auto c = TDataObject::Create(NewReminderId);
+  auto c = TDataObject::Create(test.model, NewReminderId);
   EXPECT_EQ(b->Number, first + 1);
   EXPECT_EQ(c->Number, first + 2);
 }

@@ -290,6 +290,29 @@ TEST_F(MasterFixture, AsTheModelsListenerItRefreshesTheMainWindowTheCheckAndTheA
   EXPECT_TRUE(runtimeCalls.isEmpty());
 }
 
+// Another model built after the master's, and so the current one, is never the master's: the
+// master reads the handed model's settings and store, writes that model's settings and logs into
+// that model's log.
+TEST_F(MasterFixture, TheMasterWorksOnTheModelItWasHandedOnly) {
+  storeReminder(QStringLiteral("Mine"), true);
+  TestModel other(QStringLiteral("other-master-model"));
+  other.mainSettings.writeBool(keys::Main, keys::NotStopped, false); // would start paused
+  other.localSettings.writeBool(keys::Main, keys::UseLocalFolder, true);
+  QFile::remove(GetLogFileName(other.model));
+  create();
+  EXPECT_FALSE(master->Paused());
+  EXPECT_EQ(model.Reminders().Count(), 1);
+  EXPECT_EQ(other.model.Reminders().Count(), 0);
+  EXPECT_EQ(master->AddAsMenu().actions().size(), 1);
+
+  master->ActionHideExecute();
+  EXPECT_TRUE(mainSettings.readBool(keys::Main, keys::HideTrayIcon, false));
+  EXPECT_FALSE(other.mainSettings.valueExists(keys::Main, keys::HideTrayIcon));
+  master->ActionPauseExecute(true);
+  EXPECT_EQ(logEvents(), QStringList{QStringLiteral("Pause on")});
+  EXPECT_TRUE(ReadLogLines(GetLogFileName(other.model)).isEmpty());
+}
+
 TEST_F(MasterFixture, MessagesToNoWindowOrAGoneWindowDoNothing) {
   create();
   const WindowHandle h = master->Handle();
