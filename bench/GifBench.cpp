@@ -11,11 +11,17 @@
 //   gif_bench             timed run (median of repetitions, benchmarks interleaved), then a
 //                         table of ratios per corpus class
 //   gif_bench --smoke     the gates only (what CI runs)
+//
+// The same program measures what showing pictures costs (bench/PictureCostBench.cpp); filter with
+// --benchmark_filter='^(sticker|still)/' for those alone.
+#include "bench/PictureCostBench.h"
 #include "imaging/Bitmap.h"
 #include "imaging/GIFDecoder.h"
 #include "imaging/GIFEncoder.h"
 #include "imaging/GIFImage.h"
 #include "imaging/GIFReader.h"
+
+#include <QApplication>
 
 #include <benchmark/benchmark.h>
 #include <gif_lib.h>
@@ -432,6 +438,9 @@ public:
 };
 
 void printSummary(const SummaryReporter &reporter, const std::vector<std::size_t> &passed) {
+  if (std::none_of(reporter.medians.begin(), reporter.medians.end(),
+                   [](const auto &m) { return m.first.rfind("decode/", 0) == 0; }))
+    return; // the codec was filtered out
   std::printf("\n%-24s %10s %10s %8s | %10s %10s %8s | %9s %9s\n", "class", "dec ours", "dec gif",
               "ratio", "enc ours", "enc gif", "ratio", "B ours", "B giflib");
   double decOurs = 0, decGif = 0, encOurs = 0, encGif = 0;
@@ -494,9 +503,13 @@ int main(int argc, char **argv) {
               corpus().size());
   if (smoke)
     return failures == 0 ? 0 : 1;
+  picturecost::choosePlatform();
+  int qtArgc = 1;
+  QApplication app(qtArgc, argv);
   int count = static_cast<int>(args.size());
   benchmark::Initialize(&count, args.data());
   registerAll(passed);
+  picturecost::registerAll();
   SummaryReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();

@@ -13,6 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     b.loadFromBytes(bytes);
     (void)b.saveToBytes();
     (void)b.toImage();
+    // As the picture control shows it: stretched, and cut to a part.
+    b.setTransparent(true);
+    (void)b.renderScaled(QSize(13, 7), QRect(2, 1, 9, 5));
   } catch (const ETolvaneError &) {
   }
   return 0;

@@ -28,6 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     QImage target(8, 8, QImage::Format_ARGB32);
     QPainter painter(&target);
     frame.draw(painter, QRect(0, 0, 8, 8), true);
+    // As the picture control shows it: stretched, and cut to a part.
+    (void)frame.toImage(true, QSize(13, 7), QRect(2, 1, 9, 5));
   }
   try {
     if (image.frameCount() > 0)

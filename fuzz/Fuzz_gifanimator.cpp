@@ -62,5 +62,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   const int fresh = std::min({steps, 64, bound});
   for (int i = fresh - 1; i >= 0; --i)
     compose(i);
+  (void)animator->frameShowsThrough(0xFF00FF00);
   return 0;
 }

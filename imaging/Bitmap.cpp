@@ -2,6 +2,7 @@
 
 #include "imaging/BmpFile.h"
 #include "imaging/ByteIO.h"
+#include "imaging/DibRowConverter.h"
 #include "imaging/DrawUtils.h"
 #include "platform/Errors.h"
 
@@ -105,8 +106,18 @@ void TBitmap::setSize(int w, int h) {
 
 QImage TBitmap::toImage() const {
   std::lock_guard l(m_canvasLock);
-  QImage image = m_dib.toQImage();
+  QImage image = m_dib.toQImage(m_dib.alphaMask() != 0);
   return image.isNull() ? image : image.convertToFormat(QImage::Format_ARGB32);
+}
+
+QImage TBitmap::renderScaled(const QSize &size, const QRect &part) const {
+  std::lock_guard l(m_canvasLock);
+  if (empty())
+    return {};
+  TDibRowConverter rows(m_dib, m_dib.alphaMask() != 0);
+  if (transparent())
+    rows.setTransparentColor(TransparentKeyOf(*this, transparentColor()));
+  return rows.stretched(size, part);
 }
 
 void TBitmap::setDib(Dib dib) { replaceDib(std::move(dib)); }
@@ -230,13 +241,17 @@ void TBitmap::paint(const std::function<void(QPainter &)> &painter) {
     return;
   {
     std::lock_guard l(m_canvasLock);
-    QImage image = m_dib.toQImage();
+    const bool alpha = m_dib.alphaMask() != 0;
+    QImage image = m_dib.toQImage(alpha);
     {
       QPainter p(&image);
       painter(p);
     }
     Dib drawn = Dib::fromQImage(image);
-    if (m_dib.bitCount() == 32) {
+    if (alpha) {
+      // A picture with alpha keeps it, now in the fourth byte.
+      drawn.setAlphaMask(0xFF000000u);
+    } else if (m_dib.bitCount() == 32) {
       // Drawing gives opaque pixels; keep the fourth byte as the display would leave it (0).
       for (int y = 0; y < drawn.height(); ++y)
         for (int x = 0; x < drawn.width(); ++x)
@@ -246,6 +261,7 @@ void TBitmap::paint(const std::function<void(QPainter &)> &painter) {
         m_dib.bitCount() == 32 ? std::move(drawn) : drawn.convertedTo(m_dib.bitCount(), palette());
     if (m_dib.compression() == Dib::BI_BITFIELDS && m_dib.bitCount() == 16) {
       const auto m = m_dib.channelMasks();
+      // NOLINTNEXTLINE(bugprone-use-after-move): only a 32-bit picture moved it.
       Dib d(drawn.width(), drawn.height(), 16);
       d.setBitFields(m[0], m[1], m[2]);
       for (int y = 0; y < d.height(); ++y)

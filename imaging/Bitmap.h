@@ -39,7 +39,9 @@ public:
   void setWidth(int value) override;
   void setHeight(int value) override;
   void setSize(int width, int height);
+  // Both give the picture's alpha when its file declared an alpha mask, else opaque pixels.
   [[nodiscard]] QImage toImage() const override;
+  [[nodiscard]] QImage renderScaled(const QSize &size, const QRect &part) const override;
 
   [[nodiscard]] const Dib &dib() const { return m_dib; }
   void setDib(Dib dib);

@@ -9,6 +9,16 @@
 #include <cstring>
 #include <limits>
 
+namespace {
+
+// Bit fields with a fourth, alpha mask after the three colour masks.
+constexpr std::uint32_t BI_ALPHABITFIELDS = 6;
+// The BITMAPV4 header this program writes for pictures with alpha.
+constexpr std::uint32_t V4HeaderSize = 108;
+constexpr std::uint32_t LCS_sRGB = 0x73524742; // 'sRGB'
+
+} // namespace
+
 bool DibHeader::isPlain() const {
   if (headerSize < 40 || !Dib::isValidBitCount(bitCount))
     return false;
@@ -50,16 +60,24 @@ DibHeader parseHeader(const std::uint8_t *data, qsizetype size, const QString &e
     h.clrUsed = byteio::u32(data + 32);
     h.clrImportant = byteio::u32(data + 36);
     h.tableOffset = h.headerSize;
-    if (h.compression == Dib::BI_BITFIELDS) {
-      if (h.headerSize >= 52) {
-        h.masks = {byteio::u32(data + 40), byteio::u32(data + 44), byteio::u32(data + 48)};
-      } else {
-        if (size < 52)
-          fail();
-        h.masks = {byteio::u32(data + 40), byteio::u32(data + 44), byteio::u32(data + 48)};
-        h.tableOffset = 52;
-      }
+    const bool alphaFields = h.compression == BI_ALPHABITFIELDS;
+    if (h.compression == Dib::BI_BITFIELDS || alphaFields) {
+      // The masks follow a header too short to hold them.
+      const qsizetype masksEnd = alphaFields ? 56 : 52;
+      if (size < masksEnd)
+        fail();
+      h.masks = {byteio::u32(data + 40), byteio::u32(data + 44), byteio::u32(data + 48)};
+      h.tableOffset = std::max(qsizetype(h.headerSize), masksEnd);
+      if (alphaFields || h.headerSize >= 56)
+        h.alphaMask = byteio::u32(data + 52);
+      h.compression = Dib::BI_BITFIELDS;
+    } else if (h.compression == Dib::BI_RGB && h.headerSize >= 56) {
+      // Without bit fields the colour masks say nothing, but the alpha mask of a BITMAPV3 to V5
+      // header still tells where the alpha is.
+      h.alphaMask = byteio::u32(data + 52);
     }
+    if (h.bitCount != 32)
+      h.alphaMask = 0;
     if (h.bitCount <= 8) {
       if (h.clrUsed > 256)
         fail();
@@ -113,6 +131,17 @@ Dib decodePixels(const DibHeader &h, const std::uint8_t *data, qsizetype size, q
     std::uint8_t *dst = topDown ? dib.row(i) : dib.bottomUpRow(i);
     std::memcpy(dst, src, std::size_t(stride));
   }
+  // The alpha mask was once ignored, so every 32-bit file loaded opaque; files that declare one
+  // now show their alpha, and those whose alpha is 0 throughout stay opaque.
+  if (h.alphaMask != 0) {
+    dib.setAlphaMask(h.alphaMask);
+    bool anyAlpha = false;
+    for (int y = 0; y < dib.height() && !anyAlpha; ++y)
+      for (int x = 0; x < dib.width() && !anyAlpha; ++x)
+        anyAlpha = dib.alpha(x, y) != 0;
+    if (!anyAlpha)
+      dib.setAlphaMask(0);
+  }
   return dib;
 }
 
@@ -127,7 +156,11 @@ Dib read(const QByteArray &file) {
     throw EInvalidGraphic(NotValidText);
 
   if (!h.isPlain()) {
-    // RLE and the old core header: Qt's reader, after the size check above.
+    // RLE and the old core header: Qt's reader, after the size checks. A run-length coded file of
+    // a few bytes may declare any size (it ends the picture with one code), so these are held to
+    // the size a picture is shown at.
+    if (qint64(h.width) * rows > Dib::MaxShownPixels)
+      throw EInvalidGraphic(NotValidText);
     const QImage image = QImage::fromData(file, "BMP");
     if (image.isNull())
       throw EInvalidGraphic(NotValidText);
@@ -144,9 +177,9 @@ Dib read(const QByteArray &file) {
 
 namespace {
 
-void writeInfo(QByteArray &out, const Dib &dib, int heightFactor) {
-  const bool bitFields = dib.compression() == Dib::BI_BITFIELDS;
-  byteio::putU32(out, 40);
+void writeInfo(QByteArray &out, const Dib &dib, int heightFactor, bool withAlpha) {
+  const bool bitFields = withAlpha || dib.compression() == Dib::BI_BITFIELDS;
+  byteio::putU32(out, withAlpha ? V4HeaderSize : 40);
   byteio::putI32(out, dib.width());
   byteio::putI32(out, dib.height() * heightFactor);
   byteio::putU16(out, 1);
@@ -160,6 +193,11 @@ void writeInfo(QByteArray &out, const Dib &dib, int heightFactor) {
   if (bitFields)
     for (std::uint32_t m : dib.channelMasks())
       byteio::putU32(out, m);
+  if (withAlpha) {
+    byteio::putU32(out, dib.alphaMask());
+    byteio::putU32(out, LCS_sRGB);
+    out.append(QByteArray(36 + 12, '\0')); // end points and gamma: unused with sRGB
+  }
   if (dib.bitCount() <= 8) {
     const int entries =
         dib.clrUsed ? int(std::min<std::uint32_t>(dib.clrUsed, 256)) : (1 << dib.bitCount());
@@ -172,21 +210,28 @@ void writeInfo(QByteArray &out, const Dib &dib, int heightFactor) {
     out.append(reinterpret_cast<const char *>(dib.bottomUpRow(i)), dib.stride());
 }
 
-} // namespace
-
-QByteArray writePacked(const Dib &dib, int heightFactor) {
+QByteArray packed(const Dib &dib, int heightFactor, bool withAlpha) {
   if (dib.empty() || !Dib::isValidBitCount(dib.bitCount()))
     throw EInvalidGraphic(NotValidText);
   QByteArray out;
-  out.reserve(40 + 12 + 1024 + dib.sizeImage());
-  writeInfo(out, dib, heightFactor);
+  out.reserve(V4HeaderSize + 1024 + dib.sizeImage());
+  writeInfo(out, dib, heightFactor, withAlpha);
   return out;
 }
 
+} // namespace
+
+QByteArray writePacked(const Dib &dib, int heightFactor) {
+  return packed(dib, heightFactor, false);
+}
+
 QByteArray write(const Dib &dib) {
-  const QByteArray info = writePacked(dib);
+  const bool withAlpha = dib.alphaMask() != 0;
+  const QByteArray info = packed(dib, 1, withAlpha);
   const int tableEnd =
-      40 + (dib.compression() == Dib::BI_BITFIELDS ? 12 : 0) +
+      (withAlpha                                ? int(V4HeaderSize)
+       : dib.compression() == Dib::BI_BITFIELDS ? 52
+                                                : 40) +
       (dib.bitCount() <= 8 ? 4 * (dib.clrUsed ? int(std::min<std::uint32_t>(dib.clrUsed, 256))
                                               : 1 << dib.bitCount())
                            : 0);

@@ -29,13 +29,15 @@ struct DibHeader {
   std::uint32_t clrUsed = 0;
   std::uint32_t clrImportant = 0;
   std::array<std::uint32_t, 3> masks{}; // bit fields (from the header or right after it)
+  std::uint32_t alphaMask = 0;          // 32 bits: where the alpha is, when the header says
   qsizetype tableOffset = 0;            // offset of the colour table from the header's start
   int tableEntries = 0;                 // entries in the colour table
   int tableEntrySize = 4;               // 3 for a core header, else 4
   qsizetype end = 0;                    // offset just past the colour table
 
   // Whether this program decodes the pixels itself (1/4/8/16/24/32 bits, BI_RGB or
-  // BI_BITFIELDS); other variants (RLE, core headers) are left to Qt's reader.
+  // BI_BITFIELDS, the latter also with an alpha mask: BI_ALPHABITFIELDS); other variants (RLE,
+  // core headers) are left to Qt's reader.
   [[nodiscard]] bool isPlain() const;
 };
 
@@ -49,21 +51,26 @@ inline const QString NotValidText = QStringLiteral("Bitmap image is not valid");
                                     const QString &errorText);
 
 // Decodes `rows` rows of a plain DIB whose pixel rows start at data[bitsOffset]. The rows run
-// bottom-up unless the header's height is negative. Raises EInvalidGraphic(errorText) when the
-// pixels do not fit in the data or the picture exceeds the limits of Dib.
+// bottom-up unless the header's height is negative. A 32-bit picture keeps the alpha mask its
+// header declares, unless every pixel's alpha is 0 (writers that declare a mask and fill
+// nothing in): that picture is opaque, as one without a mask. Raises EInvalidGraphic(errorText)
+// when the pixels do not fit in the data or the picture exceeds the limits of Dib.
 [[nodiscard]] Dib decodePixels(const DibHeader &header, const std::uint8_t *data, qsizetype size,
                                qsizetype bitsOffset, int rows, const QString &errorText);
 
 // A whole BMP file. Plain variants are decoded here, exactly; RLE and other exotic ones through
-// Qt's reader into a 32-bit Dib. Raises EInvalidGraphic("Bitmap image is not valid").
+// Qt's reader into a 32-bit Dib, up to Dib::MaxShownPixels. Raises EInvalidGraphic("Bitmap
+// image is not valid").
 [[nodiscard]] Dib read(const QByteArray &file);
 
-// A BMP file of the Dib: a 40-byte header (plus the three masks for BI_BITFIELDS), the colour
-// table (clrUsed entries, or 2^bits when that is 0; none above 8 bits), the rows bottom-up.
+// A BMP file of the Dib: a 40-byte header (plus the three masks for BI_BITFIELDS; a picture with
+// an alpha mask gets a 108-byte BITMAPV4 header with its four masks instead), the colour table
+// (clrUsed entries, or 2^bits when that is 0; none above 8 bits), the rows bottom-up.
 [[nodiscard]] QByteArray write(const Dib &dib);
 
-// The packed DIB (without the file header), laid out as write() does. With heightFactor 2 the
-// header's height is doubled, as icon images store it (the caller appends the mask).
+// The packed DIB (without the file header), always with a 40-byte header (icon images keep their
+// alpha in the fourth byte). With heightFactor 2 the header's height is doubled, as icon images
+// store it (the caller appends the mask).
 [[nodiscard]] QByteArray writePacked(const Dib &dib, int heightFactor = 1);
 
 } // namespace bmpfile

@@ -128,6 +128,7 @@ Dib grayscale(const Dib &src) {
       d[x] = static_cast<uint8_t>((77 * s[2] + 150 * s[1] + 29 * s[0]) / 256);
   }
   std::vector<TRgbQuad> palette;
+  palette.reserve(256);
   for (int i = 0; i < 256; ++i)
     palette.push_back(TRgbQuad::fromRgb(static_cast<uint8_t>(i), static_cast<uint8_t>(i),
                                         static_cast<uint8_t>(i)));

@@ -1,5 +1,6 @@
 #include "imaging/Dib.h"
 
+#include "imaging/DibRowConverter.h"
 #include "platform/Errors.h"
 
 #include <algorithm>
@@ -9,13 +10,9 @@ namespace {
 
 const QString NotValid = QStringLiteral("Bitmap image is not valid");
 
-struct Channel {
-  std::uint32_t mask = 0;
-  int shift = 0;
-  int width = 0;
-};
+} // namespace
 
-Channel channel(std::uint32_t mask) {
+Dib::Channel Dib::Channel::of(std::uint32_t mask) {
   Channel c;
   c.mask = mask;
   if (mask == 0)
@@ -25,29 +22,25 @@ Channel channel(std::uint32_t mask) {
   return c;
 }
 
-// A channel value of `width` bits as 0..255. Narrow channels are shifted up, as the display
-// system and Qt do (5-bit 31 gives 248).
-std::uint8_t expand(std::uint32_t value, const Channel &c) {
-  if (c.width == 0)
+std::uint8_t Dib::Channel::expand(std::uint32_t pixel) const {
+  if (width == 0)
     return 0;
-  const std::uint32_t v = (value & c.mask) >> c.shift;
-  if (c.width >= 8)
-    return std::uint8_t(v >> (c.width - 8));
-  return std::uint8_t(v << (8 - c.width));
+  const std::uint32_t v = (pixel & mask) >> shift;
+  if (width >= 8)
+    return std::uint8_t(v >> (width - 8));
+  return std::uint8_t(v << (8 - width));
 }
 
-std::uint32_t compress(std::uint8_t value, const Channel &c) {
-  if (c.width == 0)
+std::uint32_t Dib::Channel::compress(std::uint8_t value) const {
+  if (width == 0)
     return 0;
   std::uint32_t v = value;
-  if (c.width < 8)
-    v >>= (8 - c.width);
+  if (width < 8)
+    v >>= (8 - width);
   else
-    v <<= (c.width - 8);
-  return (v << c.shift) & c.mask;
+    v <<= (width - 8);
+  return (v << shift) & mask;
 }
-
-} // namespace
 
 bool Dib::isValidBitCount(int bitCount) {
   switch (bitCount) {
@@ -89,6 +82,11 @@ void Dib::setBitFields(std::uint32_t red, std::uint32_t green, std::uint32_t blu
     return;
   m_masks = {red, green, blue};
   m_compression = BI_BITFIELDS;
+}
+
+void Dib::setAlphaMask(std::uint32_t mask) {
+  if (m_bitCount == 32)
+    m_alphaMask = mask;
 }
 
 std::array<std::uint32_t, 3> Dib::channelMasks() const {
@@ -165,7 +163,8 @@ TColor Dib::pixel(int x, int y) const {
           (std::uint32_t(p[3]) << 24);
     }
     const auto m = channelMasks();
-    return RGB(expand(v, channel(m[0])), expand(v, channel(m[1])), expand(v, channel(m[2])));
+    return RGB(Channel::of(m[0]).expand(v), Channel::of(m[1]).expand(v),
+               Channel::of(m[2]).expand(v));
   }
   default:
     return clNone;
@@ -193,9 +192,9 @@ void Dib::setPixel(int x, int y, TColor color) {
   case 16:
   case 32: {
     const auto m = channelMasks();
-    const std::uint32_t v = compress(GetRValue(c), channel(m[0])) |
-                            compress(GetGValue(c), channel(m[1])) |
-                            compress(GetBValue(c), channel(m[2]));
+    const std::uint32_t v = Channel::of(m[0]).compress(GetRValue(c)) |
+                            Channel::of(m[1]).compress(GetGValue(c)) |
+                            Channel::of(m[2]).compress(GetBValue(c));
     if (m_bitCount == 16) {
       r[x * 2] = std::uint8_t(v);
       r[x * 2 + 1] = std::uint8_t(v >> 8);
@@ -216,7 +215,12 @@ void Dib::setPixel(int x, int y, TColor color) {
 int Dib::alpha(int x, int y) const {
   if (m_bitCount != 32 || x < 0 || y < 0 || x >= m_width || y >= m_height)
     return 255;
-  return row(y)[qsizetype(x) * 4 + 3];
+  const std::uint8_t *p = row(y) + qsizetype(x) * 4;
+  if (m_alphaMask == 0)
+    return p[3];
+  const std::uint32_t v = std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) |
+                          (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
+  return Channel::of(m_alphaMask).expand(v);
 }
 
 void Dib::fill(TColor color) {
@@ -255,24 +259,8 @@ Dib Dib::convertedTo(int bitCount, const TPalette *palette) const {
 QImage Dib::toQImage(bool keepAlpha) const {
   if (empty())
     return {};
-  const bool withAlpha = keepAlpha && m_bitCount == 32;
-  QImage image(m_width, m_height, withAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-  if (image.isNull())
-    return {};
-  for (int y = 0; y < m_height; ++y) {
-    auto *out = reinterpret_cast<QRgb *>(image.scanLine(y));
-    if (m_bitCount == 32 && m_compression == BI_RGB) {
-      const std::uint8_t *p = row(y);
-      for (int x = 0; x < m_width; ++x, p += 4)
-        out[x] = qRgba(p[2], p[1], p[0], withAlpha ? p[3] : 255);
-    } else {
-      for (int x = 0; x < m_width; ++x) {
-        const TColor c = pixel(x, y);
-        out[x] = qRgba(GetRValue(c), GetGValue(c), GetBValue(c), withAlpha ? alpha(x, y) : 255);
-      }
-    }
-  }
-  return image;
+  const TDibRowConverter rows(*this, keepAlpha);
+  return rows.image();
 }
 
 Dib Dib::fromQImage(const QImage &image) {

@@ -27,6 +27,23 @@ public:
   // Readers refuse pictures beyond these before allocating anything.
   static constexpr int MaxDimension = 32768;
   static constexpr qint64 MaxPixels = qint64(1) << 26;
+  // The most pixels a picture is decoded to when its data need not fill it (a GIF frame, a JPEG,
+  // a run-length coded BMP: a file of a few bytes may declare any size), and the largest logical
+  // screen an animation is composed on.
+  static constexpr qint64 MaxShownPixels = qint64(1) << 24;
+
+  // One colour channel of a 16- or 32-bit pixel, given by its mask.
+  struct Channel {
+    std::uint32_t mask = 0;
+    int shift = 0;
+    int width = 0;
+    [[nodiscard]] static Channel of(std::uint32_t mask);
+    // The channel's value as 0..255: narrow channels are shifted up, as the display system and
+    // Qt do (5-bit 31 gives 248).
+    [[nodiscard]] std::uint8_t expand(std::uint32_t pixel) const;
+    // A value of 0..255 placed in the channel.
+    [[nodiscard]] std::uint32_t compress(std::uint8_t value) const;
+  };
 
   Dib() = default;
   // A zero-filled picture. The palette of a 1-bit picture is black and white, that of a 4- or
@@ -69,6 +86,11 @@ public:
   void setBitFields(std::uint32_t red, std::uint32_t green, std::uint32_t blue);
   // The channel masks in effect: the bit fields, or 5-5-5 / 8-8-8 for BI_RGB.
   [[nodiscard]] std::array<std::uint32_t, 3> channelMasks() const;
+  // Where a 32-bit picture keeps its alpha, as its file's header declared it; 0 (the default)
+  // for pictures without alpha, which draw opaque.
+  [[nodiscard]] std::uint32_t alphaMask() const { return m_alphaMask; }
+  // Sets the alpha mask of a 32-bit picture (nothing for other depths).
+  void setAlphaMask(std::uint32_t mask);
 
   // Header values kept for writing the picture back as it came.
   std::int32_t xPelsPerMeter = 0;
@@ -85,7 +107,8 @@ public:
   // Sets a pixel to a colour: a direct value for 16 bits and more, the nearest palette entry
   // otherwise. System colours are resolved first. The fourth byte of a 32-bit pixel becomes 0.
   void setPixel(int x, int y, TColor color);
-  // The fourth byte of a 32-bit pixel (its alpha in icon images); 255 for other depths.
+  // The alpha of a 32-bit pixel: through the alpha mask when there is one, else the fourth byte
+  // (its alpha in icon images); 255 for other depths.
   [[nodiscard]] int alpha(int x, int y) const;
 
   // Fills every pixel with a colour (nearest palette entry for 8 bits or less).
@@ -97,7 +120,7 @@ public:
   [[nodiscard]] Dib convertedTo(int bitCount, const TPalette *palette = nullptr) const;
 
   // An opaque QImage (Format_RGB32) of the picture; with keepAlpha and 32 bits per pixel, a
-  // Format_ARGB32 image whose alpha is the fourth byte.
+  // Format_ARGB32 image whose alpha is alpha(). Converted a row at a time (TDibRowConverter).
   [[nodiscard]] QImage toQImage(bool keepAlpha = false) const;
   // A 32-bit picture (B,G,R,A) of any QImage; an image beyond the limits gives an empty Dib.
   [[nodiscard]] static Dib fromQImage(const QImage &image);
@@ -111,6 +134,7 @@ private:
   int m_stride = 0;
   std::uint32_t m_compression = BI_RGB;
   std::array<std::uint32_t, 3> m_masks{};
+  std::uint32_t m_alphaMask = 0;
   TPalette m_palette;
   std::vector<std::uint8_t> m_bits;
 };

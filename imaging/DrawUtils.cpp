@@ -66,20 +66,22 @@ void TransparentStretchBitmap(QPainter &dst, const TBitmap &bitmap, TColor trans
     srcW = bitmap.width();
     srcH = bitmap.height();
   }
-  const QImage image = bitmap.dib().toQImage();
+  // A bitmap whose file declared an alpha mask draws with its alpha.
+  const QImage image = bitmap.dib().toQImage(bitmap.dib().alphaMask() != 0);
   if (transparentColor == clNone) {
     TransparentStretchBlt(dst, dstX, dstY, dstW, dstH, image, srcX, srcY, srcW, srcH, clNone);
     return;
   }
-  TColor key = transparentColor;
-  if (key == clDefault)
-    key = bitmap.dib().pixel(0, bitmap.height() - 1);
+  TransparentStretchBlt(dst, dstX, dstY, dstW, dstH, image, srcX, srcY, srcW, srcH,
+                        TransparentKeyOf(bitmap, transparentColor), bitmap.palette());
+}
+
+TColor TransparentKeyOf(const TBitmap &bitmap, TColor transparentColor) {
   if (bitmap.monochrome())
-    key = clWhite;
-  else
-    key = ColorToRGB(key);
-  TransparentStretchBlt(dst, dstX, dstY, dstW, dstH, image, srcX, srcY, srcW, srcH, key,
-                        bitmap.palette());
+    return clWhite;
+  if (transparentColor == clDefault)
+    return ColorToRGB(bitmap.dib().pixel(0, bitmap.height() - 1));
+  return ColorToRGB(transparentColor);
 }
 
 void TransparentStretchBitmapRect(QPainter &dst, int dstX, int dstY, int dstW, int dstH,

@@ -50,6 +50,10 @@ void TransparentStretchBlt(QPainter &dst, int dstX, int dstY, int dstW, int dstH
 void TransparentStretchBitmap(QPainter &dst, const TBitmap &bitmap, TColor transparentColor,
                               int dstX, int dstY, int dstW, int dstH, int srcX, int srcY, int srcW,
                               int srcH);
+// The colour TransparentStretchBitmap leaves out of the bitmap for `transparentColor` (which is
+// neither clNone nor applied to an empty bitmap): clDefault gives the bottom-left pixel, a
+// monochrome bitmap white; system colours are resolved.
+[[nodiscard]] TColor TransparentKeyOf(const TBitmap &bitmap, TColor transparentColor);
 // The same with the source given as a rectangle.
 void TransparentStretchBitmapRect(QPainter &dst, int dstX, int dstY, int dstW, int dstH,
                                   const TRect &srcRect, const TBitmap &bitmap,

@@ -28,7 +28,8 @@ public:
         break;
       // A block that claims more than is there gives what is there; the codes then run out.
       const std::size_t n = std::min(length, subBlocks.size() - i);
-      m_bytes.insert(m_bytes.end(), subBlocks.begin() + i, subBlocks.begin() + i + n);
+      const std::span<const uint8_t> block = subBlocks.subspan(i, n);
+      m_bytes.insert(m_bytes.end(), block.begin(), block.end());
       i += n;
     }
     m_size = m_bytes.size();

@@ -123,10 +123,10 @@ int TGIFFrame::height() const {
   return Item->Encoded.empty() ? 0 : Item->Height;
 }
 
-QImage TGIFFrame::toImage(bool transparent) const {
+const Dib *TGIFFrame::drawable() const {
   auto *self = const_cast<TGIFFrame *>(this);
   if (m_drawFailed)
-    return {};
+    return nullptr;
   const TBitmap *bmp = nullptr;
   try {
     bmp = &self->bitmap();
@@ -134,31 +134,36 @@ QImage TGIFFrame::toImage(bool transparent) const {
     // Painting and animation must go on; the load already reported what it could.
     self->Corrupted = true;
     self->m_drawFailed = true;
-    return {};
+    return nullptr;
   }
-  if (bmp->empty())
-    return {};
-  const Dib &dib = bmp->dib();
+  return bmp->empty() ? nullptr : &bmp->dib();
+}
+
+TDibRowConverter TGIFFrame::rowsOf(const Dib &dib, bool transparent) const {
+  TDibRowConverter rows(dib);
   if (!transparent || TransparentColor == clNone)
-    return dib.toQImage();
-  QImage image = dib.toQImage().convertToFormat(QImage::Format_ARGB32);
+    return rows;
   const TColor key = ColorToRGB(TransparentColor);
   // The index the transparency was read with decides, when it still names the colour: another
   // entry of the same colour stays opaque.
   const bool byIndex = dib.bitCount() <= 8 && TransparentIndex >= 0 &&
                        TransparentIndex < dib.palette().size() &&
                        dib.palette().entry(TransparentIndex).toColor() == key;
-  const QRgb keyRgb = ColorToQRgb(key);
-  for (int y = 0; y < image.height(); ++y) {
-    auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-    for (int x = 0; x < image.width(); ++x) {
-      const bool clear = byIndex ? dib.pixelIndex(x, y) == TransparentIndex
-                                 : (line[x] & 0xFFFFFF) == (keyRgb & 0xFFFFFF);
-      if (clear)
-        line[x] = 0;
-    }
-  }
-  return image;
+  if (byIndex)
+    rows.setTransparentIndex(TransparentIndex);
+  else
+    rows.setTransparentColor(key);
+  return rows;
+}
+
+QImage TGIFFrame::toImage(bool transparent) const {
+  const Dib *dib = drawable();
+  return dib ? rowsOf(*dib, transparent).image() : QImage();
+}
+
+QImage TGIFFrame::toImage(bool transparent, const QSize &size, const QRect &part) const {
+  const Dib *dib = drawable();
+  return dib ? rowsOf(*dib, transparent).stretched(size, part) : QImage();
 }
 
 void TGIFFrame::draw(QPainter &painter, const QRect &rect, bool transparent) const {

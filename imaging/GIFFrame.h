@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imaging/DibRowConverter.h"
 #include "imaging/GIFData.h"
 #include "imaging/GIFRaster.h"
 
@@ -58,6 +59,9 @@ public:
   // were read with, so an opaque entry of the same colour stays opaque); null when the frame
   // has no picture or cannot be decoded.
   [[nodiscard]] QImage toImage(bool transparent = true) const;
+  // The same stretched to `size` and cut to `part` of it (TDibRowConverter::stretched); only
+  // the pixels that land in `part` are converted.
+  [[nodiscard]] QImage toImage(bool transparent, const QSize &size, const QRect &part) const;
 
   // Takes another frame (sharing its compressed data), the current frame of a GIF image, or any
   // other picture (as a new bitmap); null resets the frame. Raises EConvertError for sources it
@@ -81,6 +85,11 @@ private:
   friend class TGIFImage;
   void reset();
   void decode();
+  // The decoded picture, or null when there is none or it cannot be decoded (then drawing gives
+  // up on the frame until its data changes).
+  [[nodiscard]] const Dib *drawable() const;
+  // The rows of the picture with the see-through pixels left out when `transparent`.
+  [[nodiscard]] TDibRowConverter rowsOf(const Dib &dib, bool transparent) const;
   // The pixels of a picture decoded from the data, which dropDecoded() gives back.
   [[nodiscard]] std::int64_t decodedPixels() const;
   void dropDecoded();

@@ -134,6 +134,12 @@ void TGIFImage::draw(QPainter &painter, const QRect &rect) const {
     frame(m_frameIndex).draw(painter, rect, transparent());
 }
 
+QImage TGIFImage::renderScaled(const QSize &size, const QRect &part) const {
+  if (m_frameIndex < 0 || m_frameIndex >= frameCount())
+    return {};
+  return frame(m_frameIndex).toImage(transparent(), size, part);
+}
+
 std::unique_ptr<TGraphic> TGIFImage::clone() const { return std::make_unique<TGIFImage>(*this); }
 
 void TGIFImage::assign(const TGraphic *source) {

@@ -65,6 +65,7 @@ public:
   // Draws the current frame (leaving its transparent colour out when the image is transparent).
   // Never raises: a frame that cannot be decoded draws nothing.
   void draw(QPainter &painter, const QRect &rect) const override;
+  [[nodiscard]] QImage renderScaled(const QSize &size, const QRect &part) const override;
   [[nodiscard]] std::unique_ptr<TGraphic> clone() const override;
   // From null (empty), a GIF image (sharing its data), a bitmap (one frame) or an animated
   // cursor (one frame per icon); anything else raises "Cannot assign a %s to a %s".

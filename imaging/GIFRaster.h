@@ -27,9 +27,11 @@ struct GIFRaster {
   return (static_cast<std::ptrdiff_t>(width) * bitCount + 31) / 32 * 4;
 }
 
-// The most decoded pixels one GIF image holds at a time, and so the largest frame it decodes.
-// A descriptor may ask for 65535 x 65535; nothing real comes near this.
-constexpr std::int64_t GIFMaxPixels = std::int64_t{1} << 26;
+// The most decoded pixels one GIF image holds at a time, and so the largest frame it decodes: the
+// size a picture is shown at (Dib::MaxShownPixels). A descriptor may ask for 65535 x 65535 and a
+// file of 84 bytes for 8000 x 8000, which once cost 334 MB and a second per paint; nothing real
+// comes near this.
+constexpr std::int64_t GIFMaxPixels = std::int64_t{1} << 24;
 
 // The rows of an interlaced picture come in four passes: rows 0, 8, 16...; 4, 12...; 2, 6...;
 // 1, 3, 5... A pass whose first row is not inside the picture is skipped.

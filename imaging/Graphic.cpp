@@ -42,6 +42,20 @@ QImage TGraphic::toImage() const {
   return image;
 }
 
+QImage TGraphic::renderScaled(const QSize &size, const QRect &part) const {
+  const QRect cut = part & QRect(QPoint(0, 0), size);
+  if (empty() || cut.isEmpty())
+    return {};
+  QImage image(cut.size(), QImage::Format_ARGB32_Premultiplied);
+  if (image.isNull())
+    return {};
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  p.translate(-cut.topLeft());
+  draw(p, QRect(QPoint(0, 0), size));
+  return image;
+}
+
 bool TGraphic::equals(const TGraphic &other) const {
   if (&other == this)
     return true;
@@ -123,7 +137,7 @@ QHash<QString, Factory> &factories() {
 
 void registerClass(const QString &className, Factory factory) {
   QMutexLocker l(&lock());
-  factories().insert(className, std::move(factory));
+  factories()[className] = std::move(factory); // QHash::insert would copy it
 }
 
 bool isRegistered(const QString &className) {

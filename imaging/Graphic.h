@@ -50,6 +50,11 @@ public:
   virtual void setHeight(int value);
   // The picture drawn at its own size on a transparent Format_ARGB32 image (null when empty).
   [[nodiscard]] virtual QImage toImage() const;
+  // What draw() paints into the rectangle (0, 0, size), cut to `part` of it: an image of part's
+  // size (within size), transparent wherever the picture leaves the background; null when there
+  // is nothing to draw. The default paints through draw(); the raster classes convert only the
+  // pixels that land in `part`, so a huge picture shown small costs what is shown.
+  [[nodiscard]] virtual QImage renderScaled(const QSize &size, const QRect &part) const;
   // The same class and the same stream form.
   [[nodiscard]] virtual bool equals(const TGraphic &other) const;
   // The class name as the class library writes it ("TBitmap"), for error texts.

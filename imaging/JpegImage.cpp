@@ -2,6 +2,7 @@
 
 #include "imaging/Bitmap.h"
 #include "imaging/ByteIO.h"
+#include "imaging/DibRowConverter.h"
 #include "platform/Errors.h"
 
 #include <QPainter>
@@ -45,13 +46,42 @@ constexpr int TooBig = -2;
 struct DecodeState {
   jpeg_decompress_struct info{};
   ErrorManager err{};
-  std::vector<std::uint8_t> pixels; // rows of width * components bytes, top-down
-  int width = 0;
-  int height = 0;
-  int components = 0;
+  Dib dib;                       // the picture, written row by row by the library
+  std::vector<std::uint8_t> row; // one CMYK row
   bool cmyk = false;
   bool adobeInverted = false;
 };
+
+// A picture larger than a picture is ever shown is decoded smaller, in steps of 1/8 (libjpeg's
+// scaled decoding costs less than decoding it whole): the first 2,000 bytes of a JPEG declaring
+// 8000 x 8000 pixels once cost 650 MB and a second per paint.
+void fitToShownSize(jpeg_decompress_struct &info) {
+  if (qint64(info.image_width) * info.image_height <= Dib::MaxShownPixels)
+    return;
+  for (unsigned eighths = 7; eighths >= 1; --eighths) {
+    info.scale_num = eighths;
+    info.scale_denom = 8;
+    jpeg_calc_output_dimensions(&info);
+    if (qint64(info.output_width) * info.output_height <= Dib::MaxShownPixels)
+      return;
+  }
+}
+
+void cmykToBgr(const std::uint8_t *in, std::uint8_t *out, int width, bool adobeInverted) {
+  for (int x = 0; x < width; ++x, in += 4, out += 3) {
+    // Adobe writes CMYK inverted (255 = no ink); others store plain ink values.
+    int k = in[3], cy = in[0], m = in[1], ye = in[2];
+    if (!adobeInverted) {
+      k = 255 - k;
+      cy = 255 - cy;
+      m = 255 - m;
+      ye = 255 - ye;
+    }
+    out[0] = std::uint8_t(ye * k / 255);
+    out[1] = std::uint8_t(m * k / 255);
+    out[2] = std::uint8_t(cy * k / 255);
+  }
+}
 
 // 0 on success, else the library's message code (or TooBig).
 int runDecode(DecodeState &s, const unsigned char *data, unsigned long size) {
@@ -69,16 +99,26 @@ int runDecode(DecodeState &s, const unsigned char *data, unsigned long size) {
   }
   s.cmyk = s.info.jpeg_color_space == JCS_CMYK || s.info.jpeg_color_space == JCS_YCCK;
   s.adobeInverted = s.info.saw_Adobe_marker;
-  s.info.out_color_space = s.cmyk ? JCS_CMYK : JCS_RGB;
+  // The library writes the rows of a 24-bit Dib itself (blue, green, red); only CMYK goes
+  // through a row of its own.
+  s.info.out_color_space = s.cmyk ? JCS_CMYK : JCS_EXT_BGR;
+  fitToShownSize(s.info);
   jpeg_start_decompress(&s.info);
-  s.width = int(s.info.output_width);
-  s.height = int(s.info.output_height);
-  s.components = s.info.output_components;
-  s.pixels.resize(std::size_t(s.width) * std::size_t(s.height) * std::size_t(s.components));
+  const int width = int(s.info.output_width);
+  try {
+    s.dib = Dib(width, int(s.info.output_height), 24);
+    if (s.cmyk)
+      s.row.resize(std::size_t(width) * 4);
+  } catch (...) {
+    jpeg_destroy_decompress(&s.info);
+    throw;
+  }
   while (s.info.output_scanline < s.info.output_height) {
-    JSAMPROW row = s.pixels.data() + std::size_t(s.info.output_scanline) * std::size_t(s.width) *
-                                         std::size_t(s.components);
+    const int y = int(s.info.output_scanline);
+    JSAMPROW row = s.cmyk ? s.row.data() : s.dib.row(y);
     jpeg_read_scanlines(&s.info, &row, 1);
+    if (s.cmyk)
+      cmykToBgr(s.row.data(), s.dib.row(y), width, s.adobeInverted);
   }
   jpeg_finish_decompress(&s.info);
   jpeg_destroy_decompress(&s.info);
@@ -132,34 +172,7 @@ Dib TJPEGImage::decode(const QByteArray &jpeg) {
                              static_cast<unsigned long>(jpeg.size()));
   if (code != 0)
     raiseJpegError(code);
-  Dib dib(s.width, s.height, 24);
-  const int c = s.components;
-  for (int y = 0; y < s.height; ++y) {
-    const std::uint8_t *in = s.pixels.data() + std::size_t(y) * std::size_t(s.width) * c;
-    std::uint8_t *out = dib.row(y);
-    for (int x = 0; x < s.width; ++x, in += c, out += 3) {
-      if (s.cmyk) {
-        // Adobe writes CMYK inverted (255 = no ink); others store plain ink values.
-        int k = in[3], cy = in[0], m = in[1], ye = in[2];
-        if (!s.adobeInverted) {
-          k = 255 - k;
-          cy = 255 - cy;
-          m = 255 - m;
-          ye = 255 - ye;
-        }
-        out[0] = std::uint8_t(ye * k / 255);
-        out[1] = std::uint8_t(m * k / 255);
-        out[2] = std::uint8_t(cy * k / 255);
-      } else if (c == 3) {
-        out[0] = in[2];
-        out[1] = in[1];
-        out[2] = in[0];
-      } else {
-        out[0] = out[1] = out[2] = in[0];
-      }
-    }
-  }
-  return dib;
+  return std::move(s.dib);
 }
 
 QByteArray TJPEGImage::encode(const Dib &pixels, int quality) {
@@ -216,6 +229,10 @@ void TJPEGImage::draw(QPainter &painter, const QRect &rect) const {
   if (empty() || rect.isEmpty())
     return;
   painter.drawImage(rect, m_pixels.toQImage());
+}
+
+QImage TJPEGImage::renderScaled(const QSize &size, const QRect &part) const {
+  return TDibRowConverter(m_pixels).stretched(size, part);
 }
 
 std::unique_ptr<TGraphic> TJPEGImage::clone() const { return std::make_unique<TJPEGImage>(*this); }

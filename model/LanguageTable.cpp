@@ -6,6 +6,7 @@
 
 #include <QDebug>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -69,6 +70,40 @@ void LoadLanguageFile(const QString &fileName) {
   }
 }
 
+const QStringList &LanguageFileSections() {
+  static const QStringList sections = {QStringLiteral("FormMaster"),
+                                       QStringLiteral("FormMain"),
+                                       QStringLiteral("FrameReminder"),
+                                       QStringLiteral("FrameMix"),
+                                       QStringLiteral("FrameLog"),
+                                       QStringLiteral("FormEditReminder"),
+                                       QStringLiteral("FrameSticker"),
+                                       QStringLiteral("FrameMail"),
+                                       QStringLiteral("FrameShellExec"),
+                                       QStringLiteral("FormEditReminderDT"),
+                                       QStringLiteral("FormEditReminderYear"),
+                                       QStringLiteral("FormEditReminAfter"),
+                                       QStringLiteral("FormEditVolume"),
+                                       QStringLiteral("FormAbout"),
+                                       MessagesSection};
+  return sections;
+}
+
+// Any text reads as an ini file, so only a section the program knows tells a language file from
+// a file chosen by mistake (a renamed settings file, a picture, a text of another program).
+bool IsLanguageFile(const QString &fileName) {
+  TMMemIniFile ini;
+  try {
+    if (fileName.isEmpty() || !ini.loadFromFile(fileName))
+      return false;
+  } catch (const ETolvaneError &) {
+    return false;
+  }
+  const QStringList &known = LanguageFileSections();
+  return std::any_of(known.begin(), known.end(),
+                     [&ini](const QString &section) { return ini.sectionExists(section); });
+}
+
 void WriteDefaultLanguageFile(const QString &fileName) {
   TMMemIniFile ini;
   if (fileName.isEmpty() || !ini.loadFromFile(fileName))
@@ -94,7 +129,10 @@ QString MailFooterText() {
       .join(CrLf);
 }
 
-QStringList DefaultLanguageMessages() {
+namespace {
+
+// The table of the program's first messages, in its order.
+QStringList tableMessages() {
   return {// general
           QStringLiteral("Invalid name!"), QStringLiteral("New"),
           // unit words
@@ -145,8 +183,52 @@ QStringList DefaultLanguageMessages() {
           QStringLiteral("Run reminder:"), QStringLiteral("at"), QStringLiteral("every"),
           QStringLiteral("on"), QStringLiteral("of"), QStringLiteral("Start bound:"),
           QStringLiteral("Stop bound:"), QStringLiteral("Duration"),
-          QStringLiteral("remind before for")};
+          QStringLiteral("remind before for"),
+          // the editor's next run
+          QStringLiteral("now, until"), QStringLiteral("Reminder disabled"),
+          // help
+          QStringLiteral("Sorry, can't find the help file!"),
+          QStringLiteral("No program on this computer opens HTML files, so the help cannot be "
+                         "shown. The help file is:"),
+          // the other messages the windows, the tray menu and the log show
+          QStringLiteral("New reminder"), QStringLiteral("Copy of"), QStringLiteral("Start"),
+          QStringLiteral("Stop"), QStringLiteral("Program start"), QStringLiteral("Program stop"),
+          QStringLiteral("abandoned at program stop"),
+          QStringLiteral("You are really want to clear all from log file?"),
+          QStringLiteral("Save all data in settings folder"),
+          QStringLiteral("Sorry, can't read the reminder file!"),
+          QStringLiteral("It is damaged or no reminder file."),
+          QStringLiteral("It is kept as it is; until it reads again, the reminders come from the "
+                         "backup."),
+          QStringLiteral("The reminder file was changed by another program."),
+          QStringLiteral("That version is kept as:"), QStringLiteral("Timetable"),
+          QStringLiteral("File not found"), QStringLiteral("Icons and animated cursors"),
+          QStringLiteral("Icons"), QStringLiteral("Animated cursors"), QStringLiteral("Sounds"),
+          QStringLiteral("All pictures"), QStringLiteral("All files"), QStringLiteral("Font"),
+          QStringLiteral("Color..."), QStringLiteral("Color:")};
 }
+
+// Notices on files chosen by mistake and on what keeps the program from starting or saving,
+// written after the table.
+QStringList fileNoticeMessages() {
+  return {QStringLiteral("The file is not a reminder file!"),
+          QStringLiteral("The file is not found."),
+          QStringLiteral("The file is empty."),
+          QStringLiteral("The file is not XML."),
+          QStringLiteral("The file holds no reminders."),
+          QStringLiteral("The reminders stay in:"),
+          QStringLiteral("The file is not a language file!"),
+          QStringLiteral("Sorry, can't copy file!"),
+          QStringLiteral("is no mail address."),
+          QStringLiteral("The settings file cannot be read; the program starts with its default "
+                         "settings and cannot save them."),
+          QStringLiteral("Tolvane cannot make sure that it runs only once for you, so it does "
+                         "not start.")};
+}
+
+} // namespace
+
+QStringList DefaultLanguageMessages() { return tableMessages() + fileNoticeMessages(); }
 
 QString TranslateFormat(const QString &english, const QVariantList &args) {
   return SafeFormat(TranslateText(english), english, args);

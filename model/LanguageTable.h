@@ -38,6 +38,12 @@ void FreeLanguageTable();
 // with an empty name or when the file does not exist; a file that cannot be read leaves the
 // table as it was too.
 void LoadLanguageFile(const QString &fileName);
+// The sections a language file of the program holds: [Messages] and one per window, named after
+// the window (the sections the default language file has).
+[[nodiscard]] const QStringList &LanguageFileSections();
+// Whether the file is a language file: one with at least one of those sections. A file that does
+// not exist or cannot be read is none.
+[[nodiscard]] bool IsLanguageFile(const QString &fileName);
 // Adds every translatable message, with its English text as the value, to the [Messages]
 // section of an existing file, keeping everything else in the file. Raises EFileError when the
 // file cannot be read or written.

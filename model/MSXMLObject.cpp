@@ -20,6 +20,15 @@ namespace {
 constexpr unsigned ParseFlags = pugi::parse_default | pugi::parse_declaration |
                                 pugi::parse_ws_pcdata | pugi::parse_comments | pugi::parse_pi;
 
+// The first byte of the text that is no blank, no NUL (of a wide encoding) and no byte of a byte
+// order mark; 0 when there is none.
+char firstMark(const QByteArray &data) {
+  for (const char c : data)
+    if (!std::strchr(" \t\r\n", c) && c != '\0' && !std::strchr("\xEF\xBB\xBF\xFE\xFF", c))
+      return c;
+  return '\0';
+}
+
 // One element name, nothing more: it becomes part of the queries.
 bool isElementName(const QString &name) {
   const TXmlPath path(name);
@@ -297,7 +306,7 @@ QString TMSXMLObject::formatId(const QString &bareId) const {
 // --- Files ------------------------------------------------------------------------------------
 
 void TMSXMLObject::LoadFromFile(const QString &fileName) {
-  m_lastLoadParsed = false;
+  m_lastLoad = TLoadOutcome::NoFile;
   const QFileInfo info(fileName);
   // A link that loops is no missing file: it raises, so it is told, and it is never followed.
   if (!fileName.isEmpty() && info.isSymLink() && !info.exists())
@@ -328,6 +337,7 @@ void TMSXMLObject::loadBytes(QByteArray data) {
   m_items.clear();
   m_document.reset();
   // The document is parsed in place: its texts point into this buffer, which it keeps.
+  const char mark = firstMark(data);
   const bool transcode = needsWindows1252(data);
   m_source = transcode ? FromWindows1252(data).toUtf8() : std::move(data);
   // After the transcoding the bytes are UTF-8 whatever the declaration says.
@@ -342,7 +352,18 @@ void TMSXMLObject::loadBytes(QByteArray data) {
     m_items.clear();
     m_indexValid = false;
   }
-  m_lastLoadParsed = parsed && m_rootName.toUtf8() == m_document.document_element().name();
+  // Text without any markup parses as a document without an element, as a lone declaration
+  // does: only the second is XML.
+  if (mark == '\0')
+    m_lastLoad = TLoadOutcome::Empty;
+  else if (result.status == pugi::status_no_document_element && mark == '<')
+    m_lastLoad = TLoadOutcome::OtherDocument;
+  else if (!result)
+    m_lastLoad = TLoadOutcome::NotXml;
+  else if (!parsed || m_rootName.toUtf8() != m_document.document_element().name())
+    m_lastLoad = TLoadOutcome::OtherDocument;
+  else
+    m_lastLoad = TLoadOutcome::Parsed;
 }
 
 void TMSXMLObject::EnsureRoot() {

@@ -63,8 +63,12 @@ public:
   virtual void LoadFromFile(const QString &fileName);
   // SaveToFile(FileName()).
   void Save();
-  // Whether the last LoadFromFile found a file that parsed with the expected root element.
-  [[nodiscard]] bool LastLoadParsed() const { return m_lastLoadParsed; }
+  // What the last LoadFromFile found: no file; a file without any element (nothing, or blanks);
+  // one that is no XML; XML of another kind (another root element, or nested far deeper than
+  // any file of this kind); or a file that parsed with the expected root element.
+  enum class TLoadOutcome { NoFile, Empty, NotXml, OtherDocument, Parsed };
+  [[nodiscard]] TLoadOutcome LastLoadOutcome() const { return m_lastLoad; }
+  [[nodiscard]] bool LastLoadParsed() const { return m_lastLoad == TLoadOutcome::Parsed; }
   // Gives the document an empty root element when it has no document element.
   void EnsureRoot();
 
@@ -169,7 +173,7 @@ private:
   QByteArray m_source; // the loaded file's text, which the document was parsed in
   pugi::xml_document m_document;
   pugi::xml_node m_currentItem;
-  bool m_lastLoadParsed = false;
+  TLoadOutcome m_lastLoad = TLoadOutcome::NoFile;
   mutable bool m_indexValid = false;
   mutable std::unordered_map<std::string, std::vector<pugi::xml_node>> m_index;
   mutable std::vector<pugi::xml_node> m_items; // every item element, in document order

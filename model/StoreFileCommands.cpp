@@ -49,6 +49,51 @@ void copyIfPresent(const QString &source, const QString &target) {
   }
 }
 
+// Why a file read into `chosen` is no reminder file; "" when it is one. A file to add from must
+// hold reminders; one to open may be a store whose reminders were all deleted.
+QString whyNoReminderFile(const TXMLStore &chosen, bool remindersNeeded) {
+  using Outcome = TXMLStore::TLoadOutcome;
+  switch (chosen.LastLoadOutcome()) {
+  case Outcome::NoFile:
+    return TranslateText(QStringLiteral("The file is not found."));
+  case Outcome::Empty:
+    return TranslateText(QStringLiteral("The file is empty."));
+  case Outcome::NotXml:
+    return TranslateText(QStringLiteral("The file is not XML."));
+  case Outcome::OtherDocument:
+    break;
+  case Outcome::Parsed: {
+    QStringList ids;
+    chosen.GetIds(&ids);
+    if (!ids.isEmpty() || !remindersNeeded)
+      return {};
+    break;
+  }
+  }
+  return TranslateText(QStringLiteral("The file holds no reminders."));
+}
+
+// Reads a file the user chose into a store of its own, so that nothing of the model's store is
+// touched before the file is known to be a reminder file. One that cannot be read or is none is
+// told, with the file, the reason and `after`, and gives false.
+bool readChosenFile(TXMLStore &chosen, const QString &file, bool remindersNeeded,
+                    const QString &after) {
+  QString text;
+  try {
+    chosen.LoadFromFile(file);
+    const QString reason = whyNoReminderFile(chosen, remindersNeeded);
+    if (reason.isEmpty())
+      return true;
+    text = TranslateText(QStringLiteral("The file is not a reminder file!")) + CrLf + file + CrLf +
+           reason;
+  } catch (const ETolvaneError &e) {
+    text = TranslateText(QStringLiteral("Sorry, can't read the reminder file!")) + CrLf + file +
+           CrLf + e.message();
+  }
+  errors::reportInfo(text + after);
+  return false;
+}
+
 } // namespace
 
 bool SaveStore(TModel &model) { return model.Store().Save(); }
@@ -56,7 +101,19 @@ bool SaveStore(TModel &model) { return model.Store().Save(); }
 bool SaveStoreBackup(TModel &model) { return model.Store().SaveToFile(GetBackupFileName(model)); }
 
 bool OpenStoreFile(TModel &model, const QString &file) {
-  if (!model.Store().Save())
+  TXMLStore &store = model.Store();
+  // Before, the chosen file was named in Main/StoreFileName and read as the store: one that did
+  // not read swapped in data_backup.xml, whose older reminders then took every later change
+  // while data.xml came back at the next start. The backup stands in for the program's own data
+  // file only; a file the user chose is read on its own first and refused when it is none.
+  {
+    TXMLStore chosen(QString(), store.ItemName(), store.RootName());
+    if (!readChosenFile(chosen, file, false,
+                        CrLf + TranslateText(QStringLiteral("The reminders stay in:")) + CrLf +
+                            store.FileName()))
+      return false;
+  }
+  if (!store.Save())
     return false;
   model.MainSettings().writeString(keys::Main, keys::StoreFileName, file);
   ReloadStore(model);
@@ -67,12 +124,12 @@ bool OpenStoreFile(TModel &model, const QString &file) {
 TImportResult ImportStoreFile(TModel &model, const QString &file, bool update) {
   TImportResult result;
   TXMLStore &store = model.Store();
-  try {
-    result.count = store.ImportFromFile(file, update);
-  } catch (const ETolvaneError &e) {
-    errors::reportInfo(e.message());
+  // Garbage, an empty file or other XML said "New reminders are not found!", as a reminder file
+  // whose reminders are all here already does: the user is told what the file is instead.
+  TXMLStore source(QString(), store.ItemName(), store.RootName());
+  if (!readChosenFile(source, file, true, QString()))
     return result;
-  }
+  result.count = store.ImportFrom(source, update);
   result.read = true;
   result.disarmed = store.DisarmedByLastImport();
   if (result.count == 0)

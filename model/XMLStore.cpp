@@ -103,6 +103,10 @@ TXMLStore::TWriteBatch::~TWriteBatch() {
 
 int TXMLStore::ImportFromFile(const QString &fileName, bool update) {
   TXMLStore source(fileName, ItemName(), RootName());
+  return ImportFrom(source, update);
+}
+
+int TXMLStore::ImportFrom(TXMLStore &source, bool update) {
   const QByteArray idName = IdAttrName().toUtf8();
   const auto idOf = [&idName](const pugi::xml_node item) {
     return QString::fromUtf8(item.attribute(idName.constData()).value()).toCaseFolded();

@@ -31,6 +31,8 @@ public:
   // program or send mail from the user's account when it fires (the editor switches them on
   // again). A missing or unparsable file gives 0.
   int ImportFromFile(const QString &fileName, bool update) override;
+  // The same from a store file read already (its items are switched off there too).
+  int ImportFrom(TXMLStore &source, bool update);
   // The subjects of the reminders the last import brought in with actions switched off, for
   // the import notice.
   [[nodiscard]] const QStringList &DisarmedByLastImport() const { return m_disarmed; }

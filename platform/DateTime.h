@@ -16,6 +16,7 @@ struct TDateTime {
 
   [[nodiscard]] constexpr bool isSet() const { return ms != 0; }
 
+  // NOLINTNEXTLINE(modernize-use-nullptr): clang-tidy 14 takes the defaulted <=> for a literal 0.
   constexpr auto operator<=>(const TDateTime &) const = default;
 
   constexpr TDateTime operator+(TDateTime o) const { return TDateTime(ms + o.ms); }

@@ -20,12 +20,13 @@ QMutex &lock() {
   return m;
 }
 
-Reporter &infoReporter() {
+// The ones the program installed; a scoped replacement stands in front of them.
+Reporter &installedInfoReporter() {
   static Reporter r;
   return r;
 }
 
-Reporter &exceptionHandler() {
+Reporter &installedExceptionHandler() {
   static Reporter r;
   return r;
 }
@@ -36,16 +37,26 @@ void writeToStderr(const QString &text) {
 
 } // namespace
 
+OverrideSlot<Reporter> &infoReporterSlot() {
+  static constinit OverrideSlot<Reporter> slot{&installedInfoReporter};
+  return slot;
+}
+
+OverrideSlot<Reporter> &exceptionHandlerSlot() {
+  static constinit OverrideSlot<Reporter> slot{&installedExceptionHandler};
+  return slot;
+}
+
 void setInfoReporter(Reporter reporter) {
   QMutexLocker l(&lock());
-  infoReporter() = std::move(reporter);
+  installedInfoReporter() = std::move(reporter);
 }
 
 void reportInfo(const QString &message) {
   Reporter r;
   {
     QMutexLocker l(&lock());
-    r = infoReporter();
+    r = infoReporterSlot().get();
   }
   if (r)
     r(message);
@@ -55,7 +66,7 @@ void reportInfo(const QString &message) {
 
 void setExceptionHandler(Reporter handler) {
   QMutexLocker l(&lock());
-  exceptionHandler() = std::move(handler);
+  installedExceptionHandler() = std::move(handler);
 }
 
 QString describeCurrentException() {
@@ -81,7 +92,7 @@ bool guardedCall(const std::function<void()> &f) {
     Reporter r;
     {
       QMutexLocker l(&lock());
-      r = exceptionHandler();
+      r = exceptionHandlerSlot().get();
     }
     if (r)
       r(text);

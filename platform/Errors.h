@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ScopedOverride.h"
+
 #include <QString>
 
 #include <functional>
@@ -75,12 +77,20 @@ namespace errors {
 
 using Reporter = std::function<void(const QString &message)>;
 
-// Where information texts ("Function not yet implemented") go. Tests point it at a recorder.
+// Where information texts ("Function not yet implemented") go: the reporter the program installs
+// at start-up (none: standard error), or the one a ScopedInfoReporter puts in for a while.
 void setInfoReporter(Reporter reporter);
 void reportInfo(const QString &message);
+[[nodiscard]] OverrideSlot<Reporter> &infoReporterSlot();
+// Tests record the information texts with one of these; it puts the installed reporter back when it
+// goes out of scope, also when an assertion ends the test early.
+using ScopedInfoReporter = ScopedOverride<&infoReporterSlot>;
 
-// Where escaped exceptions go. Default: written to standard error.
+// Where escaped exceptions go: the handler the program installs (none: standard error), or the one
+// a ScopedExceptionHandler puts in for a while.
 void setExceptionHandler(Reporter handler);
+[[nodiscard]] OverrideSlot<Reporter> &exceptionHandlerSlot();
+using ScopedExceptionHandler = ScopedOverride<&exceptionHandlerSlot>;
 
 // Runs f; an exception it throws is handed to the exception handler (EAbort is ignored).
 // Gives true when f returned normally.

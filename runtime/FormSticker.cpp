@@ -14,6 +14,7 @@
 #include "widgets/GIFControl.h"
 #include "widgets/Image.h"
 #include "widgets/Shape.h"
+#include "widgets/WindowHelpers.h"
 
 #include "ui_FormSticker.h"
 
@@ -62,6 +63,26 @@ QString toolTipText(const QString &hint) {
 
 QColor colorOf(int32_t color) { return QColor::fromRgb(ColorToQRgb(TColor(color))); }
 
+// How far a sticker moves on, down and right, from a place another one already shows at, and how
+// often at most.
+constexpr int CascadeStep = 24;
+constexpr int MaxCascadeSteps = 64;
+
+// The screen a sticker shows on: the one that holds its stored place, else the primary one.
+QScreen *targetScreen(const TPositionRec &p) {
+  if (!IsEmptyPosition(p))
+    if (QScreen *screen = QGuiApplication::screenAt(QPoint(p.left, p.top)))
+      return screen;
+  return QGuiApplication::primaryScreen();
+}
+
+// The top-left corner that keeps a window of this size inside the area (its top-left corner
+// first, when the window is larger).
+QPoint keptInside(QPoint at, QSize size, const QRect &area) {
+  return {std::clamp(at.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())),
+          std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height()))};
+}
+
 // The size a moving picture shows at: 0 x 0 when there is nothing to show.
 QSize movingPictureSize(const TGIFImage &gif) {
   if (gif.empty())
@@ -101,8 +122,12 @@ QLabel *TFormSticker::LabelSubject() const { return ui->LabelSubject; }
 
 void TFormSticker::FormCreate() {
   setWindowRole(QStringLiteral("FormSticker"));
+  // A sticker that comes up while the user types elsewhere must not take the keys.
+  setAttribute(Qt::WA_ShowWithoutActivating);
   resize(0, 0);
   ui->ImagePicture->setCenter(true);
+  // The layout may give a picture larger than the screen less room than it needs.
+  ui->ImagePicture->setShrinkToFit(true);
   ui->GIFAnimator->setCenter(true);
   // The layout sizes the moving picture; it must not resize itself behind the layout's back.
   ui->GIFAnimator->setAutoSize(false);
@@ -119,10 +144,16 @@ void TFormSticker::FormCreate() {
                                                      ui->GIFAnimator, ui->LabelText, ui->LabelDate,
                                                      ui->LabelTime, ui->LabelSubject})
     w->installEventFilter(this);
-  // On a transparent background the colour key follows the moving picture frame by frame.
+  // On a transparent background the colour key follows the moving picture frame by frame. Two
+  // frames in a row that let nothing through leave the key as it was, and working it out for the
+  // whole window at every step cost a 1024 x 768 sticker 2 % of a core.
   ui->GIFAnimator->onFrameChanged = [this](QObject *) {
-    if (m_colorKeyed && isVisible())
+    if (!m_colorKeyed || !isVisible())
+      return;
+    const bool through = ui->GIFAnimator->frameShowsThrough(KeyColor);
+    if (through || m_frameShowedThrough)
       UpdateColorKey();
+    m_frameShowedThrough = through;
   };
 }
 
@@ -189,11 +220,12 @@ void TFormSticker::ShowReminder(WindowHandle, TReminderLookup find, const TFirin
   UpdateColorKey();
 
   setWindowTitle(reminder->subject);
-  setAttribute(Qt::WA_ShowWithoutActivating, m_preview);
   show();
+  // Raised, never activated: the keys stay with the window the user types in, and the program's
+  // own dialogs stay above the sticker.
   if (s.onTop && !m_preview) {
     raise();
-    activateWindow();
+    RaiseDialogsKeptAbove();
   }
 }
 
@@ -228,8 +260,8 @@ void TFormSticker::LayoutElements(const TStickerRec &s) {
   in.movingImage = {s.movingImage.enable, s.movingImage.position,
                     movingPictureSize(ui->GIFAnimator->image())};
   in.window = s.position;
-  if (const QScreen *screen = QGuiApplication::primaryScreen())
-    in.desktop = screen->virtualSize();
+  if (const QScreen *screen = targetScreen(s.position))
+    in.workArea = screen->availableGeometry().size();
 
   const TStickerLayout out = LayoutSticker(in);
   ui->LabelDate->setGeometry(out.date);
@@ -238,39 +270,72 @@ void TFormSticker::LayoutElements(const TStickerRec &s) {
   ui->LabelText->setGeometry(out.text);
   ui->ImagePicture->setGeometry(out.image);
   ui->GIFAnimator->setGeometry(out.movingImage);
+  // Scaled down to fit the screen, the moving picture is drawn into its smaller box (the layout
+  // kept its proportions).
+  ui->GIFAnimator->setStretch(IsEmptyPosition(s.movingImage.position) &&
+                              out.movingImage.size() != in.movingImage.size);
   ui->ShapeFrame->setGeometry(QRect(QPoint(0, 0), out.window));
   resize(out.window);
 }
 
+// 1. An empty position means "place it for me": the middle of the primary screen's work area
+//    (or, for a sticker on show, where it is).
+// 2. A stored place is taken as it is, then the whole window is moved into the work area of the
+//    screen that holds it (the primary one when none does: a monitor that is gone).
+// 3. A sticker about to appear where another shows already moves on, so that both can be seen.
 void TFormSticker::PlaceWindow(const TPositionRec &p) {
-  QScreen *primary = QGuiApplication::primaryScreen();
-  const QRect home = primary ? primary->availableGeometry() : QRect();
-  // An empty position means "place it for me": the middle of the primary screen.
-  if (IsEmptyPosition(p) && primary) {
-    move(home.left() + (home.width() - width()) / 2, home.top() + (home.height() - height()) / 2);
+  const QScreen *screen = targetScreen(p);
+  const QPoint stored(std::clamp(p.left, -StickerMaxCoordinate, StickerMaxCoordinate),
+                      std::clamp(p.top, -StickerMaxCoordinate, StickerMaxCoordinate));
+  if (!screen) {
+    move(stored);
     return;
   }
-  move(std::clamp(p.left, -StickerMaxCoordinate, StickerMaxCoordinate),
-       std::clamp(p.top, -StickerMaxCoordinate, StickerMaxCoordinate));
-  // A place on no screen (a monitor that is gone) would leave the sticker out of reach.
-  const QRect r = geometry();
-  for (const QScreen *screen : QGuiApplication::screens())
-    if (screen->availableGeometry().intersects(r))
-      return;
-  if (!primary)
-    return;
-  move(std::clamp(r.left(), home.left(), std::max(home.left(), home.right() + 1 - r.width())),
-       std::clamp(r.top(), home.top(), std::max(home.top(), home.bottom() + 1 - r.height())));
+  const QRect area = screen->availableGeometry();
+  // A sticker already on show is filled again (the preview at every change): without a stored
+  // place it stays where it is, and it never walks off to a free place.
+  QPoint at;
+  if (!IsEmptyPosition(p))
+    at = keptInside(stored, size(), area);
+  else if (!isHidden())
+    at = keptInside(pos(), size(), area);
+  else
+    at = QPoint(area.left() + (area.width() - width()) / 2,
+                area.top() + (area.height() - height()) / 2);
+  if (isHidden())
+    at = cascaded(at, area);
+  move(at);
+}
+
+bool TFormSticker::placeTaken(QPoint at) const {
+  for (const QWidget *w : QApplication::topLevelWidgets())
+    if (w != this && qobject_cast<const TFormSticker *>(w) && w->isVisible() &&
+        (w->pos() - at).manhattanLength() < CascadeStep)
+      return true;
+  return false;
+}
+
+QPoint TFormSticker::cascaded(QPoint at, const QRect &area) const {
+  for (int step = 0; step < MaxCascadeSteps && placeTaken(at); ++step) {
+    at += QPoint(CascadeStep, CascadeStep);
+    if (at != keptInside(at, size(), area))
+      at = area.topLeft();
+  }
+  return at;
 }
 
 QImage TFormSticker::RenderKeyImage() {
-  QImage image(size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32);
+  // Opaque: the window colour is under everything, and painting into an image with alpha made
+  // the key of a see-through moving picture cost twice as much.
+  QImage image(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
   image.fill(m_windowColor);
   render(&image, QPoint(), QRegion(), QWidget::DrawChildren | QWidget::IgnoreMask);
   return image;
 }
 
 void TFormSticker::UpdateColorKey() {
+  // Whatever the moving picture shows next, the key is worked out once more after this.
+  m_frameShowedThrough = true;
   if (!m_colorKeyed) {
     clearMask();
     return;
@@ -293,10 +358,7 @@ void TFormSticker::StorePosition(TDataObject &reminder) const {
 
 void TFormSticker::MoveTo(int left, int top) { move(left, top); }
 
-void TFormSticker::SetPreview(bool value) {
-  m_preview = value;
-  setAttribute(Qt::WA_ShowWithoutActivating, value);
-}
+void TFormSticker::SetPreview(bool value) { m_preview = value; }
 
 void TFormSticker::ReleaseReminder() {
   m_reminder = {};

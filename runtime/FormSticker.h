@@ -71,8 +71,9 @@ public:
   // Copies the window's left, top, width and height into the reminder's sticker position.
   void StorePosition(TDataObject &reminder) const;
   void MoveTo(int left, int top);
-  // A preview (the editor's live sticker) never writes to the store when it closes, never takes
-  // the focus and does not select its reminder in the main window. Set it before the first show.
+  // A preview (the editor's live sticker) never writes to the store when it closes, is not
+  // raised and does not select its reminder in the main window. Set it before the first show.
+  // No sticker takes the focus when it shows.
   void SetPreview(bool value);
   [[nodiscard]] bool Preview() const { return m_preview; }
   // Forgets the reminder: from here on closing stores nothing and a click selects nothing.
@@ -110,6 +111,10 @@ private:
                     const TGIFImage *movingPicture);
   void LayoutElements(const TStickerRec &s);
   void PlaceWindow(const TPositionRec &p);
+  // Whether another sticker on show has its top-left corner near the point.
+  [[nodiscard]] bool placeTaken(QPoint at) const;
+  // The point moved on down and right past every place taken, within the area.
+  [[nodiscard]] QPoint cascaded(QPoint at, const QRect &area) const;
   void UpdateColorKey();
 
   std::unique_ptr<Ui::FormSticker> ui;
@@ -119,6 +124,8 @@ private:
   TStickerPopup m_popup;
   QColor m_windowColor;
   bool m_colorKeyed = false;
+  // The moving picture's last frame let the background through (or held the key colour).
+  bool m_frameShowedThrough = true;
   bool m_preview = false;
   // Set by the first close after a show, so a second close of the hidden window writes nothing.
   bool m_closed = false;

@@ -123,21 +123,11 @@ THandoverResult HandOver(const QString &socketPath, THandoverCommand command, in
   return THandoverResult::Done;
 }
 
-namespace {
-
-// Whether another process holds the instance lock. The probe holds the lock for a moment when it
-// is free; it never removes the file, so a start that comes at the same moment finds the one lock
-// file and at worst takes this probe for a running instance.
-bool instanceLockHeld(const QString &instanceName) {
-  TNamedLock probe;
-  return probe.tryAcquire(instanceName) == TNamedLock::Result::HeldElsewhere;
-}
-
-} // namespace
-
 int StopRunningInstance(const QString &instanceName, const TStopLimits &limits) {
   const QString socketPath = HandoverSocketPath(instanceName);
   // An instance listens once its master window exists; until then its lock says it is starting.
+  // The probe of the lock never removes a lock file, so a start that comes at the same moment
+  // finds the one lock file and at worst takes the probe for a running instance.
   QDeadlineTimer starting(limits.startMs);
   for (;;) {
     switch (HandOver(socketPath, THandoverCommand::Stop, limits.connectMs, limits.answerMs,
@@ -145,14 +135,14 @@ int StopRunningInstance(const QString &instanceName, const TStopLimits &limits) 
     case THandoverResult::Done:
       return 0;
     case THandoverResult::NoAnswer:
-      if (!instanceLockHeld(instanceName))
+      if (!InstanceLockHeldElsewhere(instanceName))
         return 0; // it went away without answering
       std::fputs("tolvane: Tolvane was asked to end but is still running.\n", stderr);
       return 1;
     case THandoverResult::NoInstance:
       break;
     }
-    if (!instanceLockHeld(instanceName))
+    if (!InstanceLockHeldElsewhere(instanceName))
       return 0; // it has ended, or its start failed: nothing runs
     if (starting.hasExpired()) {
       std::fputs("tolvane: Tolvane is still starting and did not answer; it is still running.\n",

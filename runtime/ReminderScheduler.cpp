@@ -570,7 +570,10 @@ bool TReminderScheduler::SendReminderMail(const TDataObject &reminder, const TFi
 
 void TReminderScheduler::WriteFireLog(const TDataObject &reminder, const TFiringState &firing,
                                       const QString &errorText) const {
-  WriteFiringLog(m_model, LogFiringOf(reminder, firing.fireTime, errorText));
+  // A demonstration's fire time is the reminder's next run, still to come: its line was dated in
+  // the future. It is dated when the sticker showed.
+  const TDateTime at = firing.firedInDemo ? now() : firing.fireTime;
+  WriteFiringLog(m_model, LogFiringOf(reminder, at, errorText));
 }
 
 // A failed start reports nothing: the firing goes on. The short pump afterwards gives the

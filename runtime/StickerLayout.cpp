@@ -93,6 +93,14 @@ void autoSize(const TStickerLayoutInput &in, TStickerLayout &out) {
   }
 }
 
+// The size scaled down, proportions kept, to fit the room; a size that fits stays.
+QSize fitted(QSize size, QSize room) {
+  room = room.expandedTo(QSize(1, 1));
+  if (size.width() <= room.width() && size.height() <= room.height())
+    return size;
+  return size.scaled(room, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
 } // namespace
 
 TStickerLayout LayoutSticker(const TStickerLayoutInput &raw) {
@@ -119,6 +127,14 @@ TStickerLayout LayoutSticker(const TStickerLayoutInput &raw) {
   out.subject = labelAt(in.subject, {2, h});
   if (automatic(in.subject.position) && in.subject.visible)
     h += in.subject.size.height();
+  // The margins of the flow: 1 left and right of a picture plus the window's 1; the moving
+  // picture also keeps what lies above it and 1 below.
+  if (!raw.workArea.isEmpty()) {
+    if (automatic(in.image.position))
+      in.image.size = fitted(in.image.size, raw.workArea - QSize(2, 2));
+    if (automatic(in.movingImage.position))
+      in.movingImage.size = fitted(in.movingImage.size, raw.workArea - QSize(2, h + 2));
+  }
   out.movingImage = pictureAt(in.movingImage, {1, h});
   if (!automatic(in.text.position))
     h = in.text.position.top;
@@ -134,8 +150,8 @@ TStickerLayout LayoutSticker(const TStickerLayoutInput &raw) {
   else
     out.window = QSize(in.window.width, in.window.height);
   QSize limit(StickerMaxLength, StickerMaxLength);
-  if (!raw.desktop.isEmpty())
-    limit = limit.boundedTo(raw.desktop);
+  if (!raw.workArea.isEmpty())
+    limit = limit.boundedTo(raw.workArea);
   out.window = out.window.boundedTo(limit);
   return out;
 }

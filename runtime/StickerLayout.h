@@ -32,7 +32,7 @@ struct TStickerLayoutInput {
   TStickerLabelBox date, time, subject, text;
   TStickerPictureBox image, movingImage;
   TPositionRec window; // the window's stored position and its autoSize flag
-  QSize desktop;       // the virtual desktop's size; empty when unknown
+  QSize workArea;      // the work area of the screen the window shows on; empty when unknown
 };
 
 struct TStickerLayout {
@@ -43,7 +43,7 @@ struct TStickerLayout {
 // Positions and sizes from a file are clamped to this range first, so no sum can overflow and no
 // window is larger than the display system allows.
 inline constexpr int StickerMaxCoordinate = 32767;
-// No side of a sticker window is longer than the virtual desktop's, nor than this: a window's
+// No side of a sticker window is longer than its screen's work area, nor than this: a window's
 // backing store takes four bytes a pixel, so a stored 32767 x 32767 would allocate 4 GB.
 inline constexpr int StickerMaxLength = 16384;
 
@@ -57,6 +57,9 @@ inline constexpr int StickerMaxLength = 16384;
 // elements: the time at the right edge - 2, subject and text by alignment, the picture centred,
 // the moving picture centred across and in the space below its top. Without auto-size the window
 // takes its stored width and height.
+// An automatic picture or moving picture too large for the work area (with the margins the flow
+// gives it) is scaled down to fit, keeping its proportions; the window never exceeds the work
+// area, so no sticker covers the whole screen.
 [[nodiscard]] TStickerLayout LayoutSticker(const TStickerLayoutInput &input);
 
 // The window's alpha for a stored opacity (percent of transparency): 255 (no blending) for 0 or

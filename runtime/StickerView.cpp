@@ -1,6 +1,7 @@
 #include "runtime/StickerView.h"
 
 #include "runtime/FormSticker.h"
+#include "widgets/WindowHelpers.h"
 
 TStickerView::TStickerView(TModel &model, IUserInterface &ui)
     : m_window(new TFormSticker(model, ui)) {}
@@ -22,6 +23,7 @@ void TStickerView::Raise() {
   // Raise only: this runs whenever the program loses the focus, and activating the sticker here
   // would take the focus back from whatever window the user just went to.
   m_window->raise();
+  RaiseDialogsKeptAbove(); // the dialog the user answers stays in front
 }
 
 void TStickerView::close() {

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ ninja-build pkg-config clang-format clang libclang-rt-14-dev
+  cmake g++ ninja-build pkg-config clang-format clang-tidy clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6opengl6-dev qt6-svg-dev
   libpugixml-dev libcurl4-openssl-dev libjpeg62-turbo-dev libsdl2-mixer-dev
   libgtest-dev libgmock-dev libbenchmark-dev libgif-dev

@@ -1,5 +1,7 @@
 #include "services/ShellExecute.h"
 
+#include "services/ShellWords.h"
+
 #include <QFileInfo>
 #include <QObject>
 #include <QProcess>
@@ -36,6 +38,24 @@ bool TProcessLauncher::openDocument(const QString &target) {
   return QProcess::startDetached(QStringLiteral("xdg-open"), {target});
 }
 
+bool TProcessLauncher::canOpenHtml() {
+  if (QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty())
+    return false;
+  // In a session without a desktop, xdg-open runs $BROWSER.
+  for (const QString &browser : qEnvironmentVariable("BROWSER").split(u':', Qt::SkipEmptyParts))
+    if (!QStandardPaths::findExecutable(browser.section(u' ', 0, 0)).isEmpty())
+      return true;
+  QProcess query;
+  query.start(QStringLiteral("xdg-mime"), {"query", "default", "text/html"});
+  if (!query.waitForFinished(3000)) {
+    query.kill();
+    query.waitForFinished(1000);
+    return true; // no answer is no proof: let xdg-open try
+  }
+  return query.exitStatus() == QProcess::NormalExit &&
+         !query.readAllStandardOutput().trimmed().isEmpty();
+}
+
 OverrideSlot<IShellLauncher> &shellLauncherSlot() {
   static constinit OverrideSlot<IShellLauncher> slot{[]() -> IShellLauncher & {
     static TProcessLauncher real;
@@ -52,12 +72,11 @@ bool ShellExecuteFile(const QString &file, const QString &parameters, const QStr
   (void)noParent;    // the parent window only served the Windows shell's error boxes
   if (file.trimmed().isEmpty())
     return false;
-  // The Windows quoting made quoted parameters one argument; unquoted ones the program split.
-  QStringList arguments;
-  if (unquotedParameters)
-    arguments = QProcess::splitCommand(parameters);
-  else if (!parameters.isEmpty())
-    arguments.append(parameters);
+  // Quoted or not, the parameters are split as a shell splits a command line: "a b" gave the
+  // program one argument "a b", where a user who typed two words expected two (the Windows shell
+  // quoted the text, and the program there split it again).
+  (void)unquotedParameters;
+  const QStringList arguments = SplitShellWords(parameters);
 
   const QFileInfo info(file);
   if (info.exists()) {
@@ -83,15 +102,21 @@ bool RunProgram(const QString &program, const QString &parameters) {
   return ShellExecuteFile(program, parameters, QString(), SW_SHOWDEFAULT, false, true);
 }
 
-bool ShowHelpContext(const QString &helpFile, int context) {
+THelpProblem HelpProblemOf(const QString &helpFile) {
   if (!QFileInfo(helpFile).isFile())
+    return THelpProblem::MissingFile;
+  return shellLauncher().canOpenHtml() ? THelpProblem::None : THelpProblem::NoViewer;
+}
+
+bool ShowHelpContext(const QString &helpFile, int context) {
+  if (HelpProblemOf(helpFile) != THelpProblem::None)
     return false;
   return shellLauncher().openDocument(
       helpTarget(helpFile, context > 0 ? QStringLiteral("ctx-%1").arg(context) : QString()));
 }
 
 bool ShowHelpKeyword(const QString &helpFile, const QString &keyword) {
-  if (!QFileInfo(helpFile).isFile())
+  if (HelpProblemOf(helpFile) != THelpProblem::None)
     return false;
   return shellLauncher().openDocument(helpTarget(helpFile, keyword));
 }

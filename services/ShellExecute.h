@@ -18,6 +18,8 @@ public:
                                           const QString &workingFolder) = 0;
   // Opens a file, folder or URL with the desktop's handler.
   [[nodiscard]] virtual bool openDocument(const QString &target) = 0;
+  // Whether some program would open an HTML file (the help). True unless a launcher knows better.
+  [[nodiscard]] virtual bool canOpenHtml() { return true; }
 };
 
 // The real launcher: QProcess::startDetached, and xdg-open for documents.
@@ -26,6 +28,9 @@ public:
   [[nodiscard]] bool startProgram(const QString &program, const QStringList &arguments,
                                   const QString &workingFolder) override;
   [[nodiscard]] bool openDocument(const QString &target) override;
+  // xdg-open is on the PATH and either $BROWSER names a program on it or the desktop has a
+  // default program for text/html (xdg-mime query default text/html).
+  [[nodiscard]] bool canOpenHtml() override;
 };
 
 // The process-wide launcher.
@@ -48,9 +53,9 @@ inline constexpr int SW_SHOWDEFAULT = 10;
 //  - any other existing file or folder opens with its handler (the parameters are not used);
 //  - a text with a URL scheme ("https:", "mailto:", ...) or starting with "www." opens as a URL;
 //  - anything else gives false and starts nothing.
-// Parameters: quoted (the default) they arrive as one argument holding the whole text; unquoted
-// they are split like a command line (QProcess::splitCommand). The folder becomes the program's
-// working folder. The show command and the parent flag have no effect on Linux.
+// Parameters are split into arguments as a shell splits words (SplitShellWords: quotes and
+// backslashes, no expansion), whether "quoted" or not. The folder becomes the program's working
+// folder. The show command, the parent flag and the quoting flag have no effect on Linux.
 [[nodiscard]] bool ShellExecuteFile(const QString &file, const QString &parameters,
                                     const QString &folder, int showCommand, bool noParent,
                                     bool unquotedParameters);
@@ -59,9 +64,13 @@ inline constexpr int SW_SHOWDEFAULT = 10;
 bool RunProgram(const QString &program, const QString &parameters);
 
 // Help is an HTML file opened through xdg-open. A context above 0 (the main window is 0, the FAQ
-// 60) or a keyword becomes the anchor "#ctx-<n>" or "#<keyword>". False when the file is missing.
+// 60) or a keyword becomes the anchor "#ctx-<n>" or "#<keyword>". False, and nothing started,
+// when the file is missing or no program opens HTML files (HelpProblemOf tells which).
 bool ShowHelpContext(const QString &helpFile, int context);
 bool ShowHelpKeyword(const QString &helpFile, const QString &keyword);
+enum class THelpProblem { None, MissingFile, NoViewer };
+// Why the help file cannot be shown, checked in this order.
+[[nodiscard]] THelpProblem HelpProblemOf(const QString &helpFile);
 // A form's help: the dynamic property "helpType" = "keyword" uses "helpKeyword", anything else
 // uses the int property "helpContext" (0 when unset).
 bool ShowFormHelp(const QString &helpFile, const QObject *form);

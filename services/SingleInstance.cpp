@@ -145,14 +145,63 @@ void TNamedLock::release() {
   }
 }
 
+QStringList InstanceLockFolders(QString *failure) {
+  const QString first = InstanceRuntimeFolder(failure);
+  if (first.isEmpty())
+    return {};
+  QStringList folders{first};
+  if (!envFolder("TOLVANE_RUNTIME_DIR").isEmpty())
+    return folders;
+  // A private folder that cannot be had is no reason to refuse a start whose runtime folder is
+  // good: the lock there is the one every start took before.
+  const QString shared = PrivateRuntimeFolder();
+  if (!shared.isEmpty() && shared != first)
+    folders << shared;
+  return folders;
+}
+
+// Before, the lock lay in the runtime folder alone: a start from a shell with a stale
+// XDG_RUNTIME_DIR took it in the private folder, one from the desktop in $XDG_RUNTIME_DIR, and
+// both ran. Every start now also takes the private folder's lock, which both see.
 TNamedLock::Result CheckSingleInstance(const QString &name, QString *failure) {
-  TNamedLock lock;
-  const TNamedLock::Result result = lock.tryAcquire(name);
-  if (result == TNamedLock::Result::Acquired)
+  QString why;
+  const QStringList folders = InstanceLockFolders(&why);
+  if (folders.isEmpty()) {
+    if (failure)
+      *failure = why;
+    return TNamedLock::Result::Failed;
+  }
+  std::vector<TNamedLock> taken;
+  for (const QString &folder : folders) {
+    TNamedLock lock;
+    switch (lock.tryAcquire(name, folder)) {
+    case TNamedLock::Result::Acquired:
+      taken.push_back(std::move(lock));
+      break;
+    case TNamedLock::Result::HeldElsewhere:
+      return TNamedLock::Result::HeldElsewhere; // what was taken is given back here
+    case TNamedLock::Result::Failed:
+      // Only the first folder's lock is needed to know; the private one adds what it can.
+      if (taken.empty()) {
+        if (failure)
+          *failure = lock.failure();
+        return TNamedLock::Result::Failed;
+      }
+      break;
+    }
+  }
+  for (TNamedLock &lock : taken)
     instanceLocks().push_back(std::move(lock));
-  else if (result == TNamedLock::Result::Failed && failure)
-    *failure = lock.failure();
-  return result;
+  return TNamedLock::Result::Acquired;
+}
+
+bool InstanceLockHeldElsewhere(const QString &name) {
+  for (const QString &folder : InstanceLockFolders()) {
+    TNamedLock probe;
+    if (probe.tryAcquire(name, folder) == TNamedLock::Result::HeldElsewhere)
+      return true;
+  }
+  return false;
 }
 
 void ReleaseInstanceMutex() { instanceLocks().clear(); }

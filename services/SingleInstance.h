@@ -3,6 +3,7 @@
 #include "platform/ScopedOverride.h"
 
 #include <QString>
+#include <QStringList>
 
 // One running instance per user. A named lock stands in for the named mutex: flock() on a lock file
 // in the per-user runtime folder. The kernel drops the lock when the process ends in any way, so a
@@ -50,11 +51,21 @@ private:
   QString m_failure;
 };
 
-// Takes the named lock for the rest of the process (the instance mutex). HeldElsewhere: another
-// instance runs. Acquired: this process now holds it. Failed: the lock cannot be made at all, so
-// nobody can tell whether another instance runs; `failure` then gets the reason.
+// The folders the instance lock is taken in: InstanceRuntimeFolder() first, then (unless the
+// tests named the folder) PrivateRuntimeFolder() when it can be had and is another folder. Two
+// starts that see different XDG_RUNTIME_DIR values still meet in the private folder. Empty, with
+// the reason in `failure`, when the first cannot be had.
+[[nodiscard]] QStringList InstanceLockFolders(QString *failure = nullptr);
+
+// Takes the named lock in every folder of InstanceLockFolders() for the rest of the process (the
+// instance mutex). HeldElsewhere: another instance holds it in one of them. Acquired: this process
+// now holds it. Failed: the lock cannot be made in the first folder, so nobody can tell whether
+// another instance runs; `failure` then gets the reason.
 [[nodiscard]] TNamedLock::Result CheckSingleInstance(const QString &name,
                                                      QString *failure = nullptr);
+// Whether another holder has the named lock in any folder of InstanceLockFolders(). The probe
+// holds each free lock for a moment and never removes a lock file.
+[[nodiscard]] bool InstanceLockHeldElsewhere(const QString &name);
 
 // Releases what CheckSingleInstance holds, as the end of the process would.
 void ReleaseInstanceMutex();

@@ -64,8 +64,10 @@ bool TFormAbout::ShowAboutBox(TModel &model, const QString &text, QWidget *owner
 }
 
 void TFormAbout::Prepare(const QString &text) {
-  setWindowTitle(QStringLiteral("Tolvane. ") + StripHotkey(text));
   m_hubForm->ApplyLanguage();
+  // After the language file, whose caption of the box itself ("About") would replace the title:
+  // the main window passes its own caption of the command, translated already.
+  setWindowTitle(QStringLiteral("Tolvane. ") + StripHotkey(text));
   ui->LabelDisplayName->setText(QStringLiteral("Tolvane"));
   ui->LabelDisplayName->setToolTip(ProductWebAddress());
   ui->LabelVersion->setText(MakerNotice + u'\n' + GetVersionText());

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -56,7 +57,23 @@ void LoadFormBounds(QWidget *form, const TMMemIniFile &ini, const QString &secti
                      ini.readInteger(section, k::Top, centred.y()), size.width(), size.height());
   const QRect placed = PlaceOnScreen(wanted, screens, primary);
   form->resize(placed.size());
-  form->move(placed.topLeft());
+  MoveFrameTo(form, placed.topLeft());
+}
+
+void MoveFrameTo(QWidget *form, QPoint frameTopLeft) {
+  // Left and Top are the frame's corner, as x() and y() give it. A window that has its native
+  // window already but was never framed takes move() as the inside's corner (its frame is not
+  // known yet), and the window manager puts the title bar above that: the window crept up by a
+  // title bar's height at every opening. The native window is told that the place includes the
+  // frame.
+  QWindow *native = form->windowHandle();
+  if (form->isWindow() && native && !form->isVisible() &&
+      form->frameGeometry() == form->geometry()) {
+    form->move(frameTopLeft);
+    native->setFramePosition(frameTopLeft);
+    return;
+  }
+  form->move(frameTopLeft);
 }
 
 void SaveFormBounds(const QWidget *form, TMMemIniFile &ini, const QString &section) {

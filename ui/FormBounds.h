@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QPoint>
 #include <QRect>
 #include <QString>
 
@@ -21,6 +22,10 @@ void LoadFormBounds(QWidget *form, const TMMemIniFile &ini, const QString &secti
                     TBoundsKeys keys);
 // Writes all four values of the window into the section.
 void SaveFormBounds(const QWidget *form, TMMemIniFile &ini, const QString &section);
+
+// Puts the window's frame (not its inside) at the point, also for a window whose frame the window
+// manager has not drawn yet.
+void MoveFrameTo(QWidget *form, QPoint frameTopLeft);
 
 // Where a window with the wanted bounds goes: where it was asked to when a grip of its title bar
 // lies on one of the screens (their available areas), else centred on the primary screen. The

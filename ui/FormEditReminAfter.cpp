@@ -31,7 +31,8 @@ TFormEditReminAfter::TFormEditReminAfter(TModel &model, QWidget *parent)
       ui(std::make_unique<Ui::FormEditReminAfter>()), m_model(model),
       m_hubForm(new THubForm(this, m_model)) {
   ui->setupUi(this);
-  setFixedSize(size());
+  // The design size, or more where the fonts or the captions need more.
+  setFixedSize(size().expandedTo(sizeHint()));
   ui->SpinEditRemindAfter->setMinValue(SpinMin);
   ui->SpinEditRemindAfter->setMaxValue(SpinMax);
   ui->SpinEditRemindAfter->setValue(SpinMin);

@@ -279,6 +279,8 @@ bool TFormEditReminder::ActionOkExecute() {
 }
 
 bool TFormEditReminder::save() {
+  if (!pagesAgreeToSave())
+    return false;
   // The pages write themselves into the record; the command does the rest (the new id, the
   // one-time rule, the item, the file, the list, the main window's row).
   const TEditSaveResult result =
@@ -309,6 +311,25 @@ bool TFormEditReminder::save() {
   m_modified = false;
   done(Accepted);
   (void)hub().send(MasterWindowHandle(), msg::WM_SETTINGS_CHANGED);
+  return true;
+}
+
+// Before, Ok asked no page: an address that is no address was saved, and the firing's mail then
+// failed. A page that refuses keeps the editor open before anything is written, and is brought
+// to the front with the field it named. A hidden tab's action is off, so its page is not used
+// when the reminder fires and keeps nobody from saving; it is asked when its action is on again.
+bool TFormEditReminder::pagesAgreeToSave() {
+  QTabWidget *tabs = ui->PageControl1;
+  for (IEditorPage *page : pages()) {
+    const int tab = tabs->indexOf(page->Widget()->parentWidget());
+    if (tab >= 0 && !tabs->isTabVisible(tab))
+      continue;
+    if (!page->CheckBeforeSave()) {
+      if (tab >= 0)
+        tabs->setCurrentIndex(tab);
+      return false;
+    }
+  }
   return true;
 }
 

@@ -96,6 +96,8 @@ private:
 
   // The close query: true when the editor may close now.
   bool closeQuery();
+  // Ok's first step: every page on a shown tab checks what it holds; false when one refused.
+  [[nodiscard]] bool pagesAgreeToSave();
   bool save();
 
   void applyStickerSwitch();

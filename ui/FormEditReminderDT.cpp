@@ -25,6 +25,9 @@ template <std::size_t N> void FillList(QComboBox *list, const std::array<const c
   list->clear();
   for (const char *name : names)
     list->addItem(TranslateText(QString::fromLatin1(name)));
+  // Never narrower than its longest name: the layout squeezed the lists of a dialog without its
+  // date pickers down to "after defined tim...".
+  list->setMinimumWidth(list->sizeHint().width());
 }
 
 } // namespace

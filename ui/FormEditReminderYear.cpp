@@ -14,13 +14,11 @@
 #include "ui/ReportErrors.h"
 #include "ui/ScheduleRules.h"
 #include "widgets/FormLanguageFile.h"
+#include "widgets/GridLabels.h"
 #include "widgets/PictureGridControl.h"
 #include "widgets/SpeedButtons.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QVBoxLayout>
 
 TFormEditReminderYear::TFormEditReminderYear(TModel &model, QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::FormEditReminderYear>()), m_model(model) {
@@ -50,33 +48,26 @@ TFormEditReminderYear::~TFormEditReminderYear() = default;
 
 TPictureGridControl *TFormEditReminderYear::Grid() const { return ui->PictureGridControlYearDays; }
 
-// Day numbers above the grid, month names to its left; each label takes the width or height of
-// one cell.
+// Day numbers over the grid's columns, month names beside its rows, each over its own cell.
 void TFormEditReminderYear::buildLabels() {
-  auto *days = new QHBoxLayout;
-  days->setSpacing(0);
-  for (int d = 1; d <= Days; ++d) {
-    auto *label = new QLabel(QString::number(d));
-    label->setAlignment(Qt::AlignCenter);
-    days->addWidget(label, 1);
-  }
-  auto *months = new QVBoxLayout;
-  months->setSpacing(0);
-  for (int m = 0; m < Months; ++m) {
-    auto *label = new QLabel;
-    m_monthLabels << label;
-    months->addWidget(label, 1);
-  }
+  m_dayLabels = new TGridLabels(Grid(), Qt::Horizontal, ui->TabSheetYearDays);
+  QStringList days;
+  for (int d = 1; d <= Days; ++d)
+    days << QString::number(d);
+  m_dayLabels->setTexts(days);
+  m_monthLabels = new TGridLabels(Grid(), Qt::Vertical, ui->TabSheetYearDays);
   ui->LayoutYearDays->setSpacing(2);
-  ui->LayoutYearDays->addLayout(days, 0, 1);
-  ui->LayoutYearDays->addLayout(months, 1, 0);
+  ui->LayoutYearDays->addWidget(m_dayLabels, 0, 1);
+  ui->LayoutYearDays->addWidget(m_monthLabels, 1, 0);
 }
 
 void TFormEditReminderYear::LoadReminder(const QString &id) {
   m_hub->ApplyLanguage();
   ui->LabelId->setText(id);
+  QStringList months;
   for (int m = 0; m < Months; ++m)
-    m_monthLabels[m]->setText(formatSettings().longMonthNames[std::size_t(m)]);
+    months << formatSettings().longMonthNames[std::size_t(m)];
+  m_monthLabels->setTexts(months);
   m_year = DecodeDate(currentClock().today()).year;
   showYearInCaption();
   const TDataObject *reminder =

@@ -1,14 +1,13 @@
 #pragma once
 
 #include <QDialog>
-#include <QList>
 
 #include <array>
 #include <cstdint>
 #include <memory>
 
-class QLabel;
 class TDataObject;
+class TGridLabels;
 class THubForm;
 class TPictureGridControl;
 
@@ -60,5 +59,6 @@ private:
   bool m_confirmed = false;
   // The grid as last confirmed or loaded: [month][day].
   std::array<std::array<int32_t, Days>, Months> m_accepted{};
-  QList<QLabel *> m_monthLabels;
+  TGridLabels *m_dayLabels = nullptr;
+  TGridLabels *m_monthLabels = nullptr;
 };

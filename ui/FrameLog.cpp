@@ -61,7 +61,13 @@ TFrameLog::TFrameLog(TModel &model, IUserInterface &userInterface, QWidget *pare
     ui->ListViewLog->setColumnWidth(c, defaultColumnWidth(c));
   QHeaderView *header = ui->ListViewLog->header();
   header->setSectionsClickable(true);
-  header->setStretchLastSection(false);
+  // The text, last, takes what the other columns leave of the list's width.
+  header->setStretchLastSection(true);
+  // A width the user gives a column is his: it is no longer fitted to its contents.
+  connect(header, &QHeaderView::sectionResized, this, [this](int column) {
+    if (!m_fitting)
+      m_columnsToFit.remove(column);
+  });
 
   connect(ui->TreeViewSelect, &QTreeWidget::currentItemChanged, this, [this] {
     showDateBoxes();
@@ -90,10 +96,15 @@ void TFrameLog::LoadOptions() {
   const int treeWidth = std::max(
       kLeastTreeWidth, ini.readInteger(section, settings_keys::TreeViewWidth, kDefaultTreeWidth));
   ui->Splitter1->setSizes({treeWidth, std::max(1, width() - treeWidth)});
-  for (int c = 0; c < TLogTableModel::ColumnCount; ++c)
-    ui->ListViewLog->setColumnWidth(
-        c, ini.readInteger(section, settings_keys::ListViewLogColumn + QString::number(c),
-                           defaultColumnWidth(c)));
+  // Columns without a saved width are fitted to what they show once the page shows lines.
+  m_columnsToFit.clear();
+  for (int c = 0; c < TLogTableModel::ColumnCount; ++c) {
+    const QString key = settings_keys::ListViewLogColumn + QString::number(c);
+    const QScopedValueRollback<bool> fitting(m_fitting, true);
+    ui->ListViewLog->setColumnWidth(c, ini.readInteger(section, key, defaultColumnWidth(c)));
+    if (!ini.valueExists(section, key))
+      m_columnsToFit.insert(c);
+  }
   m_table->setSortOrder(
       ini.readInteger(section, settings_keys::ListViewLogSort, TLogTableModel::SortNewestFirst));
 }
@@ -187,6 +198,21 @@ void TFrameLog::Refresh() {
     loadLogFile();
   }
   ApplyFilter();
+  fitColumns();
+}
+
+// The columns still to fit take the width of their header and of the lines on show (the date
+// with its time, the subject, the icons under their captions); once lines were there to measure,
+// they keep it.
+void TFrameLog::fitColumns() {
+  if (m_columnsToFit.isEmpty())
+    return;
+  const QScopedValueRollback<bool> fitting(m_fitting, true);
+  for (const int c : std::as_const(m_columnsToFit))
+    if (c != TLogTableModel::ColumnCount - 1) // the last one stretches
+      ui->ListViewLog->resizeColumnToContents(c);
+  if (m_table->rowCount() > 0)
+    m_columnsToFit.clear();
 }
 
 void TFrameLog::loadLogFile() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QWidget>
 
 #include <functional>
@@ -27,7 +28,8 @@ public:
   TFrameLog(TModel &model, IUserInterface &userInterface, QWidget *parent = nullptr);
   ~TFrameLog() override;
 
-  // The splitter, the column widths and the order, from and to LocalSettings.
+  // The splitter, the column widths and the order, from and to LocalSettings. A column without a
+  // saved width is fitted to its contents when the page first shows lines.
   void LoadOptions();
   void SaveOptions();
   // Each time the main window is shown: the date boxes (from a week ago, no end).
@@ -58,6 +60,7 @@ private:
   void openReminderOfSelection();
   void applyRowColors();
   void loadLogFile();
+  void fitColumns();
 
   std::unique_ptr<Ui::FrameLog> ui;
   TModel &m_model;
@@ -65,4 +68,8 @@ private:
   TLogTableModel *m_table;
   std::function<void(int ms)> m_retryPause;
   bool m_reading = false;
+  // Columns without a saved width, to be fitted to their contents; and whether a width being
+  // set is ours (not the user's).
+  QSet<int> m_columnsToFit;
+  bool m_fitting = false;
 };

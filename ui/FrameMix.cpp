@@ -147,8 +147,15 @@ void TFrameMix::ClearLogFile() {
 void TFrameMix::SelectLanguage(int row) {
   if (row < 0 || row >= ui->ComboBoxLng->count())
     return;
-  m_model.MainSettings().writeString(keys::Config, keys::Lng,
-                                     GetProgramFolder() + ui->ComboBoxLng->itemText(row));
+  const QString file = GetProgramFolder() + ui->ComboBoxLng->itemText(row);
+  // Before, any file was taken without a word and the captions silently stayed as they were.
+  if (!IsLanguageFile(file)) {
+    uiPrompts().notice(TranslateText(QStringLiteral("The file is not a language file!")) +
+                       QStringLiteral("\r\n") + file);
+    fillLanguageList(); // shows the language in use again
+    return;
+  }
+  m_model.MainSettings().writeString(keys::Config, keys::Lng, file);
   translate();
   (void)hub().send(MasterWindowHandle(), msg::WM_LANGUAGE_CHANGED);
   // The windows that translated themselves meanwhile gave the switch its designed caption back.

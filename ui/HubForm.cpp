@@ -4,7 +4,7 @@
 #include "model/NotifyWindows.h"
 #include "model/Paths.h"
 #include "model/Settings.h"
-#include "services/ShellExecute.h"
+#include "ui/ProgramHelp.h"
 #include "ui/ReportErrors.h"
 #include "widgets/ControlRefresh.h"
 #include "widgets/FormLanguageFile.h"
@@ -28,7 +28,7 @@ THubForm::~THubForm() {
 }
 
 void THubForm::onMessage(uint message, Handler handler) {
-  m_handlers.insert(message, std::move(handler));
+  m_handlers[message] = std::move(handler); // QHash::insert would copy it
 }
 
 void THubForm::addLanguageFrame(QWidget *frame) {
@@ -70,7 +70,7 @@ void THubForm::hidden() {
   }
 }
 
-void THubForm::help() { (void)ShowFormHelp(GetHelpFileName(), m_form); }
+void THubForm::help() { (void)OpenProgramHelp(m_form); }
 
 bool THubForm::eventFilter(QObject *watched, QEvent *event) {
   if (watched != m_form)

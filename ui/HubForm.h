@@ -21,7 +21,8 @@ class TModel;
 //  - the captions of the language file the model's settings name, applied to the window and its
 //    frames each time it is shown (and by ApplyLanguage);
 //  - its bounds kept in the model's MainSettings under its name (RestoreBounds, SaveBounds);
-//  - F1 opens the program's help at the window's help context (ShowFormHelp).
+//  - F1 opens the program's help at the window's help context (OpenProgramHelp: the user is told
+//    where the help file is when it cannot be shown).
 // Message handlers run through RunReported: an error they raise is shown, not passed on.
 class THubForm : public QObject {
   Q_OBJECT

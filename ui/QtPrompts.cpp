@@ -2,6 +2,7 @@
 
 #include "model/LanguageTable.h"
 #include "ui/ColorShape.h"
+#include "ui/FormBounds.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -19,6 +20,8 @@
 namespace {
 
 const QString Title = QStringLiteral("Tolvane");
+// Where a dialog's frame was when it last closed (a QPoint).
+constexpr const char *LastPlaceProperty = "lastPlace";
 
 // Deletes the dialog after use unless its parent took it down already.
 template <class T> class OwnedDialog {
@@ -78,6 +81,15 @@ int RunDialog(QDialog *dialog) {
   QPointer<QDialog> guard(dialog);
   // QDialog::exec() would make a parentless dialog application-modal and block every sticker.
   dialog->setWindowModality(dialog->parentWidget() ? Qt::WindowModal : Qt::NonModal);
+  // Kept above other windows while it is shown: a sticker kept on top, one that fires meanwhile
+  // among them, must never cover the question the user is to answer.
+  const bool keptAbove = dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+  if (!keptAbove)
+    dialog->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  // A dialog shown again opens where it was last: Qt centres it afresh on every showing, and under
+  // a window manager it came down by a title bar's height the second time.
+  if (const QVariant last = dialog->property(LastPlaceProperty); last.isValid())
+    MoveFrameTo(dialog, last.toPoint());
   QEventLoop loop;
   QObject::connect(dialog, &QDialog::finished, &loop, &QEventLoop::quit);
   QObject::connect(dialog, &QObject::destroyed, &loop, &QEventLoop::quit);
@@ -85,7 +97,12 @@ int RunDialog(QDialog *dialog) {
   dialog->raise();
   dialog->activateWindow();
   loop.exec(QEventLoop::DialogExec);
-  return guard ? guard->result() : int(QDialog::Rejected);
+  if (!guard)
+    return int(QDialog::Rejected);
+  guard->setProperty(LastPlaceProperty, guard->pos());
+  if (!keptAbove)
+    guard->setWindowFlag(Qt::WindowStaysOnTopHint, false);
+  return guard->result();
 }
 
 QStringList FileDialogFilters(const QString &filter) {

@@ -29,7 +29,8 @@ public:
 
 // Shows the dialog modal to its parent only (modeless without one) and waits in a local event loop
 // until it finishes. Gives its result; QDialog::Rejected when it was destroyed meanwhile (its
-// parent went away).
+// parent went away). While shown the dialog is kept above other windows (stickers kept on top
+// included); shown again, it opens where it was when it last closed.
 int RunDialog(QDialog *dialog);
 
 // Qt's name filters for a filter written as "description|patterns|...". Linux file names are

@@ -1,5 +1,6 @@
 #include "ui/ScheduleRules.h"
 
+#include "model/FiringState.h"
 #include "model/LanguageTable.h"
 #include "platform/FormatSettings.h"
 
@@ -183,6 +184,17 @@ TMeasure StopValueMeasure(int stopKind) {
 }
 
 QString NextRunText(const TDataObject &schedule, TDateTime now) {
+  // The due test at now is what saving the reminder meets first: a run whose window holds now
+  // fires at once, though the next run at or after now lies beyond it (or does not exist).
+  if (const TCheckResult due = schedule.CheckRun(TFiringState::Idle(), now, false); due.fire) {
+    TDateTime end = due.due + GetDurationDays(schedule.duration);
+    if (schedule.stopBound.enable)
+      if (const TDateTime stop = GetStopBoundTime(schedule.startBound, schedule.stopBound, now);
+          stop > now)
+        end = std::min(end, stop);
+    const QString until = DateOf(end) == DateOf(now) ? TimeToStr(end) : DateTimeToStr(end);
+    return TranslateText(QStringLiteral("now, until")) + QLatin1Char(' ') + until;
+  }
   const TDateTime next = schedule.GetNextRunTime(now);
   return next.isSet() ? DateTimeToStr(next) : TranslateText(QStringLiteral("Never occurs"));
 }

@@ -110,7 +110,10 @@ struct TBoundsLayout {
 
 // --- Next-run texts ------------------------------------------------------------------------------
 
-// The next run at or after now as a local date and time, or "Never occurs".
+// "now, until <end>" when a run's window holds now (saving fires it at once; the end as a time,
+// or a date and time on another day); else the next run at or after now as a local date and
+// time, or "Never occurs". The schedule's run guards (LastRunDue, the user's last
+// close) count, so a run that fired already is not announced again.
 [[nodiscard]] QString NextRunText(const TDataObject &schedule, TDateTime now);
 // The message behind the next-run link: "Next dates of run:", an empty line, up to ten dates (one
 // for Once) each on its own line, and "..." when the list was cut there; "Never occurs" when there

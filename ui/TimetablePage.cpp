@@ -18,6 +18,7 @@
 #include "ui/QtPrompts.h"
 #include "ui/ScheduleRules.h"
 #include "ui/UiPrompts.h"
+#include "widgets/GridLabels.h"
 
 #include <QButtonGroup>
 #include <QStackedWidget>
@@ -64,11 +65,18 @@ TTimetablePage::TTimetablePage(TModel &model, QWidget *parent)
     m_monthGrids[std::size_t(g)]->setColumnCount(g == 2 ? 11 : 10);
     m_monthGrids[std::size_t(g)]->setRowCount(1);
   }
+  // A month cell is as wide as "31" needs with room on either side, so that the numbers over
+  // neighbouring cells never run together; the week's rows are as high as a line of text.
+  const QFontMetrics metrics(font());
+  const int monthCell = std::max(CellSize, metrics.horizontalAdvance(QStringLiteral("31")) + 5);
+  const int weekRow = std::max(CellSize, metrics.height() + 2);
+  ui->PictureGridControlWeekDays->setFixedSize(CellSize, WeekDays * weekRow);
+  for (TPictureGridControl *grid : m_monthGrids)
+    grid->setFixedSize(grid->columnCount() * monthCell, monthCell);
   for (TPictureGridControl *grid :
        {ui->PictureGridControlWeekDays, m_monthGrids[0], m_monthGrids[1], m_monthGrids[2]}) {
     grid->useDayPictures();
     grid->setGridEnabled(true);
-    grid->setFixedSize(grid->columnCount() * CellSize, grid->rowCount() * CellSize);
   }
   for (QTimeEdit *t : {ui->DateTimePickerTime, ui->DateTimePickerTime2})
     SetUpTimePicker(t);
@@ -82,6 +90,12 @@ TTimetablePage::TTimetablePage(TModel &model, QWidget *parent)
   ui->SpinEditRemindBefore->setMaxValue(RemindBeforeMaximum);
   ui->SpinEditRemindBefore->setValue(1);
   BindButtonToAction(ui->ButtonGetCurrentDT, ui->ActionGetCurrentDT);
+  // The value line is as high as its highest control, whichever of them the type shows.
+  int lineHeight = 0;
+  for (int i = 0; i < ui->LayoutValueLine->count(); ++i)
+    if (const QWidget *w = ui->LayoutValueLine->itemAt(i)->widget())
+      lineHeight = std::max(lineHeight, w->sizeHint().height());
+  ui->LayoutValueLine->addStrut(lineHeight);
   buildDayLabels();
 
   m_boundsDialog = new TFormEditReminderDT(m_model, this);
@@ -96,30 +110,24 @@ TTimetablePage::TTimetablePage(TModel &model, QWidget *parent)
 
 TTimetablePage::~TTimetablePage() = default;
 
+// The week days' names beside their rows and the day numbers over the month grids' columns.
 void TTimetablePage::buildDayLabels() {
-  auto *weekLabels = new QVBoxLayout;
-  weekLabels->setSpacing(0);
-  for (int d = 0; d < WeekDays; ++d) {
-    auto *label = new QLabel;
-    label->setFixedHeight(CellSize);
-    weekLabels->addWidget(label);
-    m_weekLabels << label;
-  }
-  ui->LayoutWeekDays->addLayout(weekLabels, 0, 0);
+  m_weekLabels =
+      new TGridLabels(ui->PictureGridControlWeekDays, Qt::Vertical, ui->GroupBoxWeekDays);
+  ui->LayoutWeekDays->addWidget(m_weekLabels, 0, 0);
   ui->LayoutWeekDays->setRowStretch(1, 1);
+  ui->LayoutWeekDays->setColumnStretch(2, 1); // the names stay next to their rows
   for (int g = 0; g < 3; ++g) {
-    auto *numbers = new QHBoxLayout;
-    numbers->setSpacing(0);
-    for (int c = 0; c < m_monthGrids[std::size_t(g)]->columnCount(); ++c) {
-      auto *label = new QLabel(QString::number(g * 10 + c + 1));
-      label->setFixedWidth(CellSize);
-      label->setAlignment(Qt::AlignCenter);
-      numbers->addWidget(label);
-    }
-    numbers->addStretch();
-    ui->LayoutMonthDays->addLayout(numbers, g * 2, 0);
+    TPictureGridControl *grid = m_monthGrids[std::size_t(g)];
+    auto *numbers = new TGridLabels(grid, Qt::Horizontal, ui->GroupBoxMonthDays);
+    QStringList texts;
+    for (int c = 0; c < grid->columnCount(); ++c)
+      texts << QString::number(g * 10 + c + 1);
+    numbers->setTexts(texts);
+    ui->LayoutMonthDays->addWidget(numbers, g * 2, 0);
   }
   ui->LayoutMonthDays->setRowStretch(6, 1);
+  ui->LayoutMonthDays->setColumnStretch(1, 1);
 }
 
 void TTimetablePage::connectControls() {
@@ -184,8 +192,10 @@ void TTimetablePage::translateLists() {
   for (const char *name : MeasureNames)
     ui->ComboBoxRemindBefore->addItem(TranslateText(QString::fromLatin1(name)));
   // Rows run Monday .. Sunday; the names are kept Sunday first.
+  QStringList days;
   for (int d = 0; d < WeekDays; ++d)
-    m_weekLabels[d]->setText(formatSettings().longDayNames[std::size_t((d + 1) % WeekDays)]);
+    days << formatSettings().longDayNames[std::size_t((d + 1) % WeekDays)];
+  m_weekLabels->setTexts(days);
 }
 
 void TTimetablePage::LoadFromReminder(const QString &id) {
@@ -208,6 +218,7 @@ void TTimetablePage::LoadSchedule(const TDataObject &reminder) {
   m_loadedStart = reminder.startBound;
   m_loadedStop = reminder.stopBound;
   m_loadedRemindAfter = reminder.remindAfter;
+  m_loadedGuards = {reminder.LastRunDue, reminder.lastCloseByUserDt};
   m_enabled = reminder.enable;
   // The type first: its visibility and limits hold before the values arrive.
   tickRepeatType(int(repeat.type));
@@ -285,12 +296,17 @@ void TTimetablePage::storeAll(TDataObject &reminder) const {
 }
 
 std::unique_ptr<TDataObject> TTimetablePage::ScheduleCopy() const {
-  auto copy = TDataObject::CreateEmpty(NewReminderId);
+  // An id of its own: with the edited reminder's id (or "new") the copy would count as the one
+  // open in the editor, which never fires, and a run firing at once on Ok would not show.
+  auto copy = TDataObject::CreateEmpty(QStringLiteral("schedule preview"));
   copy->enable = m_enabled;
   copy->repeat = m_loadedRepeat;
   copy->startBound = m_loadedStart;
   copy->stopBound = m_loadedStop;
   copy->remindAfter = m_loadedRemindAfter;
+  // A run that fired or was closed already does not fire again on Ok.
+  copy->LastRunDue = m_loadedGuards.lastRunDue;
+  copy->lastCloseByUserDt = m_loadedGuards.lastCloseByUser;
   storeAll(*copy);
   return copy;
 }
@@ -327,8 +343,11 @@ void TTimetablePage::UpdateScheduleControls() {
   ui->DateTimePickerTime2->setVisible(l.time2);
   ui->LabelAt2->setVisible(l.afterTime);
   ui->LabelAfterValue2->setVisible(l.afterTime);
-  ui->GroupBoxWeekDays->setVisible(l.weekDays);
-  ui->GroupBoxMonthDays->setVisible(l.monthDays);
+  // The day grids share one place, as large as the largest of them: the page keeps its size
+  // whatever the type.
+  ui->StackedWidgetDays->setCurrentWidget(l.weekDays ? static_cast<QWidget *>(ui->GroupBoxWeekDays)
+                                          : l.monthDays ? ui->GroupBoxMonthDays
+                                                        : ui->PageNoDays);
   ui->LabelAfterValueYearDays->setVisible(l.yearDays);
   ui->SpinEditValue1->setMaxValue(l.value1Maximum);
   // With minimum = maximum the spin edit holds no bounds of its own.

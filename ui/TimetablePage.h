@@ -3,18 +3,17 @@
 #include "model/ReminderRecords.h"
 #include "ui/EditorPage.h"
 
-#include <QList>
 #include <QWidget>
 
 #include <array>
 #include <memory>
 
 class QButtonGroup;
-class QLabel;
 class QTimer;
 class TDataObject;
 class TFormEditReminderDT;
 class TFormEditReminderYear;
+class TGridLabels;
 class TPictureGridControl;
 class TSpinEdit;
 struct TRepeatControls;
@@ -96,7 +95,7 @@ private:
   TModel &m_model;
   QButtonGroup *m_types;
   std::array<TPictureGridControl *, 3> m_monthGrids{};
-  QList<QLabel *> m_weekLabels; // Monday .. Sunday
+  TGridLabels *m_weekLabels = nullptr; // Monday .. Sunday
   TFormEditReminderDT *m_boundsDialog;
   TFormEditReminderYear *m_yearDialog;
   // Refreshes the next-run text once a second while the page is shown.
@@ -109,4 +108,9 @@ private:
   TStartBoundRec m_loadedStart;
   TStopBoundRec m_loadedStop;
   TRemindAfterRec m_loadedRemindAfter;
+  // What keeps a run from firing twice, as loaded.
+  struct {
+    TDateTime lastRunDue;
+    TDateTime lastCloseByUser;
+  } m_loadedGuards;
 };

@@ -4,11 +4,13 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableView>
@@ -199,6 +201,27 @@ void SaveFormLanguageFile(QWidget *formOrFrame, const QString &fileName) {
   ini.saveToFile(fileName);
 }
 
+namespace {
+
+// Captions of another language may be longer. Layouts follow by themselves, but two things do
+// not: a splitter keeps the widths it gave its panes, squeezing a pane below what its new captions
+// need, and a window of fixed size keeps that size. Both are given the room now.
+void makeRoomForCaptions(QWidget *formOrFrame) {
+  // The changed captions have asked their layouts, and those theirs, to be worked out anew; the
+  // sizes needed are known once those requests have run.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+  for (QSplitter *splitter : formOrFrame->findChildren<QSplitter *>())
+    splitter->refresh();
+  QWidget *window = formOrFrame->window();
+  if (window->minimumSize() == window->maximumSize() && !window->minimumSize().isEmpty()) {
+    const QSize needed = window->size().expandedTo(window->sizeHint());
+    if (needed != window->size())
+      window->setFixedSize(needed);
+  }
+}
+
+} // namespace
+
 void LoadFormLanguageFile(QWidget *formOrFrame, const QString &fileName) {
   TMMemIniFile ini;
   if (!fileName.isEmpty() && !ini.loadFromFile(fileName))
@@ -209,4 +232,5 @@ void LoadFormLanguageFile(QWidget *formOrFrame, const QString &fileName) {
     if (c.applyAlways || text != c.text)
       c.apply(text);
   }
+  makeRoomForCaptions(formOrFrame);
 }

@@ -33,7 +33,9 @@ void MarkAsLanguageFrame(QWidget *frame);
 void SaveFormLanguageFile(QWidget *formOrFrame, const QString &fileName);
 
 // Applies the file's captions to the form or frame. A caption whose key is missing keeps its
-// current text; a group box caption ends up with exactly one blank at each end. Nothing happens
+// current text; a group box caption ends up with exactly one blank at each end. Longer captions
+// get their room: splitters give their panes what the panes now need, and a window of fixed size
+// grows to its layout's size. Nothing happens
 // when the file does not exist; an empty file name acts as an empty file. Raises EFileError when
 // the file exists but cannot be read.
 void LoadFormLanguageFile(QWidget *formOrFrame, const QString &fileName);

@@ -18,14 +18,6 @@ QRect frameRect(const TGIFFrame &f) { return QRect(f.Left, f.Top, f.width(), f.h
 // over or replayed in a fresh composition.
 int disposalOf(const TGIFFrame &f) { return f.Disposal <= 3 ? f.Disposal : 0; }
 
-void drawFrame(QPainter &p, const TGIFFrame &f) {
-  // Each frame leaves out its own see-through pixels (by table index), so an opaque pixel that
-  // happens to have the key colour stays opaque. A frame that cannot be decoded draws nothing.
-  const QImage picture = f.toImage(true);
-  if (!picture.isNull())
-    p.drawImage(QPoint(f.Left, f.Top), picture);
-}
-
 void fill(QPainter &p, const QRect &r, const QColor &brush) {
   p.setCompositionMode(QPainter::CompositionMode_Source);
   p.fillRect(r, brush);
@@ -67,6 +59,7 @@ void TGIFAnimator::imageChanged() {
   {
     std::lock_guard lk(m_lock);
     m_cache = Cache();
+    m_shownIndex = -1;
     m_broken = false;
     m_frameIndex = m_image->frameIndex();
     if (m_frameIndex >= 0 && m_image->frameCount() > 0)
@@ -140,6 +133,7 @@ void TGIFAnimator::setTransparent(bool value) {
     std::lock_guard lk(m_lock);
     m_transparent = value;
     m_cache = Cache(); // the background of the composition depends on it
+    m_shownIndex = -1;
   }
   graphicChanged();
   if (m_animate)
@@ -153,6 +147,7 @@ void TGIFAnimator::setFrameIndex(int value) {
     if (value < 0 || value >= count || value == m_frameIndex)
       return;
     m_frameIndex = value;
+    m_shownIndex = -1;
     m_timer->setInterval(uint32_t(frameDelay()));
   }
   raiseEvent(onFrameChanged);
@@ -222,8 +217,29 @@ void TGIFAnimator::stepOnGuiThread() {
   };
   {
     SetInterval guard{this};
+    // What to repaint is decided before the handlers run: they may render the window elsewhere
+    // (a sticker's colour key), which paints this frame without showing it. Only the part that
+    // differs from the frame shown before is repainted; every step once repainted the whole
+    // screen, a 4096 x 4096 one included.
+    const int index = m_frameIndex;
+    QRect dirty = rect();
+    if (!m_broken && !m_image->empty() && screenUsable()) {
+      try {
+        (void)composeFrame(index);
+        if (m_shownIndex >= 0 && m_shownIndex == index - 1 && m_cache.work.index == index)
+          dirty = shownPart(m_cache.work.changed) & rect();
+      } catch (...) {
+        markBroken();
+      }
+    }
     raiseEvent(onFrameChanged);
-    redrawNow();
+    if (m_frameIndex == index) {
+      redrawNow(dirty);
+      m_shownIndex = index;
+    } else {
+      // A handler moved to another frame.
+      redrawNow();
+    }
   }
   if (!m_loop && m_frameIndex == 0)
     stopAnimation();
@@ -242,6 +258,7 @@ void TGIFAnimator::stepOnWorker() {
     } catch (...) {
       markBroken();
     }
+    m_shownIndex = -1; // the repaint below covers the whole control
   }
   m_timer->callSynchronized([this] { raiseEvent(onFrameChanged); });
   redrawNow();
@@ -265,35 +282,106 @@ bool TGIFAnimator::screenUsable() const {
 }
 
 // Composition, in outline:
-// 1. The next frame after the cached one reuses the cached picture, unless the cached frame is
-//    to be restored to what was before it (disposal 3); a disposal-2 frame's rectangle is first
-//    refilled with the background.
-// 2. Otherwise start afresh: fill with the background, find the nearest earlier frame that
+// 1. A frame kept from an earlier pass is taken as it is.
+// 2. The next frame after the one composed last reuses that composition, unless that frame is to
+//    be restored to what was before it (disposal 3); a disposal-2 frame's rectangle is first
+//    refilled with the background. A composition that is kept is copied first (implicitly,
+//    when it is painted on), one that is not is painted on in place.
+// 3. Otherwise start afresh: fill with the background, find the nearest earlier frame that
 //    covers the whole screen and hides everything below it, replay the frames from there, each as
 //    its disposal says.
-// 3. Draw the frame itself.
+// 4. Draw the frame itself, and keep the composition while the budget allows.
 QImage TGIFAnimator::composeFrame(int index) {
   std::lock_guard lk(m_lock);
   const int count = m_image->frameCount();
   if (count == 0 || !screenUsable())
     return {};
   index = std::clamp(index, 0, count - 1);
-  if (index == m_cache.index && !m_cache.frame.isNull())
-    return m_cache.frame;
+  Composition &work = m_cache.work;
+  if (index == work.index && !work.image.isNull())
+    return work.image;
+  if (m_cache.kept.size() != std::size_t(count))
+    m_cache.kept.assign(std::size_t(count), Composition{});
+  if (const Composition &kept = m_cache.kept[std::size_t(index)]; !kept.image.isNull()) {
+    work = kept;
+    return work.image;
+  }
 
-  const bool reuse = !m_cache.frame.isNull() && m_cache.index >= 0 && index == m_cache.index + 1 &&
-                     disposalOf(m_image->frame(m_cache.index)) != 3;
+  const bool reuse = !work.image.isNull() && work.index >= 0 && index == work.index + 1 &&
+                     disposalOf(m_image->frame(work.index)) != 3;
   if (!reuse) {
     composeFresh(index);
   } else {
-    QPainter p(&m_cache.frame);
-    const TGIFFrame &previous = m_image->frame(m_cache.index);
-    if (disposalOf(previous) == 2)
+    work.scanned = false;
+    const QRect screen(0, 0, work.image.width(), work.image.height());
+    QPainter p(&work.image);
+    const TGIFFrame &previous = m_image->frame(work.index);
+    work.changed = frameRect(m_image->frame(index)) & screen;
+    if (disposalOf(previous) == 2) {
       fill(p, frameRect(previous), m_cache.brush);
+      work.changed |= frameRect(previous) & screen;
+    }
     drawFrame(p, m_image->frame(index));
   }
-  m_cache.index = index;
-  return m_cache.frame;
+  work.index = index;
+  keep();
+  return work.image;
+}
+
+void TGIFAnimator::keep() {
+  // Room for one more composition is always left: the one a step paints on when it cannot be
+  // kept. So everything held stays within the budget.
+  const qint64 bytes = m_cache.work.image.sizeInBytes();
+  if (m_cache.keptBytes + 2 * bytes > CacheBudget)
+    return;
+  m_cache.kept[std::size_t(m_cache.work.index)] = m_cache.work;
+  m_cache.keptBytes += bytes;
+}
+
+qint64 TGIFAnimator::cachedBytes() const {
+  std::lock_guard lk(m_lock);
+  const Composition &work = m_cache.work;
+  const bool workKept =
+      work.index >= 0 && std::size_t(work.index) < m_cache.kept.size() &&
+      m_cache.kept[std::size_t(work.index)].image.cacheKey() == work.image.cacheKey();
+  return m_cache.keptBytes + (work.image.isNull() || workKept ? 0 : work.image.sizeInBytes());
+}
+
+bool TGIFAnimator::frameShowsThrough(QRgb key) {
+  std::lock_guard lk(m_lock);
+  if (m_broken || m_image->empty() || !screenUsable())
+    return true;
+  try {
+    if (composeFrame(m_frameIndex).isNull())
+      return true;
+  } catch (...) {
+    return true;
+  }
+  Composition &work = m_cache.work;
+  if (!work.scanned || work.scannedKey != key) {
+    bool through = false;
+    for (int y = 0; y < work.image.height() && !through; ++y) {
+      const auto *line = reinterpret_cast<const QRgb *>(work.image.constScanLine(y));
+      for (int x = 0; x < work.image.width() && !through; ++x)
+        through = qAlpha(line[x]) != 255 || (line[x] & 0x00FFFFFF) == (key & 0x00FFFFFF);
+    }
+    work.scanned = true;
+    work.scannedKey = key;
+    work.showsThrough = through;
+    Composition &kept = m_cache.kept[std::size_t(work.index)];
+    if (kept.image.cacheKey() == work.image.cacheKey())
+      kept = work;
+  }
+  return work.showsThrough;
+}
+
+void TGIFAnimator::drawFrame(QPainter &p, const TGIFFrame &f) {
+  // Each frame leaves out its own see-through pixels (by table index), so an opaque pixel that
+  // happens to have the key colour stays opaque. A frame that cannot be decoded draws nothing.
+  const QImage picture = f.toImage(true);
+  ++m_frameConversions;
+  if (!picture.isNull())
+    p.drawImage(QPoint(f.Left, f.Top), picture);
 }
 
 void TGIFAnimator::composeFresh(int index) {
@@ -315,7 +403,11 @@ void TGIFAnimator::composeFresh(int index) {
   else
     brush = QColor(ColorToQRgb(clWindow));
 
-  QImage picture(sw, sh, QImage::Format_ARGB32_Premultiplied);
+  // An opaque composition needs no alpha, and is copied to the screen without blending.
+  Composition &work = m_cache.work;
+  work = Composition{}; // the old one goes before the new one is made
+  QImage picture(sw, sh,
+                 brush.alpha() == 255 ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
   if (picture.isNull())
     throw std::bad_alloc();
   QPainter p(&picture);
@@ -347,7 +439,8 @@ void TGIFAnimator::composeFresh(int index) {
   drawFrame(p, m_image->frame(index));
   p.end();
 
-  m_cache.frame = picture;
+  work.image = picture;
+  work.changed = picture.rect();
   m_cache.transparentColor = found;
   m_cache.brush = brush;
 }
@@ -384,14 +477,41 @@ void TGIFAnimator::drawImage(QPainter &painter) {
   }
   if (picture.isNull())
     return;
-  QRect target(QPoint(0, 0), picture.size());
+  const QRect target = targetRect(picture.size());
+  // Nearest neighbour, never smoothed: pixel art stays crisp when stretched.
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  painter.drawImage(target, picture);
+}
+
+QRect TGIFAnimator::targetRect(const QSize &picture) const {
+  QRect target(QPoint(0, 0), picture);
   if (m_stretch)
     target = rect();
   else if (m_center)
     target.moveTo((width() - picture.width()) / 2, (height() - picture.height()) / 2);
-  // Nearest neighbour, never smoothed: pixel art stays crisp when stretched.
-  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  painter.drawImage(target, picture);
+  return target;
+}
+
+QRect TGIFAnimator::shownPart(const QRect &screenPart) const {
+  const QSize screen(m_image->screenWidth(), m_image->screenHeight());
+  const QRect target = targetRect(screen);
+  if (!m_stretch)
+    return screenPart.translated(target.topLeft());
+  // Stretched: every control pixel whose source lies in the part, with a pixel to spare for the
+  // rounding of the scaling.
+  const auto scale = [](int v, int to, int from, bool up) {
+    const qint64 n = qint64(v) * to;
+    return int(up ? (n + from - 1) / from : n / from);
+  };
+  const int left = scale(screenPart.left(), target.width(), screen.width(), false);
+  const int top = scale(screenPart.top(), target.height(), screen.height(), false);
+  const int right =
+      scale(screenPart.left() + screenPart.width(), target.width(), screen.width(), true);
+  const int bottom =
+      scale(screenPart.top() + screenPart.height(), target.height(), screen.height(), true);
+  return QRect(QPoint(left, top), QPoint(right, bottom))
+      .adjusted(-1, -1, 1, 1)
+      .translated(target.topLeft());
 }
 
 void TGIFAnimator::adjustControlSize() {

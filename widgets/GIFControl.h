@@ -1,6 +1,7 @@
 #pragma once
 
 #include "imaging/Color.h"
+#include "imaging/Dib.h"
 #include "widgets/ImageControl.h"
 #include "widgets/ThreadTimer.h"
 
@@ -8,13 +9,17 @@
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
+class TGIFFrame;
 class TGIFImage;
 
 // Shows a multi-frame GIF picture and steps through its frames on its own timer, each frame for
 // its own delay (clamped to 50..10000 ms). Frames are composed on an off-screen image of the
 // picture's logical screen size, honouring each frame's origin, transparency and disposal; the
-// next frame reuses the previous composition.
+// next frame reuses the previous composition. Composed frames are kept, up to CacheBudget bytes,
+// so a looping animation converts its frames on the first pass only; past the budget a frame is
+// composed again from the one before it. A step repaints only the part of the screen it changed.
 //
 // Every tick runs on the GUI thread unless AsyncDrawing is on; then the worker steps and
 // composes under the control's lock, and hands events, the end-of-run stop and the repaint to
@@ -36,7 +41,9 @@ public:
   // A logical screen larger than this is not drawn and does not size the control: the size comes
   // from the file, and up to 65535 x 65535 would mean gigabytes for one composition.
   static constexpr int MaxScreenSide = 8192;
-  static constexpr qint64 MaxScreenPixels = 16 * 1024 * 1024;
+  static constexpr qint64 MaxScreenPixels = Dib::MaxShownPixels;
+  // The most bytes the composed frames hold, the one being stepped on included.
+  static constexpr qint64 CacheBudget = qint64(64) << 20;
 
   explicit TGIFAnimator(QWidget *parent = nullptr);
   // With the sleeper the frame clock's worker waits on (tests drive it by hand).
@@ -83,6 +90,16 @@ public:
   // Null for an empty picture or one whose screen is too large. Exceptions pass on.
   [[nodiscard]] QImage composeFrame(int index);
 
+  // Whether the frame shown lets what lies behind show through, or holds pixels of the colour
+  // `key`: a window keyed on that colour keeps its key while the frames it steps through have
+  // neither. Worked out once per composition (true when nothing can be composed).
+  [[nodiscard]] bool frameShowsThrough(QRgb key);
+
+  // Test hooks (conversions are counted, never timed): the bytes the composed frames hold, and
+  // how many times a frame was converted to be drawn into a composition.
+  [[nodiscard]] qint64 cachedBytes() const;
+  [[nodiscard]] int frameConversions() const { return m_frameConversions; }
+
   [[nodiscard]] QSize sizeHint() const override;
 
   TNotifyEvent onStart;        // after the animation started
@@ -97,9 +114,21 @@ protected:
   bool event(QEvent *e) override;
 
 private:
-  struct Cache {
-    QImage frame;
+  // A composed frame, and the part of the screen in which it differs from the composition of
+  // the frame before it (the whole screen when it was composed afresh).
+  struct Composition {
+    QImage image;
     int index = -1;
+    QRect changed;
+    // frameShowsThrough() for this key, once worked out.
+    bool scanned = false;
+    QRgb scannedKey = 0;
+    bool showsThrough = true;
+  };
+  struct Cache {
+    Composition work;              // the composition last made or taken
+    std::vector<Composition> kept; // by frame index; a null image is not kept
+    qint64 keptBytes = 0;
     TColor transparentColor = clNone;
     QColor brush;
   };
@@ -110,11 +139,20 @@ private:
   void stepOnWorker();
   [[nodiscard]] bool screenUsable() const;
   void composeFresh(int index);
+  void drawFrame(QPainter &p, const TGIFFrame &frame);
+  void keep();
+  // Where a picture of this size is drawn in the control, and where a part of it lands.
+  [[nodiscard]] QRect targetRect(const QSize &picture) const;
+  [[nodiscard]] QRect shownPart(const QRect &screenPart) const;
   void markBroken();
 
   std::unique_ptr<TThreadTimer> m_timer;
   std::unique_ptr<TGIFImage> m_image;
   Cache m_cache;
+  // The frame the last step painted in full, or -1: a step to the frame after it repaints only
+  // what changed.
+  int m_shownIndex = -1;
+  int m_frameConversions = 0;
 
   std::atomic<bool> m_animate{false};
   std::atomic<bool> m_asyncDrawing{false};

@@ -54,6 +54,9 @@ void TImage::pictureChanged() {
   if (m_destroying)
     return;
   m_graphic = m_picture.graphic();
+  m_shown = QImage();
+  m_shownSize = QSize();
+  m_shownPart = QRect();
   // Setting the flag reports a change only when it differs, so this comes back here at most once.
   if (m_graphic && !keepsOwnTransparency(*m_graphic))
     m_graphic->setTransparent(m_transparent);
@@ -72,7 +75,23 @@ QRect TImage::pictureRect() const {
   return {at, size};
 }
 
+// Every paint once converted the whole picture (a file of 84 bytes declaring 8000 x 8000 pixels
+// took a second), however little of it showed. Now the part that can be seen is converted once.
 void TImage::drawImage(QPainter &painter) {
-  if (!m_picture.empty())
-    m_picture.draw(painter, pictureRect());
+  if (m_picture.empty())
+    return;
+  const QRect target = pictureRect();
+  const QRect seen = (visibleRegion().boundingRect() | paintedRect()) & rect();
+  const QRect wanted = (seen & target).translated(-target.topLeft());
+  if (wanted.isEmpty())
+    return;
+  if (m_shownSize != target.size() || !m_shownPart.contains(wanted)) {
+    m_shown = QImage(); // before the new one is made, so the two are never held at once
+    m_shown = m_picture.graphic()->renderScaled(target.size(), wanted);
+    m_shownSize = target.size();
+    m_shownPart = wanted;
+    ++m_conversions;
+  }
+  if (!m_shown.isNull())
+    painter.drawImage(target.topLeft() + m_shownPart.topLeft(), m_shown);
 }

@@ -3,6 +3,7 @@
 #include "imaging/Graphic.h"
 
 #include <QCoreApplication>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QThread>
 
@@ -14,17 +15,21 @@ TImageControl::TImageControl(QWidget *parent) : QWidget(parent) {
 
 TImageControl::~TImageControl() = default;
 
-void TImageControl::redrawNow() {
+void TImageControl::redrawNow() { redrawNow(rect()); }
+
+void TImageControl::redrawNow(const QRect &part) {
+  if (part.isEmpty())
+    return;
   if (QThread::currentThread() != thread()) {
     QMetaObject::invokeMethod(
-        this, [this] { update(); }, Qt::QueuedConnection);
+        this, [this, part] { update(part); }, Qt::QueuedConnection);
     return;
   }
   // A repaint from inside a paint would recurse; the paint under way shows the change.
   if (m_drawing)
-    update();
+    update(part);
   else
-    repaint();
+    repaint(part);
 }
 
 void TImageControl::graphicChanged() {
@@ -52,7 +57,8 @@ void TImageControl::drawImage(QPainter &painter) {
   m_graphic->draw(painter, QRect(0, 0, m_graphic->width(), m_graphic->height()));
 }
 
-void TImageControl::paintEvent(QPaintEvent *) {
+void TImageControl::paintEvent(QPaintEvent *event) {
+  m_paintedRect = event->rect();
   QPainter painter(this);
   paintBackground(painter);
   m_drawing = true;
@@ -62,4 +68,5 @@ void TImageControl::paintEvent(QPaintEvent *) {
     // Nothing may leave a paint; subclasses report their own failures.
   }
   m_drawing = false;
+  m_paintedRect = QRect();
 }

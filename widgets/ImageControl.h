@@ -29,6 +29,8 @@ public:
   // Repaints at once on the GUI thread (or schedules a repaint while a paint is under way); from
   // another thread, schedules a repaint on the GUI thread.
   void redrawNow();
+  // The same for a part of the control only.
+  void redrawNow(const QRect &part);
   // Called after anything that changes the picture: adjusts the size and schedules a repaint.
   void graphicChanged();
   // Palettes are realised by the display itself on true-colour screens, so no palette message is
@@ -51,6 +53,8 @@ protected:
   virtual void paintBackground(QPainter &painter);
 
   void paintEvent(QPaintEvent *event) override;
+  // The part of the control the paint under way covers (empty outside a paint).
+  [[nodiscard]] QRect paintedRect() const { return m_paintedRect; }
 
   // The picture shown (not owned).
   TGraphic *m_graphic = nullptr;
@@ -60,5 +64,6 @@ protected:
 
 private:
   std::atomic<bool> m_drawing{false};
+  QRect m_paintedRect;
   TAlign m_align = TAlign::alNone;
 };

@@ -81,7 +81,9 @@ void reportFromWorker(std::exception_ptr error) {
     return;
   } catch (...) {
   }
-  auto report = [error] { errors::guardedCall([error] { std::rethrow_exception(error); }); };
+  auto report = [error = std::move(error)] {
+    errors::guardedCall([&error] { std::rethrow_exception(error); });
+  };
   if (QCoreApplication *app = QCoreApplication::instance())
     QMetaObject::invokeMethod(app, report, Qt::QueuedConnection);
   else

@@ -1,5 +1,7 @@
 #include "widgets/WindowHelpers.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QWidget>
 
 void ParentImageCopy(QWidget *, QPainter &) {}
@@ -17,4 +19,11 @@ void BringWindowForward(QWidget *window, bool restore) {
     QWidget *inner = window->focusWidget();
     (inner ? inner : window)->setFocus();
   }
+}
+
+void RaiseDialogsKeptAbove() {
+  for (QWidget *w : QApplication::topLevelWidgets())
+    if (qobject_cast<QDialog *>(w) && w->isVisible() &&
+        w->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+      w->raise();
 }

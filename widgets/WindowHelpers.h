@@ -13,3 +13,9 @@ void ParentImageCopy(QWidget *control, QPainter &painter);
 // also restores it unless it is maximised and gives it the keyboard focus. The window manager
 // may refuse the activation.
 void BringWindowForward(QWidget *window, bool restore);
+
+// Raises every shown dialog of the program that is kept above other windows (the program's
+// dialogs and message boxes are, while they are shown), without activating it. Called after a
+// window of the same layer was raised (a sticker kept on top), so that the dialog the user
+// answers stays in front of it.
+void RaiseDialogsKeptAbove();

@@ -75,10 +75,13 @@ class Session:
             os.makedirs(folder, mode=0o700)
         self.data_dir = os.path.join(self.home, "Documents", "Tolvane")
         os.makedirs(self.data_dir)
+        # Every start also locks in the private folder /tmp/tolvane-<uid>, which all sandboxes
+        # (and every other run on this machine) share: the test folder keeps the lock apart.
         self.env.update({
             "HOME": self.home,
             "XDG_CONFIG_HOME": os.path.join(self.home, ".config"),
             "XDG_RUNTIME_DIR": self.runtime_dir,
+            "TOLVANE_RUNTIME_DIR": self.runtime_dir,
             "TOLVANE_PROGRAM_DIR": self.program_dir,
         })
 

@@ -310,12 +310,11 @@ TEST(AnimatedCursor, GifImagesTakeOneFramePerIconWithItsRate) {
 
 TEST(AnimatedCursor, SavingIsNotOffered) {
   QStringList reports;
-  errors::setInfoReporter([&](const QString &m) { reports.push_back(m); });
+  const errors::ScopedInfoReporter reporter([&](const QString &m) { reports.push_back(m); });
   TAnimatedCursorImage ani;
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
   EXPECT_THROW(ani.SaveToStream(buffer), EAbort);
-  errors::setInfoReporter({});
   EXPECT_EQ(reports, QStringList{QStringLiteral("Function not yet implemented")});
   EXPECT_TRUE(buffer.data().isEmpty());
 }

@@ -259,11 +259,10 @@ TEST(ColorReduce, SameFormatAndLowDepthTargets) {
 
 TEST(ColorReduce, UnsupportedTargetsReportAndAbortSilently) {
   std::vector<QString> reports;
-  errors::setInfoReporter([&](const QString &m) { reports.push_back(m); });
+  const errors::ScopedInfoReporter reporter([&](const QString &m) { reports.push_back(m); });
   Dib src(3, 1, 24);
   for (int bits : {15, 16, 32})
     EXPECT_THROW((void)BitmapToDIBStream(src, bits, rmHistogram), EAbort);
-  errors::setInfoReporter({});
   ASSERT_EQ(reports.size(), 3u);
   EXPECT_EQ(reports[0], QStringLiteral("Function not yet implemented"));
   // A 32-bit picture asked for 32 bits is written as it is.

@@ -163,11 +163,10 @@ TEST(DrawUtils, CursorsAndTheNotImplementedReport) {
   EXPECT_EQ(ScreenCursor(1).shape(), Qt::ArrowCursor);
 
   QStringList shown;
-  errors::setInfoReporter([&](const QString &m) { shown << m; });
+  const errors::ScopedInfoReporter reporter([&](const QString &m) { shown << m; });
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   EXPECT_THROW(ReportNotImplemented(), EAbort);
-  errors::setInfoReporter(nullptr);
   EXPECT_EQ(shown, QStringList{QStringLiteral("Function not yet implemented")});
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }

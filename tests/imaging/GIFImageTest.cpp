@@ -6,6 +6,7 @@
 #include "imaging/Picture.h"
 #include "platform/Errors.h"
 #include "tests/imaging/GIFTestSupport.h"
+#include "tests/imaging/GifBuilder.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -573,4 +574,29 @@ TEST(GIFImage, Clipboard) {
   ASSERT_TRUE(picture.loadFromClipboard());
   EXPECT_EQ(picture.frameCount(), 1);
   EXPECT_EQ(picture.frame(0).bitmap().dib().pixel(0, 0), bitmap.dib().pixel(0, 0));
+}
+
+TEST(GIFImage, AFrameLargerThanAPictureIsShownAtIsRefusedBeforeItIsDecoded) {
+  // A file of about a hundred bytes declaring an 8000 x 8000 screen and frame, with 64 pixels of
+  // data, once held 64 million pixels; 4096 x 4096 is the most a picture is shown at.
+  const auto tiny = [](int side) {
+    gifbuilder::Image spec;
+    spec.screenWidth = side;
+    spec.screenHeight = side;
+    spec.globalColors = {qRgb(255, 0, 0), qRgb(0, 0, 255)};
+    gifbuilder::Frame f;
+    f.width = side;
+    f.height = side;
+    f.pixels.assign(64, 1);
+    spec.frames = {f};
+    return gifbuilder::build(spec);
+  };
+  ASSERT_LT(tiny(8000).size(), 120);
+  TGIFImage image;
+  EXPECT_THROW(image.loadFromBytes(tiny(8000)), EReadError);
+  EXPECT_EQ(image.frameCount(), 0);
+  image.loadFromBytes(tiny(4096));
+  EXPECT_EQ(image.width(), 4096);
+  EXPECT_EQ(image.frame(0).bitmap().dib().pixelIndex(63, 0), 1);
+  EXPECT_EQ(image.frame(0).bitmap().dib().pixelIndex(64, 0), 0);
 }

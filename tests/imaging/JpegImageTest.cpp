@@ -93,3 +93,21 @@ TEST(JpegImage, BadDataGivesAJpegErrorAndKeepsThePicture) {
   huge[sof + 8] = char(0x60);
   EXPECT_THROW(image.loadFromBytes(huge), EInvalidGraphic);
 }
+
+TEST(JpegImage, AFileDeclaringMoreThanAPictureIsShownAtIsDecodedSmaller) {
+  // A file of a few hundred bytes whose frame header claims 8000 x 8000 pixels: decoded at half
+  // its size, within the shown size, instead of 64 million pixels.
+  QByteArray jpeg = TJPEGImage::encode(halves(), 90);
+  const int sof = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
+  ASSERT_GT(sof, 0);
+  for (int at : {sof + 5, sof + 7}) {
+    jpeg[at] = char(8000 >> 8);
+    jpeg[at + 1] = char(8000 & 0xFF);
+  }
+  TJPEGImage image;
+  image.loadFromBytes(jpeg);
+  EXPECT_EQ(image.width(), 4000);
+  EXPECT_EQ(image.height(), 4000);
+  EXPECT_LE(qint64(image.pixels().width()) * image.pixels().height(), Dib::MaxShownPixels);
+  EXPECT_EQ(image.saveToBytes(), jpeg);
+}

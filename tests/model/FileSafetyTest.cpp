@@ -19,9 +19,7 @@ protected:
   FileSafety() {
     QDir().mkpath(userDir());
     QDir().mkpath(sync);
-    errors::setInfoReporter([this](const QString &m) { shown << m; });
   }
-  ~FileSafety() override { errors::setInfoReporter({}); }
 
   static void link(const QString &target, const QString &at) {
     ASSERT_TRUE(QFile::link(target, at)) << at.toStdString();
@@ -38,6 +36,7 @@ protected:
 
   QString sync = sandbox::makeTempDir(QStringLiteral("sync"));
   QStringList shown;
+  errors::ScopedInfoReporter reporter{[this](const QString &text) { shown << text; }};
 };
 
 const QByteArray OneItem = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><root>"

@@ -29,13 +29,11 @@ protected:
   ModelStartUp() {
     resetAutostart();
     QFile::remove(sandbox::home() + QStringLiteral("/.msmtprc"));
-    errors::setInfoReporter([this](const QString &m) { shown << m; });
   }
   ~ModelStartUp() override {
     program.reset();
     resetAutostart();
     QFile::remove(sandbox::home() + QStringLiteral("/.msmtprc"));
-    errors::setInfoReporter(nullptr);
   }
   static void resetAutostart() {
     const QString dir = sandbox::configDir() + QStringLiteral("/autostart");
@@ -57,6 +55,7 @@ protected:
   }
 
   QStringList shown;
+  errors::ScopedInfoReporter reporter{[this](const QString &m) { shown << m; }};
   std::optional<TModel> program; // the program's model, started and ended by each test
   ScopedFormatSettings formats{FormatSettings()};
   ManualClock clock{EncodeDateTime(2024, 3, 5, 10, 0, 0, 0)};

@@ -70,11 +70,10 @@ TEST_F(OpenStoreTest, AFirstStartWithNeitherFileKeepsTheDataFileAndItsBackupApar
 
 TEST_F(OpenStoreTest, ABrokenDataFileFallsBackToTheBackup) {
   QStringList notices;
-  errors::setInfoReporter([&notices](const QString &text) { notices << text; });
+  const errors::ScopedInfoReporter reporter([&notices](const QString &text) { notices << text; });
   writeFile(GetDataFileName(), OneItem.left(40));
   writeFile(GetBackupFileName(), BackupItem);
   EXPECT_EQ(open(), QStringList{"BACKUP"});
-  errors::setInfoReporter({});
   // The user is told, in a notice and in the log, which file and why.
   ASSERT_EQ(notices.size(), 1);
   EXPECT_TRUE(notices[0].contains(GetDataFileName()));

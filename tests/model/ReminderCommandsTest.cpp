@@ -26,9 +26,7 @@ class ReminderCommands : public ::testing::Test {
 protected:
   ReminderCommands() {
     model.MainSettings().writeString(keys::Main, keys::StoreFileName, test.file);
-    errors::setInfoReporter([this](const QString &text) { shown << text; });
   }
-  ~ReminderCommands() override { errors::setInfoReporter({}); }
 
   // An enabled reminder in the list and in the file; gives its id.
   QString add(const QString &subject, TReminderState state = TReminderState::Active) {
@@ -56,6 +54,7 @@ protected:
   RecordingListener listener{model};
   BlockedFolder folder{QFileInfo(test.file).absolutePath()};
   QStringList shown;
+  errors::ScopedInfoReporter reporter{[this](const QString &text) { shown << text; }};
   std::unique_ptr<TDataObject> none = TDataObject::CreateEmpty(QStringLiteral("none"));
 };
 

@@ -120,7 +120,7 @@ TEST_F(SettingsFiles, EachDamagedMainSettingsFileIsKeptAsideAndTheUserIsTold) {
   ManualClock clock(EncodeDateTime(2024, 3, 5, 10, 0, 0, 0));
   ScopedClock clockScope(clock);
   QStringList notices;
-  errors::setInfoReporter([&notices](const QString &text) { notices << text; });
+  const errors::ScopedInfoReporter reporter([&notices](const QString &text) { notices << text; });
   const QString file = GetMainSettingsFileName();
   QDir().mkpath(QFileInfo(file).path());
   const QByteArray plain = "[Mail]\r\nHost=smtp.example.org\r\nPort=587\r\n\r\n";
@@ -154,7 +154,6 @@ TEST_F(SettingsFiles, EachDamagedMainSettingsFileIsKeptAsideAndTheUserIsTold) {
   ASSERT_TRUE(SaveMainSettings());
   EXPECT_TRUE(QFileInfo(file).isSymLink());
   EXPECT_TRUE(deciphered(sync + "/control1.dat").contains("Port=25"));
-  errors::setInfoReporter({});
 
   writeFile(sync + "/control1.dat", enciphered(plain));
   EXPECT_TRUE(LoadMainSettings());

@@ -5,6 +5,7 @@
 #include "SettingsSandbox.h"
 #include "model/DataObjectStore.h"
 #include "model/Paths.h"
+#include "model/ReminderCommands.h"
 #include "model/ReminderList.h"
 #include "model/SettingsKeys.h"
 #include "model/XMLStore.h"
@@ -12,6 +13,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <random>
+#include <vector>
 
 namespace {
 
@@ -44,12 +48,38 @@ void addUnsaved(const QString &subject) {
   SaveToStore(*reminder, true);
 }
 
+// Files a user may choose by mistake, and the reason the refusal gives for each.
+struct TNoStoreFile {
+  const char *name;
+  QByteArray content;
+  const char *reason;
+};
+std::vector<TNoStoreFile> noStoreFiles() {
+  QByteArray random(4096, Qt::Uninitialized);
+  std::mt19937 bytes(39);
+  for (char &c : random)
+    c = static_cast<char>(bytes());
+  return {
+      {"random.xml", random, "The file is not XML."},
+      {"page.html",
+       "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Notes</title></head>\n"
+       "<body><p>Reminders<br>for today</p></body></html>\n",
+       "The file is not XML."},
+      {"empty.xml", "", "The file is empty."},
+      {"blank.xml", " \r\n\t\r\n", "The file is empty."},
+      {"page.xhtml", "<html><body><item id=\"{A}\"/></body></html>",
+       "The file holds no reminders."},
+      {"none.xml", "<?xml version=\"1.0\"?><root/>", "The file holds no reminders."},
+      {"declared.xml", "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- none -->\n",
+       "The file holds no reminders."},
+  };
+}
+
 // Empty program, documents and settings folders; the store on the user's data.xml with two
 // reminders in it and on disk; the listener and the notices recorded.
 class StoreFileCommands : public SettingsSandbox {
 protected:
   StoreFileCommands() {
-    errors::setInfoReporter([this](const QString &text) { shown << text; });
     store.LoadFromFile(GetUserDataFileName());
     main.writeString(keys::Main, keys::StoreFileName, GetUserDataFileName());
     addItem(store, Id1);
@@ -57,7 +87,6 @@ protected:
     EXPECT_TRUE(store.Save());
     ReloadReminders();
   }
-  ~StoreFileCommands() override { errors::setInfoReporter({}); }
 
   [[nodiscard]] QStringList subjects() const {
     QStringList out;
@@ -80,6 +109,7 @@ protected:
   TXMLStore &store = model.Store();
   RecordingListener listener{model};
   QStringList shown;
+  errors::ScopedInfoReporter reporter{[this](const QString &text) { shown << text; }};
 };
 
 } // namespace
@@ -131,6 +161,64 @@ TEST_F(StoreFileCommands, OpenSavesFirstAndOpensAnotherFileOnlyWhenThatWorked) {
   EXPECT_EQ(listener.calls, QStringList{"reloaded"});
 }
 
+// Before, a chosen file that did not read as a store swapped in the backup: the list fell back to
+// its older reminders, and every later change went into data_backup.xml only, to be lost when
+// the next start opened data.xml again.
+TEST_F(StoreFileCommands, OpenRefusesAFileThatIsNoReminderFileAndKeepsTheStoreAsItWas) {
+  for (int i = 0; i < 7; ++i)
+    addItem(store, TXMLStore::NewGuidText());
+  ASSERT_TRUE(store.Save());
+  ReloadReminders();
+  {
+    TXMLStore backup(GetBackupFileName());
+    for (int i = 0; i < 6; ++i)
+      addItem(backup, TXMLStore::NewGuidText());
+    ASSERT_TRUE(backup.SaveToFile(GetBackupFileName()));
+  }
+  ASSERT_EQ(model.Reminders().Count(), 9);
+  for (const TNoStoreFile &file : noStoreFiles()) {
+    // A store whose reminders were all deleted is a reminder file to open (not to add from).
+    if (file.content.endsWith("<root/>"))
+      continue;
+    const QString path = elsewhere(QLatin1String(file.name));
+    writeFile(path, file.content);
+    shown.clear();
+    EXPECT_FALSE(OpenStoreFile(model, path)) << file.name;
+    ASSERT_EQ(shown.size(), 1) << file.name;
+    EXPECT_EQ(shown[0], "The file is not a reminder file!\r\n" + path + "\r\n" + file.reason +
+                            "\r\nThe reminders stay in:\r\n" + GetUserDataFileName())
+        << shown[0].toStdString();
+    EXPECT_EQ(model.Reminders().Count(), 9) << file.name;
+    EXPECT_EQ(store.FileName(), GetUserDataFileName());
+    EXPECT_EQ(main.readString(keys::Main, keys::StoreFileName, {}), GetUserDataFileName());
+  }
+  // Nor one that cannot be read at all.
+  shown.clear();
+  const QString missing = elsewhere(QStringLiteral("gone.xml"));
+  EXPECT_FALSE(OpenStoreFile(model, missing));
+  ASSERT_EQ(shown.size(), 1);
+  EXPECT_TRUE(shown[0].startsWith("The file is not a reminder file!\r\n" + missing +
+                                  "\r\nThe file is not found."));
+  EXPECT_TRUE(listener.calls.isEmpty());
+
+  // The store goes on on its own file: a copy made now is in data.xml, not in the backup.
+  const QString copy = CopyReminder(model, Id1);
+  ASSERT_FALSE(copy.isEmpty());
+  EXPECT_EQ(idsOf(GetUserDataFileName()).size(), 10);
+  EXPECT_TRUE(idsOf(GetUserDataFileName()).contains(copy));
+  EXPECT_EQ(idsOf(GetBackupFileName()).size(), 6);
+}
+
+// A reminder file whose reminders were all deleted opens: it is the user's store, only empty.
+TEST_F(StoreFileCommands, OpenTakesAReminderFileThatHoldsNoRemindersYet) {
+  const QString path = elsewhere(QStringLiteral("none.xml"));
+  writeFile(path, "<?xml version=\"1.0\"?><root/>");
+  EXPECT_TRUE(OpenStoreFile(model, path));
+  EXPECT_TRUE(shown.isEmpty()) << shown.join(u'|').toStdString();
+  EXPECT_EQ(store.FileName(), path);
+  EXPECT_EQ(model.Reminders().Count(), 0);
+}
+
 // A received file must not start programs or send mail through the user's server.
 TEST_F(StoreFileCommands, AnImportArrivesWithProgramAndMailOffInOneSave) {
   const QString received = elsewhere(QStringLiteral("received.xml"));
@@ -170,6 +258,28 @@ TEST_F(StoreFileCommands, AnImportArrivesWithProgramAndMailOffInOneSave) {
   EXPECT_EQ(store.OwnFileWrites(), writes + 2);
   EXPECT_TRUE(listener.calls.isEmpty());
   EXPECT_TRUE(shown.isEmpty());
+}
+
+// Before, garbage, an empty file and any other XML said "New reminders are not found!", as if the
+// file had been a reminder file whose reminders were all here already.
+TEST_F(StoreFileCommands, AnImportOfNoReminderFileSaysWhyAndChangesNothing) {
+  const QByteArray data = readFile(GetUserDataFileName());
+  const int writes = store.OwnFileWrites();
+  for (const TNoStoreFile &file : noStoreFiles()) {
+    const QString path = elsewhere(QLatin1String(file.name));
+    writeFile(path, file.content);
+    shown.clear();
+    const TImportResult result = ImportStoreFile(model, path, true);
+    EXPECT_FALSE(result.read) << file.name;
+    EXPECT_EQ(result.count, 0);
+    EXPECT_EQ(shown,
+              QStringList{"The file is not a reminder file!\r\n" + path + "\r\n" + file.reason})
+        << shown.join('|').toStdString();
+  }
+  EXPECT_EQ(store.OwnFileWrites(), writes);
+  EXPECT_EQ(readFile(GetUserDataFileName()), data);
+  EXPECT_EQ(subjects(), (QStringList{"Subject 1", "Subject 2"}));
+  EXPECT_TRUE(listener.calls.isEmpty());
 }
 
 TEST_F(StoreFileCommands, AnImportTheFileCannotTakeIsUndoneAndAnUnreadableOneIsTold) {

@@ -15,10 +15,7 @@ namespace {
 // Collects what the store shows the user.
 struct ReportRecorder {
   QStringList messages;
-  ReportRecorder() {
-    errors::setInfoReporter([this](const QString &m) { messages << m; });
-  }
-  ~ReportRecorder() { errors::setInfoReporter({}); }
+  errors::ScopedInfoReporter reporter{[this](const QString &m) { messages << m; }};
 };
 
 QStringList ids(const TMSXMLObject &x) {
@@ -180,7 +177,7 @@ TEST(XMLStore, AFileNestedBeyondAnyStoreIsNoStore) {
 // Someone else's write to the store's file is kept aside before the store writes over it.
 TEST(XMLStore, AFileWrittenByAnotherProgramIsKeptBeforeTheNextSave) {
   QStringList notices;
-  errors::setInfoReporter([&notices](const QString &text) { notices << text; });
+  const errors::ScopedInfoReporter reporter([&notices](const QString &text) { notices << text; });
   TXMLStore store(fileWith(Store2));
   ASSERT_TRUE(store.Save());
   ASSERT_TRUE(store.Save()); // its own writes are no conflict
@@ -190,7 +187,6 @@ TEST(XMLStore, AFileWrittenByAnotherProgramIsKeptBeforeTheNextSave) {
   f.write(foreign);
   f.close();
   store.Flush();
-  errors::setInfoReporter({});
   const QFileInfo info(store.FileName());
   const QStringList kept =
       info.dir().entryList({info.completeBaseName() + QStringLiteral("_conflict-*.xml")});

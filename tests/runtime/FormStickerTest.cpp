@@ -215,9 +215,11 @@ TEST_F(FormSticker, APlaceOnNoScreenMovesOntoThePrimaryScreen) {
   TFormSticker *w = show();
   EXPECT_TRUE(home.contains(w->geometry())) << w->x() << "," << w->y();
 
-  // An empty position is centred on the primary screen.
+  // An empty position is centred on the primary screen (for a sticker not on show yet).
   reminder->sticker.position = {0, 0, 0, 0, true};
-  show();
+  view.reset();
+  flushDeletes();
+  w = show();
   EXPECT_LE(std::abs(w->geometry().center().x() - home.center().x()), 1);
   EXPECT_LE(std::abs(w->geometry().center().y() - home.center().y()), 1);
 }
@@ -233,4 +235,50 @@ TEST_F(FormSticker, StorePositionAndMoveToUseTheWindowsPlace) {
   EXPECT_EQ(other.sticker.position.width, w->width());
   EXPECT_EQ(other.sticker.position.height, w->height());
   EXPECT_TRUE(other.sticker.position.autoSize);
+}
+
+// A 6000 x 6000 photo made the sticker a window of the whole screen, above everything.
+TEST_F(FormSticker, APictureLargerThanTheScreenIsScaledDownInsideTheWorkArea) {
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  QImage source(area.width() * 3, area.height() * 2, QImage::Format_RGB32);
+  source.fill(QColor(0, 0, 255));
+  const TBitmap bitmap(Dib::fromQImage(source));
+  reminder->sticker.image.enable = true;
+  reminder->sticker.position = {}; // placed for the user
+  TFormSticker *w = show(&bitmap);
+  EXPECT_TRUE(area.contains(w->geometry())) << w->width() << "x" << w->height();
+  const QRect drawn = w->ImagePicture()->pictureRect();
+  EXPECT_LT(drawn.width(), source.width());
+  EXPECT_TRUE(w->ImagePicture()->rect().contains(drawn));
+  // The proportions stay: 3 : 2.
+  EXPECT_NEAR(double(drawn.width()) / drawn.height(), 1.5, 0.01);
+}
+
+TEST_F(FormSticker, AStoredPlacePartlyOffTheScreenIsPulledInsideIt) {
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  reminder->sticker.position = {area.right() - 10, area.bottom() - 5, 0, 0, true};
+  TFormSticker *w = show();
+  EXPECT_TRUE(area.contains(w->geometry())) << w->x() << "," << w->y();
+}
+
+// Two reminders without a stored place both went to the middle, one hiding the other.
+TEST_F(FormSticker, AStickerComingUpWhereAnotherShowsMovesOnSoBothCanBeSeen) {
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  reminder->sticker.position = {};
+  TFormSticker *first = show();
+  auto second = makeReminder(QStringLiteral("ID-2"));
+  second->sticker.position = {};
+  TStickerView other(testModel.model, headlessUi());
+  other.window()->ShowReminder(0, lookupOf(second), firing, nullptr, nullptr);
+  EXPECT_EQ(other.window()->pos(), first->pos() + QPoint(24, 24));
+  EXPECT_TRUE(area.contains(other.window()->geometry()));
+  // One that is shown already keeps its place when it is filled again.
+  other.window()->ShowReminder(0, lookupOf(second), firing, nullptr, nullptr);
+  EXPECT_EQ(other.window()->pos(), first->pos() + QPoint(24, 24));
+  // The place a closed sticker had is free again: the next one takes it.
+  other.close();
+  flushDeletes();
+  TStickerView third(testModel.model, headlessUi());
+  third.window()->ShowReminder(0, lookupOf(second), firing, nullptr, nullptr);
+  EXPECT_EQ(third.window()->pos(), first->pos() + QPoint(24, 24));
 }

@@ -39,7 +39,8 @@ TEST_F(ReminderFire, OnceFiresInItsOwnSecondWithEveryAction) {
   EXPECT_EQ(mailer.messages[0].subject, QStringLiteral("Call Bob"));
   EXPECT_EQ(mailer.servers[0].host, QStringLiteral("smtp.example.org"));
   EXPECT_EQ(mailer.servers[0].port, 25);
-  EXPECT_EQ(launcher.started, QStringList{QStringLiteral("/bin/true|a b")});
+  // The parameters "a b" are two arguments, as a shell splits them.
+  EXPECT_EQ(launcher.started, QStringList{QStringLiteral("/bin/true|a|b")});
   EXPECT_EQ(updates(n), 1);
   EXPECT_EQ(fileWrites(), 1); // the fired run reaches the file at once
   EXPECT_EQ(onFile(r)->LastRunDue, at(9, 0));
@@ -103,6 +104,22 @@ TEST_F(ReminderFire, MailAndProgramOnlyForTheMainEventAndNeverInDemoMode) {
   EXPECT_TRUE(mailer.messages.empty());
   EXPECT_TRUE(launcher.started.isEmpty());
   EXPECT_EQ(logLines().size(), 2);
+}
+
+// Before, a demonstration was logged at the reminder's next run, a moment still to come.
+TEST_F(ReminderFire, ADemonstrationIsLoggedAtTheMomentItShowed) {
+  TDataObject &r = list.add(once(at(11, 0)));
+  clock.set(at(9, 5, 0, 100));
+  SetDemoMode(true);
+  ticker.Tick();
+  ASSERT_TRUE(firing(r).firing);
+  ASSERT_TRUE(firing(r).firedInDemo);
+  const QStringList lines = logLines();
+  ASSERT_EQ(lines.size(), 1);
+  const QStringList f = fields(lines[0]);
+  EXPECT_EQ(f.value(0), QStringLiteral("05.03.24    09:05:00"));
+  EXPECT_EQ(FromDays(f.value(1).toDouble()), at(9, 5, 0, 100));
+  EXPECT_EQ(f.value(11), r.Id);
 }
 
 TEST_F(ReminderFire, PlaceholderOrEmptyAddressesSendNothingAndTheLogKeepsTheText) {

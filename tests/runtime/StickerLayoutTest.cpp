@@ -154,13 +154,38 @@ TEST(StickerLayout, ValuesFromAFileCannotOverflow) {
   EXPECT_EQ(LayoutSticker(in).window, QSize(StickerMaxLength, StickerMaxLength));
 }
 
-TEST(StickerLayout, AStoredSizeIsNoLargerThanTheDesktop) {
+TEST(StickerLayout, AStoredSizeIsNoLargerThanTheWorkArea) {
   TStickerLayoutInput in = autoSized();
   in.window = {0, 0, 32767, 32767, false};
-  in.desktop = QSize(3840, 2160);
+  in.workArea = QSize(3840, 2160);
   EXPECT_EQ(LayoutSticker(in).window, QSize(3840, 2160));
   in.window = {0, 0, 300, 200, false};
   EXPECT_EQ(LayoutSticker(in).window, QSize(300, 200));
+}
+
+// A 6000 x 6000 photo made a sticker of the whole screen, above every other window.
+TEST(StickerLayout, PicturesTooLargeForTheWorkAreaAreScaledDownToFitIt) {
+  TStickerLayoutInput in = autoSized();
+  in.workArea = QSize(1280, 770);
+  in.subject = label(100, 20);
+  in.image = {true, {}, QSize(6000, 6000)};
+  TStickerLayout out = LayoutSticker(in);
+  EXPECT_EQ(out.image.size(), QSize(768, 768));
+  EXPECT_EQ(out.window, QSize(770, 770));
+  EXPECT_TRUE(QRect(QPoint(0, 0), out.window).contains(out.image));
+
+  in.image.visible = false;
+  in.movingImage = {true, {}, QSize(4000, 1000)};
+  out = LayoutSticker(in);
+  // Below the subject (1 + 20) with 1 pixel under it: 1278 x 747 of room, taken by the width.
+  EXPECT_EQ(out.movingImage.size(), QSize(1278, 319));
+  EXPECT_TRUE(QRect(QPoint(0, 0), out.window).contains(out.movingImage));
+  EXPECT_LE(out.window.width(), 1280);
+  EXPECT_LE(out.window.height(), 770);
+
+  // A picture that fits keeps its own size.
+  in.movingImage.size = QSize(64, 48);
+  EXPECT_EQ(LayoutSticker(in).movingImage.size(), QSize(64, 48));
 }
 
 TEST(StickerAlpha, FollowsTheOpacityInIntegers) {

@@ -51,13 +51,15 @@ protected:
 
 } // namespace
 
-TEST_F(ShellExecute, QuotedParametersArriveAsOneArgumentWithTheFolder) {
+// "Parameters: a b" ran `touch "a b"`: one file with a blank in its name, not the two a user
+// expected.
+TEST_F(ShellExecute, ParametersAreSplitAsAShellSplitsWordsWithTheFolder) {
   const QString prog = makeFile(dir + "/tool", "#!/bin/sh\n", true);
   EXPECT_TRUE(ShellExecuteFile(prog, "a b \"c d\"", dir, SW_SHOWMINIMIZED, false, false));
   ASSERT_EQ(fake.launches.size(), 1u);
   EXPECT_EQ(fake.launches[0].kind, "program");
   EXPECT_EQ(fake.launches[0].target, prog);
-  EXPECT_EQ(fake.launches[0].arguments, QStringList({"a b \"c d\""}));
+  EXPECT_EQ(fake.launches[0].arguments, QStringList({"a", "b", "c d"}));
   EXPECT_EQ(fake.launches[0].folder, dir);
   // No parameters: no empty argument.
   EXPECT_TRUE(ShellExecuteFile(prog, "", "", SW_SHOWNORMAL, true, false));
@@ -153,10 +155,37 @@ TEST(ShellExecuteReal, AScriptReceivesTheArgumentVector) {
   };
 
   QDir().mkpath(dir + "/work");
-  ASSERT_TRUE(ShellExecuteFile(script, "one two", dir + "/work", SW_SHOWDEFAULT, false, false));
-  EXPECT_EQ(waitForOutput(), "1\n[one two]\n" + dir + "/work\n");
+  ASSERT_TRUE(
+      ShellExecuteFile(script, "one 'two three'", dir + "/work", SW_SHOWDEFAULT, false, false));
+  EXPECT_EQ(waitForOutput(), "2\n[one]\n[two three]\n" + dir + "/work\n");
 
   ASSERT_TRUE(RunProgram(script, "one \"two three\" $HOME;x"));
   const QString text = waitForOutput();
   EXPECT_TRUE(text.startsWith("3\n[one]\n[two three]\n[$HOME;x]\n")) << text.toStdString();
+}
+
+// Whether a program opens HTML files: xdg-open must be there, and $BROWSER or the desktop's
+// default for text/html (asked of xdg-mime) names one.
+TEST(ShellExecuteReal, AProgramForHtmlNeedsXdgOpenAndABrowserOrADefaultForHtml) {
+  const QString dir = sandbox::makeTempDir("htmlviewer");
+  const QByteArray path = qgetenv("PATH");
+  const QByteArray browser = qgetenv("BROWSER");
+  qputenv("PATH", QFile::encodeName(dir));
+  qunsetenv("BROWSER");
+  TProcessLauncher launcher;
+  EXPECT_FALSE(launcher.canOpenHtml()); // no xdg-open
+  makeFile(dir + "/xdg-open", "#!/bin/sh\n", true);
+  makeFile(dir + "/xdg-mime", "#!/bin/sh\necho\n", true);
+  EXPECT_FALSE(launcher.canOpenHtml()); // no default program for HTML
+  makeFile(dir + "/xdg-mime", "#!/bin/sh\necho firefox.desktop\n", true);
+  EXPECT_TRUE(launcher.canOpenHtml());
+  makeFile(dir + "/xdg-mime", "#!/bin/sh\necho\n", true);
+  makeFile(dir + "/links", "#!/bin/sh\n", true);
+  qputenv("BROWSER", "links");
+  EXPECT_TRUE(launcher.canOpenHtml());
+  qputenv("PATH", path);
+  if (browser.isNull())
+    qunsetenv("BROWSER");
+  else
+    qputenv("BROWSER", browser);
 }

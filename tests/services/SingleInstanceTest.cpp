@@ -93,6 +93,46 @@ TEST_F(RuntimeFolder, AMissingOrUnusableXdgFolderFallsBackToThePrivateFolder) {
   EXPECT_EQ(CheckSingleInstance(name), HeldElsewhere);
 }
 
+// A shell that inherited a stale XDG_RUNTIME_DIR and a desktop session that has a good one took
+// their locks in different folders, and a start from each ran beside the other.
+TEST_F(RuntimeFolder, StartsThatSeeDifferentXdgFoldersShareTheLockOfThePrivateFolder) {
+  const QString usable = sandbox::makeTempDir(QStringLiteral("xdg-usable"));
+  ASSERT_EQ(::chmod(QFile::encodeName(usable).constData(), 0700), 0);
+  const QString missing = usable + QStringLiteral("-missing");
+  const QString name = QStringLiteral("tolvane_MIXED");
+  const QString privateLock = privateFolder() + QStringLiteral("/tolvane_MIXED.lock");
+  const QString usableLock = usable + QStringLiteral("/tolvane_MIXED.lock");
+
+  setXdg(usable);
+  ASSERT_EQ(CheckSingleInstance(name), Acquired);
+  setXdg(missing);
+  EXPECT_EQ(CheckSingleInstance(name), HeldElsewhere);
+  EXPECT_TRUE(InstanceLockHeldElsewhere(name));
+  // Both locks are held: a start that sees the good folder finds it there as well.
+  EXPECT_EQ(otherProcessTries(usableLock), 3);
+  EXPECT_EQ(otherProcessTries(privateLock), 3);
+  ReleaseInstanceMutex();
+  EXPECT_FALSE(InstanceLockHeldElsewhere(name));
+
+  setXdg(missing);
+  ASSERT_EQ(CheckSingleInstance(name), Acquired);
+  setXdg(usable);
+  EXPECT_EQ(CheckSingleInstance(name), HeldElsewhere);
+  EXPECT_TRUE(InstanceLockHeldElsewhere(name)); // what "tolvane stop" asks before it says "ended"
+  ReleaseInstanceMutex();
+  EXPECT_EQ(otherProcessTries(privateLock), 0);
+  EXPECT_EQ(otherProcessTries(usableLock), 0);
+
+  // A private folder someone else made first cannot hold a lock: the good folder's lock is the
+  // one taken, as before.
+  ASSERT_TRUE(QDir(privateFolder()).removeRecursively());
+  makeFile(privateFolder());
+  EXPECT_EQ(CheckSingleInstance(name), Acquired);
+  EXPECT_EQ(otherProcessTries(usableLock), 3);
+  ReleaseInstanceMutex();
+  QFile::remove(privateFolder());
+}
+
 // Someone else may have made the name in the shared folder first.
 TEST_F(RuntimeFolder, ThePrivateFolderIsRefusedUnlessItIsTheUsersOwnWithMode0700) {
   qunsetenv("XDG_RUNTIME_DIR");

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QTabWidget>
 
 using namespace editortest;
 
@@ -196,6 +197,40 @@ TEST_F(Editor, AFailedSaveKeepsTheEditorOpenWithTheChange) {
   EXPECT_EQ(storedIds().size(), 1);
   EXPECT_EQ(Reminders().Count(), 1);
   EXPECT_TRUE(dataFile().contains("Water the plants"));
+}
+
+// Before, Ok wrote an address that is no address (the mail page only marked it as its field was
+// left), and the firing then logged its mail as not sent.
+TEST_F(Editor, OkKeepsTheEditorOpenWhileAShownPageHoldsWhatCannotBeSaved) {
+  const QString id = addStored(QStringLiteral("Call Bob"));
+  const QByteArray stored = dataFile();
+  TFormEditReminder editor(model.model, ui, id, 2);
+  editor.LoadReminder();
+  auto *tabs = child<QTabWidget>(editor, "PageControl1");
+  auto *to = child<QPlainTextEdit>(editor, "RichEditTo");
+  child<QCheckBox>(editor, "CheckBoxMailEnable")->setChecked(true);
+  to->setPlainText(QStringLiteral("<evil>@x"));
+  child<QLineEdit>(editor, "EditSubject")->setText(QStringLiteral("Call Bob today"));
+
+  EXPECT_FALSE(editor.ActionOkExecute());
+  EXPECT_FALSE(editor.Closed());
+  EXPECT_TRUE(editor.Modified());
+  ASSERT_EQ(prompts.shown.size(), 1);
+  EXPECT_TRUE(prompts.shown[0].startsWith("notice: ")) << prompts.shown[0].toStdString();
+  EXPECT_EQ(tabs->currentWidget(), child<QWidget>(editor, "TabSheetMail"));
+  EXPECT_EQ(dataFile(), stored);
+  EXPECT_EQ(FindReminderById(id)->subject, QStringLiteral("Call Bob"));
+  EXPECT_FALSE(FindReminderById(id)->mail.enable);
+  EXPECT_EQ(log.count(msg::WM_SETTINGS_CHANGED), 0);
+  EXPECT_TRUE(listener.calls.isEmpty());
+
+  // A page whose action is off is not used when the reminder fires: it keeps nobody from saving.
+  child<QCheckBox>(editor, "CheckBoxMailEnable")->setChecked(false);
+  prompts.shown.clear();
+  EXPECT_TRUE(editor.ActionOkExecute());
+  EXPECT_TRUE(editor.Closed());
+  EXPECT_TRUE(prompts.shown.isEmpty());
+  EXPECT_EQ(FindReminderById(id)->subject, QStringLiteral("Call Bob today"));
 }
 
 // tolvane stop, SIGTERM and the tray's Exit end the program with QCoreApplication::exit, which

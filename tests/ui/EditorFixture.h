@@ -93,13 +93,10 @@ protected:
     listener.onUpdated = [this](int32_t number) {
       (void)hub().send(mainWindow.handle, msg::WM_REMINDER_UPDATED, uintptr_t(number));
     };
-    // As the program's user interface shows them.
-    errors::setInfoReporter([this](const QString &text) { prompts.notice(text); });
     TTrayIcon::SetBackendFactory([this] { return std::make_unique<FakeTrayBackend>(tray); });
   }
   void TearDown() override {
     TTrayIcon::SetBackendFactory({});
-    errors::setInfoReporter({});
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
 
@@ -142,6 +139,8 @@ protected:
   RecordingListener listener{model.model};
   FakePrompts prompts;
   ScopedUiPrompts scopedPrompts{prompts};
+  // As the program's user interface shows the store's notices.
+  errors::ScopedInfoReporter notices{[this](const QString &text) { prompts.notice(text); }};
   ManualClock clock{EncodeDate(2026, 12, 9) + EncodeTime(10, 0, 0, 0)};
   ScopedClock scopedClock{clock};
   std::shared_ptr<FakeTrayState> tray = std::make_shared<FakeTrayState>();

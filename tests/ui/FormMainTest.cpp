@@ -20,6 +20,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFile>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -56,6 +57,8 @@ std::vector<uint> messages(const RecordingWindow &w) {
 struct FormMainTest : ::testing::Test {
   FakePrompts prompts;
   ScopedUiPrompts scopedPrompts{prompts};
+  // As the program shows the store's notices.
+  errors::ScopedInfoReporter notices{[this](const QString &text) { prompts.notice(text); }};
   TestModel test{QStringLiteral("formmain")};
   TMMemIniFile &mainSettings = test.mainSettings;
   TMMemIniFile &localSettings = test.localSettings;
@@ -71,13 +74,10 @@ struct FormMainTest : ::testing::Test {
     ASSERT_TRUE(Store().Save());
     // A reload reads the store's file back (not the default data file).
     mainSettings.writeString(keys::Main, keys::StoreFileName, test.file);
-    // As the program shows the store's notices.
-    errors::setInfoReporter([this](const QString &text) { prompts.notice(text); });
   }
   void TearDown() override {
     TFormMain::CloseIfOpen();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    errors::setInfoReporter({});
   }
   TFormMain *open(int page = 0) {
     ui.ShowMainWindowPage(QStringLiteral("Main"), page);
@@ -200,6 +200,52 @@ TEST_F(FormMainTest, AddFromFileAsksAfterTheFileAndArrivesWithProgramsOff) {
   EXPECT_TRUE(prompts.shown[2].contains("Subject " + Id3.mid(1, 1)));
   EXPECT_EQ(listener.calls, QStringList{"reloaded"});
   EXPECT_TRUE(master->received.empty());
+}
+
+// Before, Open on such a file swapped in the backup ("Sorry, can't read the reminder file! ...
+// the reminders come from the backup"), and "Add from file" said "New reminders are not found!".
+TEST_F(FormMainTest, OpenAndAddFromFileTellWhenTheFileIsNoReminderFile) {
+  ReloadReminders();
+  TFormMain *form = open();
+  const QString page = dir + QStringLiteral("/page.html");
+  {
+    QFile html(page);
+    ASSERT_TRUE(html.open(QIODevice::WriteOnly));
+    html.write("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"></head>\n"
+               "<body>Reminders<br>for today</body></html>\n");
+  }
+  const QString notReminders =
+      "notice: The file is not a reminder file!\r\n" + page + "\r\nThe file is not XML.";
+  prompts.script = {page};
+  form->Action(QStringLiteral("ActionFileOpen"))->trigger();
+  EXPECT_EQ(
+      prompts.shown,
+      QStringList({"open: Open", notReminders + "\r\nThe reminders stay in:\r\n" + test.file}));
+  EXPECT_EQ(Store().FileName(), test.file);
+  EXPECT_EQ(mainSettings.readString(keys::Main, keys::StoreFileName, {}), test.file);
+  EXPECT_EQ(form->StatusPanel(2)->text(), test.file);
+  EXPECT_EQ(test.model.Reminders().Count(), 2);
+  EXPECT_TRUE(listener.calls.isEmpty());
+
+  prompts.shown.clear();
+  prompts.script = {page, true};
+  form->Action(QStringLiteral("ActionFileAdd"))->trigger();
+  EXPECT_EQ(prompts.shown,
+            QStringList({"open: Add from file",
+                         "ask: If the same reminders are found, update them?", notReminders}));
+
+  // A reminder file whose reminders are all here already is still told so.
+  const QString known = dir + QStringLiteral("/known.xml");
+  {
+    TXMLStore received(known);
+    addItem(received, Id1);
+    ASSERT_TRUE(received.SaveToFile(known));
+  }
+  prompts.shown.clear();
+  prompts.script = {known, false};
+  form->Action(QStringLiteral("ActionFileAdd"))->trigger();
+  EXPECT_EQ(prompts.shown.value(2), "notice: New reminders are not found!");
+  EXPECT_TRUE(listener.calls.isEmpty());
 }
 
 TEST_F(FormMainTest, ASecondStartShowsTheWindowAndAClosedWindowHasHandleZero) {

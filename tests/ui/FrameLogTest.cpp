@@ -16,6 +16,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -123,4 +124,48 @@ TEST_F(LogPage, ColumnCaptionsComeFromTheLanguageFile) {
   hub.addLanguageFrame(&frame);
   hub.ApplyLanguage();
   EXPECT_EQ(frame.model()->headerData(2, Qt::Horizontal).toString(), "Betreff");
+}
+
+// "Date/Time" showed "07.12.26 ..." without the time at its width of 100: columns without a
+// saved width are sized to what they show when the page first shows lines, a saved width wins,
+// and the last column ("Text") takes what is left of the list's width.
+TEST_F(LogPage, ColumnsFitTheirContentsUnlessAWidthWasSavedAndTheTextTakesTheRest) {
+  log(EncodeDate(2026, 12, 7) + 9 * OneHour, QStringLiteral("A subject of some length"), "{A}");
+  auto *list = frame.findChild<QTreeView *>("ListViewLog");
+  ASSERT_TRUE(list);
+  frame.LoadOptions();
+  frame.Init();
+  frame.show();
+  frame.Activate();
+  QCoreApplication::processEvents();
+  const QModelIndex first = frame.model()->index(0, TLogTableModel::ColumnDateTime);
+  const QString shown = first.data().toString();
+  ASSERT_TRUE(shown.contains(QStringLiteral("9:00:00"))) << shown.toStdString();
+  EXPECT_GE(list->columnWidth(TLogTableModel::ColumnDateTime),
+            list->fontMetrics().horizontalAdvance(shown));
+  const int subject = list->columnWidth(TLogTableModel::ColumnSubject);
+  EXPECT_GE(subject, list->fontMetrics().horizontalAdvance("A subject of some length"));
+  // Every header caption shows whole, the icon columns' too.
+  QHeaderView *header = list->header();
+  for (int c = 0; c < TLogTableModel::ColumnCount - 1; ++c)
+    EXPECT_GE(list->columnWidth(c), header->sectionSizeHint(c)) << c;
+  // The last column reaches the list's right edge.
+  const int last = TLogTableModel::ColumnCount - 1;
+  EXPECT_NEAR(header->sectionViewportPosition(last) + header->sectionSize(last),
+              list->viewport()->width(), 1);
+
+  // Saved, the user's widths come back as they were, and showing the page again keeps them.
+  list->setColumnWidth(TLogTableModel::ColumnSubject, 61);
+  frame.SaveOptions();
+  TFrameLog again{testModel.model, userInterface};
+  again.resize(900, 500);
+  auto *againList = again.findChild<QTreeView *>("ListViewLog");
+  again.LoadOptions();
+  again.Init();
+  again.show();
+  again.Activate();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(againList->columnWidth(TLogTableModel::ColumnSubject), 61);
+  again.Activate();
+  EXPECT_EQ(againList->columnWidth(TLogTableModel::ColumnSubject), 61);
 }

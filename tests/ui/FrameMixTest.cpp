@@ -149,6 +149,42 @@ TEST_F(FrameMixTest, LanguageListMatchesLngFilesWithoutCase) {
   EXPECT_EQ(master.count(msg::WM_LANGUAGE_CHANGED), 1);
 }
 
+// Before, such a file was taken without a word: Config/Lng named it and the captions stayed.
+TEST_F(FrameMixTest, AFileThatIsNoLanguageFileIsToldAndTheLanguageStays) {
+  const QString deutsch = programDir() + "/Deutsch.lng";
+  writeFile(deutsch, "[FrameMix]\nActionApply=Anwenden\n");
+  QByteArray random(2048, Qt::Uninitialized);
+  for (int i = 0; i < random.size(); ++i)
+    random[i] = char((i * 7919 + 13) % 251);
+  writeFile(programDir() + "/broken.lng", random);
+  writeFile(programDir() + "/empty.lng", "");
+  writeFile(programDir() + "/notes.lng", "[Notes]\nActionApply=Hello\n");
+  writeFile(programDir() + "/words.lng", "[Messages]\nDone!=Fertig!\n");
+  main.writeString(keys::Config, keys::Lng, deutsch);
+  frame.LoadOptions();
+  auto *list = child<QComboBox>("ComboBoxLng");
+  auto *apply = child<QPushButton>("Button1");
+  ASSERT_EQ(list->currentText(), "Deutsch.lng");
+  ASSERT_EQ(apply->text(), "Anwenden");
+  for (const char *name : {"broken.lng", "empty.lng", "notes.lng"}) {
+    prompts.shown.clear();
+    frame.SelectLanguage(list->findText(QLatin1String(name)));
+    EXPECT_EQ(prompts.shown, QStringList{"notice: The file is not a language file!\r\n" +
+                                         programDir() + "/" + name});
+    EXPECT_EQ(GetLanguageFileName(), deutsch);
+    EXPECT_EQ(list->currentText(), "Deutsch.lng");
+    EXPECT_EQ(apply->text(), "Anwenden");
+  }
+  EXPECT_EQ(master.count(msg::WM_LANGUAGE_CHANGED), 0);
+
+  // A file with the message texts only is one.
+  prompts.shown.clear();
+  frame.SelectLanguage(list->findText(QStringLiteral("words.lng")));
+  EXPECT_TRUE(prompts.shown.isEmpty());
+  EXPECT_EQ(GetLanguageFileName(), programDir() + "/words.lng");
+  EXPECT_EQ(master.count(msg::WM_LANGUAGE_CHANGED), 1);
+}
+
 TEST_F(FrameMixTest, MailParametersFillTheLoginFromTheMsmtpUser) {
   frame.LoadOptions();
   edit("EditUserName")->setText("kept");

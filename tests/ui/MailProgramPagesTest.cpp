@@ -4,6 +4,7 @@
 #include "services/CommaText.h"
 #include "services/MailComposer.h"
 #include "services/ShellExecute.h"
+#include "services/ShellWords.h"
 #include "tests/support/Sandbox.h"
 #include "ui/FrameMail.h"
 #include "ui/FrameShellExec.h"
@@ -143,11 +144,22 @@ TEST_F(Pages, TestRunStartsWhatAFiringStartsAndKeepsAnUntickedFlag) {
   page.ActionTestExecute();
   (void)ShellExecuteFile(rec.fileName, rec.params, rec.folder, int(rec.flag), false, false);
   ASSERT_EQ(launcher.launches.size(), 2);
-  EXPECT_EQ(launcher.launches[0], tool + "|-a \"b c\"|" + dir);
+  EXPECT_EQ(launcher.launches[0], tool + "|-a/b c|" + dir); // two arguments, as a shell has them
   EXPECT_EQ(launcher.launches[0], launcher.launches[1]);
   child<QLineEdit>(page, "EditFileName")->setText(QStringLiteral("  "));
   page.ActionTestExecute();
   EXPECT_EQ(launcher.launches.size(), 2);
+}
+
+// The parameters' hint shows how words with blanks are written, and its example splits so.
+TEST_F(Pages, TheParametersHintTellsHowTheTextIsSplit) {
+  TFrameShellExec page(model.model);
+  const auto *params = child<QLineEdit>(page, "EditParams");
+  EXPECT_EQ(SplitShellWords(params->placeholderText()), QStringList({"-v", "my file.txt"}));
+  for (const char *part : {"\"my file.txt\"", "'my file.txt'", "my\\ file.txt"}) {
+    EXPECT_TRUE(params->toolTip().contains(QLatin1String(part))) << part;
+    EXPECT_EQ(SplitShellWords(QLatin1String(part)), QStringList({"my file.txt"})) << part;
+  }
 }
 
 // A file dropped on the program box replaces the box's text (Qt would insert it) once the

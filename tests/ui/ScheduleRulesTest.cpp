@@ -203,6 +203,36 @@ TEST_F(NextRunTexts, OnceListsOneDateAndTheCutLine) {
   EXPECT_EQ(NextDatesOfRunText(r, clock.now()), "Never occurs");
 }
 
+// A moment inside a run's window fires at once when the reminder is saved: the text says so,
+// with the end of that window, instead of the next run after it.
+TEST_F(NextRunTexts, AMomentInsideARunsWindowIsNowUntilItsEnd) {
+  r.startBound = {TStartBoundType::AfterDefinedDateTime, EncodeDate(2000, 1, 1)};
+  r.duration = {true, {0, TMeasure::Hour}, {10, TMeasure::Minute}};
+  // A new one-time reminder keeps the moment its editor opened, three seconds ago.
+  r.repeat.type = TRepeatType::Once;
+  r.repeat.dt = clock.now() - 3 * OneSecond;
+  EXPECT_EQ(NextRunText(r, clock.now()), "now, until 10:09:57");
+  // A weekly run a minute ago, on a Wednesday.
+  r.repeat = {TRepeatType::Weekly, {1, TMeasure::Week}, {}, EncodeTime(9, 59, 0, 0), "(3)"};
+  EXPECT_EQ(NextRunText(r, clock.now()), "now, until 10:09:00");
+  // A window that ends on another day gives that day too.
+  r.repeat.dt = EncodeTime(23, 55, 0, 0);
+  clock.set(EncodeDateTime(2026, 12, 9, 23, 58, 0, 0));
+  EXPECT_EQ(NextRunText(r, clock.now()), "now, until 10.12.26 00:05:00");
+  // The stop bound ends the window earlier.
+  r.stopBound = {
+      true, TStopBoundType::UntilDefinedDateTime, EncodeDateTime(2026, 12, 10, 0, 1, 0, 0), {}};
+  EXPECT_EQ(NextRunText(r, clock.now()), "now, until 10.12.26 00:01:00");
+  // Without a duration the run's second is long past: the next run is next week's.
+  r.stopBound = {};
+  r.duration.enable = false;
+  EXPECT_EQ(NextRunText(r, clock.now()), "16.12.26 23:55:00");
+  // A run that already fired (or was closed by the user) does not come again.
+  r.duration.enable = true;
+  r.LastRunDue = EncodeDateTime(2026, 12, 9, 23, 55, 0, 0);
+  EXPECT_EQ(NextRunText(r, clock.now()), "16.12.26 23:55:00");
+}
+
 TEST_F(NextRunTexts, RepeatingListsTenDatesOrFewerWithoutTheCutLine) {
   r.repeat.type = TRepeatType::Weekly;
   r.repeat.value1 = {1, TMeasure::Week};

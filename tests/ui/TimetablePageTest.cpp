@@ -157,6 +157,34 @@ TEST_F(TimetablePage, CancelledBoundsLeaveThePreviewEqualToWhatIsSaved) {
   EXPECT_EQ(NextRunText(saved, clock.now()), "Never occurs");
 }
 
+// The editor's own preview copy carries the id of the reminder it edits, "new" for a new one;
+// the next-run text must still see the run that saving fires at once.
+TEST_F(TimetablePage, ANewReminderInsideItsRunWindowIsShownAsRunningNow) {
+  model.model.SetNewReminderTemplate(TDataObject::CreateEmpty(NewReminderId));
+  TDataObject &t = *NewReminderTemplate();
+  t.enable = true;
+  t.repeat.type = TRepeatType::Once;
+  t.repeat.dt = clock.now() - 3 * OneSecond;
+  t.startBound = {TStartBoundType::AfterDefinedDateTime, EncodeDate(2000, 1, 1)};
+  t.duration = {true, {0, TMeasure::Hour}, {10, TMeasure::Minute}};
+  SetPreviewReminder(TDataObject::CreateEmpty(NewReminderId));
+  TTimetablePage page(model.model);
+  page.LoadFromReminder(NewReminderId);
+  EXPECT_EQ(nextRunShown(page), "now, until 10:09:57");
+
+  // A stored reminder whose run in this window has fired already is not announced again.
+  TDataObject &stored = addReminder();
+  stored.repeat.days = "(1)"; // Mondays, 09:00; the clock says Monday 10:00
+  stored.duration = {true, {2, TMeasure::Hour}, {0, TMeasure::Minute}};
+  stored.remindBefore.enable = false;
+  page.LoadFromReminder(Id);
+  EXPECT_EQ(nextRunShown(page), "now, until 11:00:00");
+  stored.LastRunDue = EncodeDateTime(2025, 6, 2, 9, 0, 0, 0);
+  page.LoadFromReminder(Id);
+  EXPECT_EQ(nextRunShown(page), "09.06.25 09:00:00");
+  SetPreviewReminder(nullptr);
+}
+
 TEST_F(TimetablePage, YearDialogNumbersDaysInItsYearAndCancelRestoresTheGrid) {
   TDataObject &stored = addReminder();
   stored.repeat.type = TRepeatType::Annually;

@@ -11,11 +11,10 @@ TEST(UserInterface, ANoticeRaisedInTheModelReachesThePrompts) {
   TestModel test;
   TUserInterface ui(test.model);
   // As the program installs the user interface at start-up.
-  errors::setInfoReporter([&ui](const QString &text) { ui.ShowMessage(text); });
+  const errors::ScopedInfoReporter reporter([&ui](const QString &text) { ui.ShowMessage(text); });
   TXMLStore store;
   // A folder where the file should be: the save fails.
   EXPECT_FALSE(store.SaveToFile(sandbox::makeTempDir("store-is-a-folder")));
-  errors::setInfoReporter({});
   ASSERT_EQ(fake.shown.size(), 1);
   EXPECT_TRUE(fake.shown[0].startsWith("notice: Sorry, can't save file!"))
       << fake.shown[0].toStdString();

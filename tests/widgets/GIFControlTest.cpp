@@ -6,8 +6,10 @@
 #include "tests/widgets/ManualSleeper.h"
 
 #include <QApplication>
+#include <QPaintEvent>
 #include <QThread>
 #include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -451,6 +453,91 @@ TEST_F(GIFAnimatorTest, AHugeLogicalScreenAllocatesNothingAndLeavesTheSize) {
   EXPECT_EQ(animator->sizeHint(), QSize(105, 105));
   EXPECT_TRUE(animator->composeFrame(0).isNull());
   EXPECT_EQ(seen(0, 0), ParentColor);
+}
+
+// Every step once converted its frame again, pass after pass.
+TEST_F(GIFAnimatorTest, ALoopingAnimationConvertsItsFramesOnTheFirstPassOnly) {
+  gifbuilder::Image spec;
+  spec.screenWidth = 64;
+  spec.screenHeight = 48;
+  spec.globalColors = Table;
+  for (int i = 0; i < 20; ++i) {
+    auto f = solid(0, 0, 64, 48, std::uint8_t(i % 8));
+    f.delayCs = 10;
+    f.disposal = 1;
+    spec.frames.push_back(f);
+  }
+  load(spec);
+  for (int i = 0; i < 20; ++i)
+    animator->timerExpired();
+  EXPECT_EQ(animator->frameConversions(), 20);
+  for (int i = 0; i < 39; ++i)
+    animator->timerExpired();
+  EXPECT_EQ(animator->frameConversions(), 20);
+  EXPECT_EQ(animator->cachedBytes(), 20 * 64 * 48 * 4);
+  EXPECT_EQ(animator->frameIndex(), 19);
+  EXPECT_EQ(seen(5, 5), Table[19 % 8]);
+  // A new picture starts afresh.
+  load(threeFrames());
+  EXPECT_EQ(animator->cachedBytes(), 0);
+}
+
+// A file of a few kilobytes walking a small square over a 4096 x 4096 screen once repainted (and
+// drew) the whole screen at every step.
+TEST_F(GIFAnimatorTest, OnAHugeScreenAStepRepaintsOnlyWhatChangedWithinTheBudget) {
+  gifbuilder::Image spec;
+  spec.screenWidth = 4096;
+  spec.screenHeight = 4096;
+  spec.globalColors = Table;
+  for (int i = 0; i < 64; ++i) {
+    auto f = solid(2 * i, i, 8, 8, std::uint8_t(1 + i % 6));
+    f.delayCs = 10;
+    f.disposal = 2;
+    spec.frames.push_back(f);
+  }
+  ASSERT_LT(gifbuilder::build(spec).size(), 8000);
+  load(spec);
+  QCoreApplication::processEvents(); // until the window is exposed, nothing paints
+  ASSERT_TRUE(parent->windowHandle() && parent->windowHandle()->isExposed());
+  struct PaintLog : QObject {
+    std::vector<QRect> rects;
+    bool eventFilter(QObject *, QEvent *e) override {
+      if (e->type() == QEvent::Paint)
+        rects.push_back(static_cast<QPaintEvent *>(e)->rect());
+      return false;
+    }
+  } log;
+  for (int i = 0; i < 64; ++i)
+    animator->timerExpired();
+  animator->installEventFilter(&log);
+  const int conversions = animator->frameConversions();
+  for (int i = 0; i < 64; ++i)
+    animator->timerExpired();
+  // Each step paints its square and the one before it; only the restart at frame 0 paints all.
+  ASSERT_EQ(log.rects.size(), 64u);
+  EXPECT_EQ(std::count_if(log.rects.begin(), log.rects.end(),
+                          [](const QRect &r) { return r.width() * r.height() > 11 * 10; }),
+            1);
+  EXPECT_EQ(animator->frameConversions() - conversions, 64);
+  EXPECT_LE(animator->cachedBytes(), TGIFAnimator::CacheBudget);
+  // Two passes: frame 0 again, the last square restored to the background.
+  ASSERT_EQ(animator->frameIndex(), 0);
+  EXPECT_EQ(seen(1, 1), Red);
+  EXPECT_EQ(seen(2 * 63 + 1, 63 + 1), seen(190, 190));
+}
+
+TEST_F(GIFAnimatorTest, AFrameShowsThroughWithSeeThroughOrKeyColouredPixels) {
+  // Red with one see-through pixel, then blue all over it, then the key colour.
+  gifbuilder::Image spec = threeFrames();
+  spec.frames[0].pixels[5] = 3;
+  spec.frames[0].transparentIndex = 3;
+  load(spec);
+  EXPECT_TRUE(animator->frameShowsThrough(Green));
+  animator->setFrameIndex(1);
+  EXPECT_FALSE(animator->frameShowsThrough(Green));
+  EXPECT_TRUE(animator->frameShowsThrough(Blue));
+  animator->setFrameIndex(2);
+  EXPECT_TRUE(animator->frameShowsThrough(Key));
 }
 
 TEST_F(GIFAnimatorTest, AsyncDrawingStepsOnTheWorkerAndRaisesEventsOnTheGuiThread) {

@@ -1,13 +1,20 @@
 #include "imaging/Bitmap.h"
 #include "imaging/Dib.h"
+#include "imaging/DibRowConverter.h"
+#include "imaging/GIFImage.h"
+#include "tests/imaging/GifBuilder.h"
 #include "widgets/Image.h"
 #include "widgets/Shape.h"
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QPainter>
 #include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -25,6 +32,20 @@ QImage rendered(QWidget &parent) {
   image.fill(QColor(0, 255, 0));
   parent.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
   return image;
+}
+
+// A file of about a hundred bytes declaring a 4096 x 4096 picture, 64 pixels of it blue.
+QByteArray tinyFileOfAHugePicture() {
+  gifbuilder::Image spec;
+  spec.screenWidth = 4096;
+  spec.screenHeight = 4096;
+  spec.globalColors = {qRgb(255, 0, 0), qRgb(0, 0, 255)};
+  gifbuilder::Frame f;
+  f.width = 4096;
+  f.height = 4096;
+  f.pixels.assign(64, 1);
+  spec.frames = {f};
+  return gifbuilder::build(spec);
 }
 
 } // namespace
@@ -81,6 +102,42 @@ TEST(Image, ShrinksALargerPictureToFitAndLeavesASmallerOneAtItsSize) {
     image.setShrinkToFit(false);
     EXPECT_EQ(image.pictureRect().size(), c.picture);
   }
+}
+
+// Every paint once converted the whole picture, 16 million pixels for a 200 x 200 control.
+TEST(Image, AHugePictureIsConvertedOnceAndOnlyAsFarAsItShows) {
+  QWidget parent;
+  parent.resize(200, 200);
+  auto *image = new TImage(&parent);
+  image->setGeometry(0, 0, 200, 200);
+  image->setCenter(true);
+  image->setShrinkToFit(true);
+  parent.show();
+  QCoreApplication::processEvents(); // until the window is exposed, nothing paints
+  ASSERT_TRUE(parent.windowHandle() && parent.windowHandle()->isExposed());
+  auto gif = std::make_unique<TGIFImage>();
+  gif->loadFromBytes(tinyFileOfAHugePicture());
+  image->picture().takeGraphic(std::move(gif));
+  const std::int64_t before = TDibRowConverter::convertedPixels();
+  for (int i = 0; i < 3; ++i)
+    image->repaint();
+  const QImage shown = rendered(parent);
+  EXPECT_EQ(image->conversions(), 1);
+  EXPECT_EQ(TDibRowConverter::convertedPixels() - before, 200 * 200);
+  EXPECT_EQ(image->heldBytes(), 200 * 200 * 4);
+  EXPECT_EQ(shown.pixel(100, 100), qRgb(255, 0, 0));
+
+  // At its own size, only the middle part the control shows is converted.
+  image->setShrinkToFit(false);
+  image->repaint();
+  EXPECT_EQ(image->conversions(), 2);
+  EXPECT_EQ(image->heldBytes(), 200 * 200 * 4);
+  EXPECT_EQ(rendered(parent).pixel(0, 0), qRgb(255, 0, 0));
+  // A change of the picture converts it again, once.
+  image->setTransparent(true);
+  image->repaint();
+  image->repaint();
+  EXPECT_EQ(image->conversions(), 3);
 }
 
 TEST(Shape, FillsAndOutlinesOrLeavesTheInsideUnpainted) {

@@ -239,7 +239,7 @@ TEST(SpinButton, RepeatsAfter400ThenEvery100MsOnlyOverThePressedHalf) {
 
 TEST(SpinButton, AHandlerThatThrowsDuringTheRepeatIsReportedAndStopsIt) {
   QStringList reported;
-  errors::setExceptionHandler([&](const QString &text) { reported << text; });
+  const errors::ScopedExceptionHandler handler([&](const QString &text) { reported << text; });
   TSpinButton button;
   button.resize(20, 20);
   button.show();
@@ -250,7 +250,6 @@ TEST(SpinButton, AHandlerThatThrowsDuringTheRepeatIsReportedAndStopsIt) {
   });
   sendMouse(&button, QEvent::MouseButtonPress, {2, 2}, Qt::LeftButton, Qt::LeftButton);
   fire(button.repeatTimer());
-  errors::setExceptionHandler({});
   EXPECT_EQ(clicks, 2);
   EXPECT_FALSE(button.repeatTimer()->isActive());
   ASSERT_EQ(reported.size(), 1);

@@ -35,15 +35,12 @@ struct ReportRecorder {
     std::vector<QThread *> threads;
   };
   std::shared_ptr<Shared> shared = std::make_shared<Shared>();
+  errors::ScopedExceptionHandler handler{[s = shared](const QString &m) {
+    std::lock_guard lk(s->lock);
+    s->messages << m;
+    s->threads.push_back(QThread::currentThread());
+  }};
 
-  ReportRecorder() {
-    errors::setExceptionHandler([s = shared](const QString &m) {
-      std::lock_guard lk(s->lock);
-      s->messages << m;
-      s->threads.push_back(QThread::currentThread());
-    });
-  }
-  ~ReportRecorder() { errors::setExceptionHandler({}); }
   QStringList messages() const {
     std::lock_guard lk(shared->lock);
     return shared->messages;

@@ -284,11 +284,11 @@ struct MouseFixture : TrayIconFixture {
   TTrayIcon *raw = nullptr;
   std::vector<QString> events;
   QString exceptionText;
+  errors::ScopedExceptionHandler handler{[this](const QString &text) { exceptionText = text; }};
 
   void SetUp() override {
     TTrayIcon::SetCursorSource([] { return QPoint(10, 20); });
     TTrayIcon::SetModifierSource([] { return Qt::KeyboardModifiers(Qt::ShiftModifier); });
-    errors::setExceptionHandler([this](const QString &text) { exceptionText = text; });
     icon = make();
     raw = icon.get();
     const TIcon red = solid(qRgb(255, 0, 0));
@@ -318,7 +318,6 @@ struct MouseFixture : TrayIconFixture {
     icon.reset();
     TTrayIcon::SetCursorSource({});
     TTrayIcon::SetModifierSource({});
-    errors::setExceptionHandler({});
   }
   std::vector<QString> press(std::initializer_list<int> messages) {
     events.clear();
