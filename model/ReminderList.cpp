@@ -223,6 +223,7 @@ bool DeleteRemindersInList(TModel &model, TReminderList &list, int32_t number,
   bool changed = false;
   // An unknown id gives number 0, which deletes nothing: it must never lead back here. The ids
   // are copied first: the list given may be the model's own pending list.
+  // NOLINTNEXTLINE(performance-unnecessary-copy-initialization): see above.
   const QStringList ids = pending;
   for (const QString &id : ids) {
     const TDataObject *r = list.FindById(id);
