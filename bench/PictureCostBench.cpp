@@ -26,8 +26,8 @@
 #include "imaging/GIFImage.h"
 #include "imaging/JpegImage.h"
 #include "model/DataObject.h"
+#include "model/FiringState.h"
 #include "model/Model.h"
-#include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "runtime/FormSticker.h"
 #include "runtime/HeadlessUserInterface.h"
@@ -216,13 +216,6 @@ THeadlessUserInterface &headless() {
   return ui;
 }
 
-// A sticker shown as the editor's preview shows one: not firing, dated now.
-TFiringState shownNow() {
-  TFiringState shown;
-  shown.fireTime = currentClock().now();
-  return shown;
-}
-
 void runEvents(int ms) {
   QEventLoop loop;
   QTimer::singleShot(ms, &loop, &QEventLoop::quit);
@@ -263,6 +256,14 @@ double threadCpuSeconds() {
   return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
+// A firing as the runtime hands it to a sticker.
+TFiringState shownFiring() {
+  TFiringState firing;
+  firing.firing = true;
+  firing.fireTime = EncodeDate(2026, 12, 9) + EncodeTime(9, 0, 0, 0);
+  return firing;
+}
+
 // One frame step after another, driven here instead of by the frame clock, through the sticker
 // window a firing reminder shows.
 void stickerSteps(benchmark::State &state, const Bytes &file, int delayMs, bool colourKeyed = false,
@@ -273,7 +274,7 @@ void stickerSteps(benchmark::State &state, const Bytes &file, int delayMs, bool 
   TFormSticker window(model, headless());
   window.SetPreview(true);
   window.ShowReminder(
-      0, [&reminder] { return reminder.get(); }, shownNow(), nullptr, &gif);
+      0, [&reminder] { return reminder.get(); }, shownFiring(), nullptr, &gif);
   TGIFAnimator &animator = *window.GIFAnimator();
   animator.setAnimate(false);
   runEvents(50);
@@ -317,7 +318,7 @@ void stickerLive(benchmark::State &state, bool keyedSeeThrough) {
   TFormSticker window(model, headless());
   window.SetPreview(true);
   window.ShowReminder(
-      0, [&reminder] { return reminder.get(); }, shownNow(), nullptr, &gif);
+      0, [&reminder] { return reminder.get(); }, shownFiring(), nullptr, &gif);
   TGIFAnimator &animator = *window.GIFAnimator();
   int steps = 0;
   const TNotifyEvent sticker = animator.onFrameChanged;
