@@ -6,14 +6,13 @@
 
 #include <QString>
 
-#include <cstdint>
 #include <memory>
-#include <vector>
 
 class TDataObject;
 
-// What the reminder check needs from the layers around it. The master window supplies the real
-// ones; tests supply fakes.
+// What the reminder check needs from the layer above besides the model: the live outputs. The
+// program supplies the real ones (app/MasterReminderOutputs.h); tests supply fakes that record
+// every output and release.
 
 // Makes the live outputs of a firing reminder. A sticker or tray icon that cannot be made comes
 // back empty, and the next check asks again.
@@ -33,17 +32,4 @@ public:
   [[nodiscard]] virtual std::unique_ptr<ISoundPlayer> CreateSoundPlayer() = 0;
   // Brings a sticker this factory made back above the other windows.
   virtual void RaiseSticker(IStickerView &sticker) = 0;
-};
-
-// The reminders the check walks, and the store they are written back to.
-class IReminderList {
-public:
-  virtual ~IReminderList() = default;
-  // The run-time numbers of all reminders, in check order.
-  [[nodiscard]] virtual std::vector<int32_t> Numbers() const = 0;
-  [[nodiscard]] virtual TDataObject *FindByNumber(int32_t number) const = 0;
-  [[nodiscard]] virtual TDataObject *FindById(const QString &id) const = 0;
-  // Rewrites the reminder's item in the store document; with `flush` the data file is written
-  // at once.
-  virtual void SaveToStore(TDataObject &reminder, bool flush) = 0;
 };

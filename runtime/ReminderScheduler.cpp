@@ -1,11 +1,11 @@
 #include "runtime/ReminderScheduler.h"
 
 #include "model/DataObject.h"
+#include "model/DataObjectStore.h"
 #include "model/LanguageTable.h"
 #include "model/LogFile.h"
 #include "model/Model.h"
 #include "model/ReminderList.h"
-#include "model/Settings.h"
 #include "model/SettingsCipher.h"
 #include "model/SettingsKeys.h"
 #include "model/UserData.h"
@@ -75,10 +75,9 @@ QString exceptionText(const std::exception &e) {
 
 } // namespace
 
-TReminderScheduler::TReminderScheduler(IReminderList &reminders, IReminderOutputFactory &outputs,
+TReminderScheduler::TReminderScheduler(TModel &model, IReminderOutputFactory &outputs,
                                        IUserInterface &ui)
-    : m_reminders(reminders), m_outputs(outputs), m_ui(ui), m_mail(std::make_unique<TMailQueue>()) {
-}
+    : m_model(model), m_outputs(outputs), m_ui(ui), m_mail(std::make_unique<TMailQueue>()) {}
 
 TReminderScheduler::~TReminderScheduler() = default;
 
@@ -89,7 +88,7 @@ bool TReminderScheduler::WaitForMail(std::chrono::milliseconds limit) {
 }
 
 TDataObject *TReminderScheduler::find(int number) const {
-  return number > 0 ? m_reminders.FindByNumber(number) : nullptr;
+  return number > 0 ? m_model.Reminders().FindByNumber(number) : nullptr;
 }
 
 TFiring &TReminderScheduler::firingOf(const TDataObject &reminder) {
@@ -102,7 +101,7 @@ const TFiringState &TReminderScheduler::FiringOf(int number) const {
 }
 
 TReminderLookup TReminderScheduler::lookupOf(const QString &id) const {
-  return [&reminders = m_reminders, id] { return reminders.FindById(id); };
+  return [&model = m_model, id] { return model.Reminders().FindById(id); };
 }
 
 TSoundLookup TReminderScheduler::SoundLookup(int number) const {
@@ -144,7 +143,7 @@ void TReminderScheduler::Timer1Timer() {
 void TReminderScheduler::checkAll(std::optional<TDateTime> previousTick) {
   ++m_pass;
   m_seen = 0;
-  for (const int number : m_reminders.Numbers())
+  for (const int number : m_model.Reminders().Numbers())
     checkOne(number, previousTick);
   if (m_dropDue || m_seen < m_firings.Count())
     dropGoneFirings();
@@ -171,7 +170,7 @@ TFiring *TReminderScheduler::seen(const TDataObject &reminder) {
 void TReminderScheduler::dropGoneFirings() {
   m_dropDue = false;
   (void)m_firings.DropUnknown(
-      [this](const QString &id) { return m_reminders.FindById(id) != nullptr; });
+      [this](const QString &id) { return m_model.Reminders().FindById(id) != nullptr; });
 }
 
 // The outputs show the reminders as they were before the reload; the next check makes them
@@ -214,11 +213,11 @@ void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousT
   // One lookup of the firing in nearly every check: one that neither fires nor closes.
   const TFiring *f = seen(*r);
   const TFiringState &before = f ? f->state : TFiringState::Idle();
-  TCheckResult result = r->CheckDue(before, at, DemoMode());
+  TCheckResult result = r->CheckDue(before, at, m_model.DemoMode());
   // A missed run goes before a warning for a later one, as a due run does.
   const bool runDue = result.fire && result.kind == TFireKind::Main;
   if (!runDue && !before.firing && previousTick && at - *previousTick > kLateTick) {
-    if (const TCheckResult missed = r->CheckMissed(before, *previousTick, at, DemoMode());
+    if (const TCheckResult missed = r->CheckMissed(before, *previousTick, at, m_model.DemoMode());
         missed.fire)
       result = missed;
   }
@@ -234,7 +233,7 @@ void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousT
     f = seen(*r);
   }
 
-  if (!DemoMode() && r->enable && r->remindAfter.enable) {
+  if (!m_model.DemoMode() && r->enable && r->remindAfter.enable) {
     const bool firing = f && f->state.firing;
     const TDateTime start = r->remindAfter.dtStart;
     const TDateTime stop = r->remindAfter.dtStop;
@@ -269,7 +268,7 @@ void TReminderScheduler::FireReminder(int number, TFireKind kind, TDateTime due)
   TDataObject *r = find(number);
   if (!r)
     return;
-  const bool demo = DemoMode();
+  const bool demo = m_model.DemoMode();
   TFiring &f = firingOf(*r);
   if (demo)
     f.demoRestore = TFiring::TDemoRestore{f.state.fireTime, f.state.kind, f.state.lastKind};
@@ -288,7 +287,7 @@ void TReminderScheduler::FireReminder(int number, TFireKind kind, TDateTime due)
   // Written to the file at once: the store remembers the run that fired, and a restart inside
   // its window must find it there.
   if ((r = find(number)))
-    m_reminders.SaveToStore(*r, true);
+    SaveToStore(m_model, *r);
   // The outputs come with the output step of the same check.
 }
 
@@ -297,9 +296,9 @@ void TReminderScheduler::FireReminder(int number, TFireKind kind, TDateTime due)
 // writes its place into the store as its window closes; with the reminder's new state it reaches
 // the file in one write.
 void TReminderScheduler::CloseReminder(int number, bool byUser) {
-  if (DemoMode())
+  if (m_model.DemoMode())
     return;
-  std::optional<TXMLStore::TWriteBatch> oneWrite(std::in_place, Store());
+  std::optional<TXMLStore::TWriteBatch> oneWrite(std::in_place, m_model.Store());
   TDataObject *r = find(number);
   // Only a firing can close. Anything else (a pause, the close message, a menu that outlived its
   // firing) would otherwise disable an idle one-time reminder that has yet to come due.
@@ -358,7 +357,7 @@ void TReminderScheduler::CloseReminder(int number, bool byUser) {
     }
   }
   f->state.lastKind = kind;
-  m_reminders.SaveToStore(*r, true);
+  SaveToStore(m_model, *r);
   oneWrite.reset();
   // Told last, when the reminder is complete: the main window's handler may run the event loop.
   if (disabled)
@@ -366,7 +365,7 @@ void TReminderScheduler::CloseReminder(int number, bool byUser) {
 }
 
 void TReminderScheduler::StopReminderOutputs(int number) {
-  if (DemoMode())
+  if (m_model.DemoMode())
     return;
   const TDataObject *r = find(number);
   if (!r)
@@ -385,7 +384,7 @@ void TReminderScheduler::StopReminderOutputs(int number) {
 
 void TReminderScheduler::CloseAllReminders() {
   m_lastTick.reset(); // a pause begins: what falls due during it is not made up for
-  for (const int number : m_reminders.Numbers())
+  for (const int number : m_model.Reminders().Numbers())
     CloseReminder(number, false);
 }
 
@@ -501,7 +500,7 @@ void TReminderScheduler::HandleSoundNotify(quint16 deviceId) {
     ISoundPlayer *sound = f ? f->sound.get() : nullptr;
     if (!sound || sound->DeviceId() != deviceId)
       continue;
-    const TDataObject *r = m_reminders.FindById(id);
+    const TDataObject *r = m_model.Reminders().FindById(id);
     if (r && r->sound.repeat) {
       sound->Rewind();
       // A player that cannot start again would never notify again: free it, and the output step
@@ -516,7 +515,7 @@ void TReminderScheduler::HandleSoundNotify(quint16 deviceId) {
 void TReminderScheduler::RaiseOnTopStickers() {
   for (const QString &id : m_firings.Ids()) {
     const TFiring *f = m_firings.Find(id);
-    const TDataObject *r = m_reminders.FindById(id);
+    const TDataObject *r = m_model.Reminders().FindById(id);
     if (f && f->sticker && r && r->sticker.onTop)
       m_outputs.RaiseSticker(*f->sticker);
   }
@@ -527,11 +526,11 @@ void TReminderScheduler::RaiseOnTopStickers() {
 // The mail goes out on the mail queue's worker, so a server that is slow or never answers holds
 // up neither the tick nor the stickers; the firing's log line waits for the outcome.
 bool TReminderScheduler::SendReminderMail(const TDataObject &reminder, const TFiringState &firing) {
-  if (!reminder.mail.enable || DemoMode() || firing.kind != TFireKind::Main)
+  if (!reminder.mail.enable || m_model.DemoMode() || firing.kind != TFireKind::Main)
     return false;
   namespace keys = settings_keys;
-  const TMMemIniFile &settings = MainSettings();
-  const TDefaultUserData &defaults = DefaultUserData();
+  const TMMemIniFile &settings = m_model.MainSettings();
+  const TDefaultUserData &defaults = m_model.DefaultUserData();
   const QString host = settings.readString(keys::Mail, keys::Host, defaults.host);
   // The placeholders of a system without a mail account are never tried.
   if (reminder.mail.to.isEmpty() || host.isEmpty() || reminder.mail.to == PlaceholderMailFrom ||
@@ -540,12 +539,12 @@ bool TReminderScheduler::SendReminderMail(const TDataObject &reminder, const TFi
   const QString sorry = TranslateText(QStringLiteral("Sorry, email was not sent!")) + u' ' +
                         TranslateText(QStringLiteral("Error")) + QStringLiteral(": ");
   TLogFiring line = LogFiringOf(reminder, firing.fireTime, QString());
-  auto done = [line, sorry](const QString &error, bool abandoned) mutable {
+  auto done = [&model = m_model, line, sorry](const QString &error, bool abandoned) mutable {
     if (abandoned)
       line.mailError = sorry + TranslateText(QStringLiteral("abandoned at program stop"));
     else if (!error.isEmpty())
       line.mailError = sorry + error;
-    AppendLogLine(FiringLogLine(line));
+    WriteFiringLog(model, line);
   };
   TMailMessage message;
   TSmtpServer server;
@@ -574,7 +573,7 @@ void TReminderScheduler::WriteFireLog(const TDataObject &reminder, const TFiring
   // A demonstration's fire time is the reminder's next run, still to come: its line was dated in
   // the future. It is dated when the sticker showed.
   const TDateTime at = firing.firedInDemo ? now() : firing.fireTime;
-  AppendLogLine(FiringLogLine(LogFiringOf(reminder, at, errorText)));
+  WriteFiringLog(m_model, LogFiringOf(reminder, at, errorText));
 }
 
 // A failed start reports nothing: the firing goes on. The short pump afterwards gives the
@@ -582,7 +581,8 @@ void TReminderScheduler::WriteFireLog(const TDataObject &reminder, const TFiring
 void TReminderScheduler::RunReminderProgram(const TDataObject &reminder,
                                             const TFiringState &firing) const {
   const TShellExecRec &program = reminder.shellExec;
-  if (!program.enable || DemoMode() || firing.kind != TFireKind::Main || program.fileName.isEmpty())
+  if (!program.enable || m_model.DemoMode() || firing.kind != TFireKind::Main ||
+      program.fileName.isEmpty())
     return;
   try {
     (void)ShellExecuteFile(program.fileName, program.params, program.folder,
@@ -622,7 +622,7 @@ void TReminderScheduler::ActionRemindAfterExecute(int number, const QString &tit
     // switched the one-time reminder off; the snooze the user has just confirmed would never
     // come. It is switched on again for that window, and kept in the file at once.
     r->enable = true;
-    m_reminders.SaveToStore(*r, true);
+    SaveToStore(m_model, *r);
   }
   sendReminderUpdated(number);
 }
@@ -655,7 +655,7 @@ void TReminderScheduler::ActionEditExecute(int number) {
   QString id = r->Id;
   const int position = static_cast<int>(r->state);
   (void)m_ui.EditReminder(position, id, static_cast<int>(TRepeatType::Once));
-  if (const TDataObject *edited = m_reminders.FindById(id))
+  if (const TDataObject *edited = m_model.Reminders().FindById(id))
     CheckReminder(edited->Number);
 }
 
@@ -666,7 +666,7 @@ int TReminderScheduler::TrayIconMouseUp(const ITrayIconView *sender) const {
     const TFiring *f = m_firings.Find(id);
     if (!f || !f->state.firing || f->trayIcon.get() != sender)
       continue;
-    const TDataObject *r = m_reminders.FindById(id);
+    const TDataObject *r = m_model.Reminders().FindById(id);
     return r ? r->Number : 0;
   }
   return 0;
