@@ -1,7 +1,5 @@
 #include "app/DefaultLanguageFile.h"
 
-#include "app/ModelBinding.h"
-
 #include "model/DataObject.h"
 #include "model/LanguageTable.h"
 #include "model/Model.h"
@@ -37,53 +35,52 @@ namespace {
 // the main window with its pages, the editor with its pages (the editor writes the sections of its
 // frames itself), then the editor's dialogs and the dialogs of a firing reminder. A window that
 // lands later is one more line here. The send-mail dialog keeps its captions in every language.
-void saveEveryWindow(IUserInterface &ui, const QString &file) {
+void saveEveryWindow(TModel &model, IUserInterface &ui, const QString &file) {
   const std::vector<std::function<void()>> windows = {
       [&] {
         // Never created: no tray icon, no store, no settings; its ticker never runs.
-        TModelBinding model;
         TFormMaster master(model, ui, std::make_unique<TManualTicker>());
         SaveFormLanguageFile(&master, file);
       },
       [&] {
         // The main window's own section; its pages write theirs below.
-        TFormMain form(ui);
+        TFormMain form(model, ui);
         SaveFormLanguageFile(&form, file);
       },
       [&] {
-        TFrameReminder frame(ui);
+        TFrameReminder frame(model, ui);
         SaveFormLanguageFile(&frame, file);
       },
       [&] {
-        TFrameMix frame;
+        TFrameMix frame(model);
         SaveFormLanguageFile(&frame, file);
       },
       [&] {
-        TFrameLog frame(ui);
+        TFrameLog frame(model, ui);
         SaveFormLanguageFile(&frame, file);
       },
       [&] {
-        TFormEditReminder editor(ui, NewReminderId, 2);
+        TFormEditReminder editor(model, ui, NewReminderId, 2);
         editor.SaveLanguageSections(file);
       },
       [&] {
-        TFormEditReminderDT dialog;
+        TFormEditReminderDT dialog(model);
         SaveFormLanguageFile(&dialog, file);
       },
       [&] {
-        TFormEditReminderYear dialog;
+        TFormEditReminderYear dialog(model);
         SaveFormLanguageFile(&dialog, file);
       },
       [&] {
-        TFormEditReminAfter dialog;
+        TFormEditReminAfter dialog(model);
         SaveFormLanguageFile(&dialog, file);
       },
       [&] {
-        TFormEditVolume dialog;
+        TFormEditVolume dialog(model);
         SaveFormLanguageFile(&dialog, file);
       },
       [&] {
-        TFormAbout box;
+        TFormAbout box(model);
         box.SaveLanguageSection(file);
       },
   };
@@ -122,7 +119,7 @@ int MakeDefaultLanguageFile(int argc, char **argv, const QString &fileName) {
     THeadlessUserInterface ui;
     if (QFileInfo::exists(file) && !QFile::remove(file))
       throw EFileError(QStringLiteral("Cannot replace \"%1\"").arg(file));
-    saveEveryWindow(ui, file);
+    saveEveryWindow(model, ui, file);
     WriteDefaultLanguageFile(file);
   } catch (...) {
     std::fprintf(stderr, "tolvane: %s\n", qPrintable(errors::describeCurrentException()));

@@ -37,8 +37,9 @@ private:
 
 } // namespace
 
-TMasterReminderOutputs::TMasterReminderOutputs(TFormMaster &master, IUserInterface &ui)
-    : m_master(&master), m_ui(ui) {}
+TMasterReminderOutputs::TMasterReminderOutputs(TModel &model, TFormMaster &master,
+                                               IUserInterface &ui)
+    : m_model(model), m_master(&master), m_ui(ui) {}
 
 std::unique_ptr<IStickerView> TMasterReminderOutputs::CreateSticker(const TReminderLookup &reminder,
                                                                     const TFiringState &firing) {
@@ -50,7 +51,7 @@ std::unique_ptr<IStickerView> TMasterReminderOutputs::CreateSticker(const TRemin
     if (master)
       master->SetPopupMenuObjectTag(number);
   };
-  return TStickerView::Show(m_ui, reminder, firing, m_master->Handle(), popup);
+  return TStickerView::Show(m_model, m_ui, reminder, firing, m_master->Handle(), popup);
 }
 
 std::unique_ptr<ITrayIconView> TMasterReminderOutputs::CreateTrayIcon(const TReminderLookup &find,
@@ -60,7 +61,7 @@ std::unique_ptr<ITrayIconView> TMasterReminderOutputs::CreateTrayIcon(const TRem
     return nullptr;
   auto *icon = new TTrayIcon(nullptr, false);
   TTrayIconImage image;
-  if (LoadTrayIcon(*reminder, image)) {
+  if (LoadTrayIcon(m_model, *reminder, image)) {
     if (image.Animated) {
       icon->SetIcons(dynamic_cast<const TIconList *>(image.Icons.get()));
       icon->SetAnimated(true);

@@ -8,14 +8,16 @@
 
 class IUserInterface;
 class TFormMaster;
+class TModel;
 
 // The live outputs of a firing reminder as the running program makes them: the sticker window
 // and the reminder's own tray icon, both with the master window's popup menu of a firing
 // reminder, and the sound through the program's sound player.
 class TMasterReminderOutputs final : public IReminderOutputFactory {
 public:
-  // The user interface outlives the outputs; the master may go first.
-  TMasterReminderOutputs(TFormMaster &master, IUserInterface &ui);
+  // The stickers read their pictures from the model's store and write their place there. The model
+  // and the user interface outlive the outputs; the master may go first.
+  TMasterReminderOutputs(TModel &model, TFormMaster &master, IUserInterface &ui);
 
   [[nodiscard]] std::unique_ptr<IStickerView> CreateSticker(const TReminderLookup &reminder,
                                                             const TFiringState &firing) override;
@@ -25,6 +27,7 @@ public:
   void RaiseSticker(IStickerView &sticker) override;
 
 private:
+  TModel &m_model;
   QPointer<TFormMaster> m_master;
   IUserInterface &m_ui;
 };

@@ -1,34 +1,32 @@
 #pragma once
 
-#include "app/ModelBinding.h"
-#include "app/ModelReminderList.h"
 #include "app/ProgramEntry.h"
 
 #include <memory>
 
+class IUserInterface;
 class TMasterReminderOutputs;
 class TModel;
 
-// The program's objects, each made here and owned here: the user interface, the model (started
-// by Start, ended by Finish), the master window's view of the model,
-// the master window and the reminder scheduler it owns, over the model's reminder list with the
-// master's sticker windows, tray icons and sound players as outputs.
+// The program's objects, each made here and owned here, in this order by Start: the model, the
+// user interface over it, the master window with the reminder scheduler it owns (over the model,
+// with the master's sticker windows, tray icons and sound players as outputs). Each is handed
+// the model it works on; nothing reaches for one. Finish ends the model; the rest goes when the
+// program object does.
 class TProgram final : public IProgram {
 public:
-  explicit TProgram(std::unique_ptr<IUserInterface> ui);
+  TProgram();
   ~TProgram() override;
   TProgram(const TProgram &) = delete;
   TProgram &operator=(const TProgram &) = delete;
 
-  [[nodiscard]] IUserInterface &UserInterface() override { return *m_ui; }
+  void ShowMessage(const QString &message) override;
   [[nodiscard]] TFormMaster &Start() override;
   void Finish() override;
 
 private:
+  std::unique_ptr<TModel> m_model;
   std::unique_ptr<IUserInterface> m_ui;
-  std::unique_ptr<TModel> m_state;
-  TModelBinding m_model;
-  TModelReminderList m_reminders;
   std::unique_ptr<TFormMaster> m_master;
   std::unique_ptr<TMasterReminderOutputs> m_outputs;
 };

@@ -13,7 +13,6 @@
 #include "runtime/FormMaster.h"
 #include "runtime/InstanceHandover.h"
 #include "runtime/SignalBridge.h"
-#include "runtime/UserInterface.h"
 #include "services/DelayWithMessages.h"
 #include "services/SingleInstance.h"
 #include "services/TextHelpers.h"
@@ -48,8 +47,8 @@ int runInstance(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)(
   int code = 0;
   std::optional<int> ended; // the exit code of the end asked for
   // Notices (a failed save at the very end among them) are shown while the program lives.
-  IUserInterface &ui = program->UserInterface();
-  errors::setInfoReporter([&ui](const QString &text) { ui.ShowMessage(text); });
+  IProgram *shown = program.get();
+  errors::setInfoReporter([shown](const QString &text) { shown->ShowMessage(text); });
   try {
     TFormMaster &master = program->Start();
     // An end asked for before the loop runs (an error in a pump during start-up) cannot leave a
@@ -107,7 +106,7 @@ int refuseStart(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)(
   TApplication app(argc, argv); // without a display Qt ends the process here, also non-zero
   std::unique_ptr<IProgram> program = makeProgram();
   try {
-    program->UserInterface().ShowMessage(text);
+    program->ShowMessage(text);
   } catch (...) {
     std::fprintf(stderr, "%s\n", qPrintable(errors::describeCurrentException()));
   }

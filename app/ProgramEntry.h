@@ -2,16 +2,18 @@
 
 #include <memory>
 
-class IUserInterface;
+class QString;
 class TFormMaster;
 
-// The running program as main() builds it once the application object exists: its user
-// interface, the model, the master window and the master's reminder scheduler.
+// The running program as main() builds it once the application object exists: the model, its
+// user interface, the master window and the master's reminder scheduler.
 class IProgram {
 public:
   virtual ~IProgram() = default;
-  [[nodiscard]] virtual IUserInterface &UserInterface() = 0;
-  // Starts the model, then makes the master window with its reminder scheduler.
+  // A notice in a box, also before Start (a start that is refused) and after Finish.
+  virtual void ShowMessage(const QString &message) = 0;
+  // Starts the model, then makes the user interface and the master window with its reminder
+  // scheduler over it.
   [[nodiscard]] virtual TFormMaster &Start() = 0;
   // Ends the model. Runs after the message loop however it ended, while the master window still
   // exists (it owns the language table the end may still use).

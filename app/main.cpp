@@ -1,11 +1,8 @@
 #include "app/Program.h"
-#include "ui/UserInterface.h"
 
 namespace {
 
-std::unique_ptr<IProgram> makeProgram() {
-  return std::make_unique<TProgram>(std::make_unique<TUserInterface>());
-}
+std::unique_ptr<IProgram> makeProgram() { return std::make_unique<TProgram>(); }
 
 } // namespace
 

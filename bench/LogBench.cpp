@@ -89,7 +89,7 @@ void BM_LogPageShown(benchmark::State &state) {
   const ManualClock clock{LogStart + OneMinute * (LineCount - 1)};
   ScopedClock clockScope{clock};
   THeadlessUserInterface userInterface;
-  TFrameLog frame{userInterface};
+  TFrameLog frame{model, userInterface};
   frame.resize(900, 600);
   frame.LoadOptions();
   frame.Init();

@@ -27,6 +27,7 @@
 #include "imaging/JpegImage.h"
 #include "model/DataObject.h"
 #include "model/FiringState.h"
+#include "model/Model.h"
 #include "platform/Errors.h"
 #include "runtime/FormSticker.h"
 #include "runtime/HeadlessUserInterface.h"
@@ -269,7 +270,8 @@ void stickerSteps(benchmark::State &state, const Bytes &file, int delayMs, bool 
                   bool seeThrough = false) {
   const TGIFImage gif = gifOf(file);
   auto reminder = stickerReminder(colourKeyed, seeThrough);
-  TFormSticker window(headless());
+  TModel model(TModelStart::Empty);
+  TFormSticker window(model, headless());
   window.SetPreview(true);
   window.ShowReminder(
       0, [&reminder] { return reminder.get(); }, shownFiring(), nullptr, &gif);
@@ -312,7 +314,8 @@ void hugeScreenTick(benchmark::State &state) {
 void stickerLive(benchmark::State &state, bool keyedSeeThrough) {
   const TGIFImage gif = gifOf(keyedSeeThrough ? seeThroughAnimation() : stickerAnimation());
   auto reminder = stickerReminder(keyedSeeThrough, keyedSeeThrough);
-  TFormSticker window(headless());
+  TModel model(TModelStart::Empty);
+  TFormSticker window(model, headless());
   window.SetPreview(true);
   window.ShowReminder(
       0, [&reminder] { return reminder.get(); }, shownFiring(), nullptr, &gif);

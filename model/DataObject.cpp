@@ -21,11 +21,15 @@ std::unique_ptr<TDataObject> TDataObject::CreateEmpty(const QString &id) {
   return std::make_unique<TDataObject>(id);
 }
 
-std::unique_ptr<TDataObject> TDataObject::Create(const QString &id) {
+std::unique_ptr<TDataObject> TDataObject::Create(TModel &model, const QString &id) {
   auto object = CreateEmpty(id);
-  if (const TDataObjectLoader load = TModel::Current().DataObjectLoader())
-    load(*object);
+  if (const TDataObjectLoader load = model.DataObjectLoader())
+    load(model, *object);
   return object;
+}
+
+std::unique_ptr<TDataObject> TDataObject::Create(const QString &id) {
+  return Create(TModel::Current(), id);
 }
 
 void TDataObject::SetEnabled(bool value) {

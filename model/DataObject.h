@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/CurrentModel.h"
 #include "model/FiringState.h"
 #include "model/ReminderRecords.h"
 #include "platform/DateTime.h"
@@ -8,6 +9,8 @@
 
 #include <cstdint>
 #include <memory>
+
+class TModel;
 
 inline const QString NewReminderId = QStringLiteral("new");         // not yet in the store
 inline const QString DeletedReminderId = QStringLiteral("deleted"); // removed from the store
@@ -61,16 +64,19 @@ public:
   TDataObject &operator=(const TDataObject &) = delete;
 
   [[nodiscard]] static std::unique_ptr<TDataObject> CreateEmpty(const QString &id);
-  // CreateEmpty, then fills the stored fields from the store item with this id (or with the
-  // store's defaults when there is none) through the installed store loader.
-  [[nodiscard]] static std::unique_ptr<TDataObject> Create(const QString &id);
+  // CreateEmpty, then fills the stored fields from the model's store item with this id (or with
+  // the store's defaults when there is none) through the model's store loader.
+  [[nodiscard]] static std::unique_ptr<TDataObject> Create(TModel &model, const QString &id);
+  // The same in the current model (model/Model.h).
+  TOLVANE_CURRENT_MODEL [[nodiscard]] static std::unique_ptr<TDataObject> Create(const QString &id);
 
   // Disabling also turns the remind-again window off.
   void SetEnabled(bool value);
 
   // --- Schedule (model/Schedule.cpp) ---
   [[nodiscard]] TRunWindow GetRunWindow(TDateTime m) const;
-  // True while this reminder is the one open in the editor (PreviewReminder has its id).
+  // True while this reminder is the one open in the editor: the current model's PreviewReminder
+  // has its id (never while no model lives).
   [[nodiscard]] bool IsEditing() const;
   // The due tests below take the reminder's firing (the empty state for one that never fired).
   // The main event: whether an idle reminder is due at m, or a firing one must close.
@@ -152,8 +158,9 @@ public:
   TStickerRec sticker;
 };
 
-// Fills a freshly emptied reminder from the store item with its Id (store defaults where the
-// item or an element is missing). The store code installs it at start-up; until then, and with
-// nullptr, Create leaves the object empty.
-using TDataObjectLoader = void (*)(TDataObject &);
-void SetDataObjectLoader(TDataObjectLoader loader);
+// Fills a freshly emptied reminder from the model's store item with its Id (store defaults where
+// the item or an element is missing). Every model starts with the store's loader; with nullptr,
+// Create leaves the object empty.
+using TDataObjectLoader = void (*)(TModel &, TDataObject &);
+// Sets the current model's loader.
+TOLVANE_CURRENT_MODEL void SetDataObjectLoader(TDataObjectLoader loader);

@@ -4,6 +4,7 @@
 #include "imaging/Icon.h"
 #include "imaging/SmallIconImage.h"
 #include "model/LanguageTable.h"
+#include "model/Model.h"
 #include "model/Settings.h"
 #include "model/XMLStore.h"
 #include "model/XmlEncoding.h"
@@ -351,8 +352,10 @@ void reduceIcon(TGraphic *icon) {
 
 } // namespace
 
-void LoadFromStore(TDataObject &o) {
-  TXMLStore &store = Store();
+void LoadFromStore(TDataObject &reminder) { LoadFromStore(TModel::Current(), reminder); }
+
+void LoadFromStore(TModel &model, TDataObject &o) {
+  TXMLStore &store = model.Store();
   store.SelectItem(o.Id); // without an item every read gives its default
   const ItemPaths &ps = paths();
   // One walk over the item's elements finds every value; each is then converted.
@@ -419,8 +422,8 @@ void LoadFromStore(TDataObject &o) {
   o.mail.enable = r.boolean(ps.mailEnable, false);
   o.mail.to = r.str(ps.mailTo, QString());
   o.mail.from = r.str(ps.mailFrom,
-                      MainSettings().readString(QStringLiteral("Mail"),
-                                                QStringLiteral("DefaultFromAddress"), QString()));
+                      model.MainSettings().readString(
+                          QStringLiteral("Mail"), QStringLiteral("DefaultFromAddress"), QString()));
   o.mail.cc = r.str(ps.mailCc, QString());
   o.mail.bcc = r.str(ps.mailBcc, QString());
   o.mail.files = r.str(ps.mailFiles, QString());
@@ -437,16 +440,22 @@ void LoadFromStore(TDataObject &o) {
   o.shellExec.flag = static_cast<TShowFlag>(r.integer(ps.shellExecFlag, 1));
 }
 
-void AssignNewId(TDataObject &o) {
+void AssignNewId(TDataObject &reminder) { AssignNewId(TModel::Current(), reminder); }
+
+void AssignNewId(TModel &model, TDataObject &o) {
   if (o.Id != NewReminderId)
     return;
-  o.Id = Store().AddNewItem(GetLoginUserName());
+  o.Id = model.Store().AddNewItem(GetLoginUserName());
   o.createDt = currentClock().now();
 }
 
-void SaveToStore(TDataObject &o, bool noFlush) {
-  AssignNewId(o);
-  TXMLStore &store = Store();
+void SaveToStore(TDataObject &reminder, bool noFlush) {
+  SaveToStore(TModel::Current(), reminder, noFlush);
+}
+
+void SaveToStore(TModel &model, TDataObject &o, bool noFlush) {
+  AssignNewId(model, o);
+  TXMLStore &store = model.Store();
   if (!store.SelectItem(o.Id))
     return;
   const ItemPaths &ps = paths();
@@ -515,8 +524,8 @@ void SaveToStore(TDataObject &o, bool noFlush) {
     store.Flush();
 }
 
-bool RecordFiring(TDataObject &o) {
-  SaveToStore(o, true);
+bool RecordFiring(TModel &model, TDataObject &o) {
+  SaveToStore(model, o, true);
   const ItemPaths &ps = paths();
   std::vector<std::pair<QString, QString>> values;
   const auto add = [&](const Field &f, const QString &text) {
@@ -540,11 +549,16 @@ bool RecordFiring(TDataObject &o) {
   add(ps.remindAfterValue.measure, QString::number(static_cast<int>(o.remindAfter.value.measure)));
   addDate(ps.remindAfterDtStart, o.remindAfter.dtStart);
   addDate(ps.remindAfterDtStop, o.remindAfter.dtStop);
-  return Store().SelectItem(o.Id) && Store().AppendToJournal(o.Id, std::move(values));
+  TXMLStore &store = model.Store();
+  return store.SelectItem(o.Id) && store.AppendToJournal(o.Id, std::move(values));
 }
 
-void SaveStickerPosition(const TDataObject &o) {
-  TXMLStore &store = Store();
+void SaveStickerPosition(const TDataObject &reminder) {
+  SaveStickerPosition(TModel::Current(), reminder);
+}
+
+void SaveStickerPosition(TModel &model, const TDataObject &o) {
+  TXMLStore &store = model.Store();
   if (!store.SelectItem(o.Id))
     return;
   Writer w(store);
@@ -566,13 +580,19 @@ bool DisarmItem(TMSXMLObject &store) {
   return changed;
 }
 
-void InstallStoreLoader() { SetDataObjectLoader(&LoadFromStore); }
+void InstallStoreLoader() {
+  SetDataObjectLoader([](TModel &model, TDataObject &reminder) { LoadFromStore(model, reminder); });
+}
 
 // --- Pictures ---------------------------------------------------------------------------------
 
-TStickerImages LoadStickerImages(const TDataObject &o) {
+TStickerImages LoadStickerImages(const TDataObject &reminder) {
+  return LoadStickerImages(TModel::Current(), reminder);
+}
+
+TStickerImages LoadStickerImages(TModel &model, const TDataObject &o) {
   TStickerImages images;
-  TXMLStore &store = Store();
+  TXMLStore &store = model.Store();
   if (!store.SelectItem(o.Id))
     return images;
   images.movingImage = readPicture(store, QStringLiteral("sticker/movingImage/graphics"));
@@ -582,16 +602,27 @@ TStickerImages LoadStickerImages(const TDataObject &o) {
   return images;
 }
 
-void SaveStickerImages(const TDataObject &o, const TGraphic *movingImage, const TGraphic *image) {
-  TXMLStore &store = Store();
+void SaveStickerImages(const TDataObject &reminder, const TGraphic *movingImage,
+                       const TGraphic *image) {
+  SaveStickerImages(TModel::Current(), reminder, movingImage, image);
+}
+
+void SaveStickerImages(TModel &model, const TDataObject &o, const TGraphic *movingImage,
+                       const TGraphic *image) {
+  TXMLStore &store = model.Store();
   if (!store.SelectItem(o.Id))
     return;
   store.WriteGraphic(QStringLiteral("sticker/movingImage/graphics"), movingImage);
   store.WriteGraphic(QStringLiteral("sticker/image/graphics"), image);
 }
 
-void SaveIcon(const TDataObject &o, const TGraphic *iconFrames, const TGraphic *icon) {
-  TXMLStore &store = Store();
+void SaveIcon(const TDataObject &reminder, const TGraphic *iconFrames, const TGraphic *icon) {
+  SaveIcon(TModel::Current(), reminder, iconFrames, icon);
+}
+
+void SaveIcon(TModel &model, const TDataObject &o, const TGraphic *iconFrames,
+              const TGraphic *icon) {
+  TXMLStore &store = model.Store();
   if (!store.SelectItem(o.Id))
     return;
   if (iconFrames && !iconFrames->empty())
@@ -600,9 +631,13 @@ void SaveIcon(const TDataObject &o, const TGraphic *iconFrames, const TGraphic *
     store.WriteGraphic(QStringLiteral("icon"), icon);
 }
 
-TIconImages LoadIcon(const TDataObject &o, bool keepAllSizes) {
+TIconImages LoadIcon(const TDataObject &reminder, bool keepAllSizes) {
+  return LoadIcon(TModel::Current(), reminder, keepAllSizes);
+}
+
+TIconImages LoadIcon(TModel &model, const TDataObject &o, bool keepAllSizes) {
   TIconImages result;
-  TXMLStore &store = Store();
+  TXMLStore &store = model.Store();
   if (!store.SelectItem(o.Id))
     return result;
   const QString kind = store.ReadString(QStringLiteral("icon/classname"), QString()).toUpper();
@@ -622,8 +657,12 @@ TIconImages LoadIcon(const TDataObject &o, bool keepAllSizes) {
   return result;
 }
 
-bool LoadTrayIcon(const TDataObject &o, TTrayIconImage &trayIcon) {
-  TXMLStore &store = Store();
+bool LoadTrayIcon(const TDataObject &reminder, TTrayIconImage &trayIcon) {
+  return LoadTrayIcon(TModel::Current(), reminder, trayIcon);
+}
+
+bool LoadTrayIcon(TModel &model, const TDataObject &o, TTrayIconImage &trayIcon) {
+  TXMLStore &store = model.Store();
   if (!store.SelectItem(o.Id))
     return false;
   store.ReadTrayIcon(QStringLiteral("icon"), &trayIcon);

@@ -1,7 +1,6 @@
 #include "model/LanguageTable.h"
 
 #include "model/MessageFormat.h"
-#include "model/Model.h"
 #include "platform/Errors.h"
 #include "platform/MemIniFile.h"
 
@@ -16,6 +15,13 @@ const QString MessagesSection = QStringLiteral("Messages");
 const QString CrLf = QStringLiteral("\r\n");
 const QString Slash = QStringLiteral("/");
 
+// The process's table: translation is a service of the whole program, asked for by every layer
+// and also before any model exists (a start that is refused) or after it ended (its last notice).
+std::unique_ptr<TLanguageTable> &table() {
+  static std::unique_ptr<TLanguageTable> current;
+  return current;
+}
+
 } // namespace
 
 // Has no "/" of its own, so translating the footer cannot break it into lines.
@@ -28,11 +34,9 @@ QString TLanguageTable::Value(const QString &key) const {
   return QString();
 }
 
-TLanguageTable *LanguageTable() { return TModel::Current().LanguageTable(); }
-void CreateLanguageTable() {
-  TModel::Current().SetLanguageTable(std::make_unique<TLanguageTable>());
-}
-void FreeLanguageTable() { TModel::Current().SetLanguageTable(nullptr); }
+TLanguageTable *LanguageTable() { return table().get(); }
+void CreateLanguageTable() { table() = std::make_unique<TLanguageTable>(); }
+void FreeLanguageTable() { table().reset(); }
 
 QString TranslateText(const QString &message) {
   const TLanguageTable *t = LanguageTable();

@@ -21,8 +21,9 @@ private:
   std::vector<std::pair<QString, QString>> m_lines;
 };
 
-// The current model's table (model/Model.h), or none: the master window creates it when it starts
-// and frees it when it ends. Without a table every message stays as it is.
+// The program's table, or none: the master window creates it when it starts and frees it when it
+// ends. It belongs to no model: every layer translates, also while no model lives. Without a table
+// every message stays as it is. GUI thread only.
 [[nodiscard]] TLanguageTable *LanguageTable();
 void CreateLanguageTable();
 void FreeLanguageTable();

@@ -1,5 +1,6 @@
 #include "model/LogFile.h"
 
+#include "model/Model.h"
 #include "model/Paths.h"
 #include "model/Settings.h"
 #include "model/SettingsKeys.h"
@@ -104,13 +105,19 @@ TLogFiring LogFiringOf(const TDataObject &reminder, TDateTime fireTime, const QS
 }
 
 QString ProgramEventLogLine(const QString &message, TDateTime at) {
-  const QString text = cell(message);
-  return timeFields(at) + cell(CurrentUserName()) + kTab + text + kTab + text + kTab;
+  return ProgramEventLogLine(message, at, CurrentUserName());
 }
 
-QString FiringLogLine(const TLogFiring &f) {
-  QString line = timeFields(f.fireTime) + cell(CurrentUserName()) + kTab + QStringLiteral("Start") +
-                 kTab + cell(f.subject) + kTab;
+QString ProgramEventLogLine(const QString &message, TDateTime at, const QString &user) {
+  const QString text = cell(message);
+  return timeFields(at) + cell(user) + kTab + text + kTab + text + kTab;
+}
+
+QString FiringLogLine(const TLogFiring &f) { return FiringLogLine(f, CurrentUserName()); }
+
+QString FiringLogLine(const TLogFiring &f, const QString &user) {
+  QString line = timeFields(f.fireTime) + cell(user) + kTab + QStringLiteral("Start") + kTab +
+                 cell(f.subject) + kTab;
   const std::pair<bool, const char *> actions[] = {{f.sticker, "Sticker"},
                                                    {f.trayIcon, "Ico"},
                                                    {f.sound, "Sound"},
@@ -121,19 +128,27 @@ QString FiringLogLine(const TLogFiring &f) {
   return line + textCell(f) + kTab + cell(f.id) + kTab;
 }
 
-void WriteLog(const QString &message) {
-  AppendLogLine(ProgramEventLogLine(message, currentClock().now()));
+void WriteLog(const QString &message) { WriteLog(TModel::Current(), message); }
+
+void WriteLog(TModel &model, const QString &message) {
+  AppendLogLine(model, ProgramEventLogLine(message, currentClock().now(), model.CurrentUserName()));
 }
 
-void AppendLogLine(const QString &line) {
+void WriteFiringLog(TModel &model, const TLogFiring &firing) {
+  AppendLogLine(model, FiringLogLine(firing, model.CurrentUserName()));
+}
+
+void AppendLogLine(TModel &model, const QString &line) {
   if (line.isEmpty())
     return;
   try {
-    AppendLogLine(GetLogFileName(), line);
+    AppendLogLine(GetLogFileName(model), line);
   } catch (...) {
     // The log is best effort: a line that cannot be written is lost.
   }
 }
+
+void AppendLogLine(const QString &line) { AppendLogLine(TModel::Current(), line); }
 
 void AppendLogLine(const QString &fileName, const QString &line) {
   if (line.isEmpty())
@@ -217,8 +232,10 @@ QStringList ReadLogLines(const QString &fileName) {
   return out;
 }
 
-int LogClearPeriodDays() {
-  const QString text = LocalSettings().readString(
+int LogClearPeriodDays() { return LogClearPeriodDays(TModel::Current()); }
+
+int LogClearPeriodDays(const TModel &model) {
+  const QString text = model.LocalSettings().readString(
       settings_keys::Config, settings_keys::LogClearPeriod, settings_keys::DefaultLogClearPeriod);
   bool ok = false;
   const int days = text.trimmed().toInt(&ok);
@@ -226,4 +243,8 @@ int LogClearPeriodDays() {
   return ok && days >= 0 ? days : kDefaultClearPeriod;
 }
 
-TDateTime LogPurgeLimit(TDateTime today) { return DateOf(today) - OneDay * LogClearPeriodDays(); }
+TDateTime LogPurgeLimit(TDateTime today) { return LogPurgeLimit(TModel::Current(), today); }
+
+TDateTime LogPurgeLimit(const TModel &model, TDateTime today) {
+  return DateOf(today) - OneDay * LogClearPeriodDays(model);
+}

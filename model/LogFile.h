@@ -1,10 +1,13 @@
 #pragma once
 
+#include "model/CurrentModel.h"
 #include "model/DataObject.h"
 #include "platform/DateTime.h"
 
 #include <QString>
 #include <QStringList>
+
+class TModel;
 
 // The log: tolvane.log in the data folder (GetLogFileName), one line per event. Each field is
 // followed by a TAB, the last one too, and the line ends in CR LF:
@@ -18,6 +21,10 @@
 //   10 firings: the mail error, else the text cut to 25 characters + "...", else four blanks
 //   11 firings: the reminder's id
 // Lines are only appended; a purge drops old lines or empties the file.
+//
+// The log belongs to a model: its folder follows the model's settings and its lines name the
+// model's user. The forms without a model write for the current model (model/Model.h), for the
+// model's own start-up and older callers.
 
 // What a firing line says about the reminder that fired.
 struct TLogFiring {
@@ -39,16 +46,24 @@ struct TLogFiring {
                                      const QString &mailError);
 
 // The line of a program event at `at`, without the line end.
-[[nodiscard]] QString ProgramEventLogLine(const QString &message, TDateTime at);
+[[nodiscard]] QString ProgramEventLogLine(const QString &message, TDateTime at,
+                                          const QString &user);
+TOLVANE_CURRENT_MODEL [[nodiscard]] QString ProgramEventLogLine(const QString &message,
+                                                                TDateTime at);
 // The line of a firing, without the line end. Line breaks and TABs in the subject, the text and
 // the error become blanks, so one firing is always one line of twelve fields.
-[[nodiscard]] QString FiringLogLine(const TLogFiring &firing);
+[[nodiscard]] QString FiringLogLine(const TLogFiring &firing, const QString &user);
+TOLVANE_CURRENT_MODEL [[nodiscard]] QString FiringLogLine(const TLogFiring &firing);
 
 // Appends the program event line at the clock's current moment.
-void WriteLog(const QString &message);
+void WriteLog(TModel &model, const QString &message);
+TOLVANE_CURRENT_MODEL void WriteLog(const QString &message);
+// Appends the line of a firing.
+void WriteFiringLog(TModel &model, const TLogFiring &firing);
 // Appends one finished line and CR LF to the log file, creating it when missing. An empty line
 // writes nothing. Errors are swallowed: the line is then lost.
-void AppendLogLine(const QString &line);
+void AppendLogLine(TModel &model, const QString &line);
+TOLVANE_CURRENT_MODEL void AppendLogLine(const QString &line);
 void AppendLogLine(const QString &fileName, const QString &line);
 
 // Fills the list with the line's fields: the texts before each TAB (the text after the last TAB
@@ -68,7 +83,9 @@ bool PurgeLog(const QString &fileName, bool all, TDateTime limit);
 // How many whole days the log keeps besides today: LocalSettings `Config`/`LogClearPeriod`, 30 when
 // missing, not a number, or negative. The purge, the log page's day list and the options page all
 // read the period through this one rule.
-[[nodiscard]] int LogClearPeriodDays();
+[[nodiscard]] int LogClearPeriodDays(const TModel &model);
+TOLVANE_CURRENT_MODEL [[nodiscard]] int LogClearPeriodDays();
 
 // The purge limit at start-up: midnight of `today` minus LogClearPeriodDays() days.
-[[nodiscard]] TDateTime LogPurgeLimit(TDateTime today);
+[[nodiscard]] TDateTime LogPurgeLimit(const TModel &model, TDateTime today);
+TOLVANE_CURRENT_MODEL [[nodiscard]] TDateTime LogPurgeLimit(TDateTime today);

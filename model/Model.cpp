@@ -9,6 +9,7 @@
 #include "model/SettingsKeys.h"
 #include "model/StartUpEntry.h"
 #include "platform/AtomicFile.h"
+#include "platform/Errors.h"
 #include "services/MailAccount.h"
 #include "services/UserIdentity.h"
 
@@ -65,7 +66,8 @@ TDefaultUserData mailDefaults() {
 TModel::TModel(TModelStart start) : m_previous(current), m_program(start == TModelStart::Program) {
   // Current from the first step on: every step below reaches this model through the accessors.
   current = this;
-  m_loader = &LoadFromStore;
+  m_store.SetLogWriter([this](const QString &line) { WriteLog(*this, line); });
+  m_loader = [](TModel &model, TDataObject &reminder) { LoadFromStore(model, reminder); };
   if (!m_program)
     return;
   try {
@@ -89,11 +91,15 @@ TModel::~TModel() {
   unlink();
 }
 
+const TModel *TModel::CurrentOrNone() { return current; }
+
 TModel &TModel::Current() {
-  if (current)
-    return *current;
-  static TModel standIn(TModelStart::Empty);
-  return standIn;
+  if (!current) {
+    // A call before start-up or after the end would work on nothing and lose what it changed.
+    Q_ASSERT_X(false, "TModel::Current", "no model lives");
+    throw ETolvaneError(QStringLiteral("The reminder model is not started."));
+  }
+  return *current;
 }
 
 void TModel::start() {
@@ -104,23 +110,23 @@ void TModel::start() {
   RegisterPictureClasses();
   m_userName = GetLoginUserName();
   tolerant([this] { m_userName = userName(); });
-  tolerant([] { LoadSettingsAtStartUp(); });
+  tolerant([this] { LoadSettingsAtStartUp(*this); });
   // A purge cut short by a kill leaves its temporary copy of the log; its folder follows the
   // settings, and nothing writes the log yet.
-  tolerant([] { (void)RemoveStaleTempFiles(GetLogFileName()); });
-  tolerant([] {
-    if (isFirstRun())
-      WriteFirstRunDefaults();
-  });
-  ResetNewReminderTemplate();
+  tolerant([this] { (void)RemoveStaleTempFiles(GetLogFileName(*this)); });
   tolerant([this] {
-    const QString dataFile = GetDataFileName();
+    if (isFirstRun())
+      WriteFirstRunDefaults(*this);
+  });
+  ResetNewReminderTemplate(*this);
+  tolerant([this] {
+    const QString dataFile = GetDataFileName(*this);
     const QString storeFile = m_mainSettings.readString(keys::Main, keys::StoreFileName, dataFile);
     if (!QFileInfo::exists(storeFile))
       m_mainSettings.writeString(keys::Main, keys::StoreFileName, dataFile);
   });
   m_userData = mailDefaults();
-  WriteLog(QStringLiteral("Program start"));
+  WriteLog(*this, QStringLiteral("Program start"));
 }
 
 void TModel::finish() {
@@ -132,7 +138,7 @@ void TModel::finish() {
     (void)m_store.Save();
     m_mainSettings.writeString(keys::Main, keys::StoreFileName, storeFile);
   }
-  (void)SaveMainSettings();
+  (void)SaveMainSettings(*this);
 }
 
 void TModel::freeReminders() {

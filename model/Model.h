@@ -1,7 +1,7 @@
 #pragma once
 
+#include "model/CurrentModel.h"
 #include "model/DataObject.h"
-#include "model/LanguageTable.h"
 #include "model/ReminderList.h"
 #include "model/UserData.h"
 #include "model/XMLStore.h"
@@ -25,10 +25,14 @@ class IModelListener;
 
 // The model's state: the store, the reminder list, both settings objects, the new-reminder
 // template, the editor's preview copy, the pending delete ids, the demo flag, the user's name and
-// mail defaults, the language table, the windows that want WM_REFRESH_CONTROLS and the program
-// lock. The accessors the program knows (Store(), Reminders(), MainSettings(), ...) reach the
-// current model: the one built last that still lives. Without one, an empty model stands in, so
-// early callers find no items rather than a null object.
+// mail defaults, the windows that want WM_REFRESH_CONTROLS and the program lock.
+//
+// The program makes one and hands it to the master window, the scheduler and the user interface,
+// which work on the model they were handed. The free accessors the program knows from older code
+// (Store(), Reminders(), MainSettings(), ..., marked TOLVANE_CURRENT_MODEL) reach the current
+// model instead: the one built last that still lives; they serve the model's own start-up and the
+// tests. A call of one while no model lives is a fault: it stops a debug build at once and raises
+// ETolvaneError ("The reminder model is not started.") otherwise, never working on nothing.
 //
 // The program's model starts, in this order: the "tolvane" lock; two-digit years in the short
 // date format; the picture classes registered; the user's name; the settings files (with the
@@ -50,14 +54,21 @@ public:
   TModel(const TModel &) = delete;
   TModel &operator=(const TModel &) = delete;
 
-  // The current model (see above).
-  [[nodiscard]] static TModel &Current();
+  // The current model (see above); fails when there is none.
+  TOLVANE_CURRENT_MODEL [[nodiscard]] static TModel &Current();
+  // The current model, or none, for the one question that has an answer without a model: whether
+  // a reminder is open in the editor (TDataObject::IsEditing; not while no model lives).
+  TOLVANE_CURRENT_MODEL [[nodiscard]] static const TModel *CurrentOrNone();
 
   [[nodiscard]] TXMLStore &Store() { return m_store; }
+  [[nodiscard]] const TXMLStore &Store() const { return m_store; }
   [[nodiscard]] TReminderList &Reminders() { return m_reminders; }
+  [[nodiscard]] const TReminderList &Reminders() const { return m_reminders; }
   [[nodiscard]] QStringList &PendingDeleteIds() { return m_pendingDeleteIds; }
   [[nodiscard]] TMMemIniFile &MainSettings() { return m_mainSettings; }
+  [[nodiscard]] const TMMemIniFile &MainSettings() const { return m_mainSettings; }
   [[nodiscard]] TMMemIniFile &LocalSettings() { return m_localSettings; }
+  [[nodiscard]] const TMMemIniFile &LocalSettings() const { return m_localSettings; }
   // LocalSettings `Main`/`UseLocalFolder` (false when unset): where the data files live.
   [[nodiscard]] bool UseLocalFolder() const;
 
@@ -72,11 +83,6 @@ public:
   void SetCurrentUserName(const QString &name) { m_userName = name; }
   [[nodiscard]] const TDefaultUserData &DefaultUserData() const { return m_userData; }
   void SetDefaultUserData(const TDefaultUserData &data) { m_userData = data; }
-
-  [[nodiscard]] TLanguageTable *LanguageTable() const { return m_languageTable.get(); }
-  void SetLanguageTable(std::unique_ptr<TLanguageTable> table) {
-    m_languageTable = std::move(table);
-  }
 
   // What TDataObject::Create fills a new object with; none leaves it empty.
   [[nodiscard]] TDataObjectLoader DataObjectLoader() const { return m_loader; }
@@ -114,17 +120,16 @@ private:
   std::unique_ptr<TDataObject> m_template;
   std::unique_ptr<TDataObject> m_preview;
   bool m_demoMode = false;
-  std::unique_ptr<TLanguageTable> m_languageTable;
   std::vector<std::pair<QString, WindowHandle>> m_notifyWindows;
   IModelListener *m_listener = nullptr;
 };
 
 // The current model's preview copy of the reminder open in the editor, or null. While it exists,
 // the reminder with the same id does not fire (TDataObject::IsEditing).
-[[nodiscard]] TDataObject *PreviewReminder();
+TOLVANE_CURRENT_MODEL [[nodiscard]] TDataObject *PreviewReminder();
 // Installs a preview copy (the model owns it from here) or, with null, frees the current one.
-void SetPreviewReminder(std::unique_ptr<TDataObject> preview);
+TOLVANE_CURRENT_MODEL void SetPreviewReminder(std::unique_ptr<TDataObject> preview);
 
 // Demo mode: every enabled active reminder shows at once, without mail or program.
-[[nodiscard]] bool DemoMode();
-void SetDemoMode(bool on);
+TOLVANE_CURRENT_MODEL [[nodiscard]] bool DemoMode();
+TOLVANE_CURRENT_MODEL void SetDemoMode(bool on);

@@ -1,5 +1,6 @@
 #include "model/ModelStartUp.h"
 
+#include "model/Model.h"
 #include "model/ReminderList.h"
 #include "model/Settings.h"
 #include "model/SettingsKeys.h"
@@ -30,11 +31,29 @@ void FixShortDateFormat() {
   setFormatSettings(fs);
 }
 
-void WriteFirstRunDefaults() {
-  MainSettings().writeBool(keys::Main, keys::HideTrayIcon, false);
-  MainSettings().writeBool(keys::Main, keys::RunAtStartUp, SetStartUpEntry(true));
+void WriteFirstRunDefaults() { WriteFirstRunDefaults(TModel::Current()); }
+
+void WriteFirstRunDefaults(TModel &model) {
+  model.MainSettings().writeBool(keys::Main, keys::HideTrayIcon, false);
+  model.MainSettings().writeBool(keys::Main, keys::RunAtStartUp, SetStartUpEntry(true));
 }
 
-void ResetNewReminderTemplate() { SetNewReminderTemplate(TDataObject::Create(NewReminderId)); }
+void ResetNewReminderTemplate() { ResetNewReminderTemplate(TModel::Current()); }
+
+void ResetNewReminderTemplate(TModel &model) {
+  model.SetNewReminderTemplate(TDataObject::Create(model, NewReminderId));
+}
+
+bool CopyToNewReminderTemplate(TModel &model, const QString &id, const QString &subjectPrefix) {
+  if (!model.Reminders().FindById(id))
+    return false;
+  // Read from the store, not copied from the list's object: the template carries the stored
+  // reminder, whatever the list's object holds meanwhile.
+  std::unique_ptr<TDataObject> copy = TDataObject::Create(model, id);
+  copy->default_ = false;
+  copy->subject = subjectPrefix + copy->subject;
+  model.SetNewReminderTemplate(std::move(copy));
+  return true;
+}
 
 bool IsXPFamilyAtStart() { return xpFamilyAtStart; }

@@ -34,9 +34,11 @@ QString userFolderCreated() {
 
 QString userFile(const QString &name) { return userFolderCreated() + QLatin1Char('/') + name; }
 
-QString dataFile(const QString &name) {
-  return UseLocalFolder() ? GetLocalFolder() + name : userFile(name);
+QString dataFile(const QString &name, bool local) {
+  return local ? GetLocalFolder() + name : userFile(name);
 }
+
+QString dataFile(const QString &name) { return dataFile(name, UseLocalFolder()); }
 
 } // namespace
 
@@ -86,6 +88,9 @@ bool UseLocalFolder() { return TModel::Current().UseLocalFolder(); }
 
 QString GetOldSettingsFileName() { return userFile(QStringLiteral("control.ini")); }
 QString GetMainSettingsFileName() { return dataFile(QStringLiteral("control1.dat")); }
+QString GetMainSettingsFileName(const TModel &model) {
+  return dataFile(QStringLiteral("control1.dat"), model.UseLocalFolder());
+}
 QString GetLocalMainSettingsFileName() { return GetLocalFolder() + QStringLiteral("control1.dat"); }
 QString GetUserMainSettingsFileName() { return userFile(QStringLiteral("control1.dat")); }
 QString GetLocalSettingsFileName() { return GetLocalFolder() + QStringLiteral("control2.dat"); }
@@ -98,19 +103,29 @@ QString GetUserLocalSettingsFileName() {
 }
 
 QString GetLogFileName() { return dataFile(QStringLiteral("tolvane.log")); }
+QString GetLogFileName(const TModel &model) {
+  return dataFile(QStringLiteral("tolvane.log"), model.UseLocalFolder());
+}
 QString GetDataFileName() { return dataFile(QStringLiteral("data.xml")); }
+QString GetDataFileName(const TModel &model) {
+  return dataFile(QStringLiteral("data.xml"), model.UseLocalFolder());
+}
 QString GetLocalDataFileName() { return GetLocalFolder() + QStringLiteral("data.xml"); }
 QString GetUserDataFileName() { return userFile(QStringLiteral("data.xml")); }
 QString GetBackupFileName() { return dataFile(QStringLiteral("data_backup.xml")); }
+QString GetBackupFileName(const TModel &model) {
+  return dataFile(QStringLiteral("data_backup.xml"), model.UseLocalFolder());
+}
 QString GetUserBackupFileName() { return userFile(QStringLiteral("data_backup.xml")); }
 
 QString GetDefaultLanguageFileName() {
   return GetProgramFolder() + QStringLiteral("tolvane_default.lng");
 }
 
-QString GetLanguageFileName() {
-  return TModel::Current().MainSettings().readString(settings_keys::Config, settings_keys::Lng,
-                                                     GetDefaultLanguageFileName());
+QString GetLanguageFileName() { return GetLanguageFileName(TModel::Current()); }
+QString GetLanguageFileName(const TModel &model) {
+  return model.MainSettings().readString(settings_keys::Config, settings_keys::Lng,
+                                         GetDefaultLanguageFileName());
 }
 
 QString GetHelpFileName() { return GetProgramFolder() + QStringLiteral("tolvane.html"); }

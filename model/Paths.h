@@ -1,6 +1,10 @@
 #pragma once
 
+#include "model/CurrentModel.h"
+
 #include <QString>
+
+class TModel;
 
 // Every file the program reads or writes is named here; no other code builds these paths.
 //
@@ -16,6 +20,10 @@
 //    The switch is read on every call, so a change takes effect at once.
 // "Creates" below means: a missing per-user folder is created with its parents; a failure is
 // ignored and the path is returned all the same.
+//
+// The names that depend on the data folder or the settings take the model whose settings decide;
+// the forms without one ask the current model (model/Model.h), for the model's own start-up and
+// older callers.
 
 [[nodiscard]] QString GetProgramFolder();
 // The program folder of an executable in that folder (without the override), ending in "/".
@@ -25,26 +33,36 @@
 [[nodiscard]] QString GetUserDataFolder();
 // Documents + "/Tolvane", without a trailing "/"; creates nothing.
 [[nodiscard]] QString GetUserFolder();
-// LocalSettings `Main`/`UseLocalFolder` (false when unset).
-[[nodiscard]] bool UseLocalFolder();
+// The current model's LocalSettings `Main`/`UseLocalFolder` (TModel::UseLocalFolder).
+TOLVANE_CURRENT_MODEL [[nodiscard]] bool UseLocalFolder();
 
-[[nodiscard]] QString GetOldSettingsFileName();       // per-user control.ini; creates
-[[nodiscard]] QString GetMainSettingsFileName();      // data folder control1.dat; creates
+[[nodiscard]] QString GetOldSettingsFileName(); // per-user control.ini; creates
+TOLVANE_CURRENT_MODEL [[nodiscard]] QString
+GetMainSettingsFileName();                            // data folder control1.dat; creates
 [[nodiscard]] QString GetLocalMainSettingsFileName(); // local control1.dat
 [[nodiscard]] QString GetUserMainSettingsFileName();  // per-user control1.dat; creates
 [[nodiscard]] QString GetLocalSettingsFileName();     // local control2.dat, always
 // Per-user control2.dat; "" when the per-user folder does not exist (it is not created).
 [[nodiscard]] QString GetUserLocalSettingsFileName();
-[[nodiscard]] QString GetLogFileName();        // data folder tolvane.log; creates
-[[nodiscard]] QString GetDataFileName();       // data folder data.xml; creates
-[[nodiscard]] QString GetLocalDataFileName();  // local data.xml
-[[nodiscard]] QString GetUserDataFileName();   // per-user data.xml; creates
-[[nodiscard]] QString GetBackupFileName();     // data folder data_backup.xml; creates
+TOLVANE_CURRENT_MODEL [[nodiscard]] QString GetLogFileName();  // data folder tolvane.log; creates
+TOLVANE_CURRENT_MODEL [[nodiscard]] QString GetDataFileName(); // data folder data.xml; creates
+[[nodiscard]] QString GetLocalDataFileName();                  // local data.xml
+[[nodiscard]] QString GetUserDataFileName();                   // per-user data.xml; creates
+TOLVANE_CURRENT_MODEL [[nodiscard]] QString
+GetBackupFileName();                           // data folder data_backup.xml; creates
 [[nodiscard]] QString GetUserBackupFileName(); // per-user data_backup.xml; creates
 // The program folder's tolvane_default.lng.
 [[nodiscard]] QString GetDefaultLanguageFileName();
 // MainSettings `Config`/`Lng`, default GetDefaultLanguageFileName().
-[[nodiscard]] QString GetLanguageFileName();
+TOLVANE_CURRENT_MODEL [[nodiscard]] QString GetLanguageFileName();
+
+// The same names in the data folder and the settings of that model.
+[[nodiscard]] QString GetMainSettingsFileName(const TModel &model);
+[[nodiscard]] QString GetLogFileName(const TModel &model);
+[[nodiscard]] QString GetDataFileName(const TModel &model);
+[[nodiscard]] QString GetBackupFileName(const TModel &model);
+[[nodiscard]] QString GetLanguageFileName(const TModel &model);
+
 // The program folder's HTML help, tolvane.html (opened through xdg-open).
 [[nodiscard]] QString GetHelpFileName();
 

@@ -47,7 +47,7 @@ bool MoveReminders(TModel &model, const QStringList &ids, TReminderState state) 
   for (const QString &id : ids) {
     if (TDataObject *reminder = model.Reminders().FindById(id)) {
       reminder->state = state;
-      SaveToStore(*reminder, true);
+      SaveToStore(model, *reminder, true);
       moved = true;
     }
   }
@@ -66,13 +66,13 @@ QString CopyReminder(TModel &model, const QString &id) {
     return {};
   // The copy is read from its item, not taken from the original's object: it carries what is
   // stored, not the original's run-time state.
-  std::unique_ptr<TDataObject> copy = TDataObject::Create(newId);
+  std::unique_ptr<TDataObject> copy = TDataObject::Create(model, newId);
   if (!IsEmptyPosition(copy->sticker.position)) {
     copy->sticker.position.left += CopyStickerOffset;
     copy->sticker.position.top += CopyStickerOffset;
   }
   copy->createDt = currentClock().now();
-  SaveToStore(*copy, true);
+  SaveToStore(model, *copy, true);
   if (store.Save()) {
     copy.reset();
     EndStoreChange(model, true);
@@ -90,7 +90,7 @@ QString CopyReminder(TModel &model, const QString &id) {
 }
 
 bool DeleteReminders(TModel &model, int32_t number) {
-  if (!DeleteRemindersInList(model.Reminders(), number, model.PendingDeleteIds()))
+  if (!DeleteRemindersInList(model, model.Reminders(), number, model.PendingDeleteIds()))
     return false;
   // Before, the store was read back after a failed save too, which brought the deleted
   // reminders back from the file while the user had been told only that it was not written.
@@ -104,7 +104,7 @@ bool ToggleReminderAction(TModel &model, const QString &id, TReminderAction acti
     return false;
   bool &on = actionSwitch(*reminder, action);
   on = !on;
-  SaveToStore(*reminder, true);
+  SaveToStore(model, *reminder, true);
   TellReminderUpdated(model, reminder->Number);
   return true;
 }
@@ -117,7 +117,7 @@ TEditSaveResult SaveEditedReminder(TModel &model, const QString &id, int default
   std::unique_ptr<TDataObject> created;
   TDataObject *target = nullptr;
   if (isNew) {
-    created = TDataObject::Create(NewReminderId);
+    created = TDataObject::Create(model, NewReminderId);
     if (const TDataObject *from = model.NewReminderTemplate()) {
       created->startBound = from->startBound;
       created->stopBound = from->stopBound;
@@ -129,12 +129,12 @@ TEditSaveResult SaveEditedReminder(TModel &model, const QString &id, int default
   }
   if (!target)
     return {TEditSaveOutcome::Gone, id};
-  AssignNewId(*target);
+  AssignNewId(model, *target);
   // Unless the new reminder is saved, its item leaves the store again: a second Ok after a
   // failed save would otherwise leave a half-made twin behind.
-  auto dropItem = qScopeGuard([&created] {
+  auto dropItem = qScopeGuard([&model, &created] {
     if (created)
-      DeleteReminderItem(*created);
+      DeleteReminderItem(model, *created);
   });
   if (fill)
     fill(*target);
@@ -142,7 +142,7 @@ TEditSaveResult SaveEditedReminder(TModel &model, const QString &id, int default
     fireNowWhenPassed(*target, defaultRepeatType, currentClock().now());
   const QString savedId = target->Id;
   const int32_t number = target->Number;
-  SaveToStore(*target, true);
+  SaveToStore(model, *target, true);
   target = nullptr; // a failed save shows a notice, whose event loop may re-read every reminder
   if (!model.Store().Save()) {
     // A changed reminder keeps the change in memory: the list shows what it holds.

@@ -6,22 +6,22 @@
 
 namespace {
 
-bool deleteOne(TReminderList &list, int32_t number) {
+bool deleteOne(TModel &model, TReminderList &list, int32_t number) {
   TDataObject *reminder = list.FindByNumber(number);
   if (!reminder)
     return false;
   if (reminder->state == TReminderState::Trash) {
-    DeleteReminderItem(*reminder);
+    DeleteReminderItem(model, *reminder);
     list.Take(list.IndexOf(reminder)).reset();
   } else {
     reminder->state = TReminderState::Trash;
-    SaveToStore(*reminder, true);
+    SaveToStore(model, *reminder, true);
   }
   return true;
 }
 
-void sendToMaster(const QString &id, uint message, bool post) {
-  const TDataObject *reminder = FindReminderById(id);
+void sendToMaster(TModel &model, const QString &id, uint message, bool post) {
+  const TDataObject *reminder = model.Reminders().FindById(id);
   if (!reminder)
     return;
   const auto number = static_cast<uintptr_t>(reminder->Number);
@@ -76,6 +76,16 @@ int TReminderList::IndexOf(const TDataObject *object) const {
       return static_cast<int>(i);
   }
   return -1;
+}
+
+int32_t TReminderList::NumberOf(const QString &id) const {
+  const TDataObject *r = FindById(id);
+  return r ? r->Number : 0;
+}
+
+QString TReminderList::IdOf(int32_t number) const {
+  const TDataObject *r = FindByNumber(number);
+  return r ? r->Id : QString();
 }
 
 std::vector<int32_t> TReminderList::Numbers() const { return m_numbers; }
@@ -157,29 +167,32 @@ TDataObject *FindReminderByNumberInList(const TReminderList &list, int32_t numbe
 
 TDataObject *FindReminderByNumber(int32_t number) { return Reminders().FindByNumber(number); }
 
-int32_t GetReminderNumberById(const QString &id) {
-  const TDataObject *r = FindReminderById(id);
-  return r ? r->Number : 0;
-}
+int32_t GetReminderNumberById(const QString &id) { return Reminders().NumberOf(id); }
 
-QString GetReminderIdByNumber(int32_t number) {
-  const TDataObject *r = FindReminderByNumber(number);
-  return r ? r->Id : QString();
-}
+QString GetReminderIdByNumber(int32_t number) { return Reminders().IdOf(number); }
 
 // --- Loading ----------------------------------------------------------------------------------
 
-void LoadReminderList(TReminderList &list, const QString &user) {
+void LoadReminderList(TModel &model, TReminderList &list, const QString &user) {
   list.Clear();
   QStringList ids;
-  Store().GetIdsOfUser(&ids, user);
+  model.Store().GetIdsOfUser(&ids, user);
   for (const QString &id : ids)
-    list.Append(TDataObject::Create(id));
+    list.Append(TDataObject::Create(model, id));
 }
 
-void ReloadReminders() { LoadReminderList(Reminders(), QString()); }
+void LoadReminderList(TReminderList &list, const QString &user) {
+  LoadReminderList(TModel::Current(), list, user);
+}
+
+void ReloadReminders(TModel &model) { LoadReminderList(model, model.Reminders(), QString()); }
+void ReloadReminders() { ReloadReminders(TModel::Current()); }
 
 void RefreshReminderInList(TReminderList &list, TDataObject *object) {
+  RefreshReminderInList(TModel::Current(), list, object);
+}
+
+void RefreshReminderInList(TModel &model, TReminderList &list, TDataObject *object) {
   const int index = list.IndexOf(object);
   if (index < 0)
     return;
@@ -187,32 +200,42 @@ void RefreshReminderInList(TReminderList &list, TDataObject *object) {
   const QString id = object->Id;
   list.Take(index).reset();
   // A reminder whose item is gone is not brought back with the defaults of a new one.
-  if (!Store().FindItem(id))
+  if (!model.Store().FindItem(id))
     return;
-  std::unique_ptr<TDataObject> reminder = TDataObject::Create(id);
+  std::unique_ptr<TDataObject> reminder = TDataObject::Create(model, id);
   reminder->Number = number;
   list.Append(std::move(reminder));
 }
 
-void RefreshReminder(TDataObject *object) { RefreshReminderInList(Reminders(), object); }
+void RefreshReminder(TModel &model, TDataObject *object) {
+  RefreshReminderInList(model, model.Reminders(), object);
+}
+void RefreshReminder(TDataObject *object) { RefreshReminder(TModel::Current(), object); }
 
 // --- Deletion ---------------------------------------------------------------------------------
 
-void DeleteReminderItem(TDataObject &reminder) {
-  Store().DeleteItem(reminder.Id);
+void DeleteReminderItem(TModel &model, TDataObject &reminder) {
+  model.Store().DeleteItem(reminder.Id);
   reminder.Id = DeletedReminderId;
 }
+void DeleteReminderItem(TDataObject &reminder) { DeleteReminderItem(TModel::Current(), reminder); }
 
 bool DeleteRemindersInList(TReminderList &list, int32_t number, const QStringList &pending) {
+  return DeleteRemindersInList(TModel::Current(), list, number, pending);
+}
+
+bool DeleteRemindersInList(TModel &model, TReminderList &list, int32_t number,
+                           const QStringList &pending) {
   if (number >= 1)
-    return deleteOne(list, number);
+    return deleteOne(model, list, number);
   bool changed = false;
   // An unknown id gives number 0, which deletes nothing: it must never lead back here. The ids
   // are copied first: the list given may be the model's own pending list.
+  // NOLINTNEXTLINE(performance-unnecessary-copy-initialization): see above.
   const QStringList ids = pending;
   for (const QString &id : ids) {
     const TDataObject *r = list.FindById(id);
-    if (r && deleteOne(list, r->Number))
+    if (r && deleteOne(model, list, r->Number))
       changed = true;
   }
   return changed;
@@ -220,10 +243,17 @@ bool DeleteRemindersInList(TReminderList &list, int32_t number, const QStringLis
 
 // --- Messages ---------------------------------------------------------------------------------
 
-void SendStopReminderOutputs(const QString &id) {
-  sendToMaster(id, msg::WM_STOP_REMINDER_OUTPUTS, false);
+void SendStopReminderOutputs(TModel &model, const QString &id) {
+  sendToMaster(model, id, msg::WM_STOP_REMINDER_OUTPUTS, false);
 }
+void SendStopReminderOutputs(const QString &id) { SendStopReminderOutputs(TModel::Current(), id); }
 
-void PostReminderChanged(const QString &id) { sendToMaster(id, msg::WM_REMINDER_CHANGED, true); }
+void PostReminderChanged(TModel &model, const QString &id) {
+  sendToMaster(model, id, msg::WM_REMINDER_CHANGED, true);
+}
+void PostReminderChanged(const QString &id) { PostReminderChanged(TModel::Current(), id); }
 
-void PostCheckReminder(const QString &id) { sendToMaster(id, msg::WM_CHECK_REMINDER, true); }
+void PostCheckReminder(TModel &model, const QString &id) {
+  sendToMaster(model, id, msg::WM_CHECK_REMINDER, true);
+}
+void PostCheckReminder(const QString &id) { PostCheckReminder(TModel::Current(), id); }

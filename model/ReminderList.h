@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/CurrentModel.h"
 #include "model/DataObject.h"
 #include "platform/MessageHub.h"
 
@@ -10,6 +11,8 @@
 #include <cstdint>
 #include <memory>
 #include <vector>
+
+class TModel;
 
 // The reminders of the store in memory, in the store's document order (a reminder re-read on
 // its own moves to the end). The list owns its objects. Lookups by run-time number and by id
@@ -30,6 +33,10 @@ public:
   [[nodiscard]] TDataObject *FindById(const QString &id) const;
   // The object with the run-time number, or none (also for 0).
   [[nodiscard]] TDataObject *FindByNumber(int32_t number) const;
+  // The run-time number of the reminder with the id, 0 for none (GetReminderNumberById).
+  [[nodiscard]] int32_t NumberOf(const QString &id) const;
+  // The id of the reminder with the number, "" for none (GetReminderIdByNumber).
+  [[nodiscard]] QString IdOf(int32_t number) const;
   // -1 when the object is not in the list.
   [[nodiscard]] int IndexOf(const TDataObject *object) const;
   // The run-time numbers in list order: what loops over all reminders walk through.
@@ -62,16 +69,19 @@ private:
 };
 
 // --- The model's lists ----------------------------------------------------------------------
+//
+// The forms below without a model work on the current model (model/Model.h); they serve the
+// model's own start-up and older callers. The program's windows use the model they were handed.
 
-[[nodiscard]] TReminderList &Reminders();
+TOLVANE_CURRENT_MODEL [[nodiscard]] TReminderList &Reminders();
 // Ids chosen for deletion on the reminder list page, for WM_DELETE_REMINDERS with 0.
-[[nodiscard]] QStringList &PendingDeleteIds();
+TOLVANE_CURRENT_MODEL [[nodiscard]] QStringList &PendingDeleteIds();
 
 // The reminder new ones start from: id "new" with every default, or a copy of a stored reminder
 // chosen from "Add as" (which keeps that reminder's id and schedule). Never none between model
 // start-up and shut-down.
-[[nodiscard]] TDataObject *NewReminderTemplate();
-void SetNewReminderTemplate(std::unique_ptr<TDataObject> reminder);
+TOLVANE_CURRENT_MODEL [[nodiscard]] TDataObject *NewReminderTemplate();
+TOLVANE_CURRENT_MODEL void SetNewReminderTemplate(std::unique_ptr<TDataObject> reminder);
 
 // The master window, which the messages below go to; 0 while there is none. The window itself
 // keeps its handle: it is found through the hub by its name.
@@ -81,42 +91,53 @@ inline constexpr char MasterWindowName[] = "FormMaster";
 // --- Lookups ----------------------------------------------------------------------------------
 
 [[nodiscard]] TDataObject *FindReminderInList(const TReminderList &list, const QString &id);
-[[nodiscard]] TDataObject *FindReminderById(const QString &id);
+TOLVANE_CURRENT_MODEL [[nodiscard]] TDataObject *FindReminderById(const QString &id);
 [[nodiscard]] TDataObject *FindReminderByNumberInList(const TReminderList &list, int32_t number);
-[[nodiscard]] TDataObject *FindReminderByNumber(int32_t number);
+TOLVANE_CURRENT_MODEL [[nodiscard]] TDataObject *FindReminderByNumber(int32_t number);
 // 0 for an unknown id.
-[[nodiscard]] int32_t GetReminderNumberById(const QString &id);
+TOLVANE_CURRENT_MODEL [[nodiscard]] int32_t GetReminderNumberById(const QString &id);
 // "" for an unknown number.
-[[nodiscard]] QString GetReminderIdByNumber(int32_t number);
+TOLVANE_CURRENT_MODEL [[nodiscard]] QString GetReminderIdByNumber(int32_t number);
 
 // --- Loading ----------------------------------------------------------------------------------
 
 // Frees the list's objects, then creates one object per item of the store, in document order,
 // each with a new run-time number. A firing goes on across it: the runtime keeps it by id.
-void LoadReminderList(TReminderList &list, const QString &user);
-void ReloadReminders();
+void LoadReminderList(TModel &model, TReminderList &list, const QString &user);
+TOLVANE_CURRENT_MODEL void LoadReminderList(TReminderList &list, const QString &user);
+void ReloadReminders(TModel &model);
+TOLVANE_CURRENT_MODEL void ReloadReminders();
 // Re-reads one reminder of the list from the store: the new object keeps the old one's run-time
 // number and goes to the end of the list. When the store no longer has its item, the reminder
 // just leaves the list. An object that is not in the list is left alone.
-void RefreshReminderInList(TReminderList &list, TDataObject *object);
-void RefreshReminder(TDataObject *object);
+void RefreshReminderInList(TModel &model, TReminderList &list, TDataObject *object);
+TOLVANE_CURRENT_MODEL void RefreshReminderInList(TReminderList &list, TDataObject *object);
+void RefreshReminder(TModel &model, TDataObject *object);
+TOLVANE_CURRENT_MODEL void RefreshReminder(TDataObject *object);
 
 // --- Deletion ---------------------------------------------------------------------------------
 
 // Removes the reminder's item from the store document and sets its Id to "deleted" (the runtime
 // ends a firing of it when it finds the id gone).
-void DeleteReminderItem(TDataObject &reminder);
+void DeleteReminderItem(TModel &model, TDataObject &reminder);
+TOLVANE_CURRENT_MODEL void DeleteReminderItem(TDataObject &reminder);
 // A number of 1 or more deletes that reminder: one in Trash for good (item and object), any other
 // by moving it to Trash. 0 (or less) does the same for every id of `pending` (unknown ids are
 // skipped). Only the store's document changes: saving the file is the caller's (the delete
 // command, model/ReminderCommands.h). Gives whether anything changed.
-bool DeleteRemindersInList(TReminderList &list, int32_t number, const QStringList &pending);
+bool DeleteRemindersInList(TModel &model, TReminderList &list, int32_t number,
+                           const QStringList &pending);
+TOLVANE_CURRENT_MODEL bool DeleteRemindersInList(TReminderList &list, int32_t number,
+                                                 const QStringList &pending);
 
 // --- Messages to the master window (nothing for an unknown id) ----------------------------------
 
 // WM_STOP_REMINDER_OUTPUTS, handled before this returns.
-void SendStopReminderOutputs(const QString &id);
+void SendStopReminderOutputs(TModel &model, const QString &id);
+TOLVANE_CURRENT_MODEL void SendStopReminderOutputs(const QString &id);
 // WM_REMINDER_CHANGED, posted.
-void PostReminderChanged(const QString &id);
+void PostReminderChanged(TModel &model, const QString &id);
+TOLVANE_CURRENT_MODEL void PostReminderChanged(const QString &id);
 // WM_CHECK_REMINDER, posted.
-void PostCheckReminder(const QString &id);
+void PostCheckReminder(TModel &model, const QString &id);
+TOLVANE_CURRENT_MODEL void PostCheckReminder(const QString &id);

@@ -620,7 +620,8 @@ TRunWindow TDataObject::GetRunWindow(TDateTime m) const {
 }
 
 bool TDataObject::IsEditing() const {
-  const TDataObject *preview = PreviewReminder();
+  const TModel *model = TModel::CurrentOrNone();
+  const TDataObject *preview = model ? model->PreviewReminder() : nullptr;
   return preview && preview->Id == Id;
 }
 

@@ -109,7 +109,7 @@ bool save(const TMMemIniFile &ini, const QString &fileName, qsizetype minimumLin
   return true;
 }
 
-void importLegacySettings() {
+void importLegacySettings(TModel &model) {
   const QString legacy = GetOldSettingsFileName();
   if (!QFileInfo::exists(legacy))
     return;
@@ -126,8 +126,8 @@ void importLegacySettings() {
     parked.clear();
   }
   imported.writeString(QStringLiteral("Config"), QStringLiteral("Ver"), GetVersionText());
-  MainSettings() = imported;
-  const bool saved = SaveMainSettings();
+  model.MainSettings() = imported;
+  const bool saved = SaveMainSettings(model);
   if (parked.isEmpty())
     return;
   if (saved)
@@ -160,30 +160,41 @@ bool LoadEncipheredIni(TMMemIniFile &ini, const QString &fileName, bool keepDama
   return true;
 }
 
-bool LoadMainSettings() { return loadWithRetries(MainSettings(), &GetMainSettingsFileName, true); }
+bool LoadMainSettings(TModel &model) {
+  return loadWithRetries(
+      model.MainSettings(), [&model] { return GetMainSettingsFileName(model); }, true);
+}
+bool LoadMainSettings() { return LoadMainSettings(TModel::Current()); }
 
-bool LoadLocalSettings() { return loadWithRetries(LocalSettings(), &GetLocalSettingsFileName); }
+bool LoadLocalSettings(TModel &model) {
+  return loadWithRetries(model.LocalSettings(), &GetLocalSettingsFileName);
+}
+bool LoadLocalSettings() { return LoadLocalSettings(TModel::Current()); }
 
-bool SaveMainSettings() {
+bool SaveMainSettings() { return SaveMainSettings(TModel::Current()); }
+bool SaveMainSettings(TModel &model) {
   try {
-    MainSettings().writeString(QStringLiteral("Config"), QStringLiteral("Ver"), GetVersionText());
-    return save(MainSettings(), GetMainSettingsFileName(), 2);
+    model.MainSettings().writeString(QStringLiteral("Config"), QStringLiteral("Ver"),
+                                     GetVersionText());
+    return save(model.MainSettings(), GetMainSettingsFileName(model), 2);
   } catch (const std::exception &e) {
     qWarning("Cannot save the settings: %s", e.what());
     return false;
   }
 }
 
-bool SaveLocalSettings() {
+bool SaveLocalSettings() { return SaveLocalSettings(TModel::Current()); }
+bool SaveLocalSettings(TModel &model) {
   try {
-    return save(LocalSettings(), GetLocalSettingsFileName(), 1);
+    return save(model.LocalSettings(), GetLocalSettingsFileName(), 1);
   } catch (const std::exception &e) {
     qWarning("Cannot save the local settings: %s", e.what());
     return false;
   }
 }
 
-void LoadSettingsAtStartUp() {
+void LoadSettingsAtStartUp() { LoadSettingsAtStartUp(TModel::Current()); }
+void LoadSettingsAtStartUp(TModel &model) {
   // Saves cut short by a kill leave their temporary files, each an enciphered copy of the
   // settings with the mail password; nothing writes these files yet.
   (void)RemoveStaleTempFiles(GetLocalSettingsFileName());
@@ -196,12 +207,12 @@ void LoadSettingsAtStartUp() {
   } catch (const std::exception &e) {
     qWarning("Cannot copy the local settings: %s", e.what());
   }
-  (void)LoadLocalSettings();
+  (void)LoadLocalSettings(model);
   // Its folder follows the local settings.
-  (void)RemoveStaleTempFiles(GetMainSettingsFileName());
-  (void)LoadMainSettings();
+  (void)RemoveStaleTempFiles(GetMainSettingsFileName(model));
+  (void)LoadMainSettings(model);
   try {
-    importLegacySettings();
+    importLegacySettings(model);
   } catch (const std::exception &e) {
     qWarning("Cannot import the legacy settings: %s", e.what());
   }

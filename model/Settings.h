@@ -1,11 +1,14 @@
 #pragma once
 
+#include "model/CurrentModel.h"
 #include "platform/MemIniFile.h"
 #include "platform/ScopedOverride.h"
 
 #include <QString>
 
 #include <functional>
+
+class TModel;
 
 // The program's two settings objects and their enciphered files:
 //  - MainSettings, control1.dat in the data folder (see Paths.h);
@@ -14,9 +17,10 @@
 // fixed points. Both files are written atomically with mode 0600 (they hold the mail password).
 // The key names and defaults are listed in SettingsKeys.h.
 
-// The current model's two settings objects (model/Model.h).
-[[nodiscard]] TMMemIniFile &MainSettings();
-[[nodiscard]] TMMemIniFile &LocalSettings();
+// The current model's two settings objects (model/Model.h). Each operation below takes the model
+// whose settings it loads or saves; the forms without one work on the current model.
+TOLVANE_CURRENT_MODEL [[nodiscard]] TMMemIniFile &MainSettings();
+TOLVANE_CURRENT_MODEL [[nodiscard]] TMMemIniFile &LocalSettings();
 
 // Clears the object; when the file exists, reads, deciphers and parses it and gives true (even
 // when nothing in it was usable). Gives false for a missing file; raises EFileError when the file
@@ -29,14 +33,18 @@ bool LoadEncipheredIni(TMMemIniFile &ini, const QString &fileName, bool keepDama
 // program's pause keeps events running; see ScopedRetryPause). After three failures the object is
 // empty and the result false; a file that is a symbolic link that loops is then told to the user.
 // Never raise.
-bool LoadMainSettings();
-bool LoadLocalSettings();
+bool LoadMainSettings(TModel &model);
+bool LoadLocalSettings(TModel &model);
+TOLVANE_CURRENT_MODEL bool LoadMainSettings();
+TOLVANE_CURRENT_MODEL bool LoadLocalSettings();
 
 // Save MainSettings (with `Config`/`Ver` set to the version text first) when its text has more
 // than one line, and LocalSettings when it has any line. Errors are not raised: the result is
 // false and the file keeps its previous content.
-bool SaveMainSettings();
-bool SaveLocalSettings();
+bool SaveMainSettings(TModel &model);
+bool SaveLocalSettings(TModel &model);
+TOLVANE_CURRENT_MODEL bool SaveMainSettings();
+TOLVANE_CURRENT_MODEL bool SaveLocalSettings();
 
 // The start-up handling of the settings files, in this order (the temporary files that killed
 // saves left beside control2.dat and control1.dat are removed before each is read):
@@ -48,7 +56,8 @@ bool SaveLocalSettings();
 //     `Config`/`Ver` set and control1.dat saved at once; the renamed file is removed after a
 //     successful save. A legacy file that cannot be moved out of the way is not applied, so it
 //     cannot overwrite later changes at every start.
-void LoadSettingsAtStartUp();
+void LoadSettingsAtStartUp(TModel &model);
+TOLVANE_CURRENT_MODEL void LoadSettingsAtStartUp();
 
 // Where the loaders find the pause between load attempts: a plain sleep unless replaced.
 [[nodiscard]] OverrideSlot<std::function<void(int ms)>> &retryPauseSlot();

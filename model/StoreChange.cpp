@@ -15,7 +15,7 @@ void EndStoreChange(TModel &model, bool saved) {
 }
 
 void ReloadStore(TModel &model) {
-  OpenStore([&model] { LoadReminderList(model.Reminders(), QString()); });
+  OpenStore(model, [&model] { ReloadReminders(model); });
 }
 
 void TellStoreReloaded(TModel &model) {

@@ -98,7 +98,7 @@ bool readChosenFile(TXMLStore &chosen, const QString &file, bool remindersNeeded
 
 bool SaveStore(TModel &model) { return model.Store().Save(); }
 
-bool SaveStoreBackup(TModel &model) { return model.Store().SaveToFile(GetBackupFileName()); }
+bool SaveStoreBackup(TModel &model) { return model.Store().SaveToFile(GetBackupFileName(model)); }
 
 bool OpenStoreFile(TModel &model, const QString &file) {
   TXMLStore &store = model.Store();
@@ -141,7 +141,7 @@ TImportResult ImportStoreFile(TModel &model, const QString &file, bool update) {
 }
 
 bool IsOwnStoreFile(TModel &model, const QString &file) {
-  return sameFile(file, model.Store().FileName()) || sameFile(file, GetBackupFileName());
+  return sameFile(file, model.Store().FileName()) || sameFile(file, GetBackupFileName(model));
 }
 
 TExportResult ExportReminders(TModel &model, const QStringList &ids, const QString &file) {
@@ -189,7 +189,7 @@ void SwitchDataFolder(TModel &model, bool local) {
     dataFile = GetUserDataFileName();
   }
   model.MainSettings().writeString(keys::Main, keys::StoreFileName, dataFile);
-  if (!SaveLocalSettings())
+  if (!SaveLocalSettings(model))
     tellNotSaved(GetLocalSettingsFileName(), QString());
   ReloadStore(model);
   TellStoreReloaded(model);

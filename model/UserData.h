@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/CurrentModel.h"
+
 #include <QLatin1String>
 #include <QString>
 
@@ -8,8 +10,8 @@
 
 // The current model's (model/Model.h).
 // The user's full name, else the login name; written into every log line.
-[[nodiscard]] const QString &CurrentUserName();
-void SetCurrentUserName(const QString &name);
+TOLVANE_CURRENT_MODEL [[nodiscard]] const QString &CurrentUserName();
+TOLVANE_CURRENT_MODEL void SetCurrentUserName(const QString &name);
 
 // Mail defaults: the defaults of `Mail`/`Host`, `Mail`/`DefaultFromAddress` and `Mail`/`Port`.
 struct TDefaultUserData {
@@ -24,5 +26,5 @@ struct TDefaultUserData {
 inline constexpr QLatin1String PlaceholderMailHost("smtp.invalid");
 inline constexpr QLatin1String PlaceholderMailFrom("user@invalid");
 
-[[nodiscard]] const TDefaultUserData &DefaultUserData();
-void SetDefaultUserData(const TDefaultUserData &data);
+TOLVANE_CURRENT_MODEL [[nodiscard]] const TDefaultUserData &DefaultUserData();
+TOLVANE_CURRENT_MODEL void SetDefaultUserData(const TDefaultUserData &data);

@@ -95,7 +95,8 @@ void TXMLStore::keepForeignVersion(const QString &fileName) {
   if (!QFile::copy(fileName, kept))
     throw EFileError(
         QStringLiteral("Cannot keep the changed file \"%1\" as \"%2\"").arg(fileName, kept));
-  WriteLog(QStringLiteral("Reminder file changed by another program, kept as ") + kept);
+  if (m_logWriter)
+    m_logWriter(QStringLiteral("Reminder file changed by another program, kept as ") + kept);
   errors::reportInfo(
       TranslateText(QStringLiteral("The reminder file was changed by another program.")) +
       QStringLiteral("\r\n") + TranslateText(QStringLiteral("That version is kept as:")) +
@@ -180,17 +181,23 @@ int TXMLStore::ImportFrom(TXMLStore &source, bool update) {
 TXMLStore &Store() { return TModel::Current().Store(); }
 
 void OpenStore(const std::function<void()> &reloadReminders) {
-  TXMLStore &store = Store();
+  OpenStore(TModel::Current(), reloadReminders);
+}
+
+void OpenStore(TModel &model, const std::function<void()> &reloadReminders) {
+  TXMLStore &store = model.Store();
+  const QString backupFile = GetBackupFileName(model);
   QString dataFile =
-      UseLocalFolder() ? GetLocalDataFileName()
-                       : MainSettings().readString(settings_keys::Main,
-                                                   settings_keys::StoreFileName, GetDataFileName());
+      model.UseLocalFolder()
+          ? GetLocalDataFileName()
+          : model.MainSettings().readString(settings_keys::Main, settings_keys::StoreFileName,
+                                            GetDataFileName(model));
   // The backup is only a stand-in: once the data file reads again it is the store again.
-  if (dataFile == GetBackupFileName())
-    dataFile = GetDataFileName();
+  if (dataFile == backupFile)
+    dataFile = GetDataFileName(model);
   // Saves cut short by a kill leave their temporary files; nothing writes the store yet.
   (void)RemoveStaleTempFiles(dataFile);
-  (void)RemoveStaleTempFiles(GetBackupFileName());
+  (void)RemoveStaleTempFiles(backupFile);
   bool usable = false;
   QString reason;
   try {
@@ -207,9 +214,9 @@ void OpenStore(const std::function<void()> &reloadReminders) {
   // keeps its own name instead of becoming the only copy. A data file that exists but is no
   // store is left alone even without a backup: saving an empty store over it would destroy
   // whatever it still holds.
-  if (!usable && ids.isEmpty() && (QFileInfo::exists(GetBackupFileName()) || dataFilePresent)) {
+  if (!usable && ids.isEmpty() && (QFileInfo::exists(backupFile) || dataFilePresent)) {
     try {
-      store.LoadFromFile(GetBackupFileName());
+      store.LoadFromFile(backupFile);
     } catch (const ETolvaneError &e) {
       qWarning() << "Backup file not read:" << e.message();
     }
@@ -225,7 +232,8 @@ void OpenStore(const std::function<void()> &reloadReminders) {
   if (!usable && dataFilePresent) {
     if (reason.isEmpty())
       reason = TranslateText(QStringLiteral("It is damaged or no reminder file."));
-    WriteLog(QStringLiteral("Reminder file not read: ") + dataFile + QStringLiteral(": ") + reason);
+    WriteLog(model,
+             QStringLiteral("Reminder file not read: ") + dataFile + QStringLiteral(": ") + reason);
     errors::reportInfo(TranslateText(QStringLiteral("Sorry, can't read the reminder file!")) +
                        QStringLiteral("\r\n") + dataFile + QStringLiteral("\r\n") + reason +
                        QStringLiteral("\r\n") +

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/CurrentModel.h"
 #include "model/MSXMLObjectWithGuidAsId.h"
 
 #include <cstdint>
@@ -44,6 +45,12 @@ public:
   // How many times the document was written over its own file (FileName()) since the store was
   // made: what tests count to see that a change reached the file in one write.
   [[nodiscard]] int OwnFileWrites() const { return m_ownFileWrites; }
+  // Where the store writes the lines it has for the log (a foreign version of its file kept
+  // aside): the log of the model that owns it. A store without one (an exchange file, a test's)
+  // writes none.
+  void SetLogWriter(std::function<void(const QString &line)> writer) {
+    m_logWriter = std::move(writer);
+  }
 
   // --- The journal beside the own file (model/StoreJournal.h) ---------------------------------
   // Appends a record of these element texts of the item with the id, synced to disk: what makes a
@@ -94,20 +101,25 @@ private:
   int m_batches = 0;
   bool m_flushDue = false;
   int m_ownFileWrites = 0;
+  std::function<void(const QString &line)> m_logWriter;
 };
 
-// The current model's store (model/Model.h).
-[[nodiscard]] TXMLStore &Store();
+class TModel;
 
-// Loads the data file into Store(), then rebuilds the reminder list with reloadReminders (which
-// frees the old reminder objects first). The data file is the local data.xml when LocalSettings
-// Main/UseLocalFolder is on, else MainSettings Main/StoreFileName (default GetDataFileName()).
-// The backup file is loaded instead only when the data file is missing, cannot be read or is no
-// store file, and the store then holds no reminders; from then on the store's FileName names the
-// backup (also when there is no backup yet, unless the data file is missing too, so that a broken
-// data file is never saved over). A data file that exists but cannot be used is told to the user
-// (a notice through errors::reportInfo and a log line, each with the file and the reason) and
-// kept; a setting that names the backup is taken to mean the data file, so every start tries
-// the data file again. A valid store file without reminders is kept, so a deleted last reminder
-// does not come back from an older backup.
-void OpenStore(const std::function<void()> &reloadReminders);
+// The current model's store (model/Model.h).
+TOLVANE_CURRENT_MODEL [[nodiscard]] TXMLStore &Store();
+
+// Loads the data file into the model's store, then rebuilds the reminder list with reloadReminders
+// (which frees the old reminder objects first). The data file is the local data.xml when
+// LocalSettings Main/UseLocalFolder is on, else MainSettings Main/StoreFileName (default
+// GetDataFileName()). The backup file is loaded instead only when the data file is missing, cannot
+// be read or is no store file, and the store then holds no reminders; from then on the store's
+// FileName names the backup (also when there is no backup yet, unless the data file is missing too,
+// so that a broken data file is never saved over). A data file that exists but cannot be used is
+// told to the user (a notice through errors::reportInfo and a log line, each with the file and the
+// reason) and kept; a setting that names the backup is taken to mean the data file, so every start
+// tries the data file again. A valid store file without reminders is kept, so a deleted last
+// reminder does not come back from an older backup.
+void OpenStore(TModel &model, const std::function<void()> &reloadReminders);
+// The same for the current model.
+TOLVANE_CURRENT_MODEL void OpenStore(const std::function<void()> &reloadReminders);

@@ -3,14 +3,17 @@
 #include "imaging/Icon.h"
 #include "model/LanguageTable.h"
 #include "model/LogFile.h"
+#include "model/Model.h"
+#include "model/ModelStartUp.h"
 #include "model/NotifyWindows.h"
 #include "model/Paths.h"
+#include "model/ReminderCommands.h"
 #include "model/ReminderList.h"
 #include "model/Settings.h"
 #include "model/SettingsKeys.h"
+#include "model/StoreChange.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"
-#include "runtime/MasterModel.h"
 #include "runtime/ReminderRuntime.h"
 #include "runtime/Ticker.h"
 #include "runtime/UserInterface.h"
@@ -46,7 +49,7 @@ QString trayPicturePath(const QString &name) {
 
 } // namespace
 
-TFormMaster::TFormMaster(IMasterModel &model, IUserInterface &ui, std::unique_ptr<TTicker> ticker)
+TFormMaster::TFormMaster(TModel &model, IUserInterface &ui, std::unique_ptr<TTicker> ticker)
     : m_model(model), m_ui(ui), m_runtime(std::make_unique<TIdleReminderRuntime>()),
       m_timer(ticker ? std::move(ticker) : std::make_unique<TPreciseTicker>()) {
   initMasterResources();
@@ -78,7 +81,7 @@ void TFormMaster::FormCreate() {
   // 5. No taskbar entry: a window that is never shown has none.
   // 6. The language table.
   CreateLanguageTable();
-  LoadLanguageFile(GetLanguageFileName());
+  LoadLanguageFile(GetLanguageFileName(m_model));
   // 7. The tray menu's items into the popup's "Main menu".
   copyTrayMenuIntoMainMenu();
   // 8. - 13.
@@ -119,7 +122,7 @@ void TFormMaster::installApplicationHooks() {
     connect(app, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
               if (state == Qt::ApplicationActive) // ApplicationActivate
-                BroadcastToWindows(msg::WM_REFRESH_CONTROLS, 0, 0);
+                BroadcastToWindows(m_model, msg::WM_REFRESH_CONTROLS, 0, 0);
               else if (state == Qt::ApplicationInactive) // the deactivation notice
                 m_runtime->RaiseOnTopStickers();
             });
@@ -143,10 +146,11 @@ void TFormMaster::ApplicationException(const QString &message) {
 // ---- Settings, pause, tray ----
 
 void TFormMaster::ApplySettings() {
-  const bool active = !MainSettings().readBool(keys::Main, keys::HideTrayIcon, false);
+  const TMMemIniFile &settings = m_model.MainSettings();
+  const bool active = !settings.readBool(keys::Main, keys::HideTrayIcon, false);
   if (m_trayIcon->Active() != active)
     m_trayIcon->SetActive(active);
-  if (MainSettings().readBool(keys::Main, keys::NotStopped, true) != m_timer->Enabled())
+  if (settings.readBool(keys::Main, keys::NotStopped, true) != m_timer->Enabled())
     ActionPauseExecute(false);
 }
 
@@ -165,16 +169,16 @@ void TFormMaster::ActionPauseExecute(bool withSender) {
   m_timer->SetEnabled(!m_timer->Enabled());
   if (m_timer->Enabled()) {
     applyPauseCaption();
-    WriteLog(QStringLiteral("Pause off"));
+    WriteLog(m_model, QStringLiteral("Pause off"));
   } else {
     m_runtime->CloseAllReminders();
     applyPauseCaption();
-    WriteLog(QStringLiteral("Pause on"));
+    WriteLog(m_model, QStringLiteral("Pause on"));
   }
   UpdateTrayIcon();
   if (withSender) {
-    MainSettings().writeBool(keys::Main, keys::NotStopped, m_timer->Enabled());
-    (void)SaveMainSettings();
+    m_model.MainSettings().writeBool(keys::Main, keys::NotStopped, m_timer->Enabled());
+    (void)SaveMainSettings(m_model);
   }
 }
 
@@ -203,8 +207,8 @@ void TFormMaster::ActionHideExecute() {
     return;
   }
   m_trayIcon->SetActive(false);
-  MainSettings().writeBool(keys::Main, keys::HideTrayIcon, true);
-  (void)SaveMainSettings();
+  m_model.MainSettings().writeBool(keys::Main, keys::HideTrayIcon, true);
+  (void)SaveMainSettings(m_model);
 }
 
 void TFormMaster::ActionMainExecute() {
@@ -223,7 +227,7 @@ void TFormMaster::TrayIcon1DblClick() {
 void TFormMaster::ActionReminderAddExecute(bool withSender) {
   QString id = QStringLiteral("new");
   if (withSender)
-    m_model.ResetNewReminderTemplate();
+    ResetNewReminderTemplate(m_model);
   if (!m_ui.EditReminder(0, id, 2))
     return;
   RebuildAddAsMenus();
@@ -239,7 +243,7 @@ void TFormMaster::ActionShutDownExecute() {
   m_ui.CloseMainWindow();
   // FormCloseQuery
   m_runtime->FinishMail();
-  WriteLog(QStringLiteral("Program stop"));
+  WriteLog(m_model, QStringLiteral("Program stop"));
   m_timer->SetEnabled(false);
   emit Closed(0);
 }
@@ -263,7 +267,7 @@ void TFormMaster::taskbarCreated() {
 
 void TFormMaster::purgeLog() {
   try {
-    (void)PurgeLog(GetLogFileName(), false, LogPurgeLimit(currentClock().today()));
+    (void)PurgeLog(GetLogFileName(m_model), false, LogPurgeLimit(m_model, currentClock().today()));
   } catch (...) {
     // A log that cannot be purged stays as it is.
   }
@@ -272,7 +276,7 @@ void TFormMaster::purgeLog() {
 // ---- Messages ----
 
 void TFormMaster::reloadStore() {
-  m_model.OpenStore();
+  ReloadStore(m_model);
   refreshAfterReload();
 }
 
@@ -305,7 +309,7 @@ void TFormMaster::ReminderUpdated(int32_t number) {
 }
 
 void TFormMaster::languageChanged() {
-  const QString name = GetLanguageFileName();
+  const QString name = GetLanguageFileName(m_model);
   try {
     LoadFormLanguageFile(this, name);
   } catch (const ETolvaneError &e) {
@@ -337,12 +341,13 @@ void TFormMaster::handleMessage(uint message, uintptr_t wParam, intptr_t lParam)
     break;
   case msg::WM_REMINDER_CHANGED:
     // Also while paused. The reminder object is replaced; the check finds it again by number.
-    m_model.RefreshReminder(number);
+    if (TDataObject *reminder = m_model.Reminders().FindByNumber(number))
+      RefreshReminder(m_model, reminder);
     m_runtime->CheckAllReminders();
     break;
   case msg::WM_DELETE_REMINDERS:
     // The delete command saves, reads the store again and tells this window (StoreReloaded).
-    (void)m_model.DeleteReminders(number);
+    (void)DeleteReminders(m_model, number);
     break;
   case msg::WM_RELOAD_STORE:
     reloadStore();

@@ -11,10 +11,10 @@
 
 #include <memory>
 
-class IMasterModel;
 class IUserInterface;
 class QAction;
 class QMenu;
+class TModel;
 class TTrayHostMonitor;
 class TTrayIcon;
 
@@ -32,14 +32,16 @@ class TTrayIcon;
 // window (WM_REFRESH_LIST, WM_REMINDER_UPDATED), the reminder check and the "Add as" menus
 // through it. The forms never ask it to reload the store: the commands do that themselves.
 //
-// The master is destroyed after the model has shut down: it owns the language table, which the
-// model's last messages still use.
+// It works on the model it is handed: its settings, store, reminder list, template, demo switch
+// and log. The master is destroyed after the model has shut down: it owns the language table,
+// which the model's last messages still use; by then it runs nothing and touches no model.
 class TFormMaster : public QWidget, public IModelListener {
   Q_OBJECT
 public:
   // The ticker defaults to the precise one-second ticker; the tray icon's backend comes from the
-  // tray icon's process-wide factory. The model and the user interface outlive the window.
-  TFormMaster(IMasterModel &model, IUserInterface &ui, std::unique_ptr<TTicker> ticker = {});
+  // tray icon's process-wide factory. The user interface outlives the window; the model lives
+  // until the window's work is done (see above).
+  TFormMaster(TModel &model, IUserInterface &ui, std::unique_ptr<TTicker> ticker = {});
   ~TFormMaster() override;
   TFormMaster(const TFormMaster &) = delete;
   TFormMaster &operator=(const TFormMaster &) = delete;
@@ -123,7 +125,7 @@ private:
   void installApplicationHooks();
   void popupMenuObjectPopup();
 
-  IMasterModel &m_model;
+  TModel &m_model;
   IUserInterface &m_ui;
   std::unique_ptr<IReminderRuntime> m_runtime;
   std::unique_ptr<TTicker> m_timer;

@@ -2,8 +2,9 @@
 // of the tray menu inside that popup, and the "Add as" menus.
 
 #include "model/LanguageTable.h"
+#include "model/Model.h"
+#include "model/ModelStartUp.h"
 #include "runtime/FormMaster.h"
-#include "runtime/MasterModel.h"
 #include "runtime/ReminderRuntime.h"
 #include "runtime/UserInterface.h"
 #include "widgets/ActionLink.h"
@@ -169,15 +170,16 @@ QMenu *TFormMaster::AddAsMenuCopy() const {
 }
 
 void TFormMaster::RebuildAddAsMenus() {
-  std::vector<IMasterModel::TemplateEntry> entries = m_model.DefaultReminders();
-  // Stable and without regard to case; two templates with one subject both stay.
-  std::stable_sort(entries.begin(), entries.end(), [](const auto &a, const auto &b) {
-    return a.subject.compare(b.subject, Qt::CaseInsensitive) < 0;
-  });
+  // The reminders flagged as templates ("default"), in list order: (subject, id).
   std::vector<std::pair<QString, QString>> items;
-  items.reserve(entries.size());
-  for (const auto &e : entries)
-    items.emplace_back(e.subject, e.id);
+  const TReminderList &list = m_model.Reminders();
+  for (int i = 0; i < list.Count(); ++i)
+    if (const TDataObject *reminder = list.At(i); reminder && reminder->default_)
+      items.emplace_back(reminder->subject, reminder->Id);
+  // Stable and without regard to case; two templates with one subject both stay.
+  std::stable_sort(items.begin(), items.end(), [](const auto &a, const auto &b) {
+    return a.first.compare(b.first, Qt::CaseInsensitive) < 0;
+  });
   fillAddAsMenu(m_addAsMenu, items);
   if (QMenu *copy = AddAsMenuCopy())
     fillAddAsMenu(copy, items);
@@ -200,8 +202,8 @@ void TFormMaster::fillAddAsMenu(QMenu *menu,
 }
 
 void TFormMaster::addAsClick(const QString &id) {
-  if (!m_model.CopyToNewReminderTemplate(id, TranslateText(QStringLiteral("Copy of")) +
-                                                 QLatin1Char(' ')))
+  if (!CopyToNewReminderTemplate(m_model, id,
+                                 TranslateText(QStringLiteral("Copy of")) + QLatin1Char(' ')))
     return;
   ActionReminderAddExecute(false);
 }

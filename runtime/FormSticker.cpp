@@ -97,9 +97,9 @@ QSize movingPictureSize(const TGIFImage &gif) {
 
 } // namespace
 
-TFormSticker::TFormSticker(IUserInterface &userInterface, QWidget *parent)
+TFormSticker::TFormSticker(TModel &model, IUserInterface &userInterface, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      ui(std::make_unique<Ui::FormSticker>()), m_ui(userInterface) {
+      ui(std::make_unique<Ui::FormSticker>()), m_model(model), m_ui(userInterface) {
   // An X11 window gets its visual once, when it is created: translucency must be asked for
   // before that, also for stickers that start opaque (the preview switches it live).
   setAttribute(Qt::WA_TranslucentBackground);
@@ -238,7 +238,7 @@ void TFormSticker::LoadPictures(const TDataObject &reminder, const TGraphic *pic
       ui->GIFAnimator->setImage(movingPicture);
       return;
     }
-    TStickerImages images = LoadStickerImages(reminder);
+    TStickerImages images = LoadStickerImages(m_model, reminder);
     ui->ImagePicture->picture().takeGraphic(std::move(images.image));
     ui->GIFAnimator->setImage(dynamic_cast<const TGIFImage *>(images.movingImage.get()));
   } catch (const std::exception &) {
@@ -382,7 +382,7 @@ void TFormSticker::FormClose() {
   // A preview carries the real reminder's id: its place reaches the store only when the editor
   // saves the reminder, never when the preview goes away.
   if (!m_preview)
-    SaveStickerPosition(*reminder);
+    SaveStickerPosition(m_model, *reminder);
 }
 
 bool TFormSticker::eventFilter(QObject *watched, QEvent *event) {

@@ -15,6 +15,7 @@
 #include <memory>
 
 class IUserInterface;
+class TModel;
 class QLabel;
 class TDataObject;
 class TGIFAnimator;
@@ -50,8 +51,9 @@ class TFormSticker : public QWidget {
   Q_OBJECT
 public:
   // A press tells the user interface (the main window selects the row, the editor notes a change);
-  // it outlives the window.
-  explicit TFormSticker(IUserInterface &ui, QWidget *parent = nullptr);
+  // the pictures come from the model's store and the close writes the place there. Both outlive
+  // the window.
+  TFormSticker(TModel &model, IUserInterface &ui, QWidget *parent = nullptr);
   ~TFormSticker() override;
   TFormSticker(const TFormSticker &) = delete;
   TFormSticker &operator=(const TFormSticker &) = delete;
@@ -116,6 +118,7 @@ private:
   void UpdateColorKey();
 
   std::unique_ptr<Ui::FormSticker> ui;
+  TModel &m_model;
   IUserInterface &m_ui;
   TReminderLookup m_reminder;
   TStickerPopup m_popup;

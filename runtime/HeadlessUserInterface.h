@@ -4,7 +4,7 @@
 
 // A user interface that shows nothing: no main window (handle 0), every dialog refused, and the
 // two message boxes and a request for the main window written to standard error. Tests use it,
-// and so does the program until its windows exist.
+// and so does the program when it only builds its windows to write the default language file.
 class THeadlessUserInterface : public IUserInterface {
 public:
   [[nodiscard]] WindowHandle MainWindowHandle() const override { return 0; }

@@ -1,6 +1,7 @@
 #include "runtime/ReminderScheduler.h"
 
 #include "model/DataObject.h"
+#include "model/DataObjectStore.h"
 #include "model/LanguageTable.h"
 #include "model/LogFile.h"
 #include "model/Model.h"
@@ -92,10 +93,9 @@ QString exceptionText(const std::exception &e) {
 
 } // namespace
 
-TReminderScheduler::TReminderScheduler(IReminderList &reminders, IReminderOutputFactory &outputs,
+TReminderScheduler::TReminderScheduler(TModel &model, IReminderOutputFactory &outputs,
                                        IUserInterface &ui)
-    : m_reminders(reminders), m_outputs(outputs), m_ui(ui), m_mail(std::make_unique<TMailQueue>()) {
-}
+    : m_model(model), m_outputs(outputs), m_ui(ui), m_mail(std::make_unique<TMailQueue>()) {}
 
 TReminderScheduler::~TReminderScheduler() = default;
 
@@ -106,7 +106,7 @@ bool TReminderScheduler::WaitForMail(std::chrono::milliseconds limit) {
 }
 
 TDataObject *TReminderScheduler::find(int number) const {
-  return number > 0 ? m_reminders.FindByNumber(number) : nullptr;
+  return number > 0 ? m_model.Reminders().FindByNumber(number) : nullptr;
 }
 
 TFiring &TReminderScheduler::firingOf(const TDataObject &reminder) {
@@ -125,7 +125,7 @@ const TFiringState &TReminderScheduler::FiringOf(int number) const {
 }
 
 TReminderLookup TReminderScheduler::lookupOf(const QString &id) const {
-  return [&reminders = m_reminders, id] { return reminders.FindById(id); };
+  return [&model = m_model, id] { return model.Reminders().FindById(id); };
 }
 
 TSoundLookup TReminderScheduler::SoundLookup(int number) const {
@@ -140,7 +140,9 @@ TSoundLookup TReminderScheduler::SoundLookup(int number) const {
 
 // The one place where a firing is made durable: its record (the run that fired, the warned run,
 // the close) goes into the store's journal, synced, at a cost that does not grow with the store.
-void TReminderScheduler::recordFiring(TDataObject &reminder) { m_reminders.RecordFiring(reminder); }
+void TReminderScheduler::recordFiring(TDataObject &reminder) {
+  (void)RecordFiring(m_model, reminder);
+}
 
 void TReminderScheduler::sendReminderUpdated(int number) const {
   hub().send(m_ui.MainWindowHandle(), msg::WM_REMINDER_UPDATED, static_cast<uintptr_t>(number), 0);
@@ -189,9 +191,9 @@ void TReminderScheduler::Timer1Timer() {
 void TReminderScheduler::checkAll(std::optional<TDateTime> previousTick) {
   ++m_pass;
   m_seen = 0;
-  const std::vector<TDataObject *> objects = m_reminders.Objects();
-  const std::vector<int32_t> numbers = m_reminders.Numbers();
-  m_passGeneration = m_reminders.Generation();
+  const std::vector<TDataObject *> objects = m_model.Reminders().Objects();
+  const std::vector<int32_t> numbers = m_model.Reminders().Numbers();
+  m_passGeneration = m_model.Reminders().Generation();
   if (m_slots.size() != objects.size())
     m_slots.resize(objects.size());
   for (size_t i = 0; i < objects.size(); ++i)
@@ -238,7 +240,7 @@ TFiring *TReminderScheduler::seen(const TDataObject &reminder, TSlot *slot, bool
 void TReminderScheduler::dropGoneFirings() {
   m_dropDue = false;
   (void)m_firings.DropUnknown(
-      [this](const QString &id) { return m_reminders.FindById(id) != nullptr; });
+      [this](const QString &id) { return m_model.Reminders().FindById(id) != nullptr; });
 }
 
 // The outputs show the reminders as they were before the reload; the next check makes them
@@ -276,7 +278,8 @@ void TReminderScheduler::ReleaseAllOutputs() { m_firings.ReleaseAllOutputs(); }
 void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousTick, TSlot *slot,
                                   TDataObject *object) {
   // The pass's own pointer while the list has not changed since the pass began.
-  TDataObject *r = object && m_reminders.Generation() == m_passGeneration ? object : find(number);
+  TDataObject *r =
+      object && m_model.Reminders().Generation() == m_passGeneration ? object : find(number);
   if (!r)
     return;
   const int previousNumber = std::exchange(m_checkingNumber, number);
@@ -287,20 +290,20 @@ void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousT
   // nor closes.
   const TFiring *f = seen(*r, slot);
   // The record says a firing was under way when the program stopped: resumed or ended first.
-  if (!f && r->LastRunDue.isSet() && r->LastRunClosed != r->LastRunDue && !DemoMode()) {
+  if (!f && r->LastRunDue.isSet() && r->LastRunClosed != r->LastRunDue && !m_model.DemoMode()) {
     resumeUnclosed(number, at);
     if (!(r = find(number)))
       return;
     f = seen(*r, slot, true);
   }
   const TFiringState &before = f ? f->state : TFiringState::Idle();
-  TCheckResult result = r->CheckDue(before, at, DemoMode(), slot ? &slot->memo : nullptr);
+  TCheckResult result = r->CheckDue(before, at, m_model.DemoMode(), slot ? &slot->memo : nullptr);
   // A missed run goes before a warning for a later one, as a due run does. A tick is late when a
   // whole second of the wall clock had no tick: measured as a span (more than a second and a
   // half), two late ticks 1.45 s apart skipped the second between them and its run.
   const bool runDue = result.fire && result.kind == TFireKind::Main;
   if (!runDue && !before.firing && previousTick && secondOf(at) - secondOf(*previousTick) >= 2) {
-    if (const TCheckResult missed = r->CheckMissed(before, *previousTick, at, DemoMode());
+    if (const TCheckResult missed = r->CheckMissed(before, *previousTick, at, m_model.DemoMode());
         missed.fire)
       result = missed;
   }
@@ -320,7 +323,7 @@ void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousT
   // A warning that ended with its run's moment hands over to that run at once: it is due now, or
   // its second passed while the warning showed (a late tick, a suspend, the hour spring skips),
   // and it fires late rather than never.
-  if (warningEnds && f && !f->state.firing && !DemoMode()) {
+  if (warningEnds && f && !f->state.firing && !m_model.DemoMode()) {
     TCheckResult run = r->CheckRun(f->state, at, false);
     if (!run.fire && warned.isSet())
       run = r->CheckMissed(f->state, warned - OneMillisecond, at, false);
@@ -332,7 +335,7 @@ void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousT
     }
   }
 
-  if (!DemoMode() && r->enable && r->remindAfter.enable) {
+  if (!m_model.DemoMode() && r->enable && r->remindAfter.enable) {
     const bool firing = f && f->state.firing;
     const TDateTime start = r->remindAfter.dtStart;
     const TDateTime stop = r->remindAfter.dtStop;
@@ -399,7 +402,7 @@ void TReminderScheduler::FireReminder(int number, TFireKind kind, TDateTime due)
   TDataObject *r = find(number);
   if (!r)
     return;
-  const bool demo = DemoMode();
+  const bool demo = m_model.DemoMode();
   TFiring &f = firingOf(*r);
   if (demo)
     f.demoRestore = TFiring::TDemoRestore{f.state.fireTime, f.state.kind, f.state.lastKind};
@@ -427,7 +430,7 @@ void TReminderScheduler::FireReminder(int number, TFireKind kind, TDateTime due)
   // Written to the file at once: the store remembers the run that fired, and a restart inside
   // its window must find it there.
   if ((r = find(number)))
-    m_reminders.SaveToStore(*r, true);
+    SaveToStore(m_model, *r);
   // The outputs come with the output step of the same check.
 }
 
@@ -436,9 +439,9 @@ void TReminderScheduler::FireReminder(int number, TFireKind kind, TDateTime due)
 // writes its place into the store as its window closes; with the reminder's new state it reaches
 // the file in one write.
 void TReminderScheduler::CloseReminder(int number, bool byUser) {
-  if (DemoMode())
+  if (m_model.DemoMode())
     return;
-  std::optional<TXMLStore::TWriteBatch> oneWrite(std::in_place, Store());
+  std::optional<TXMLStore::TWriteBatch> oneWrite(std::in_place, m_model.Store());
   TDataObject *r = find(number);
   // Only a firing can close. Anything else (a pause, the close message, a menu that outlived its
   // firing) would otherwise disable an idle one-time reminder that has yet to come due.
@@ -500,7 +503,7 @@ void TReminderScheduler::CloseReminder(int number, bool byUser) {
     r->LastRunClosed = f->state.fireTime;
   f->state.lastKind = kind;
   recordFiring(*r);
-  m_reminders.SaveToStore(*r, true);
+  SaveToStore(m_model, *r);
   oneWrite.reset();
   // Told last, when the reminder is complete: the main window's handler may run the event loop.
   if (disabled)
@@ -508,7 +511,7 @@ void TReminderScheduler::CloseReminder(int number, bool byUser) {
 }
 
 void TReminderScheduler::StopReminderOutputs(int number) {
-  if (DemoMode())
+  if (m_model.DemoMode())
     return;
   const TDataObject *r = find(number);
   if (!r)
@@ -533,7 +536,7 @@ void TReminderScheduler::StopReminderOutputs(int number) {
 
 void TReminderScheduler::CloseAllReminders() {
   m_lastTick.reset(); // a pause begins: what falls due during it is not made up for
-  for (const int number : m_reminders.Numbers())
+  for (const int number : m_model.Reminders().Numbers())
     CloseReminder(number, false);
 }
 
@@ -650,7 +653,7 @@ void TReminderScheduler::HandleSoundNotify(quint16 deviceId) {
     ISoundPlayer *sound = f ? f->sound.get() : nullptr;
     if (!sound || sound->DeviceId() != deviceId)
       continue;
-    const TDataObject *r = m_reminders.FindById(id);
+    const TDataObject *r = m_model.Reminders().FindById(id);
     if (r && r->sound.repeat) {
       sound->Rewind();
       // A player that cannot start again would never notify again: free it, and the output step
@@ -665,7 +668,7 @@ void TReminderScheduler::HandleSoundNotify(quint16 deviceId) {
 void TReminderScheduler::RaiseOnTopStickers() {
   for (const QString &id : m_firings.Ids()) {
     const TFiring *f = m_firings.Find(id);
-    const TDataObject *r = m_reminders.FindById(id);
+    const TDataObject *r = m_model.Reminders().FindById(id);
     if (f && f->sticker && r && r->sticker.onTop)
       m_outputs.RaiseSticker(*f->sticker);
   }
@@ -676,11 +679,11 @@ void TReminderScheduler::RaiseOnTopStickers() {
 // The mail goes out on the mail queue's worker, so a server that is slow or never answers holds
 // up neither the tick nor the stickers; the firing's log line waits for the outcome.
 bool TReminderScheduler::SendReminderMail(const TDataObject &reminder, const TFiringState &firing) {
-  if (!reminder.mail.enable || DemoMode() || firing.kind != TFireKind::Main)
+  if (!reminder.mail.enable || m_model.DemoMode() || firing.kind != TFireKind::Main)
     return false;
   namespace keys = settings_keys;
-  const TMMemIniFile &settings = MainSettings();
-  const TDefaultUserData &defaults = DefaultUserData();
+  const TMMemIniFile &settings = m_model.MainSettings();
+  const TDefaultUserData &defaults = m_model.DefaultUserData();
   const QString host = settings.readString(keys::Mail, keys::Host, defaults.host);
   // The placeholders of a system without a mail account are never tried.
   if (reminder.mail.to.isEmpty() || host.isEmpty() || reminder.mail.to == PlaceholderMailFrom ||
@@ -689,12 +692,12 @@ bool TReminderScheduler::SendReminderMail(const TDataObject &reminder, const TFi
   const QString sorry = TranslateText(QStringLiteral("Sorry, email was not sent!")) + u' ' +
                         TranslateText(QStringLiteral("Error")) + QStringLiteral(": ");
   TLogFiring line = LogFiringOf(reminder, firing.fireTime, QString());
-  auto done = [line, sorry](const QString &error, bool abandoned) mutable {
+  auto done = [&model = m_model, line, sorry](const QString &error, bool abandoned) mutable {
     if (abandoned)
       line.mailError = sorry + TranslateText(QStringLiteral("abandoned at program stop"));
     else if (!error.isEmpty())
       line.mailError = sorry + error;
-    AppendLogLine(FiringLogLine(line));
+    WriteFiringLog(model, line);
   };
   TMailMessage message;
   TSmtpServer server;
@@ -723,7 +726,7 @@ void TReminderScheduler::WriteFireLog(const TDataObject &reminder, const TFiring
   // A demonstration's fire time is the reminder's next run, still to come: its line was dated in
   // the future. It is dated when the sticker showed.
   const TDateTime at = firing.firedInDemo ? now() : firing.fireTime;
-  AppendLogLine(FiringLogLine(LogFiringOf(reminder, at, errorText)));
+  WriteFiringLog(m_model, LogFiringOf(reminder, at, errorText));
 }
 
 // A failed start reports nothing: the firing goes on. The short pump afterwards gives the
@@ -731,7 +734,8 @@ void TReminderScheduler::WriteFireLog(const TDataObject &reminder, const TFiring
 void TReminderScheduler::RunReminderProgram(const TDataObject &reminder,
                                             const TFiringState &firing) const {
   const TShellExecRec &program = reminder.shellExec;
-  if (!program.enable || DemoMode() || firing.kind != TFireKind::Main || program.fileName.isEmpty())
+  if (!program.enable || m_model.DemoMode() || firing.kind != TFireKind::Main ||
+      program.fileName.isEmpty())
     return;
   try {
     (void)ShellExecuteFile(program.fileName, program.params, program.folder,
@@ -772,7 +776,7 @@ void TReminderScheduler::ActionRemindAfterExecute(int number, const QString &tit
     // come. It is switched on again for that window, and kept in the file at once.
     r->enable = true;
     recordFiring(*r);
-    m_reminders.SaveToStore(*r, true);
+    SaveToStore(m_model, *r);
   }
   sendReminderUpdated(number);
 }
@@ -805,7 +809,7 @@ void TReminderScheduler::ActionEditExecute(int number) {
   QString id = r->Id;
   const int position = static_cast<int>(r->state);
   (void)m_ui.EditReminder(position, id, static_cast<int>(TRepeatType::Once));
-  if (const TDataObject *edited = m_reminders.FindById(id))
+  if (const TDataObject *edited = m_model.Reminders().FindById(id))
     CheckReminder(edited->Number);
 }
 
@@ -816,7 +820,7 @@ int TReminderScheduler::TrayIconMouseUp(const ITrayIconView *sender) const {
     const TFiring *f = m_firings.Find(id);
     if (!f || !f->state.firing || f->trayIcon.get() != sender)
       continue;
-    const TDataObject *r = m_reminders.FindById(id);
+    const TDataObject *r = m_model.Reminders().FindById(id);
     return r ? r->Number : 0;
   }
   return 0;

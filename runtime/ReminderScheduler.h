@@ -18,11 +18,13 @@
 
 class IUserInterface;
 class TMailQueue;
+class TModel;
 
 // The reminder scheduler of the master window: each tick checks every reminder, fires the due
 // ones (mail, log line, program, write-back), closes those whose time is over, and keeps each
 // firing reminder's sticker, tray icon and sound in line with its settings. It also carries out
-// what the popup menu of a firing reminder offers. GUI thread only.
+// what the popup menu of a firing reminder offers. It works on the model it is handed: its
+// reminder list, its store, its settings and demo switch, its log. GUI thread only.
 //
 // Reminders are named by run-time number, never held by pointer across anything that can run the
 // event loop (a launched program's grace pump, a sent message, a dialog): each step looks the
@@ -34,9 +36,11 @@ class TMailQueue;
 // is ended and dropped by the next check of all reminders, or by the reload that took it away.
 class TReminderScheduler final : public IReminderRuntime {
 public:
-  // The three outlive the scheduler. The sounds' completion notices go to the master window
+  // The outputs and the user interface outlive the scheduler; so does the model, but for the
+  // program's last moment, when the scheduler no longer runs (its firings' outputs are released
+  // before the model ends). The sounds' completion notices go to the master window
   // (MasterWindowHandle); the main window is told of changed reminders.
-  TReminderScheduler(IReminderList &reminders, IReminderOutputFactory &outputs, IUserInterface &ui);
+  TReminderScheduler(TModel &model, IReminderOutputFactory &outputs, IUserInterface &ui);
   ~TReminderScheduler() override;
   TReminderScheduler(const TReminderScheduler &) = delete;
   TReminderScheduler &operator=(const TReminderScheduler &) = delete;
@@ -131,7 +135,7 @@ private:
   void sendReminderUpdated(int number) const;
   [[nodiscard]] bool soundMayStart(const QString &id);
 
-  IReminderList &m_reminders;
+  TModel &m_model;
   IReminderOutputFactory &m_outputs;
   IUserInterface &m_ui;
   bool m_checking = false;

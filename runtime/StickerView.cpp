@@ -3,14 +3,16 @@
 #include "runtime/FormSticker.h"
 #include "widgets/WindowHelpers.h"
 
-TStickerView::TStickerView(IUserInterface &ui) : m_window(new TFormSticker(ui)) {}
+TStickerView::TStickerView(TModel &model, IUserInterface &ui)
+    : m_window(new TFormSticker(model, ui)) {}
 
 TStickerView::~TStickerView() { release(); }
 
-std::unique_ptr<TStickerView> TStickerView::Show(IUserInterface &ui, TReminderLookup reminder,
+std::unique_ptr<TStickerView> TStickerView::Show(TModel &model, IUserInterface &ui,
+                                                 TReminderLookup reminder,
                                                  const TFiringState &firing, WindowHandle owner,
                                                  const TStickerPopup &popup) {
-  auto view = std::make_unique<TStickerView>(ui);
+  auto view = std::make_unique<TStickerView>(model, ui);
   view->window()->ShowReminder(owner, std::move(reminder), firing, nullptr, nullptr, popup);
   return view;
 }

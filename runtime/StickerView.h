@@ -9,6 +9,7 @@
 #include <memory>
 
 class IUserInterface;
+class TModel;
 class TFormSticker;
 struct TStickerPopup;
 
@@ -19,7 +20,7 @@ struct TStickerPopup;
 // releases the window the same way, without the close.
 class TStickerView final : public IStickerView {
 public:
-  explicit TStickerView(IUserInterface &ui);
+  TStickerView(TModel &model, IUserInterface &ui);
   ~TStickerView() override;
   TStickerView(const TStickerView &) = delete;
   TStickerView &operator=(const TStickerView &) = delete;
@@ -27,8 +28,8 @@ public:
   // A firing reminder's sticker: created, filled from the reminder and its stored pictures, and
   // shown, with the popup menu of a firing reminder.
   [[nodiscard]] static std::unique_ptr<TStickerView>
-  Show(IUserInterface &ui, TReminderLookup reminder, const TFiringState &firing, WindowHandle owner,
-       const TStickerPopup &popup);
+  Show(TModel &model, IUserInterface &ui, TReminderLookup reminder, const TFiringState &firing,
+       WindowHandle owner, const TStickerPopup &popup);
 
   // The window; null once closed.
   [[nodiscard]] TFormSticker *window() const { return m_window.data(); }

@@ -10,9 +10,10 @@
 
 // The windows of the layer above that the runtime opens or tells something: the main window,
 // the reminder editor, the small dialogs of a firing reminder and the message boxes. The user
-// interface implements it once; main() hands that object by reference to the master window, the
-// reminder scheduler and every sticker. Dialogs get a reminder's run-time number, never the
-// object: they run an event loop in which the reminder may be re-read or deleted.
+// interface implements it once; the program (app/Program.cpp) hands that object by reference to
+// the master window, the reminder scheduler and every sticker. Dialogs get a reminder's run-time
+// number, never the object: they run an event loop in which the reminder may be re-read or
+// deleted.
 class IUserInterface {
 public:
   virtual ~IUserInterface() = default;

@@ -1,6 +1,7 @@
 #include "ui/EditReminder.h"
 
 #include "model/DataObject.h"
+#include "model/Model.h"
 #include "model/ReminderList.h"
 #include "ui/FormEditReminder.h"
 #include "widgets/WindowHelpers.h"
@@ -10,18 +11,19 @@
 
 #include <memory>
 
-bool EditReminder(IUserInterface &ui, int /*listPosition*/, QString &id, int defaultRepeatType) {
+bool EditReminder(TModel &model, IUserInterface &ui, int /*listPosition*/, QString &id,
+                  int defaultRepeatType) {
   if (TFormEditReminder *open = TFormEditReminder::Current()) {
     BringWindowForward(open, true);
     return false;
   }
   // An id that has gone (a log line of a deleted reminder) opens nothing.
-  if (id != NewReminderId && !FindReminderById(id))
+  if (id != NewReminderId && !model.Reminders().FindById(id))
     return false;
 
-  auto form = std::make_unique<TFormEditReminder>(ui, id, defaultRepeatType);
-  const auto cleanup = qScopeGuard([&form] {
-    PostReminderChanged(form->ReminderId());
+  auto form = std::make_unique<TFormEditReminder>(model, ui, id, defaultRepeatType);
+  const auto cleanup = qScopeGuard([&model, &form] {
+    PostReminderChanged(model, form->ReminderId());
     form.reset();
   });
   form->show();

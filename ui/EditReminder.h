@@ -3,8 +3,9 @@
 #include <QString>
 
 class IUserInterface;
+class TModel;
 
-// Opens the reminder editor for a reminder id of Reminders(), or "new" for a new reminder that
+// Opens the reminder editor for a reminder id of the model's list, or "new" for a new reminder that
 // starts with the default repeat type (a TRepeatType code), and returns when the editor closes:
 // true when it closed with Ok. The id then holds the editor's id (a new reminder's new id). The
 // list position that callers pass is not used.
@@ -17,7 +18,7 @@ class IUserInterface;
 // without asking and without saving.
 //
 // The caller must not keep a TDataObject* across the call: look the reminder up again by id.
-[[nodiscard]] bool EditReminder(IUserInterface &ui, int listPosition, QString &id,
+[[nodiscard]] bool EditReminder(TModel &model, IUserInterface &ui, int listPosition, QString &id,
                                 int defaultRepeatType);
 
 // Marks the open editor modified; nothing when none is open.

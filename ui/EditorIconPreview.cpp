@@ -11,8 +11,8 @@
 #include <QLabel>
 #include <QPixmap>
 
-TEditorIconPreview::TEditorIconPreview(QLabel *image, QObject *parent)
-    : QObject(parent), m_image(image), m_icon(std::make_unique<TIcon>()),
+TEditorIconPreview::TEditorIconPreview(TModel &model, QLabel *image, QObject *parent)
+    : QObject(parent), m_model(model), m_image(image), m_icon(std::make_unique<TIcon>()),
       m_smallIcon(std::make_unique<TIcon>()), m_frames(std::make_unique<TIconList>()),
       m_tray(new TTrayIcon(this, false)) {
   m_timer.setObjectName(QStringLiteral("TimerIco"));
@@ -28,7 +28,7 @@ TEditorIconPreview::~TEditorIconPreview() {
 bool TEditorIconPreview::HasFrames() const { return m_frames->GetCount() > 0; }
 
 void TEditorIconPreview::Load(const TDataObject &reminder) {
-  TIconImages stored = LoadIcon(reminder, true);
+  TIconImages stored = LoadIcon(m_model, reminder, true);
   auto icon = std::make_unique<TIcon>();
   auto frames = std::make_unique<TIconList>();
   if (stored.icons)
@@ -61,7 +61,7 @@ void TEditorIconPreview::Clear() {
 }
 
 void TEditorIconPreview::Save(const TDataObject &reminder) const {
-  SaveIcon(reminder, HasFrames() ? m_frames.get() : nullptr, m_icon.get());
+  SaveIcon(m_model, reminder, HasFrames() ? m_frames.get() : nullptr, m_icon.get());
 }
 
 void TEditorIconPreview::UpdateTray(bool active) {

@@ -9,6 +9,7 @@ class QLabel;
 class TDataObject;
 class TIcon;
 class TIconList;
+class TModel;
 class TTrayIcon;
 
 // The tray icon of the reminder editor: the reminder's full icon with all its images (IconHolder)
@@ -19,7 +20,8 @@ class TEditorIconPreview : public QObject {
   Q_OBJECT
 public:
   // Shows its picture in `image`, which must outlive it.
-  TEditorIconPreview(QLabel *image, QObject *parent);
+  // The icon is read from and written to the model's store.
+  TEditorIconPreview(TModel &model, QLabel *image, QObject *parent);
   ~TEditorIconPreview() override;
 
   // The reminder's stored icon, every image kept.
@@ -52,6 +54,7 @@ private:
   void showSmallIcon();
   void showImage(const TIcon *icon);
 
+  TModel &m_model;
   QLabel *m_image;
   std::unique_ptr<TIcon> m_icon;       // IconHolder
   std::unique_ptr<TIcon> m_smallIcon;  // what ImageIco shows for the single icon

@@ -17,7 +17,7 @@ class TDataObject;
 //                      SaveToReminder(reminder)      (Timetable with the Main page, the others
 //                      SavePictures(reminder)         after the icon: Sticker, Mail, Program)
 //   "Apply", a click of the sticker switch
-//                   -> SaveToReminder(PreviewReminder()) of the Timetable page, then
+//                   -> SaveToReminder(model.PreviewReminder()) of the Timetable page, then
 //                      PreviewChanged() of every page
 //   editor closes   -> SaveOptions()
 //
@@ -37,7 +37,8 @@ public:
 
   virtual void LoadOptions() = 0;
   virtual void SaveOptions() = 0;
-  // Fills the page from the reminder with the id, or from NewReminderTemplate() for "new".
+  // Fills the page from the reminder with the id, or from the model's NewReminderTemplate() for
+  // "new".
   virtual void LoadFromReminder(const QString &id) = 0;
   // Writes the page into the reminder's fields (not into the store).
   virtual void SaveToReminder(TDataObject &reminder) = 0;
@@ -48,8 +49,8 @@ public:
   // On Ok only, after SaveToReminder: writes what the page keeps in the reminder's store item
   // beside its fields (the sticker's pictures).
   virtual void SavePictures(const TDataObject &reminder) { (void)reminder; }
-  // The editor wrote the Main page into PreviewReminder(): a page that shows the preview
-  // refreshes it.
+  // The editor wrote the Main page into the model's PreviewReminder(): a page that shows the
+  // preview refreshes it.
   virtual void PreviewChanged() {}
   // CheckBoxEnable changed (also while loading).
   virtual void EnabledChanged(bool enabled) { (void)enabled; }

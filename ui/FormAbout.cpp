@@ -1,4 +1,6 @@
 #include "ui/FormAbout.h"
+
+#include "model/Model.h"
 #include "ui_FormAbout.h"
 
 #include "model/LanguageTable.h"
@@ -30,8 +32,9 @@ void openPage(const QString &address) {
 
 } // namespace
 
-TFormAbout::TFormAbout(QWidget *parent)
-    : QDialog(parent), ui(std::make_unique<Ui::FormAbout>()), m_hubForm(new THubForm(this)) {
+TFormAbout::TFormAbout(TModel &model, QWidget *parent)
+    : QDialog(parent), ui(std::make_unique<Ui::FormAbout>()), m_model(model),
+      m_hubForm(new THubForm(this, m_model)) {
   ui->setupUi(this);
   // The language file is applied in Prepare, before the labels get their texts, so a language
   // file cannot put an old version number in.
@@ -51,9 +54,9 @@ TFormAbout::~TFormAbout() = default;
 
 QString TFormAbout::ProductWebAddress() { return MakerWebAddress() + QStringLiteral("/tolvane"); }
 
-bool TFormAbout::ShowAboutBox(const QString &text, QWidget *owner) {
+bool TFormAbout::ShowAboutBox(TModel &model, const QString &text, QWidget *owner) {
   // The owner may go while the box is open (the program ends); the box goes with it then.
-  QPointer<TFormAbout> box = new TFormAbout(owner);
+  QPointer<TFormAbout> box = new TFormAbout(model, owner);
   box->Prepare(text);
   const int result = RunDialog(box);
   delete box.data();

@@ -9,6 +9,7 @@ namespace Ui {
 class FormAbout;
 }
 class THubForm;
+class TModel;
 
 // The about box: the product's name (a link to its web page), the maker's notice and the version,
 // the maker's web address (a link too) and the program's picture. Created for each showing and
@@ -17,12 +18,12 @@ class THubForm;
 class TFormAbout : public QDialog {
   Q_OBJECT
 public:
-  explicit TFormAbout(QWidget *parent = nullptr);
+  TFormAbout(TModel &model, QWidget *parent = nullptr);
   ~TFormAbout() override;
 
   // Shows the box titled "Tolvane. " + text (the caption of the caller's "About" command, whose
   // accelerator marks are dropped), modal to the owner alone. Always false: the box has no OK.
-  static bool ShowAboutBox(const QString &text, QWidget *owner);
+  static bool ShowAboutBox(TModel &model, const QString &text, QWidget *owner);
 
   // Titles the box, applies the language file and fills in the labels and the picture.
   void Prepare(const QString &text);
@@ -37,5 +38,6 @@ public:
 
 private:
   std::unique_ptr<Ui::FormAbout> ui;
+  TModel &m_model;
   THubForm *m_hubForm;
 };

@@ -1,4 +1,6 @@
 #include "ui/FormEditReminAfter.h"
+
+#include "model/Model.h"
 #include "ui_FormEditReminAfter.h"
 
 #include "model/DataObjectStore.h"
@@ -23,10 +25,11 @@ constexpr int SpinMax = 100;
 
 // Opened from a sticker's menu, at the pointer, so over the sticker: a sticker kept above other
 // windows would otherwise cover the dialog's controls.
-TFormEditReminAfter::TFormEditReminAfter(QWidget *parent)
+TFormEditReminAfter::TFormEditReminAfter(TModel &model, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
-      ui(std::make_unique<Ui::FormEditReminAfter>()), m_hubForm(new THubForm(this)) {
+      ui(std::make_unique<Ui::FormEditReminAfter>()), m_model(model),
+      m_hubForm(new THubForm(this, m_model)) {
   ui->setupUi(this);
   // The design size, or more where the fonts or the captions need more.
   setFixedSize(size().expandedTo(sizeHint()));
@@ -41,8 +44,9 @@ TFormEditReminAfter::TFormEditReminAfter(QWidget *parent)
 
 TFormEditReminAfter::~TFormEditReminAfter() = default;
 
-bool TFormEditReminAfter::ShowRemindAfterDialog(const QString &title, QPoint at, int32_t number) {
-  TFormEditReminAfter form;
+bool TFormEditReminAfter::ShowRemindAfterDialog(TModel &model, const QString &title, QPoint at,
+                                                int32_t number) {
+  TFormEditReminAfter form(model);
   if (!form.Prepare(title, at, number))
     return false;
   // A local loop, not exec(): a parentless exec() would block every sticker on the desktop.
@@ -52,7 +56,7 @@ bool TFormEditReminAfter::ShowRemindAfterDialog(const QString &title, QPoint at,
 bool TFormEditReminAfter::Prepare(const QString &title, QPoint at, int32_t number) {
   setWindowTitle(title);
   PlaceNearPointer(this, at, ui->LabelRemindAfter->sizeHint().height());
-  const TDataObject *r = FindReminderByNumber(number);
+  const TDataObject *r = m_model.Reminders().FindByNumber(number);
   if (!r)
     return false;
   m_number = number;
@@ -89,7 +93,7 @@ void TFormEditReminAfter::done(int result) {
 }
 
 void TFormEditReminAfter::store() {
-  TDataObject *r = FindReminderByNumber(m_number);
+  TDataObject *r = m_model.Reminders().FindByNumber(m_number);
   if (!r)
     return;
   TRemindAfterRec &after = r->remindAfter;
@@ -99,6 +103,6 @@ void TFormEditReminAfter::store() {
   after.dtStart = currentClock().now() + MeasureToDays(after.value);
   after.dtStop = after.dtStart + GetDurationDays(r->duration);
   const bool enabled = after.enable;
-  SaveToStore(*r);
+  SaveToStore(m_model, *r);
   m_confirmed = enabled;
 }

@@ -11,6 +11,7 @@ namespace Ui {
 class FormEditReminAfter;
 }
 class THubForm;
+class TModel;
 
 // "Close and remind in ...": the remind-again window of a firing reminder, value and unit from
 // the moment of OK, lasting the reminder's duration. Opened at the mouse pointer from the
@@ -23,12 +24,13 @@ class THubForm;
 class TFormEditReminAfter : public QDialog {
   Q_OBJECT
 public:
-  explicit TFormEditReminAfter(QWidget *parent = nullptr);
+  TFormEditReminAfter(TModel &model, QWidget *parent = nullptr);
   ~TFormEditReminAfter() override;
 
   // Shows the dialog with the title at the point for the reminder, modally. True when OK stored
   // an enabled window.
-  [[nodiscard]] static bool ShowRemindAfterDialog(const QString &title, QPoint at, int32_t number);
+  [[nodiscard]] static bool ShowRemindAfterDialog(TModel &model, const QString &title, QPoint at,
+                                                  int32_t number);
 
   // Titles, places and fills the dialog from the reminder; false when it is gone.
   [[nodiscard]] bool Prepare(const QString &title, QPoint at, int32_t number);
@@ -43,6 +45,7 @@ private:
   void store();
 
   std::unique_ptr<Ui::FormEditReminAfter> ui;
+  TModel &m_model;
   THubForm *m_hubForm;
   int32_t m_number = 0;
   bool m_confirmed = false;

@@ -50,23 +50,23 @@ QString ToStoredText(QString text) {
   return text;
 }
 
-QString DataFolder() { return QFileInfo(GetDataFileName()).absolutePath(); }
+QString DataFolder(const TModel &model) { return QFileInfo(GetDataFileName(model)).absolutePath(); }
 
 } // namespace
 
-TFormEditReminder::TFormEditReminder(IUserInterface &userInterface, const QString &id,
-                                     int defaultRepeatType)
-    : ui(std::make_unique<Ui::FormEditReminder>()), m_ui(userInterface), m_id(id),
+TFormEditReminder::TFormEditReminder(TModel &model, IUserInterface &userInterface,
+                                     const QString &id, int defaultRepeatType)
+    : ui(std::make_unique<Ui::FormEditReminder>()), m_model(model), m_ui(userInterface), m_id(id),
       m_defaultRepeatType(defaultRepeatType), m_modified(id == NewReminderId) {
   ui->setupUi(this);
   currentEditor() = this;
-  m_hub = new THubForm(this);
-  m_icon = new TEditorIconPreview(ui->ImageIco, this);
+  m_hub = new THubForm(this, m_model);
+  m_icon = new TEditorIconPreview(m_model, ui->ImageIco, this);
   // The pages, one line each; a tab without its page stays empty.
-  m_timetable = placePage(ui->TabSheetTimetable, new TTimetablePage(this));
-  m_sticker = placePage(ui->TabSheetSticker, new TFrameSticker(m_ui));
-  m_mail = placePage(ui->TabSheetMail, new TFrameMail);
-  m_shellExec = placePage(ui->TabSheetShellExec, new TFrameShellExec);
+  m_timetable = placePage(ui->TabSheetTimetable, new TTimetablePage(m_model, this));
+  m_sticker = placePage(ui->TabSheetSticker, new TFrameSticker(m_model, m_ui));
+  m_mail = placePage(ui->TabSheetMail, new TFrameMail(m_model));
+  m_shellExec = placePage(ui->TabSheetShellExec, new TFrameShellExec(m_model));
 
   m_sound = std::make_unique<TEditorSoundTest>(m_hub->handle());
   connectControls();
@@ -78,7 +78,7 @@ TFormEditReminder::~TFormEditReminder() {
   m_sound.reset();
   // The preview copy goes with the editor (and its preview sticker with it): the reminder fires
   // again from now on.
-  SetPreviewReminder(nullptr);
+  m_model.SetPreviewReminder(nullptr);
   if (currentEditor() == this)
     currentEditor() = nullptr;
 }
@@ -169,8 +169,10 @@ void TFormEditReminder::connectControls() {
 void TFormEditReminder::loadSettings() {
   m_hub->RestoreBounds(TBoundsKeys::Position);
   const QString section = keys::FormEditReminder;
-  m_currentSoundDir = MainSettings().readString(section, keys::CurrentSoundDir, DataFolder());
-  m_currentIcoDir = MainSettings().readString(section, keys::CurrentIcoDir, DataFolder());
+  m_currentSoundDir =
+      m_model.MainSettings().readString(section, keys::CurrentSoundDir, DataFolder(m_model));
+  m_currentIcoDir =
+      m_model.MainSettings().readString(section, keys::CurrentIcoDir, DataFolder(m_model));
   for (IEditorPage *page : pages())
     page->LoadOptions();
 }
@@ -178,11 +180,11 @@ void TFormEditReminder::loadSettings() {
 void TFormEditReminder::saveSettings() {
   m_hub->SaveBounds();
   const QString section = keys::FormEditReminder;
-  MainSettings().writeString(section, keys::CurrentIcoDir, m_currentIcoDir);
-  MainSettings().writeString(section, keys::CurrentSoundDir, m_currentSoundDir);
+  m_model.MainSettings().writeString(section, keys::CurrentIcoDir, m_currentIcoDir);
+  m_model.MainSettings().writeString(section, keys::CurrentSoundDir, m_currentSoundDir);
   for (IEditorPage *page : pages())
     page->SaveOptions();
-  (void)SaveMainSettings(); // a failure has been shown; the editor closes all the same
+  (void)SaveMainSettings(m_model); // a failure has been shown; the editor closes all the same
 }
 
 // --- Loading ---------------------------------------------------------------------------------
@@ -193,12 +195,12 @@ void TFormEditReminder::LoadReminder() {
   RunReported([this] {
     TDataObject *reminder = nullptr;
     if (m_id == NewReminderId) {
-      reminder = NewReminderTemplate();
+      reminder = m_model.NewReminderTemplate();
       // A template copied from a stored reminder ("Add as") keeps that reminder's schedule.
       if (reminder && reminder->Id == NewReminderId)
         reminder->SetDefaultSchedule(TRepeatType(m_defaultRepeatType));
     } else {
-      reminder = FindReminderById(m_id);
+      reminder = m_model.Reminders().FindById(m_id);
     }
     if (!reminder)
       return;
@@ -240,8 +242,8 @@ void TFormEditReminder::loadMainPage(const TDataObject &reminder) {
 // The reminder's own sticker, tray icon and sound end, and the preview copy keeps it from firing
 // while it is edited (for "new", a reminder with the store's defaults).
 void TFormEditReminder::stopAndPreview() {
-  SendStopReminderOutputs(m_id);
-  SetPreviewReminder(TDataObject::Create(m_id));
+  SendStopReminderOutputs(m_model, m_id);
+  m_model.SetPreviewReminder(TDataObject::Create(m_model, m_id));
 }
 
 void TFormEditReminder::StoreReminder(TDataObject &reminder) {
@@ -282,7 +284,7 @@ bool TFormEditReminder::save() {
   // The pages write themselves into the record; the command does the rest (the new id, the
   // one-time rule, the item, the file, the list, the main window's row).
   const TEditSaveResult result =
-      SaveEditedReminder(TModel::Current(), m_id, m_defaultRepeatType, [this](TDataObject &target) {
+      SaveEditedReminder(m_model, m_id, m_defaultRepeatType, [this](TDataObject &target) {
         StoreReminder(target);
         m_icon->Save(target);
         if (m_sticker) {
@@ -375,8 +377,8 @@ void TFormEditReminder::ActionDeleteExecute() {
   if (m_id == NewReminderId)
     return;
   // Into Trash, or from Trash for good; the command reads the store again and has it shown.
-  if (const int32_t number = GetReminderNumberById(m_id))
-    (void)DeleteReminders(TModel::Current(), number);
+  if (const int32_t number = m_model.Reminders().NumberOf(m_id))
+    (void)DeleteReminders(m_model, number);
 }
 
 void TFormEditReminder::ActionApplyExecute() { applyStickerSwitch(); }
@@ -384,7 +386,7 @@ void TFormEditReminder::ActionApplyExecute() { applyStickerSwitch(); }
 // --- Tabs and switches ------------------------------------------------------------------------
 
 void TFormEditReminder::applyStickerSwitch() {
-  if (TDataObject *preview = PreviewReminder()) {
+  if (TDataObject *preview = m_model.PreviewReminder()) {
     preview->sticker.enable = ui->CheckBoxStickerEnable->isChecked();
     StoreReminder(*preview);
     for (IEditorPage *page : pages())

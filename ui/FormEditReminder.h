@@ -16,6 +16,7 @@ class THubForm;
 namespace Ui {
 class FormEditReminder;
 }
+class TModel;
 
 // The reminder editor: the dialog in which the user creates or changes one reminder. It holds the
 // Main tab (subject, text, the switches of the actions, the tray icon and the sound) and the tabs
@@ -23,13 +24,14 @@ class FormEditReminder;
 // reminder with it. EditReminder() opens it; at most one exists at a time (Current()).
 //
 // It keeps the reminder's id, never the object: while it is open the master window may re-read or
-// delete every reminder. While it is open, PreviewReminder() is a copy of the reminder, so the
-// reminder itself does not fire.
+// delete every reminder. While it is open, the model's PreviewReminder() is a copy of the reminder,
+// so the reminder itself does not fire.
 class TFormEditReminder : public QDialog {
   Q_OBJECT
 public:
-  // For a reminder id of Reminders(), or "new" with the repeat type a new reminder starts with.
-  TFormEditReminder(IUserInterface &ui, const QString &id, int defaultRepeatType);
+  // For a reminder id of the model's list, or "new" with the repeat type a new reminder starts
+  // with.
+  TFormEditReminder(TModel &model, IUserInterface &ui, const QString &id, int defaultRepeatType);
   ~TFormEditReminder() override;
 
   // The open editor, or null.
@@ -109,6 +111,7 @@ private:
   void soundNotify(uintptr_t code, intptr_t lParam);
 
   std::unique_ptr<Ui::FormEditReminder> ui;
+  TModel &m_model;
   IUserInterface &m_ui;
   THubForm *m_hub;
   QString m_id;                  // EditorReminderId

@@ -1,4 +1,6 @@
 #include "ui/FormEditReminderDT.h"
+
+#include "model/Model.h"
 #include "ui_FormEditReminderDT.h"
 
 #include "model/DataObject.h"
@@ -30,10 +32,10 @@ template <std::size_t N> void FillList(QComboBox *list, const std::array<const c
 
 } // namespace
 
-TFormEditReminderDT::TFormEditReminderDT(QWidget *parent)
-    : QDialog(parent), ui(std::make_unique<Ui::FormEditReminderDT>()) {
+TFormEditReminderDT::TFormEditReminderDT(TModel &model, QWidget *parent)
+    : QDialog(parent), ui(std::make_unique<Ui::FormEditReminderDT>()), m_model(model) {
   ui->setupUi(this);
-  m_hub = new THubForm(this);
+  m_hub = new THubForm(this, m_model);
   for (QTimeEdit *t : {ui->DateTimePickerStartBoundTime, ui->DateTimePickerStopBoundTime})
     SetUpTimePicker(t);
   for (QDateEdit *d : {ui->DateTimePickerStartBoundDate, ui->DateTimePickerStopBoundDate})
@@ -67,7 +69,7 @@ void TFormEditReminderDT::LoadReminder(const QString &id) {
 
 void TFormEditReminderDT::LoadBounds() {
   const TDataObject *reminder =
-      m_id == NewReminderId ? NewReminderTemplate() : FindReminderById(m_id);
+      m_id == NewReminderId ? m_model.NewReminderTemplate() : m_model.Reminders().FindById(m_id);
   if (!reminder)
     return;
   m_start = reminder->startBound;

@@ -13,6 +13,7 @@ class THubForm;
 namespace Ui {
 class FormEditReminderDT;
 }
+class TModel;
 
 // The time-bounds dialog of the reminder editor: when a schedule starts running (at a time, at a
 // date and time, or since the system started) and when it stops (at a time or a date and time,
@@ -24,7 +25,7 @@ class FormEditReminderDT;
 class TFormEditReminderDT : public QDialog {
   Q_OBJECT
 public:
-  explicit TFormEditReminderDT(QWidget *parent = nullptr);
+  TFormEditReminderDT(TModel &model, QWidget *parent = nullptr);
   ~TFormEditReminderDT() override;
 
   // Applies the language file, fills both lists and loads the bounds of the reminder with the id
@@ -53,6 +54,7 @@ private:
   void storeInto(TStartBoundRec &start, TStopBoundRec &stop) const;
 
   std::unique_ptr<Ui::FormEditReminderDT> ui;
+  TModel &m_model;
   THubForm *m_hub;
   QString m_id;
   bool m_confirmed = false;

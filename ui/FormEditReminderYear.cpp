@@ -1,4 +1,6 @@
 #include "ui/FormEditReminderYear.h"
+
+#include "model/Model.h"
 #include "ui_FormEditReminderYear.h"
 
 #include "model/DataObject.h"
@@ -18,10 +20,10 @@
 
 #include <QGridLayout>
 
-TFormEditReminderYear::TFormEditReminderYear(QWidget *parent)
-    : QDialog(parent), ui(std::make_unique<Ui::FormEditReminderYear>()) {
+TFormEditReminderYear::TFormEditReminderYear(TModel &model, QWidget *parent)
+    : QDialog(parent), ui(std::make_unique<Ui::FormEditReminderYear>()), m_model(model) {
   ui->setupUi(this);
-  m_hub = new THubForm(this);
+  m_hub = new THubForm(this, m_model);
   TPictureGridControl *grid = ui->PictureGridControlYearDays;
   grid->useDayPictures();
   grid->setColumnCount(Days);
@@ -68,7 +70,8 @@ void TFormEditReminderYear::LoadReminder(const QString &id) {
   m_monthLabels->setTexts(months);
   m_year = DecodeDate(currentClock().today()).year;
   showYearInCaption();
-  const TDataObject *reminder = id == NewReminderId ? NewReminderTemplate() : FindReminderById(id);
+  const TDataObject *reminder =
+      id == NewReminderId ? m_model.NewReminderTemplate() : m_model.Reminders().FindById(id);
   if (!reminder)
     return;
   if (reminder->repeat.type == TRepeatType::Annually) {

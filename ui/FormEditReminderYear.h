@@ -14,6 +14,7 @@ class TPictureGridControl;
 namespace Ui {
 class FormEditReminderYear;
 }
+class TModel;
 
 // The days-of-the-year dialog of an annual reminder: a grid of 31 days x 12 months. Its days are
 // numbered in the year in which the editor opened it (Y): in a common year 1 March is day 60, in
@@ -27,7 +28,7 @@ public:
   static constexpr int Days = 31;
   static constexpr int Months = 12;
 
-  explicit TFormEditReminderYear(QWidget *parent = nullptr);
+  TFormEditReminderYear(TModel &model, QWidget *parent = nullptr);
   ~TFormEditReminderYear() override;
 
   // Takes Y from the clock, and the chosen days of an annual reminder with this id ("new": the new
@@ -52,6 +53,7 @@ private:
   void showYearInCaption();
 
   std::unique_ptr<Ui::FormEditReminderYear> ui;
+  TModel &m_model;
   THubForm *m_hub;
   int64_t m_year = 0;
   bool m_confirmed = false;

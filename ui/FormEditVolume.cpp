@@ -1,4 +1,6 @@
 #include "ui/FormEditVolume.h"
+
+#include "model/Model.h"
 #include "ui_FormEditVolume.h"
 
 #include "ui/HubForm.h"
@@ -16,17 +18,18 @@ constexpr int BarToPlayer = 10;
 
 // Opened from a sticker's menu, at the pointer, so over the sticker: a sticker kept above other
 // windows would otherwise cover the dialog's controls.
-TFormEditVolume::TFormEditVolume(QWidget *parent)
+TFormEditVolume::TFormEditVolume(TModel &model, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
-      ui(std::make_unique<Ui::FormEditVolume>()), m_hubForm(new THubForm(this)) {
+      ui(std::make_unique<Ui::FormEditVolume>()), m_model(model),
+      m_hubForm(new THubForm(this, m_model)) {
   ui->setupUi(this);
 }
 
 TFormEditVolume::~TFormEditVolume() = default;
 
-void TFormEditVolume::ShowVolumeDialog(QPoint at, const TSoundLookup &sound) {
-  TFormEditVolume form;
+void TFormEditVolume::ShowVolumeDialog(TModel &model, QPoint at, const TSoundLookup &sound) {
+  TFormEditVolume form(model);
   if (form.Prepare(at, sound))
     (void)RunDialog(&form); // a local loop: stickers stay usable
 }

@@ -11,6 +11,7 @@ namespace Ui {
 class FormEditVolume;
 }
 class THubForm;
+class TModel;
 
 // The volume of a firing reminder's sound, changed live while it plays: a vertical bar whose top
 // is the loudest. Every move sets the playing sound's volume at once; the reminder's stored volume
@@ -23,11 +24,11 @@ class THubForm;
 class TFormEditVolume : public QDialog {
   Q_OBJECT
 public:
-  explicit TFormEditVolume(QWidget *parent = nullptr);
+  TFormEditVolume(TModel &model, QWidget *parent = nullptr);
   ~TFormEditVolume() override;
 
   // Shows the dialog at the point for the sound, modally; nothing when there is no sound.
-  static void ShowVolumeDialog(QPoint at, const TSoundLookup &sound);
+  static void ShowVolumeDialog(TModel &model, QPoint at, const TSoundLookup &sound);
 
   // Translates and places the dialog and puts the bar at the sound's volume. False (and nothing
   // set) when the sound is gone.
@@ -37,6 +38,7 @@ private:
   void TrackBarSoundVolumeChange(int position);
 
   std::unique_ptr<Ui::FormEditVolume> ui;
+  TModel &m_model;
   THubForm *m_hubForm;
   TSoundLookup m_sound;
 };

@@ -68,10 +68,10 @@ TFileChoice storeFileChoice(const QAction *action, const QString &folder, bool s
 
 TFormMain *TFormMain::Instance() { return openForm().data(); }
 
-void TFormMain::ShowPage(IUserInterface &ui, int page) {
+void TFormMain::ShowPage(TModel &model, IUserInterface &ui, int page) {
   TFormMain *form = Instance();
   if (!form) {
-    form = new TFormMain(ui);
+    form = new TFormMain(model, ui);
     form->setAttribute(Qt::WA_DeleteOnClose);
     form->setWindowTitle(QStringLiteral("Tolvane"));
     openForm() = form;
@@ -102,10 +102,10 @@ void TFormMain::CloseIfOpen() {
 
 // ---- Creation ----
 
-TFormMain::TFormMain(IUserInterface &userInterface, QWidget *parent)
-    : QMainWindow(parent), ui(std::make_unique<Ui::FormMain>()) {
+TFormMain::TFormMain(TModel &model, IUserInterface &userInterface, QWidget *parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::FormMain>()), m_model(model) {
   ui->setupUi(this);
-  m_hub = new THubForm(this);
+  m_hub = new THubForm(this, m_model);
   for (QAction *action : findChildren<QAction *>()) {
     const QVariant image = action->property("imageIndex");
     if (image.isValid())
@@ -138,9 +138,9 @@ TFormMain::~TFormMain() {
 // Each page is placed by its own line. The pages open the reminder editor through the user
 // interface.
 void TFormMain::placePages(IUserInterface &userInterface) {
-  m_reminders = ReminderPageOf(new TFrameReminder(userInterface, this));
-  m_options = OptionsPageOf(new TFrameMix(this));
-  m_log = LogPageOf(new TFrameLog(userInterface, this));
+  m_reminders = ReminderPageOf(new TFrameReminder(m_model, userInterface, this));
+  m_options = OptionsPageOf(new TFrameMix(m_model, this));
+  m_log = LogPageOf(new TFrameLog(m_model, userInterface, this));
   for (QWidget *page : {m_reminders.widget, m_options.widget, m_log.widget}) {
     MarkAsLanguageFrame(page);
     ui->PanelFrame->addWidget(page);
@@ -171,10 +171,10 @@ void TFormMain::connectActions() {
   connect(ui->ActionSendSelectedByMail, &QAction::triggered, this, Reported([this] {
             QStringList ids;
             m_reminders.GetSelectedIds(&ids);
-            SendSelectedByMail(ids);
+            SendSelectedByMail(m_model, ids);
           }));
   connect(ui->ActionAbout, &QAction::triggered, this,
-          [this] { (void)TFormAbout::ShowAboutBox(ui->ActionAbout->text(), this); });
+          [this] { (void)TFormAbout::ShowAboutBox(m_model, ui->ActionAbout->text(), this); });
   connect(ui->ButtonLng, &QPushButton::clicked, this, Reported([this] { MakeLng(); }));
   connect(ui->ListViewMain, &QListWidget::itemSelectionChanged, this,
           Reported([this] { listViewMainSelectItem(); }));
@@ -189,7 +189,7 @@ void TFormMain::handleMessages() {
   });
   m_hub->onMessage(msg::WM_SELECT_REMINDER, [this](uintptr_t number, intptr_t) -> intptr_t {
     if (number != 0 && !m_closed && reminderPageVisible()) {
-      const QString id = GetReminderIdByNumber(int32_t(number));
+      const QString id = m_model.Reminders().IdOf(int32_t(number));
       if (!id.isEmpty())
         m_reminders.SelectById(id);
     }
@@ -197,7 +197,7 @@ void TFormMain::handleMessages() {
   });
   m_hub->onMessage(msg::WM_REMINDER_UPDATED, [this](uintptr_t number, intptr_t) -> intptr_t {
     if (number != 0 && !m_closed && reminderPageVisible())
-      m_reminders.RefreshById(GetReminderIdByNumber(int32_t(number)));
+      m_reminders.RefreshById(m_model.Reminders().IdOf(int32_t(number)));
     return 0;
   });
   m_hub->onMessage(msg::WM_LANGUAGE_CHANGED, [this](uintptr_t, intptr_t) -> intptr_t {
@@ -216,7 +216,7 @@ QLabel *TFormMain::StatusPanel(int index) const {
 }
 
 QString TFormMain::folderSetting(const QString &key) const {
-  return MainSettings().readString(keys::FormMain, key, folderOf(GetDataFileName()));
+  return m_model.MainSettings().readString(keys::FormMain, key, folderOf(GetDataFileName(m_model)));
 }
 
 void TFormMain::loadSettings() {
@@ -225,22 +225,23 @@ void TFormMain::loadSettings() {
   m_openDir = folderSetting(keys::CurrentFileNameDir);
   m_saveSelectedDir = folderSetting(keys::CurrentSaveAsFileNameDir);
   m_addDir = folderSetting(keys::CurrentAddFileNameDir);
-  m_saveAllDir =
-      MainSettings().readString(keys::FormMain, keys::CurrentSaveAllFileNameDir, QDir::homePath());
+  m_saveAllDir = m_model.MainSettings().readString(keys::FormMain, keys::CurrentSaveAllFileNameDir,
+                                                   QDir::homePath());
   m_reminders.LoadOptions();
   m_log.LoadOptions();
 }
 
 void TFormMain::saveSettings() {
   m_hub->SaveBounds();
-  MainSettings().writeString(keys::FormMain, keys::CurrentFileNameDir, m_openDir);
-  MainSettings().writeString(keys::FormMain, keys::CurrentSaveAsFileNameDir, m_saveSelectedDir);
-  MainSettings().writeString(keys::FormMain, keys::CurrentSaveAllFileNameDir, m_saveAllDir);
-  MainSettings().writeString(keys::FormMain, keys::CurrentAddFileNameDir, m_addDir);
+  m_model.MainSettings().writeString(keys::FormMain, keys::CurrentFileNameDir, m_openDir);
+  m_model.MainSettings().writeString(keys::FormMain, keys::CurrentSaveAsFileNameDir,
+                                     m_saveSelectedDir);
+  m_model.MainSettings().writeString(keys::FormMain, keys::CurrentSaveAllFileNameDir, m_saveAllDir);
+  m_model.MainSettings().writeString(keys::FormMain, keys::CurrentAddFileNameDir, m_addDir);
   m_reminders.SaveOptions();
   m_log.SaveOptions();
-  (void)SaveMainSettings();
-  (void)SaveLocalSettings();
+  (void)SaveMainSettings(m_model);
+  (void)SaveLocalSettings(m_model);
 }
 
 // ---- Showing, pages, actions state ----
@@ -274,7 +275,7 @@ void TFormMain::Translate() {
 }
 
 void TFormMain::UpdateStoreStatus() {
-  m_panels[2]->setText(Store().FileName());
+  m_panels[2]->setText(m_model.Store().FileName());
   m_reminders.FillList();
 }
 
@@ -305,7 +306,7 @@ void TFormMain::listViewMainSelectItem() {
 void TFormMain::UpdateActions() {
   const bool reminders = ui->PanelFrame->currentWidget() == m_reminders.widget;
   ui->ActionFileOpen->setEnabled(
-      reminders && !LocalSettings().readBool(keys::Main, keys::UseLocalFolder, false));
+      reminders && !m_model.LocalSettings().readBool(keys::Main, keys::UseLocalFolder, false));
   for (QAction *action :
        {ui->ActionFileSaveSelected, ui->ActionFileSaveAllToFile, ui->ActionFileAdd, ui->ActionSave,
         ui->ActionShowAllStickers, ui->ActionSendSelectedByMail})
@@ -313,7 +314,7 @@ void TFormMain::UpdateActions() {
   // Leaving the reminder page ends demo mode; the master finds out on its next check.
   if (!ui->ListViewMain->item(PageReminders)->isSelected()) {
     ui->ActionShowAllStickers->setChecked(false);
-    SetDemoMode(false);
+    m_model.SetDemoMode(false);
   }
 }
 
@@ -329,7 +330,7 @@ void TFormMain::closeEvent(QCloseEvent *event) {
 }
 
 void TFormMain::formClose() {
-  SetDemoMode(false);
+  m_model.SetDemoMode(false);
   m_options.Apply();
   m_log.Done();
   saveSettings();
@@ -342,7 +343,7 @@ void TFormMain::ActionFileOpenExecute() {
   if (file.isEmpty())
     return;
   // Another store is opened only when this one's changes are safe on disk.
-  if (OpenStoreFile(TModel::Current(), file))
+  if (OpenStoreFile(m_model, file))
     m_openDir = folderOf(file);
 }
 
@@ -357,7 +358,7 @@ void TFormMain::ActionFileAddExecute() {
   TImportResult result;
   {
     TWaitCursor wait;
-    result = ImportStoreFile(TModel::Current(), file, update);
+    result = ImportStoreFile(m_model, file, update);
   }
   if (!result.read)
     return;
@@ -384,7 +385,7 @@ void TFormMain::ActionFileAddExecute() {
 }
 
 void TFormMain::ActionSaveExecute() {
-  if (SaveStore(TModel::Current()))
+  if (SaveStore(m_model))
     uiPrompts().notice(TranslateText(QStringLiteral("Done!")));
 }
 
@@ -394,7 +395,7 @@ void TFormMain::ActionFileSaveAllToFileExecute() {
   if (file.isEmpty())
     return;
   m_saveAllDir = folderOf(file);
-  (void)ExportAllReminders(TModel::Current(), file);
+  (void)ExportAllReminders(m_model, file);
 }
 
 void TFormMain::ActionFileSaveSelectedExecute() {
@@ -404,7 +405,7 @@ void TFormMain::ActionFileSaveSelectedExecute() {
     return;
   QStringList ids;
   m_reminders.GetSelectedIds(&ids);
-  const TExportResult result = ExportReminders(TModel::Current(), ids, file);
+  const TExportResult result = ExportReminders(m_model, ids, file);
   // A refused file is not remembered as the folder to start in.
   if (result == TExportResult::Done || result == TExportResult::NotSaved)
     m_saveSelectedDir = folderOf(file);
@@ -413,7 +414,7 @@ void TFormMain::ActionFileSaveSelectedExecute() {
 // ---- Other commands ----
 
 void TFormMain::ActionShowAllStickersExecute() {
-  SetDemoMode(ui->ActionShowAllStickers->isChecked());
+  m_model.SetDemoMode(ui->ActionShowAllStickers->isChecked());
   (void)hub().send(MasterWindowHandle(), msg::WM_DEMO_MODE_CHANGED);
 }
 

@@ -14,6 +14,7 @@ class IUserInterface;
 class QAction;
 class QLabel;
 class THubForm;
+class TModel;
 
 // The program's visible main window: the page list ("Reminders", "Options", "Log") on the left,
 // the page in the middle, the menus with the file actions on the reminder store, the view
@@ -31,9 +32,9 @@ public:
   // --- The one main window (what the user interface's entries call) --------------------------
   // The open main window, or null.
   [[nodiscard]] static TFormMain *Instance();
-  // Opens the main window on the page, or brings the open one forward and switches the page.
-  // Returns at once.
-  static void ShowPage(IUserInterface &ui, int page);
+  // Opens the main window over the model on the page, or brings the open one forward and switches
+  // the page. Returns at once.
+  static void ShowPage(TModel &model, IUserInterface &ui, int page);
   // The open window's handle; 0 while none is open (MainWindowHandle).
   [[nodiscard]] static WindowHandle Handle();
   // Ticks or clears the options page's "Hide icon in tray" box of the open window.
@@ -41,7 +42,7 @@ public:
   // Closes the open window with its close steps; nothing when none is open.
   static void CloseIfOpen();
 
-  explicit TFormMain(IUserInterface &ui, QWidget *parent = nullptr);
+  TFormMain(TModel &model, IUserInterface &ui, QWidget *parent = nullptr);
   ~TFormMain() override;
   TFormMain(const TFormMain &) = delete;
   TFormMain &operator=(const TFormMain &) = delete;
@@ -89,6 +90,7 @@ private:
   [[nodiscard]] QString folderSetting(const QString &key) const;
 
   std::unique_ptr<Ui::FormMain> ui;
+  TModel &m_model;
   THubForm *m_hub;
   TReminderPage m_reminders;
   TOptionsPage m_options;

@@ -1,4 +1,6 @@
 #include "ui/FormSendMail.h"
+
+#include "model/Model.h"
 #include "ui_FormSendMail.h"
 
 #include "model/Paths.h"
@@ -41,8 +43,9 @@ QString addressList(const QPlainTextEdit *edit) {
 
 } // namespace
 
-TFormSendMail::TFormSendMail(QWidget *parent)
-    : QDialog(parent), ui(std::make_unique<Ui::FormSendMail>()), m_hubForm(new THubForm(this)) {
+TFormSendMail::TFormSendMail(TModel &model, QWidget *parent)
+    : QDialog(parent), ui(std::make_unique<Ui::FormSendMail>()), m_model(model),
+      m_hubForm(new THubForm(this, m_model)) {
   ui->setupUi(this);
   // The captions are the dialog's own, in every language.
   m_hubForm->setTranslateOnShow(false);
@@ -64,13 +67,13 @@ TFormSendMail::~TFormSendMail() = default;
 
 TFormSendMail *TFormSendMail::Instance() { return openForm().data(); }
 
-bool TFormSendMail::ShowSendMailDialog(TComposeFields &fields) {
+bool TFormSendMail::ShowSendMailDialog(TModel &model, TComposeFields &fields) {
   if (TFormSendMail *open = Instance()) {
     open->raise();
     open->activateWindow();
     return false;
   }
-  TFormSendMail form;
+  TFormSendMail form(model);
   openForm() = &form;
   form.LoadFields(fields);
   // A local loop, not exec(): a parentless exec() would block every sticker on the desktop.
@@ -97,7 +100,7 @@ void TFormSendMail::LoadFields(const TComposeFields &fields) {
   resize(minimumSizeHint().expandedTo(minimumSize()));
   m_hubForm->RestoreBounds(TBoundsKeys::Position);
 
-  const TMMemIniFile &settings = MainSettings();
+  const TMMemIniFile &settings = m_model.MainSettings();
   for (const auto &[edit, key] : textEdits())
     if (edit->toPlainText().isEmpty())
       setLines(edit, UnescapeLineBreaks(settings.readString(keys::FormSendMail, key, QString())));
@@ -147,10 +150,10 @@ TComposeFields TFormSendMail::Fields() const {
 
 void TFormSendMail::SaveFields() {
   m_hubForm->SaveBounds();
-  TMMemIniFile &settings = MainSettings();
+  TMMemIniFile &settings = m_model.MainSettings();
   for (const auto &[edit, key] : textEdits())
     settings.writeString(keys::FormSendMail, key, EscapeLineBreaks(edit->toPlainText().trimmed()));
   for (const auto &[edit, key] : lineEdits())
     settings.writeString(keys::FormSendMail, key, edit->text().trimmed());
-  (void)SaveMainSettings();
+  (void)SaveMainSettings(m_model);
 }

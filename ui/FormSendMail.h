@@ -13,6 +13,7 @@ class FormSendMail;
 class QLineEdit;
 class QPlainTextEdit;
 class THubForm;
+class TModel;
 
 // The fields of one mail as the compose dialog shows them and hands them back. To, CC and BCC
 // are address lists: commas, semicolons or line breaks between the addresses.
@@ -35,7 +36,7 @@ struct TComposeFields {
 class TFormSendMail : public QDialog {
   Q_OBJECT
 public:
-  explicit TFormSendMail(QWidget *parent = nullptr);
+  TFormSendMail(TModel &model, QWidget *parent = nullptr);
   ~TFormSendMail() override;
 
   // Opens the dialog with the caller's fields; a field the caller left empty shows its value
@@ -43,7 +44,7 @@ public:
   // CheckAddresses; the dialog stays open until they do): the fields then hold what to send
   // (To, CC and BCC trimmed with ";" made ",", From trimmed). False after Cancel, and at once
   // when a compose dialog is open already (which is brought to the front).
-  [[nodiscard]] static bool ShowSendMailDialog(TComposeFields &fields);
+  [[nodiscard]] static bool ShowSendMailDialog(TModel &model, TComposeFields &fields);
   // The open compose dialog, or null.
   [[nodiscard]] static TFormSendMail *Instance();
 
@@ -64,5 +65,6 @@ private:
   [[nodiscard]] std::array<std::pair<QLineEdit *, QLatin1String>, 2> lineEdits() const;
 
   std::unique_ptr<Ui::FormSendMail> ui;
+  TModel &m_model;
   THubForm *m_hubForm;
 };

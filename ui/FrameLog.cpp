@@ -1,5 +1,7 @@
 #include "ui/FrameLog.h"
 
+#include "model/Model.h"
+
 #include "ui_FrameLog.h"
 
 #include "imaging/Color.h"
@@ -49,11 +51,12 @@ QColor paintColor(TColor color) {
 
 } // namespace
 
-TFrameLog::TFrameLog(IUserInterface &userInterface, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::FrameLog>()), m_userInterface(userInterface),
-      m_model(new TLogTableModel(this)), m_retryPause(DelayWithMessages) {
+TFrameLog::TFrameLog(TModel &model, IUserInterface &userInterface, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::FrameLog>()), m_model(model),
+      m_userInterface(userInterface), m_table(new TLogTableModel(this)),
+      m_retryPause(DelayWithMessages) {
   ui->setupUi(this);
-  ui->ListViewLog->setModel(m_model);
+  ui->ListViewLog->setModel(m_table);
   for (int c = 0; c < TLogTableModel::ColumnCount; ++c)
     ui->ListViewLog->setColumnWidth(c, defaultColumnWidth(c));
   QHeaderView *header = ui->ListViewLog->header();
@@ -88,7 +91,7 @@ void TFrameLog::setRetryPause(std::function<void(int ms)> pause) {
 }
 
 void TFrameLog::LoadOptions() {
-  const TMMemIniFile &ini = LocalSettings();
+  const TMMemIniFile &ini = m_model.LocalSettings();
   const QString section = settings_keys::FrameLog;
   const int treeWidth = std::max(
       kLeastTreeWidth, ini.readInteger(section, settings_keys::TreeViewWidth, kDefaultTreeWidth));
@@ -102,18 +105,18 @@ void TFrameLog::LoadOptions() {
     if (!ini.valueExists(section, key))
       m_columnsToFit.insert(c);
   }
-  m_model->setSortOrder(
+  m_table->setSortOrder(
       ini.readInteger(section, settings_keys::ListViewLogSort, TLogTableModel::SortNewestFirst));
 }
 
 void TFrameLog::SaveOptions() {
-  TMMemIniFile &ini = LocalSettings();
+  TMMemIniFile &ini = m_model.LocalSettings();
   const QString section = settings_keys::FrameLog;
   ini.writeInteger(section, settings_keys::TreeViewWidth, ui->Splitter1->sizes().value(0));
   for (int c = 0; c < TLogTableModel::ColumnCount; ++c)
     ini.writeInteger(section, settings_keys::ListViewLogColumn + QString::number(c),
                      ui->ListViewLog->columnWidth(c));
-  ini.writeInteger(section, settings_keys::ListViewLogSort, m_model->sortOrder());
+  ini.writeInteger(section, settings_keys::ListViewLogSort, m_table->sortOrder());
 }
 
 void TFrameLog::Init() {
@@ -130,8 +133,8 @@ void TFrameLog::Activate() {
 }
 
 void TFrameLog::Done() {
-  m_model->setLines({});
-  m_model->applyFilter(TDateTime(), TDateTime());
+  m_table->setLines({});
+  m_table->applyFilter(TDateTime(), TDateTime());
 }
 
 void TFrameLog::BuildDayTree() {
@@ -145,7 +148,7 @@ void TFrameLog::fillDayTree() {
   tree->clear();
   auto *root = new QTreeWidgetItem(
       tree, {ui->PageControlLog->tabText(ui->PageControlLog->indexOf(ui->TabSheetEventLog))});
-  for (const TLogDay &d : LogDayList(currentClock().today(), LogClearPeriodDays())) {
+  for (const TLogDay &d : LogDayList(currentClock().today(), LogClearPeriodDays(m_model))) {
     auto *item = new QTreeWidgetItem(root, {d.caption});
     item->setData(0, kDayRole, QVariant::fromValue<qint64>(d.day.ms));
     iconlibrary::setItemIcon(item, 0, TImageList::Common, d.icon);
@@ -177,11 +180,11 @@ void TFrameLog::ApplyFilter() {
   if (!current)
     return;
   if (!current->parent()) {
-    m_model->applyFilter(LogDateBound(ui->MaskEditFromDate->text()),
+    m_table->applyFilter(LogDateBound(ui->MaskEditFromDate->text()),
                          LogDateBound(ui->MaskEditToDate->text()));
   } else if (!current->parent()->parent()) {
     const TDateTime day(current->data(0, kDayRole).toLongLong());
-    m_model->applyFilter(day, day + OneDay);
+    m_table->applyFilter(day, day + OneDay);
   }
 }
 
@@ -208,7 +211,7 @@ void TFrameLog::fitColumns() {
   for (const int c : std::as_const(m_columnsToFit))
     if (c != TLogTableModel::ColumnCount - 1) // the last one stretches
       ui->ListViewLog->resizeColumnToContents(c);
-  if (m_model->rowCount() > 0)
+  if (m_table->rowCount() > 0)
     m_columnsToFit.clear();
 }
 
@@ -216,7 +219,7 @@ void TFrameLog::loadLogFile() {
   // Another program may be writing the log or moving it into place: try again for a while.
   for (int attempt = 1; attempt < kReadAttempts; ++attempt) {
     try {
-      m_model->setLines(ReadLogLines(GetLogFileName()));
+      m_table->setLines(ReadLogLines(GetLogFileName(m_model)));
       return;
     } catch (const ETolvaneError &) {
     }
@@ -224,13 +227,13 @@ void TFrameLog::loadLogFile() {
   }
   // The log is only a record: when it stays unreadable the user is told, the lines read before
   // stay on show and the program goes on.
-  RunReported([this] { m_model->setLines(ReadLogLines(GetLogFileName())); });
+  RunReported([this] { m_table->setLines(ReadLogLines(GetLogFileName(m_model))); });
 }
 
 void TFrameLog::columnClicked(int column) {
   if (column != TLogTableModel::ColumnDateTime)
     return;
-  m_model->setSortOrder(m_model->sortOrder() == TLogTableModel::SortNewestFirst
+  m_table->setSortOrder(m_table->sortOrder() == TLogTableModel::SortNewestFirst
                             ? TLogTableModel::SortFileOrder
                             : TLogTableModel::SortNewestFirst);
   ApplyFilter();
@@ -246,7 +249,7 @@ void TFrameLog::openReminderOfSelection() {
       continue;
     // A line outlives its reminder (deleted since, or kept in another store): the editor would
     // have nothing to load, so such a line opens nothing.
-    if (!FindReminderById(id))
+    if (!m_model.Reminders().FindById(id))
       return;
     (void)m_userInterface.EditReminder(kNoListPosition, id, kDefaultRepeatType);
     return;
@@ -254,6 +257,6 @@ void TFrameLog::openReminderOfSelection() {
 }
 
 void TFrameLog::applyRowColors() {
-  m_model->setRowColors(paintColor(StoredListViewColor()),
+  m_table->setRowColors(paintColor(StoredListViewColor(m_model.LocalSettings())),
                         ui->TreeViewSelect->palette().color(QPalette::Base));
 }

@@ -12,6 +12,7 @@ class FrameLog;
 class IUserInterface;
 class QTreeWidgetItem;
 class TLogTableModel;
+class TModel;
 
 // The "Log" page of the main window: a list of the last days and a date range on the left and
 // above, and the lines of the log that fall in the chosen day or range, newest first by default.
@@ -24,7 +25,7 @@ class TFrameLog : public QWidget {
 
 public:
   // The user interface opens the editor for a double-clicked line.
-  explicit TFrameLog(IUserInterface &userInterface, QWidget *parent = nullptr);
+  TFrameLog(TModel &model, IUserInterface &userInterface, QWidget *parent = nullptr);
   ~TFrameLog() override;
 
   // The splitter, the column widths and the order, from and to LocalSettings. A column without a
@@ -47,7 +48,7 @@ public:
   // Shows the lines of the chosen day, or of the date range when the top entry is chosen.
   void ApplyFilter();
 
-  [[nodiscard]] TLogTableModel *model() const { return m_model; }
+  [[nodiscard]] TLogTableModel *model() const { return m_table; }
   // The wait between read attempts (tests replace it).
   void setRetryPause(std::function<void(int ms)> pause);
 
@@ -62,8 +63,9 @@ private:
   void fitColumns();
 
   std::unique_ptr<Ui::FrameLog> ui;
+  TModel &m_model;
   IUserInterface &m_userInterface;
-  TLogTableModel *m_model;
+  TLogTableModel *m_table;
   std::function<void(int ms)> m_retryPause;
   bool m_reading = false;
   // Columns without a saved width, to be fitted to their contents; and whether a width being

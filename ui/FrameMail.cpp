@@ -1,4 +1,6 @@
 #include "ui/FrameMail.h"
+
+#include "model/Model.h"
 #include "ui_FrameMail.h"
 
 #include "model/DataObject.h"
@@ -42,8 +44,9 @@ QString toStoredList(const QString &text) {
 
 } // namespace
 
-TFrameMail::TFrameMail(QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::FrameMail>()), m_addressProblem(new QLabel(this)) {
+TFrameMail::TFrameMail(TModel &model, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::FrameMail>()), m_model(model),
+      m_addressProblem(new QLabel(this)) {
   ui->setupUi(this);
   // Its text is made when shown, translated then: no caption of the language file.
   m_addressProblem->setObjectName(QStringLiteral("qt_addressProblem"));
@@ -76,7 +79,7 @@ TFrameMail::~TFrameMail() = default;
 void TFrameMail::LoadOptions() {
   QTreeWidget *list = ui->ListViewFiles;
   for (int i = 0; i < list->columnCount(); ++i)
-    list->setColumnWidth(i, MainSettings().readInteger(
+    list->setColumnWidth(i, m_model.MainSettings().readInteger(
                                 keys::FrameMail, keys::ListViewFilesColumn + QString::number(i),
                                 list->columnWidth(i)));
 }
@@ -84,19 +87,20 @@ void TFrameMail::LoadOptions() {
 void TFrameMail::SaveOptions() {
   QTreeWidget *list = ui->ListViewFiles;
   for (int i = 0; i < list->columnCount(); ++i)
-    MainSettings().writeInteger(keys::FrameMail, keys::ListViewFilesColumn + QString::number(i),
-                                list->columnWidth(i));
+    m_model.MainSettings().writeInteger(
+        keys::FrameMail, keys::ListViewFilesColumn + QString::number(i), list->columnWidth(i));
 }
 
 void TFrameMail::LoadFromReminder(const QString &id) {
-  const TDataObject *reminder = id == NewReminderId ? NewReminderTemplate() : FindReminderById(id);
+  const TDataObject *reminder =
+      id == NewReminderId ? m_model.NewReminderTemplate() : m_model.Reminders().FindById(id);
   if (!reminder)
     return;
   ui->RichEditTo->setPlainText(fromStored(reminder->mail.to));
   ui->EditFrom->setText(reminder->mail.from);
   if (ui->EditFrom->text().isEmpty())
-    ui->EditFrom->setText(MainSettings().readString(keys::Mail, keys::DefaultFromAddress,
-                                                    DefaultUserData().fromAddress));
+    ui->EditFrom->setText(m_model.MainSettings().readString(keys::Mail, keys::DefaultFromAddress,
+                                                            m_model.DefaultUserData().fromAddress));
   ui->RichEditCC->setPlainText(fromStored(reminder->mail.cc));
   ui->RichEditBCC->setPlainText(fromStored(reminder->mail.bcc));
   ui->ListViewFiles->clear();

@@ -12,13 +12,14 @@ namespace Ui {
 class FrameMail;
 }
 class QLabel;
+class TModel;
 
 // The editor's "Mail" tab: the e-mail sent when the reminder fires (to, from, cc, bcc and the
 // attached files). A language frame of its own.
 class TFrameMail : public QWidget, public IEditorPage {
   Q_OBJECT
 public:
-  explicit TFrameMail(QWidget *parent = nullptr);
+  TFrameMail(TModel &model, QWidget *parent = nullptr);
   ~TFrameMail() override;
 
   [[nodiscard]] QWidget *Widget() override { return this; }
@@ -55,5 +56,6 @@ private:
   void fileDeleteAllExecute();
 
   std::unique_ptr<Ui::FrameMail> ui;
+  TModel &m_model;
   QLabel *m_addressProblem; // below the fields; hidden while every address parses
 };

@@ -45,7 +45,8 @@ QString trimmed(const QLineEdit *edit) { return TMMemIniFile::trimText(edit->tex
 
 } // namespace
 
-TFrameMix::TFrameMix(QWidget *parent) : QWidget(parent), ui(std::make_unique<Ui::FrameMix>()) {
+TFrameMix::TFrameMix(TModel &model, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::FrameMix>()), m_model(model) {
   ui->setupUi(this);
   MarkAsLanguageFrame(this);
   ui->ActionGetMailParamsFormSystem->setIcon(
@@ -68,8 +69,8 @@ TFrameMix::~TFrameMix() = default;
 
 void TFrameMix::LoadOptions() {
   translate();
-  const TMMemIniFile &main = MainSettings();
-  const TDefaultUserData &defaults = DefaultUserData();
+  const TMMemIniFile &main = m_model.MainSettings();
+  const TDefaultUserData &defaults = m_model.DefaultUserData();
   ui->EditHost->setText(main.readString(keys::Mail, keys::Host, defaults.host));
   ui->SpinEditPort->setValue(main.readInteger(keys::Mail, keys::Port, defaults.port));
   ui->EditUserName->setText(main.readString(keys::Mail, keys::UserName, QString()));
@@ -79,17 +80,17 @@ void TFrameMix::LoadOptions() {
 
   ui->CheckBoxStartup->setChecked(main.readBool(keys::Main, keys::RunAtStartUp, GetStartUpEntry()));
   ui->CheckBoxHideTrayIcon->setChecked(main.readBool(keys::Main, keys::HideTrayIcon, false));
-  m_appliedLocalFolder = UseLocalFolder();
+  m_appliedLocalFolder = m_model.UseLocalFolder();
   ui->CheckBoxLocal->setChecked(m_appliedLocalFolder);
 
   fillLanguageList();
   // The period the purge goes by: a stored value it would not accept shows as the 30 days it
   // counts as.
-  ui->EditLogClearPeriod->setText(QString::number(LogClearPeriodDays()));
+  ui->EditLogClearPeriod->setText(QString::number(LogClearPeriodDays(m_model)));
 }
 
 void TFrameMix::Apply() {
-  TMMemIniFile &main = MainSettings();
+  TMMemIniFile &main = m_model.MainSettings();
   main.writeString(keys::Mail, keys::Host, trimmed(ui->EditHost));
   main.writeInteger(keys::Mail, keys::Port,
                     int(std::clamp(ui->SpinEditPort->value(), double(INT_MIN), double(INT_MAX))));
@@ -103,12 +104,13 @@ void TFrameMix::Apply() {
   main.writeBool(keys::Main, keys::RunAtStartUp, startUp);
   main.writeBool(keys::Main, keys::HideTrayIcon, ui->CheckBoxHideTrayIcon->isChecked());
 
-  TMMemIniFile &local = LocalSettings();
+  TMMemIniFile &local = m_model.LocalSettings();
   local.writeBool(keys::Main, keys::UseLocalFolder, ui->CheckBoxLocal->isChecked());
   // Stored as the purge will read it: a negative or non-numeric entry becomes 30 here, not a
   // period that would empty the log at the next start.
   local.writeString(keys::Config, keys::LogClearPeriod, ui->EditLogClearPeriod->text());
-  local.writeString(keys::Config, keys::LogClearPeriod, QString::number(LogClearPeriodDays()));
+  local.writeString(keys::Config, keys::LogClearPeriod,
+                    QString::number(LogClearPeriodDays(m_model)));
 
   moveDataFolder();
   (void)hub().send(MasterWindowHandle(), msg::WM_SETTINGS_CHANGED);
@@ -131,7 +133,7 @@ void TFrameMix::ClearLogFile() {
   if (!uiPrompts().askYesNo(
           TranslateText(QStringLiteral("You are really want to clear all from log file?"))))
     return;
-  const QString file = GetLogFileName();
+  const QString file = GetLogFileName(m_model);
   // A log that cannot be read or written is reported; the program goes on.
   try {
     (void)PurgeLog(file, true, TDateTime());
@@ -153,7 +155,7 @@ void TFrameMix::SelectLanguage(int row) {
     fillLanguageList(); // shows the language in use again
     return;
   }
-  MainSettings().writeString(keys::Config, keys::Lng, file);
+  m_model.MainSettings().writeString(keys::Config, keys::Lng, file);
   translate();
   (void)hub().send(MasterWindowHandle(), msg::WM_LANGUAGE_CHANGED);
   // The windows that translated themselves meanwhile gave the switch its designed caption back.
@@ -161,7 +163,7 @@ void TFrameMix::SelectLanguage(int row) {
 }
 
 void TFrameMix::translate() {
-  RunReported([this] { LoadFormLanguageFile(this, GetLanguageFileName()); });
+  RunReported([this] { LoadFormLanguageFile(this, GetLanguageFileName(m_model)); });
   ClearSpeedButtonCaptions(this, kSpeedButtonTag);
   SpeedButtonHintsFromActions(this);
   showLocalFolder();
@@ -180,7 +182,7 @@ void TFrameMix::fillLanguageList() {
   QStringList files;
   ListFiles(GetProgramFolder(), kLanguageMask, files);
   QString chosen =
-      QFileInfo(MainSettings().readString(keys::Config, keys::Lng, QString())).fileName();
+      QFileInfo(m_model.MainSettings().readString(keys::Config, keys::Lng, QString())).fileName();
   if (chosen.isEmpty())
     chosen = kDefaultLanguageFile;
   ui->ComboBoxLng->clear();
@@ -192,9 +194,9 @@ void TFrameMix::fillLanguageList() {
 // folder (SwitchDataFolder: the store saved first, the settings copied, control2.dat written, the
 // store opened from there).
 void TFrameMix::moveDataFolder() {
-  const bool local = UseLocalFolder();
+  const bool local = m_model.UseLocalFolder();
   if (local == m_appliedLocalFolder)
     return;
   m_appliedLocalFolder = local;
-  SwitchDataFolder(TModel::Current(), local);
+  SwitchDataFolder(m_model, local);
 }

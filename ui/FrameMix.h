@@ -7,6 +7,7 @@
 namespace Ui {
 class FrameMix;
 }
+class TModel;
 
 // The "Options" page of the main window: the mail account used for reminder mails, whether the
 // program starts with the session, whether its tray icon shows, whether the data lives in the
@@ -22,7 +23,7 @@ class TFrameMix : public QWidget {
   Q_OBJECT
 
 public:
-  explicit TFrameMix(QWidget *parent = nullptr);
+  TFrameMix(TModel &model, QWidget *parent = nullptr);
   ~TFrameMix() override;
 
   // Each time the main window is shown: captions, mail fields, switches, language list, period.
@@ -45,6 +46,7 @@ private:
   void moveDataFolder();
 
   std::unique_ptr<Ui::FrameMix> ui;
+  TModel &m_model;
   // The data-folder switch as last loaded or applied: Apply moves the data only when it changed.
   bool m_appliedLocalFolder = false;
 };

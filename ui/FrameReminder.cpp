@@ -100,17 +100,14 @@ QPixmap renderPicture(const TGraphic *graphic) {
   return QPixmap::fromImage(image);
 }
 
-// The whole store into the backup file; the store shows a failure itself.
-void saveBackup() { (void)SaveStoreBackup(TModel::Current()); }
-
 QColor qColor(TColor color) { return QColor::fromRgb(ColorToQRgb(color)); }
 
 } // namespace
 
-TFrameReminder::TFrameReminder(IUserInterface &userInterface, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::FrameReminder>()), m_userInterface(userInterface),
-      m_model(new TReminderTableModel(this)), m_timerClick(new QTimer(this)),
-      m_popupMenu(new QMenu(this)) {
+TFrameReminder::TFrameReminder(TModel &model, IUserInterface &userInterface, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::FrameReminder>()), m_model(model),
+      m_userInterface(userInterface), m_table(new TReminderTableModel(m_model.Reminders(), this)),
+      m_timerClick(new QTimer(this)), m_popupMenu(new QMenu(this)) {
   ui->setupUi(this);
   MarkAsLanguageFrame(this);
   for (int i = 0; i < TabCount; ++i)
@@ -124,7 +121,7 @@ TFrameReminder::TFrameReminder(IUserInterface &userInterface, QWidget *parent)
                qColor(clGradientActiveCaption).name()));
 
   QTreeView *view = ui->ListViewReminder;
-  view->setModel(m_model);
+  view->setModel(m_table);
   for (int c = 0; c < ReminderColumnCount; ++c)
     view->setColumnWidth(c, ColumnWidths[c]);
   view->header()->setSectionsClickable(true);
@@ -189,7 +186,7 @@ QAction *TFrameReminder::action(const QString &name) const {
 // --- Options ------------------------------------------------------------------------------------
 
 void TFrameReminder::LoadOptions() {
-  const TMMemIniFile &ini = MainSettings();
+  const TMMemIniFile &ini = m_model.MainSettings();
   const QString section = settings_keys::FrameReminder;
   QTreeView *view = ui->ListViewReminder;
   for (int c = 0; c < ReminderColumnCount; ++c)
@@ -197,20 +194,20 @@ void TFrameReminder::LoadOptions() {
         c, std::max(0, ini.readInteger(section,
                                        settings_keys::ListViewReminderColumn + QString::number(c),
                                        view->columnWidth(c))));
-  m_model->setSortCode(ini.readInteger(section, settings_keys::ReminderColumnSorting, 0));
-  m_listViewColor = StoredListViewColor();
-  m_model->setOddRowColor(m_listViewColor);
+  m_table->setSortCode(ini.readInteger(section, settings_keys::ReminderColumnSorting, 0));
+  m_listViewColor = StoredListViewColor(m_model.LocalSettings());
+  m_table->setOddRowColor(m_listViewColor);
 }
 
 void TFrameReminder::SaveOptions() {
-  TMMemIniFile &ini = MainSettings();
+  TMMemIniFile &ini = m_model.MainSettings();
   const QString section = settings_keys::FrameReminder;
   for (int c = 0; c < ReminderColumnCount; ++c)
     ini.writeInteger(section, settings_keys::ListViewReminderColumn + QString::number(c),
                      ui->ListViewReminder->columnWidth(c));
-  ini.writeInteger(section, settings_keys::ReminderColumnSorting, m_model->sortCode());
-  LocalSettings().writeString(section, settings_keys::ListViewColor,
-                              ColorToString(m_listViewColor));
+  ini.writeInteger(section, settings_keys::ReminderColumnSorting, m_table->sortCode());
+  m_model.LocalSettings().writeString(section, settings_keys::ListViewColor,
+                                      ColorToString(m_listViewColor));
 }
 
 // --- Showing ------------------------------------------------------------------------------------
@@ -218,15 +215,15 @@ void TFrameReminder::SaveOptions() {
 void TFrameReminder::Init() {
   Translate();
   tabChanged();
-  if (m_model->rowCount() == 0)
+  if (m_table->rowCount() == 0)
     clearPreview();
   else
     ui->ListViewReminder->selectionModel()->setCurrentIndex(
-        m_model->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_table->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void TFrameReminder::Translate() {
-  RunReported([this] { LoadFormLanguageFile(this, GetLanguageFileName()); });
+  RunReported([this] { LoadFormLanguageFile(this, GetLanguageFileName(m_model)); });
   for (int i = 0; i < TabCount; ++i)
     ui->TabControlReminder->setTabText(i, TranslateText(QString::fromLatin1(TabCaptions[i])));
   // The language file may carry a caption of its own for the header bar; it names the tab.
@@ -261,66 +258,66 @@ void TFrameReminder::FillList() {
   QStringList selectedIds;
   GetSelectedIds(&selectedIds);
   const QSet<QString> selected(selectedIds.cbegin(), selectedIds.cend());
-  const QString current = m_model->idAt(view->currentIndex().row());
-  const QString top = m_model->idAt(view->indexAt(QPoint(0, 0)).row());
+  const QString current = m_table->idAt(view->currentIndex().row());
+  const QString top = m_table->idAt(view->indexAt(QPoint(0, 0)).row());
 
-  m_model->Fill(tab());
+  m_table->Fill(tab());
 
   // One pass over the rows, whole runs of selected rows at a time: thousands of rows may be
   // selected.
   QItemSelection rows;
-  const int count = m_model->rowCount();
+  const int count = m_table->rowCount();
   for (int row = 0; row < count; ++row) {
-    if (!selected.contains(m_model->idAt(row)))
+    if (!selected.contains(m_table->idAt(row)))
       continue;
     int last = row;
-    while (last + 1 < count && selected.contains(m_model->idAt(last + 1)))
+    while (last + 1 < count && selected.contains(m_table->idAt(last + 1)))
       ++last;
-    rows.select(m_model->index(row, 0), m_model->index(last, ReminderColumnCount - 1));
+    rows.select(m_table->index(row, 0), m_table->index(last, ReminderColumnCount - 1));
     row = last;
   }
   m_filling = true; // one preview at the end, not one per change on the way
   selection->select(rows, QItemSelectionModel::ClearAndSelect);
-  if (const int row = m_model->rowOf(current); row >= 0)
-    selection->setCurrentIndex(m_model->index(row, 0), QItemSelectionModel::NoUpdate);
+  if (const int row = m_table->rowOf(current); row >= 0)
+    selection->setCurrentIndex(m_table->index(row, 0), QItemSelectionModel::NoUpdate);
   m_filling = false;
-  if (const int row = m_model->rowOf(top); row >= 0)
-    view->scrollTo(m_model->index(row, 0), QAbstractItemView::PositionAtTop);
+  if (const int row = m_table->rowOf(top); row >= 0)
+    view->scrollTo(m_table->index(row, 0), QAbstractItemView::PositionAtTop);
   updatePreview();
 }
 
 void TFrameReminder::SelectById(const QString &id) {
   // A reminder of another state (a sticker clicked after its reminder moved) is shown on its tab.
-  if (const TDataObject *reminder = FindReminderById(id); reminder && reminder->state != tab() &&
-                                                          int(reminder->state) >= 0 &&
-                                                          int(reminder->state) < TabCount)
+  if (const TDataObject *reminder = m_model.Reminders().FindById(id);
+      reminder && reminder->state != tab() && int(reminder->state) >= 0 &&
+      int(reminder->state) < TabCount)
     ui->TabControlReminder->setCurrentIndex(int(reminder->state));
   selectRow(id);
-  if (const int row = m_model->rowOf(id); row >= 0)
-    ui->ListViewReminder->scrollTo(m_model->index(row, 0));
+  if (const int row = m_table->rowOf(id); row >= 0)
+    ui->ListViewReminder->scrollTo(m_table->index(row, 0));
 }
 
 void TFrameReminder::selectRow(const QString &id) {
   if (selectedId() == id)
     return;
   QItemSelectionModel *selection = ui->ListViewReminder->selectionModel();
-  const int row = m_model->rowOf(id);
+  const int row = m_table->rowOf(id);
   if (row < 0)
     selection->clearSelection();
   else
-    selection->setCurrentIndex(m_model->index(row, 0),
+    selection->setCurrentIndex(m_table->index(row, 0),
                                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void TFrameReminder::RefreshById(const QString &id) {
-  m_model->FillRow(id);
+  m_table->FillRow(id);
   SortList();
 }
 
-void TFrameReminder::SortList() { m_model->Sort(); }
+void TFrameReminder::SortList() { m_table->Sort(); }
 
 void TFrameReminder::columnClicked(int column) {
-  m_model->setSortCode(NextReminderSortCode(m_model->sortCode(), column));
+  m_table->setSortCode(NextReminderSortCode(m_table->sortCode(), column));
   SortList();
 }
 
@@ -332,7 +329,7 @@ void TFrameReminder::GetSelectedIds(QStringList *ids) const {
   std::sort(rows.begin(), rows.end(),
             [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
   for (const QModelIndex &row : std::as_const(rows))
-    if (const QString id = m_model->idAt(row.row()); !id.isEmpty())
+    if (const QString id = m_table->idAt(row.row()); !id.isEmpty())
       *ids << id;
 }
 
@@ -351,7 +348,7 @@ bool TFrameReminder::eventFilter(QObject *watched, QEvent *event) {
     case QEvent::MouseButtonPress:
       if (const auto *e = static_cast<QMouseEvent *>(event); e->button() == Qt::LeftButton) {
         m_clickAt = e->position().toPoint();
-        m_clickId = m_model->idAt(view->indexAt(m_clickAt).row());
+        m_clickId = m_table->idAt(view->indexAt(m_clickAt).row());
         m_pressed = true;
       }
       break;
@@ -402,18 +399,18 @@ void TFrameReminder::timerClickTimer() {
   // 1. The cell pressed, in viewport coordinates; the subject column only selects as any click.
   //    A reload or a scroll since the press may have put another reminder there: then nothing.
   const QModelIndex cell = ui->ListViewReminder->indexAt(m_clickAt);
-  const QString id = m_model->idAt(cell.row());
+  const QString id = m_table->idAt(cell.row());
   if (!cell.isValid() || cell.column() == ColumnSubject || id != m_clickId)
     return;
   // 2. On the cell's picture: the action of that column switches (the command writes it into
   //    the store item and has the row refreshed, which may sort it elsewhere).
   const std::optional<TReminderAction> action = actionOfColumn(cell.column());
-  const bool switched = action && iconRect(cell).contains(m_clickAt) &&
-                        ToggleReminderAction(TModel::Current(), id, *action);
+  const bool switched =
+      action && iconRect(cell).contains(m_clickAt) && ToggleReminderAction(m_model, id, *action);
   // 3. Anywhere in the cell: the row becomes the only selected one.
-  if (const int row = m_model->rowOf(id); row >= 0)
+  if (const int row = m_table->rowOf(id); row >= 0)
     ui->ListViewReminder->selectionModel()->setCurrentIndex(
-        m_model->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_table->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   if (switched)
     updatePreview();
 }
@@ -428,7 +425,7 @@ void TFrameReminder::doubleClicked(const QPoint &at) {
     const QModelIndex cell = view->indexAt(at);
     if (!cell.isValid())
       return;
-    view->selectionModel()->setCurrentIndex(m_model->index(cell.row(), 0),
+    view->selectionModel()->setCurrentIndex(m_table->index(cell.row(), 0),
                                             QItemSelectionModel::ClearAndSelect |
                                                 QItemSelectionModel::Rows);
   }
@@ -445,7 +442,7 @@ void TFrameReminder::editReminder(bool add) {
   QString id;
   if (add) {
     id = NewReminderId;
-    ResetNewReminderTemplate();
+    ResetNewReminderTemplate(m_model);
   } else {
     id = selectedId();
     if (id.isEmpty())
@@ -459,21 +456,21 @@ void TFrameReminder::editReminder(bool add) {
     selectRow(id);
   }
   if (!add || confirmed)
-    PostCheckReminder(id);
+    PostCheckReminder(m_model, id);
   if (confirmed)
-    saveBackup();
+    SaveBackup();
 }
 
 void TFrameReminder::ActionDeleteExecute() {
-  QStringList &pending = PendingDeleteIds();
+  QStringList &pending = m_model.PendingDeleteIds();
   GetSelectedIds(&pending);
   if (pending.isEmpty())
     return;
   if (tab() == TReminderState::Trash &&
       !uiPrompts().askYesNo(TranslateText(QStringLiteral("Delete?"))))
     return;
-  (void)DeleteReminders(TModel::Current(), 0);
-  saveBackup();
+  (void)DeleteReminders(m_model, 0);
+  SaveBackup();
 }
 
 void TFrameReminder::ActionToActiveExecute() { moveSelected(TReminderState::Active); }
@@ -483,11 +480,11 @@ void TFrameReminder::ActionToArchiveExecute() { moveSelected(TReminderState::Arc
 void TFrameReminder::moveSelected(TReminderState state) {
   QStringList ids;
   GetSelectedIds(&ids);
-  (void)MoveReminders(TModel::Current(), ids, state);
+  (void)MoveReminders(m_model, ids, state);
 }
 
 void TFrameReminder::ActionAddCopyExecute() {
-  const QString newId = CopyReminder(TModel::Current(), selectedId());
+  const QString newId = CopyReminder(m_model, selectedId());
   if (!newId.isEmpty())
     SelectById(newId);
 }
@@ -498,12 +495,13 @@ void TFrameReminder::ActionColorSelectExecute() {
     return;
   m_listViewColor = *color;
   // The log page reads the same setting.
-  LocalSettings().writeString(settings_keys::FrameReminder, settings_keys::ListViewColor,
-                              ColorToString(m_listViewColor));
-  m_model->setOddRowColor(m_listViewColor);
+  m_model.LocalSettings().writeString(settings_keys::FrameReminder, settings_keys::ListViewColor,
+                                      ColorToString(m_listViewColor));
+  m_table->setOddRowColor(m_listViewColor);
 }
 
-void TFrameReminder::SaveBackup() { saveBackup(); }
+// The whole store into the backup file; the store shows a failure itself.
+void TFrameReminder::SaveBackup() { (void)SaveStoreBackup(m_model); }
 
 // --- Preview ------------------------------------------------------------------------------------
 
@@ -521,11 +519,11 @@ void TFrameReminder::clearPreview() {
 
 void TFrameReminder::updatePreview() {
   clearPreview();
-  const TDataObject *reminder = FindReminderById(selectedId());
+  const TDataObject *reminder = m_model.Reminders().FindById(selectedId());
   if (!reminder)
     return;
   const TStickerRec &sticker = reminder->sticker;
-  const TStickerImages images = LoadStickerImages(*reminder);
+  const TStickerImages images = LoadStickerImages(m_model, *reminder);
   ui->GIFAnimator->setImage(dynamic_cast<const TGIFImage *>(images.movingImage.get()));
   ui->GIFAnimator->setTransparent(sticker.movingImage.transparent);
   ui->GIFAnimator->setVisible(sticker.movingImage.enable);

@@ -20,20 +20,21 @@ class QModelIndex;
 class QTimer;
 class QTreeView;
 class TReminderTableModel;
+class TModel;
 
 // The "Reminders" page of the main window: the reminders of one state at a time (tabs Active,
 // Archive, Trash) in a sortable list, a preview of the selected one (pictures, text, schedule),
 // and the list operations: add, edit, delete, to Archive, to Active, make copy. A click on an
 // action's picture in a row switches that action on or off.
 //
-// The page shows Reminders(); what it changes it changes through the model's commands
+// The page shows the model's reminders; what it changes it changes through the model's commands
 // (model/ReminderCommands.h), which save the store and have the main window refresh this page
 // through the master window. It opens the editor through the user interface. The rows hold ids,
 // never reminder objects, so the list survives any reload.
 class TFrameReminder : public QWidget {
   Q_OBJECT
 public:
-  explicit TFrameReminder(IUserInterface &userInterface, QWidget *parent = nullptr);
+  TFrameReminder(TModel &model, IUserInterface &userInterface, QWidget *parent = nullptr);
   ~TFrameReminder() override;
   TFrameReminder(const TFrameReminder &) = delete;
   TFrameReminder &operator=(const TFrameReminder &) = delete;
@@ -69,7 +70,7 @@ public:
   void ActionAddCopyExecute();
   void ActionColorSelectExecute();
 
-  [[nodiscard]] TReminderTableModel *model() const { return m_model; }
+  [[nodiscard]] TReminderTableModel *model() const { return m_table; }
   [[nodiscard]] QTreeView *list() const;
   [[nodiscard]] TReminderState tab() const;
   [[nodiscard]] TColor listViewColor() const { return m_listViewColor; }
@@ -96,8 +97,9 @@ private:
   void showPicture();
 
   std::unique_ptr<Ui::FrameReminder> ui;
+  TModel &m_model;
   IUserInterface &m_userInterface;
-  TReminderTableModel *m_model;
+  TReminderTableModel *m_table;
   QTimer *m_timerClick;
   QMenu *m_popupMenu;
   TColor m_listViewColor = clInfoBk;

@@ -1,4 +1,6 @@
 #include "ui/FrameShellExec.h"
+
+#include "model/Model.h"
 #include "ui_FrameShellExec.h"
 
 #include "model/DataObject.h"
@@ -29,9 +31,9 @@ void markModified() {
 
 } // namespace
 
-TFrameShellExec::TFrameShellExec(QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::FrameShellExec>()), m_drop(new TIDropTarget(this)),
-      m_handle(hub().registerWindow(this)) {
+TFrameShellExec::TFrameShellExec(TModel &model, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::FrameShellExec>()), m_model(model),
+      m_drop(new TIDropTarget(this)), m_handle(hub().registerWindow(this)) {
   ui->setupUi(this);
   MarkAsLanguageFrame(this);
   BindButtonToAction(ui->ButtonFileSelect, ui->FileSelect);
@@ -61,15 +63,16 @@ void TFrameShellExec::LoadOptions() {
   m_drop->Init(m_handle, msg::WM_DROP_TEXT);
   m_drop->Attach(ui->EditFileName);
   m_currentDir =
-      MainSettings().readString(keys::FrameShellExec, keys::CurrentDir, QDir::homePath());
+      m_model.MainSettings().readString(keys::FrameShellExec, keys::CurrentDir, QDir::homePath());
 }
 
 void TFrameShellExec::SaveOptions() {
-  MainSettings().writeString(keys::FrameShellExec, keys::CurrentDir, m_currentDir);
+  m_model.MainSettings().writeString(keys::FrameShellExec, keys::CurrentDir, m_currentDir);
 }
 
 void TFrameShellExec::LoadFromReminder(const QString &id) {
-  const TDataObject *reminder = id == NewReminderId ? NewReminderTemplate() : FindReminderById(id);
+  const TDataObject *reminder =
+      id == NewReminderId ? m_model.NewReminderTemplate() : m_model.Reminders().FindById(id);
   if (!reminder)
     return;
   ui->EditFileName->setText(reminder->shellExec.fileName);

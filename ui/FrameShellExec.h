@@ -12,6 +12,7 @@ class TIDropTarget;
 namespace Ui {
 class FrameShellExec;
 }
+class TModel;
 
 // The editor's "Call program or file" tab: the program, document or web address opened when the
 // reminder fires, with its parameters, working folder and window flag. A file, a link file or a
@@ -19,7 +20,7 @@ class FrameShellExec;
 class TFrameShellExec : public QWidget, public IEditorPage {
   Q_OBJECT
 public:
-  explicit TFrameShellExec(QWidget *parent = nullptr);
+  TFrameShellExec(TModel &model, QWidget *parent = nullptr);
   ~TFrameShellExec() override;
 
   [[nodiscard]] QWidget *Widget() override { return this; }
@@ -48,6 +49,7 @@ private:
   void setFlag(int flag);
 
   std::unique_ptr<Ui::FrameShellExec> ui;
+  TModel &m_model;
   TIDropTarget *m_drop;
   WindowHandle m_handle;
   QString m_currentDir;

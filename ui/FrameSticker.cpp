@@ -32,14 +32,15 @@ namespace keys = settings_keys;
 
 namespace {
 
-QString dataFolder() { return QFileInfo(GetDataFileName()).absolutePath(); }
+QString dataFolder(const TModel &model) { return QFileInfo(GetDataFileName(model)).absolutePath(); }
 
 QString actionTitle(const QAction *action) { return action->text().remove(QLatin1Char('&')); }
 
 } // namespace
 
-TFrameSticker::TFrameSticker(IUserInterface &userInterface, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::FrameSticker>()), m_ui(userInterface) {
+TFrameSticker::TFrameSticker(TModel &model, IUserInterface &userInterface, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::FrameSticker>()), m_model(model),
+      m_ui(userInterface) {
   ui->setupUi(this);
   ui->ImagePicture->setCenter(true);
   ui->ImagePicture->setShrinkToFit(true);
@@ -115,15 +116,17 @@ void TFrameSticker::connectControls() {
 
 void TFrameSticker::LoadOptions() {
   const QString section = keys::FrameSticker;
-  m_currentPictureDir = MainSettings().readString(section, keys::CurrentPictureDir, dataFolder());
-  m_currentMovingPictureDir =
-      MainSettings().readString(section, keys::CurrentMovingPictureDir, dataFolder());
+  m_currentPictureDir =
+      m_model.MainSettings().readString(section, keys::CurrentPictureDir, dataFolder(m_model));
+  m_currentMovingPictureDir = m_model.MainSettings().readString(
+      section, keys::CurrentMovingPictureDir, dataFolder(m_model));
 }
 
 void TFrameSticker::SaveOptions() {
   const QString section = keys::FrameSticker;
-  MainSettings().writeString(section, keys::CurrentPictureDir, m_currentPictureDir);
-  MainSettings().writeString(section, keys::CurrentMovingPictureDir, m_currentMovingPictureDir);
+  m_model.MainSettings().writeString(section, keys::CurrentPictureDir, m_currentPictureDir);
+  m_model.MainSettings().writeString(section, keys::CurrentMovingPictureDir,
+                                     m_currentMovingPictureDir);
 }
 
 // --- Loading and saving ----------------------------------------------------------------------
@@ -131,13 +134,14 @@ void TFrameSticker::SaveOptions() {
 void TFrameSticker::LoadFromReminder(const QString &id) {
   m_id = id;
   {
-    TDataObject *reminder = id == NewReminderId ? NewReminderTemplate() : FindReminderById(id);
+    TDataObject *reminder =
+        id == NewReminderId ? m_model.NewReminderTemplate() : m_model.Reminders().FindById(id);
     if (!reminder)
       return;
     ui->LabelId->setText(reminder->Id);
     fillControls(reminder->sticker);
     // A picture that cannot be read comes back as none.
-    TStickerImages images = LoadStickerImages(*reminder);
+    TStickerImages images = LoadStickerImages(m_model, *reminder);
     ui->ImagePicture->picture().takeGraphic(std::move(images.image));
     ui->GIFAnimator->setImage(dynamic_cast<const TGIFImage *>(images.movingImage.get()));
     ui->GIFAnimator->setTransparent(reminder->sticker.movingImage.transparent);
@@ -203,13 +207,14 @@ void TFrameSticker::SaveToReminder(TDataObject &reminder) {
   s.movingImage.enable = ui->CheckBoxMovingImage->isChecked();
   s.movingImage.transparent = ui->CheckBoxMovingImageTransparent->isChecked();
   // Where the user left the preview is where the sticker appears.
-  if (PreviewReminder() != &reminder)
+  if (m_model.PreviewReminder() != &reminder)
     if (const TFormSticker *window = PreviewWindow())
       window->StorePosition(reminder);
 }
 
 void TFrameSticker::SavePictures(const TDataObject &reminder) {
-  SaveStickerImages(reminder, &ui->GIFAnimator->image(), ui->ImagePicture->picture().graphic());
+  SaveStickerImages(m_model, reminder, &ui->GIFAnimator->image(),
+                    ui->ImagePicture->picture().graphic());
 }
 
 // --- Preview ---------------------------------------------------------------------------------
@@ -219,14 +224,14 @@ TFormSticker *TFrameSticker::PreviewWindow() const {
 }
 
 void TFrameSticker::UpdatePreview() {
-  TDataObject *preview = PreviewReminder();
+  TDataObject *preview = m_model.PreviewReminder();
   if (m_filling || !preview)
     return;
   SaveToReminder(*preview);
   preview->Id = m_id;
   TFormSticker *window = PreviewWindow();
   if (!window && preview->sticker.enable) {
-    m_preview = std::make_unique<TStickerView>(m_ui);
+    m_preview = std::make_unique<TStickerView>(m_model, m_ui);
     window = m_preview->window();
     window->SetPreview(true);
   } else if (window) {
@@ -238,7 +243,8 @@ void TFrameSticker::UpdatePreview() {
     TFiringState shown;
     shown.fireTime = currentClock().now();
     window->ShowReminder(
-        editor ? editor->Hub().handle() : WindowHandle(), [] { return PreviewReminder(); }, shown,
+        editor ? editor->Hub().handle() : WindowHandle(),
+        [&model = m_model] { return model.PreviewReminder(); }, shown,
         ui->ImagePicture->picture().graphic(), &ui->GIFAnimator->image());
     window->SetPreview(true);
   } else if (std::unique_ptr<TStickerView> closing = std::move(m_preview)) {
@@ -256,7 +262,7 @@ void TFrameSticker::MoveToCenter() {
   QScreen *screen = QGuiApplication::primaryScreen();
   if (!window || !screen)
     return;
-  const TPositionRec &p = PreviewReminder()->sticker.position;
+  const TPositionRec &p = m_model.PreviewReminder()->sticker.position;
   const QRect desktop = screen->virtualGeometry();
   window->MoveTo(desktop.left() + (desktop.width() - p.width) / 2,
                  desktop.top() + (desktop.height() - p.height) / 2);

@@ -18,16 +18,17 @@ class TStickerView;
 namespace Ui {
 class FrameSticker;
 }
+class TModel;
 
 // The editor's Sticker tab: how the reminder's sticker looks (texts and their fonts, colours,
 // frame, opacity, a still and a moving picture). Every change shows at once on the preview, a real
-// sticker window of this page that shows PreviewReminder(); the user drags it to where the sticker
-// is to appear. The preview goes with the page (and so with the editor). It never writes to the
-// store: only Ok takes its place into the reminder.
+// sticker window of this page that shows the model's PreviewReminder(); the user drags it to where
+// the sticker is to appear. The preview goes with the page (and so with the editor). It never
+// writes to the store: only Ok takes its place into the reminder.
 class TFrameSticker : public QWidget, public IEditorPage {
   Q_OBJECT
 public:
-  explicit TFrameSticker(IUserInterface &ui, QWidget *parent = nullptr);
+  TFrameSticker(TModel &model, IUserInterface &ui, QWidget *parent = nullptr);
   ~TFrameSticker() override;
 
   [[nodiscard]] QWidget *Widget() override { return this; }
@@ -71,6 +72,7 @@ private:
   [[nodiscard]] QString pictureFilter() const;
 
   std::unique_ptr<Ui::FrameSticker> ui;
+  TModel &m_model;
   IUserInterface &m_ui;
   QString m_id;
   QString m_currentPictureDir;

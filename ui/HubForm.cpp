@@ -1,5 +1,6 @@
 #include "ui/HubForm.h"
 
+#include "model/Model.h"
 #include "model/NotifyWindows.h"
 #include "model/Paths.h"
 #include "model/Settings.h"
@@ -12,7 +13,7 @@
 #include <QShortcut>
 #include <QWidget>
 
-THubForm::THubForm(QWidget *form) : QObject(form), m_form(form) {
+THubForm::THubForm(QWidget *form, TModel &model) : QObject(form), m_form(form), m_model(model) {
   m_handle = hub().registerWindow(form);
   form->installEventFilter(this);
   auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), form);
@@ -23,7 +24,7 @@ THubForm::THubForm(QWidget *form) : QObject(form), m_form(form) {
 THubForm::~THubForm() {
   // The window's own destruction ends its hub handle; its NotifyWindows entry is ours to remove.
   if (m_registered)
-    UnregisterNotifyWindow(m_handle);
+    UnregisterNotifyWindow(m_model, m_handle);
 }
 
 void THubForm::onMessage(uint message, Handler handler) {
@@ -37,7 +38,7 @@ void THubForm::addLanguageFrame(QWidget *frame) {
 
 void THubForm::ApplyLanguage() {
   RunReported([this] {
-    const QString file = GetLanguageFileName();
+    const QString file = GetLanguageFileName(m_model);
     LoadFormLanguageFile(m_form, file);
     for (const QPointer<QWidget> &frame : std::as_const(m_frames))
       if (frame)
@@ -46,14 +47,16 @@ void THubForm::ApplyLanguage() {
 }
 
 void THubForm::RestoreBounds(TBoundsKeys keys) {
-  LoadFormBounds(m_form, MainSettings(), m_form->objectName(), keys);
+  LoadFormBounds(m_form, m_model.MainSettings(), m_form->objectName(), keys);
 }
 
-void THubForm::SaveBounds() const { SaveFormBounds(m_form, MainSettings(), m_form->objectName()); }
+void THubForm::SaveBounds() const {
+  SaveFormBounds(m_form, m_model.MainSettings(), m_form->objectName());
+}
 
 void THubForm::shown() {
   if (m_notify && !m_registered) {
-    RegisterNotifyWindow(m_handle, m_form->objectName());
+    RegisterNotifyWindow(m_model, m_handle, m_form->objectName());
     m_registered = true;
   }
   if (m_translateOnShow)
@@ -62,7 +65,7 @@ void THubForm::shown() {
 
 void THubForm::hidden() {
   if (m_registered) {
-    UnregisterNotifyWindow(m_handle);
+    UnregisterNotifyWindow(m_model, m_handle);
     m_registered = false;
   }
 }

@@ -11,15 +11,16 @@
 #include <functional>
 
 class QWidget;
+class TModel;
 
 // What every window of the user interface shares, attached to the window (a QMainWindow, QDialog
 // or plain widget) as a helper it owns:
 //  - a hub handle, so the windows below can send and post it messages;
-//  - while shown, an entry in NotifyWindows under the window's object name, and the answer to
-//    WM_REFRESH_CONTROLS: RefreshControlTree of the window;
-//  - the captions of the current language file, applied to the window and its frames each time
-//    it is shown (and by ApplyLanguage);
-//  - its bounds kept in MainSettings under its name (RestoreBounds, SaveBounds);
+//  - while shown, an entry in the model's NotifyWindows under the window's object name, and the
+//    answer to WM_REFRESH_CONTROLS: RefreshControlTree of the window;
+//  - the captions of the language file the model's settings name, applied to the window and its
+//    frames each time it is shown (and by ApplyLanguage);
+//  - its bounds kept in the model's MainSettings under its name (RestoreBounds, SaveBounds);
 //  - F1 opens the program's help at the window's help context (OpenProgramHelp: the user is told
 //    where the help file is when it cannot be shown).
 // Message handlers run through RunReported: an error they raise is shown, not passed on.
@@ -28,11 +29,13 @@ class THubForm : public QObject {
 public:
   using Handler = std::function<intptr_t(uintptr_t wParam, intptr_t lParam)>;
 
-  explicit THubForm(QWidget *form);
+  // The model is the window's: it outlives the window.
+  THubForm(QWidget *form, TModel &model);
   ~THubForm() override;
 
   [[nodiscard]] QWidget *form() const { return m_form; }
   [[nodiscard]] WindowHandle handle() const { return m_handle; }
+  [[nodiscard]] TModel &model() const { return m_model; }
 
   // Whether the window enters NotifyWindows while shown (on unless switched off before showing).
   void setNotify(bool on) { m_notify = on; }
@@ -61,6 +64,7 @@ private:
   void help();
 
   QWidget *m_form;
+  TModel &m_model;
   WindowHandle m_handle = 0;
   bool m_notify = true;
   bool m_translateOnShow = true;

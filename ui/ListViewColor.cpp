@@ -1,11 +1,11 @@
 #include "ui/ListViewColor.h"
 
-#include "model/Settings.h"
 #include "model/SettingsKeys.h"
+#include "platform/MemIniFile.h"
 
-TColor StoredListViewColor() {
+TColor StoredListViewColor(const TMMemIniFile &localSettings) {
   namespace keys = settings_keys;
-  return TryStringToColor(LocalSettings().readString(keys::FrameReminder, keys::ListViewColor,
-                                                     keys::DefaultListViewColor))
+  return TryStringToColor(localSettings.readString(keys::FrameReminder, keys::ListViewColor,
+                                                   keys::DefaultListViewColor))
       .value_or(clInfoBk);
 }

@@ -45,7 +45,8 @@ TDateTime nextRunOf(const TDataObject &reminder) {
 
 } // namespace
 
-TReminderTableModel::TReminderTableModel(QObject *parent) : QAbstractTableModel(parent) {
+TReminderTableModel::TReminderTableModel(const TReminderList &reminders, QObject *parent)
+    : QAbstractTableModel(parent), m_reminders(reminders) {
   for (const char *caption : Captions)
     m_captions << QString::fromLatin1(caption);
 }
@@ -82,7 +83,7 @@ void TReminderTableModel::Fill(TReminderState tab) {
   beginResetModel();
   m_tab = tab;
   m_rows.clear();
-  const TReminderList &list = Reminders();
+  const TReminderList &list = m_reminders;
   for (int i = 0; i < list.Count(); ++i)
     if (const TDataObject *reminder = list.At(i); reminder->state == tab)
       m_rows.push_back(MakeRow(*reminder, tab));
@@ -92,7 +93,7 @@ void TReminderTableModel::Fill(TReminderState tab) {
 
 bool TReminderTableModel::FillRow(const QString &id) {
   const int row = rowOf(id);
-  const TDataObject *reminder = FindReminderById(id);
+  const TDataObject *reminder = m_reminders.FindById(id);
   if (row < 0 || !reminder)
     return false;
   m_rows[std::size_t(row)] = MakeRow(*reminder, m_tab);

@@ -12,6 +12,7 @@
 #include <vector>
 
 class TDataObject;
+class TReminderList;
 
 // The rows of the reminder list: one per reminder of one state (the tab), in the order of the
 // sort code. A row is a snapshot of what it shows, tied to its reminder by id only (no pointer,
@@ -38,7 +39,8 @@ public:
     TReminderSortKey key;
   };
 
-  explicit TReminderTableModel(QObject *parent = nullptr);
+  // The rows come from that list (the model's), which outlives the table.
+  explicit TReminderTableModel(const TReminderList &reminders, QObject *parent = nullptr);
 
   // What a reminder's row shows on a tab: the subject with the reminder's picture, the repeat
   // type, the next run (on the Active tab, for an enabled reminder), the five action cells
@@ -46,7 +48,7 @@ public:
   // on one line and the creation date.
   [[nodiscard]] static Row MakeRow(const TDataObject &reminder, TReminderState tab);
 
-  // Every reminder of Reminders() in the tab's state, in list order, then sorted.
+  // Every reminder of the list in the tab's state, in list order, then sorted.
   void Fill(TReminderState tab);
   [[nodiscard]] TReminderState tab() const { return m_tab; }
   // A new snapshot of the id's row from its reminder; false when either is missing. The row keeps
@@ -81,6 +83,7 @@ private:
   // Sorts m_rows; gives each old row's new place.
   std::vector<int> sortRows();
 
+  const TReminderList &m_reminders;
   std::vector<Row> m_rows;
   TReminderState m_tab = TReminderState::Active;
   int m_sortCode = 0;

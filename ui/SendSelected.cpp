@@ -45,7 +45,7 @@ struct SelectedMail {
 
 // Writes the reminders into a private folder and builds the mail with them attached. Raises when
 // the folder cannot be made; EAbort when the file could not be written (the export told why).
-SelectedMail prepareMail(const QStringList &ids, const TComposeFields &fields,
+SelectedMail prepareMail(TModel &model, const QStringList &ids, const TComposeFields &fields,
                          const QString &host) {
   SelectedMail mail;
   // The reminders' texts are nobody else's business: a folder of its own (mode 0700) rather than
@@ -58,10 +58,10 @@ SelectedMail prepareMail(const QStringList &ids, const TComposeFields &fields,
       mail.folder->filePath(QStringLiteral("tolvane_data_%1.xml").arg(currentClock().tickCount()));
   // The file comes from the document in memory, so it is sent even when the store's own file
   // could not be written (which the store has told already).
-  if (ExportReminders(TModel::Current(), ids, file) != TExportResult::Done)
+  if (ExportReminders(model, ids, file) != TExportResult::Done)
     throw EAbort();
 
-  const TMMemIniFile &settings = MainSettings();
+  const TMMemIniFile &settings = model.MainSettings();
   TMailMessage &message = mail.message;
   message.subject = fields.subject;
   message.body = fields.text + TranslateText(MailFooterText());
@@ -72,7 +72,7 @@ SelectedMail prepareMail(const QStringList &ids, const TComposeFields &fields,
   message.files = ListToCommaText({file});
   TSmtpServer &server = mail.server;
   server.host = host;
-  server.port = settings.readInteger(keys::Mail, keys::Port, DefaultUserData().port);
+  server.port = settings.readInteger(keys::Mail, keys::Port, model.DefaultUserData().port);
   server.user = settings.readString(keys::Mail, keys::UserName, QString());
   server.password = ReadMailPassword(settings);
   return mail;
@@ -105,17 +105,17 @@ TMailQueue &selectedMailQueue() {
 
 } // namespace
 
-void SendSelectedByMail(const QStringList &ids) {
+void SendSelectedByMail(TModel &model, const QStringList &ids) {
   if (ids.isEmpty()) {
     uiPrompts().notice(TranslateText(QStringLiteral("Nothing is selected!")));
     return;
   }
-  const TMMemIniFile &settings = MainSettings();
-  const TDefaultUserData &defaults = DefaultUserData();
+  const TMMemIniFile &settings = model.MainSettings();
+  const TDefaultUserData &defaults = model.DefaultUserData();
   TComposeFields fields;
   fields.subject = QStringLiteral("Tolvane");
   fields.from = settings.readString(keys::Mail, keys::DefaultFromAddress, defaults.fromAddress);
-  if (!TFormSendMail::ShowSendMailDialog(fields))
+  if (!TFormSendMail::ShowSendMailDialog(model, fields))
     return;
   const QString host = settings.readString(keys::Mail, keys::Host, defaults.host);
   if (badParameters(fields.to, host)) {
@@ -124,7 +124,7 @@ void SendSelectedByMail(const QStringList &ids) {
   }
   std::optional<SelectedMail> mail;
   try {
-    mail.emplace(prepareMail(ids, fields, host));
+    mail.emplace(prepareMail(model, ids, fields, host));
   } catch (const EAbort &) {
     return;
   } catch (const ETolvaneError &e) {

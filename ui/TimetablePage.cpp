@@ -1,4 +1,6 @@
 #include "ui/TimetablePage.h"
+
+#include "model/Model.h"
 #include "ui_TimetablePage.h"
 
 #include "model/DataObject.h"
@@ -43,8 +45,8 @@ int SpinInt(const TSpinEdit *spin, int low = -1'000'000, int high = 1'000'000) {
 
 } // namespace
 
-TTimetablePage::TTimetablePage(QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::TimetablePage>()) {
+TTimetablePage::TTimetablePage(TModel &model, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::TimetablePage>()), m_model(model) {
   ui->setupUi(this);
   m_types = new QButtonGroup(this);
   const std::array<QRadioButton *, 7> types = {
@@ -96,8 +98,8 @@ TTimetablePage::TTimetablePage(QWidget *parent)
   ui->LayoutValueLine->addStrut(lineHeight);
   buildDayLabels();
 
-  m_boundsDialog = new TFormEditReminderDT(this);
-  m_yearDialog = new TFormEditReminderYear(this);
+  m_boundsDialog = new TFormEditReminderDT(m_model, this);
+  m_yearDialog = new TFormEditReminderYear(m_model, this);
   m_timerPerSec = new QTimer(this);
   m_timerPerSec->setObjectName(QStringLiteral("TimerPerSec"));
   m_timerPerSec->setInterval(1000);
@@ -201,7 +203,7 @@ void TTimetablePage::LoadFromReminder(const QString &id) {
   UpdateNextRun();
   translateLists();
   if (const TDataObject *reminder =
-          id == NewReminderId ? NewReminderTemplate() : FindReminderById(id))
+          id == NewReminderId ? m_model.NewReminderTemplate() : m_model.Reminders().FindById(id))
     LoadSchedule(*reminder);
   m_boundsDialog->LoadReminder(id);
   m_yearDialog->LoadReminder(id);

@@ -21,6 +21,7 @@ struct TRepeatControls;
 namespace Ui {
 class TimetablePage;
 }
+class TModel;
 
 // The editor's Timetable tab: the repeat rule of a reminder (once, every N minutes, hours or
 // days, on week days, month days or days of the year), its time bounds, duration, warning ahead
@@ -32,7 +33,7 @@ class TimetablePage;
 class TTimetablePage : public QWidget, public IEditorPage {
   Q_OBJECT
 public:
-  explicit TTimetablePage(QWidget *parent = nullptr);
+  TTimetablePage(TModel &model, QWidget *parent = nullptr);
   ~TTimetablePage() override;
 
   [[nodiscard]] QWidget *Widget() override { return this; }
@@ -91,6 +92,7 @@ private:
   [[nodiscard]] QString tabCaption() const;
 
   std::unique_ptr<Ui::TimetablePage> ui;
+  TModel &m_model;
   QButtonGroup *m_types;
   std::array<TPictureGridControl *, 3> m_monthGrids{};
   TGridLabels *m_weekLabels = nullptr; // Monday .. Sunday

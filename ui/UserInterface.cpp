@@ -12,7 +12,7 @@
 WindowHandle TUserInterface::MainWindowHandle() const { return TFormMain::Handle(); }
 
 void TUserInterface::ShowMainWindowPage(const QString &, int page) {
-  TFormMain::ShowPage(*this, page);
+  TFormMain::ShowPage(m_model, *this, page);
 }
 
 void TUserInterface::SetHideTrayIconChecked(bool checked) {
@@ -22,15 +22,15 @@ void TUserInterface::SetHideTrayIconChecked(bool checked) {
 void TUserInterface::CloseMainWindow() { TFormMain::CloseIfOpen(); }
 
 bool TUserInterface::EditReminder(int listPosition, QString &id, int defaultRepeatType) {
-  return ::EditReminder(*this, listPosition, id, defaultRepeatType);
+  return ::EditReminder(m_model, *this, listPosition, id, defaultRepeatType);
 }
 
 bool TUserInterface::RemindAfter(const QString &title, QPoint at, int32_t number) {
-  return TFormEditReminAfter::ShowRemindAfterDialog(title, at, number);
+  return TFormEditReminAfter::ShowRemindAfterDialog(m_model, title, at, number);
 }
 
 void TUserInterface::SoundVolume(QPoint at, const TSoundLookup &sound) {
-  TFormEditVolume::ShowVolumeDialog(at, sound);
+  TFormEditVolume::ShowVolumeDialog(m_model, at, sound);
 }
 
 void TUserInterface::SetEditorModified() { ::SetEditorModified(); }

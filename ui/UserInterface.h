@@ -2,13 +2,17 @@
 
 #include "runtime/UserInterface.h"
 
-// The program's user interface: the one implementation of IUserInterface, which main() builds
-// and hands to the master window, the reminder scheduler and the stickers. Each entry opens or
-// tells the window that owns it; the windows themselves live in their own files, so this class
-// stays a list of one-line registrations. Notices and errors go to the prompts (uiPrompts()).
+class TModel;
+
+// The program's user interface: the one implementation of IUserInterface, which the program
+// builds over its model and hands to the master window, the reminder scheduler and the stickers.
+// Each entry opens or tells the window that owns it, and hands it the model; the windows
+// themselves live in their own files, so this class stays a list of one-line registrations.
+// Notices and errors go to the prompts (uiPrompts()).
 class TUserInterface final : public IUserInterface {
 public:
-  TUserInterface() = default;
+  // The model outlives every window this opens.
+  explicit TUserInterface(TModel &model) : m_model(model) {}
 
   [[nodiscard]] WindowHandle MainWindowHandle() const override;
   void ShowMainWindowPage(const QString &caption, int page) override;
@@ -20,4 +24,7 @@ public:
   void SetEditorModified() override;
   void ShowMessage(const QString &message) override;
   void ShowException(const QString &message) override;
+
+private:
+  TModel &m_model;
 };

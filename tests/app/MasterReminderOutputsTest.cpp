@@ -1,7 +1,6 @@
 #include "tests/runtime/MasterFixture.h"
 
 #include "app/MasterReminderOutputs.h"
-#include "app/ModelReminderList.h"
 
 #include "imaging/Icon.h"
 #include "imaging/PictureClasses.h"
@@ -25,8 +24,7 @@ protected:
   void SetUp() override {
     MasterFixture::SetUp();
     create();
-    file = sandbox::makeTempDir(QStringLiteral("program-runtime")) + QStringLiteral("/data.xml");
-    Store().LoadFromFile(file);
+    file = testModel.file;    // the store's file, which the master's reloads read
     RegisterPictureClasses(); // so the stored icon reads back as an icon
     // Reminder tray icons get an area of their own, apart from the master's icon.
     TTrayIcon::SetBackendFactory([this] {
@@ -34,8 +32,8 @@ protected:
       reminderBackend = backend.get();
       return backend;
     });
-    outputs = std::make_unique<TMasterReminderOutputs>(*master, ui);
-    auto runtime = std::make_unique<TReminderScheduler>(reminders, *outputs, ui);
+    outputs = std::make_unique<TMasterReminderOutputs>(model, *master, ui);
+    auto runtime = std::make_unique<TReminderScheduler>(model, *outputs, ui);
     scheduler = runtime.get();
     master->SetReminderRuntime(std::move(runtime));
   }
@@ -88,7 +86,6 @@ protected:
   }
 
   QString file;
-  TModelReminderList reminders;
   TReminderScheduler *scheduler = nullptr; // the master's
   std::unique_ptr<TMasterReminderOutputs> outputs;
   std::shared_ptr<FakeTrayState> reminderTray = std::make_shared<FakeTrayState>();
@@ -175,7 +172,6 @@ TEST_F(ProgramReminderRuntime, AReloadOfTheStoreKeepsTheFiringOnceWithItsOutputs
   ASSERT_TRUE(firing(n));
   ASSERT_TRUE(Store().Save());
 
-  model.openStore = [] { ReloadReminders(); };
   (void)hub().send(master->Handle(), msg::WM_RELOAD_STORE);
   const int renumbered = GetReminderNumberById(id);
   ASSERT_NE(renumbered, n);
@@ -205,8 +201,8 @@ TEST_F(ProgramReminderRuntime, AReminderGoneFromTheStoreTakesItsOutputsWithIt) {
   ticker->Tick();
   ASSERT_EQ(visibleStickers(), 1);
   Store().DeleteItem(id);
+  ASSERT_TRUE(Store().Save());
 
-  model.openStore = [] { ReloadReminders(); };
   (void)hub().send(master->Handle(), msg::WM_RELOAD_STORE);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(FindReminderById(id), nullptr);

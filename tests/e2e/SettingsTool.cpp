@@ -3,6 +3,7 @@
 //
 //   tolvane_settings_tool main|local set SECTION KEY VALUE [SECTION KEY VALUE ...]
 //   tolvane_settings_tool main|local show
+#include "model/Model.h"
 #include "model/Settings.h"
 
 #include <QCoreApplication>
@@ -28,11 +29,13 @@ int main(int argc, char **argv) {
   const bool main = std::strcmp(argv[1], "main") == 0;
   if (!main && std::strcmp(argv[1], "local") != 0)
     return usage();
-  // The main settings live in a folder that the local ones choose.
-  LoadLocalSettings();
+  // A model of its own, which reads no file by itself; the main settings live in a folder that
+  // the local ones choose.
+  TModel model(TModelStart::Empty);
+  LoadLocalSettings(model);
   if (main)
-    LoadMainSettings();
-  TMMemIniFile &ini = main ? MainSettings() : LocalSettings();
+    LoadMainSettings(model);
+  TMMemIniFile &ini = main ? model.MainSettings() : model.LocalSettings();
 
   if (std::strcmp(argv[2], "show") == 0) {
     std::fputs(ini.text().toUtf8().constData(), stdout);
@@ -43,7 +46,7 @@ int main(int argc, char **argv) {
   for (int i = 3; i + 2 < argc; i += 3)
     ini.writeString(QString::fromLocal8Bit(argv[i]), QString::fromLocal8Bit(argv[i + 1]),
                     QString::fromLocal8Bit(argv[i + 2]));
-  const bool saved = main ? SaveMainSettings() : SaveLocalSettings();
+  const bool saved = main ? SaveMainSettings(model) : SaveLocalSettings(model);
   if (!saved) {
     std::fprintf(stderr, "the settings file could not be written\n");
     return 1;

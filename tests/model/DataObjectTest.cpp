@@ -1,14 +1,16 @@
 #include "model/DataObject.h"
+#include "tests/support/TestModel.h"
 
 #include <gtest/gtest.h>
 
 TEST(DataObject, RunTimeNumbersCountUpAndAreNeverReused) {
+  TestModel test;
   auto a = TDataObject::CreateEmpty(QStringLiteral("a"));
   const int32_t first = a->Number;
   EXPECT_GT(first, 0);
   a.reset();
   auto b = TDataObject::CreateEmpty(QStringLiteral("a"));
-  auto c = TDataObject::Create(NewReminderId);
+  auto c = TDataObject::Create(test.model, NewReminderId);
   EXPECT_EQ(b->Number, first + 1);
   EXPECT_EQ(c->Number, first + 2);
 }
@@ -25,16 +27,18 @@ TEST(DataObject, CreateEmptyHoldsOnlyItsIdAndNumber) {
   EXPECT_EQ(r.shellExec.flag, TShowFlag{0});
 }
 
-TEST(DataObject, CreateFillsTheObjectThroughTheInstalledLoader) {
-  SetDataObjectLoader([](TDataObject &r) {
+TEST(DataObject, CreateFillsTheObjectThroughTheModelsLoader) {
+  TestModel test;
+  test.model.SetDemoMode(true); // the loader reads it from the model it is handed
+  test.model.SetDataObjectLoader([](TModel &model, TDataObject &r) {
     r.subject = QStringLiteral("loaded ") + r.Id;
-    r.enable = true;
+    r.enable = model.DemoMode();
   });
-  auto r = TDataObject::Create(QStringLiteral("ABC"));
-  SetDataObjectLoader(nullptr);
+  auto r = TDataObject::Create(test.model, QStringLiteral("ABC"));
+  test.model.SetDataObjectLoader(nullptr);
   EXPECT_EQ(r->subject, QStringLiteral("loaded ABC"));
   EXPECT_TRUE(r->enable);
-  EXPECT_TRUE(TDataObject::Create(QStringLiteral("ABC"))->subject.isEmpty());
+  EXPECT_TRUE(TDataObject::Create(test.model, QStringLiteral("ABC"))->subject.isEmpty());
 }
 
 TEST(DataObject, DisablingDropsTheRemindAgainWindowEnablingLeavesIt) {

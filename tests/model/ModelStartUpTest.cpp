@@ -168,7 +168,7 @@ TEST_F(ModelStartUp, TheStoreIsSavedAndItsFileRemembered) {
   writeFile(GetBackupFileName(), "<?xml version=\"1.0\"?><root><item id=\"{11111111-2222-3333-"
                                  "4444-555555555555}\"><subject>From backup</subject></item>"
                                  "</root>");
-  OpenStore(ReloadReminders);
+  OpenStore([] { ReloadReminders(); });
   ASSERT_EQ(Reminders().Count(), 1);
   EXPECT_EQ(Store().FileName(), GetBackupFileName());
   Store().SelectItem(QStringLiteral("11111111-2222-3333-4444-555555555555"));

@@ -1,5 +1,7 @@
 #include "model/NotifyWindows.h"
 
+#include "tests/support/TestModel.h"
+
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
@@ -24,6 +26,7 @@ public:
 } // namespace
 
 TEST(NotifyWindows, RegisterOnceBroadcastToLiveWindowsOnly) {
+  TestModel test; // the list is the model's
   Receiver a;
   auto b = std::make_unique<Receiver>();
   const WindowHandle ha = hub().registerWindow(&a);

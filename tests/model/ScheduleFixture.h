@@ -10,6 +10,7 @@
 #include "model/FiringState.h"
 #include "model/Schedule.h"
 #include "platform/Clock.h"
+#include "tests/support/TestModel.h"
 
 #include <gtest/gtest.h>
 
@@ -98,6 +99,8 @@ protected:
   }
 
   ManualClock clock;
+  // The editor's preview copy, which keeps a reminder from firing, is the model's.
+  TestModel model;
 
 private:
   ScopedClock m_scope;

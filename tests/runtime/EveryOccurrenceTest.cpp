@@ -46,7 +46,8 @@ protected:
             firing(*list.FindByNumber(number)).kind == TFireKind::Main)
           runtime->ActionCloseByUserExecute(number);
       ticker.Tick();
-      for (const auto &r : list.items) {
+      for (const int32_t number : list.Numbers()) {
+        const TDataObject *r = list.FindByNumber(number);
         if (firing(*r).firing && !opened.contains(r->Number)) {
           opened[r->Number] = t;
           firings.push_back({r->Number, firing(*r).kind, firing(*r).fireTime});

@@ -1,5 +1,6 @@
 #include "tests/runtime/MasterFixture.h"
 
+#include "model/ModelStartUp.h"
 #include "model/SettingsKeys.h"
 
 #include <QAction>
@@ -63,27 +64,37 @@ TEST_F(MasterFixture, TheCopiedItemsRunTheirActionsAndFollowThePauseCaption) {
 }
 
 TEST_F(MasterFixture, AddAsListsTheTemplatesByCaseInsensitiveSubjectKeepingTwins) {
-  model.templates = {{"beta", "{b}"}, {"Alpha", "{a1}"}, {"alpha", "{a2}"}, {"Gamma", "{g}"}};
+  storeReminder(QStringLiteral("beta"), true, QStringLiteral("b"));
+  storeReminder(QStringLiteral("Alpha"), true, QStringLiteral("a1"));
+  storeReminder(QStringLiteral("No template"), false, QStringLiteral("n"));
+  storeReminder(QStringLiteral("alpha"), true, QStringLiteral("a2"));
+  storeReminder(QStringLiteral("Gamma"), true, QStringLiteral("g"));
   create();
   for (const QMenu *menu : {&master->AddAsMenu(), master->AddAsMenuCopy()}) {
     EXPECT_EQ(textsOf(*menu), (QStringList{"Alpha", "alpha", "beta", "Gamma"}));
     QStringList hints;
     for (const QAction *a : menu->actions())
       hints << a->statusTip();
-    EXPECT_EQ(hints, (QStringList{"{a1}", "{a2}", "{b}", "{g}"}));
+    EXPECT_EQ(hints, (QStringList{"a1", "a2", "b", "g"}));
   }
 }
 
 TEST_F(MasterFixture, AnAddAsItemOpensTheEditorOnACopyOfItsReminder) {
-  model.templates = {{"Weekly report", "{w}"}, {"Gone", "{x}"}};
-  model.knownIds = {QStringLiteral("{w}")};
+  storeReminder(QStringLiteral("Weekly report"), true, QStringLiteral("w"));
+  storeReminder(QStringLiteral("Gone"), true, QStringLiteral("x"));
   create();
-  model.calls.clear();
   mainWindowOpen = true;
   editResult = true;
-  model.templates = {{"Weekly report", "{w}"}};
-  master->AddAsMenu().actions().at(1)->trigger(); // "Weekly report"
-  EXPECT_EQ(model.calls, QStringList{"CopyToNewReminderTemplate {w} [Copy of ]"});
+  // The editor sees the copy as the template; it saves nothing here.
+  QString edited;
+  ui.edit = [this, &edited](int, QString &, int) {
+    edited = model.NewReminderTemplate()->subject + u'|' + model.NewReminderTemplate()->Id;
+    return editResult;
+  };
+  model.Reminders().FindById(QStringLiteral("x"))->default_ = false; // no longer offered
+  master->AddAsMenu().actions().at(1)->trigger();                    // "Weekly report"
+  EXPECT_EQ(edited, QStringLiteral("Copy of Weekly report|w"));
+  EXPECT_FALSE(model.NewReminderTemplate()->default_);
   EXPECT_EQ(uiCalls, QStringList{"EditReminder 0 new 2"});
   EXPECT_EQ(mainWindow.messages, QList<uint>{msg::WM_REFRESH_LIST});
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -91,19 +102,23 @@ TEST_F(MasterFixture, AnAddAsItemOpensTheEditorOnACopyOfItsReminder) {
 
   // A reminder deleted after the menu was built: nothing happens.
   uiCalls.clear();
-  model.calls.clear();
-  model.templates = {{"Gone", "{x}"}};
+  model.Reminders().FindById(QStringLiteral("w"))->default_ = false;
+  model.Reminders().FindById(QStringLiteral("x"))->default_ = true;
   master->RebuildAddAsMenus();
+  TReminderList &list = model.Reminders();
+  list.Take(list.IndexOf(list.FindById(QStringLiteral("x")))).reset();
   master->AddAsMenu().actions().at(0)->trigger();
-  EXPECT_EQ(model.calls, QStringList{"CopyToNewReminderTemplate {x} [Copy of ]"});
+  EXPECT_EQ(model.NewReminderTemplate()->subject, QStringLiteral("Copy of Weekly report"));
   EXPECT_TRUE(uiCalls.isEmpty());
 }
 
 TEST_F(MasterFixture, AddStartsFromAFreshTemplate) {
   create();
-  model.calls.clear();
+  ResetNewReminderTemplate(model);
+  model.NewReminderTemplate()->subject = QStringLiteral("left from an earlier Add as");
   master->Action(QStringLiteral("Newreminder1"))->trigger();
-  EXPECT_EQ(model.calls, QStringList{"ResetNewReminderTemplate"});
+  EXPECT_EQ(model.NewReminderTemplate()->Id, NewReminderId);
+  EXPECT_NE(model.NewReminderTemplate()->subject, QStringLiteral("left from an earlier Add as"));
   EXPECT_EQ(uiCalls, QStringList{"EditReminder 0 new 2"});
   EXPECT_TRUE(mainWindow.messages.isEmpty()); // cancelled: no refresh
 }
@@ -114,7 +129,7 @@ TEST_F(MasterFixture, HideTakesTheIconAwayAndRemembersIt) {
   EXPECT_FALSE(master->TrayIcon1().Active());
   EXPECT_FALSE(tray->shown);
   EXPECT_TRUE(mainSettings.readBool(keys::Main, keys::HideTrayIcon, false));
-  EXPECT_TRUE(QFile::exists(GetMainSettingsFileName()));
+  EXPECT_TRUE(QFile::exists(GetMainSettingsFileName(model)));
 }
 
 TEST_F(MasterFixture, HideWithTheMainWindowOpenGoesThroughItsOptions) {

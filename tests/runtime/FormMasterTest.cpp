@@ -35,7 +35,8 @@ QString shownPicture(const FakeTrayState &tray) {
 // ---- Creation ----
 
 TEST_F(MasterFixture, CreationShowsTheIconLoadsTheStoreAndChecksInOrder) {
-  model.templates = {{QStringLiteral("T"), QStringLiteral("{1}")}};
+  storeReminder(QStringLiteral("T"), true);
+  model.Reminders().Clear();
   create();
   EXPECT_EQ(master->objectName(), QStringLiteral("FormMaster"));
   EXPECT_EQ(master->windowTitle(), QStringLiteral("Tolvane"));
@@ -45,7 +46,7 @@ TEST_F(MasterFixture, CreationShowsTheIconLoadsTheStoreAndChecksInOrder) {
   EXPECT_EQ(shownPicture(*tray), QStringLiteral("IXP"));
   EXPECT_EQ(tray->shownTip, QStringLiteral("Tolvane"));
   EXPECT_FALSE(master->Paused());
-  EXPECT_EQ(model.calls, QStringList{QStringLiteral("OpenStore")});
+  EXPECT_EQ(model.Reminders().Count(), 1); // read from the file
   EXPECT_EQ(runtimeCalls, QStringList{QStringLiteral("CheckAllReminders")});
   EXPECT_EQ(master->AddAsMenu().actions().size(), 1);
   EXPECT_NE(LanguageTable(), nullptr);
@@ -91,7 +92,7 @@ TEST_F(MasterFixture, APauseStoredAtTheLastRunComesBackAndChecksNothing) {
   EXPECT_EQ(logEvents(), QStringList{QStringLiteral("Pause on")});
   EXPECT_FALSE(runtimeCalls.contains(QStringLiteral("CheckAllReminders")));
   // Restoring the state writes nothing back.
-  EXPECT_FALSE(QFile::exists(GetMainSettingsFileName()));
+  EXPECT_FALSE(QFile::exists(GetMainSettingsFileName(model)));
   EXPECT_FALSE(mainSettings.readBool(keys::Main, keys::NotStopped, true));
 }
 
@@ -112,9 +113,9 @@ TEST_F(MasterFixture, CreationPurgesOldLogLines) {
   clock.set(2025, 3, 20, 12);
   ScopedClock scoped(clock);
   clock.set(2025, 1, 1, 9);
-  WriteLog(QStringLiteral("Old"));
+  WriteLog(model, QStringLiteral("Old"));
   clock.set(2025, 3, 10, 9);
-  WriteLog(QStringLiteral("Recent"));
+  WriteLog(model, QStringLiteral("Recent"));
   clock.set(2025, 3, 20, 12);
   create();
   EXPECT_EQ(logEvents(), QStringList{QStringLiteral("Recent")});
@@ -132,7 +133,7 @@ TEST_F(MasterFixture, PausingFromTheMenuClosesTheFiringsAndStoresTheState) {
   EXPECT_EQ(master->Action(QStringLiteral("ActionPause1"))->text(), QStringLiteral("Start"));
   EXPECT_EQ(shownPicture(*tray), QStringLiteral("IXPS"));
   EXPECT_FALSE(mainSettings.readBool(keys::Main, keys::NotStopped, true));
-  EXPECT_TRUE(QFile::exists(GetMainSettingsFileName()));
+  EXPECT_TRUE(QFile::exists(GetMainSettingsFileName(model)));
 
   ticker->Tick();
   EXPECT_EQ(runtimeCalls.size(), 1); // no checks while paused
@@ -152,10 +153,10 @@ TEST_F(MasterFixture, ThePausedStateSurvivesARestart) {
   master->ActionPauseExecute(true);
   master.reset();
   TMMemIniFile reread;
-  ASSERT_TRUE(LoadEncipheredIni(reread, GetMainSettingsFileName()));
+  ASSERT_TRUE(LoadEncipheredIni(reread, GetMainSettingsFileName(model)));
   EXPECT_FALSE(reread.readBool(keys::Main, keys::NotStopped, true));
   mainSettings.clear();
-  ASSERT_TRUE(LoadEncipheredIni(mainSettings, GetMainSettingsFileName()));
+  ASSERT_TRUE(LoadEncipheredIni(mainSettings, GetMainSettingsFileName(model)));
   create();
   EXPECT_TRUE(master->Paused());
 }
@@ -168,7 +169,7 @@ TEST_F(MasterFixture, SettingsChangedAppliesThePauseWithoutStoringIt) {
   EXPECT_TRUE(master->Paused());
   EXPECT_FALSE(master->TrayIcon1().Active());
   EXPECT_FALSE(tray->shown);
-  EXPECT_FALSE(QFile::exists(GetMainSettingsFileName()));
+  EXPECT_FALSE(QFile::exists(GetMainSettingsFileName(model)));
 }
 
 TEST_F(MasterFixture, DemoModeResumesAPausedTimerAndStoresIt) {
@@ -176,11 +177,11 @@ TEST_F(MasterFixture, DemoModeResumesAPausedTimerAndStoresIt) {
   master->ActionPauseExecute(false);
   (void)hub().send(master->Handle(), msg::WM_DEMO_MODE_CHANGED);
   EXPECT_TRUE(master->Paused()); // demo mode off: nothing
-  model.demo = true;
+  model.SetDemoMode(true);
   (void)hub().send(master->Handle(), msg::WM_DEMO_MODE_CHANGED);
   EXPECT_FALSE(master->Paused());
   EXPECT_TRUE(mainSettings.readBool(keys::Main, keys::NotStopped, false));
-  EXPECT_TRUE(QFile::exists(GetMainSettingsFileName()));
+  EXPECT_TRUE(QFile::exists(GetMainSettingsFileName(model)));
 }
 
 // ---- The message table ----
@@ -189,7 +190,6 @@ TEST_F(MasterFixture, EveryMessageReachesItsHandler) {
   create();
   mainWindowOpen = true;
   runtimeCalls.clear();
-  model.calls.clear();
   const WindowHandle h = master->Handle();
 
   (void)hub().send(h, msg::WM_CLOSE_REMINDER, 7);
@@ -205,8 +205,10 @@ TEST_F(MasterFixture, EveryMessageReachesItsHandler) {
                                        "CheckReminder 9", "HandleSoundNotify 5"}));
 
   runtimeCalls.clear();
+  storeReminder(QStringLiteral("Written meanwhile"));
+  ASSERT_EQ(model.Reminders().Count(), 0);
   (void)hub().send(h, msg::WM_RELOAD_STORE);
-  EXPECT_EQ(model.calls, QStringList{"OpenStore"});
+  EXPECT_EQ(model.Reminders().Count(), 1); // the store read from its file again
   EXPECT_EQ(runtimeCalls, QStringList{"CheckAllReminders"});
   EXPECT_EQ(mainWindow.messages, QList<uint>{msg::WM_REFRESH_LIST});
 
@@ -216,49 +218,64 @@ TEST_F(MasterFixture, EveryMessageReachesItsHandler) {
 }
 
 TEST_F(MasterFixture, WhilePausedOnlyAChangedReminderIsChecked) {
+  const QString id = storeReminder(QStringLiteral("Before"));
   create();
   master->ActionPauseExecute(false);
   runtimeCalls.clear();
-  model.calls.clear();
   const WindowHandle h = master->Handle();
-  (void)hub().post(h, msg::WM_CHECK_REMINDER, 3);
+  const int32_t number = model.Reminders().NumberOf(id);
+  (void)hub().post(h, msg::WM_CHECK_REMINDER, static_cast<uintptr_t>(number));
   (void)hub().send(h, msg::WM_RELOAD_STORE);
   QCoreApplication::sendPostedEvents(master.get());
   EXPECT_TRUE(runtimeCalls.isEmpty());
-  EXPECT_EQ(model.calls, QStringList{"OpenStore"});
+  const int32_t reloaded = model.Reminders().NumberOf(id);
+  EXPECT_NE(reloaded, number); // read anew
 
-  (void)hub().post(h, msg::WM_REMINDER_CHANGED, 3);
+  // The changed reminder is read again from the store under its number.
+  model.Store().SelectItem(id);
+  model.Store().WriteString(QStringLiteral("subject"), QStringLiteral("After"));
+  (void)hub().post(h, msg::WM_REMINDER_CHANGED, static_cast<uintptr_t>(reloaded));
   QCoreApplication::sendPostedEvents(master.get());
-  EXPECT_EQ(model.calls.last(), QStringLiteral("RefreshReminder 3"));
+  ASSERT_NE(model.Reminders().FindByNumber(reloaded), nullptr);
+  EXPECT_EQ(model.Reminders().FindByNumber(reloaded)->subject, QStringLiteral("After"));
   EXPECT_EQ(runtimeCalls, QStringList{"CheckAllReminders"});
 }
 
 // The delete command saves, reads the store again and tells the master as the model's listener.
 TEST_F(MasterFixture, DeletingHandsTheNumberToTheModelsDeleteCommand) {
+  const QString a = storeReminder(QStringLiteral("A"));
+  const QString b = storeReminder(QStringLiteral("B"));
   create();
-  model.calls.clear();
-  model.deleteChanges = true;
+  model.PendingDeleteIds() = QStringList{a};
   (void)hub().send(master->Handle(), msg::WM_DELETE_REMINDERS, 0);
-  (void)hub().send(master->Handle(), msg::WM_DELETE_REMINDERS, 4);
-  EXPECT_EQ(model.calls, (QStringList{"DeleteReminders 0", "DeleteReminders 4"}));
+  EXPECT_EQ(model.Reminders().FindById(a)->state, TReminderState::Trash);
+  EXPECT_EQ(model.Reminders().FindById(b)->state, TReminderState::Active);
+  (void)hub().send(master->Handle(), msg::WM_DELETE_REMINDERS,
+                   static_cast<uintptr_t>(model.Reminders().NumberOf(b)));
+  EXPECT_EQ(model.Reminders().FindById(b)->state, TReminderState::Trash);
+  TestModel disk; // the command saved both moves to the file
+  disk.model.Store().LoadFromFile(testModel.file);
+  disk.model.Store().SelectItem(b);
+  EXPECT_EQ(disk.model.Store().ReadInteger(QStringLiteral("state"), 0), 2);
 }
 
 TEST_F(MasterFixture, AsTheModelsListenerItRefreshesTheMainWindowTheCheckAndTheAddAsMenus) {
-  model.templates = {{QStringLiteral("A"), QStringLiteral("{1}")}};
+  const QString a = storeReminder(QStringLiteral("A"), true);
+  const QString b = storeReminder(QStringLiteral("B"));
   create();
   mainWindowOpen = true;
-  model.calls.clear();
   runtimeCalls.clear();
   IModelListener &listener = *master;
 
-  model.templates.clear();
+  const TDataObject *read = model.Reminders().FindById(a);
+  model.Reminders().FindById(a)->default_ = false;
   listener.StoreReloaded();
   EXPECT_EQ(mainWindow.messages, QList<uint>{msg::WM_REFRESH_LIST});
   EXPECT_EQ(runtimeCalls, QStringList{"CheckAllReminders"});
   EXPECT_TRUE(master->AddAsMenu().actions().isEmpty());
-  EXPECT_TRUE(model.calls.isEmpty()); // the command has read the store already
+  EXPECT_EQ(model.Reminders().FindById(a), read); // the command has read the store already
 
-  model.templates = {{QStringLiteral("B"), QStringLiteral("{2}")}};
+  model.Reminders().FindById(b)->default_ = true;
   listener.RemindersChanged();
   EXPECT_EQ(mainWindow.messages, (QList<uint>{msg::WM_REFRESH_LIST, msg::WM_REFRESH_LIST}));
   EXPECT_EQ(master->AddAsMenu().actions().size(), 1);
@@ -271,6 +288,29 @@ TEST_F(MasterFixture, AsTheModelsListenerItRefreshesTheMainWindowTheCheckAndTheA
   runtimeCalls.clear();
   listener.StoreReloaded();
   EXPECT_TRUE(runtimeCalls.isEmpty());
+}
+
+// Another model built after the master's, and so the current one, is never the master's: the
+// master reads the handed model's settings and store, writes that model's settings and logs into
+// that model's log.
+TEST_F(MasterFixture, TheMasterWorksOnTheModelItWasHandedOnly) {
+  storeReminder(QStringLiteral("Mine"), true);
+  TestModel other(QStringLiteral("other-master-model"));
+  other.mainSettings.writeBool(keys::Main, keys::NotStopped, false); // would start paused
+  other.localSettings.writeBool(keys::Main, keys::UseLocalFolder, true);
+  QFile::remove(GetLogFileName(other.model));
+  create();
+  EXPECT_FALSE(master->Paused());
+  EXPECT_EQ(model.Reminders().Count(), 1);
+  EXPECT_EQ(other.model.Reminders().Count(), 0);
+  EXPECT_EQ(master->AddAsMenu().actions().size(), 1);
+
+  master->ActionHideExecute();
+  EXPECT_TRUE(mainSettings.readBool(keys::Main, keys::HideTrayIcon, false));
+  EXPECT_FALSE(other.mainSettings.valueExists(keys::Main, keys::HideTrayIcon));
+  master->ActionPauseExecute(true);
+  EXPECT_EQ(logEvents(), QStringList{QStringLiteral("Pause on")});
+  EXPECT_TRUE(ReadLogLines(GetLogFileName(other.model)).isEmpty());
 }
 
 TEST_F(MasterFixture, MessagesToNoWindowOrAGoneWindowDoNothing) {
@@ -319,8 +359,8 @@ TEST_F(MasterFixture, ActivationRefreshesTheListedWindowsAndDeactivationRaisesSt
   create();
   RecordingWindow dialog;
   const WindowHandle dialogHandle = hub().registerWindow(&dialog);
-  RegisterNotifyWindow(dialogHandle, QStringLiteral("Dialog"));
-  RegisterNotifyWindow(0, QStringLiteral("Closed dialog"));
+  RegisterNotifyWindow(model, dialogHandle, QStringLiteral("Dialog"));
+  RegisterNotifyWindow(model, 0, QStringLiteral("Closed dialog"));
   runtimeCalls.clear();
   emit qApp->applicationStateChanged(Qt::ApplicationActive);
   EXPECT_TRUE(dialog.messages.isEmpty()); // posted
@@ -328,8 +368,8 @@ TEST_F(MasterFixture, ActivationRefreshesTheListedWindowsAndDeactivationRaisesSt
   EXPECT_EQ(dialog.messages, QList<uint>{msg::WM_REFRESH_CONTROLS});
   emit qApp->applicationStateChanged(Qt::ApplicationInactive);
   EXPECT_EQ(runtimeCalls, QStringList{"RaiseOnTopStickers"});
-  UnregisterNotifyWindow(dialogHandle);
-  UnregisterNotifyWindow(0);
+  UnregisterNotifyWindow(model, dialogHandle);
+  UnregisterNotifyWindow(model, 0);
 }
 
 TEST_F(MasterFixture, AnErrorNobodyCaughtIsShownAndEndsTheProgram) {

@@ -29,7 +29,7 @@ protected:
 
   TFormSticker *show(const TGraphic *picture = nullptr) {
     if (!view)
-      view = std::make_unique<TStickerView>(headlessUi());
+      view = std::make_unique<TStickerView>(testModel.model, headlessUi());
     view->window()->ShowReminder(0, lookupOf(reminder), firing, picture, nullptr);
     return view->window();
   }
@@ -38,6 +38,7 @@ protected:
     return view->window()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
   }
 
+  TestModel testModel;
   std::unique_ptr<TDataObject> reminder = makeReminder();
   TFiringState firing = firedAt();
   std::unique_ptr<TStickerView> view;
@@ -46,7 +47,7 @@ protected:
 } // namespace
 
 TEST_F(FormSticker, IsAFramelessTopMostToolWindowThatStartsEmpty) {
-  TStickerView fresh(headlessUi());
+  TStickerView fresh(testModel.model, headlessUi());
   TFormSticker *w = fresh.window();
   EXPECT_TRUE(w->windowFlags() & Qt::FramelessWindowHint);
   EXPECT_TRUE(w->windowFlags() & Qt::WindowStaysOnTopHint);
@@ -267,7 +268,7 @@ TEST_F(FormSticker, AStickerComingUpWhereAnotherShowsMovesOnSoBothCanBeSeen) {
   TFormSticker *first = show();
   auto second = makeReminder(QStringLiteral("ID-2"));
   second->sticker.position = {};
-  TStickerView other(headlessUi());
+  TStickerView other(testModel.model, headlessUi());
   other.window()->ShowReminder(0, lookupOf(second), firing, nullptr, nullptr);
   EXPECT_EQ(other.window()->pos(), first->pos() + QPoint(24, 24));
   EXPECT_TRUE(area.contains(other.window()->geometry()));
@@ -277,7 +278,7 @@ TEST_F(FormSticker, AStickerComingUpWhereAnotherShowsMovesOnSoBothCanBeSeen) {
   // The place a closed sticker had is free again: the next one takes it.
   other.close();
   flushDeletes();
-  TStickerView third(headlessUi());
+  TStickerView third(testModel.model, headlessUi());
   third.window()->ShowReminder(0, lookupOf(second), firing, nullptr, nullptr);
   EXPECT_EQ(third.window()->pos(), first->pos() + QPoint(24, 24));
 }

@@ -50,7 +50,7 @@ protected:
     note();
   }
   void note() {
-    for (const auto &r : list.items) {
+    for (const TDataObject *r : testModel.model.Reminders().Objects()) {
       const TFiringState &f = firing(*r);
       const Fired now{r->Number, f.kind, f.fireTime};
       if (f.firing && (!m_last.contains(r->Number) || !(m_last.at(r->Number) == now))) {

@@ -1,15 +1,17 @@
 #pragma once
 
-// A master window with every output replaced: a recording model and reminder runtime, a manual
-// ticker, a fake notification area, a recording user interface, and a model of its own.
+// A master window over a model of its own (its store on a file in the sandbox, which the master's
+// reloads read), with every output replaced: a recording reminder runtime, a manual ticker, a
+// fake notification area and a recording user interface.
 
 #include "model/LanguageTable.h"
 #include "model/Paths.h"
 #include "model/Settings.h"
+#include "model/SettingsKeys.h"
+#include "model/XMLStore.h"
 #include "platform/MemIniFile.h"
 #include "platform/MessageHub.h"
 #include "runtime/FormMaster.h"
-#include "runtime/MasterModel.h"
 #include "runtime/ReminderRuntime.h"
 #include "runtime/Ticker.h"
 #include "tests/runtime/FakeUserInterface.h"
@@ -26,34 +28,6 @@
 
 // Readable texts in test failures.
 inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
-
-class FakeMasterModel final : public IMasterModel {
-public:
-  QStringList calls;
-  std::vector<TemplateEntry> templates;
-  QStringList knownIds;
-  bool deleteChanges = false;
-  bool demo = false;
-  std::function<void()> openStore; // what opening the store does to the reminders
-
-  void OpenStore() override {
-    calls << QStringLiteral("OpenStore");
-    if (openStore)
-      openStore();
-  }
-  void RefreshReminder(int n) override { calls << QStringLiteral("RefreshReminder %1").arg(n); }
-  bool DeleteReminders(int n) override {
-    calls << QStringLiteral("DeleteReminders %1").arg(n);
-    return deleteChanges;
-  }
-  std::vector<TemplateEntry> DefaultReminders() const override { return templates; }
-  bool CopyToNewReminderTemplate(const QString &id, const QString &prefix) override {
-    calls << QStringLiteral("CopyToNewReminderTemplate %1 [%2]").arg(id, prefix);
-    return knownIds.contains(id);
-  }
-  void ResetNewReminderTemplate() override { calls << QStringLiteral("ResetNewReminderTemplate"); }
-  bool DemoMode() const override { return demo; }
-};
 
 class FakeReminderRuntime final : public IReminderRuntime {
 public:
@@ -107,10 +81,10 @@ public:
 };
 
 struct MasterFixture : ::testing::Test {
-  TestModel testModel;
+  TestModel testModel{QStringLiteral("master")};
+  TModel &model = testModel.model;
   TMMemIniFile &mainSettings = testModel.mainSettings;
   TMMemIniFile &localSettings = testModel.localSettings;
-  FakeMasterModel model;
   QStringList runtimeCalls;
   FakeUserInterface ui;
   QStringList &uiCalls = ui.calls;
@@ -124,9 +98,11 @@ struct MasterFixture : ::testing::Test {
   int closedCode = -1;
 
   void SetUp() override {
-    QFile::remove(GetLogFileName());
-    QFile::remove(GetMainSettingsFileName());
+    QFile::remove(GetLogFileName(model));
+    QFile::remove(GetMainSettingsFileName(model));
     QFile::remove(GetDefaultLanguageFileName());
+    // The master's reloads read the test's file.
+    mainSettings.writeString(settings_keys::Main, settings_keys::StoreFileName, testModel.file);
     mainHandle = hub().registerWindow(&mainWindow);
     TTrayIcon::SetBackendFactory(
         [state = tray] { return std::make_unique<FakeTrayBackend>(state); });
@@ -150,9 +126,25 @@ struct MasterFixture : ::testing::Test {
     master->FormCreate();
   }
 
+  // A reminder item in the store, saved to its file (a reload of the master reads it); gives its
+  // id. With an id of its own the item takes that one.
+  QString storeReminder(const QString &subject, bool isTemplate = false, const QString &id = {}) {
+    TXMLStore &store = model.Store();
+    QString itemId = id;
+    if (itemId.isEmpty())
+      itemId = store.AddNewItem(QString());
+    else
+      store.AddItem(itemId, QString());
+    store.SelectItem(itemId);
+    store.WriteString(QStringLiteral("subject"), subject);
+    store.WriteBool(QStringLiteral("default"), isTemplate);
+    EXPECT_TRUE(store.Save());
+    return itemId;
+  }
+
   [[nodiscard]] QStringList logEvents() const {
     QStringList events;
-    QFile f(GetLogFileName());
+    QFile f(GetLogFileName(model));
     if (!f.open(QIODevice::ReadOnly))
       return events;
     for (const QByteArray &line : f.readAll().split('\n')) {

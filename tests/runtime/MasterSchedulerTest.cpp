@@ -1,6 +1,7 @@
 #include "MasterFixture.h"
 #include "RuntimeFixture.h"
 
+#include "model/DataObjectStore.h"
 #include "runtime/ReminderScheduler.h"
 
 #include <QCoreApplication>
@@ -10,24 +11,24 @@
 namespace {
 
 using runtimetest::FakeOutputs;
-using runtimetest::FakeReminderList;
+using runtimetest::ModelReminders;
 
 class MasterScheduler : public MasterFixture {
 protected:
   void SetUp() override {
     MasterFixture::SetUp();
     create();
-    auto scheduler = std::make_unique<TReminderScheduler>(list, outputs, ui);
+    auto scheduler = std::make_unique<TReminderScheduler>(model, outputs, ui);
     runtime = scheduler.get();
     master->SetReminderRuntime(std::move(scheduler));
   }
   void TearDown() override {
-    list.items.clear();
+    list.clear();
     MasterFixture::TearDown();
   }
 
   TDataObject &add(TDateTime at) {
-    auto r = TDataObject::CreateEmpty(QStringLiteral("id-%1").arg(list.items.size()));
+    auto r = TDataObject::CreateEmpty(QStringLiteral("id-%1").arg(list.Numbers().size()));
     r->enable = true;
     r->repeat.dt = at;
     r->sticker.enable = true;
@@ -45,7 +46,7 @@ protected:
 
   ManualClock clock{at(9, 0, 0, 600)};
   ScopedClock clockScope{clock};
-  FakeReminderList list;
+  ModelReminders list{model};
   FakeOutputs outputs;
   TReminderScheduler *runtime = nullptr; // owned by the master
 };
@@ -98,7 +99,8 @@ TEST_F(MasterScheduler, AReloadThatRenumbersTheRemindersKeepsEachFiringOnce) {
   ASSERT_TRUE(firing(*list.FindById(id)).firing);
   ASSERT_EQ(outputs.liveStickers(before), 1);
 
-  model.openStore = [this] { list.reload(); };
+  // What the store's file holds when it is read again: the reminder as it stands.
+  SaveToStore(model, *list.FindById(id));
   (void)hub().send(master->Handle(), msg::WM_RELOAD_STORE);
   const TDataObject &after = *list.FindById(id);
   ASSERT_NE(after.Number, before);
@@ -123,13 +125,16 @@ TEST_F(MasterScheduler, AReminderGoneFromTheReloadedStoreEndsItsFiringEvenWhileP
   r.sound.fileName = QCoreApplication::applicationFilePath();
   const QString id = r.Id;
   const int32_t number = r.Number;
+  SaveToStore(model, r); // what the changed reminder is read back as
   master->ActionPauseExecute(false);
   (void)hub().post(master->Handle(), msg::WM_REMINDER_CHANGED, static_cast<uintptr_t>(number));
   QCoreApplication::sendPostedEvents(master.get());
-  ASSERT_TRUE(firing(r).firing); // a changed reminder is checked while paused
+  ASSERT_TRUE(firing(*list.FindById(id)).firing); // a changed reminder is checked while paused
   ASSERT_EQ(outputs.liveSounds(), 1);
 
-  model.openStore = [this, number] { list.remove(number); };
+  // Another program took the reminder out of the file.
+  model.Store().DeleteItem(id);
+  ASSERT_TRUE(model.Store().Save());
   (void)hub().send(master->Handle(), msg::WM_RELOAD_STORE);
   EXPECT_EQ(outputs.releases,
             (QStringList{QStringLiteral("tray %1").arg(number),

@@ -22,16 +22,16 @@ TEST_F(ReminderClose, TheDurationEndsTheFiringAndTheCloseIsWrittenToTheFileAtOnc
   tickAt(at(9, 1, 59, 900));
   EXPECT_TRUE(firing(r).firing);
 
-  list.saves.clear();
+  const int writes = fileWrites();
   tickAt(at(9, 2, 0, 100));
   EXPECT_FALSE(firing(r).firing);
   EXPECT_FALSE(r.enable);
   EXPECT_EQ(firing(r).lastKind, TFireKind::Main);
   EXPECT_EQ(r.lastCloseByUserDt, TDateTime()); // not the user's close
   EXPECT_EQ(outputs.liveStickers(n) + outputs.liveTrayIcons(n) + outputs.liveSounds(), 0);
-  ASSERT_EQ(list.saves.size(), 1u);
-  EXPECT_TRUE(list.saves[0].flush);
-  EXPECT_FALSE(list.saves[0].enable);
+  EXPECT_EQ(fileWrites(), writes + 1);
+  ASSERT_TRUE(onFile(r));
+  EXPECT_FALSE(onFile(r)->enable);
   EXPECT_EQ(updates(n), 2); // the firing, then the disable
 }
 
@@ -112,20 +112,21 @@ TEST_F(ReminderClose, ThePauseClosesOnlyFiringRemindersAndLeavesIdleOnesUntouche
   past.fireTime = at(7, 0);
   tickAfter(1000);
   ASSERT_TRUE(firing(busy).firing);
-  list.saves.clear();
+  const int writes = fileWrites();
 
   runtime->CloseAllReminders();
   EXPECT_FALSE(firing(busy).firing);
   EXPECT_FALSE(busy.enable);
   EXPECT_TRUE(later.enable);
   EXPECT_EQ(firing(later).fireTime, at(7, 0)); // no second taken off an idle reminder
-  ASSERT_EQ(list.saves.size(), 1u);            // nothing written for the idle one
-  EXPECT_EQ(list.saves[0].number, busy.Number);
+  EXPECT_EQ(fileWrites(), writes + 1);         // the busy one's close; nothing for the idle one
+  EXPECT_FALSE(onFile(busy)->enable);
+  EXPECT_TRUE(onFile(later)->enable);
 
   // The close message reaches an idle reminder the same way: nothing happens.
   runtime->CloseReminder(later.Number, false);
   EXPECT_TRUE(later.enable);
-  EXPECT_EQ(list.saves.size(), 1u);
+  EXPECT_EQ(fileWrites(), writes + 1);
 }
 
 TEST_F(ReminderClose, ClosingDoesNothingInDemoMode) {
@@ -152,14 +153,14 @@ TEST_F(ReminderClose, ADemoFiringLeavesNoTrace) {
   EXPECT_EQ(outputs.liveStickers(r.Number), 1);
 
   SetDemoMode(false);
-  list.saves.clear();
+  const int writes = fileWrites();
   tickAfter(1000);
   EXPECT_FALSE(firing(r).firing);
   EXPECT_FALSE(firing(r).firedInDemo);
   EXPECT_TRUE(r.enable);
   EXPECT_EQ(firing(r).fireTime, TDateTime());
   EXPECT_EQ(r.lastCloseByUserDt, at(7, 0));
-  EXPECT_TRUE(list.saves.empty());
+  EXPECT_EQ(fileWrites(), writes);
   EXPECT_EQ(outputs.liveStickers(r.Number), 0);
 
   clock.set(at(10, 0, 0, 100));
@@ -194,11 +195,11 @@ TEST_F(ReminderClose, ADemoFiringAcrossAStoreReloadStillLeavesNoTrace) {
 TEST_F(ReminderClose, StoppingTheOutputsRecordsNothing) {
   TDataObject &r = list.add(once(at(9, 0)));
   tickAfter(1000);
-  list.saves.clear();
+  const int writes = fileWrites();
   runtime->StopReminderOutputs(r.Number);
   EXPECT_FALSE(firing(r).firing);
   EXPECT_TRUE(r.enable);
-  EXPECT_TRUE(list.saves.empty());
+  EXPECT_EQ(fileWrites(), writes);
   EXPECT_EQ(outputs.liveStickers(r.Number) + outputs.liveTrayIcons(r.Number), 0);
   EXPECT_EQ(outputs.liveSounds(), 0);
 }
@@ -222,7 +223,7 @@ TEST_F(ReminderClose, RemindAgainFromThePopupClosesTheFiringUnlessTheTickDidAlre
   clock.set(at(9, 5, 30, 500));
   ticker.Tick();
   ASSERT_TRUE(firing(r).firing);
-  list.saves.clear();
+  const int writes = fileWrites();
   ui.remindAfter = [&](const QString &, QPoint, int32_t number) {
     clock.set(at(9, 5, 31, 500));
     ticker.Tick(); // the window passed meanwhile
@@ -233,10 +234,8 @@ TEST_F(ReminderClose, RemindAgainFromThePopupClosesTheFiringUnlessTheTickDidAlre
   EXPECT_FALSE(firing(r).firing);
   // The tick's close switched the one-time reminder off; the confirmed snooze switches it on
   // again, written to the file at once, and it comes back at the chosen time.
-  ASSERT_EQ(list.saves.size(), 2u);
-  EXPECT_FALSE(list.saves[0].enable);
-  EXPECT_TRUE(list.saves[1].enable);
-  EXPECT_TRUE(list.saves[1].flush);
+  EXPECT_EQ(fileWrites(), writes + 2); // the tick's close, then the switch back on
+  EXPECT_TRUE(onFile(r)->enable);
   EXPECT_TRUE(r.enable);
   clock.set(at(10, 5, 0, 500));
   ticker.Tick();

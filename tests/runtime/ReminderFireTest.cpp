@@ -1,6 +1,8 @@
 #include "RuntimeFixture.h"
 
+#include "model/LogFile.h"
 #include "model/Model.h"
+#include "model/Paths.h"
 #include "model/Settings.h"
 #include "model/UserData.h"
 #include "services/SmtpMailSender.h"
@@ -40,8 +42,8 @@ TEST_F(ReminderFire, OnceFiresInItsOwnSecondWithEveryAction) {
   // The parameters "a b" are two arguments, as a shell splits them.
   EXPECT_EQ(launcher.started, QStringList{QStringLiteral("/bin/true|a|b")});
   EXPECT_EQ(updates(n), 1);
-  ASSERT_EQ(list.saves.size(), 1u);
-  EXPECT_TRUE(list.saves[0].flush); // the fired run reaches the file at once
+  EXPECT_EQ(fileWrites(), 1); // the fired run reaches the file at once
+  EXPECT_EQ(onFile(r)->LastRunDue, at(9, 0));
   EXPECT_EQ(outputs.liveStickers(n), 1);
   EXPECT_EQ(outputs.liveTrayIcons(n), 1);
   ASSERT_EQ(outputs.sounds.size(), 1u);
@@ -280,6 +282,33 @@ TEST_F(ReminderFire, ARemindAgainFiringIgnoresACloseFromTheMainTest) {
   tickAfter(60'000);
   EXPECT_TRUE(firing(r).firing);
   EXPECT_EQ(firing(r).kind, TFireKind::RemindAfter);
+}
+
+// Another model built after the scheduler's, and so the current one, is never the scheduler's:
+// it checks the handed model's reminders in that model's demo mode, writes them back into that
+// model's store and logs them under that model's user into that model's log.
+TEST_F(ReminderFire, TheSchedulerWorksOnTheModelItWasHandedOnly) {
+  TDataObject &due = list.add(once(at(9, 0)));
+  TDataObject &later = list.add(once(at(11, 0)));
+  TestModel other(QStringLiteral("other-runtime-model"));
+  other.model.SetDemoMode(true); // would fire `later` at once
+  other.model.SetCurrentUserName(QStringLiteral("Somebody Else"));
+  other.localSettings.writeBool(QStringLiteral("Main"), QStringLiteral("UseLocalFolder"), true);
+  auto stranger = once(at(9, 0));
+  const QString strangerId = stranger->Id;
+  other.model.Reminders().Append(std::move(stranger));
+
+  tickAfter(1000);
+  EXPECT_TRUE(firing(due).firing);
+  EXPECT_FALSE(firing(later).firing);
+  EXPECT_EQ(runtime->Firings().Find(strangerId), nullptr);
+  EXPECT_EQ(fileWrites(), 1);
+  EXPECT_EQ(onFile(due)->LastRunDue, at(9, 0));
+  EXPECT_EQ(other.model.Store().OwnFileWrites(), 0);
+  const QStringList lines = logLines();
+  ASSERT_EQ(lines.size(), 1);
+  EXPECT_EQ(fields(lines[0])[2], QStringLiteral("Anna Lee"));
+  EXPECT_TRUE(ReadLogLines(GetLogFileName(other.model)).isEmpty());
 }
 
 } // namespace

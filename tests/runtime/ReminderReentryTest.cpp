@@ -51,7 +51,7 @@ TEST_F(ReminderReentry, AReloadDuringThePumpSkipsTheNestedCheckAndTheGoneReminde
   const int32_t secondNumber = second.Number;
   int32_t fresh = 0;
   launcher.during = [&] {
-    list.items.clear();
+    list.clear();
     auto r = once(at(9, 0));
     r->duration.enable = true;
     r->duration.value2 = {5, TMeasure::Minute};
@@ -80,7 +80,7 @@ TEST_F(ReminderReentry, TheMainWindowDeletingTheFiringReminderEndsTheFire) {
   };
   tickAfter(1000);
   EXPECT_FALSE(list.FindByNumber(n));
-  EXPECT_TRUE(list.saves.empty());
+  EXPECT_EQ(fileWrites(), 0);
   EXPECT_TRUE(outputs.stickers.empty());
   EXPECT_TRUE(outputs.sounds.empty());
 }

@@ -65,7 +65,7 @@ TEST_F(ReminderSound, SameFileTwiceInOneSecondBothPlayAndOnlyTheRepeatingOneRepl
     f.write(wav(150));
   }
   RealSound sound;
-  TReminderScheduler real(list, sound, ui);
+  TReminderScheduler real(testModel.model, sound, ui);
   // The master window's part: the completion notices go to the runtime.
   std::map<quint16, int> notices;
   int total = 0;
@@ -115,7 +115,7 @@ TEST_F(ReminderSound, AFileThatIsNoSoundLeavesTheFiringSilent) {
     f.write("these are words, not sound");
   }
   RealSound sound;
-  TReminderScheduler real(list, sound, ui);
+  TReminderScheduler real(testModel.model, sound, ui);
   TDataObject &r = list.add(once(at(9, 0)));
   r.sound.fileName = file;
   clock.set(at(9, 0, 0, 200));

@@ -8,7 +8,6 @@
 #include "model/SettingsKeys.h"
 #include "model/StoreJournal.h"
 #include "model/XMLStore.h"
-#include "tests/support/Sandbox.h"
 
 #include <QFile>
 
@@ -16,24 +15,6 @@
 
 namespace runtimetest {
 namespace {
-
-// The running program's port: the model's reminder list and its store.
-class StoreReminderList final : public IReminderList {
-public:
-  [[nodiscard]] std::vector<int32_t> Numbers() const override { return Reminders().Numbers(); }
-  [[nodiscard]] std::vector<TDataObject *> Objects() const override {
-    return Reminders().Objects();
-  }
-  [[nodiscard]] uint64_t Generation() const override { return Reminders().Generation(); }
-  [[nodiscard]] TDataObject *FindByNumber(int32_t number) const override {
-    return Reminders().FindByNumber(number);
-  }
-  [[nodiscard]] TDataObject *FindById(const QString &id) const override {
-    return Reminders().FindById(id);
-  }
-  void SaveToStore(TDataObject &reminder, bool flush) override { ::SaveToStore(reminder, !flush); }
-  void RecordFiring(TDataObject &reminder) override { (void)::RecordFiring(reminder); }
-};
 
 // What a kill leaves: the bytes of each file, none for a missing one.
 struct Disk {
@@ -58,8 +39,6 @@ class RestartOccurrence : public RuntimeTest {
 protected:
   RestartOccurrence() {
     mainSettings.writeString(settings_keys::Main, settings_keys::StoreFileName, file);
-    Store().LoadFromFile(file);
-    runtime = std::make_unique<TReminderScheduler>(reminders, outputs, ui);
   }
 
   // A one-time reminder in the store, enabled, with sticker and tray icon; gives its id.
@@ -69,31 +48,33 @@ protected:
     r->sound.enable = false;
     r->duration = {durationMinutes > 0, {0, TMeasure::Hour}, {durationMinutes, TMeasure::Minute}};
     r->remindBefore = {warnMinutes > 0, {warnMinutes, TMeasure::Minute}};
-    ::SaveToStore(*r, false);
+    SaveToStore(model, *r, false);
     const QString id = r->Id;
-    Reminders().Append(std::move(r));
+    model.Reminders().Append(std::move(r));
     return id;
   }
-  [[nodiscard]] static TDataObject &byId(const QString &id) { return *Reminders().FindById(id); }
+  [[nodiscard]] TDataObject &byId(const QString &id) const {
+    return *model.Reminders().FindById(id);
+  }
+  void save(const QString &id) { SaveToStore(model, byId(id), false); }
   [[nodiscard]] Disk disk() const { return {bytesOf(file), bytesOf(JournalFileName(file))}; }
 
   // The program ends (nothing more is written: the files stay as they are, or as `killed` left
   // them) and starts again: the store and its reminders read from the files, a new scheduler.
   void restart(const std::optional<Disk> &killed = std::nullopt) {
     runtime.reset();
-    Reminders().Clear();
+    model.Reminders().Clear();
     if (killed) {
       put(file, killed->data);
       put(JournalFileName(file), killed->journal);
     }
-    OpenStore([] { LoadReminderList(Reminders(), QString()); });
-    runtime = std::make_unique<TReminderScheduler>(reminders, outputs, ui);
+    OpenStore(model, [this] { ReloadReminders(model); });
+    runtime = std::make_unique<TReminderScheduler>(model, outputs, ui);
   }
   [[nodiscard]] int logged() const { return static_cast<int>(logLines().size()); }
 
-  const QString file =
-      sandbox::makeTempDir(QStringLiteral("restart")) + QStringLiteral("/data.xml");
-  StoreReminderList reminders;
+  TModel &model = testModel.model;
+  const QString &file = testModel.file;
 };
 
 // Fault: the warned run was not stored, so every start inside a warning showed it again.
@@ -102,7 +83,7 @@ TEST_F(RestartOccurrence, AWarningIsShownOncePerRunAcrossRestartsInsideIt) {
   const QString daily = add(at(10, 0), 0, 2);
   byId(daily).repeat.type = TRepeatType::Daily;
   byId(daily).repeat.value1 = {1, TMeasure::Day};
-  ::SaveToStore(byId(daily), false);
+  save(daily);
   tickAt(at(9, 58, 0, 100));
   EXPECT_EQ(firing(byId(one)).kind, TFireKind::RemindBefore);
   EXPECT_EQ(logged(), 2);
@@ -126,7 +107,7 @@ TEST_F(RestartOccurrence, ARestartInsideAFiringResumesItWithoutItsActions) {
   const QString longer = add(at(10, 0), 2);
   const QString shorter = add(at(10, 0), 1);
   byId(shorter).shellExec = {true, QStringLiteral("/bin/true"), {}, {}, TShowFlag::Normal};
-  ::SaveToStore(byId(shorter), false);
+  save(shorter);
   tickAt(at(10, 0, 0, 100));
   tickAt(at(10, 0, 2, 100));
   ASSERT_TRUE(firing(byId(longer)).firing);
@@ -163,7 +144,7 @@ TEST_F(RestartOccurrence, ARestartInsideAFiringResumesItWithoutItsActions) {
 TEST_F(RestartOccurrence, AKillJustAfterTheProgramStartedDoesNotRunItAgain) {
   const QString id = add(at(10, 0), 1);
   byId(id).shellExec = {true, QStringLiteral("/bin/true"), {}, {}, TShowFlag::Normal};
-  ::SaveToStore(byId(id), false);
+  save(id);
   std::optional<Disk> atKill;
   launcher.during = [&] { atKill = disk(); };
   tickAt(at(10, 0, 0, 100));

@@ -1,5 +1,6 @@
 #include "RuntimeFixture.h"
 
+#include "model/DataObjectStore.h"
 #include "model/LogFile.h"
 #include "model/Model.h"
 #include "model/Paths.h"
@@ -14,94 +15,46 @@
 
 namespace runtimetest {
 
-// --- FakeReminderList ---
+// --- ModelReminders ---
 
-TDataObject &FakeReminderList::add(std::unique_ptr<TDataObject> reminder) {
-  items.push_back(std::move(reminder));
-  return *items.back();
+TDataObject &ModelReminders::add(std::unique_ptr<TDataObject> reminder) {
+  m_model.Store().AddItem(reminder->Id, QString());
+  SaveToStore(m_model, *reminder, true);
+  TDataObject &added = *reminder;
+  m_model.Reminders().Append(std::move(reminder));
+  return added;
 }
 
-void FakeReminderList::remove(int32_t number) {
-  std::erase_if(items, [&](const auto &r) { return r->Number == number; });
+void ModelReminders::remove(int32_t number) {
+  TReminderList &list = m_model.Reminders();
+  list.Take(list.IndexOf(list.FindByNumber(number))).reset();
 }
 
-namespace {
-
-// A new object with the reminder's id and the settings these tests use, as the store gives back.
-std::unique_ptr<TDataObject> readAnew(const TDataObject &old) {
-  auto fresh = TDataObject::CreateEmpty(old.Id);
-  fresh->enable = old.enable;
-  fresh->repeat = old.repeat;
-  fresh->duration = old.duration;
-  fresh->remindAfter = old.remindAfter;
-  fresh->subject = old.subject;
-  fresh->text = old.text;
-  fresh->sticker = old.sticker;
-  fresh->tray = old.tray;
-  fresh->sound = old.sound;
-  fresh->LastRunDue = old.LastRunDue;
-  fresh->WarnedRun = old.WarnedRun;
-  fresh->LastRunClosed = old.LastRunClosed;
-  fresh->lastCloseByUserDt = old.lastCloseByUserDt;
-  return fresh;
+TDataObject &ModelReminders::reread(int32_t number) {
+  TDataObject *old = FindByNumber(number);
+  SaveToStore(m_model, *old, true);
+  RefreshReminder(m_model, old);
+  return *FindByNumber(number);
 }
 
-} // namespace
-
-TDataObject &FakeReminderList::reread(int32_t number) {
-  auto it =
-      std::find_if(items.begin(), items.end(), [&](const auto &r) { return r->Number == number; });
-  auto fresh = readAnew(**it);
-  fresh->Number = number;
-  *it = std::move(fresh);
-  return **it;
+void ModelReminders::reload() {
+  TReminderList &list = m_model.Reminders();
+  for (const int32_t number : list.Numbers())
+    SaveToStore(m_model, *list.FindByNumber(number), true);
+  ReloadReminders(m_model);
 }
 
-void FakeReminderList::reload() {
-  for (auto &old : items)
-    old = readAnew(*old);
+void ModelReminders::clear() { m_model.Reminders().Clear(); }
+
+std::vector<int32_t> ModelReminders::Numbers() const { return m_model.Reminders().Numbers(); }
+
+TDataObject *ModelReminders::FindByNumber(int32_t number) const {
+  return m_model.Reminders().FindByNumber(number);
 }
 
-std::vector<int32_t> FakeReminderList::Numbers() const {
-  std::vector<int32_t> numbers;
-  for (const auto &r : items)
-    numbers.push_back(r->Number);
-  return numbers;
+TDataObject *ModelReminders::FindById(const QString &id) const {
+  return m_model.Reminders().FindById(id);
 }
-
-std::vector<TDataObject *> FakeReminderList::Objects() const {
-  std::vector<TDataObject *> objects;
-  for (const auto &r : items)
-    objects.push_back(r.get());
-  return objects;
-}
-
-uint64_t FakeReminderList::Generation() const {
-  uint64_t h = items.size();
-  for (const auto &r : items)
-    h = (h * 1'000'003) ^ reinterpret_cast<uintptr_t>(r.get()) ^ (uint64_t(r->Number) << 40);
-  return h;
-}
-
-TDataObject *FakeReminderList::FindByNumber(int32_t number) const {
-  for (const auto &r : items)
-    if (r->Number == number)
-      return r.get();
-  return nullptr;
-}
-
-TDataObject *FakeReminderList::FindById(const QString &id) const {
-  for (const auto &r : items)
-    if (r->Id == id)
-      return r.get();
-  return nullptr;
-}
-
-void FakeReminderList::SaveToStore(TDataObject &reminder, bool flush) {
-  saves.push_back({reminder.Number, flush, reminder.enable});
-}
-
-void FakeReminderList::RecordFiring(TDataObject &reminder) { records.push_back(reminder.Number); }
 
 // --- FakeOutputs ---
 
@@ -265,10 +218,11 @@ bool RecordingLauncher::openDocument(const QString &target) {
 // --- RuntimeTest ---
 
 RuntimeTest::RuntimeTest() {
-  QFile::remove(GetLogFileName());
-  SetCurrentUserName(QStringLiteral("Anna Lee"));
-  SetDefaultUserData(TDefaultUserData{QStringLiteral("smtp.example.org"),
-                                      QStringLiteral("anna@example.org"), QString(), 25});
+  TModel &model = testModel.model;
+  QFile::remove(GetLogFileName(model));
+  model.SetCurrentUserName(QStringLiteral("Anna Lee"));
+  model.SetDefaultUserData(TDefaultUserData{QStringLiteral("smtp.example.org"),
+                                            QStringLiteral("anna@example.org"), QString(), 25});
   soundFile = sandbox::root() + QStringLiteral("/bell.wav");
   QFile f(soundFile);
   if (f.open(QIODevice::WriteOnly))
@@ -276,7 +230,7 @@ RuntimeTest::RuntimeTest() {
 
   masterWindow.setObjectName(QLatin1String(MasterWindowName));
   ui.mainWindow = [this] { return mainWindow.handle; };
-  runtime = std::make_unique<TReminderScheduler>(list, outputs, ui);
+  runtime = std::make_unique<TReminderScheduler>(model, outputs, ui);
   ticker.OnTimer = [this] { runtime->Timer1Timer(); };
 }
 
@@ -317,8 +271,16 @@ FormatSettings RuntimeTest::pinnedFormat() {
   return fs;
 }
 
-QStringList RuntimeTest::logLines() {
-  QFile f(GetLogFileName());
+std::unique_ptr<TDataObject> RuntimeTest::onFile(const TDataObject &r) const {
+  TestModel disk;
+  disk.model.Store().LoadFromFile(testModel.file);
+  if (!disk.model.Store().FindItem(r.Id))
+    return nullptr;
+  return TDataObject::Create(disk.model, r.Id);
+}
+
+QStringList RuntimeTest::logLines() const {
+  QFile f(GetLogFileName(testModel.model));
   if (!f.open(QIODevice::ReadOnly))
     return {};
   QStringList lines = QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"));

@@ -24,37 +24,31 @@
 
 namespace runtimetest {
 
-// The reminders of one test, with every write-back recorded.
-class FakeReminderList final : public IReminderList {
+// The reminders of one test in the test's own model: each gets an item in the model's store, so
+// the scheduler's write-backs reach the store and its file.
+class ModelReminders {
 public:
-  struct Save {
-    int32_t number;
-    bool flush;
-    bool enable;
-  };
+  explicit ModelReminders(TModel &model) : m_model(model) {}
 
+  // Gives the reminder an item under its id and puts it at the end of the model's list.
   TDataObject &add(std::unique_ptr<TDataObject> reminder);
-  // Frees the reminder, as a reload or a deletion does.
+  // Takes the reminder out of the list, as a reload or a deletion does.
   void remove(int32_t number);
-  // Frees the reminder and puts a fresh object with the same id and number in its place, as a
-  // re-read from the store does.
+  // Re-reads the reminder from the store (after writing what the test changed in it), as the
+  // master does for a changed reminder: a new object with the same id and number.
   TDataObject &reread(int32_t number);
-  // Frees every reminder and puts a fresh object with the same id and settings but a new number
-  // in its place, as a reload of the store does.
+  // Reads every reminder anew from the store (after writing what the test changed in them), as
+  // a reload of the store does: new objects with new numbers.
   void reload();
+  // Empties the list.
+  void clear();
 
-  [[nodiscard]] std::vector<int32_t> Numbers() const override;
-  [[nodiscard]] std::vector<TDataObject *> Objects() const override;
-  // Of the items as they are: tests change them directly.
-  [[nodiscard]] uint64_t Generation() const override;
-  [[nodiscard]] TDataObject *FindByNumber(int32_t number) const override;
-  [[nodiscard]] TDataObject *FindById(const QString &id) const override;
-  void SaveToStore(TDataObject &reminder, bool flush) override;
-  void RecordFiring(TDataObject &reminder) override;
+  [[nodiscard]] std::vector<int32_t> Numbers() const;
+  [[nodiscard]] TDataObject *FindByNumber(int32_t number) const;
+  [[nodiscard]] TDataObject *FindById(const QString &id) const;
 
-  std::vector<std::unique_ptr<TDataObject>> items;
-  std::vector<Save> saves;
-  std::vector<int32_t> records; // the numbers of the reminders whose firing was recorded
+private:
+  TModel &m_model;
 };
 
 // What became of one output the runtime asked for.
@@ -150,8 +144,12 @@ protected:
   [[nodiscard]] std::unique_ptr<TDataObject> once(TDateTime at) const;
   [[nodiscard]] static TDateTime at(int hour, int minute, int second = 0, int msec = 0);
   [[nodiscard]] static FormatSettings pinnedFormat();
+  // How often the store's file was written, and the reminder as that file holds it now (read
+  // from disk into a store of its own; null when the file has no item for it).
+  [[nodiscard]] int fileWrites() const { return testModel.model.Store().OwnFileWrites(); }
+  [[nodiscard]] std::unique_ptr<TDataObject> onFile(const TDataObject &r) const;
   // The log's lines and the fields of one of them.
-  [[nodiscard]] static QStringList logLines();
+  [[nodiscard]] QStringList logLines() const;
   [[nodiscard]] static QStringList fields(const QString &line);
   [[nodiscard]] int updates(int32_t number) const {
     return mainWindow.count(msg::WM_REMINDER_UPDATED, static_cast<uintptr_t>(number));
@@ -164,6 +162,10 @@ protected:
     return std::as_const(*runtime).Firings().Find(r.Id);
   }
 
+  // The test's own model, with its store on a file. First, so it goes last: the runtime works on
+  // it to the end.
+  TestModel testModel{QStringLiteral("runtime")};
+  TMMemIniFile &mainSettings = testModel.mainSettings;
   ManualClock clock{at(8, 59, 59, 600)};
   ScopedClock clockScope{clock};
   ScopedFormatSettings format{pinnedFormat()};
@@ -171,7 +173,7 @@ protected:
   ScopedMailSender mailerScope{mailer};
   RecordingLauncher launcher;
   ScopedShellLauncher launcherScope{launcher};
-  FakeReminderList list;
+  ModelReminders list{testModel.model};
   FakeOutputs outputs;
   RecordingWindow mainWindow;
   RecordingWindow masterWindow; // named as the master window, so the model finds it
@@ -179,9 +181,6 @@ protected:
   std::unique_ptr<TReminderScheduler> runtime;
   TManualTicker ticker;
   QString soundFile;
-  // The test's own model. Last, so it goes first: the runtime frees nothing of it.
-  TestModel testModel;
-  TMMemIniFile &mainSettings = testModel.mainSettings;
 };
 
 } // namespace runtimetest

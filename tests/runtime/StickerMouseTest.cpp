@@ -51,11 +51,11 @@ protected:
     const TStickerPopup popup{&menu, [this](int32_t n) { tags.push_back(n); }};
     std::unique_ptr<TStickerView> view;
     if (preview) {
-      view = std::make_unique<TStickerView>(ui);
+      view = std::make_unique<TStickerView>(testModel.model, ui);
       view->window()->SetPreview(true);
       view->window()->ShowReminder(0, lookupOf(reminder), firedAt(), nullptr, nullptr, popup);
     } else {
-      view = TStickerView::Show(ui, lookupOf(reminder), firedAt(), 0, popup);
+      view = TStickerView::Show(testModel.model, ui, lookupOf(reminder), firedAt(), 0, popup);
     }
     TFormSticker *w = view->window();
     sticker = std::move(view);
@@ -67,6 +67,7 @@ protected:
       closing->close();
   }
 
+  TestModel testModel;
   MessageSink mainWindow;
   FakeUserInterface ui;
   int &modified = ui.modified;
@@ -195,7 +196,9 @@ namespace {
 
 class StickerClose : public ::testing::Test {
 protected:
-  void SetUp() override { reminder = makeReminder(Store().AddNewItem(QStringLiteral("user"))); }
+  void SetUp() override {
+    reminder = makeReminder(testModel.model.Store().AddNewItem(QStringLiteral("user")));
+  }
   void TearDown() override {
     sticker.reset();
     reminder.reset();
@@ -203,7 +206,7 @@ protected:
   }
 
   TFormSticker *show(bool preview = false) {
-    auto view = std::make_unique<TStickerView>(headlessUi());
+    auto view = std::make_unique<TStickerView>(testModel.model, headlessUi());
     TFormSticker *w = view->window();
     w->SetPreview(preview);
     w->ShowReminder(0, lookupOf(reminder), firedAt(), nullptr, nullptr);

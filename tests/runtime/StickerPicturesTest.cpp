@@ -50,10 +50,11 @@ protected:
   }
   TFormSticker *window() {
     if (!view)
-      view = std::make_unique<TStickerView>(headlessUi());
+      view = std::make_unique<TStickerView>(testModel.model, headlessUi());
     return view->window();
   }
 
+  TestModel testModel;
   std::unique_ptr<TDataObject> reminder = makeReminder();
   std::unique_ptr<TStickerView> view;
 };
@@ -93,8 +94,7 @@ TEST_F(StickerPictures, AStoppedMovingPictureTakesNoRoom) {
 
 TEST_F(StickerPictures, WithoutGivenPicturesBothComeFromTheStore) {
   RegisterPictureClasses();
-  const TestModel testModel;
-  TXMLStore *store = &Store();
+  TXMLStore *store = &testModel.model.Store();
   const QString id = store->AddNewItem(QStringLiteral("user"));
   ASSERT_TRUE(store->SelectItem(id));
   const TGIFImage gif = twoFrames();

@@ -6,6 +6,7 @@
 #include "runtime/FormSticker.h"
 #include "runtime/HeadlessUserInterface.h"
 #include "runtime/StickerView.h"
+#include "tests/support/TestModel.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -60,7 +60,8 @@ TEST(StickerX11, TheColourKeyShowsWhatLiesBehindAndKeepsTheText) {
   reminder->sticker.background.transparent = true;
   reminder->sticker.subject.font.size = 28;
   reminder->sticker.position = {60, 50, 0, 0, true};
-  TStickerView view(headlessUi());
+  TestModel testModel;
+  TStickerView view(testModel.model, headlessUi());
   TFormSticker *w = view.window();
   w->ShowReminder(0, lookupOf(reminder), firedAt(), nullptr, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(w));

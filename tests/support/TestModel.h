@@ -5,10 +5,11 @@
 
 #include <QString>
 
-// A model of the test's own, current while the object lives: fresh settings, an empty store
-// without a file, the store loader installed, no template. It reads and writes no file by itself;
-// what its reminders own goes with it. (Header-only: the support library does not link the
-// model.)
+// A model of the test's own: fresh settings, an empty store without a file, the store loader
+// installed, no template. It reads and writes no file by itself; what its reminders own goes with
+// it. Hand `model` to what the test builds. While it lives it is also the current model (the one
+// built last), which the free accessors the tests use reach; with no model alive they fail.
+// (Header-only: the support library does not link the model.)
 class TestModel {
 public:
   TestModel() = default;

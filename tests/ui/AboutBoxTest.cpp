@@ -20,12 +20,12 @@ void writeLanguageFile(const QString &formCaption) {
 TEST(AboutBox, IsTitledTolvaneAndTheMainWindowsCaptionWhateverTheLanguageFileHolds) {
   TestModel model;
   writeLanguageFile(QStringLiteral("About"));
-  TFormAbout box;
+  TFormAbout box(model.model);
   box.Prepare(QStringLiteral("&About"));
   EXPECT_EQ(box.windowTitle(), QStringLiteral("Tolvane. About"));
   // A translated main window passes its translated caption.
   writeLanguageFile(QStringLiteral("Über"));
-  TFormAbout translated;
+  TFormAbout translated(model.model);
   translated.Prepare(QStringLiteral("Ü&ber"));
   EXPECT_EQ(translated.windowTitle(), QStringLiteral("Tolvane. Über"));
 }

@@ -66,7 +66,7 @@ TEST(DayGridLabels, TheYearGridsDayNumbersAndMonthsStandOverTheirCellsAtEverySiz
   TestModel model;
   ManualClock clock{EncodeDateTime(2025, 6, 2, 10, 0, 0, 0)};
   ScopedClock clockScope{clock};
-  TFormEditReminderYear dialog;
+  TFormEditReminderYear dialog(model.model);
   dialog.LoadReminder(QStringLiteral("{no such reminder}"));
   dialog.show();
   for (const int width : {720, 820, 1003}) {
@@ -85,7 +85,7 @@ TEST(DayGridLabels, TheYearGridsDayNumbersAndMonthsStandOverTheirCellsAtEverySiz
 
 TEST(DayGridLabels, TheMonthGridsNumbersStandApartOverTheirCells) {
   TestModel model;
-  TTimetablePage page;
+  TTimetablePage page(model.model);
   page.LoadFromReminder(QStringLiteral("new"));
   page.findChild<QWidget *>(QStringLiteral("RadioButtonRepeatTypeMonthly"))
       ->setProperty("checked", true);

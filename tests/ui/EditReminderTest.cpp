@@ -35,7 +35,7 @@ class Editor : public EditorFixture {};
 TEST_F(Editor, LoadingAStoredReminderLeavesItUnmodifiedSoCancelAsksNothing) {
   const QString id = addStored(QStringLiteral("Call Bob"));
   {
-    TFormEditReminder editor(ui, id, 0);
+    TFormEditReminder editor(model.model, ui, id, 0);
     editor.LoadReminder();
     EXPECT_EQ(child<QLineEdit>(editor, "EditSubject")->text(), "Call Bob");
     EXPECT_EQ(child<QPlainTextEdit>(editor, "RichEditText")->toPlainText(), "line 1\nline 2");
@@ -55,7 +55,7 @@ TEST_F(Editor, LoadingAStoredReminderLeavesItUnmodifiedSoCancelAsksNothing) {
 
 TEST_F(Editor, ATypedChangeAsksBeforeCancelAndNoKeepsTheStoredReminder) {
   const QString id = addStored(QStringLiteral("Call Bob"));
-  TFormEditReminder editor(ui, id, 0);
+  TFormEditReminder editor(model.model, ui, id, 0);
   editor.LoadReminder();
   child<QLineEdit>(editor, "EditSubject")->setText(QStringLiteral("Call Alice"));
   EXPECT_TRUE(editor.Modified());
@@ -151,7 +151,7 @@ TEST_F(Editor, DeleteOfAStoredReminderMovesItToTrashAndSavesNoChange) {
 
 TEST_F(Editor, AnUnknownIdOrASecondEditorIsRefusedWithoutOpening) {
   QString unknown = QStringLiteral("0F0F0F0F-0000-0000-0000-000000000000");
-  EXPECT_FALSE(EditReminder(ui, -1, unknown, 2));
+  EXPECT_FALSE(EditReminder(model.model, ui, -1, unknown, 2));
   EXPECT_EQ(TFormEditReminder::Current(), nullptr);
   EXPECT_EQ(PreviewReminder(), nullptr);
   EXPECT_TRUE(log.entries.empty());
@@ -161,7 +161,7 @@ TEST_F(Editor, AnUnknownIdOrASecondEditorIsRefusedWithoutOpening) {
   TFormEditReminder *during = nullptr;
   EXPECT_FALSE(edit(id, 0, [&](TFormEditReminder &editor) {
     QString other = NewReminderId;
-    second = EditReminder(ui, 0, other, 2);
+    second = EditReminder(model.model, ui, 0, other, 2);
     during = TFormEditReminder::Current();
     EXPECT_EQ(other, NewReminderId);
     EXPECT_EQ(during, &editor);
@@ -175,7 +175,7 @@ TEST_F(Editor, AnUnknownIdOrASecondEditorIsRefusedWithoutOpening) {
 // CI runs as root: a folder where data.xml should be is what makes the write fail.
 TEST_F(Editor, AFailedSaveKeepsTheEditorOpenWithTheChange) {
   ASSERT_TRUE(QDir().mkpath(model.file));
-  TFormEditReminder editor(ui, NewReminderId, 2);
+  TFormEditReminder editor(model.model, ui, NewReminderId, 2);
   editor.LoadReminder();
   child<QLineEdit>(editor, "EditSubject")->setText(QStringLiteral("Water the plants"));
 
@@ -204,7 +204,7 @@ TEST_F(Editor, AFailedSaveKeepsTheEditorOpenWithTheChange) {
 TEST_F(Editor, OkKeepsTheEditorOpenWhileAShownPageHoldsWhatCannotBeSaved) {
   const QString id = addStored(QStringLiteral("Call Bob"));
   const QByteArray stored = dataFile();
-  TFormEditReminder editor(ui, id, 2);
+  TFormEditReminder editor(model.model, ui, id, 2);
   editor.LoadReminder();
   auto *tabs = child<QTabWidget>(editor, "PageControl1");
   auto *to = child<QPlainTextEdit>(editor, "RichEditTo");

@@ -122,7 +122,7 @@ protected:
       ASSERT_NE(editor, nullptr);
       act(*editor);
     });
-    return EditReminder(ui, 0, id, defaultRepeatType);
+    return EditReminder(model.model, ui, 0, id, defaultRepeatType);
   }
 
   // What data.xml holds now.

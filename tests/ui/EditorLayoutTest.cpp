@@ -24,7 +24,7 @@ const char *const TypeButtons[] = {"RadioButtonRepeatTypeOnce",    "RadioButtonR
 
 TEST(EditorLayout, TheTimetableKeepsItsSizeWhateverTheRepeatType) {
   TestModel model;
-  TTimetablePage page;
+  TTimetablePage page(model.model);
   page.LoadFromReminder(QStringLiteral("new"));
   page.show();
   QSize first;
@@ -41,7 +41,7 @@ TEST(EditorLayout, TheTimetableKeepsItsSizeWhateverTheRepeatType) {
 
 TEST(EditorLayout, TheTypeGroupHasNoEmptyBandsOnATallPage) {
   TestModel model;
-  TTimetablePage page;
+  TTimetablePage page(model.model);
   page.LoadFromReminder(QStringLiteral("new"));
   page.findChild<QRadioButton *>(QLatin1String(TypeButtons[0]))->setChecked(true);
   page.resize(559, 620);
@@ -59,7 +59,7 @@ TEST(EditorLayout, TheTimeBoundsListsShowTheirLongestCaptionWholeAtAnySize) {
   // A new reminder's bounds: from a time of today, no stop; only two time pickers show.
   model.model.SetNewReminderTemplate(TDataObject::CreateEmpty(NewReminderId));
   NewReminderTemplate()->SetDefaultSchedule(TRepeatType::Hourly);
-  TFormEditReminderDT dialog;
+  TFormEditReminderDT dialog(model.model);
   dialog.LoadReminder(QStringLiteral("new"));
   dialog.show();
   // As small as the dialog can be made.

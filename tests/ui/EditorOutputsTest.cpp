@@ -31,7 +31,7 @@ protected:
     return w;
   }
   void open(const QString &id) {
-    editor = std::make_unique<TFormEditReminder>(ui, id, 0);
+    editor = std::make_unique<TFormEditReminder>(model.model, ui, id, 0);
     editor->LoadReminder();
   }
   // Which of the editor's pictures the sound test button shows.

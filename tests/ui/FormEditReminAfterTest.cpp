@@ -44,7 +44,7 @@ protected:
       EXPECT_EQ(form->windowModality(), Qt::NonModal);
       act(*form);
     });
-    TUserInterface ui;
+    TUserInterface ui(model.model);
     return ui.RemindAfter(QStringLiteral("Close and remind in ..."), QPoint(40, 40), number);
   }
 
@@ -97,7 +97,7 @@ TEST_F(FormEditReminAfterTest, AReminderGoneWhileTheDialogIsOpenIsNotWritten) {
 
 TEST_F(FormEditReminAfterTest, ADialogOpenedAtTheScreenCornerStaysOnTheScreen) {
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
-  TFormEditReminAfter form;
+  TFormEditReminAfter form(model.model);
   ASSERT_TRUE(form.Prepare(QString(), screen.bottomRight(), number));
   const int label =
       form.findChild<QLabel *>(QStringLiteral("LabelRemindAfter"))->sizeHint().height();

@@ -1,5 +1,7 @@
 #include "ui/FormEditVolume.h"
+
 #include "runtime/ReminderOutputs.h"
+#include "tests/support/TestModel.h"
 
 #include <QSlider>
 
@@ -36,7 +38,8 @@ TEST(FormEditVolume, TheBarShowsTheVolumeAndEachMoveSetsItWhileTheSoundLasts) {
     return playing.get();
   };
 
-  TFormEditVolume form;
+  TestModel test;
+  TFormEditVolume form(test.model);
   ASSERT_TRUE(form.Prepare(QPoint(10, 10), sound));
   auto *bar = form.findChild<QSlider *>(QStringLiteral("TrackBarSoundVolume"));
   EXPECT_EQ(bar->value(), 30); // the top is the loudest
@@ -50,7 +53,7 @@ TEST(FormEditVolume, TheBarShowsTheVolumeAndEachMoveSetsItWhileTheSoundLasts) {
   playing.reset(); // the sound ends while the dialog is open
   bar->setValue(50);
   EXPECT_EQ(sets.size(), 1u);
-  TFormEditVolume silent;
+  TFormEditVolume silent(test.model);
   EXPECT_FALSE(silent.Prepare(QPoint(10, 10), sound));
   EXPECT_FALSE(silent.Prepare(QPoint(10, 10), TSoundLookup()));
 }
@@ -58,7 +61,8 @@ TEST(FormEditVolume, TheBarShowsTheVolumeAndEachMoveSetsItWhileTheSoundLasts) {
 // It opens at the pointer, over the sticker whose menu asked for it; that sticker may be kept above
 // other windows.
 TEST(FormEditVolume, TheDialogIsKeptAboveTheStickerItOpensOver) {
-  TFormEditVolume form;
+  TestModel test;
+  TFormEditVolume form(test.model);
   EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 

@@ -10,7 +10,6 @@
 #include "platform/MemIniFile.h"
 #include "runtime/FormMaster.h"
 #include "runtime/InstanceHandover.h"
-#include "runtime/MasterModel.h"
 #include "runtime/Ticker.h"
 #include "tests/model/RecordingListener.h"
 #include "tests/support/TestModel.h"
@@ -34,17 +33,6 @@ namespace keys = settings_keys;
 const QString Id1 = QStringLiteral("{11111111-1111-1111-1111-111111111111}");
 const QString Id2 = QStringLiteral("{22222222-2222-2222-2222-222222222222}");
 const QString Id3 = QStringLiteral("{33333333-3333-3333-3333-333333333333}");
-
-class NoModel final : public IMasterModel {
-public:
-  void OpenStore() override {}
-  void RefreshReminder(int) override {}
-  bool DeleteReminders(int) override { return false; }
-  std::vector<TemplateEntry> DefaultReminders() const override { return {}; }
-  bool CopyToNewReminderTemplate(const QString &, const QString &) override { return false; }
-  void ResetNewReminderTemplate() override {}
-  bool DemoMode() const override { return false; }
-};
 
 void addItem(TXMLStore &store, const QString &id, bool program = false) {
   store.AddItem(id, {});
@@ -76,7 +64,7 @@ struct FormMainTest : ::testing::Test {
   TMMemIniFile &localSettings = test.localSettings;
   QString dir = QFileInfo(test.file).absolutePath();
   std::unique_ptr<RecordingWindow> master = std::make_unique<RecordingWindow>();
-  TUserInterface ui;
+  TUserInterface ui{test.model};
   RecordingListener listener{test.model};
 
   void SetUp() override {
@@ -107,8 +95,7 @@ struct FormMainTest : ::testing::Test {
 
 TEST_F(FormMainTest, ShutDownThroughTheMasterRunsTheCloseStepsFirst) {
   master.reset();
-  NoModel model;
-  TFormMaster formMaster(model, ui, std::make_unique<TManualTicker>());
+  TFormMaster formMaster(test.model, ui, std::make_unique<TManualTicker>());
   QSignalSpy closed(&formMaster, &TFormMaster::Closed);
   TFormMain *form = open(1);
   ASSERT_NE(form, nullptr);
@@ -263,8 +250,7 @@ TEST_F(FormMainTest, OpenAndAddFromFileTellWhenTheFileIsNoReminderFile) {
 
 TEST_F(FormMainTest, ASecondStartShowsTheWindowAndAClosedWindowHasHandleZero) {
   master.reset();
-  NoModel model;
-  TFormMaster formMaster(model, ui, std::make_unique<TManualTicker>());
+  TFormMaster formMaster(test.model, ui, std::make_unique<TManualTicker>());
   const QString socket = dir + QStringLiteral("/s");
   THandoverServer server(socket);
   server.OnShow = [&] { (void)hub().post(formMaster.Handle(), msg::WM_SHOW_MAIN_WINDOW); };

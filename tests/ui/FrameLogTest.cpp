@@ -61,7 +61,7 @@ protected:
   ScopedUiPrompts promptsScope{prompts};
   int pauses = 0;
   FakeUserInterface userInterface;
-  TFrameLog frame{userInterface};
+  TFrameLog frame{testModel.model, userInterface};
 };
 
 } // namespace
@@ -120,7 +120,7 @@ TEST_F(LogPage, ColumnCaptionsComeFromTheLanguageFile) {
   written.saveToFile(lng);
   testModel.mainSettings.writeString("Config", "Lng", lng);
   QWidget window;
-  THubForm hub(&window);
+  THubForm hub(&window, testModel.model);
   hub.addLanguageFrame(&frame);
   hub.ApplyLanguage();
   EXPECT_EQ(frame.model()->headerData(2, Qt::Horizontal).toString(), "Betreff");
@@ -157,7 +157,7 @@ TEST_F(LogPage, ColumnsFitTheirContentsUnlessAWidthWasSavedAndTheTextTakesTheRes
   // Saved, the user's widths come back as they were, and showing the page again keeps them.
   list->setColumnWidth(TLogTableModel::ColumnSubject, 61);
   frame.SaveOptions();
-  TFrameLog again{userInterface};
+  TFrameLog again{testModel.model, userInterface};
   again.resize(900, 500);
   auto *againList = again.findChild<QTreeView *>("ListViewLog");
   again.LoadOptions();

@@ -60,7 +60,7 @@ protected:
   ScopedUiPrompts scopedPrompts{prompts};
   FakeMaster master;
   RecordingListener listener{testModel.model};
-  TFrameMix frame;
+  TFrameMix frame{testModel.model};
 };
 
 } // namespace
@@ -99,7 +99,7 @@ TEST_F(FrameMixTest, PasswordReadsBackAfterApplyThroughTheSettingsFile) {
     frame.Apply();
     ASSERT_TRUE(SaveMainSettings());
     ASSERT_TRUE(LoadMainSettings());
-    TFrameMix reopened;
+    TFrameMix reopened(testModel.model);
     reopened.LoadOptions();
     EXPECT_EQ(reopened.findChild<QLineEdit *>("EditPassword")->text(),
               TMMemIniFile::trimText(password));

@@ -87,7 +87,7 @@ protected:
   ScopedUiPrompts scopedPrompts{prompts};
   FakeMaster master;
   EditingUserInterface userInterface;
-  TFrameReminder frame{userInterface};
+  TFrameReminder frame{model.model, userInterface};
   RecordingListener listener{model.model};
 };
 
@@ -212,4 +212,26 @@ TEST_F(FrameReminderTest, MakeCopyShowsTheCopySelectedWithTheMomentItWasMade) {
   // The newest, so first, with the moment it was made.
   EXPECT_EQ(frame.model()->idAt(0), copy);
   EXPECT_EQ(cell(0, ColumnCreated).data().toString(), DateTimeToStr(clock.now()));
+}
+
+// Another model built after the page's, and so the current one, is never the page's: the rows
+// are the handed model's reminders, and a command from the page changes that model's store only.
+TEST_F(FrameReminderTest, ThePageShowsAndChangesTheModelItWasHandedOnly) {
+  const QString mine = add("Mine");
+  TestModel other(QStringLiteral("other-page-model"));
+  auto stranger = TDataObject::Create(other.model, NewReminderId);
+  stranger->subject = QStringLiteral("Stranger");
+  SaveToStore(other.model, *stranger, true);
+  other.model.Reminders().Append(std::move(stranger));
+
+  frame.Init();
+  ASSERT_EQ(frame.model()->rowCount(), 1);
+  EXPECT_EQ(frame.model()->idAt(0), mine);
+  select({0});
+  frame.ActionToArchiveExecute();
+  EXPECT_EQ(model.model.Reminders().FindById(mine)->state, TReminderState::Archive);
+  EXPECT_EQ(frame.model()->rowCount(), 0);
+  EXPECT_EQ(other.model.Reminders().At(0)->state, TReminderState::Active);
+  EXPECT_EQ(other.model.Store().OwnFileWrites(), 0);
+  EXPECT_EQ(model.model.Store().OwnFileWrites(), 1);
 }

@@ -71,7 +71,7 @@ TEST_F(FrameSticker, MapsTheStickerRecordBothWays) {
     s.subjectAsHintEnable = false;
     s.date.enable = false;
 
-    TFormEditReminder editor(ui, id, 0);
+    TFormEditReminder editor(model.model, ui, id, 0);
     editor.LoadReminder();
     EXPECT_EQ(control<QSlider>(editor, "TrackBarTransparent").value(), c.bar);
     EXPECT_EQ(control<QCheckBox>(editor, "CheckBoxFrame").isChecked(), c.frameBox);
@@ -138,7 +138,7 @@ TEST_F(FrameSticker, ThePreviewWindowBelongsToThePageAndGoesWithIt) {
   SetPreviewReminder(TDataObject::Create(id));
   QPointer<TFormSticker> window;
   {
-    TFrameSticker frame(ui);
+    TFrameSticker frame(model.model, ui);
     frame.LoadFromReminder(id);
     window = frame.PreviewWindow();
     ASSERT_NE(window, nullptr);
@@ -154,7 +154,7 @@ TEST_F(FrameSticker, ThePreviewWindowBelongsToThePageAndGoesWithIt) {
 // A new reminder has no stored place: its preview appears in the middle of the primary screen,
 // and Ok keeps where the user then dragged it.
 TEST_F(FrameSticker, ANewPreviewStartsInTheMiddleAndOkKeepsWhereItWasDragged) {
-  TFormEditReminder editor(ui, NewReminderId, 0);
+  TFormEditReminder editor(model.model, ui, NewReminderId, 0);
   editor.LoadReminder();
   TFormSticker *window = page(editor).PreviewWindow();
   ASSERT_NE(window, nullptr);
@@ -174,7 +174,7 @@ TEST_F(FrameSticker, ANewPreviewStartsInTheMiddleAndOkKeepsWhereItWasDragged) {
 // page and on the preview.
 TEST_F(FrameSticker, ACorruptPictureKeepsThePreviousOneAndShowsTheReason) {
   const QString id = addStored(QStringLiteral("picture"));
-  TFormEditReminder editor(ui, id, 0);
+  TFormEditReminder editor(model.model, ui, id, 0);
   editor.LoadReminder();
   TFrameSticker &frame = page(editor);
   QTemporaryDir dir;

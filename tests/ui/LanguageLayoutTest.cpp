@@ -78,7 +78,7 @@ void expectLaidOut(const QWidget &window) {
 
 struct Window {
   const char *name;
-  std::function<std::unique_ptr<QWidget>()> make;
+  std::function<std::unique_ptr<QWidget>(TModel &)> make;
 };
 
 } // namespace
@@ -87,7 +87,7 @@ class LanguageLayout : public ::testing::TestWithParam<Window> {};
 
 TEST_P(LanguageLayout, LongerCaptionsAreShownWholeWithoutOverlapping) {
   TestModel model;
-  std::unique_ptr<QWidget> window = GetParam().make();
+  std::unique_ptr<QWidget> window = GetParam().make(model.model);
   window->show();
   QCoreApplication::processEvents();
   applyLongerCaptions(window.get());
@@ -103,20 +103,24 @@ INSTANTIATE_TEST_SUITE_P(
     Windows, LanguageLayout,
     ::testing::Values(
         Window{"TimeBounds",
-               [] {
-                 auto w = std::make_unique<TFormEditReminderDT>();
+               [](TModel &m) {
+                 auto w = std::make_unique<TFormEditReminderDT>(m);
                  w->LoadReminder(QStringLiteral("new"));
                  return std::unique_ptr<QWidget>(std::move(w));
                }},
-        Window{"YearDays", [] { return std::unique_ptr<QWidget>(new TFormEditReminderYear); }},
-        Window{"RemindAgain", [] { return std::unique_ptr<QWidget>(new TFormEditReminAfter); }},
+        Window{"YearDays",
+               [](TModel &m) { return std::unique_ptr<QWidget>(new TFormEditReminderYear(m)); }},
+        Window{"RemindAgain",
+               [](TModel &m) { return std::unique_ptr<QWidget>(new TFormEditReminAfter(m)); }},
         Window{"About",
-               [] {
-                 auto w = std::make_unique<TFormAbout>();
+               [](TModel &m) {
+                 auto w = std::make_unique<TFormAbout>(m);
                  w->Prepare(QStringLiteral("About"));
                  return std::unique_ptr<QWidget>(std::move(w));
                }},
-        Window{"Log", [] { return std::unique_ptr<QWidget>(new TFrameLog(headless)); }},
-        Window{"Mail", [] { return std::unique_ptr<QWidget>(new TFrameMail); }},
-        Window{"Program", [] { return std::unique_ptr<QWidget>(new TFrameShellExec); }}),
+        Window{"Log",
+               [](TModel &m) { return std::unique_ptr<QWidget>(new TFrameLog(m, headless)); }},
+        Window{"Mail", [](TModel &m) { return std::unique_ptr<QWidget>(new TFrameMail(m)); }},
+        Window{"Program",
+               [](TModel &m) { return std::unique_ptr<QWidget>(new TFrameShellExec(m)); }}),
     [](const ::testing::TestParamInfo<Window> &info) { return std::string(info.param.name); });

@@ -80,7 +80,7 @@ TEST_F(Pages, MailPageFillsTheSenderListsFilesAndMarksMissingOnes) {
   const QString present = dir + "/a b.txt";
   QFile(present).open(QIODevice::WriteOnly);
   NewReminderTemplate()->mail.files = ListToCommaText({present, dir + "/gone", "", present});
-  TFrameMail page;
+  TFrameMail page(model.model);
   page.LoadFromReminder(NewReminderId);
   EXPECT_EQ(child<QLineEdit>(page, "EditFrom")->text(), QStringLiteral("me@x.org"));
   page.AddFile(present.toUpper()); // another letter case is another file
@@ -97,7 +97,7 @@ TEST_F(Pages, MailPageFillsTheSenderListsFilesAndMarksMissingOnes) {
 // field is left (and for a stored list, as it loads), and Ok is refused with the reason.
 TEST_F(Pages, MailPageTellsWhichAddressIsNoAddressAndWhy) {
   NewReminderTemplate()->mail.to = QStringLiteral("<evil>@x");
-  TFrameMail page;
+  TFrameMail page(model.model);
   page.LoadFromReminder(NewReminderId);
   auto *problem = page.findChild<QLabel *>(QStringLiteral("qt_addressProblem"));
   ASSERT_NE(problem, nullptr);
@@ -133,7 +133,7 @@ TEST_F(Pages, TestRunStartsWhatAFiringStartsAndKeepsAnUntickedFlag) {
   f.close();
   TShellExecRec &rec = NewReminderTemplate()->shellExec;
   rec = {true, tool, QStringLiteral("-a \"b c\""), dir, TShowFlag{7}};
-  TFrameShellExec page;
+  TFrameShellExec page(model.model);
   page.LoadFromReminder(NewReminderId);
   for (const char *name : {"RadioButtonMinimize", "RadioButtonNormal", "RadioButtonMaximize"})
     EXPECT_FALSE(child<QRadioButton>(page, name)->isChecked()) << name;
@@ -153,7 +153,7 @@ TEST_F(Pages, TestRunStartsWhatAFiringStartsAndKeepsAnUntickedFlag) {
 
 // The parameters' hint shows how words with blanks are written, and its example splits so.
 TEST_F(Pages, TheParametersHintTellsHowTheTextIsSplit) {
-  TFrameShellExec page;
+  TFrameShellExec page(model.model);
   const auto *params = child<QLineEdit>(page, "EditParams");
   EXPECT_EQ(SplitShellWords(params->placeholderText()), QStringList({"-v", "my file.txt"}));
   for (const char *part : {"\"my file.txt\"", "'my file.txt'", "my\\ file.txt"}) {
@@ -165,7 +165,7 @@ TEST_F(Pages, TheParametersHintTellsHowTheTextIsSplit) {
 // A file dropped on the program box replaces the box's text (Qt would insert it) once the
 // posted notice arrives.
 TEST_F(Pages, DropOnTheProgramBoxReplacesItsText) {
-  TFrameShellExec page;
+  TFrameShellExec page(model.model);
   page.LoadOptions();
   auto *box = child<QLineEdit>(page, "EditFileName");
   box->setText(QStringLiteral("old"));

@@ -68,7 +68,7 @@ TEST_F(ProgramHelp, WithABrowserF1OpensTheWindowsPlaceInTheHelp) {
   writeHelpFile();
   QDialog window;
   window.setProperty("helpContext", 7);
-  new THubForm(&window);
+  new THubForm(&window, model.model);
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   QTest::keyClick(&window, Qt::Key_F1);

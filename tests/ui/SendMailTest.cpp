@@ -100,7 +100,7 @@ TEST_F(SendMailTest, SelectedRemindersGoOutAsOneAttachedStoreFileFromAPrivateFol
     child<QPlainTextEdit>(form, "RichEditTo")->setPlainText("a@x.org\nb@y.org; c@z.org\n");
     child<QLineEdit>(form, "EditFrom")->setText("me@x.org");
   });
-  SendSelectedByMail({ids[0], ids[2]});
+  SendSelectedByMail(model.model, {ids[0], ids[2]});
   // The mail goes out in the background: nothing is told until it has.
   EXPECT_TRUE(prompts.shown.isEmpty());
   ASSERT_TRUE(WaitForSelectedMail(std::chrono::seconds(20)));
@@ -140,7 +140,7 @@ TEST_F(SendMailTest, ARefusedRecipientShowsTheServersReplyAndLeavesNoFile) {
   whenComposing([](TFormSendMail &form) {
     child<QPlainTextEdit>(form, "RichEditTo")->setPlainText("nobody@x.org");
   });
-  SendSelectedByMail({ids[1]});
+  SendSelectedByMail(model.model, {ids[1]});
   ASSERT_TRUE(WaitForSelectedMail(std::chrono::seconds(20)));
   ASSERT_EQ(prompts.shown.size(), 1);
   EXPECT_TRUE(prompts.shown[0].startsWith("error: Sorry, email was not sent! / Error:\r\n"));
@@ -154,12 +154,12 @@ TEST_F(SendMailTest, ARefusedRecipientShowsTheServersReplyAndLeavesNoFile) {
 }
 
 TEST_F(SendMailTest, NoSelectionOrPlaceholderSettingsSendNothing) {
-  SendSelectedByMail({});
+  SendSelectedByMail(model.model, {});
   model.mainSettings.writeString(keys::Mail, keys::Host, QString(PlaceholderMailHost));
   whenComposing([](TFormSendMail &form) {
     child<QPlainTextEdit>(form, "RichEditTo")->setPlainText("a@x.org");
   });
-  SendSelectedByMail({ids[0]});
+  SendSelectedByMail(model.model, {ids[0]});
   EXPECT_EQ(prompts.shown, (QStringList{"notice: Nothing is selected!",
                                         "notice: Sorry, can't send mail! (bad parameters!)"}));
   EXPECT_TRUE(spy.file.isEmpty());
@@ -187,7 +187,7 @@ TEST_F(SendMailTest, SendIsRefusedWithTheReasonWhileAnAddressDoesNotParse) {
                            "more than one address."}));
     from->setText("me@x.org");
   });
-  EXPECT_TRUE(TFormSendMail::ShowSendMailDialog(fields));
+  EXPECT_TRUE(TFormSendMail::ShowSendMailDialog(model.model, fields));
   EXPECT_EQ(fields.to, "a@x.org");
   EXPECT_EQ(prompts.shown.size(), 2);
 }
@@ -195,7 +195,7 @@ TEST_F(SendMailTest, SendIsRefusedWithTheReasonWhileAnAddressDoesNotParse) {
 TEST_F(SendMailTest, ComposeFieldsAreRememberedAlsoAfterCancel) {
   TComposeFields fields{"Tolvane", {}, {}, {}, {}, {}};
   whenComposing(
-      [](TFormSendMail &form) {
+      [this](TFormSendMail &form) {
         // The layout decides the size; the designed size is the least.
         EXPECT_EQ(form.minimumSize(), QSize(427, 367));
         EXPECT_EQ(form.size().expandedTo(form.minimumSizeHint()), form.size());
@@ -207,10 +207,10 @@ TEST_F(SendMailTest, ComposeFieldsAreRememberedAlsoAfterCancel) {
         EXPECT_TRUE(form.isVisible());
         // A second compose dialog is not opened.
         TComposeFields other;
-        EXPECT_FALSE(TFormSendMail::ShowSendMailDialog(other));
+        EXPECT_FALSE(TFormSendMail::ShowSendMailDialog(model.model, other));
       },
       "ButtonCancel");
-  EXPECT_FALSE(TFormSendMail::ShowSendMailDialog(fields));
+  EXPECT_FALSE(TFormSendMail::ShowSendMailDialog(model.model, fields));
   EXPECT_EQ(model.mainSettings.readString(keys::FormSendMail, keys::RichEditCC, {}), "c@x.org");
   EXPECT_EQ(model.mainSettings.readString(keys::FormSendMail, keys::RichEditText, {}),
             "one\\ntwo\\nthree");
@@ -219,7 +219,7 @@ TEST_F(SendMailTest, ComposeFieldsAreRememberedAlsoAfterCancel) {
     EXPECT_EQ(child<QPlainTextEdit>(form, "RichEditCC")->toPlainText(), "c@x.org");
     EXPECT_EQ(child<QLineEdit>(form, "EditSubject")->text(), "Tolvane");
   });
-  EXPECT_TRUE(TFormSendMail::ShowSendMailDialog(fields));
+  EXPECT_TRUE(TFormSendMail::ShowSendMailDialog(model.model, fields));
   EXPECT_EQ(fields.cc, "c@x.org");
   EXPECT_EQ(fields.text, "one\ntwo\nthree");
 }
@@ -239,7 +239,7 @@ TEST_F(SendMailTest, AboutBoxTitleHasNoAmpersandAndItsLinksOpenThePages) {
     box->ActionAboutMakeLngExecute();
     QTest::keyClick(box, Qt::Key_Escape);
   });
-  EXPECT_FALSE(TFormAbout::ShowAboutBox(QStringLiteral("&About"), nullptr));
+  EXPECT_FALSE(TFormAbout::ShowAboutBox(model.model, QStringLiteral("&About"), nullptr));
   EXPECT_EQ(pages.opened, QStringList{"http://" + MakerWebAddress()});
   TMMemIniFile lng;
   ASSERT_TRUE(lng.loadFromFile(GetDefaultLanguageFileName()));

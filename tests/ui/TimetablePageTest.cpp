@@ -68,7 +68,7 @@ protected:
 TEST_F(TimetablePage, EachRepeatTypeShowsItsControlsAndStoresWhatTheyShow) {
   TDataObject &stored = addReminder();
   stored.repeat.dt = EncodeTime(9, 0, 30, 250);
-  TTimetablePage page;
+  TTimetablePage page(model.model);
   page.LoadFromReminder(Id);
   EXPECT_EQ(page.findChild<TPictureGridControl *>("PictureGridControlWeekDays")->cell(0, 6), 1);
 
@@ -115,7 +115,7 @@ TEST_F(TimetablePage, EachRepeatTypeShowsItsControlsAndStoresWhatTheyShow) {
 
 TEST_F(TimetablePage, CancelledBoundsLeaveThePreviewEqualToWhatIsSaved) {
   addReminder();
-  TTimetablePage page;
+  TTimetablePage page(model.model);
   page.LoadFromReminder(Id);
   const QString stopLink = find<LinkLabel>(page, "LabelTimeStopBound")->text();
   const QString preview = nextRunShown(page);
@@ -168,7 +168,7 @@ TEST_F(TimetablePage, ANewReminderInsideItsRunWindowIsShownAsRunningNow) {
   t.startBound = {TStartBoundType::AfterDefinedDateTime, EncodeDate(2000, 1, 1)};
   t.duration = {true, {0, TMeasure::Hour}, {10, TMeasure::Minute}};
   SetPreviewReminder(TDataObject::CreateEmpty(NewReminderId));
-  TTimetablePage page;
+  TTimetablePage page(model.model);
   page.LoadFromReminder(NewReminderId);
   EXPECT_EQ(nextRunShown(page), "now, until 10:09:57");
 
@@ -189,7 +189,7 @@ TEST_F(TimetablePage, YearDialogNumbersDaysInItsYearAndCancelRestoresTheGrid) {
   TDataObject &stored = addReminder();
   stored.repeat.type = TRepeatType::Annually;
   stored.repeat.days = "(60)(365)";
-  TFormEditReminderYear dialog;
+  TFormEditReminderYear dialog(model.model);
   dialog.LoadReminder(Id);
   EXPECT_EQ(dialog.Year(), 2025);
   EXPECT_TRUE(find<QTabWidget>(dialog, "PageControl1")->tabText(0).endsWith(" (2025/2026)"));
@@ -222,7 +222,7 @@ TEST_F(TimetablePage, UnknownCodesSelectTheFirstEntryAndUnknownIdsChangeNothing)
   stored.remindBefore.value.measure = TMeasure(9);
   stored.startBound.type = TStartBoundType(7);
   stored.stopBound = {true, TStopBoundType(12), TDateTime(), {5, TMeasure(200)}};
-  TTimetablePage page;
+  TTimetablePage page(model.model);
   page.LoadFromReminder(Id);
   TDataObject saved(Id);
   saved.stopBound.value = {5, TMeasure::Hour};
@@ -234,7 +234,7 @@ TEST_F(TimetablePage, UnknownCodesSelectTheFirstEntryAndUnknownIdsChangeNothing)
   EXPECT_EQ(saved.stopBound.type, TStopBoundType::UntilDefinedTime);
   EXPECT_EQ(saved.stopBound.value.value, 5); // kept: the kind has no length
 
-  TTimetablePage other;
+  TTimetablePage other(model.model);
   other.LoadFromReminder(QStringLiteral("{no such reminder}"));
   other.BoundsDialog().accept();
   other.YearDialog().accept();
@@ -250,7 +250,7 @@ TEST_F(TimetablePage, ATimeTheUserSetsIsTheSecondShownWithoutHiddenMilliseconds)
   TDataObject &stored = addReminder();
   stored.repeat = {
       TRepeatType::Once, {1, TMeasure::Minute}, {}, EncodeDateTime(2025, 6, 2, 9, 0, 30, 250), ""};
-  TTimetablePage page;
+  TTimetablePage page(model.model);
   page.LoadFromReminder(Id);
   auto *time = find<QTimeEdit>(page, "DateTimePickerTime");
   TDataObject untouched(Id);

@@ -2,12 +2,14 @@
 #include "model/XMLStore.h"
 #include "platform/Errors.h"
 #include "tests/support/Sandbox.h"
+#include "tests/support/TestModel.h"
 #include "tests/ui/FakePrompts.h"
 
 TEST(UserInterface, ANoticeRaisedInTheModelReachesThePrompts) {
   FakePrompts fake;
   ScopedUiPrompts scoped(fake);
-  TUserInterface ui;
+  TestModel test;
+  TUserInterface ui(test.model);
   // As the program installs the user interface at start-up.
   const errors::ScopedInfoReporter reporter([&ui](const QString &text) { ui.ShowMessage(text); });
   TXMLStore store;
@@ -21,7 +23,8 @@ TEST(UserInterface, ANoticeRaisedInTheModelReachesThePrompts) {
 TEST(UserInterface, AnErrorNobodyCaughtReachesThePrompts) {
   FakePrompts fake;
   ScopedUiPrompts scoped(fake);
-  TUserInterface ui;
+  TestModel test;
+  TUserInterface ui(test.model);
   ui.ShowException("Access denied");
   EXPECT_EQ(fake.shown, QStringList({"error: Access denied"}));
   EXPECT_EQ(ui.MainWindowHandle(), 0u);

@@ -83,7 +83,7 @@ TEST(WindowManagerX11, AWindowOpenedAgainAtItsSavedPlaceDoesNotMove) {
     for (int opening = 0; opening < 4; ++opening) {
       QDialog dialog;
       dialog.setObjectName(QStringLiteral("FormBoundsProbe"));
-      auto *hub = new THubForm(&dialog);
+      auto *hub = new THubForm(&dialog, model.model);
       dialog.resize(300, 200);
       if (createdFirst)
         (void)dialog.winId();
@@ -113,7 +113,7 @@ TEST(WindowManagerX11, TheTimeBoundsDialogOpensAtTheSamePlaceEveryTime) {
   owner.move(150, 100);
   owner.show();
   waitForFrame(owner);
-  auto *dialog = new TFormEditReminderDT(page);
+  auto *dialog = new TFormEditReminderDT(model.model, page);
   dialog->LoadReminder(QStringLiteral("new"));
   QList<QPoint> seen;
   for (int opening = 0; opening < 4; ++opening) {
@@ -152,8 +152,8 @@ TEST(WindowManagerX11, AStickerFiringWhileAMessageIsOpenStaysBelowItAndLeavesItT
     ASSERT_TRUE(open);
     waitForFrame(*open);
     box = open->winId();
-    sticker = TStickerView::Show(stickertest::headlessUi(), stickertest::lookupOf(reminder),
-                                 stickertest::firedAt(), 0, {});
+    sticker = TStickerView::Show(model.model, stickertest::headlessUi(),
+                                 stickertest::lookupOf(reminder), stickertest::firedAt(), 0, {});
     waitForFrame(*sticker->window());
     stacking = rootList("_NET_CLIENT_LIST_STACKING");
     const QList<WId> a = rootList("_NET_ACTIVE_WINDOW");
@@ -180,9 +180,9 @@ TEST(WindowManagerX11, TheVolumeAndRemindAgainDialogsHaveNoMinimiseOrMaximiseBut
     GTEST_SKIP() << "needs an X server with a window manager (ui_window_manager_x11)";
   TestModel model;
   // Prepared as a sticker's menu prepares them (no such reminder: they are only placed).
-  TFormEditVolume volume;
+  TFormEditVolume volume(model.model);
   (void)volume.Prepare(QPoint(200, 200), 0);
-  TFormEditReminAfter again;
+  TFormEditReminAfter again(model.model);
   (void)again.Prepare(QStringLiteral("Close and remind in ..."), QPoint(400, 200), 0);
   for (QDialog *dialog : {static_cast<QDialog *>(&volume), static_cast<QDialog *>(&again)}) {
     SCOPED_TRACE(dialog->objectName().toStdString());

@@ -5,15 +5,15 @@
 //   TOLVANE_TEST_REPORT=1 the model's end reports a notice
 //   TOLVANE_TEST_ABORT_TICK=1 the first reminder check ends in a silent abort; every check is
 //                         marked
-//   TOLVANE_TEST_THROW_AT_START=1 an event handled while the store opens throws, as one may in
-//                         the grace pump of a reminder program launched at start-up
+//   TOLVANE_TEST_THROW_AT_START=1 an event handled during the start-up check throws, as one may
+//                         in the grace pump of a reminder program launched at start-up
 
 #include "app/ProgramEntry.h"
 #include "model/LogFile.h"
+#include "model/Model.h"
 #include "platform/Errors.h"
 #include "runtime/FormMaster.h"
 #include "runtime/HeadlessUserInterface.h"
-#include "runtime/MasterModel.h"
 #include "runtime/ReminderRuntime.h"
 
 #include <QCoreApplication>
@@ -32,28 +32,18 @@ void mark(const QString &line) {
     f.write(line.toUtf8() + '\n');
 }
 
-class NoReminders final : public IMasterModel {
-public:
-  void OpenStore() override {
-    mark(QStringLiteral("open store"));
-    if (qEnvironmentVariableIsSet("TOLVANE_TEST_THROW_AT_START")) {
-      QTimer::singleShot(0, [] { throw std::runtime_error("the start-up failed"); });
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
-    }
-  }
-  void RefreshReminder(int) override {}
-  bool DeleteReminders(int) override { return false; }
-  std::vector<TemplateEntry> DefaultReminders() const override { return {}; }
-  bool CopyToNewReminderTemplate(const QString &, const QString &) override { return false; }
-  void ResetNewReminderTemplate() override {}
-  bool DemoMode() const override { return false; }
-};
-
-// Marks each tick; the first one, after the start-up check, aborts.
-class AbortingRuntime final : public IReminderRuntime {
+// TOLVANE_TEST_ABORT_TICK: marks each check; the first tick, after the start-up check, aborts.
+// TOLVANE_TEST_THROW_AT_START: the start-up check runs the event loop, and an event throws.
+class TestRuntime final : public IReminderRuntime {
 public:
   void CheckAllReminders() override {
     ++m_checks;
+    if (qEnvironmentVariableIsSet("TOLVANE_TEST_THROW_AT_START") && m_checks == 1) {
+      QTimer::singleShot(0, [] { throw std::runtime_error("the start-up failed"); });
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+    }
+    if (!qEnvironmentVariableIsSet("TOLVANE_TEST_ABORT_TICK"))
+      return;
     mark(QStringLiteral("check %1").arg(m_checks));
     if (m_checks == 2)
       throw EAbort();
@@ -100,13 +90,16 @@ public:
     // What the programs a reminder starts inherit.
     mark(QStringLiteral("platform variable: ") + qEnvironmentVariable("QT_QPA_PLATFORM"));
   }
-  IUserInterface &UserInterface() override { return m_ui; }
+  void ShowMessage(const QString &message) override { m_ui.ShowMessage(message); }
   TFormMaster &Start() override {
     mark(QStringLiteral("initialize"));
-    WriteLog(QStringLiteral("Program start"));
-    m_master = std::make_unique<TFormMaster>(m_model, m_ui);
-    if (qEnvironmentVariableIsSet("TOLVANE_TEST_ABORT_TICK"))
-      m_master->SetReminderRuntime(std::make_unique<AbortingRuntime>());
+    // A model of its own that reads no settings and no reminders.
+    m_model = std::make_unique<TModel>(TModelStart::Empty);
+    WriteLog(*m_model, QStringLiteral("Program start"));
+    m_master = std::make_unique<TFormMaster>(*m_model, m_ui);
+    if (qEnvironmentVariableIsSet("TOLVANE_TEST_ABORT_TICK") ||
+        qEnvironmentVariableIsSet("TOLVANE_TEST_THROW_AT_START"))
+      m_master->SetReminderRuntime(std::make_unique<TestRuntime>());
     return *m_master;
   }
   void Finish() override {
@@ -117,7 +110,7 @@ public:
 
 private:
   MarkingUserInterface m_ui;
-  NoReminders m_model;
+  std::unique_ptr<TModel> m_model;
   std::unique_ptr<TFormMaster> m_master;
 };
 
