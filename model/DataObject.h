@@ -75,35 +75,40 @@ public:
 
   // --- Schedule (model/Schedule.cpp) ---
   [[nodiscard]] TRunWindow GetRunWindow(TDateTime m) const;
-  // True while this reminder is the one open in the editor: the current model's PreviewReminder
-  // has its id (never while no model lives).
-  [[nodiscard]] bool IsEditing() const;
-  // The due tests below take the reminder's firing (the empty state for one that never fired).
+  // True while this reminder is the one open in the editor: `editingId` is the id of the editor's
+  // preview copy (TModel::EditingId), empty while nothing is open.
+  [[nodiscard]] bool IsEditing(const QString &editingId) const;
+  // The due tests below take the reminder's firing (the empty state for one that never fired),
+  // the demo switch, and the id of the reminder open in the editor (empty for none: the caller's
+  // model says, TModel::EditingId), which neither fires nor keeps a firing or a warning.
   // The main event: whether an idle reminder is due at m, or a firing one must close.
-  [[nodiscard]] TCheckResult CheckRun(const TFiringState &firing, TDateTime m, bool demo) const;
+  [[nodiscard]] TCheckResult CheckRun(const TFiringState &firing, TDateTime m, bool demo,
+                                      const QString &editingId = {}) const;
   // The warning ahead of the main event. The caller checks remindBefore.enable.
   // A warning ends with the moment of the run it is for (WarnedRun), also when no check saw that
   // moment. With a memo, the next run is taken from it while it holds (see TNextRunMemo).
   [[nodiscard]] TCheckResult CheckRemindBefore(const TFiringState &firing, TDateTime m, bool demo,
+                                               const QString &editingId = {},
                                                TNextRunMemo *memo = nullptr) const;
   // What the check at m does: a firing reminder asks the test of its own kind whether it must
   // close; an idle one is tested for its main event, then (when that is not due and the warning
   // is on) for the warning. The result's kind names the firing to start or end.
   [[nodiscard]] TCheckResult CheckDue(const TFiringState &firing, TDateTime m, bool demo,
+                                      const QString &editingId = {},
                                       TNextRunMemo *memo = nullptr) const;
   // The run that began between two checks, after `from` and at or before m, when no check fired
   // it (the machine slept, the clock was put forward, the thread was busy, a warning still
   // showed, or its wall-clock time did not exist): the latest such run when it did not fire yet,
   // else nothing. Its window may have passed or may reach past m. Idle reminders only.
   [[nodiscard]] TCheckResult CheckMissed(const TFiringState &firing, TDateTime from, TDateTime m,
-                                         bool demo) const;
+                                         bool demo, const QString &editingId = {}) const;
   // What the record says of the main-event firing that began last (LastRunDue) when it never
   // closed (LastRunClosed is another run): the program stopped or was killed while it showed.
   // Open: at m it would still be under way; Over: it would have ended by now; None: there is no
   // such firing, or it is not this reminder's to resume (it is being edited, or its moment was
   // changed since).
   enum class TUnclosed { None, Open, Over };
-  [[nodiscard]] TUnclosed UnclosedRunAt(TDateTime m) const;
+  [[nodiscard]] TUnclosed UnclosedRunAt(TDateTime m, const QString &editingId = {}) const;
   // Starts a firing of `kind` at m with the due moment (m when 0) in `firing`, and notes in the
   // reminder what keeps the same run from firing or being warned of again.
   void BeginFiring(TFiringState &firing, TFireKind kind, TDateTime due, TDateTime m, bool demo);

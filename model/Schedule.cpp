@@ -1,7 +1,8 @@
 #include "model/Schedule.h"
 
-#include "model/Model.h"
 #include "platform/Clock.h"
+
+#include <QHash>
 
 #include <algorithm>
 #include <cstdio>
@@ -206,8 +207,8 @@ bool insideBounds(const TDataObject &r, TDateTime m) {
   return m >= startOf(r, m) && (!r.stopBound.enable || m <= stopOf(r, m));
 }
 
-bool mayFire(const TDataObject &r) {
-  return r.enable && r.state == TReminderState::Active && !r.IsEditing();
+bool mayFire(const TDataObject &r, const QString &editingId) {
+  return r.enable && r.state == TReminderState::Active && !r.IsEditing(editingId);
 }
 
 // How long the current firing has lasted since its due moment: on the monotonic clock when it
@@ -619,13 +620,12 @@ TRunWindow TDataObject::GetRunWindow(TDateTime m) const {
   return w;
 }
 
-bool TDataObject::IsEditing() const {
-  const TModel *model = TModel::CurrentOrNone();
-  const TDataObject *preview = model ? model->PreviewReminder() : nullptr;
-  return preview && preview->Id == Id;
+bool TDataObject::IsEditing(const QString &editingId) const {
+  return !editingId.isEmpty() && editingId == Id;
 }
 
-TCheckResult TDataObject::CheckRun(const TFiringState &f, TDateTime m, bool demo) const {
+TCheckResult TDataObject::CheckRun(const TFiringState &f, TDateTime m, bool demo,
+                                   const QString &editingId) const {
   m = bounded(m);
   TCheckResult result;
   if (f.firing) {
@@ -633,12 +633,12 @@ TCheckResult TDataObject::CheckRun(const TFiringState &f, TDateTime m, bool demo
     // reminder "until" its own time) lasts like any other.
     const bool stopped =
         stopBound.enable && m > stopOf(*this, m) && bounded(f.fireTime) < stopOf(*this, m);
-    const bool keep = mayFire(*this) && m >= startOf(*this, m) && !stopped &&
+    const bool keep = mayFire(*this, editingId) && m >= startOf(*this, m) && !stopped &&
                       !firingOver(*this, f, m) && (!f.firedInDemo || demo);
     result.close = !keep;
     return result;
   }
-  if (!mayFire(*this))
+  if (!mayFire(*this, editingId))
     return result;
   if (demo) {
     result.fire = true;
@@ -673,7 +673,7 @@ TCheckResult TDataObject::CheckRun(const TFiringState &f, TDateTime m, bool demo
 }
 
 TCheckResult TDataObject::CheckRemindBefore(const TFiringState &f, TDateTime m, bool demo,
-                                            TNextRunMemo *memo) const {
+                                            const QString &editingId, TNextRunMemo *memo) const {
   m = bounded(m);
   TCheckResult result;
   const auto nextRunAt = [&] { return memo ? GetNextRunTime(m, *memo) : GetNextRunTime(m); };
@@ -687,11 +687,11 @@ TCheckResult TDataObject::CheckRemindBefore(const TFiringState &f, TDateTime m, 
     const TDateTime next = nextRunAt();
     const TDateTime warned = bounded(WarnedRun);
     const bool runAhead = !warned.isSet() || m < warned - OneSecond;
-    result.close = !(mayFire(*this) && m < next - OneSecond && runAhead &&
+    result.close = !(mayFire(*this, editingId) && m < next - OneSecond && runAhead &&
                      (!f.firedInDemo || demo) && (closable(*this) || firingAge(f, m) < OneSecond));
     return result;
   }
-  if (!mayFire(*this) || demo)
+  if (!mayFire(*this, editingId) || demo)
     return result;
   const TDateTime next = nextRunAt();
   // A run warned of, or fired, already (the clock repeating an hour brings both back).
@@ -711,17 +711,18 @@ TCheckResult TDataObject::CheckRemindBefore(const TFiringState &f, TDateTime m, 
 // day's last gap equals the warning, the warning for midnight falls due in the tick of the day's
 // last run, and testing it first lost that run. The warning comes at a later tick instead.
 TCheckResult TDataObject::CheckDue(const TFiringState &f, TDateTime m, bool demo,
-                                   TNextRunMemo *memo) const {
+                                   const QString &editingId, TNextRunMemo *memo) const {
   if (f.firing) {
-    TCheckResult result = f.kind == TFireKind::RemindBefore ? CheckRemindBefore(f, m, demo, memo)
-                                                            : CheckRun(f, m, demo);
+    TCheckResult result = f.kind == TFireKind::RemindBefore
+                              ? CheckRemindBefore(f, m, demo, editingId, memo)
+                              : CheckRun(f, m, demo, editingId);
     result.kind = f.kind;
     return result;
   }
-  const TCheckResult run = CheckRun(f, m, demo);
+  const TCheckResult run = CheckRun(f, m, demo, editingId);
   if (run.fire || demo || !remindBefore.enable)
     return run;
-  TCheckResult warning = CheckRemindBefore(f, m, demo, memo);
+  TCheckResult warning = CheckRemindBefore(f, m, demo, editingId, memo);
   warning.kind = TFireKind::RemindBefore;
   return warning;
 }
@@ -730,12 +731,12 @@ TCheckResult TDataObject::CheckDue(const TFiringState &f, TDateTime m, bool demo
 // fires: after a long sleep, one firing per reminder, not one per missed run. Its window may
 // still be open at m: the due test accepts an Hourly run only inside its minute, so a run whose
 // minute fell in the gap was neither due nor, with the window's whole length asked for, missed.
-TCheckResult TDataObject::CheckMissed(const TFiringState &f, TDateTime from, TDateTime m,
-                                      bool demo) const {
+TCheckResult TDataObject::CheckMissed(const TFiringState &f, TDateTime from, TDateTime m, bool demo,
+                                      const QString &editingId) const {
   TCheckResult result;
   from = bounded(from);
   m = bounded(m);
-  if (f.firing || demo || !mayFire(*this) || m <= from)
+  if (f.firing || demo || !mayFire(*this, editingId) || m <= from)
     return result;
   const TDateTime d = GetDurationDays(duration);
   const TDateTime c = latestRunIn(*this, from, m);
@@ -804,15 +805,16 @@ void ForgetNextRuns() { ++scheduleEpoch; }
 
 uint64_t NextRunSearches() { return nextRunSearches; }
 
-TDataObject::TUnclosed TDataObject::UnclosedRunAt(TDateTime m) const {
+TDataObject::TUnclosed TDataObject::UnclosedRunAt(TDateTime m, const QString &editingId) const {
   m = bounded(m);
   const TDateTime c = bounded(LastRunDue);
-  if (!c.isSet() || c == bounded(LastRunClosed) || bounded(lastCloseByUserDt) >= c || IsEditing())
+  if (!c.isSet() || c == bounded(LastRunClosed) || bounded(lastCloseByUserDt) >= c ||
+      IsEditing(editingId))
     return TUnclosed::None;
   // A one-time reminder given another moment since is not this firing's any more.
   if (repeat.type == TRepeatType::Once && c != bounded(repeat.dt))
     return TUnclosed::None;
-  if (!mayFire(*this) || !insideBounds(*this, m))
+  if (!mayFire(*this, editingId) || !insideBounds(*this, m))
     return TUnclosed::Over;
   // How long the firing would last: its duration; without one, until the user closes it (for a
   // repeating rule, no longer than its next run), or its second when nothing of it can be closed.

@@ -297,13 +297,16 @@ void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousT
     f = seen(*r, slot, true);
   }
   const TFiringState &before = f ? f->state : TFiringState::Idle();
-  TCheckResult result = r->CheckDue(before, at, m_model.DemoMode(), slot ? &slot->memo : nullptr);
+  const QString editing = m_model.EditingId();
+  TCheckResult result =
+      r->CheckDue(before, at, m_model.DemoMode(), editing, slot ? &slot->memo : nullptr);
   // A missed run goes before a warning for a later one, as a due run does. A tick is late when a
   // whole second of the wall clock had no tick: measured as a span (more than a second and a
   // half), two late ticks 1.45 s apart skipped the second between them and its run.
   const bool runDue = result.fire && result.kind == TFireKind::Main;
   if (!runDue && !before.firing && previousTick && secondOf(at) - secondOf(*previousTick) >= 2) {
-    if (const TCheckResult missed = r->CheckMissed(before, *previousTick, at, m_model.DemoMode());
+    if (const TCheckResult missed =
+            r->CheckMissed(before, *previousTick, at, m_model.DemoMode(), editing);
         missed.fire)
       result = missed;
   }
@@ -324,9 +327,11 @@ void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousT
   // its second passed while the warning showed (a late tick, a suspend, the hour spring skips),
   // and it fires late rather than never.
   if (warningEnds && f && !f->state.firing && !m_model.DemoMode()) {
-    TCheckResult run = r->CheckRun(f->state, at, false);
+    // Asked afresh: the close may have run the event loop, and the editor may have opened.
+    const QString editingNow = m_model.EditingId();
+    TCheckResult run = r->CheckRun(f->state, at, false, editingNow);
     if (!run.fire && warned.isSet())
-      run = r->CheckMissed(f->state, warned - OneMillisecond, at, false);
+      run = r->CheckMissed(f->state, warned - OneMillisecond, at, false, editingNow);
     if (run.fire) {
       FireReminder(number, TFireKind::Main, run.due);
       if (!(r = find(number)))
@@ -375,12 +380,13 @@ void TReminderScheduler::resumeUnclosed(int number, TDateTime at) {
   TDataObject *r = find(number);
   if (!r)
     return;
-  const TDataObject::TUnclosed unclosed = r->UnclosedRunAt(at);
+  const QString editing = m_model.EditingId();
+  const TDataObject::TUnclosed unclosed = r->UnclosedRunAt(at, editing);
   if (unclosed == TDataObject::TUnclosed::None) {
     // It did close (the user closed it, as files from before the close was kept show), or it is
     // not this reminder's any more: noted, so that the check stops asking. While the reminder is
     // open in the editor, it is asked again afterwards.
-    if (!r->IsEditing())
+    if (!r->IsEditing(editing))
       r->LastRunClosed = r->LastRunDue;
     return;
   }

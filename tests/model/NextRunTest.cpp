@@ -289,11 +289,10 @@ TEST_F(NextRun, TheLatestRunNoCheckSawFiresOnce) {
 
 TEST_F(NextRun, AWarningOfTheEditedReminderIsNeitherStartedNorKept) {
   auto r = reminder(with({daily(1, 9, 0), remindBefore(10, TMeasure::Minute)}));
-  SetPreviewReminder(TDataObject::CreateEmpty(r->Id));
-  EXPECT_EQ(of(r->CheckRemindBefore(r.firing, at(8, 55), false)), none());
+  EXPECT_EQ(of(r->CheckRemindBefore(r.firing, at(8, 55), false, r->Id)), none());
   firingSince(at(8, 50), TFireKind::RemindBefore)(*r.r, r.firing);
-  EXPECT_EQ(of(r->CheckRemindBefore(r.firing, at(8, 55), false)), closes());
-  SetPreviewReminder(nullptr);
+  EXPECT_EQ(of(r->CheckRemindBefore(r.firing, at(8, 55), false, r->Id)), closes());
+  EXPECT_EQ(of(r->CheckRemindBefore(r.firing, at(8, 55), false, QStringLiteral("other"))), keep());
   EXPECT_EQ(of(r->CheckRemindBefore(r.firing, at(8, 55), false)), keep());
 }
 
