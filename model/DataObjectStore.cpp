@@ -7,6 +7,7 @@
 #include "model/Model.h"
 #include "model/Settings.h"
 #include "model/XMLStore.h"
+#include "model/XmlEncoding.h"
 #include "model/XmlFieldSet.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"
@@ -98,6 +99,8 @@ struct ItemPaths {
   Field lastCloseByUserDt{set, QStringLiteral("lastCloseByUserDt")};
   Field lastCloseByUserRemindBeforeDt{set, QStringLiteral("lastCloseByUserRemindBeforeDt")};
   Field lastRunDueDt{set, QStringLiteral("lastRunDueDt")};
+  Field warnedRunDt{set, QStringLiteral("warnedRunDt")};
+  Field lastRunClosedDt{set, QStringLiteral("lastRunClosedDt")};
   Field enable{set, QStringLiteral("enable")};
   Field default_{set, QStringLiteral("default")};
   Field hintEnable{set, QStringLiteral("hintEnable")};
@@ -370,6 +373,11 @@ void LoadFromStore(TModel &model, TDataObject &o) {
   o.lastCloseByUserRemindBeforeDt = r.dateTime(ps.lastCloseByUserRemindBeforeDt, TDateTime());
   // Files from before firings were remembered lack the element: nothing has fired then.
   o.LastRunDue = r.dateTime(ps.lastRunDueDt, TDateTime());
+  // Files from before warnings were remembered lack the element: none was. Those from before
+  // closes were remembered say nothing of the last firing's close: it is taken as closed, so
+  // that nothing they hold comes back as a firing under way.
+  o.WarnedRun = r.dateTime(ps.warnedRunDt, TDateTime());
+  o.LastRunClosed = r.dateTime(ps.lastRunClosedDt, o.LastRunDue);
   o.enable = r.boolean(ps.enable, true);
   o.default_ = r.boolean(ps.default_, false);
   o.hintEnable = r.boolean(ps.hintEnable, false);
@@ -462,6 +470,12 @@ void SaveToStore(TModel &model, TDataObject &o, bool noFlush) {
   // send its mail and start its program twice). Written only once something fired.
   if (o.LastRunDue.isSet())
     w.dateTime(ps.lastRunDueDt, o.LastRunDue);
+  // The run last warned of, so that a restart inside the warning does not show it again, and the
+  // run that last closed, so that a restart inside a firing brings it back.
+  if (o.WarnedRun.isSet())
+    w.dateTime(ps.warnedRunDt, o.WarnedRun);
+  if (o.LastRunDue.isSet() || o.LastRunClosed.isSet())
+    w.dateTime(ps.lastRunClosedDt, o.LastRunClosed);
   w.boolean(ps.enable, o.enable);
   w.boolean(ps.default_, o.default_);
   w.boolean(ps.hintEnable, o.hintEnable);
@@ -508,6 +522,35 @@ void SaveToStore(TModel &model, TDataObject &o, bool noFlush) {
   w.integer(ps.shellExecFlag, static_cast<int>(o.shellExec.flag));
   if (!noFlush)
     store.Flush();
+}
+
+bool RecordFiring(TModel &model, TDataObject &o) {
+  SaveToStore(model, o, true);
+  const ItemPaths &ps = paths();
+  std::vector<std::pair<QString, QString>> values;
+  const auto add = [&](const Field &f, const QString &text) {
+    values.emplace_back(f.path.toString(), text);
+  };
+  const auto addDate = [&](const Field &f, TDateTime t) { add(f, FormatXmlDateTime(t)); };
+  const auto addBool = [&](const Field &f, bool b) {
+    add(f, b ? QStringLiteral("true") : QStringLiteral("false"));
+  };
+  addBool(ps.enable, o.enable);
+  addDate(ps.lastCloseByUserDt, o.lastCloseByUserDt);
+  addDate(ps.lastCloseByUserRemindBeforeDt, o.lastCloseByUserRemindBeforeDt);
+  if (o.LastRunDue.isSet()) {
+    addDate(ps.lastRunDueDt, o.LastRunDue);
+    addDate(ps.lastRunClosedDt, o.LastRunClosed);
+  }
+  if (o.WarnedRun.isSet())
+    addDate(ps.warnedRunDt, o.WarnedRun);
+  addBool(ps.remindAfterEnable, o.remindAfter.enable);
+  add(ps.remindAfterValue.value, QString::number(o.remindAfter.value.value));
+  add(ps.remindAfterValue.measure, QString::number(static_cast<int>(o.remindAfter.value.measure)));
+  addDate(ps.remindAfterDtStart, o.remindAfter.dtStart);
+  addDate(ps.remindAfterDtStop, o.remindAfter.dtStop);
+  TXMLStore &store = model.Store();
+  return store.SelectItem(o.Id) && store.AppendToJournal(o.Id, std::move(values));
 }
 
 void SaveStickerPosition(const TDataObject &reminder) {

@@ -30,6 +30,13 @@ TOLVANE_CURRENT_MODEL void AssignNewId(TDataObject &reminder);
 void SaveToStore(TModel &model, TDataObject &reminder, bool noFlush = false);
 TOLVANE_CURRENT_MODEL void SaveToStore(TDataObject &reminder, bool noFlush = false);
 
+// Makes what a firing changes in the reminder durable at once, whatever the store holds: writes
+// the item into the document (as SaveToStore without saving), then appends the fields a firing
+// or its close changes (enable, the close times, the run that fired, the run warned of, the run
+// that closed, the remind-again window) to the store's journal, synced to disk. Gives whether the
+// journal took them; the next save of the store's file holds them either way.
+bool RecordFiring(TModel &model, TDataObject &reminder);
+
 // Writes the sticker's window position (left, top, width, height, autoSize) into the reminder's
 // item and saves the store (errors are ignored). Nothing when the store has no item for it.
 void SaveStickerPosition(TModel &model, const TDataObject &reminder);

@@ -56,8 +56,7 @@ public:
 
   // The current model (see above); fails when there is none.
   TOLVANE_CURRENT_MODEL [[nodiscard]] static TModel &Current();
-  // The current model, or none, for the one question that has an answer without a model: whether
-  // a reminder is open in the editor (TDataObject::IsEditing; not while no model lives).
+  // The current model, or none (for checks that no model outlived its test).
   TOLVANE_CURRENT_MODEL [[nodiscard]] static const TModel *CurrentOrNone();
 
   [[nodiscard]] TXMLStore &Store() { return m_store; }
@@ -75,6 +74,9 @@ public:
   [[nodiscard]] TDataObject *NewReminderTemplate() const { return m_template.get(); }
   void SetNewReminderTemplate(std::unique_ptr<TDataObject> reminder);
   [[nodiscard]] TDataObject *PreviewReminder() const { return m_preview.get(); }
+  // The id of the reminder open in the editor (its preview's), empty while none is: what the due
+  // tests are told, so that it neither fires nor is warned of (TDataObject::IsEditing).
+  [[nodiscard]] QString EditingId() const { return m_preview ? m_preview->Id : QString(); }
   void SetPreviewReminder(std::unique_ptr<TDataObject> preview);
   [[nodiscard]] bool DemoMode() const { return m_demoMode; }
   void SetDemoMode(bool on) { m_demoMode = on; }
@@ -125,7 +127,7 @@ private:
 };
 
 // The current model's preview copy of the reminder open in the editor, or null. While it exists,
-// the reminder with the same id does not fire (TDataObject::IsEditing).
+// the reminder with the same id does not fire (TModel::EditingId).
 TOLVANE_CURRENT_MODEL [[nodiscard]] TDataObject *PreviewReminder();
 // Installs a preview copy (the model owns it from here) or, with null, frees the current one.
 TOLVANE_CURRENT_MODEL void SetPreviewReminder(std::unique_ptr<TDataObject> preview);

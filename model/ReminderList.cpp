@@ -88,32 +88,38 @@ QString TReminderList::IdOf(int32_t number) const {
   return r ? r->Id : QString();
 }
 
-std::vector<int32_t> TReminderList::Numbers() const {
-  std::vector<int32_t> numbers;
-  numbers.reserve(m_items.size());
+std::vector<int32_t> TReminderList::Numbers() const { return m_numbers; }
+
+std::vector<TDataObject *> TReminderList::Objects() const {
+  std::vector<TDataObject *> objects;
+  objects.reserve(m_items.size());
   for (const auto &item : m_items)
-    numbers.push_back(item->Number);
-  return numbers;
+    objects.push_back(item.get());
+  return objects;
 }
 
 void TReminderList::Append(std::unique_ptr<TDataObject> object) {
   if (!object)
     return;
+  ++m_generation;
   // Numbers are unique; the first object keeps its entry should a second one ever come.
   if (!m_byNumber.contains(object->Number))
     m_byNumber.insert(object->Number, object.get());
   if (!m_idsStale)
     if (!m_byId.contains(object->Id))
       m_byId.insert(object->Id, object.get());
+  m_numbers.push_back(object->Number);
   m_items.push_back(std::move(object));
 }
 
 std::unique_ptr<TDataObject> TReminderList::Take(int index) {
   if (index < 0 || index >= Count())
     return nullptr;
+  ++m_generation;
   auto it = m_items.begin() + index;
   std::unique_ptr<TDataObject> object = std::move(*it);
   m_items.erase(it);
+  m_numbers.erase(m_numbers.begin() + index);
   if (m_byNumber.value(object->Number) == object.get()) {
     m_byNumber.remove(object->Number);
     // Another object with the same number (none the program makes) takes the entry over.
@@ -128,7 +134,9 @@ std::unique_ptr<TDataObject> TReminderList::Take(int index) {
 }
 
 void TReminderList::Clear() {
+  ++m_generation;
   m_items.clear();
+  m_numbers.clear();
   m_byNumber.clear();
   m_byId.clear();
   m_idsStale = false;

@@ -41,6 +41,12 @@ public:
   [[nodiscard]] int IndexOf(const TDataObject *object) const;
   // The run-time numbers in list order: what loops over all reminders walk through.
   [[nodiscard]] std::vector<int32_t> Numbers() const;
+  // The objects in list order. They are the list's: they hold while Generation() stays.
+  [[nodiscard]] std::vector<TDataObject *> Objects() const;
+  // Moves on whenever an object comes into the list or leaves it (Append, Take, Clear): a loop
+  // that may run the event loop keeps the objects it took only while the generation stays, and
+  // looks them up again by number once it moved.
+  [[nodiscard]] uint64_t Generation() const { return m_generation; }
 
   void Append(std::unique_ptr<TDataObject> object);
   // Removes the entry and gives its object to the caller (none for an index outside the list).
@@ -52,11 +58,14 @@ private:
   void indexIds() const;
 
   std::vector<std::unique_ptr<TDataObject>> m_items;
+  // The items' run-time numbers, in the same order (a number never changes while listed).
+  std::vector<int32_t> m_numbers;
   QHash<int32_t, TDataObject *> m_byNumber;
   // The first object of each id. An object's id can change while it is listed (a deletion marks
   // it, a first save gives it one), so an answer is checked and the index rebuilt when stale.
   mutable QHash<QString, TDataObject *> m_byId;
   mutable bool m_idsStale = false;
+  uint64_t m_generation = 0;
 };
 
 // --- The model's lists ----------------------------------------------------------------------

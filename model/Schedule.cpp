@@ -1,7 +1,8 @@
 #include "model/Schedule.h"
 
-#include "model/Model.h"
 #include "platform/Clock.h"
+
+#include <QHash>
 
 #include <algorithm>
 #include <cstdio>
@@ -206,8 +207,8 @@ bool insideBounds(const TDataObject &r, TDateTime m) {
   return m >= startOf(r, m) && (!r.stopBound.enable || m <= stopOf(r, m));
 }
 
-bool mayFire(const TDataObject &r) {
-  return r.enable && r.state == TReminderState::Active && !r.IsEditing();
+bool mayFire(const TDataObject &r, const QString &editingId) {
+  return r.enable && r.state == TReminderState::Active && !r.IsEditing(editingId);
 }
 
 // How long the current firing has lasted since its due moment: on the monotonic clock when it
@@ -485,6 +486,8 @@ TDateTime nextRun(const TDataObject &o, TDateTime m) {
     const TRunWindow w = o.GetRunWindow(m);
     const bool walks = repeat.type == TRepeatType::Minutely || repeat.type == TRepeatType::Hourly ||
                        repeat.type == TRepeatType::Daily;
+    // No run in an empty window: GetNextRunTime then falls back to a pending remind-again start,
+    // as for any schedule without a run, where stopping short would show no next run at all.
     if (!walks && stopBound.enable && w.start >= w.stop)
       return {};
     switch (repeat.type) {
@@ -506,6 +509,36 @@ TDateTime nextRun(const TDataObject &o, TDateTime m) {
       r = TDateTime();
   }
   return r != TDateTime() ? o.GetRunAt(r) : r;
+}
+
+// Whether "no run" found at m still holds at a later moment of the same run window and day.
+// A day-list rule searches the same days from the window's start, only fewer of them lie ahead;
+// a one-time reminder has its one fixed run; a schedule whose stop is a fixed moment has no run
+// once that has passed. A walk of a rhythm reaches a span from the moment asked about, so a later
+// moment may reach one more run.
+bool noRunHolds(const TDataObject &o, TDateTime m) {
+  switch (o.repeat.type) {
+  case TRepeatType::Once:
+  case TRepeatType::Weekly:
+  case TRepeatType::Monthly:
+  case TRepeatType::Annually:
+    return true;
+  default:
+    break;
+  }
+  if (!o.stopBound.enable)
+    return false;
+  const bool fixedStop = o.stopBound.type == TStopBoundType::UntilDefinedDateTime ||
+                         (o.stopBound.type != TStopBoundType::UntilDefinedTime &&
+                          o.startBound.type != TStartBoundType::AfterDefinedTime);
+  return fixedStop && m > stopOf(o, m);
+}
+
+// The next run at m: the schedule's own, else the start of a remind-again window still ahead.
+TDateTime withRemindAgain(const TDataObject &o, TDateTime m, TDateTime scheduled) {
+  if (scheduled.isSet() || !o.remindAfter.enable)
+    return scheduled;
+  return bounded(o.remindAfter.dtStart) >= m ? bounded(o.remindAfter.dtStart) : TDateTime();
 }
 
 // The latest run r with from < r <= limit, or 0. Searched back from the limit in growing spans,
@@ -532,6 +565,44 @@ TDateTime latestRunIn(const TDataObject &o, TDateTime from, TDateTime limit) {
   return {};
 }
 
+// The searches GetNextRunTime has made, and the epoch ForgetNextRuns moves on.
+uint64_t nextRunSearches = 0;
+uint32_t scheduleEpoch = 0;
+
+// One step of a 64-bit hash (splitmix64's finaliser over the running value and the word).
+uint64_t mix(uint64_t h, uint64_t word) {
+  uint64_t z = h ^ (word + 0x9E3779B97F4A7C15ULL + (h << 6) + (h >> 2));
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+  return z ^ (z >> 31);
+}
+
+uint64_t pair(const TValueRec &v) {
+  return (uint64_t(uint32_t(v.value)) << 8) | uint64_t(static_cast<uint8_t>(v.measure));
+}
+
+// Everything the schedule's next run at m depends on besides m itself: the fields of the
+// schedule, the dates of m and of the clock (month and year lengths, the annual list's leap shift),
+// the minute the system started when the schedule starts with it, and the epoch.
+uint64_t memoKey(const TDataObject &r, TDateTime m) {
+  uint64_t h = mix(scheduleEpoch, uint64_t(DayNumber(m)));
+  h = mix(h, uint64_t(DayNumber(clockNow())));
+  h = mix(h, (uint64_t(static_cast<uint8_t>(r.repeat.type)) << 16) |
+                 (uint64_t(static_cast<uint8_t>(r.startBound.type)) << 8) |
+                 (uint64_t(static_cast<uint8_t>(r.stopBound.type)) << 1) | r.stopBound.enable);
+  h = mix(h, pair(r.repeat.value1));
+  h = mix(h, pair(r.repeat.value2));
+  h = mix(h, uint64_t(r.repeat.dt.ms));
+  h = mix(h, uint64_t(r.startBound.dt.ms));
+  h = mix(h, uint64_t(r.stopBound.dt.ms));
+  h = mix(h, pair(r.stopBound.value));
+  if (r.startBound.type == TStartBoundType::AfterWindowsStart)
+    h = mix(h, uint64_t(TruncateToMinute(bounded(currentClock().systemStartTime())).ms));
+  if (!r.repeat.days.isEmpty())
+    h = mix(h, qHash(r.repeat.days));
+  return h;
+}
+
 } // namespace
 
 TRunWindow TDataObject::GetRunWindow(TDateTime m) const {
@@ -549,13 +620,12 @@ TRunWindow TDataObject::GetRunWindow(TDateTime m) const {
   return w;
 }
 
-bool TDataObject::IsEditing() const {
-  const TModel *model = TModel::CurrentOrNone();
-  const TDataObject *preview = model ? model->PreviewReminder() : nullptr;
-  return preview && preview->Id == Id;
+bool TDataObject::IsEditing(const QString &editingId) const {
+  return !editingId.isEmpty() && editingId == Id;
 }
 
-TCheckResult TDataObject::CheckRun(const TFiringState &f, TDateTime m, bool demo) const {
+TCheckResult TDataObject::CheckRun(const TFiringState &f, TDateTime m, bool demo,
+                                   const QString &editingId) const {
   m = bounded(m);
   TCheckResult result;
   if (f.firing) {
@@ -563,12 +633,12 @@ TCheckResult TDataObject::CheckRun(const TFiringState &f, TDateTime m, bool demo
     // reminder "until" its own time) lasts like any other.
     const bool stopped =
         stopBound.enable && m > stopOf(*this, m) && bounded(f.fireTime) < stopOf(*this, m);
-    const bool keep = mayFire(*this) && m >= startOf(*this, m) && !stopped &&
+    const bool keep = mayFire(*this, editingId) && m >= startOf(*this, m) && !stopped &&
                       !firingOver(*this, f, m) && (!f.firedInDemo || demo);
     result.close = !keep;
     return result;
   }
-  if (!mayFire(*this))
+  if (!mayFire(*this, editingId))
     return result;
   if (demo) {
     result.fire = true;
@@ -602,21 +672,28 @@ TCheckResult TDataObject::CheckRun(const TFiringState &f, TDateTime m, bool demo
   return result;
 }
 
-TCheckResult TDataObject::CheckRemindBefore(const TFiringState &f, TDateTime m, bool demo) const {
+TCheckResult TDataObject::CheckRemindBefore(const TFiringState &f, TDateTime m, bool demo,
+                                            const QString &editingId, TNextRunMemo *memo) const {
   m = bounded(m);
   TCheckResult result;
+  const auto nextRunAt = [&] { return memo ? GetNextRunTime(m, *memo) : GetNextRunTime(m); };
   if (f.firing) {
     // The warning ends no later than the tick one second before the event. Kept up to that
     // moment inclusive, it would be closed only by the tick at the event itself, and that tick
     // is spent closing it: an event without duration (one second long) would be lost.
-    const TDateTime next = GetNextRunTime(m);
-    result.close = !(mayFire(*this) && m < next - OneSecond && (!f.firedInDemo || demo) &&
-                     (closable(*this) || firingAge(f, m) < OneSecond));
+    // It ends with its own run too: once no tick landed in that run's second (a late tick, a
+    // suspend, the hour spring skips), the next run names the following occurrence, and the
+    // warning stayed on screen for a day while its run never fired.
+    const TDateTime next = nextRunAt();
+    const TDateTime warned = bounded(WarnedRun);
+    const bool runAhead = !warned.isSet() || m < warned - OneSecond;
+    result.close = !(mayFire(*this, editingId) && m < next - OneSecond && runAhead &&
+                     (!f.firedInDemo || demo) && (closable(*this) || firingAge(f, m) < OneSecond));
     return result;
   }
-  if (!mayFire(*this) || demo)
+  if (!mayFire(*this, editingId) || demo)
     return result;
-  const TDateTime next = GetNextRunTime(m);
+  const TDateTime next = nextRunAt();
   // A run warned of, or fired, already (the clock repeating an hour brings both back).
   if (next == bounded(WarnedRun) || next == bounded(LastRunDue))
     return result;
@@ -633,35 +710,36 @@ TCheckResult TDataObject::CheckRemindBefore(const TFiringState &f, TDateTime m, 
 // runs (the warning is always for a run after m, the event for one at or before it): when the
 // day's last gap equals the warning, the warning for midnight falls due in the tick of the day's
 // last run, and testing it first lost that run. The warning comes at a later tick instead.
-TCheckResult TDataObject::CheckDue(const TFiringState &f, TDateTime m, bool demo) const {
+TCheckResult TDataObject::CheckDue(const TFiringState &f, TDateTime m, bool demo,
+                                   const QString &editingId, TNextRunMemo *memo) const {
   if (f.firing) {
-    TCheckResult result =
-        f.kind == TFireKind::RemindBefore ? CheckRemindBefore(f, m, demo) : CheckRun(f, m, demo);
+    TCheckResult result = f.kind == TFireKind::RemindBefore
+                              ? CheckRemindBefore(f, m, demo, editingId, memo)
+                              : CheckRun(f, m, demo, editingId);
     result.kind = f.kind;
     return result;
   }
-  const TCheckResult run = CheckRun(f, m, demo);
+  const TCheckResult run = CheckRun(f, m, demo, editingId);
   if (run.fire || demo || !remindBefore.enable)
     return run;
-  TCheckResult warning = CheckRemindBefore(f, m, demo);
+  TCheckResult warning = CheckRemindBefore(f, m, demo, editingId, memo);
   warning.kind = TFireKind::RemindBefore;
   return warning;
 }
 
-// A run whose whole due window [c, c + D) lay between the two checks was seen by neither. Only
-// the latest one fires: after a long sleep, one firing per reminder, not one per missed run.
-TCheckResult TDataObject::CheckMissed(const TFiringState &f, TDateTime from, TDateTime m,
-                                      bool demo) const {
+// A run that began between the two checks was seen by neither as it began. Only the latest one
+// fires: after a long sleep, one firing per reminder, not one per missed run. Its window may
+// still be open at m: the due test accepts an Hourly run only inside its minute, so a run whose
+// minute fell in the gap was neither due nor, with the window's whole length asked for, missed.
+TCheckResult TDataObject::CheckMissed(const TFiringState &f, TDateTime from, TDateTime m, bool demo,
+                                      const QString &editingId) const {
   TCheckResult result;
   from = bounded(from);
   m = bounded(m);
-  if (f.firing || demo || !mayFire(*this))
+  if (f.firing || demo || !mayFire(*this, editingId) || m <= from)
     return result;
   const TDateTime d = GetDurationDays(duration);
-  const TDateTime limit = m - d;
-  if (limit <= from)
-    return result;
-  const TDateTime c = latestRunIn(*this, from, limit);
+  const TDateTime c = latestRunIn(*this, from, m);
   if (c == TDateTime())
     return result;
   const auto inWindow = [&](TDateTime t) { return c <= t && t < c + d; };
@@ -701,11 +779,55 @@ TDateTime TDataObject::GetRunAt(TDateTime m) const {
 
 TDateTime TDataObject::GetNextRunTime(TDateTime m) const {
   m = bounded(m);
-  if (const TDateTime r = nextRun(*this, m); r != TDateTime())
-    return r;
-  if (remindAfter.enable)
-    return bounded(remindAfter.dtStart) >= m ? bounded(remindAfter.dtStart) : TDateTime();
-  return {};
+  ++nextRunSearches;
+  return withRemindAgain(*this, m, nextRun(*this, m));
+}
+
+TDateTime TDataObject::GetNextRunTime(TDateTime m, TNextRunMemo &memo) const {
+  m = bounded(m);
+  const uint64_t key = memoKey(*this, m);
+  // The search starts from the run window around m, and the window moves with m (its start to
+  // the last boundary, its stop with the stop bound): the run found holds while the window is the
+  // same, up to the run itself, for a later moment finds no earlier run from there. That there is
+  // no run holds where noRunHolds says so, else for its moment alone. Only the schedule's own run
+  // is kept; the remind-again start is taken afresh.
+  const TRunWindow window = isRepeating(repeat.type) ? GetRunWindow(m) : TRunWindow{};
+  if (!(memo.valid && memo.key == key && memo.from <= m && memo.window.start == window.start &&
+        memo.window.stop == window.stop &&
+        (memo.next.isSet() ? m <= memo.next : m == memo.from || noRunHolds(*this, memo.from)))) {
+    ++nextRunSearches;
+    memo = {key, m, nextRun(*this, m), window, true};
+  }
+  return withRemindAgain(*this, m, memo.next);
+}
+
+void ForgetNextRuns() { ++scheduleEpoch; }
+
+uint64_t NextRunSearches() { return nextRunSearches; }
+
+TDataObject::TUnclosed TDataObject::UnclosedRunAt(TDateTime m, const QString &editingId) const {
+  m = bounded(m);
+  const TDateTime c = bounded(LastRunDue);
+  if (!c.isSet() || c == bounded(LastRunClosed) || bounded(lastCloseByUserDt) >= c ||
+      IsEditing(editingId))
+    return TUnclosed::None;
+  // A one-time reminder given another moment since is not this firing's any more.
+  if (repeat.type == TRepeatType::Once && c != bounded(repeat.dt))
+    return TUnclosed::None;
+  if (!mayFire(*this, editingId) || !insideBounds(*this, m))
+    return TUnclosed::Over;
+  // How long the firing would last: its duration; without one, until the user closes it (for a
+  // repeating rule, no longer than its next run), or its second when nothing of it can be closed.
+  std::optional<TDateTime> lasts;
+  if (durationCounts(duration)) {
+    lasts = GetDurationDays(duration);
+  } else if (!closable(*this)) {
+    lasts = OneSecond;
+  } else if (repeat.type != TRepeatType::Once) {
+    if (const TDateTime next = nextRun(*this, c + OneMillisecond); next.isSet())
+      lasts = next - c;
+  }
+  return !lasts || m - c < *lasts ? TUnclosed::Open : TUnclosed::Over;
 }
 
 void TDataObject::SetDefaultSchedule(TRepeatType type) {

@@ -44,3 +44,7 @@
 // The days 0..366 a list holds, by the same rule as DayListContains, read in one pass.
 using TDaySet = std::bitset<368>;
 [[nodiscard]] TDaySet ParseDayList(const QString &list);
+
+// How many next-run searches (TDataObject::GetNextRunTime without a memo) this process has made:
+// what tests and the benchmark count to see that the check keeps its next runs.
+[[nodiscard]] uint64_t NextRunSearches();

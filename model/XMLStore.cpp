@@ -7,6 +7,7 @@
 #include "model/Paths.h"
 #include "model/Settings.h"
 #include "model/SettingsKeys.h"
+#include "model/StoreJournal.h"
 #include "platform/AtomicFile.h"
 #include "platform/Errors.h"
 
@@ -19,6 +20,9 @@
 
 namespace {
 
+// The root's attribute that names the last journal record the file holds.
+const char *const kJournalAttr = "journal";
+
 QString describe(const std::exception &e) {
   if (const auto *own = dynamic_cast<const ETolvaneError *>(&e))
     return own->message();
@@ -28,7 +32,9 @@ QString describe(const std::exception &e) {
 } // namespace
 
 TXMLStore::TXMLStore(const QString &fileName, const QString &itemName, const QString &rootName)
-    : TMSXMLObjectWithGuidAsId(fileName, itemName, rootName), m_onDisk(stampOf(fileName)) {}
+    : TMSXMLObjectWithGuidAsId(fileName, itemName, rootName), m_onDisk(stampOf(fileName)) {
+  m_journalSeq = rootElement().attribute(kJournalAttr).as_ullong(0);
+}
 
 TXMLStore::TFileStamp TXMLStore::stampOf(const QString &fileName) {
   struct stat st {};
@@ -42,6 +48,40 @@ TXMLStore::TFileStamp TXMLStore::stampOf(const QString &fileName) {
 void TXMLStore::LoadFromFile(const QString &fileName) {
   TMSXMLObjectWithGuidAsId::LoadFromFile(fileName);
   m_onDisk = stampOf(fileName);
+  m_journalSeq = rootElement().attribute(kJournalAttr).as_ullong(0);
+}
+
+bool TXMLStore::AppendToJournal(const QString &id,
+                                std::vector<std::pair<QString, QString>> values) {
+  if (FileName().isEmpty())
+    return false;
+  TJournalRecord record{m_journalSeq + 1, id, std::move(values)};
+  try {
+    AppendJournalRecord(FileName(), record);
+  } catch (const std::exception &e) {
+    qWarning() << "Journal not written:" << describe(e);
+    return false;
+  }
+  m_journalSeq = record.seq;
+  return true;
+}
+
+int TXMLStore::ApplyJournal() {
+  if (FileName().isEmpty())
+    return 0;
+  const uint64_t saved = m_journalSeq;
+  int applied = 0;
+  const pugi::xml_node selected = CurrentItem();
+  for (const TJournalRecord &record : ReadJournal(FileName())) {
+    m_journalSeq = std::max(m_journalSeq, record.seq);
+    if (record.seq <= saved || !SelectItem(record.id))
+      continue;
+    for (const auto &[path, text] : record.values)
+      WriteString(TXmlPath(path), text);
+    ++applied;
+  }
+  selectNode(selected);
+  return applied;
 }
 
 void TXMLStore::keepForeignVersion(const QString &fileName) {
@@ -65,10 +105,22 @@ void TXMLStore::keepForeignVersion(const QString &fileName) {
 
 void TXMLStore::writeFile(const QString &fileName) {
   keepForeignVersion(fileName);
+  const bool own = fileName == FileName();
+  if (m_journalSeq > 0) {
+    pugi::xml_node root = rootElement();
+    pugi::xml_attribute seq = root.attribute(kJournalAttr);
+    if (!seq)
+      seq = root.append_attribute(kJournalAttr);
+    seq.set_value(static_cast<unsigned long long>(m_journalSeq));
+  }
   TMSXMLObjectWithGuidAsId::SaveToFile(fileName);
-  if (fileName == FileName()) {
+  if (own) {
     m_onDisk = stampOf(fileName);
     ++m_ownFileWrites;
+    // The file holds every record now; one that stays (the journal could not be emptied) is
+    // skipped at the next load by its number.
+    if (!ClearJournal(fileName))
+      qWarning() << "Journal not emptied:" << JournalFileName(fileName);
   }
 }
 
@@ -169,6 +221,8 @@ void OpenStore(TModel &model, const std::function<void()> &reloadReminders) {
       qWarning() << "Backup file not read:" << e.message();
     }
   }
+  // Firings made durable after the file's last save.
+  (void)store.ApplyJournal();
   // Two items with one id would be one reminder twice: the first one's actions would run twice
   // and the second one never fire. The later ones get ids of their own, kept in the file.
   if (store.RenewRepeatedIds() > 0)

@@ -3,8 +3,11 @@
 #include "model/CurrentModel.h"
 #include "model/MSXMLObjectWithGuidAsId.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 // The store of all reminders: one "item" per reminder below the root "root". The same format
 // serves data.xml, its backup and the exchange files. Saving replaces the target atomically (a
@@ -49,6 +52,17 @@ public:
     m_logWriter = std::move(writer);
   }
 
+  // --- The journal beside the own file (model/StoreJournal.h) ---------------------------------
+  // Appends a record of these element texts of the item with the id, synced to disk: what makes a
+  // change durable before the next save of the whole file, at the cost of one short line. The
+  // texts must already stand in the document. Gives whether the record is on disk; a failure is
+  // logged, and the next save of the file still keeps the change.
+  bool AppendToJournal(const QString &id, std::vector<std::pair<QString, QString>> values);
+  // Writes the journal's records that the loaded file does not hold yet into the document, in the
+  // order they were made; records of items the document lacks are dropped. Gives how many it
+  // applied. Run after the own file was loaded, before the reminders are read from it.
+  int ApplyJournal();
+
   // Holds the store's file writes back while it lives, so that several changes that belong
   // together reach the file in one write: a Flush inside only notes that a write is due, and the
   // last batch to end flushes once when one is. Never keep one across the event loop.
@@ -79,6 +93,10 @@ private:
   void writeFile(const QString &fileName);
 
   TFileStamp m_onDisk;
+  // The sequence number of the last journal record made or read. A save of the own file notes it
+  // in the root element ("journal"), so that records a save already holds are never applied over
+  // it again, even when a kill came between that save and the emptying of the journal.
+  uint64_t m_journalSeq = 0;
   QStringList m_disarmed;
   int m_batches = 0;
   bool m_flushDue = false;

@@ -87,6 +87,7 @@ int TFiringTable::DropUnknown(const std::function<bool(const QString &id)> &know
   for (const QString &id : gone) {
     ReleaseOutputs(id);
     m_entries.erase(id);
+    ++m_generation;
   }
   return static_cast<int>(gone.size());
 }

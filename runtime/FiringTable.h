@@ -38,6 +38,9 @@ struct TFiring {
   std::optional<TDemoRestore> demoRestore;
   // The scheduler's own mark: the last pass over all reminders that met this firing's reminder.
   uint64_t seenInPass = 0;
+  // The firing began before a restart and goes on after it, without its actions: its sound
+  // played when it began.
+  bool resumed = false;
 };
 
 // The firings of the reminders, keyed by reminder id: an id survives a store reload that reads
@@ -66,6 +69,9 @@ public:
   // The ids of all entries, in no particular order.
   [[nodiscard]] QStringList Ids() const;
   [[nodiscard]] int Count() const { return static_cast<int>(m_entries.size()); }
+  // Moves on whenever an entry is dropped: an entry found at one generation is still there, at
+  // the same place, while the generation stays (entries that are made move nothing).
+  [[nodiscard]] uint64_t Generation() const { return m_generation; }
 
   // Each releases one output of the id's firing, when it has one. Each takes the output out of
   // the entry first, so that whatever the output does while it goes finds the entry without it.
@@ -84,4 +90,5 @@ public:
 private:
   // By pointer, so that an entry stays where it is while others come and go.
   std::unordered_map<QString, std::unique_ptr<TFiring>> m_entries;
+  uint64_t m_generation = 0;
 };

@@ -6,6 +6,8 @@
 #include "model/LogFile.h"
 #include "model/Model.h"
 #include "model/ReminderList.h"
+#include "model/Schedule.h"
+#include "model/Settings.h"
 #include "model/SettingsCipher.h"
 #include "model/SettingsKeys.h"
 #include "model/UserData.h"
@@ -20,13 +22,29 @@
 
 #include <QCursor>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <algorithm>
+#include <cstdlib>
 #include <exception>
+#include <utility>
 
 namespace {
 
 TDateTime now() { return currentClock().now(); }
+
+// Whether a firing's outputs are already what the reminder's settings ask for: then the output
+// step has nothing to make or release, and need not look anything up.
+bool outputsInLine(const TDataObject &r, const TFiring &f) {
+  const bool sound = r.sound.enable ? f.sound || f.soundStoppedByUser || f.resumed : !f.sound;
+  return r.sticker.enable == (f.sticker != nullptr) && r.tray == (f.trayIcon != nullptr) && sound;
+}
+
+// The whole second a moment lies in.
+int64_t secondOf(TDateTime t) {
+  const int64_t ms = t.ms;
+  return ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
+}
 
 // What the installed clock said when a check began, for every read inside it. A check reads
 // "now" for every reminder, and the model reads today for month lengths; reading the system
@@ -92,7 +110,13 @@ TDataObject *TReminderScheduler::find(int number) const {
 }
 
 TFiring &TReminderScheduler::firingOf(const TDataObject &reminder) {
-  return m_firings.Get(reminder.Id);
+  const int before = m_firings.Count();
+  TFiring &f = m_firings.Get(reminder.Id);
+  // The check of this reminder looks its firing up again after it fired; any other reminder's
+  // slot that knows of no firing must look again.
+  if (m_firings.Count() != before && reminder.Number != m_checkingNumber)
+    ++m_madeElsewhere;
+  return f;
 }
 
 const TFiringState &TReminderScheduler::FiringOf(int number) const {
@@ -114,6 +138,12 @@ TSoundLookup TReminderScheduler::SoundLookup(int number) const {
   };
 }
 
+// The one place where a firing is made durable: its record (the run that fired, the warned run,
+// the close) goes into the store's journal, synced, at a cost that does not grow with the store.
+void TReminderScheduler::recordFiring(TDataObject &reminder) {
+  (void)RecordFiring(m_model, reminder);
+}
+
 void TReminderScheduler::sendReminderUpdated(int number) const {
   hub().send(m_ui.MainWindowHandle(), msg::WM_REMINDER_UPDATED, static_cast<uintptr_t>(number), 0);
 }
@@ -129,22 +159,45 @@ void TReminderScheduler::CheckAllReminders() {
   checkAll(std::nullopt);
 }
 
+// The next runs the check keeps (TNextRunMemo) hold while the wall clock runs with the monotonic
+// one. When the two part by more than the tolerance between two ticks, the clock was stepped, the
+// time zone or its offset changed (daylight saving), or the machine slept: every memo is dropped.
 void TReminderScheduler::Timer1Timer() {
   if (m_checking)
     return;
   CheckGuard guard(m_checking);
+  constexpr int64_t kStepToleranceMs = 500;
   const std::optional<TDateTime> previous = m_lastTick;
+  const uint32_t ticks = currentClock().tickCount();
   m_lastTick = now();
+  if (previous && m_lastTickCount) {
+    const int64_t wall = (*m_lastTick - *previous).ms;
+    const int64_t steady = static_cast<int64_t>(ticks - *m_lastTickCount); // wraps like the count
+    if (std::abs(wall - steady) > kStepToleranceMs)
+      ForgetNextRuns();
+  }
+  m_lastTickCount = ticks;
   checkAll(previous);
 }
 
 // Every reminder the pass meets marks its firing. A firing left unmarked belongs to a reminder
 // that is no longer in the list: only then is the list asked about each firing.
+//
+// Each place in the list keeps a slot: the firing found for the reminder there (found again only
+// when the reminder there has another id, an entry was dropped, or, for one without a firing,
+// another reminder's was made) and its next run. The pass takes the list's objects, and uses them
+// while the list stays as it was. So the check of a reminder that neither fires nor closes looks
+// up nothing.
 void TReminderScheduler::checkAll(std::optional<TDateTime> previousTick) {
   ++m_pass;
   m_seen = 0;
-  for (const int number : m_model.Reminders().Numbers())
-    checkOne(number, previousTick);
+  const std::vector<TDataObject *> objects = m_model.Reminders().Objects();
+  const std::vector<int32_t> numbers = m_model.Reminders().Numbers();
+  m_passGeneration = m_model.Reminders().Generation();
+  if (m_slots.size() != objects.size())
+    m_slots.resize(objects.size());
+  for (size_t i = 0; i < objects.size(); ++i)
+    checkOne(numbers[i], previousTick, &m_slots[i], objects[i]);
   if (m_dropDue || m_seen < m_firings.Count())
     dropGoneFirings();
 }
@@ -158,8 +211,25 @@ void TReminderScheduler::CheckReminder(int number) {
     dropGoneFirings();
 }
 
-TFiring *TReminderScheduler::seen(const TDataObject &reminder) {
-  TFiring *f = m_firings.Find(reminder.Id);
+TFiring *TReminderScheduler::seen(const TDataObject &reminder, TSlot *slot, bool again) {
+  TFiring *f = nullptr;
+  // The same id text (the same shared string, nearly always), no entry dropped since, and for a
+  // reminder without one, none made elsewhere.
+  const bool sameId =
+      slot &&
+      ((slot->id.constData() == reminder.Id.constData() && slot->id.size() == reminder.Id.size()) ||
+       slot->id == reminder.Id);
+  if (sameId && !again && slot->generation == m_firings.Generation() &&
+      (slot->firing || slot->madeElsewhere == m_madeElsewhere)) {
+    f = slot->firing;
+  } else {
+    f = m_firings.Find(reminder.Id);
+    if (slot) {
+      if (!sameId)
+        slot->memo = {};
+      *slot = {reminder.Id, f, m_firings.Generation(), m_madeElsewhere, slot->memo};
+    }
+  }
   if (f && f->seenInPass != m_pass) {
     f->seenInPass = m_pass;
     ++m_seen;
@@ -186,42 +256,63 @@ void TReminderScheduler::RemindersReloaded() {
 void TReminderScheduler::ReleaseAllOutputs() { m_firings.ReleaseAllOutputs(); }
 
 // One pass over one reminder:
+//  0. a reminder the runtime has no firing of, whose record says a firing never closed (the
+//     program stopped while it showed): resumed or closed first (resumeUnclosed);
 //  1. the due tests (TDataObject::CheckDue): a firing reminder asks the test of its own kind
 //     whether it must close; an idle one asks for its main event, then for its warning. When
 //     nothing is due and the tick came late, the latest run that no tick saw (CheckMissed);
-//  2. close, unless the firing is a remind-again one (step 3 ends those), or fire;
+//  2. close, unless the firing is a remind-again one (step 3 ends those), or fire; a warning that
+//     closed hands over to its run, which fires at once when it is due or was missed;
 //  3. the remind-again window: fire inside it (or when it passed between two ticks), close a
 //     remind-again firing outside it;
 //  4. bring the outputs in line.
 // Firing and closing can run the event loop, so the reminder is looked up again after each, and
 // its firing state is read afresh.
 //
-// A tick is late when more than a second and a half of wall-clock time passed since the one
-// before: the machine slept, the clock was put forward (by hand, or the hour that daylight saving
-// skips), or the thread was busy. The span is measured on the wall clock, the schedule's own: the
-// monotonic clock does not count a sleep. Ticks come a tenth of a second into each second, so a
-// one-second due window that begins on a whole second lies between two ticks only when they are
-// about two seconds apart. A clock set back is no gap; the runs it brings back are kept from
-// firing again by the reminder itself.
-void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousTick) {
-  TDataObject *r = find(number);
+// A tick is late when a whole second of the wall clock passed without a tick: the machine slept,
+// the clock was put forward (by hand, or the hour that daylight saving skips), or the thread was
+// busy. It is measured on the wall clock, the schedule's own: the monotonic clock does not count
+// a sleep. A one-second due window that begins on a whole second lies between two ticks exactly
+// when no tick fell in that second, however close the two ticks. A clock set back is no gap; the
+// runs it brings back are kept from firing again by the reminder itself.
+void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousTick, TSlot *slot,
+                                  TDataObject *object) {
+  // The pass's own pointer while the list has not changed since the pass began.
+  TDataObject *r =
+      object && m_model.Reminders().Generation() == m_passGeneration ? object : find(number);
   if (!r)
     return;
+  const int previousNumber = std::exchange(m_checkingNumber, number);
+  const auto restore = qScopeGuard([&] { m_checkingNumber = previousNumber; });
 
-  constexpr TDateTime kLateTick{1'500};
   const TDateTime at = now();
-  // One lookup of the firing in nearly every check: one that neither fires nor closes.
-  const TFiring *f = seen(*r);
+  // One lookup of the firing in nearly every check (none with a slot): one that neither fires
+  // nor closes.
+  const TFiring *f = seen(*r, slot);
+  // The record says a firing was under way when the program stopped: resumed or ended first.
+  if (!f && r->LastRunDue.isSet() && r->LastRunClosed != r->LastRunDue && !m_model.DemoMode()) {
+    resumeUnclosed(number, at);
+    if (!(r = find(number)))
+      return;
+    f = seen(*r, slot, true);
+  }
   const TFiringState &before = f ? f->state : TFiringState::Idle();
-  TCheckResult result = r->CheckDue(before, at, m_model.DemoMode());
-  // A missed run goes before a warning for a later one, as a due run does.
+  const QString editing = m_model.EditingId();
+  TCheckResult result =
+      r->CheckDue(before, at, m_model.DemoMode(), editing, slot ? &slot->memo : nullptr);
+  // A missed run goes before a warning for a later one, as a due run does. A tick is late when a
+  // whole second of the wall clock had no tick: measured as a span (more than a second and a
+  // half), two late ticks 1.45 s apart skipped the second between them and its run.
   const bool runDue = result.fire && result.kind == TFireKind::Main;
-  if (!runDue && !before.firing && previousTick && at - *previousTick > kLateTick) {
-    if (const TCheckResult missed = r->CheckMissed(before, *previousTick, at, m_model.DemoMode());
+  if (!runDue && !before.firing && previousTick && secondOf(at) - secondOf(*previousTick) >= 2) {
+    if (const TCheckResult missed =
+            r->CheckMissed(before, *previousTick, at, m_model.DemoMode(), editing);
         missed.fire)
       result = missed;
   }
   const bool closing = result.close && before.kind != TFireKind::RemindAfter;
+  const bool warningEnds = closing && before.kind == TFireKind::RemindBefore;
+  const TDateTime warned = r->WarnedRun;
   if (closing)
     CloseReminder(number, false);
   else if (result.fire)
@@ -230,7 +321,23 @@ void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousT
   if (closing || result.fire) {
     if (!(r = find(number)))
       return;
-    f = seen(*r);
+    f = seen(*r, slot, true);
+  }
+  // A warning that ended with its run's moment hands over to that run at once: it is due now, or
+  // its second passed while the warning showed (a late tick, a suspend, the hour spring skips),
+  // and it fires late rather than never.
+  if (warningEnds && f && !f->state.firing && !m_model.DemoMode()) {
+    // Asked afresh: the close may have run the event loop, and the editor may have opened.
+    const QString editingNow = m_model.EditingId();
+    TCheckResult run = r->CheckRun(f->state, at, false, editingNow);
+    if (!run.fire && warned.isSet())
+      run = r->CheckMissed(f->state, warned - OneMillisecond, at, false, editingNow);
+    if (run.fire) {
+      FireReminder(number, TFireKind::Main, run.due);
+      if (!(r = find(number)))
+        return;
+      f = seen(*r, slot, true);
+    }
   }
 
   if (!m_model.DemoMode() && r->enable && r->remindAfter.enable) {
@@ -255,11 +362,44 @@ void TReminderScheduler::checkOne(int number, std::optional<TDateTime> previousT
     }
     if (!(r = find(number)))
       return;
-    f = seen(*r);
+    f = seen(*r, slot, true);
   }
 
-  if (f && f->state.firing)
+  if (f && f->state.firing && !outputsInLine(*r, *f))
     SyncReminderOutputs(number);
+}
+
+// A firing the record says was under way when the program stopped (stopped, or killed), met at
+// the first check after the start (or after a store with it was opened):
+//  - still inside its window: it goes on without its actions (no mail, no program, no log line,
+//    no sound): its sticker and tray icon come back for the rest of the window, and it closes at
+//    the window's end or by the user like any firing;
+//  - its window passed meanwhile: it closes now, without outputs, so that a one-time reminder is
+//    switched off as its close would have done.
+void TReminderScheduler::resumeUnclosed(int number, TDateTime at) {
+  TDataObject *r = find(number);
+  if (!r)
+    return;
+  const QString editing = m_model.EditingId();
+  const TDataObject::TUnclosed unclosed = r->UnclosedRunAt(at, editing);
+  if (unclosed == TDataObject::TUnclosed::None) {
+    // It did close (the user closed it, as files from before the close was kept show), or it is
+    // not this reminder's any more: noted, so that the check stops asking. While the reminder is
+    // open in the editor, it is asked again afterwards.
+    if (!r->IsEditing(editing))
+      r->LastRunClosed = r->LastRunDue;
+    return;
+  }
+  const bool closes = r->repeat.type == TRepeatType::Once && r->enable;
+  if (unclosed == TDataObject::TUnclosed::Over && !closes) {
+    r->LastRunClosed = r->LastRunDue; // nothing else to do; noted for the next save
+    return;
+  }
+  TFiring &f = firingOf(*r);
+  r->BeginFiring(f.state, TFireKind::Main, r->LastRunDue, at, false);
+  f.resumed = true;
+  if (unclosed == TDataObject::TUnclosed::Over)
+    CloseReminder(number, false);
 }
 
 // --- Firing and closing --------------------------------------------------------------------------
@@ -275,7 +415,16 @@ void TReminderScheduler::FireReminder(int number, TFireKind kind, TDateTime due)
   else
     f.demoRestore.reset(); // left by a demonstration that ended without its close
   r->BeginFiring(f.state, kind, due, now(), demo);
+  f.resumed = false;
   const TFiringState started = f.state;
+  // On disk before the program starts and the mail goes: killed after either, the program finds
+  // the run fired and runs neither again. A demonstration and a remind-again firing change
+  // nothing to keep.
+  if (!demo && kind != TFireKind::RemindAfter) {
+    recordFiring(*r);
+    if (!(r = find(number)))
+      return;
+  }
 
   // With a mail, its outcome writes the log line when the worker is done with it.
   if (!SendReminderMail(*r, started))
@@ -356,7 +505,10 @@ void TReminderScheduler::CloseReminder(int number, bool byUser) {
       break;
     }
   }
+  if (kind == TFireKind::Main)
+    r->LastRunClosed = f->state.fireTime;
   f->state.lastKind = kind;
+  recordFiring(*r);
   SaveToStore(m_model, *r);
   oneWrite.reset();
   // Told last, when the reminder is complete: the main window's handler may run the event loop.
@@ -378,8 +530,14 @@ void TReminderScheduler::StopReminderOutputs(int number) {
     return;
   }
   m_firings.ReleaseOutputs(id);
-  if (TFiring *entry = m_firings.Find(id))
-    entry->state.firing = false;
+  TFiring *entry = m_firings.Find(id);
+  if (!entry || !entry->state.firing)
+    return;
+  entry->state.firing = false;
+  // Not written back, but not under way either: a save that comes takes it along.
+  if (entry->state.kind == TFireKind::Main)
+    if (TDataObject *r2 = find(number))
+      r2->LastRunClosed = entry->state.fireTime;
 }
 
 void TReminderScheduler::CloseAllReminders() {
@@ -413,7 +571,8 @@ void TReminderScheduler::SyncReminderOutputs(int number) {
   if (!(r = find(number)) || !(f = m_firings.Find(id)))
     return;
 
-  if (r->sound.enable && !f->sound && !f->soundStoppedByUser && soundMayStart(id))
+  // A firing resumed after a restart had its sound when it began.
+  if (r->sound.enable && !f->sound && !f->soundStoppedByUser && !f->resumed && soundMayStart(id))
     PlayReminderSound(number);
   else if (!r->sound.enable && f->sound)
     m_firings.StopSound(id);
@@ -622,6 +781,7 @@ void TReminderScheduler::ActionRemindAfterExecute(int number, const QString &tit
     // switched the one-time reminder off; the snooze the user has just confirmed would never
     // come. It is switched on again for that window, and kept in the file at once.
     r->enable = true;
+    recordFiring(*r);
     SaveToStore(m_model, *r);
   }
   sendReminderUpdated(number);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/DataObject.h"
 #include "model/ReminderRecords.h"
 #include "platform/DateTime.h"
 #include "platform/MessageHub.h"
@@ -13,10 +14,10 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class IUserInterface;
 class TMailQueue;
-class TDataObject;
 class TModel;
 
 // The reminder scheduler of the master window: each tick checks every reminder, fires the due
@@ -108,11 +109,29 @@ private:
   [[nodiscard]] TReminderLookup lookupOf(const QString &id) const;
   // Ends and drops the firings whose reminder is no longer in the list.
   void dropGoneFirings();
+  // What a pass over all reminders keeps for one place of the list between passes: the firing
+  // found for the reminder there (valid while that reminder has this id and the table is at this
+  // generation) and the reminder's next run.
+  struct TSlot {
+    QString id;
+    TFiring *firing = nullptr;
+    uint64_t generation = 0;    // of the firing table
+    uint64_t madeElsewhere = 0; // m_madeElsewhere then
+    TNextRunMemo memo;
+  };
   // `previousTick`: the moment of the tick before this one, when this check is a tick.
   void checkAll(std::optional<TDateTime> previousTick);
-  void checkOne(int number, std::optional<TDateTime> previousTick = std::nullopt);
-  // The reminder's firing (none when it never fired), marked as met by this pass.
-  TFiring *seen(const TDataObject &reminder);
+  // `object`: the pass's pointer to the reminder, used while the list has not changed.
+  void checkOne(int number, std::optional<TDateTime> previousTick = std::nullopt,
+                TSlot *slot = nullptr, TDataObject *object = nullptr);
+  // The reminder's firing (none when it never fired), marked as met by this pass; through the
+  // slot when it still holds (and `again` is not set), which it then brings up to date.
+  TFiring *seen(const TDataObject &reminder, TSlot *slot = nullptr, bool again = false);
+  // A firing the record says never closed (the program stopped while it showed): resumed without
+  // its actions while its window lasts, else closed.
+  void resumeUnclosed(int number, TDateTime at);
+  // Makes the reminder's firing record durable (IReminderList::RecordFiring).
+  void recordFiring(TDataObject &reminder);
   void sendReminderUpdated(int number) const;
   [[nodiscard]] bool soundMayStart(const QString &id);
 
@@ -128,6 +147,15 @@ private:
   int m_seen = 0;
   // The wall-clock moment of the previous tick; none before the first and after a pause.
   std::optional<TDateTime> m_lastTick;
+  // The monotonic tick count at the previous tick: a step of the wall clock against it drops
+  // the next runs the slots keep.
+  std::optional<uint32_t> m_lastTickCount;
+  std::vector<TSlot> m_slots;
+  // The list's generation when the current pass took its objects.
+  uint64_t m_passGeneration = 0;
+  // The reminder under check, and how many firings were made for other reminders.
+  int m_checkingNumber = 0;
+  uint64_t m_madeElsewhere = 0;
   TFiringTable m_firings;
   std::unique_ptr<TMailQueue> m_mail;
 };

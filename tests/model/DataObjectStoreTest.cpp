@@ -315,6 +315,32 @@ TEST_F(ItemTest, ARunThatFiredDoesNotFireAgainAfterAReload) {
   EXPECT_FALSE(back->CheckDue(restarted, Now + OneMinute, false).fire);
 }
 
+// The warned run and the close of the last firing reach the file; older items lack both: no
+// warning was given, and the firing they name is taken as closed (nothing comes back).
+TEST_F(ItemTest, TheWarnedRunAndTheLastCloseAreStoredAndOlderItemsReadWithout) {
+  const auto o = TDataObject::CreateEmpty(QStringLiteral("new"));
+  LoadFromStore(*o);
+  SaveToStore(*o, true);
+  ASSERT_TRUE(Store().SelectItem(o->Id));
+  EXPECT_FALSE(Store().ReadString(QStringLiteral("warnedRunDt"), {}).size());
+  EXPECT_FALSE(Store().ReadString(QStringLiteral("lastRunClosedDt"), {}).size());
+  o->LastRunDue = Now - OneMinute;
+  o->WarnedRun = Now + OneHour;
+  SaveToStore(*o, true);
+  auto back = load(o->Id);
+  EXPECT_EQ(back->WarnedRun, Now + OneHour);
+  EXPECT_EQ(back->LastRunClosed, TDateTime()); // under way
+  EXPECT_NE(back->UnclosedRunAt(Now), TDataObject::TUnclosed::None);
+
+  ASSERT_TRUE(Store().SelectItem(o->Id));
+  Store().RemoveNode(QStringLiteral("lastRunClosedDt"));
+  Store().RemoveNode(QStringLiteral("warnedRunDt"));
+  back = load(o->Id);
+  EXPECT_EQ(back->WarnedRun, TDateTime());
+  EXPECT_EQ(back->LastRunClosed, Now - OneMinute);
+  EXPECT_EQ(back->UnclosedRunAt(Now), TDataObject::TUnclosed::None);
+}
+
 TEST_F(ItemTest, ColoursAreWrittenByNameOrAsEightHexDigits) {
   auto o = load(QStringLiteral("new"));
   o->sticker.background.color = static_cast<int32_t>(clInfoBk);

@@ -84,8 +84,6 @@ TEST(Model, ACallWhileNoModelLivesFailsLoudly) {
     EXPECT_EQ(&TModel::Current(), &test.model);
   }
   EXPECT_EQ(TModel::CurrentOrNone(), nullptr);
-  // The one question with an answer without a model: nothing is open in the editor.
-  EXPECT_FALSE(TDataObject::CreateEmpty(QStringLiteral("x"))->IsEditing());
 }
 
 // The store writes its log lines into the log of the model it belongs to, not the current one's.

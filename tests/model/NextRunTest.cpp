@@ -70,6 +70,19 @@ TEST_F(NextRun, OnceAndTheRemindAgainWindow) {
   });
 }
 
+// Left open by the rule itself, kept as the project's answer: a day-list rule whose stop bound
+// leaves its run window empty has no run, and then a pending remind-again window is what comes
+// next (rather than nothing), as for any schedule without a run.
+TEST_F(NextRun, AnEmptyStopBoundedWindowFallsBackToTheRemindAgainStart) {
+  const Settings empty = with({byDays(TRepeatType::Weekly, "(1)(2)(3)(4)(5)(6)(7)", 23, 0),
+                               startAt(TStartBoundType::AfterDefinedTime, at(22, 0)),
+                               stopAt(TStopBoundType::UntilDefinedTime, at(8, 0))});
+  check({
+      {"empty window", empty, at(10, 0), TDateTime()},
+      {"falls back", with({empty, remindAgainAt(at(11, 0))}), at(10, 0), at(11, 0)},
+  });
+}
+
 TEST_F(NextRun, MinutelyAndHourly) {
   const Settings until17 = with({minutely(5), stopAt(TStopBoundType::UntilDefinedTime, at(17, 0))});
   check({
@@ -261,8 +274,10 @@ TEST_F(NextRun, TheLatestRunNoCheckSawFiresOnce) {
   };
   EXPECT_EQ(missed(minutely(5), at(9, 58), at(10, 17, 0, 100)), fires(at(10, 15)));
   EXPECT_EQ(missed(once(at(10, 0)), at(9, 59, 59, 100), at(10, 0, 1, 200)), fires(at(10, 0)));
-  // Its second is not over: the ordinary check has it.
-  EXPECT_EQ(missed(once(at(10, 0)), at(9, 59, 59, 100), at(10, 0, 0, 900)), none());
+  // A run that began in the gap counts while its window is still open: an Hourly run is due
+  // only inside its minute, so a gap over that minute left it to nobody.
+  EXPECT_EQ(missed(once(at(10, 0)), at(9, 59, 59, 100), at(10, 0, 0, 900)), fires(at(10, 0)));
+  EXPECT_EQ(missed(once(at(10, 0)), at(10, 0, 0, 100), at(10, 0, 0, 900)), none());
   // 02:30 on the day the clock jumps from 02:00 to 03:00.
   EXPECT_EQ(missed(daily(1, 2, 30), at(1, 59, 59, 100), at(3, 0, 0, 100)), fires(at(2, 30)));
   EXPECT_EQ(missed(with({minutely(5), [](TDataObject &r) { r.LastRunDue = at(10, 15); }}),
@@ -274,11 +289,10 @@ TEST_F(NextRun, TheLatestRunNoCheckSawFiresOnce) {
 
 TEST_F(NextRun, AWarningOfTheEditedReminderIsNeitherStartedNorKept) {
   auto r = reminder(with({daily(1, 9, 0), remindBefore(10, TMeasure::Minute)}));
-  SetPreviewReminder(TDataObject::CreateEmpty(r->Id));
-  EXPECT_EQ(of(r->CheckRemindBefore(r.firing, at(8, 55), false)), none());
+  EXPECT_EQ(of(r->CheckRemindBefore(r.firing, at(8, 55), false, r->Id)), none());
   firingSince(at(8, 50), TFireKind::RemindBefore)(*r.r, r.firing);
-  EXPECT_EQ(of(r->CheckRemindBefore(r.firing, at(8, 55), false)), closes());
-  SetPreviewReminder(nullptr);
+  EXPECT_EQ(of(r->CheckRemindBefore(r.firing, at(8, 55), false, r->Id)), closes());
+  EXPECT_EQ(of(r->CheckRemindBefore(r.firing, at(8, 55), false, QStringLiteral("other"))), keep());
   EXPECT_EQ(of(r->CheckRemindBefore(r.firing, at(8, 55), false)), keep());
 }
 

@@ -311,5 +311,25 @@ TEST_F(ReminderFire, TheSchedulerWorksOnTheModelItWasHandedOnly) {
   EXPECT_TRUE(ReadLogLines(GetLogFileName(other.model)).isEmpty());
 }
 
+// The reminder open in the editor does not fire: the editor of the scheduler's own model, not
+// that of the model built last.
+TEST_F(ReminderFire, TheReminderOpenInTheHandedModelsEditorWaitsAndNoOtherModelsDoes) {
+  const auto named = [&](const char *id) -> TDataObject & {
+    auto r = once(at(9, 0));
+    r->Id = QString::fromLatin1(id);
+    return list.add(std::move(r));
+  };
+  TDataObject &edited = named("edited");
+  TDataObject &free = named("free");
+  testModel.model.SetPreviewReminder(TDataObject::CreateEmpty(edited.Id));
+  TestModel other;
+  other.model.SetPreviewReminder(TDataObject::CreateEmpty(free.Id));
+
+  tickAfter(1000);
+  EXPECT_FALSE(firing(edited).firing);
+  EXPECT_TRUE(firing(free).firing);
+  testModel.model.SetPreviewReminder(nullptr);
+}
+
 } // namespace
 } // namespace runtimetest

@@ -42,7 +42,8 @@ TEST_F(Editor, LoadingAStoredReminderLeavesItUnmodifiedSoCancelAsksNothing) {
     EXPECT_FALSE(editor.Modified());
     // While it is edited the reminder does not fire, and its live outputs were stopped.
     ASSERT_NE(PreviewReminder(), nullptr);
-    EXPECT_TRUE(FindReminderById(id)->IsEditing());
+    EXPECT_EQ(model.model.EditingId(), id);
+    EXPECT_TRUE(FindReminderById(id)->IsEditing(model.model.EditingId()));
     EXPECT_EQ(log.count(msg::WM_STOP_REMINDER_OUTPUTS), 1);
 
     editor.reject();
@@ -50,7 +51,7 @@ TEST_F(Editor, LoadingAStoredReminderLeavesItUnmodifiedSoCancelAsksNothing) {
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
   }
   EXPECT_EQ(PreviewReminder(), nullptr);
-  EXPECT_FALSE(FindReminderById(id)->IsEditing());
+  EXPECT_EQ(model.model.EditingId(), QString());
 }
 
 TEST_F(Editor, ATypedChangeAsksBeforeCancelAndNoKeepsTheStoredReminder) {
