@@ -46,7 +46,8 @@ int runInstance(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)(
   std::unique_ptr<IProgram> program = makeProgram();
   int code = 0;
   std::optional<int> ended; // the exit code of the end asked for
-  // Notices (a failed save at the very end among them) are shown while the program lives.
+  // Notices (a failed save at the very end among them) are queued by the program, shown by the
+  // message loop after the step that raised them, and the last ones after the loop.
   IProgram *shown = program.get();
   errors::setInfoReporter([shown](const QString &text) { shown->ShowMessage(text); });
   try {
@@ -86,6 +87,13 @@ int runInstance(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)(
   // Stickers and tray icons closed during shut-down were released with deleteLater(); the loop
   // that would delete them has ended, so delete them now, before their owners go.
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  // The notices of the end (a failed last save) and those still queued: the loop that would
+  // show them has ended. Nothing runs any more while they wait for the user.
+  try {
+    program->ShowWaitingNotices();
+  } catch (...) {
+    std::fprintf(stderr, "%s\n", qPrintable(errors::describeCurrentException()));
+  }
   program.reset();
   errors::setInfoReporter({});
   ReleaseInstanceMutex();
@@ -107,6 +115,7 @@ int refuseStart(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)(
   std::unique_ptr<IProgram> program = makeProgram();
   try {
     program->ShowMessage(text);
+    program->ShowWaitingNotices();
   } catch (...) {
     std::fprintf(stderr, "%s\n", qPrintable(errors::describeCurrentException()));
   }

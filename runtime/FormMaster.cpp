@@ -238,6 +238,10 @@ void TFormMaster::ActionShutDownExecute() {
   if (m_closing)
     return;
   m_closing = true;
+  // Nothing fires once the stop is under way: not the check a pump inside it ran this from, not
+  // a tick or a message while the close steps run. (The timer stays as it is until the end: the
+  // close steps apply the settings, whose pause state it must still show.)
+  m_runtime->EndChecks();
   // The main window's close steps run first (its options applied, both settings files written):
   // ending the message loop closes no window, so they would never run otherwise.
   m_ui.CloseMainWindow();
