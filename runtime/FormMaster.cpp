@@ -88,6 +88,12 @@ void TFormMaster::FormCreate() {
   UpdateTrayIcon();
   ApplySettings(); // before the store is loaded, so a pause restored here closes nothing
   languageChanged();
+  // The icon is painted before the store loads: it docks at once, but its picture waits for
+  // the window system's events, which a large store held back by half a second.
+  if (m_trayIcon->Active()) {
+    QGuiApplication::sync();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
   reloadStore();
   purgeLog();
   RebuildAddAsMenus();
