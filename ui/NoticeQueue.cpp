@@ -2,6 +2,8 @@
 
 #include "ui/UiPrompts.h"
 
+#include <QEventLoop>
+
 TNoticeQueue::TNoticeQueue(QObject *parent) : QObject(parent) {}
 
 TNoticeQueue::~TNoticeQueue() {
@@ -51,6 +53,8 @@ void TNoticeQueue::closed(uint64_t box) {
     post();
 }
 
+// Each box is shown as the event loop shows them and waited for in a local loop. A loop ended from
+// outside (QCoreApplication::exit: a signal while the last notices wait) takes the rest with it.
 void TNoticeQueue::ShowWaiting() {
   m_ending = true;
   delete m_box.data();
@@ -59,7 +63,27 @@ void TNoticeQueue::ShowWaiting() {
   while (!m_waiting.empty()) {
     const QString text = m_waiting.front();
     m_waiting.pop_front();
-    uiPrompts().notice(text);
+    m_showing = true;
+    const uint64_t box = ++m_boxes;
+    QEventLoop loop;
+    QPointer<QEventLoop> waiting(&loop);
+    QPointer<TNoticeQueue> self(this);
+    QWidget *shown = uiPrompts().openNotice(text, [self, box, waiting] {
+      if (self)
+        self->closed(box);
+      if (waiting)
+        waiting->quit();
+    });
+    if (m_showing && m_boxes == box) {
+      m_box = shown;
+      loop.exec(QEventLoop::DialogExec);
+    }
+    if (m_showing) {
+      delete m_box.data();
+      m_box = nullptr;
+      m_showing = false;
+      m_waiting.clear();
+    }
   }
   m_ending = false;
 }

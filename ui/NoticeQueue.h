@@ -27,7 +27,8 @@ public:
   void Add(const QString &text);
   // For the end, when no event loop will show them any more (after the message loop, or a start
   // that never ran one): a box still open is closed (the user has seen it), then every notice not
-  // yet shown is shown, one after the other, each waited for.
+  // yet shown is shown, one after the other, each waited for. QCoreApplication::exit() meanwhile
+  // closes the box and drops the rest.
   void ShowWaiting();
 
   // A box is open.

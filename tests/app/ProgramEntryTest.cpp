@@ -428,10 +428,11 @@ TEST_F(ProgramEntry, X11TheInstancesPlatformChoiceDoesNotReachTheProgramsItStart
   ASSERT_TRUE(finished(a));
 }
 
-// A data.xml that cannot be read at start: the program starts first from the backup (socket,
-// reminders) and only then tells the user, in a box that waits for nobody; a stop while the box
-// is open ends the program at once, and nothing runs after its stop.
-TEST_F(ProgramEntry, ABrokenDataFileIsToldOnceTheProgramRunsAndAStopStillEndsIt) {
+// A data.xml that cannot be read and a damaged control1.dat at start: the program starts first
+// from the backup (socket, reminders) and only then tells the user, one box at a time, waiting for
+// nobody. A stop while the first box is open ends the program at once and nothing runs after its
+// stop; the notice still waiting is shown after the end, until a signal (a logout) ends it too.
+TEST_F(ProgramEntry, BrokenFilesAreToldOnceTheProgramRunsAndAStopStillEndsIt) {
   const QString folder = home + QStringLiteral("/Documents/Tolvane");
   ASSERT_TRUE(QDir().mkpath(folder));
   auto write = [](const QString &path, const QByteArray &bytes) {
@@ -440,6 +441,7 @@ TEST_F(ProgramEntry, ABrokenDataFileIsToldOnceTheProgramRunsAndAStopStillEndsIt)
     f.write(bytes);
   };
   write(folder + QStringLiteral("/data.xml"), "<?xml version=\"1.0\"?><root><item id=\"{");
+  write(folder + QStringLiteral("/control1.dat"), QByteArray(64, '\x01'));
   // Due a few seconds after the start: it fires while the notice is open.
   const QByteArray due = QDateTime::currentDateTime()
                              .addSecs(6)
@@ -458,10 +460,18 @@ TEST_F(ProgramEntry, ABrokenDataFileIsToldOnceTheProgramRunsAndAStopStillEndsIt)
   ASSERT_TRUE(waitFor([this] { return logEvents().contains(QStringLiteral("Start")); }, 20000));
   EXPECT_EQ(logEvents().filter(QStringLiteral("Reminder file not read")).size(), 1);
 
+  EXPECT_EQ(QDir(folder).entryList({QStringLiteral("control1_damaged-*.dat")}).size(), 1);
+
   QProcess *stop = start(QStringLiteral(TOLVANE_PROGRAM), {QStringLiteral("stop")});
   ASSERT_TRUE(finished(stop));
   EXPECT_EQ(stop->exitCode(), 0);
+  TNamedLock lock; // the program has ended; the second notice may still wait
+  EXPECT_EQ(lock.tryAcquire(InstanceName(), run), TNamedLock::Result::Acquired);
+  lock.release();
+  if (a->state() != QProcess::NotRunning)
+    ::kill(pid_t(a->processId()), SIGTERM);
   ASSERT_TRUE(finished(a));
+  EXPECT_EQ(a->exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(a->exitCode(), 0);
   const QStringList events = logEvents();
   ASSERT_FALSE(events.isEmpty());

@@ -87,6 +87,7 @@ TEST_F(NoticeQueueTest, TheNoticesLeftAtTheEndAreShownInOrderWithoutALoop) {
   errors::reportInfo("second");
   errors::reportInfo("third");
   EXPECT_EQ(notices(), QStringList({"notice: Sorry, can't save file!"}));
+  prompts.holdNotices = false; // the user presses OK on each
   queue.ShowWaiting();
   EXPECT_EQ(notices(),
             QStringList({"notice: Sorry, can't save file!", "notice: second", "notice: third"}));
