@@ -7,7 +7,8 @@
 #include "ui/NoticeQueue.h"
 #include "ui/UserInterface.h"
 
-TProgram::TProgram() : m_notices(std::make_unique<TNoticeQueue>()) {}
+// The notices of the start wait until it is done (Started).
+TProgram::TProgram() : m_notices(std::make_unique<TNoticeQueue>()) { m_notices->Hold(); }
 
 // The master goes first: the scheduler it owns still refers to the outputs. A model still there
 // (Finish not run) no longer tells it anything.
@@ -22,6 +23,8 @@ TProgram::~TProgram() {
 // Before Start there is no user interface (it is made over the model): the settings read as the
 // model starts tell their notices all the same, into the one queue.
 void TProgram::ShowMessage(const QString &message) { m_notices->Add(message); }
+
+void TProgram::Started() { m_notices->Release(); }
 
 void TProgram::ShowWaitingNotices() { m_notices->ShowWaiting(); }
 

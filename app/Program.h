@@ -22,6 +22,7 @@ public:
   TProgram &operator=(const TProgram &) = delete;
 
   void ShowMessage(const QString &message) override;
+  void Started() override;
   void ShowWaitingNotices() override;
   [[nodiscard]] TFormMaster &Start() override;
   void Finish() override;

@@ -67,6 +67,8 @@ int runInstance(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)(
     if (!server->Listen())
       std::fprintf(stderr, "Tolvane: a second start cannot reach this one (%s).\n",
                    qPrintable(server->SocketPath()));
+    // Up: the notices of the start (a broken data.xml, damaged settings) show now.
+    program->Started();
     if (ended)
       code = *ended;
     else

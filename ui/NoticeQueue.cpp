@@ -17,10 +17,16 @@ void TNoticeQueue::Add(const QString &text) {
     post();
 }
 
+void TNoticeQueue::Release() {
+  m_held = false;
+  if (!m_showing && !m_waiting.empty())
+    post();
+}
+
 // Posted, never shown at once: the caller may be the reminder check or a save in the middle of
 // a command.
 void TNoticeQueue::post() {
-  if (m_posted || m_ending)
+  if (m_posted || m_ending || m_held)
     return;
   m_posted = true;
   QMetaObject::invokeMethod(this, &TNoticeQueue::showNext, Qt::QueuedConnection);
@@ -28,7 +34,7 @@ void TNoticeQueue::post() {
 
 void TNoticeQueue::showNext() {
   m_posted = false;
-  if (m_showing || m_waiting.empty() || m_ending)
+  if (m_showing || m_waiting.empty() || m_ending || m_held)
     return;
   const QString text = m_waiting.front();
   m_waiting.pop_front();
@@ -56,6 +62,7 @@ void TNoticeQueue::closed(uint64_t box) {
 // Each box is shown as the event loop shows them and waited for in a local loop. A loop ended from
 // outside (QCoreApplication::exit: a signal while the last notices wait) takes the rest with it.
 void TNoticeQueue::ShowWaiting() {
+  m_held = false;
   m_ending = true;
   delete m_box.data();
   m_box = nullptr;

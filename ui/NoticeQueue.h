@@ -25,6 +25,10 @@ public:
 
   // Queues the notice: it shows when the event loop runs next, after those before it closed.
   void Add(const QString &text);
+  // Shows nothing until Release: the program's start holds its notices back until it is up (its
+  // tray icon, its hand-over socket, its reminders), also through the pumps inside the start.
+  void Hold() { m_held = true; }
+  void Release();
   // For the end, when no event loop will show them any more (after the message loop, or a start
   // that never ran one): a box still open is closed (the user has seen it), then every notice not
   // yet shown is shown, one after the other, each waited for. QCoreApplication::exit() meanwhile
@@ -44,6 +48,7 @@ private:
   std::deque<QString> m_waiting;
   bool m_showing = false;
   bool m_posted = false;
+  bool m_held = false;
   bool m_ending = false;
   // Counts the boxes shown: a close is taken only from the box open now.
   uint64_t m_boxes = 0;

@@ -80,6 +80,22 @@ TEST_F(NoticeQueueTest, ANoticeFromTheCheckShowsAfterItAndTheChecksGoOnWhileItIs
   EXPECT_TRUE(queue.Showing());
 }
 
+// The program's start holds its notices back until it is up, also through the pumps inside it.
+TEST_F(NoticeQueueTest, HeldNoticesShowOnceReleased) {
+  queue.Hold();
+  errors::reportInfo("The settings file was damaged");
+  errors::reportInfo("Sorry, can't read the reminder file!");
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(notices().isEmpty());
+  queue.Release();
+  EXPECT_TRUE(notices().isEmpty()); // from the loop, not inside Release
+  QCoreApplication::processEvents();
+  EXPECT_EQ(notices(), QStringList({"notice: The settings file was damaged"}));
+  prompts.open[0]();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(notices().size(), 2);
+}
+
 // The end: no loop shows them any more, so they are shown there, each waited for, in order.
 TEST_F(NoticeQueueTest, TheNoticesLeftAtTheEndAreShownInOrderWithoutALoop) {
   errors::reportInfo("Sorry, can't save file!");
