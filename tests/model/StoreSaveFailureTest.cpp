@@ -1,6 +1,7 @@
 // A store whose folder takes no file: what the user is told, what the log keeps, and what the
 // next change does.
 #include "model/Paths.h"
+#include "model/StoreJournal.h"
 #include "model/XMLStore.h"
 #include "platform/Errors.h"
 #include "tests/model/BlockedFolder.h"
@@ -15,7 +16,8 @@ protected:
         file(folder + QStringLiteral("/data.xml")) {
     store.LoadFromFile(file);
     store.SetLogWriter([this](const QString &line) { logged << line; });
-    store.SelectItem(store.AddNewItem(QString()));
+    id = store.AddNewItem(QString());
+    store.SelectItem(id);
   }
 
   void change(const QString &subject) {
@@ -26,6 +28,7 @@ protected:
   const QString folder;
   const QString file;
   TXMLStore &store = testModel.model.Store();
+  QString id;
   QStringList notices, logged;
   const errors::ScopedInfoReporter reporter{[this](const QString &text) { notices << text; }};
   BlockedFolder blocked{folder};
@@ -45,6 +48,7 @@ TEST_F(StoreSaveFailure, AFailedWriteIsToldOnceUntilAWriteWorksAgain) {
   EXPECT_EQ(store.OwnFileWrites(), 0);
 
   change(QStringLiteral("two")); // still failing: tried, but not told again
+  EXPECT_FALSE(store.AppendToJournal(id, {{QStringLiteral("subject"), QStringLiteral("two")}}));
   EXPECT_EQ(notices.size(), 1);
   EXPECT_EQ(logged.size(), 1);
   EXPECT_FALSE(store.Saved());
@@ -55,9 +59,10 @@ TEST_F(StoreSaveFailure, AFailedWriteIsToldOnceUntilAWriteWorksAgain) {
   EXPECT_TRUE(readFile(file).contains("<subject>two</subject>"));
   EXPECT_EQ(notices.size(), 1);
 
-  blocked.Block(); // after a write that worked, a new failure is told again
-  change(QStringLiteral("three"));
-  EXPECT_EQ(notices.size(), 2);
+  blocked.Block(); // after a write that worked, a new failure is told again, a firing's too
+  EXPECT_FALSE(store.AppendToJournal(id, {{QStringLiteral("subject"), QStringLiteral("two")}}));
+  ASSERT_EQ(notices.size(), 2);
+  EXPECT_TRUE(notices[1].contains(JournalFileName(file)));
   EXPECT_EQ(logged.size(), 2);
 }
 
