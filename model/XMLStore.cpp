@@ -15,9 +15,13 @@
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSet>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -46,16 +50,50 @@ TXMLStore::TXMLStore(const QString &fileName, const QString &itemName, const QSt
 
 TXMLStore::~TXMLStore() = default;
 
-TXMLStore::TFileStamp TXMLStore::stampOf(const QString &fileName) {
-  struct stat st {};
-  if (fileName.isEmpty() || ::stat(QFile::encodeName(fileName).constData(), &st) != 0)
-    return {};
+namespace {
+
+template <class Stamp> Stamp stampFrom(const struct stat &st) {
   return {true, static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino),
           static_cast<qint64>(st.st_size),
           static_cast<qint64>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
 }
 
+} // namespace
+
+TXMLStore::TFileStamp TXMLStore::stampOf(const QString &fileName) {
+  struct stat st {};
+  if (fileName.isEmpty() || ::stat(QFile::encodeName(fileName).constData(), &st) != 0)
+    return {};
+  return stampFrom<TFileStamp>(st);
+}
+
+// The open file stays the version it was opened as, whatever replaces the name meanwhile.
+std::optional<QByteArray> TXMLStore::readVersion(const QString &fileName,
+                                                 const TFileStamp &version) {
+  const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
+    return std::nullopt;
+  const auto closed = qScopeGuard([fd] { ::close(fd); });
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || stampFrom<TFileStamp>(st) != version)
+    return std::nullopt;
+  QByteArray bytes(static_cast<qsizetype>(st.st_size), Qt::Uninitialized);
+  qsizetype got = 0;
+  while (got < bytes.size()) {
+    const ssize_t n = ::read(fd, bytes.data() + got, static_cast<size_t>(bytes.size() - got));
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      return std::nullopt;
+    got += n;
+  }
+  return bytes;
+}
+
 void TXMLStore::LoadFromFile(const QString &fileName) {
+  // Another file's failures are its own: the first one of this file is told.
+  if (fileName != FileName())
+    m_failureTold = false;
   TMSXMLObjectWithGuidAsId::LoadFromFile(fileName);
   m_onDisk = stampOf(fileName);
   m_journalSeq = rootElement().attribute(kJournalAttr).as_ullong(0);
@@ -202,17 +240,24 @@ void TXMLStore::SaveCopyInBackground(const QString &fileName) {
     (void)SaveToFile(fileName);
     return;
   }
-  std::optional<QByteArray> bytes = savedBytes();
-  if (!bytes) {
+  TFileWriteQueue::Producer bytes;
+  if (Saved() && stampOf(FileName()) == m_onDisk) {
+    bytes = [own = FileName(), version = m_onDisk] { return readVersion(own, version); };
+  } else {
     noteJournalSeq();
-    bytes = serialize();
+    bytes = [written = serialize()] { return std::optional<QByteArray>(written); };
   }
   if (!m_backgroundWrites)
     m_backgroundWrites = std::make_unique<TFileWriteQueue>();
-  m_backgroundWrites->Write(fileName, std::move(*bytes), [fileName](const QString &error) {
-    if (!error.isEmpty())
-      tellNotSaved(fileName, error);
-  });
+  // The outcome comes through the queue, which ends with the store.
+  m_backgroundWrites->Write(
+      fileName, std::move(bytes),
+      [this, fileName](TFileWriteQueue::TOutcome outcome, const QString &error) {
+        if (outcome == TFileWriteQueue::TOutcome::Failed)
+          tellNotSaved(fileName, error);
+        else if (outcome == TFileWriteQueue::TOutcome::NothingToWrite)
+          SaveCopyInBackground(fileName); // the own file was replaced meanwhile: taken afresh
+      });
 }
 
 bool TXMLStore::WaitForBackgroundWrites(std::chrono::milliseconds limit) {

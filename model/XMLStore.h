@@ -36,10 +36,12 @@ public:
   [[nodiscard]] bool SaveToFile(const QString &fileName);
   // SaveToFile(FileName()).
   [[nodiscard]] bool Save() { return SaveToFile(FileName()); }
-  // The same into another file (the backup) without holding up the caller: the bytes are taken
-  // now, as SaveToFile takes them, and written on a thread of the store's own, in the order they
-  // were asked for. A failure is told as SaveToFile tells it, from the event loop. The own file
-  // is saved at once (SaveToFile). The store makes the writes still queued before it ends.
+  // The same into another file (the backup) without holding up the caller: written on a thread
+  // of the store's own, in the order they were asked for, from the bytes SaveToFile would take
+  // (the own file's are read there, while it is the version the store wrote or read; the
+  // document is written out here). A failure is told as SaveToFile tells it, from the event
+  // loop. The own file is saved at once (SaveToFile). The store makes the writes still queued
+  // before it ends.
   void SaveCopyInBackground(const QString &fileName);
   // Waits up to `limit` for those writes and tells their failures; true when none is left.
   bool WaitForBackgroundWrites(std::chrono::milliseconds limit);
@@ -110,6 +112,10 @@ private:
     bool operator==(const TFileStamp &) const = default;
   };
   [[nodiscard]] static TFileStamp stampOf(const QString &fileName);
+  // The bytes of the file while it is that version; none once it is another one. Touches nothing
+  // of a store: the background writer runs it.
+  [[nodiscard]] static std::optional<QByteArray> readVersion(const QString &fileName,
+                                                             const TFileStamp &version);
   // Before the store's own file is written: when someone else wrote it since it was read or last
   // saved, that file is kept beside it as <name>_conflict-<date>-<time>.xml and the user is told.
   void keepForeignVersion(const QString &fileName);

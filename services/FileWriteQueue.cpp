@@ -19,7 +19,7 @@ TFileWriteQueue::~TFileWriteQueue() {
     m_worker.join();
 }
 
-void TFileWriteQueue::Write(const QString &path, QByteArray bytes, Done done) {
+void TFileWriteQueue::Write(const QString &path, Producer bytes, Done done) {
   std::lock_guard guard(m_lock);
   m_jobs.push_back(Job{path, std::move(bytes), std::move(done)});
   m_changed.notify_all();
@@ -46,16 +46,21 @@ void TFileWriteQueue::run() {
     m_jobs.pop_front();
     m_writing = true;
     guard.unlock();
+    TOutcome outcome = TOutcome::NothingToWrite;
     QString error;
     try {
-      WriteFileAtomic(job.path, job.bytes);
+      if (const std::optional<QByteArray> bytes = job.bytes()) {
+        WriteFileAtomic(job.path, *bytes);
+        outcome = TOutcome::Written;
+      }
     } catch (...) {
+      outcome = TOutcome::Failed;
       error = errors::describeCurrentException();
     }
-    job.bytes.clear();
+    job.bytes = nullptr;
     guard.lock();
     m_writing = false;
-    m_outcomes.push_back(Outcome{std::move(job.done), error});
+    m_outcomes.push_back(Outcome{std::move(job.done), outcome, error});
     m_changed.notify_all();
     QMetaObject::invokeMethod(
         m_context.get(), [this] { deliver(); }, Qt::QueuedConnection);
@@ -70,6 +75,6 @@ void TFileWriteQueue::deliver() {
   }
   for (Outcome &o : ready) {
     if (o.done)
-      o.done(o.error);
+      o.done(o.outcome, o.error);
   }
 }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -19,8 +20,12 @@
 // that made the queue, through the event loop.
 class TFileWriteQueue {
 public:
-  // Called on the queue's own thread: "" when the file was written, else the error text.
-  using Done = std::function<void(const QString &error)>;
+  // Makes the bytes of a write on the worker: it must use only what it holds itself. None: there
+  // is nothing to write after all. What it raises fails the write.
+  using Producer = std::function<std::optional<QByteArray>()>;
+  enum class TOutcome { Written, Failed, NothingToWrite };
+  // Called on the queue's own thread, with the error text of a failed write.
+  using Done = std::function<void(TOutcome outcome, const QString &error)>;
 
   TFileWriteQueue();
   // Makes every queued write first (their outcomes are dropped: call WaitIdle to hear of them).
@@ -28,7 +33,7 @@ public:
   TFileWriteQueue(const TFileWriteQueue &) = delete;
   TFileWriteQueue &operator=(const TFileWriteQueue &) = delete;
 
-  void Write(const QString &path, QByteArray bytes, Done done);
+  void Write(const QString &path, Producer bytes, Done done);
 
   // Waits up to `limit` for every queued write to end, then hands the outcomes over. True when
   // nothing is left.
@@ -37,11 +42,12 @@ public:
 private:
   struct Job {
     QString path;
-    QByteArray bytes;
+    Producer bytes;
     Done done;
   };
   struct Outcome {
     Done done;
+    TOutcome outcome;
     QString error;
   };
 

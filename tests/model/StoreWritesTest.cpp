@@ -85,11 +85,19 @@ TEST_F(StoreWrites, ABackupOfTheStoreAsItsFileHoldsItIsACopyOfTheFile) {
   const QString backup = QFileInfo(file).absolutePath() + QStringLiteral("/data_backup.xml");
   ASSERT_TRUE(Store().SaveToFile(backup));
   EXPECT_EQ(readFile(backup), laidOut);
+  QFile::remove(backup);
+  Store().SaveCopyInBackground(backup); // the same, written by the store's writer
+  ASSERT_TRUE(Store().WaitForBackgroundWrites(std::chrono::seconds(10)));
+  EXPECT_EQ(readFile(backup), laidOut);
 
   // Changed since: the backup holds the document as it is now.
   ASSERT_TRUE(Store().SelectItem(QStringLiteral("A")));
   Store().WriteString(QStringLiteral("subject"), QStringLiteral("Changed"));
   ASSERT_TRUE(Store().SaveToFile(backup));
+  EXPECT_TRUE(readFile(backup).contains("<subject>Changed</subject>"));
+  QFile::remove(backup);
+  Store().SaveCopyInBackground(backup);
+  ASSERT_TRUE(Store().WaitForBackgroundWrites(std::chrono::seconds(10)));
   EXPECT_TRUE(readFile(backup).contains("<subject>Changed</subject>"));
   EXPECT_EQ(readFile(file), laidOut);
 
