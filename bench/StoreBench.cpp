@@ -205,8 +205,8 @@ BENCHMARK(BM_StoreSave)->Unit(benchmark::kMillisecond);
 // What the reminder page's Ok and Delete cost the GUI thread in saves: one reminder changed, the
 // store saved over its file (`save_ms`), then the backup: `backup_gui_ms` is what it holds up the
 // GUI thread (handing it to the store's writer, which copies the saved file), `backup_done_ms`
-// until the backup is on disk. Before, the backup was a second `save_ms` on the GUI thread. Goal: the backup
-// under a tenth of the save on the GUI thread.
+// until the backup is on disk. Before, the backup was a second `save_ms` on the GUI thread. Goal:
+// the backup under a tenth of the save on the GUI thread.
 static void BM_SaveThenBackup(benchmark::State &state) {
   const TModel model(TModelStart::Empty);
   QTemporaryDir dir;
