@@ -330,6 +330,7 @@ void TMSXMLObject::LoadFromFile(const QString &fileName) {
 }
 
 void TMSXMLObject::loadBytes(QByteArray data) {
+  ++m_revision;
   m_currentItem = {};
   m_finder.forget();
   m_indexValid = false;
@@ -369,6 +370,7 @@ void TMSXMLObject::loadBytes(QByteArray data) {
 void TMSXMLObject::EnsureRoot() {
   if (m_document.document_element())
     return;
+  ++m_revision;
   m_currentItem = {};
   m_finder.forget();
   m_index.clear();
@@ -445,6 +447,7 @@ void TMSXMLObject::setItemId(pugi::xml_node item, const QString &bareId) {
   if (!id)
     id = item.prepend_attribute("id");
   id.set_value(formatId(bareId).toUtf8().constData());
+  ++m_revision;
   m_indexValid = false; // rebuilt on the next lookup
 }
 
@@ -543,12 +546,14 @@ pugi::xml_node TMSXMLObject::AddItem(const QString &id, const QString &user) {
   item.append_attribute("id") = formatId(id).toUtf8().constData();
   if (!user.isEmpty())
     item.append_attribute("user") = user.toUtf8().constData();
+  ++m_revision;
   indexSubtree(item);
   return item;
 }
 
 pugi::xml_node TMSXMLObject::appendCopy(pugi::xml_node node) {
   pugi::xml_node copy = rootElement().append_copy(node);
+  ++m_revision;
   indexSubtree(copy);
   return copy;
 }
@@ -562,6 +567,7 @@ void TMSXMLObject::removeSubtree(pugi::xml_node node) {
   unindexSubtree(node);
   m_finder.forget();
   node.parent().remove_child(node);
+  ++m_revision;
 }
 
 bool TMSXMLObject::DeleteItem(const QString &id) {
@@ -587,6 +593,7 @@ pugi::xml_node TMSXMLObject::ForcePath(pugi::xml_node start, const TXmlPath &pat
     pugi::xml_node child = firstChildElement(node, p.step(i));
     if (!child) {
       child = node.append_child(std::string(p.step(i)).c_str());
+      ++m_revision;
       m_finder.forget();
       if (m_itemNameUtf8 == child.name())
         m_indexValid = false;
@@ -597,6 +604,14 @@ pugi::xml_node TMSXMLObject::ForcePath(pugi::xml_node start, const TXmlPath &pat
 }
 
 void TMSXMLObject::setText(pugi::xml_node node, const QString &value) {
+  const QByteArray text = value.toUtf8();
+  // The text it holds already: nothing changes, and no save is due for it.
+  const pugi::xml_node only = node.first_child();
+  if (text.isEmpty() ? !only
+                     : only && !only.next_sibling() && only.type() == pugi::node_pcdata &&
+                           std::strcmp(only.value(), text.constData()) == 0)
+    return;
+  ++m_revision;
   for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
     if (c.type() == pugi::node_element) {
       unindexSubtree(c);
@@ -604,8 +619,8 @@ void TMSXMLObject::setText(pugi::xml_node node, const QString &value) {
     }
   }
   node.remove_children();
-  if (!value.isEmpty())
-    node.append_child(pugi::node_pcdata).set_value(value.toUtf8().constData());
+  if (!text.isEmpty())
+    node.append_child(pugi::node_pcdata).set_value(text.constData());
 }
 
 QString TMSXMLObject::TextOf(pugi::xml_node node, const QString &defaultValue) {

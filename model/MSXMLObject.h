@@ -10,6 +10,7 @@
 
 #include <pugixml.hpp>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -49,6 +50,9 @@ public:
   [[nodiscard]] QString RootName() const { return m_rootName; }
   [[nodiscard]] const pugi::xml_document &Document() const { return m_document; }
   [[nodiscard]] pugi::xml_node CurrentItem() const { return m_currentItem; }
+  // A number that changes with every change of the document made through this class (a load
+  // included); writing the text an element already holds changes nothing.
+  [[nodiscard]] uint64_t Revision() const { return m_revision; }
 
   // The bare id of an id attribute's text: the text from the placeholder's position on.
   [[nodiscard]] virtual QString ExtractId(const QString &text) const;
@@ -174,6 +178,7 @@ private:
   pugi::xml_document m_document;
   pugi::xml_node m_currentItem;
   TLoadOutcome m_lastLoad = TLoadOutcome::NoFile;
+  uint64_t m_revision = 0;
   mutable bool m_indexValid = false;
   mutable std::unordered_map<std::string, std::vector<pugi::xml_node>> m_index;
   mutable std::vector<pugi::xml_node> m_items; // every item element, in document order

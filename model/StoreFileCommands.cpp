@@ -98,7 +98,9 @@ bool readChosenFile(TXMLStore &chosen, const QString &file, bool remindersNeeded
 
 bool SaveStore(TModel &model) { return model.Store().Save(); }
 
-bool SaveStoreBackup(TModel &model) { return model.Store().SaveToFile(GetBackupFileName(model)); }
+void SaveStoreBackup(TModel &model) {
+  model.Store().SaveCopyInBackground(GetBackupFileName(model));
+}
 
 bool OpenStoreFile(TModel &model, const QString &file) {
   TXMLStore &store = model.Store();

@@ -13,8 +13,9 @@ class TModel;
 
 // "Save": the store over its own file. Gives whether it saved.
 bool SaveStore(TModel &model);
-// The whole store into the backup file (data_backup.xml). Gives whether it saved.
-bool SaveStoreBackup(TModel &model);
+// The whole store into the backup file (data_backup.xml), written without holding up the caller
+// (TXMLStore::SaveCopyInBackground): a failure is told from the event loop.
+void SaveStoreBackup(TModel &model);
 
 // "Open": the store is saved first, and another one is opened only when that worked (its
 // changes would be lost otherwise); then Main/StoreFileName names the file and the store is read

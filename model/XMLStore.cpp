@@ -10,13 +10,18 @@
 #include "model/StoreJournal.h"
 #include "platform/AtomicFile.h"
 #include "platform/Errors.h"
+#include "services/FileWriteQueue.h"
 
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSet>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,26 +34,106 @@ QString describe(const std::exception &e) {
   return QString::fromLocal8Bit(e.what());
 }
 
+void tellNotSaved(const QString &fileName, const QString &reason) {
+  errors::reportInfo(TranslateText(QStringLiteral("Sorry, can't save file!")) +
+                     QStringLiteral("\r\n") + fileName + QStringLiteral("\r\n") + reason);
+}
+
 } // namespace
 
 TXMLStore::TXMLStore(const QString &fileName, const QString &itemName, const QString &rootName)
     : TMSXMLObjectWithGuidAsId(fileName, itemName, rootName), m_onDisk(stampOf(fileName)) {
   m_journalSeq = rootElement().attribute(kJournalAttr).as_ullong(0);
+  if (m_onDisk.exists && LastLoadParsed())
+    m_fileRevision = Revision();
 }
 
-TXMLStore::TFileStamp TXMLStore::stampOf(const QString &fileName) {
-  struct stat st {};
-  if (fileName.isEmpty() || ::stat(QFile::encodeName(fileName).constData(), &st) != 0)
-    return {};
+TXMLStore::~TXMLStore() = default;
+
+namespace {
+
+template <class Stamp> Stamp stampFrom(const struct stat &st) {
   return {true, static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino),
           static_cast<qint64>(st.st_size),
           static_cast<qint64>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
 }
 
+} // namespace
+
+TXMLStore::TFileStamp TXMLStore::stampOf(const QString &fileName) {
+  struct stat st {};
+  if (fileName.isEmpty() || ::stat(QFile::encodeName(fileName).constData(), &st) != 0)
+    return {};
+  return stampFrom<TFileStamp>(st);
+}
+
+// The open file stays the version it was opened as, whatever replaces the name meanwhile.
+std::optional<QByteArray> TXMLStore::readVersion(const QString &fileName,
+                                                 const TFileStamp &version) {
+  const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
+    return std::nullopt;
+  const auto closed = qScopeGuard([fd] { ::close(fd); });
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || stampFrom<TFileStamp>(st) != version)
+    return std::nullopt;
+  QByteArray bytes(static_cast<qsizetype>(st.st_size), Qt::Uninitialized);
+  qsizetype got = 0;
+  while (got < bytes.size()) {
+    const ssize_t n = ::read(fd, bytes.data() + got, static_cast<size_t>(bytes.size() - got));
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      return std::nullopt;
+    got += n;
+  }
+  return bytes;
+}
+
 void TXMLStore::LoadFromFile(const QString &fileName) {
+  // Another file's failures are its own: the first one of this file is told.
+  if (fileName != FileName())
+    m_failureTold = false;
   TMSXMLObjectWithGuidAsId::LoadFromFile(fileName);
   m_onDisk = stampOf(fileName);
   m_journalSeq = rootElement().attribute(kJournalAttr).as_ullong(0);
+  m_fileRevision.reset();
+  if (m_onDisk.exists && LastLoadParsed())
+    m_fileRevision = Revision();
+}
+
+std::optional<QByteArray> TXMLStore::savedBytes() const {
+  if (!Saved() || stampOf(FileName()) != m_onDisk)
+    return std::nullopt;
+  QFile own(FileName());
+  if (!own.open(QIODevice::ReadOnly))
+    return std::nullopt;
+  QByteArray bytes = own.readAll();
+  if (own.error() != QFileDevice::NoError || bytes.size() != m_onDisk.size)
+    return std::nullopt;
+  return bytes;
+}
+
+void TXMLStore::noteFailure(const QString &fileName, const QString &reason, bool always) {
+  const bool tell = always || !m_failureTold;
+  if (!m_failureTold && m_logWriter)
+    m_logWriter(QStringLiteral("Reminder file not saved: ") + fileName + QStringLiteral(": ") +
+                reason);
+  m_failureTold = true;
+  if (tell)
+    tellNotSaved(fileName, reason);
+}
+
+void TXMLStore::CheckFolderWritable() {
+  const QString folder = QFileInfo(FileName()).absolutePath();
+  if (FileName().isEmpty() || folder == m_checkedFolder)
+    return;
+  m_checkedFolder = folder;
+  try {
+    CheckWritableBeside(FileName());
+  } catch (const std::exception &e) {
+    noteFailure(FileName(), describe(e), false);
+  }
 }
 
 bool TXMLStore::AppendToJournal(const QString &id,
@@ -60,6 +145,7 @@ bool TXMLStore::AppendToJournal(const QString &id,
     AppendJournalRecord(FileName(), record);
   } catch (const std::exception &e) {
     qWarning() << "Journal not written:" << describe(e);
+    noteFailure(JournalFileName(FileName()), describe(e), false);
     return false;
   }
   m_journalSeq = record.seq;
@@ -103,19 +189,25 @@ void TXMLStore::keepForeignVersion(const QString &fileName) {
       QStringLiteral("\r\n") + kept);
 }
 
+void TXMLStore::noteJournalSeq() {
+  if (m_journalSeq == 0)
+    return;
+  pugi::xml_node root = rootElement();
+  pugi::xml_attribute seq = root.attribute(kJournalAttr);
+  if (!seq)
+    seq = root.append_attribute(kJournalAttr);
+  seq.set_value(static_cast<unsigned long long>(m_journalSeq));
+}
+
 void TXMLStore::writeFile(const QString &fileName) {
   keepForeignVersion(fileName);
   const bool own = fileName == FileName();
-  if (m_journalSeq > 0) {
-    pugi::xml_node root = rootElement();
-    pugi::xml_attribute seq = root.attribute(kJournalAttr);
-    if (!seq)
-      seq = root.append_attribute(kJournalAttr);
-    seq.set_value(static_cast<unsigned long long>(m_journalSeq));
-  }
+  noteJournalSeq();
   TMSXMLObjectWithGuidAsId::SaveToFile(fileName);
   if (own) {
     m_onDisk = stampOf(fileName);
+    m_fileRevision = Revision();
+    m_failureTold = false;
     ++m_ownFileWrites;
     // The file holds every record now; one that stays (the journal could not be emptied) is
     // skipped at the next load by its number.
@@ -125,14 +217,51 @@ void TXMLStore::writeFile(const QString &fileName) {
 }
 
 bool TXMLStore::SaveToFile(const QString &fileName) {
+  const bool own = fileName == FileName();
   try {
-    writeFile(fileName);
+    // Another file (the backup, say) right after a save of the own one takes that file's bytes.
+    const std::optional<QByteArray> bytes = own ? std::nullopt : savedBytes();
+    if (bytes)
+      WriteFileAtomic(fileName, *bytes);
+    else
+      writeFile(fileName);
     return true;
   } catch (const std::exception &e) {
-    errors::reportInfo(TranslateText(QStringLiteral("Sorry, can't save file!")) +
-                       QStringLiteral("\r\n") + fileName + QStringLiteral("\r\n") + describe(e));
+    if (own)
+      noteFailure(fileName, describe(e), true);
+    else
+      tellNotSaved(fileName, describe(e));
     return false;
   }
+}
+
+void TXMLStore::SaveCopyInBackground(const QString &fileName) {
+  if (fileName.isEmpty() || fileName == FileName()) {
+    (void)SaveToFile(fileName);
+    return;
+  }
+  TFileWriteQueue::Producer bytes;
+  if (Saved() && stampOf(FileName()) == m_onDisk) {
+    bytes = [own = FileName(), version = m_onDisk] { return readVersion(own, version); };
+  } else {
+    noteJournalSeq();
+    bytes = [written = serialize()] { return std::optional<QByteArray>(written); };
+  }
+  if (!m_backgroundWrites)
+    m_backgroundWrites = std::make_unique<TFileWriteQueue>();
+  // The outcome comes through the queue, which ends with the store.
+  m_backgroundWrites->Write(
+      fileName, std::move(bytes),
+      [this, fileName](TFileWriteQueue::TOutcome outcome, const QString &error) {
+        if (outcome == TFileWriteQueue::TOutcome::Failed)
+          tellNotSaved(fileName, error);
+        else if (outcome == TFileWriteQueue::TOutcome::NothingToWrite)
+          SaveCopyInBackground(fileName); // the own file was replaced meanwhile: taken afresh
+      });
+}
+
+bool TXMLStore::WaitForBackgroundWrites(std::chrono::milliseconds limit) {
+  return !m_backgroundWrites || m_backgroundWrites->WaitIdle(limit);
 }
 
 void TXMLStore::Flush() {
@@ -141,10 +270,13 @@ void TXMLStore::Flush() {
     return;
   }
   m_flushDue = false;
+  if (Saved() || FileName().isEmpty())
+    return;
   try {
     writeFile(FileName());
   } catch (const std::exception &e) {
     qWarning() << "Store not saved:" << describe(e);
+    noteFailure(FileName(), describe(e), false);
   }
 }
 
@@ -247,6 +379,8 @@ void OpenStore(TModel &model, const std::function<void()> &reloadReminders) {
                                          "It is kept as it is; there is no backup to take the "
                                          "reminders from, so none fire until it reads again."))));
   }
+  // A folder that takes no file (read-only, full, or gone) is told now, not at the first change.
+  store.CheckFolderWritable();
   if (reloadReminders)
     reloadReminders();
 }

@@ -188,3 +188,15 @@ int RemoveStaleTempFiles(const QString &path) {
   }
   return removed;
 }
+
+void CheckWritableBeside(const QString &path) {
+  const QString target = ResolveWriteTarget(path);
+  QByteArray tmpl =
+      QFile::encodeName(folderOf(target) + QStringLiteral("/.") +
+                        target.mid(target.lastIndexOf(u'/') + 1) + QStringLiteral(".XXXXXX"));
+  const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
+  if (fd < 0)
+    fail(QStringLiteral("Cannot create file"), path, errno);
+  ::close(fd);
+  ::unlink(tmpl.constData());
+}

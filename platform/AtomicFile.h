@@ -19,6 +19,11 @@
 // not have; a file that did not exist gets `mode` less the umask.
 void WriteFileAtomic(const QString &path, const QByteArray &data, mode_t mode = 0644);
 
+// Raises EFileError (with the system's reason) when a write to `path` could not make its
+// temporary file beside the file it replaces (a read-only or full folder, or none); leaves nothing
+// behind otherwise (the file it tries is removed at once).
+void CheckWritableBeside(const QString &path);
+
 // Removes the temporary files WriteFileAtomic leaves when the process is killed between creating
 // and renaming one (".<name>.XXXXXX", beside `path` and, for a link, beside the file it leads to);
 // other files are left alone. Only for a time when no write to that file can be under way

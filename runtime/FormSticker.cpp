@@ -307,16 +307,23 @@ void TFormSticker::PlaceWindow(const TPositionRec &p) {
   move(at);
 }
 
-bool TFormSticker::placeTaken(QPoint at) const {
+// Gathered once for a placement: the list of top-level windows is made from every widget of the
+// program, and demo mode places a thousand stickers in one go.
+std::vector<QPoint> TFormSticker::placesTaken() const {
+  std::vector<QPoint> places;
   for (const QWidget *w : QApplication::topLevelWidgets())
-    if (w != this && qobject_cast<const TFormSticker *>(w) && w->isVisible() &&
-        (w->pos() - at).manhattanLength() < CascadeStep)
-      return true;
-  return false;
+    if (w != this && qobject_cast<const TFormSticker *>(w) && w->isVisible())
+      places.push_back(w->pos());
+  return places;
 }
 
 QPoint TFormSticker::cascaded(QPoint at, const QRect &area) const {
-  for (int step = 0; step < MaxCascadeSteps && placeTaken(at); ++step) {
+  const std::vector<QPoint> places = placesTaken();
+  const auto taken = [&places](QPoint p) {
+    return std::any_of(places.cbegin(), places.cend(),
+                       [p](QPoint q) { return (q - p).manhattanLength() < CascadeStep; });
+  };
+  for (int step = 0; step < MaxCascadeSteps && taken(at); ++step) {
     at += QPoint(CascadeStep, CascadeStep);
     if (at != keptInside(at, size(), area))
       at = area.topLeft();

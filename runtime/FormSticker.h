@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class IUserInterface;
 class TModel;
@@ -111,8 +112,8 @@ private:
                     const TGIFImage *movingPicture);
   void LayoutElements(const TStickerRec &s);
   void PlaceWindow(const TPositionRec &p);
-  // Whether another sticker on show has its top-left corner near the point.
-  [[nodiscard]] bool placeTaken(QPoint at) const;
+  // The top-left corners of the other stickers on show.
+  [[nodiscard]] std::vector<QPoint> placesTaken() const;
   // The point moved on down and right past every place taken, within the area.
   [[nodiscard]] QPoint cascaded(QPoint at, const QRect &area) const;
   void UpdateColorKey();

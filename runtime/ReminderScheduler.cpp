@@ -188,7 +188,12 @@ void TReminderScheduler::Timer1Timer() {
 // another reminder's was made) and its next run. The pass takes the list's objects, and uses them
 // while the list stays as it was. So the check of a reminder that neither fires nor closes looks
 // up nothing.
+//
+// What the pass changes in the store reaches its file in one write as the pass ends: however many
+// reminders fire or close in one second, the file is written once (each firing is on disk before
+// that through its journal record).
 void TReminderScheduler::checkAll(std::optional<TDateTime> previousTick) {
+  const TXMLStore::TWriteBatch oneWrite(m_model.Store());
   ++m_pass;
   m_seen = 0;
   const std::vector<TDataObject *> objects = m_model.Reminders().Objects();
@@ -207,6 +212,7 @@ void TReminderScheduler::CheckReminder(int number) {
   if (m_checking || m_ended)
     return;
   CheckGuard guard(m_checking);
+  const TXMLStore::TWriteBatch oneWrite(m_model.Store());
   checkOne(number);
   if (m_dropDue)
     dropGoneFirings();
@@ -434,17 +440,18 @@ void TReminderScheduler::FireReminder(int number, TFireKind kind, TDateTime due)
   if (!find(number))
     return;
   sendReminderUpdated(number);
-  // Written to the file at once: the store remembers the run that fired, and a restart inside
-  // its window must find it there.
-  if ((r = find(number)))
+  // The store remembers the run that fired (its journal record holds it already); the file
+  // takes it with the check's one write. A demonstration changes nothing to keep.
+  if (!demo && (r = find(number)))
     SaveToStore(m_model, *r);
   // The outputs come with the output step of the same check.
 }
 
-// A close is written to the data file at once: a Once reminder that was closed and disabled
+// A close is recorded at once (its journal record): a Once reminder that was closed and disabled
 // must not come back after a crash or a kill and fire again while its window lasts. The sticker
 // writes its place into the store as its window closes; with the reminder's new state it reaches
-// the file in one write.
+// the file in one write, at once for a close by the user, with the check's one write for a close
+// that comes from a check.
 void TReminderScheduler::CloseReminder(int number, bool byUser) {
   if (m_model.DemoMode())
     return;

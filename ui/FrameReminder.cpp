@@ -501,7 +501,7 @@ void TFrameReminder::ActionColorSelectExecute() {
 }
 
 // The whole store into the backup file; the store shows a failure itself.
-void TFrameReminder::SaveBackup() { (void)SaveStoreBackup(m_model); }
+void TFrameReminder::SaveBackup() { SaveStoreBackup(m_model); }
 
 // --- Preview ------------------------------------------------------------------------------------
 

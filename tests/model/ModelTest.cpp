@@ -102,6 +102,7 @@ TEST(Model, TheStoreWritesItsLogLinesIntoItsOwnModelsLog) {
   foreign.close();
 
   errors::setInfoReporter([](const QString &) {}); // the notice of the kept copy
+  (void)own.model.Store().AddNewItem(QString());
   own.model.Store().Flush();
   errors::setInfoReporter({});
   QStringList ownLines = ReadLogLines(GetLogFileName(own.model));

@@ -59,3 +59,54 @@ TEST_F(StoreWrites, AWriteBatchWritesTheFileOnceAtItsEnd) {
   EXPECT_TRUE(bytes.contains("<left>11</left>")) << bytes.constData();
   EXPECT_TRUE(bytes.contains("<subject>Closed</subject>"));
 }
+
+// Fault: demo mode ended with a write of the whole file for every sticker that closed, though
+// none had moved.
+TEST_F(StoreWrites, AFlushWithNothingChangedWritesNothing) {
+  first->sticker.position = {11, 22, 333, 444, false};
+  SaveToStore(*first);
+  EXPECT_EQ(Store().OwnFileWrites(), 1);
+  SaveStickerPosition(*first); // the place it has
+  SaveToStore(*first);         // the fields it has
+  EXPECT_EQ(Store().OwnFileWrites(), 1);
+  first->sticker.position.left = 12;
+  SaveStickerPosition(*first);
+  EXPECT_EQ(Store().OwnFileWrites(), 2);
+  EXPECT_TRUE(readFile(file).contains("<left>12</left>"));
+}
+
+// Fault: the backup after an edit or a delete wrote the whole document out a second time.
+TEST_F(StoreWrites, ABackupOfTheStoreAsItsFileHoldsItIsACopyOfTheFile) {
+  // Laid out as no save of the store lays it out: only a copy keeps these bytes.
+  const QByteArray laidOut = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n  <item "
+                             "id=\"{A}\">\n    <subject>Kept</subject>\n  </item>\n</root>\n";
+  writeFile(file, laidOut);
+  Store().LoadFromFile(file);
+  const QString backup = QFileInfo(file).absolutePath() + QStringLiteral("/data_backup.xml");
+  ASSERT_TRUE(Store().SaveToFile(backup));
+  EXPECT_EQ(readFile(backup), laidOut);
+  QFile::remove(backup);
+  Store().SaveCopyInBackground(backup); // the same, written by the store's writer
+  ASSERT_TRUE(Store().WaitForBackgroundWrites(std::chrono::seconds(10)));
+  EXPECT_EQ(readFile(backup), laidOut);
+
+  // Changed since: the backup holds the document as it is now.
+  ASSERT_TRUE(Store().SelectItem(QStringLiteral("A")));
+  Store().WriteString(QStringLiteral("subject"), QStringLiteral("Changed"));
+  ASSERT_TRUE(Store().SaveToFile(backup));
+  EXPECT_TRUE(readFile(backup).contains("<subject>Changed</subject>"));
+  QFile::remove(backup);
+  Store().SaveCopyInBackground(backup);
+  ASSERT_TRUE(Store().WaitForBackgroundWrites(std::chrono::seconds(10)));
+  EXPECT_TRUE(readFile(backup).contains("<subject>Changed</subject>"));
+  EXPECT_EQ(readFile(file), laidOut);
+
+  // Saved again, and then changed by another program: the backup is never that program's file.
+  ASSERT_TRUE(Store().Save());
+  const QByteArray saved = readFile(file);
+  ASSERT_TRUE(Store().SaveToFile(backup));
+  EXPECT_EQ(readFile(backup), saved);
+  writeFile(file, laidOut);
+  ASSERT_TRUE(Store().SaveToFile(backup));
+  EXPECT_TRUE(readFile(backup).contains("<subject>Changed</subject>"));
+}

@@ -76,20 +76,21 @@ TEST(XMLStore, AFailedSaveIsShownAndChangesNothing) {
   FreeLanguageTable();
 }
 
-TEST(XMLStore, FlushIsSilent) {
+TEST(XMLStore, FlushTellsOnlyAFileThatCouldNotBeWritten) {
   ReportRecorder reports;
   TXMLStore none;
-  none.Flush(); // no file name yet
+  none.Flush(); // no file name yet: nothing to write to
   const QString path = fileWith(Store2);
   TXMLStore store(path);
   ASSERT_TRUE(store.SelectItem(QStringLiteral("AAA")));
   store.WriteString(QStringLiteral("subject"), QStringLiteral("changed"));
   store.Flush();
   EXPECT_TRUE(readFile(path).contains("changed"));
+  EXPECT_TRUE(reports.messages.isEmpty());
   writeFile(QFileInfo(path).absolutePath() + QStringLiteral("/blocker"), "x");
   store.LoadFromFile(QFileInfo(path).absolutePath() + QStringLiteral("/blocker/data.xml"));
   store.Flush();
-  EXPECT_TRUE(reports.messages.isEmpty());
+  EXPECT_EQ(reports.messages.size(), 1);
 }
 
 TEST(XMLStore, ImportCountsAndOrdersAsTheFileSays) {
@@ -186,8 +187,14 @@ TEST(XMLStore, AFileWrittenByAnotherProgramIsKeptBeforeTheNextSave) {
   ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
   f.write(foreign);
   f.close();
-  store.Flush();
+  store.Flush(); // nothing changed here: the other program's file stays as it is
   const QFileInfo info(store.FileName());
+  EXPECT_TRUE(info.dir()
+                  .entryList({info.completeBaseName() + QStringLiteral("_conflict-*.xml")})
+                  .isEmpty());
+  EXPECT_TRUE(notices.isEmpty());
+  store.SelectItem(store.AddNewItem(QString()));
+  store.Flush();
   const QStringList kept =
       info.dir().entryList({info.completeBaseName() + QStringLiteral("_conflict-*.xml")});
   ASSERT_EQ(kept.size(), 1);

@@ -146,6 +146,7 @@ TEST_F(FrameReminderTest, ADoubleClickOnAPictureOpensTheEditorAndSwitchesNothing
   EXPECT_FALSE(FindReminderById(id)->mail.enable);
   QCoreApplication::processEvents(); // the check is posted
   EXPECT_EQ(master.count(msg::WM_CHECK_REMINDER), 1);
+  ASSERT_TRUE(model.model.Store().WaitForBackgroundWrites(std::chrono::seconds(10)));
   EXPECT_TRUE(QFile::exists(GetBackupFileName()));
 }
 
@@ -162,6 +163,7 @@ TEST_F(FrameReminderTest, DeleteHandsTheSelectionToTheCommandInRowOrderAndAsksOn
   EXPECT_EQ(frame.model()->rowCount(), 1);
   EXPECT_TRUE(master.received.empty());
   EXPECT_TRUE(prompts.shown.isEmpty());
+  ASSERT_TRUE(model.model.Store().WaitForBackgroundWrites(std::chrono::seconds(10)));
   EXPECT_TRUE(QFile::exists(GetBackupFileName()));
 
   frame.SelectById(b);
