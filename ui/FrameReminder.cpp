@@ -451,9 +451,13 @@ void TFrameReminder::editReminder(bool add) {
   // The editor runs an event loop: the page may be gone when it returns.
   const QPointer<TFrameReminder> self(this);
   const bool confirmed = m_userInterface.EditReminder(int(tab()), id, DefaultRepeatHourly);
+  // Only the edited reminder changed: its row alone is made again (a new one is added, one that
+  // left the tab goes), where rebuilding every row froze the window of a long list.
   if (self && (!add || confirmed)) {
-    FillList();
+    m_table->UpdateRow(id);
+    SortList();
     selectRow(id);
+    updatePreview();
   }
   if (!add || confirmed)
     PostCheckReminder(m_model, id);
