@@ -10,6 +10,7 @@
 #include "model/DataObjectStore.h"
 #include "model/Model.h"
 #include "model/ModelListener.h"
+#include "model/Paths.h"
 #include "model/ReminderCommands.h"
 #include "model/ReminderList.h"
 #include "model/Settings.h"
@@ -53,10 +54,13 @@ private:
 class ListPage : public IModelListener {
 public:
   explicit ListPage(int count) {
-    const QString folder = benchapp::programFolder() + QStringLiteral("list-%1").arg(count);
+    // The data file and its backup in a program folder of this page's own.
+    const QString folder = benchapp::programFolder() + QStringLiteral("list-%1/").arg(count);
+    QDir(folder).removeRecursively();
     QDir().mkpath(folder);
-    const QString file = folder + QStringLiteral("/data.xml");
+    qputenv("TOLVANE_PROGRAM_DIR", QFile::encodeName(folder));
     model.LocalSettings().writeBool(settings_keys::Main, settings_keys::UseLocalFolder, true);
+    const QString file = GetLocalDataFileName();
     model.MainSettings().writeString(settings_keys::Main, settings_keys::StoreFileName, file);
     model.Store().LoadFromFile(file);
     int number = 0;
@@ -75,7 +79,10 @@ public:
     frame.Init();
     QApplication::processEvents();
   }
-  ~ListPage() override { model.SetListener(nullptr); }
+  ~ListPage() override {
+    model.SetListener(nullptr);
+    qunsetenv("TOLVANE_PROGRAM_DIR");
+  }
 
   // As the master and the main window do.
   void StoreReloaded() override { frame.FillList(); }
@@ -128,6 +135,8 @@ void measure(benchmark::State &state, Setup setup, Operation operation) {
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   }
   report(state, totalMs, count);
+  state.counters["reminders"] = page.model.Reminders().Count();
+  state.counters["rows"] = page.frame.model()->rowCount();
 }
 
 void BM_ListOk(benchmark::State &state) {
