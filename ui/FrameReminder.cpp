@@ -310,7 +310,9 @@ void TFrameReminder::selectRow(const QString &id) {
 }
 
 void TFrameReminder::RefreshById(const QString &id) {
-  m_table->FillRow(id);
+  // Each firing refreshes its row: a row that keeps its place leaves the list as it is.
+  if (m_table->FillRow(id) && m_table->RowInOrder(m_table->rowOf(id)))
+    return;
   SortList();
 }
 

@@ -207,6 +207,23 @@ void TReminderTableModel::Sort() {
   emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
+bool TReminderTableModel::RowInOrder(int row) const {
+  const int count = int(m_rows.size());
+  if (row < 0 || row >= count)
+    return true;
+  const int column = m_sortCode % DescendingSortCode;
+  const TDateTime emptyDate = currentClock().today() + OneDay * EmptyNextRunDays;
+  const auto before = [&](int a, int b) {
+    (void)cellText(m_rows[std::size_t(a)], column);
+    (void)cellText(m_rows[std::size_t(b)], column);
+    return CompareReminderRows(m_rows[std::size_t(a)].key, m_rows[std::size_t(b)].key, m_sortCode,
+                               emptyDate) < 0;
+  };
+  // A tie keeps its place in a stable sort: only a neighbour that must come after it (or before)
+  // puts a row out of order.
+  return (row == 0 || !before(row, row - 1)) && (row + 1 == count || !before(row + 1, row));
+}
+
 std::vector<int> TReminderTableModel::sortRows() {
   // The order reads the sort column's text of every row (the subject and the creation are there
   // from the start): those are made first.

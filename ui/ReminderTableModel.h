@@ -75,6 +75,9 @@ public:
   // Sorts the rows (ties keep their order); selections and other persistent indexes follow their
   // rows.
   void Sort();
+  // Whether the row stands where the order puts it among its neighbours: a row filled again
+  // that did not move needs no sort of the whole list.
+  [[nodiscard]] bool RowInOrder(int row) const;
 
   // -1 when no row has the id.
   [[nodiscard]] int rowOf(const QString &id) const;

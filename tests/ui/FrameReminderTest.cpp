@@ -304,3 +304,20 @@ TEST_F(FrameReminderTest, OkInTheEditorUpdatesTheEditedRowAlone) {
   EXPECT_EQ(cell(1, ColumnSubject).data().toString(), QStringLiteral("B2"));
   EXPECT_EQ(selected(), QStringList{frame.model()->idAt(1)});
 }
+
+// A firing refreshes its reminder's row: the list is sorted again only when the row moved.
+TEST_F(FrameReminderTest, ARefreshedRowIsSortedAgainOnlyWhenItsPlaceChanged) {
+  const QString a = add("A"), b = add("B"), c = add("C");
+  frame.Init();
+  QSignalSpy moves(frame.model(), &QAbstractItemModel::layoutChanged);
+  FindReminderById(b)->mail.enable = true;
+  frame.RefreshById(b);
+  EXPECT_EQ(moves.count(), 0);
+  EXPECT_EQ(cell(1, ColumnMail).data().toString(), QStringLiteral("Enable"));
+
+  FindReminderById(a)->subject = QStringLiteral("Zz");
+  frame.RefreshById(a);
+  EXPECT_EQ(moves.count(), 1);
+  EXPECT_EQ((QStringList{frame.model()->idAt(0), frame.model()->idAt(1), frame.model()->idAt(2)}),
+            (QStringList{b, c, a}));
+}
