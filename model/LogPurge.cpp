@@ -131,7 +131,7 @@ void TLogPurgeFilter::decide() {
     }
     m_state = State::Keep;
   }
-  m_head.clear();
+  m_head.resize(0); // keeps its room for the next line
   m_tabs = 0;
 }
 
@@ -196,9 +196,10 @@ bool PurgeOldLogLines(const QString &fileName, TDateTime limit, const FormatSett
       done += n;
     }
   };
-  const TLogPurgeFilter *filterSeen = nullptr;
-  TLogPurgeFilter filter(limit, fs, [&](const char *data, qsizetype size) {
-    if (!filterSeen->dropped()) {
+  // The filter's output asks the filter whether a line went yet.
+  std::optional<TLogPurgeFilter> filter;
+  filter.emplace(limit, fs, [&](const char *data, qsizetype size) {
+    if (!filter->dropped()) {
       prefix += size;
       return;
     }
@@ -210,7 +211,6 @@ bool PurgeOldLogLines(const QString &fileName, TDateTime limit, const FormatSett
       out.clear();
     }
   });
-  filterSeen = &filter;
   // The file is read into a buffer of its own: the prefix is copied through `buffer` while the
   // filter still works on the piece read last.
   std::vector<char> piece(static_cast<size_t>(kChunk));
@@ -224,7 +224,7 @@ bool PurgeOldLogLines(const QString &fileName, TDateTime limit, const FormatSett
       afterRead(n);
     if (n == 0)
       break;
-    filter.feed(piece.data(), n);
+    filter->feed(piece.data(), n);
   }
   if (writer) {
     writer->write(out);
@@ -234,9 +234,9 @@ bool PurgeOldLogLines(const QString &fileName, TDateTime limit, const FormatSett
 
   const std::lock_guard<std::mutex> appends(LogAppendMutex());
   for (qsizetype n = readInto(); n > 0; n = readInto())
-    filter.feed(piece.data(), n);
-  filter.finish();
-  if (!filter.dropped())
+    filter->feed(piece.data(), n);
+  filter->finish();
+  if (!filter->dropped())
     return true;
   // Emptied or replaced since it was opened: what is there now is not what was read.
   struct stat now {};
