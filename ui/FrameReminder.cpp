@@ -232,6 +232,8 @@ void TFrameReminder::Translate() {
       QLatin1Char(' '));
   ClearSpeedButtonCaptions(this, SpeedButtonTag);
   SpeedButtonHintsFromActions(this);
+  // The rows' translated words ("Enable", the repeat types) are made again in the new language.
+  m_table->ForgetTexts();
 }
 
 void TFrameReminder::FocusList() {

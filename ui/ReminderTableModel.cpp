@@ -189,6 +189,14 @@ void TReminderTableModel::UpdateRow(const QString &id) {
   }
 }
 
+void TReminderTableModel::ForgetTexts() {
+  for (Row &row : m_rows)
+    row.made = std::bitset<ReminderColumnCount>().set(ColumnSubject);
+  if (!m_rows.empty())
+    emit dataChanged(index(0, 0), index(int(m_rows.size()) - 1, ReminderColumnCount - 1),
+                     {Qt::DisplayRole});
+}
+
 void TReminderTableModel::setSortCode(int code) {
   m_sortCode = NormalizeReminderSortCode(code);
   emit headerDataChanged(Qt::Horizontal, 0, ReminderColumnCount - 1);

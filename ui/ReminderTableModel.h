@@ -69,6 +69,9 @@ public:
   // keep their places until the next Sort.
   void UpdateRow(const QString &id);
 
+  // Every row makes its texts again when next asked for (the language changed).
+  void ForgetTexts();
+
   [[nodiscard]] int sortCode() const { return m_sortCode; }
   // Takes effect at the next Sort or Fill; a bad code counts as 0.
   void setSortCode(int code);
