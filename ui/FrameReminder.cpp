@@ -312,10 +312,14 @@ void TFrameReminder::selectRow(const QString &id) {
 }
 
 void TFrameReminder::RefreshById(const QString &id) {
-  // Each firing refreshes its row: a row that keeps its place leaves the list as it is.
-  if (m_table->FillRow(id) && m_table->RowInOrder(m_table->rowOf(id)))
-    return;
-  SortList();
+  if (m_table->FillRow(id))
+    keepInOrder(id);
+}
+
+// Each firing refreshes its row: a row that keeps its place leaves the list as it is.
+void TFrameReminder::keepInOrder(const QString &id) {
+  if (!m_table->RowInOrder(m_table->rowOf(id)))
+    SortList();
 }
 
 void TFrameReminder::SortList() { m_table->Sort(); }
@@ -459,7 +463,7 @@ void TFrameReminder::editReminder(bool add) {
   // left the tab goes), where rebuilding every row froze the window of a long list.
   if (self && (!add || confirmed)) {
     m_table->UpdateRow(id);
-    SortList();
+    keepInOrder(id);
     selectRow(id);
     updatePreview();
   }

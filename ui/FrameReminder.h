@@ -91,6 +91,8 @@ private:
   void editReminder(bool add);
   void moveSelected(TReminderState state);
   void selectRow(const QString &id);
+  // Sorts the list when the id's row no longer stands in order.
+  void keepInOrder(const QString &id);
   [[nodiscard]] QString selectedId() const;
   void updatePreview();
   void clearPreview();
