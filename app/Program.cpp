@@ -4,10 +4,11 @@
 #include "model/Model.h"
 #include "runtime/FormMaster.h"
 #include "runtime/ReminderScheduler.h"
-#include "ui/UiPrompts.h"
+#include "ui/NoticeQueue.h"
 #include "ui/UserInterface.h"
 
-TProgram::TProgram() = default;
+// The notices of the start wait until it is done (Started).
+TProgram::TProgram() : m_notices(std::make_unique<TNoticeQueue>()) { m_notices->Hold(); }
 
 // The master goes first: the scheduler it owns still refers to the outputs. A model still there
 // (Finish not run) no longer tells it anything.
@@ -19,18 +20,17 @@ TProgram::~TProgram() {
   m_ui.reset();
 }
 
-// Before Start there is no user interface (it is made over the model): a notice then goes to the
-// same box the user interface shows.
-void TProgram::ShowMessage(const QString &message) {
-  if (m_ui)
-    m_ui->ShowMessage(message);
-  else
-    uiPrompts().notice(message);
-}
+// Before Start there is no user interface (it is made over the model): the settings read as the
+// model starts tell their notices all the same, into the one queue.
+void TProgram::ShowMessage(const QString &message) { m_notices->Add(message); }
+
+void TProgram::Started() { m_notices->Release(); }
+
+void TProgram::ShowWaitingNotices() { m_notices->ShowWaiting(); }
 
 TFormMaster &TProgram::Start() {
   m_model = std::make_unique<TModel>();
-  m_ui = std::make_unique<TUserInterface>(*m_model);
+  m_ui = std::make_unique<TUserInterface>(*m_model, *m_notices);
   m_master = std::make_unique<TFormMaster>(*m_model, *m_ui);
   // What the commands change reaches the windows and the reminder check through the master.
   m_model->SetListener(m_master.get());

@@ -7,6 +7,7 @@
 class IUserInterface;
 class TMasterReminderOutputs;
 class TModel;
+class TNoticeQueue;
 
 // The program's objects, each made here and owned here, in this order by Start: the model, the
 // user interface over it, the master window with the reminder scheduler it owns (over the model,
@@ -21,10 +22,14 @@ public:
   TProgram &operator=(const TProgram &) = delete;
 
   void ShowMessage(const QString &message) override;
+  void Started() override;
+  void ShowWaitingNotices() override;
   [[nodiscard]] TFormMaster &Start() override;
   void Finish() override;
 
 private:
+  // First, so that it goes last: the model's end may still tell something.
+  std::unique_ptr<TNoticeQueue> m_notices;
   std::unique_ptr<TModel> m_model;
   std::unique_ptr<IUserInterface> m_ui;
   std::unique_ptr<TFormMaster> m_master;

@@ -42,11 +42,12 @@ int runInstance(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)(
   // Windows keep responding while a settings file is retried.
   ScopedRetryPause retryPause(&DelayWithMessages);
   TSignalBridge signalBridge;
-  THandoverServer server(HandoverSocketPath(name));
+  auto server = std::make_unique<THandoverServer>(HandoverSocketPath(name));
   std::unique_ptr<IProgram> program = makeProgram();
   int code = 0;
   std::optional<int> ended; // the exit code of the end asked for
-  // Notices (a failed save at the very end among them) are shown while the program lives.
+  // Notices (a failed save at the very end among them) are queued by the program, shown by the
+  // message loop after the step that raised them, and the last ones after the loop.
   IProgram *shown = program.get();
   errors::setInfoReporter([shown](const QString &text) { shown->ShowMessage(text); });
   try {
@@ -60,12 +61,14 @@ int runInstance(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)(
     TFormMaster *m = &master;
     // Logout and kill end the program as "Exit" does, so nothing held in memory is lost.
     signalBridge.OnSignal = [m](int) { m->ActionShutDownExecute(); };
-    server.OnShow = [m] { (void)hub().post(m->Handle(), msg::WM_SHOW_MAIN_WINDOW); };
-    server.OnStop = [m] { (void)hub().send(m->Handle(), msg::WM_CLOSE); };
+    server->OnShow = [m] { (void)hub().post(m->Handle(), msg::WM_SHOW_MAIN_WINDOW); };
+    server->OnStop = [m] { (void)hub().send(m->Handle(), msg::WM_CLOSE); };
     master.FormCreate();
-    if (!server.Listen())
+    if (!server->Listen())
       std::fprintf(stderr, "Tolvane: a second start cannot reach this one (%s).\n",
-                   qPrintable(server.SocketPath()));
+                   qPrintable(server->SocketPath()));
+    // Up: the notices of the start (a broken data.xml, damaged settings) show now.
+    program->Started();
     if (ended)
       code = *ended;
     else
@@ -75,8 +78,8 @@ int runInstance(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)(
     code = 1;
   }
   signalBridge.OnSignal = nullptr;
-  server.OnShow = nullptr;
-  server.OnStop = nullptr;
+  server->OnShow = nullptr;
+  server->OnStop = nullptr;
   try {
     program->Finish();
   } catch (...) {
@@ -86,10 +89,22 @@ int runInstance(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)(
   // Stickers and tray icons closed during shut-down were released with deleteLater(); the loop
   // that would delete them has ended, so delete them now, before their owners go.
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  // The program has ended: the lock goes, then the handover socket, so a stopping start sees the
+  // end now and a new start may run, whatever notices still wait for the user.
+  ReleaseInstanceMutex();
+  server.reset();
+  // The notices of the end (a failed last save) and those still queued: the loop that would show
+  // them has ended. Nothing runs any more while they wait; a signal (a logout) ends the wait.
+  signalBridge.OnSignal = [](int) { QCoreApplication::exit(0); };
+  try {
+    program->ShowWaitingNotices();
+  } catch (...) {
+    std::fprintf(stderr, "%s\n", qPrintable(errors::describeCurrentException()));
+  }
+  signalBridge.OnSignal = nullptr;
   program.reset();
   errors::setInfoReporter({});
-  ReleaseInstanceMutex();
-  return code; // the handover socket closes last: a stopping start sees the end now
+  return code;
 }
 
 // A start that cannot take the instance lock cannot know whether another instance runs, so it
@@ -107,6 +122,7 @@ int refuseStart(int argc, char **argv, std::unique_ptr<IProgram> (*makeProgram)(
   std::unique_ptr<IProgram> program = makeProgram();
   try {
     program->ShowMessage(text);
+    program->ShowWaitingNotices();
   } catch (...) {
     std::fprintf(stderr, "%s\n", qPrintable(errors::describeCurrentException()));
   }

@@ -10,8 +10,15 @@ class TFormMaster;
 class IProgram {
 public:
   virtual ~IProgram() = default;
-  // A notice in a box, also before Start (a start that is refused) and after Finish.
+  // A notice in a box, also before Start (a start that is refused) and after Finish. It never
+  // waits: the message loop shows it once the step that raised it has returned.
   virtual void ShowMessage(const QString &message) = 0;
+  // The program is up: its tray icon, its hand-over socket and its reminders. The notices of
+  // the start, held back so far, show from now on.
+  virtual void Started() = 0;
+  // After the message loop (or a start that never ran one): shows the notices no loop will show
+  // any more, each waited for.
+  virtual void ShowWaitingNotices() = 0;
   // Starts the model, then makes the user interface and the master window with its reminder
   // scheduler over it.
   [[nodiscard]] virtual TFormMaster &Start() = 0;

@@ -200,6 +200,8 @@ QStringList tableMessages() {
           QStringLiteral("It is damaged or no reminder file."),
           QStringLiteral("It is kept as it is; until it reads again, the reminders come from the "
                          "backup."),
+          QStringLiteral("It is kept as it is; there is no backup to take the reminders from, so "
+                         "none fire until it reads again."),
           QStringLiteral("The reminder file was changed by another program."),
           QStringLiteral("That version is kept as:"), QStringLiteral("Timetable"),
           QStringLiteral("File not found"), QStringLiteral("Icons and animated cursors"),

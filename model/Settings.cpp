@@ -87,8 +87,12 @@ bool loadWithRetries(TMMemIniFile &ini, const std::function<QString()> &fileName
                      bool keepDamaged = false) {
   for (int attempt = 1; attempt <= LoadAttempts; ++attempt) {
     try {
+      // Only a file that is there and could not be read is worth another attempt: a missing one
+      // (every first start) or one set aside as damaged stays so, and the pauses held up the
+      // start.
       if (LoadEncipheredIni(ini, fileName(), keepDamaged))
         return true;
+      break;
     } catch (const std::exception &e) {
       qWarning("Cannot load settings: %s", e.what());
       ini.clear();

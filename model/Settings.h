@@ -29,10 +29,11 @@ TOLVANE_CURRENT_MODEL [[nodiscard]] TMMemIniFile &LocalSettings();
 // the file a link leads to), the user is told, and the result is false (the defaults apply).
 bool LoadEncipheredIni(TMMemIniFile &ini, const QString &fileName, bool keepDamaged = false);
 
-// Load the settings from their files: up to three attempts with a 100 ms pause between them (the
-// program's pause keeps events running; see ScopedRetryPause). After three failures the object is
-// empty and the result false; a file that is a symbolic link that loops is then told to the user.
-// Never raise.
+// Load the settings from their files: a file that is there but cannot be read gets up to three
+// attempts with a 100 ms pause between them (the program's pause keeps events running; see
+// ScopedRetryPause); a missing or damaged file gets one. When none worked the object is empty and
+// the result false; a file that is a symbolic link that loops is then told to the user. Never
+// raise.
 bool LoadMainSettings(TModel &model);
 bool LoadLocalSettings(TModel &model);
 TOLVANE_CURRENT_MODEL bool LoadMainSettings();

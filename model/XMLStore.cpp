@@ -214,9 +214,11 @@ void OpenStore(TModel &model, const std::function<void()> &reloadReminders) {
   // keeps its own name instead of becoming the only copy. A data file that exists but is no
   // store is left alone even without a backup: saving an empty store over it would destroy
   // whatever it still holds.
+  bool fromBackup = false;
   if (!usable && ids.isEmpty() && (QFileInfo::exists(backupFile) || dataFilePresent)) {
     try {
       store.LoadFromFile(backupFile);
+      fromBackup = store.LastLoadParsed();
     } catch (const ETolvaneError &e) {
       qWarning() << "Backup file not read:" << e.message();
     }
@@ -237,8 +239,13 @@ void OpenStore(TModel &model, const std::function<void()> &reloadReminders) {
     errors::reportInfo(TranslateText(QStringLiteral("Sorry, can't read the reminder file!")) +
                        QStringLiteral("\r\n") + dataFile + QStringLiteral("\r\n") + reason +
                        QStringLiteral("\r\n") +
-                       TranslateText(QStringLiteral("It is kept as it is; until it reads again, "
-                                                    "the reminders come from the backup.")));
+                       // Only a backup that was read gives reminders; without one none fire.
+                       (fromBackup ? TranslateText(QStringLiteral("It is kept as it is; until it "
+                                                                  "reads again, the reminders "
+                                                                  "come from the backup."))
+                                   : TranslateText(QStringLiteral(
+                                         "It is kept as it is; there is no backup to take the "
+                                         "reminders from, so none fire until it reads again."))));
   }
   if (reloadReminders)
     reloadReminders();

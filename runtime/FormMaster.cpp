@@ -90,6 +90,12 @@ void TFormMaster::FormCreate() {
   UpdateTrayIcon();
   ApplySettings(); // before the store is loaded, so a pause restored here closes nothing
   languageChanged();
+  // The icon is painted before the store loads: it docks at once, but its picture waits for
+  // the window system's events, which a large store held back by half a second.
+  if (m_trayIcon->Active()) {
+    QGuiApplication::sync();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
   reloadStore();
   purgeLog();
   RebuildAddAsMenus();
@@ -240,6 +246,10 @@ void TFormMaster::ActionShutDownExecute() {
   if (m_closing)
     return;
   m_closing = true;
+  // Nothing fires once the stop is under way: not the check a pump inside it ran this from, not
+  // a tick or a message while the close steps run. (The timer stays as it is until the end: the
+  // close steps apply the settings, whose pause state it must still show.)
+  m_runtime->EndChecks();
   // The main window's close steps run first (its options applied, both settings files written):
   // ending the message loop closes no window, so they would never run otherwise.
   m_ui.CloseMainWindow();

@@ -28,6 +28,9 @@ public:
   virtual void StopReminderOutputs(int number) = 0;
   // The sound device ended the sound of a reminder normally.
   virtual void HandleSoundNotify(quint16 deviceId) = 0;
+  // The program ends: from here on nothing is checked or fired, and no output is made; a check
+  // under way (the stop came from a pump inside it) ends without firing the rest.
+  virtual void EndChecks() {}
   // The program ends: waits a few seconds at most for the mail under way and logs every mail
   // that is abandoned.
   virtual void FinishMail() {}

@@ -153,7 +153,7 @@ void TReminderScheduler::sendReminderUpdated(int number) const {
 // The list may change under the loop (a reload or a deletion handled while a launched program's
 // grace pump runs), so the loop walks the numbers as they were when it began.
 void TReminderScheduler::CheckAllReminders() {
-  if (m_checking)
+  if (m_checking || m_ended)
     return;
   CheckGuard guard(m_checking);
   checkAll(std::nullopt);
@@ -163,7 +163,7 @@ void TReminderScheduler::CheckAllReminders() {
 // one. When the two part by more than the tolerance between two ticks, the clock was stepped, the
 // time zone or its offset changed (daylight saving), or the machine slept: every memo is dropped.
 void TReminderScheduler::Timer1Timer() {
-  if (m_checking)
+  if (m_checking || m_ended)
     return;
   CheckGuard guard(m_checking);
   constexpr int64_t kStepToleranceMs = 500;
@@ -196,14 +196,15 @@ void TReminderScheduler::checkAll(std::optional<TDateTime> previousTick) {
   m_passGeneration = m_model.Reminders().Generation();
   if (m_slots.size() != objects.size())
     m_slots.resize(objects.size());
-  for (size_t i = 0; i < objects.size(); ++i)
+  // A stop handled inside the pass (in a launched program's grace pump) ends it.
+  for (size_t i = 0; i < objects.size() && !m_ended; ++i)
     checkOne(numbers[i], previousTick, &m_slots[i], objects[i]);
   if (m_dropDue || m_seen < m_firings.Count())
     dropGoneFirings();
 }
 
 void TReminderScheduler::CheckReminder(int number) {
-  if (m_checking)
+  if (m_checking || m_ended)
     return;
   CheckGuard guard(m_checking);
   checkOne(number);
@@ -405,7 +406,7 @@ void TReminderScheduler::resumeUnclosed(int number, TDateTime at) {
 // --- Firing and closing --------------------------------------------------------------------------
 
 void TReminderScheduler::FireReminder(int number, TFireKind kind, TDateTime due) {
-  TDataObject *r = find(number);
+  TDataObject *r = m_ended ? nullptr : find(number);
   if (!r)
     return;
   const bool demo = m_model.DemoMode();
@@ -551,7 +552,7 @@ void TReminderScheduler::CloseAllReminders() {
 // Each output step ends when the reminder or its firing is gone: making or releasing an output
 // runs code of its own.
 void TReminderScheduler::SyncReminderOutputs(int number) {
-  const TDataObject *r = find(number);
+  const TDataObject *r = m_ended ? nullptr : find(number);
   const TFiring *f = r ? m_firings.Find(r->Id) : nullptr;
   if (!f || !f->state.firing)
     return;

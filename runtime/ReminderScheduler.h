@@ -73,6 +73,7 @@ public:
   // Queues the mail of a main-event firing, whose outcome then writes the firing's log line.
   // False when there is no mail to send (the caller writes the line).
   [[nodiscard]] bool SendReminderMail(const TDataObject &reminder, const TFiringState &firing);
+  void EndChecks() override { m_ended = true; }
   void FinishMail() override;
   // Waits up to `limit` for the queued mails and writes their log lines; true when none is left.
   bool WaitForMail(std::chrono::milliseconds limit);
@@ -139,6 +140,8 @@ private:
   IReminderOutputFactory &m_outputs;
   IUserInterface &m_ui;
   bool m_checking = false;
+  // The program is stopping (EndChecks).
+  bool m_ended = false;
   // A reload came while a check was under way: the firings of gone reminders are dropped when it
   // ends, not under its feet.
   bool m_dropDue = false;

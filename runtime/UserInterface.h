@@ -36,7 +36,9 @@ public:
   virtual void SoundVolume(QPoint at, const TSoundLookup &sound) = 0;
   // Marks the reminder editor as modified when one is open (SetModified); nothing otherwise.
   virtual void SetEditorModified() = 0;
-  // The box that shows a notice (a failed save, "Function not yet implemented").
+  // A notice (a failed save, "Function not yet implemented"). It may be called inside the
+  // reminder check or a command, so it never waits for the user: the box shows once the current
+  // step has returned.
   virtual void ShowMessage(const QString &message) = 0;
   // The box that shows an error nobody caught, just before the program ends.
   virtual void ShowException(const QString &message) = 0;

@@ -6,6 +6,7 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -66,9 +67,26 @@ QByteArray serverUrl(const TSmtpServer &server) {
   return scheme + host.toUtf8() + ':' + QByteArray::number(server.port) + '/' + greetingName();
 }
 
-// Called by curl about once a second while it waits: a non-zero result cuts the transfer off.
+// What the progress callback watches: the abort switch and the end of the mail's whole time.
+struct Watch {
+  const std::atomic<bool> *aborted = nullptr;
+  std::chrono::steady_clock::time_point deadline;
+  bool timedOut = false;
+};
+
+// Called by curl about once a second while it waits, in every phase: a non-zero result cuts the
+// transfer off. curl's own total time-out does not hold for the QUIT it sends as it closes the
+// connection: after a server stalled after DATA, the wait for that reply took the server reply
+// time-out (two minutes) on top of the total, and every mail queued behind it waited as long.
 int checkAbort(void *userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-  return static_cast<const std::atomic<bool> *>(userData)->load() ? 1 : 0;
+  auto *watch = static_cast<Watch *>(userData);
+  if (watch->aborted->load())
+    return 1;
+  if (std::chrono::steady_clock::now() >= watch->deadline) {
+    watch->timedOut = true;
+    return 1;
+  }
+  return 0;
 }
 
 // A server on this machine: a login to it never crosses a network.
@@ -152,13 +170,20 @@ void TSmtpMailSender::transmit(const TComposedMail &mail, const TSmtpServer &ser
   curl_easy_setopt(c, CURLOPT_DEBUGFUNCTION, watchReplies);
   curl_easy_setopt(c, CURLOPT_DEBUGDATA, &serverReply);
   curl_easy_setopt(c, CURLOPT_VERBOSE, 1L);
+  Watch watch{&m_aborted, std::chrono::steady_clock::now() + m_timeouts.total};
+  // Closed with this handle, under the watch above: a connection kept for reuse is closed by
+  // curl's own handle at the clean-up, which waits for the QUIT reply without any total.
+  curl_easy_setopt(c, CURLOPT_FORBID_REUSE, 1L);
   curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, checkAbort);
-  curl_easy_setopt(c, CURLOPT_XFERINFODATA, &m_aborted);
+  curl_easy_setopt(c, CURLOPT_XFERINFODATA, &watch);
   curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
 
   const CURLcode rc = curl_easy_perform(c);
   if (rc == CURLE_OK)
     return;
+  if (watch.timedOut)
+    throw EMailError(QStringLiteral("The mail timed out after %1 seconds")
+                         .arg(static_cast<double>(m_timeouts.total.count()) / 1000.0));
   if (rc == CURLE_USE_SSL_FAILED && mustEncrypt)
     throw EMailError(QStringLiteral("The server %1 offers no encrypted connection, so the login "
                                     "is not sent (use port 465 or a server with STARTTLS)")

@@ -17,6 +17,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <memory>
+#include <utility>
+
 namespace {
 
 const QString Title = QStringLiteral("Tolvane");
@@ -146,6 +149,24 @@ UiPrompts::Answer TQtPrompts::askYesNoCancel(const QString &text) {
 
 void TQtPrompts::notice(const QString &text) {
   (void)message(QMessageBox::Information, text, QMessageBox::Ok);
+}
+
+QWidget *TQtPrompts::openNotice(const QString &text, const std::function<void()> &closed) {
+  auto *box = new QMessageBox(QMessageBox::Information, Title, text, QMessageBox::Ok);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(Qt::NonModal);
+  box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  // Told once, whether the user closed the box or it was deleted with the program.
+  auto once = std::make_shared<std::function<void()>>(closed);
+  auto tell = [once] {
+    if (const std::function<void()> f = std::exchange(*once, nullptr))
+      f();
+  };
+  QObject::connect(box, &QDialog::finished, box, tell);
+  QObject::connect(box, &QObject::destroyed, tell);
+  box->show();
+  box->raise();
+  return box;
 }
 
 void TQtPrompts::error(const QString &text, const QString &reason) {

@@ -15,6 +15,8 @@ public:
   [[nodiscard]] bool askYesNo(const QString &text) override;
   [[nodiscard]] Answer askYesNoCancel(const QString &text) override;
   void notice(const QString &text) override;
+  // A box modal to nothing, kept above the stickers, deleted as it closes.
+  QWidget *openNotice(const QString &text, const std::function<void()> &closed) override;
   void error(const QString &text, const QString &reason) override;
   [[nodiscard]] QString openFile(const TFileChoice &choice) override;
   [[nodiscard]] QString saveFile(const TFileChoice &choice) override;

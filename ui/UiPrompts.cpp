@@ -11,3 +11,9 @@ OverrideSlot<UiPrompts> &uiPromptsSlot() {
 }
 
 UiPrompts &uiPrompts() { return uiPromptsSlot().get(); }
+
+QWidget *UiPrompts::openNotice(const QString &text, const std::function<void()> &closed) {
+  notice(text);
+  closed();
+  return nullptr;
+}

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -44,8 +45,13 @@ public:
   [[nodiscard]] virtual bool askYesNo(const QString &text) = 0;
   // A question with Yes, No and Cancel; closing the box counts as Cancel.
   [[nodiscard]] virtual Answer askYesNoCancel(const QString &text) = 0;
-  // A notice the user acknowledges ("Sorry, can't save file!").
+  // A notice the user acknowledges ("Sorry, can't save file!"), waited for.
   virtual void notice(const QString &text) = 0;
+  // The same notice without waiting: the box stays open while the program goes on, and `closed`
+  // runs once it went (the user acknowledged it, or it was deleted). Gives the box, which the
+  // caller may delete; null when nothing stays open. This one shows it with notice() and runs
+  // `closed` before it returns.
+  virtual QWidget *openNotice(const QString &text, const std::function<void()> &closed);
   // An error: what failed, and why (the reason may be empty).
   virtual void error(const QString &text, const QString &reason) = 0;
 

@@ -4,6 +4,7 @@
 #include "ui/FormEditReminAfter.h"
 #include "ui/FormEditVolume.h"
 #include "ui/FormMain.h"
+#include "ui/NoticeQueue.h"
 #include "ui/UiPrompts.h"
 
 // The windows register here, one line each, as they are built. An entry whose window does not
@@ -35,6 +36,6 @@ void TUserInterface::SoundVolume(QPoint at, const TSoundLookup &sound) {
 
 void TUserInterface::SetEditorModified() { ::SetEditorModified(); }
 
-void TUserInterface::ShowMessage(const QString &message) { uiPrompts().notice(message); }
+void TUserInterface::ShowMessage(const QString &message) { m_notices.Add(message); }
 
 void TUserInterface::ShowException(const QString &message) { uiPrompts().error(message, {}); }

@@ -7,6 +7,7 @@
 #include "services/SingleInstance.h"
 #include "tests/support/Sandbox.h"
 
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QDirIterator>
@@ -425,6 +426,56 @@ TEST_F(ProgramEntry, X11TheInstancesPlatformChoiceDoesNotReachTheProgramsItStart
   QProcess *b = helper({QStringLiteral("stop")});
   ASSERT_TRUE(finished(b));
   ASSERT_TRUE(finished(a));
+}
+
+// A data.xml that cannot be read and a damaged control1.dat at start: the program starts first
+// from the backup (socket, reminders) and only then tells the user, one box at a time, waiting for
+// nobody. A stop while the first box is open ends the program at once and nothing runs after its
+// stop; the notice still waiting is shown after the end, until a signal (a logout) ends it too.
+TEST_F(ProgramEntry, BrokenFilesAreToldOnceTheProgramRunsAndAStopStillEndsIt) {
+  const QString folder = home + QStringLiteral("/Documents/Tolvane");
+  ASSERT_TRUE(QDir().mkpath(folder));
+  auto write = [](const QString &path, const QByteArray &bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+  };
+  write(folder + QStringLiteral("/data.xml"), "<?xml version=\"1.0\"?><root><item id=\"{");
+  write(folder + QStringLiteral("/control1.dat"), QByteArray(64, '\x01'));
+  // Due a few seconds after the start: it fires while the notice is open.
+  const QByteArray due = QDateTime::currentDateTime()
+                             .addSecs(6)
+                             .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.000"))
+                             .toUtf8();
+  write(folder + QStringLiteral("/data_backup.xml"),
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><root><item id=\"{0000000A-1111-2222-3333-"
+        "444455556666}\"><type>0</type><enable>true</enable><subject>From the backup</subject>"
+        "<repeat><type>0</type><dt>" +
+            due +
+            "</dt></repeat><startBound><type>1</type><dt>2000-01-01T00:00:00.000</dt>"
+            "</startBound><sticker><enable>false</enable></sticker><tray>false</tray></item>"
+            "</root>");
+  QProcess *a = start(QStringLiteral(TOLVANE_PROGRAM));
+  ASSERT_TRUE(waitFor([this] { return listening(); })) << "the notice held up the start";
+  ASSERT_TRUE(waitFor([this] { return logEvents().contains(QStringLiteral("Start")); }, 20000));
+  EXPECT_EQ(logEvents().filter(QStringLiteral("Reminder file not read")).size(), 1);
+
+  EXPECT_EQ(QDir(folder).entryList({QStringLiteral("control1_damaged-*.dat")}).size(), 1);
+
+  QProcess *stop = start(QStringLiteral(TOLVANE_PROGRAM), {QStringLiteral("stop")});
+  ASSERT_TRUE(finished(stop));
+  EXPECT_EQ(stop->exitCode(), 0);
+  TNamedLock lock; // the program has ended; the second notice may still wait
+  EXPECT_EQ(lock.tryAcquire(InstanceName(), run), TNamedLock::Result::Acquired);
+  lock.release();
+  if (a->state() != QProcess::NotRunning)
+    ::kill(pid_t(a->processId()), SIGTERM);
+  ASSERT_TRUE(finished(a));
+  EXPECT_EQ(a->exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(a->exitCode(), 0);
+  const QStringList events = logEvents();
+  ASSERT_FALSE(events.isEmpty());
+  EXPECT_EQ(events.last(), QStringLiteral("Program stop")) << events.join(u'|').toStdString();
 }
 
 TEST_F(ProgramEntry, TheProgramRunsAndStopsWithoutADisplayForTheStop) {

@@ -77,6 +77,8 @@ TEST_F(OpenStoreTest, ABrokenDataFileFallsBackToTheBackup) {
   // The user is told, in a notice and in the log, which file and why.
   ASSERT_EQ(notices.size(), 1);
   EXPECT_TRUE(notices[0].contains(GetDataFileName()));
+  EXPECT_TRUE(notices[0].contains("the reminders come from the backup"))
+      << notices[0].toStdString();
   EXPECT_TRUE(readFile(GetLogFileName()).contains(GetDataFileName().toUtf8()));
   // The shut-down remembers the backup; the next start with a repaired file uses it again.
   main.writeString("Main", "StoreFileName", Store().FileName());
@@ -101,7 +103,21 @@ TEST_F(OpenStoreTest, AValidStoreWithoutRemindersIsKept) {
 TEST_F(OpenStoreTest, ABrokenDataFileWithoutBackupIsNeverSavedOver) {
   // A truncated data file may still hold reminders someone can recover by hand: the next save
   // must not replace it with an empty store.
+  QStringList notices;
+  const errors::ScopedInfoReporter reporter([&notices](const QString &text) { notices << text; });
   const QByteArray broken = OneItem.left(40);
+  writeFile(GetDataFileName(), broken);
+  EXPECT_TRUE(open().isEmpty());
+  // No backup, so the user hears that no reminder fires, never that they come from a backup.
+  ASSERT_EQ(notices.size(), 1);
+  EXPECT_FALSE(notices[0].contains("backup."));
+  EXPECT_TRUE(notices[0].contains("there is no backup")) << notices[0].toStdString();
+  // A backup that cannot be read either gives no reminders.
+  writeFile(GetBackupFileName(), BackupItem.left(30));
+  EXPECT_TRUE(open().isEmpty());
+  ASSERT_EQ(notices.size(), 2);
+  EXPECT_TRUE(notices[1].contains("there is no backup")) << notices[1].toStdString();
+  QFile::remove(GetBackupFileName());
   writeFile(GetDataFileName(), broken);
   EXPECT_TRUE(open().isEmpty());
   EXPECT_NE(Store().FileName(), GetDataFileName());

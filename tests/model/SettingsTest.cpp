@@ -81,11 +81,14 @@ TEST_F(SettingsFiles, FailedSavesAreNotReportedAsSuccessAndKeepTheOldFile) {
             QStringList({"control2.dat"}));
 }
 
-TEST_F(SettingsFiles, AMissingFileGivesAnEmptyObjectAfterThreeAttempts) {
+// A missing file is no reason to wait and try again: a first start has neither file.
+TEST_F(SettingsFiles, AMissingFileGivesAnEmptyObjectAtOnce) {
   main.writeString("Old", "k", "v");
   EXPECT_FALSE(LoadMainSettings());
   EXPECT_TRUE(main.isEmpty());
-  EXPECT_EQ(pauses, std::vector<int>({100, 100}));
+  EXPECT_TRUE(pauses.empty());
+  LoadSettingsAtStartUp(testModel.model);
+  EXPECT_TRUE(pauses.empty());
   // The readers' defaults then apply.
   EXPECT_TRUE(main.readBool("Main", "NotStopped", true));
   EXPECT_FALSE(main.readBool("Main", "HideTrayIcon", false));
@@ -143,6 +146,7 @@ TEST_F(SettingsFiles, EachDamagedMainSettingsFileIsKeptAsideAndTheUserIsTold) {
     EXPECT_EQ(readFile(kept), damaged) << kept.toStdString();
   ASSERT_EQ(notices.size(), 3);
   EXPECT_TRUE(notices[1].contains(cases[1].second)) << notices[1].toStdString();
+  EXPECT_TRUE(pauses.empty()); // a file set aside is not tried again
 
   // Behind a link, the file it leads to is kept beside it, and the link stays for the next save.
   const QString sync = sandbox::makeTempDir("sync");

@@ -348,10 +348,13 @@ TEST_F(MasterFixture, ANewTrayHostGetsAnActiveIconBackAndLeavesAHiddenOneHidden)
 
 TEST_F(MasterFixture, ExitAndACloseMessageLogTheStopAndEndTheProgram) {
   create();
+  runtimeCalls.clear();
   (void)hub().send(master->Handle(), msg::WM_CLOSE);
   EXPECT_EQ(closedCode, 0);
   EXPECT_TRUE(master->IsClosing());
   EXPECT_EQ(logEvents(), QStringList{QStringLiteral("Program stop")});
+  // The checks end first, before the close steps run (a check under way stops firing).
+  EXPECT_EQ(runtimeCalls, QStringList{QStringLiteral("EndChecks")});
   runtimeCalls.clear();
   ticker->Tick(); // no checks after the stop
   EXPECT_TRUE(runtimeCalls.isEmpty());

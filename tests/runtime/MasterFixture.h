@@ -36,6 +36,7 @@ public:
   std::optional<PopupState> popup;
 
   void CheckAllReminders() override { calls << QStringLiteral("CheckAllReminders"); }
+  void EndChecks() override { calls << QStringLiteral("EndChecks"); }
   void CheckReminder(int n) override { calls << QStringLiteral("CheckReminder %1").arg(n); }
   void CloseReminder(int n, bool byUser) override {
     calls << QStringLiteral("CloseReminder %1 %2").arg(n).arg(byUser);

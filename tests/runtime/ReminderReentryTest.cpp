@@ -120,5 +120,31 @@ TEST_F(ReminderReentry, AfterEditingTheReReadReminderIsCheckedEvenWhilePaused) {
   EXPECT_EQ(outputs.liveStickers(n), 1);
 }
 
+// "tolvane stop" handled in a pump inside the check (the grace pump after a launched program):
+// once the stop is under way nothing fires, no program starts and no output is made, neither in
+// the rest of that pass nor in any later check.
+TEST_F(ReminderReentry, NothingFiresOnceTheProgramStops) {
+  TDataObject &first = list.add(withProgram(once(at(9, 0))));
+  TDataObject &second = list.add(withProgram(once(at(9, 0))));
+  const int32_t n1 = first.Number;
+  const QString secondId = second.Id;
+  launcher.during = [this] { runtime->EndChecks(); };
+  tickAfter(1000);
+  launcher.during = nullptr;
+  EXPECT_EQ(launcher.started.size(), 1);
+  EXPECT_EQ(outputs.liveStickers(n1), 0);
+  EXPECT_EQ(outputs.stickers.size() + outputs.trayIcons.size() + outputs.sounds.size(), 0u);
+  EXPECT_FALSE(runtime->Firings().StateOf(secondId).firing);
+  const qsizetype lines = logLines().size();
+
+  list.add(withProgram(once(at(9, 0, 2))));
+  tickAfter(1000);
+  runtime->CheckAllReminders();
+  runtime->CheckReminder(list.FindById(secondId)->Number);
+  EXPECT_EQ(launcher.started.size(), 1);
+  EXPECT_EQ(logLines().size(), lines);
+  EXPECT_EQ(outputs.stickers.size() + outputs.trayIcons.size() + outputs.sounds.size(), 0u);
+}
+
 } // namespace
 } // namespace runtimetest

@@ -219,6 +219,33 @@ TEST(SmtpMailSender, SilentServerTimesOut) {
   EXPECT_LT(t.elapsed(), 10000);
 }
 
+// The total time-out holds for the whole mail, the wait for the reply to its end included: that
+// wait had a time-out of its own on top, and a mail stalled after DATA took twice the total.
+TEST(SmtpMailSender, AMailStalledAfterItsDataEndsWithinTheTotalTimeOut) {
+  LocalSmtpServer server;
+  LocalSmtpServer::Options options;
+  options.stallAfterData = true;
+  ASSERT_TRUE(server.start(options)) << server.errorText().toStdString();
+  TMailMessage m;
+  m.from = QStringLiteral("me@example.org");
+  m.to = QStringLiteral("you@example.org");
+  m.body = QStringLiteral("Hello");
+  TSmtpTimeouts timeouts;
+  timeouts.total = std::chrono::milliseconds(1500);
+  TSmtpMailSender sender(timeouts);
+  QElapsedTimer t;
+  t.start();
+  try {
+    sender.send(m, local(server.port()));
+    FAIL() << "a server that never answers the mail's end must raise";
+  } catch (const EMailError &e) {
+    EXPECT_TRUE(e.message().contains(QStringLiteral("timed out"), Qt::CaseInsensitive))
+        << e.message().toStdString();
+  }
+  // Well below the reply's own time-out (two minutes): the total ended it.
+  EXPECT_LT(t.elapsed(), 30000);
+}
+
 TEST(SmtpMailSender, BadServerSettingsRaiseBeforeConnecting) {
   TMailMessage m;
   m.from = QStringLiteral("me@example.org");

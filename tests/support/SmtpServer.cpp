@@ -13,12 +13,13 @@ namespace {
 
 // The server: aiosmtpd's protocol class with a handler that writes each message as a JSON file
 // into a folder (a pipe could fill up while the client under test blocks in its send).
-// Arguments: port, refused recipient, user, password (empty texts for none), folder.
+// Arguments: port, refused recipient, user, password (empty texts for none), folder, address,
+// "1" to stall after the mail's data (no reply to its end).
 const char *const kServerScript = R"PY(
 import asyncio, base64, json, os, sys
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
 port, reject, user, password, folder = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5]
-address = sys.argv[6]
+address, stall = sys.argv[6], sys.argv[7] == "1"
 count = 0
 class Handler:
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
@@ -28,6 +29,8 @@ class Handler:
         return "250 OK"
     async def handle_DATA(self, server, session, envelope):
         global count
+        if stall:
+            await asyncio.sleep(3600)
         auth = session.auth_data
         login = auth.login.decode("utf-8", "replace") if isinstance(auth, LoginPassword) else ""
         count += 1
@@ -82,7 +85,8 @@ bool LocalSmtpServer::start(const Options &options) {
   m_process.setArguments({QStringLiteral("-u"), QStringLiteral("-c"),
                           QString::fromUtf8(kServerScript), QString::number(m_port),
                           options.rejectRecipient, options.user, options.password, m_folder.path(),
-                          options.address});
+                          options.address,
+                          options.stallAfterData ? QStringLiteral("1") : QStringLiteral("0")});
   m_process.setProcessChannelMode(QProcess::MergedChannels);
   m_process.start();
   if (!m_process.waitForStarted(5000)) {

@@ -21,6 +21,8 @@ public:
     QString password;
     // The address it listens on.
     QString address = QStringLiteral("127.0.0.1");
+    // The server takes a mail's whole data and never answers its end.
+    bool stallAfterData = false;
   };
 
   // One message as the server took it.

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
+#include <vector>
 
 Q_DECLARE_METATYPE(TFontChoice)
 
@@ -25,6 +27,18 @@ public:
     return Answer(next("ask3", text, QVariant(int(Answer::Cancel))).toInt());
   }
   void notice(const QString &text) override { shown << "notice: " + text; }
+  // With holdNotices set, a notice shown without waiting stays open until the test runs its
+  // callback from `open` (as the user's OK); else it closes at once.
+  QWidget *openNotice(const QString &text, const std::function<void()> &closed) override {
+    shown << "notice: " + text;
+    if (holdNotices)
+      open.push_back(closed);
+    else
+      closed();
+    return nullptr;
+  }
+  bool holdNotices = false;
+  std::vector<std::function<void()>> open;
   void error(const QString &text, const QString &reason) override {
     shown << "error: " + text + (reason.isEmpty() ? QString() : " / " + reason);
   }

@@ -2,6 +2,7 @@
 #include "model/ReminderList.h"
 #include "platform/Clock.h"
 #include "tests/support/TestModel.h"
+#include "ui/NoticeQueue.h"
 #include "ui/PlaceNearPointer.h"
 #include "ui/UserInterface.h"
 #include "widgets/SpinEditUnit.h"
@@ -44,7 +45,8 @@ protected:
       EXPECT_EQ(form->windowModality(), Qt::NonModal);
       act(*form);
     });
-    TUserInterface ui(model.model);
+    TNoticeQueue notices;
+    TUserInterface ui(model.model, notices);
     return ui.RemindAfter(QStringLiteral("Close and remind in ..."), QPoint(40, 40), number);
   }
 

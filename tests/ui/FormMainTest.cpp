@@ -15,6 +15,7 @@
 #include "tests/support/TestModel.h"
 #include "tests/ui/FakePrompts.h"
 #include "tests/ui/RecordingWindow.h"
+#include "ui/NoticeQueue.h"
 #include "ui/UserInterface.h"
 
 #include <QAction>
@@ -64,7 +65,8 @@ struct FormMainTest : ::testing::Test {
   TMMemIniFile &localSettings = test.localSettings;
   QString dir = QFileInfo(test.file).absolutePath();
   std::unique_ptr<RecordingWindow> master = std::make_unique<RecordingWindow>();
-  TUserInterface ui{test.model};
+  TNoticeQueue noticeQueue;
+  TUserInterface ui{test.model, noticeQueue};
   RecordingListener listener{test.model};
 
   void SetUp() override {

@@ -91,6 +91,8 @@ public:
     mark(QStringLiteral("platform variable: ") + qEnvironmentVariable("QT_QPA_PLATFORM"));
   }
   void ShowMessage(const QString &message) override { m_ui.ShowMessage(message); }
+  void Started() override {}
+  void ShowWaitingNotices() override {} // each was marked as it came
   TFormMaster &Start() override {
     mark(QStringLiteral("initialize"));
     // A model of its own that reads no settings and no reminders.
