@@ -1,5 +1,6 @@
 #include "model/LogFile.h"
 
+#include "model/LogPurge.h"
 #include "model/Model.h"
 #include "model/Paths.h"
 #include "model/Settings.h"
@@ -25,8 +26,8 @@ const QString kTab = QStringLiteral("\t");
 const QString kEmptyCell = QStringLiteral("    ");
 constexpr int kTextCellLength = 25;
 constexpr int kDefaultClearPeriod = 30;
-// The log names what the user was reminded of: readable by the user only.
-constexpr mode_t kLogMode = 0600;
+// More digits than this may round differently from the text reader: those go through it.
+constexpr int kExactDigits = 15;
 
 // One field on one line: a TAB or a line break inside it would split the line or shift columns.
 QString cell(const QString &text) {
@@ -154,8 +155,9 @@ void AppendLogLine(const QString &fileName, const QString &line) {
   if (line.isEmpty())
     return;
   const QByteArray bytes = line.toUtf8() + "\r\n";
+  const std::lock_guard<std::mutex> purge(LogAppendMutex());
   const int fd = ::open(QFile::encodeName(fileName).constData(),
-                        O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, kLogMode);
+                        O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, LogFileMode);
   if (fd < 0)
     return;
   // With O_APPEND every write lands at the end, even while another writer appends too.
@@ -190,32 +192,51 @@ void SplitLogLine(const QString &line, QStringList &list) {
   }
 }
 
+bool ReadLogLineTime(const char *field, qsizetype size, TDateTime &time, const FormatSettings &fs) {
+  // The log's own numbers ("46363,5869097222": digits, one separator, digits) are read here: an
+  // integer of at most 15 digits and a power of ten are exact as doubles, so their quotient is the
+  // correctly rounded number the text reader gives too. Anything else takes the text reader.
+  int64_t mantissa = 0;
+  int digits = 0;
+  int fraction = -1; // digits after the separator; -1 before it
+  bool plain = size > 0;
+  for (qsizetype i = 0; i < size && plain; ++i) {
+    const char c = field[i];
+    if (c >= '0' && c <= '9') {
+      mantissa = mantissa * 10 + (c - '0');
+      ++digits;
+      if (fraction >= 0)
+        ++fraction;
+    } else if ((c == ',' || c == '.') && fraction < 0 && i > 0) {
+      fraction = 0;
+    } else {
+      plain = false;
+    }
+  }
+  if (plain && digits <= kExactDigits && fraction != 0) {
+    static constexpr double powers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    time = FromDays(double(mantissa) / powers[std::max(fraction, 0)]);
+    return true;
+  }
+  QString text = DecodeFileText(QByteArray(field, size));
+  text.replace(u',', fs.decimalSeparator);
+  text.replace(u'.', fs.decimalSeparator);
+  double days = 0;
+  if (!TryStrToFloat(text, days, fs))
+    return false;
+  time = FromDays(days);
+  return true;
+}
+
 bool PurgeLog(const QString &fileName, bool all, TDateTime limit) {
   if (!QFileInfo::exists(fileName))
     return false;
-  QList<QByteArray> lines = splitLines(readWholeFile(fileName));
-  bool changed = all;
-  if (all) {
-    lines.clear();
-  } else {
-    QStringList fields;
-    for (qsizetype i = lines.size() - 1; i >= 0; --i) {
-      SplitLogLine(DecodeFileText(lines[i]), fields);
-      double days = 0;
-      if (fields.size() < 2 || !TryStrToFloat(fields[1], days))
-        continue; // not a line of ours: kept
-      if (FromDays(days) <= limit) {
-        lines.removeAt(i);
-        changed = true;
-      }
-    }
-  }
-  if (!changed)
-    return true;
-  QByteArray out;
-  for (const QByteArray &line : lines)
-    out += line + "\r\n";
-  WriteFileAtomic(fileName, out, kLogMode);
+  if (!all)
+    return PurgeOldLogLines(fileName, limit, formatSettings());
+  // A purge under way on its thread finds the file replaced and leaves it.
+  const std::lock_guard<std::mutex> appends(LogAppendMutex());
+  WriteFileAtomic(fileName, QByteArray(), LogFileMode);
   return true;
 }
 

@@ -3,9 +3,12 @@
 #include "model/CurrentModel.h"
 #include "model/DataObject.h"
 #include "platform/DateTime.h"
+#include "platform/FormatSettings.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <sys/types.h>
 
 class TModel;
 
@@ -25,6 +28,9 @@ class TModel;
 // The log belongs to a model: its folder follows the model's settings and its lines name the
 // model's user. The forms without a model write for the current model (model/Model.h), for the
 // model's own start-up and older callers.
+
+// The log names what the user was reminded of: readable by the user only.
+inline constexpr mode_t LogFileMode = 0600;
 
 // What a firing line says about the reminder that fired.
 struct TLogFiring {
@@ -70,10 +76,17 @@ void AppendLogLine(const QString &fileName, const QString &line);
 // is dropped). In field 1 every "," and "." becomes the locale's decimal separator.
 void SplitLogLine(const QString &line, QStringList &list);
 
+// Field 1 of a line, the bytes between its first and its second TAB, as a moment: what
+// SplitLogLine and TryStrToFloat make of it, read straight from the file's bytes (the purge and
+// the log page read every line of the file so; a number as the log writes it takes no text).
+// False when it is no number.
+[[nodiscard]] bool ReadLogLineTime(const char *field, qsizetype size, TDateTime &time,
+                                   const FormatSettings &fs = formatSettings());
+
 // Removes lines: all of them when `all` is set, else every line whose day number is not after
-// `limit`; lines that have no day number are kept. The file is rewritten (atomically) only when
-// something changed. False when the file does not exist; raises EFileError when it cannot be read
-// or written.
+// `limit` (PurgeOldLogLines, model/LogPurge.h); lines that have no day number are kept. The file
+// is rewritten (atomically) only when something changed. False when the file does not exist;
+// raises EFileError when it cannot be read or written.
 bool PurgeLog(const QString &fileName, bool all, TDateTime limit);
 
 // The lines of the log file as they stand (CR LF, CR or LF ends a line; UTF-8, else Windows-1252).

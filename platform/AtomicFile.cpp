@@ -21,25 +21,6 @@ namespace {
       QStringLiteral("%1 \"%2\": %3").arg(what, path, QString::fromLocal8Bit(std::strerror(err))));
 }
 
-class FdGuard {
-public:
-  explicit FdGuard(int fd) : m_fd(fd) {}
-  ~FdGuard() {
-    if (m_fd >= 0)
-      ::close(m_fd);
-  }
-  int release() {
-    const int fd = m_fd;
-    m_fd = -1;
-    return fd;
-  }
-  FdGuard(const FdGuard &) = delete;
-  FdGuard &operator=(const FdGuard &) = delete;
-
-private:
-  int m_fd;
-};
-
 // The process's umask, read without changing it (umask() can only be read by setting it, which
 // races with files other threads create meanwhile).
 mode_t currentUmask() {
@@ -117,60 +98,87 @@ QString ResolveWriteTarget(const QString &path) {
 }
 
 void WriteFileAtomic(const QString &path, const QByteArray &data, mode_t mode) {
-  // Replacing the link itself would leave its target, in a synced folder say, silently behind.
-  const QString target = ResolveWriteTarget(path);
-  const QString folder = folderOf(target);
-  QByteArray tmpl =
-      QFile::encodeName(folder + QStringLiteral("/.") + target.mid(target.lastIndexOf(u'/') + 1) +
-                        QStringLiteral(".XXXXXX"));
-  const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
-  if (fd < 0)
-    fail(QStringLiteral("Cannot create file"), path, errno);
-  FdGuard guard(fd);
-  const char *tmpName = tmpl.constData();
-  auto failAndRemove = [&](const QString &what, int err) {
-    ::close(guard.release());
-    ::unlink(tmpName);
-    fail(what, path, err);
-  };
+  TAtomicFileWriter writer(path, mode);
+  writer.write(data);
+  writer.commit();
+}
 
+TAtomicFileWriter::TAtomicFileWriter(const QString &path, mode_t mode)
+    // Replacing the link itself would leave its target, in a synced folder say, silently behind.
+    : m_path(path), m_target(ResolveWriteTarget(path)) {
+  const QString folder = folderOf(m_target);
+  m_tmpName =
+      QFile::encodeName(folder + QStringLiteral("/.") +
+                        m_target.mid(m_target.lastIndexOf(u'/') + 1) + QStringLiteral(".XXXXXX"));
+  m_fd = ::mkostemp(m_tmpName.data(), O_CLOEXEC);
+  if (m_fd < 0)
+    fail(QStringLiteral("Cannot create file"), path, errno);
   // A file the user has locked down further stays that way: the new file never gets more
   // permission bits than the one it replaces.
   // A new file follows the user's umask, as any file created with open() would.
   struct stat existing {};
-  if (::stat(QFile::encodeName(target).constData(), &existing) == 0 && S_ISREG(existing.st_mode))
+  if (::stat(QFile::encodeName(m_target).constData(), &existing) == 0 && S_ISREG(existing.st_mode))
     mode &= existing.st_mode & 07777;
   else
     mode &= ~currentUmask();
-  if (::fchmod(fd, mode) != 0)
+  if (::fchmod(m_fd, mode) != 0)
     failAndRemove(QStringLiteral("Cannot set the mode of"), errno);
-  const char *p = data.constData();
-  qsizetype left = data.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+}
+
+TAtomicFileWriter::~TAtomicFileWriter() { abandon(); }
+
+void TAtomicFileWriter::failAndRemove(const QString &what, int err) {
+  abandon();
+  fail(what, m_path, err);
+}
+
+void TAtomicFileWriter::abandon() {
+  if (m_fd < 0)
+    return;
+  ::close(m_fd);
+  m_fd = -1;
+  ::unlink(m_tmpName.constData());
+}
+
+void TAtomicFileWriter::write(const char *data, qsizetype size) {
+  if (m_fd < 0)
+    throw EFileError(QStringLiteral("Cannot write file \"%1\": it is closed").arg(m_path));
+  while (size > 0) {
+    const ssize_t n = ::write(m_fd, data, static_cast<size_t>(size));
     if (n < 0) {
       if (errno == EINTR)
         continue;
       failAndRemove(QStringLiteral("Cannot write file"), errno);
     }
-    p += n;
-    left -= n;
+    data += n;
+    size -= n;
   }
-  if (::fsync(fd) != 0)
+}
+
+void TAtomicFileWriter::sync() {
+  if (m_fd >= 0 && ::fsync(m_fd) != 0)
     failAndRemove(QStringLiteral("Cannot write file"), errno);
-  if (::close(guard.release()) != 0) {
+}
+
+void TAtomicFileWriter::commit() {
+  if (m_fd < 0)
+    throw EFileError(QStringLiteral("Cannot write file \"%1\": it is closed").arg(m_path));
+  sync();
+  const int fd = m_fd;
+  m_fd = -1;
+  if (::close(fd) != 0) {
     const int err = errno;
-    ::unlink(tmpName);
-    fail(QStringLiteral("Cannot write file"), path, err);
+    ::unlink(m_tmpName.constData());
+    fail(QStringLiteral("Cannot write file"), m_path, err);
   }
-  if (::rename(tmpName, QFile::encodeName(target).constData()) != 0) {
+  if (::rename(m_tmpName.constData(), QFile::encodeName(m_target).constData()) != 0) {
     const int err = errno;
-    ::unlink(tmpName);
-    fail(QStringLiteral("Cannot replace file"), path, err);
+    ::unlink(m_tmpName.constData());
+    fail(QStringLiteral("Cannot replace file"), m_path, err);
   }
   // Make the rename itself durable.
   const int dirFd =
-      ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      ::open(QFile::encodeName(folderOf(m_target)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {
     ::fsync(dirFd);
     ::close(dirFd);

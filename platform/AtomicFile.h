@@ -24,6 +24,38 @@ void WriteFileAtomic(const QString &path, const QByteArray &data, mode_t mode = 
 // behind otherwise (the file it tries is removed at once).
 void CheckWritableBeside(const QString &path);
 
+// The same replacement for contents written in pieces, too large to hold at once (the log's
+// purge). Made, it has created the temporary file beside the target; write() adds to it; commit()
+// flushes it to disk and renames it over the target. Without commit (an error on the way, or a
+// writer given up) the temporary file is removed and the target stays as it was. Raises EFileError
+// as WriteFileAtomic does.
+class TAtomicFileWriter {
+public:
+  explicit TAtomicFileWriter(const QString &path, mode_t mode = 0644);
+  ~TAtomicFileWriter();
+  TAtomicFileWriter(const TAtomicFileWriter &) = delete;
+  TAtomicFileWriter &operator=(const TAtomicFileWriter &) = delete;
+
+  void write(const char *data, qsizetype size);
+  void write(const QByteArray &data) { write(data.constData(), data.size()); }
+  // Flushes what was written so far to disk, so that commit() has little left to flush.
+  void sync();
+  // Puts the new contents in place; the writer is done.
+  void commit();
+  // Removes the temporary file; the target stays as it was. The writer is done.
+  void abandon();
+  // The file the contents replace (ResolveWriteTarget of the path).
+  [[nodiscard]] const QString &target() const { return m_target; }
+
+private:
+  [[noreturn]] void failAndRemove(const QString &what, int err);
+
+  QString m_path;
+  QString m_target;
+  QByteArray m_tmpName;
+  int m_fd = -1;
+};
+
 // Removes the temporary files WriteFileAtomic leaves when the process is killed between creating
 // and renaming one (".<name>.XXXXXX", beside `path` and, for a link, beside the file it leads to);
 // other files are left alone. Only for a time when no write to that file can be under way

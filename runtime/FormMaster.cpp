@@ -3,6 +3,7 @@
 #include "imaging/Icon.h"
 #include "model/LanguageTable.h"
 #include "model/LogFile.h"
+#include "model/LogPurge.h"
 #include "model/Model.h"
 #include "model/ModelStartUp.h"
 #include "model/NotifyWindows.h"
@@ -27,6 +28,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenu>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -275,12 +277,20 @@ void TFormMaster::taskbarCreated() {
   m_trayIcon->SetActive(true);
 }
 
+// A large log took seconds to purge, and the start waited for it: the purge now begins once the
+// program is up (the message loop runs), on a thread of its own, with the file and the limit of
+// this moment.
 void TFormMaster::purgeLog() {
-  try {
-    (void)PurgeLog(GetLogFileName(m_model), false, LogPurgeLimit(m_model, currentClock().today()));
-  } catch (...) {
-    // A log that cannot be purged stays as it is.
-  }
+  QTimer::singleShot(0, this, [this] {
+    if (!m_logPurge)
+      m_logPurge = std::make_unique<TBackgroundLogPurge>();
+    m_logPurge->Start(GetLogFileName(m_model), LogPurgeLimit(m_model, currentClock().today()));
+  });
+}
+
+void TFormMaster::WaitForLogPurge() {
+  if (m_logPurge)
+    m_logPurge->Wait();
 }
 
 // ---- Messages ----

@@ -11,6 +11,8 @@
 
 #include <memory>
 
+class TBackgroundLogPurge;
+
 class IUserInterface;
 class QAction;
 class QMenu;
@@ -98,6 +100,8 @@ public:
 
   // The registered message a new tray host brings ("TaskbarCreated").
   [[nodiscard]] static uint TaskbarCreatedMessage();
+  // Waits until the start-up purge of the log, when it began, has ended (the tests wait so).
+  void WaitForLogPurge();
 
 signals:
   // The program is to end with this code (the message loop leaves).
@@ -140,4 +144,5 @@ private:
   bool m_created = false;
   bool m_closing = false;
   bool m_failing = false;
+  std::unique_ptr<TBackgroundLogPurge> m_logPurge;
 };

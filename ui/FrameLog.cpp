@@ -6,6 +6,7 @@
 
 #include "imaging/Color.h"
 #include "model/LogFile.h"
+#include "model/LogIndex.h"
 #include "model/Paths.h"
 #include "model/ReminderList.h"
 #include "model/Settings.h"
@@ -133,7 +134,7 @@ void TFrameLog::Activate() {
 }
 
 void TFrameLog::Done() {
-  m_table->setLines({});
+  m_table->setIndex({});
   m_table->applyFilter(TDateTime(), TDateTime());
 }
 
@@ -219,7 +220,7 @@ void TFrameLog::loadLogFile() {
   // Another program may be writing the log or moving it into place: try again for a while.
   for (int attempt = 1; attempt < kReadAttempts; ++attempt) {
     try {
-      m_table->setLines(ReadLogLines(GetLogFileName(m_model)));
+      m_table->setIndex(TLogIndex::Read(GetLogFileName(m_model)));
       return;
     } catch (const ETolvaneError &) {
     }
@@ -227,7 +228,7 @@ void TFrameLog::loadLogFile() {
   }
   // The log is only a record: when it stays unreadable the user is told, the lines read before
   // stay on show and the program goes on.
-  RunReported([this] { m_table->setLines(ReadLogLines(GetLogFileName(m_model))); });
+  RunReported([this] { m_table->setIndex(TLogIndex::Read(GetLogFileName(m_model))); });
 }
 
 void TFrameLog::columnClicked(int column) {

@@ -16,10 +16,10 @@ class TModel;
 
 // The "Log" page of the main window: a list of the last days and a date range on the left and
 // above, and the lines of the log that fall in the chosen day or range, newest first by default.
-// A double-click on a firing opens its reminder in the editor. The page reads the log file each
-// time it is shown and on "Refresh"; choosing another day, a click on the "Date/Time" column and
-// the date boxes only filter the lines already read. The page's captions come from the language
-// file with its window's (THubForm::addLanguageFrame).
+// A double-click on a firing opens its reminder in the editor. The page indexes the log file each
+// time it is shown and on "Refresh" (model/LogIndex.h) and reads only the lines it shows; choosing
+// another day, a click on the "Date/Time" column and the date boxes only filter the index. The
+// page's captions come from the language file with its window's (THubForm::addLanguageFrame).
 class TFrameLog : public QWidget {
   Q_OBJECT
 
@@ -36,7 +36,7 @@ public:
   void Init();
   // Each time the page is shown: the day list anew, then the log read again.
   void Activate();
-  // When the main window closes: the lines are let go.
+  // When the main window closes: the index and its file are let go.
   void Done();
 
   // The day list: the page's own caption over today and the days before it, as many as the log

@@ -232,6 +232,8 @@ void TFrameReminder::Translate() {
       QLatin1Char(' '));
   ClearSpeedButtonCaptions(this, SpeedButtonTag);
   SpeedButtonHintsFromActions(this);
+  // The rows' translated words ("Enable", the repeat types) are made again in the new language.
+  m_table->ForgetTexts();
 }
 
 void TFrameReminder::FocusList() {
@@ -310,8 +312,14 @@ void TFrameReminder::selectRow(const QString &id) {
 }
 
 void TFrameReminder::RefreshById(const QString &id) {
-  m_table->FillRow(id);
-  SortList();
+  if (m_table->FillRow(id))
+    keepInOrder(id);
+}
+
+// Each firing refreshes its row: a row that keeps its place leaves the list as it is.
+void TFrameReminder::keepInOrder(const QString &id) {
+  if (!m_table->RowInOrder(m_table->rowOf(id)))
+    SortList();
 }
 
 void TFrameReminder::SortList() { m_table->Sort(); }
@@ -451,9 +459,13 @@ void TFrameReminder::editReminder(bool add) {
   // The editor runs an event loop: the page may be gone when it returns.
   const QPointer<TFrameReminder> self(this);
   const bool confirmed = m_userInterface.EditReminder(int(tab()), id, DefaultRepeatHourly);
+  // Only the edited reminder changed: its row alone is made again (a new one is added, one that
+  // left the tab goes), where rebuilding every row froze the window of a long list.
   if (self && (!add || confirmed)) {
-    FillList();
+    m_table->UpdateRow(id);
+    keepInOrder(id);
     selectRow(id);
+    updatePreview();
   }
   if (!add || confirmed)
     PostCheckReminder(m_model, id);

@@ -53,7 +53,7 @@ public:
   // Selects the reminder's row alone and shows it; a reminder of another state first switches to
   // its tab. Nothing is selected when no row has the id.
   void SelectById(const QString &id);
-  // The id's row from its reminder again, then the rows sorted.
+  // The id's row from its reminder again, then the rows sorted when it no longer stands in order.
   void RefreshById(const QString &id);
   // The ids of the selected rows, in row order; nothing happens without a list.
   void GetSelectedIds(QStringList *ids) const;
@@ -91,6 +91,8 @@ private:
   void editReminder(bool add);
   void moveSelected(TReminderState state);
   void selectRow(const QString &id);
+  // Sorts the list when the id's row no longer stands in order.
+  void keepInOrder(const QString &id);
   [[nodiscard]] QString selectedId() const;
   void updatePreview();
   void clearPreview();

@@ -17,9 +17,7 @@ enum Field {
   FieldSubject = 4,
   FieldSticker = 5,
   FieldText = 10,
-  FieldId = 11,
-  // Fewer fields than this: not a line of ours.
-  LeastFields = 4
+  FieldId = 11
 };
 
 constexpr int kMarkNewestFirst = 7;
@@ -72,31 +70,25 @@ void TLogTableModel::setRowColors(const QColor &odd, const QColor &even) {
     emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1), {Qt::BackgroundRole});
 }
 
-void TLogTableModel::setLines(QStringList lines) {
-  m_lines = std::move(lines);
-  m_facts.assign(static_cast<size_t>(m_lines.size()), LineFacts());
-  QStringList fields;
-  for (qsizetype i = 0; i < m_lines.size(); ++i) {
-    SplitLogLine(m_lines[i], fields);
-    LineFacts &f = m_facts[static_cast<size_t>(i)];
-    f.listed = fields.size() >= LeastFields && fields[FieldEvent] != QLatin1String("Error");
-    f.timeRead = f.listed && readTime(fields, f.time);
-  }
+void TLogTableModel::setIndex(TLogIndex index) {
+  beginResetModel();
+  m_shown.clear();
+  m_cachedRow = -1;
+  m_index = std::move(index);
+  endResetModel();
 }
 
 void TLogTableModel::applyFilter(TDateTime from, TDateTime to) {
   beginResetModel();
   m_shown.clear();
   m_cachedRow = -1;
-  const int n = static_cast<int>(m_lines.size());
+  const int n = m_index.Count();
   const bool newestFirst = m_sort == SortNewestFirst;
   const bool bounded = from.isSet() || to.isSet();
   for (int k = 0; k < n; ++k) {
     const int i = newestFirst ? n - 1 - k : k;
-    const LineFacts &f = m_facts[static_cast<size_t>(i)];
-    if (!f.listed)
-      continue;
-    if (bounded && (!f.timeRead || (from.isSet() && f.time < from) || (to.isSet() && f.time > to)))
+    const TDateTime t = m_index.At(i).time;
+    if (bounded && (!t.isSet() || (from.isSet() && t < from) || (to.isSet() && t > to)))
       continue;
     m_shown.push_back(i);
   }
@@ -114,7 +106,7 @@ int TLogTableModel::columnCount(const QModelIndex &parent) const {
 
 const QStringList &TLogTableModel::fieldsOf(int row) const {
   if (row != m_cachedRow) {
-    SplitLogLine(m_lines[m_shown[static_cast<size_t>(row)]], m_cachedFields);
+    SplitLogLine(m_index.LineText(m_shown[static_cast<size_t>(row)]), m_cachedFields);
     m_cachedRow = row;
   }
   return m_cachedFields;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/LogIndex.h"
 #include "platform/DateTime.h"
 
 #include <QAbstractTableModel>
@@ -9,9 +10,10 @@
 #include <vector>
 
 // The rows of the log page: the lines of the log file that pass the date filter, newest first or
-// in file order. A row is split into its cells only when the view asks for it, so a log of tens of
-// thousands of lines shows at once. Lines with fewer than four fields (not lines of ours) are
-// never shown; a shorter line of ours shows the cells it has.
+// in file order. The rows come from an index of the file (model/LogIndex.h); a row's line is read
+// and split into its cells only when the view asks for it, so a log of a million lines shows at
+// once. Lines with fewer than four fields (not lines of ours) are never shown; a shorter line of
+// ours shows the cells it has.
 class TLogTableModel : public QAbstractTableModel {
   Q_OBJECT
 
@@ -41,9 +43,9 @@ public:
   // The background of odd rows and of the others; an invalid colour leaves the view's own.
   void setRowColors(const QColor &odd, const QColor &even);
 
-  // The lines of the log as last read; shown after the next applyFilter(). Each line's time and
-  // kind are read here once, so filtering again (another day, the other order) is quick.
-  void setLines(QStringList lines);
+  // The lines of the log as last indexed; shown after the next applyFilter(). The index knows each
+  // line's time, so filtering again (another day, the other order) is quick.
+  void setIndex(TLogIndex index);
   // Shows the lines whose time lies in [from, to]; a bound of 0 is no bound. Lines with the event
   // word "Error" are never shown; with a bound, neither are lines whose time cannot be read.
   void applyFilter(TDateTime from, TDateTime to);
@@ -66,16 +68,8 @@ private:
   [[nodiscard]] int iconNumber(int column, const QStringList &fields) const; // -1: none
   [[nodiscard]] QString text(int column, const QStringList &fields) const;
 
-  // What the filter needs of a line.
-  struct LineFacts {
-    TDateTime time;
-    bool timeRead = false;
-    bool listed = false; // a line of ours (at least four fields) that is no error
-  };
-
-  QStringList m_lines;
-  std::vector<LineFacts> m_facts; // one per line
-  std::vector<int> m_shown;       // indexes into m_lines, in display order
+  TLogIndex m_index;
+  std::vector<int> m_shown; // lines of the index, in display order
   int m_sort = SortNewestFirst;
   QStringList m_captions;
   QColor m_oddColor;

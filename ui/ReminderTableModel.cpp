@@ -20,27 +20,22 @@ constexpr int EmptyNextRunDays = 1095;
 struct ActionCell {
   TReminderColumn column;
   int iconOn;
-  bool (*on)(const TDataObject &);
 };
 
+// In the order of Source::actions.
 constexpr ActionCell ActionCells[] = {
-    {ColumnSticker, 20, [](const TDataObject &r) { return r.sticker.enable; }},
-    {ColumnIco, 20, [](const TDataObject &r) { return r.tray; }},
-    {ColumnSound, 4, [](const TDataObject &r) { return r.sound.enable; }},
-    {ColumnMail, 6, [](const TDataObject &r) { return r.mail.enable; }},
-    {ColumnProgram, 25, [](const TDataObject &r) { return r.shellExec.enable; }},
+    {ColumnSticker, 20}, {ColumnIco, 20}, {ColumnSound, 4}, {ColumnMail, 6}, {ColumnProgram, 25},
 };
 
 const char *const Captions[ReminderColumnCount] = {
     "Subject", "Type", "Next run", "Sticker", "Ico", "Sound", "Mail", "Program", "Text", "Created"};
 
-// A next run that cannot be worked out leaves the cell empty.
-TDateTime nextRunOf(const TDataObject &reminder) {
-  try {
-    return reminder.GetNextRunTime(currentClock().now());
-  } catch (const std::exception &) {
-    return TDateTime();
-  }
+// The action cell of a column, or none.
+const ActionCell *actionCell(int column) {
+  for (const ActionCell &cell : ActionCells)
+    if (cell.column == column)
+      return &cell;
+  return nullptr;
 }
 
 } // namespace
@@ -51,43 +46,116 @@ TReminderTableModel::TReminderTableModel(const TReminderList &reminders, QObject
     m_captions << QString::fromLatin1(caption);
 }
 
-TReminderTableModel::Row TReminderTableModel::MakeRow(const TDataObject &reminder,
-                                                      TReminderState tab) {
+TReminderTableModel::~TReminderTableModel() = default;
+
+TReminderTableModel::Source TReminderTableModel::SourceOf(const TDataObject &reminder) {
+  Source s;
+  s.subject = reminder.subject;
+  s.text = reminder.text;
+  s.created = reminder.createDt;
+  s.type = reminder.repeat.type;
+  s.enable = reminder.enable;
+  s.actions = {reminder.sticker.enable, reminder.tray, reminder.sound.enable, reminder.mail.enable,
+               reminder.shellExec.enable};
+  return s;
+}
+
+TReminderTableModel::Row TReminderTableModel::makeRow(const TDataObject &reminder) const {
   Row row;
   row.id = reminder.Id;
-  row.icons.fill(-1);
-  auto &texts = row.key.texts;
-  texts[ColumnSubject] = reminder.subject;
-  row.icons[ColumnSubject] = !reminder.enable                ? IconDisabled
-                             : tab == TReminderState::Active ? IconActive
-                                                             : IconArchived;
-  const QString type = CodeName(RepeatTypeNames, reminder.repeat.type);
-  texts[ColumnType] = type.isEmpty() ? QString() : TranslateText(type);
-  if (tab == TReminderState::Active && reminder.enable) {
-    row.key.nextRun = nextRunOf(reminder);
-    if (row.key.nextRun != TDateTime())
-      texts[ColumnNextRun] = DateTimeToStr(row.key.nextRun);
-  }
-  for (const ActionCell &cell : ActionCells) {
-    const bool on = cell.on(reminder);
-    texts[cell.column] = on ? TranslateText(QStringLiteral("Enable")) : QString();
-    row.icons[cell.column] = on ? cell.iconOn : IconActionOff;
-  }
-  texts[ColumnText] = FlattenLineBreaks(reminder.text);
-  row.key.created = reminder.createDt;
-  texts[ColumnCreated] = DateTimeToStr(reminder.createDt);
+  row.source = SourceOf(reminder);
+  // What the order reads without making any text.
+  row.key.texts[ColumnSubject] = row.source.subject;
+  row.key.created = row.source.created;
+  row.made.set(ColumnSubject);
   return row;
 }
 
+// What a row shows on its tab: the subject, the repeat type, the next run (on the Active tab, for
+// an enabled reminder), the five action cells ("Enable" when on, empty when off), the text on one
+// line and the creation date. Made once per row and column.
+const QString &TReminderTableModel::cellText(const Row &row, int column) const {
+  QString &text = row.key.texts[std::size_t(column)];
+  if (row.made.test(std::size_t(column)))
+    return text;
+  row.made.set(std::size_t(column));
+  const Source &s = row.source;
+  switch (column) {
+  case ColumnType: {
+    const QString type = CodeName(RepeatTypeNames, s.type);
+    text = type.isEmpty() ? QString() : TranslateText(type);
+    break;
+  }
+  case ColumnNextRun: {
+    row.key.nextRun = TDateTime();
+    const TDataObject *reminder = m_reminders.FindById(row.id);
+    if (m_tab == TReminderState::Active && s.enable && reminder) {
+      // A next run that cannot be worked out leaves the cell empty.
+      try {
+        row.key.nextRun = reminder->GetNextRunTime(currentClock().now(), m_nextRuns[row.id]);
+      } catch (const std::exception &) {
+        row.key.nextRun = TDateTime();
+      }
+    }
+    text = row.key.nextRun.isSet() ? DateTimeToStr(row.key.nextRun) : QString();
+    break;
+  }
+  case ColumnText:
+    text = FlattenLineBreaks(s.text);
+    break;
+  case ColumnCreated:
+    text = DateTimeToStr(s.created);
+    break;
+  default:
+    if (const ActionCell *cell = actionCell(column))
+      text = s.actions[std::size_t(cell - ActionCells)] ? TranslateText(QStringLiteral("Enable"))
+                                                        : QString();
+    break;
+  }
+  return text;
+}
+
+int TReminderTableModel::iconOf(const Row &row, int column) const {
+  if (column == ColumnSubject)
+    return !row.source.enable                ? IconDisabled
+           : m_tab == TReminderState::Active ? IconActive
+                                             : IconArchived;
+  if (const ActionCell *cell = actionCell(column))
+    return row.source.actions[std::size_t(cell - ActionCells)] ? cell->iconOn : IconActionOff;
+  return -1;
+}
+
+// A reminder that shows the same keeps its row and the texts made; its next run is looked at
+// again (through its memo) when asked for, for its schedule is not part of what the row shows.
 void TReminderTableModel::Fill(TReminderState tab) {
   beginResetModel();
-  m_tab = tab;
+  std::vector<Row> old;
+  if (tab == m_tab)
+    old.swap(m_rows);
   m_rows.clear();
+  m_tab = tab;
+  QHash<QString, TNextRunMemo> nextRuns;
   const TReminderList &list = m_reminders;
-  for (int i = 0; i < list.Count(); ++i)
-    if (const TDataObject *reminder = list.At(i); reminder->state == tab)
-      m_rows.push_back(MakeRow(*reminder, tab));
+  m_rows.reserve(std::size_t(list.Count()));
+  for (int i = 0; i < list.Count(); ++i) {
+    const TDataObject *reminder = list.At(i);
+    if (reminder->state != tab)
+      continue;
+    Row row = makeRow(*reminder);
+    if (const auto at = m_rowOf.constFind(row.id); at != m_rowOf.cend() && *at < int(old.size())) {
+      Row &before = old[std::size_t(*at)];
+      if (before.id == row.id && before.source == row.source) {
+        row = std::move(before);
+        row.made.reset(ColumnNextRun);
+      }
+    }
+    if (const auto memo = m_nextRuns.constFind(row.id); memo != m_nextRuns.cend())
+      nextRuns.insert(row.id, *memo);
+    m_rows.push_back(std::move(row));
+  }
+  m_nextRuns = std::move(nextRuns);
   (void)sortRows();
+  indexRows();
   endResetModel();
 }
 
@@ -96,9 +164,37 @@ bool TReminderTableModel::FillRow(const QString &id) {
   const TDataObject *reminder = m_reminders.FindById(id);
   if (row < 0 || !reminder)
     return false;
-  m_rows[std::size_t(row)] = MakeRow(*reminder, m_tab);
+  m_rows[std::size_t(row)] = makeRow(*reminder);
   emit dataChanged(index(row, 0), index(row, ReminderColumnCount - 1));
   return true;
+}
+
+void TReminderTableModel::UpdateRow(const QString &id) {
+  const TDataObject *reminder = m_reminders.FindById(id);
+  const bool listed = reminder && reminder->state == m_tab;
+  const int row = rowOf(id);
+  if (listed && row >= 0) {
+    (void)FillRow(id);
+  } else if (listed) {
+    const int at = int(m_rows.size());
+    beginInsertRows({}, at, at);
+    m_rows.push_back(makeRow(*reminder));
+    m_rowOf.insert(id, at);
+    endInsertRows();
+  } else if (row >= 0) {
+    beginRemoveRows({}, row, row);
+    m_rows.erase(m_rows.begin() + row);
+    indexRows();
+    endRemoveRows();
+  }
+}
+
+void TReminderTableModel::ForgetTexts() {
+  for (Row &row : m_rows)
+    row.made = std::bitset<ReminderColumnCount>().set(ColumnSubject);
+  if (!m_rows.empty())
+    emit dataChanged(index(0, 0), index(int(m_rows.size()) - 1, ReminderColumnCount - 1),
+                     {Qt::DisplayRole});
 }
 
 void TReminderTableModel::setSortCode(int code) {
@@ -109,6 +205,7 @@ void TReminderTableModel::setSortCode(int code) {
 void TReminderTableModel::Sort() {
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
   const std::vector<int> newPlace = sortRows();
+  indexRows();
   const QModelIndexList from = persistentIndexList();
   QModelIndexList to;
   to.reserve(from.size());
@@ -118,7 +215,30 @@ void TReminderTableModel::Sort() {
   emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
+bool TReminderTableModel::RowInOrder(int row) const {
+  const int count = int(m_rows.size());
+  if (row < 0 || row >= count)
+    return true;
+  const int column = m_sortCode % DescendingSortCode;
+  const TDateTime emptyDate = currentClock().today() + OneDay * EmptyNextRunDays;
+  const auto before = [&](int a, int b) {
+    (void)cellText(m_rows[std::size_t(a)], column);
+    (void)cellText(m_rows[std::size_t(b)], column);
+    return CompareReminderRows(m_rows[std::size_t(a)].key, m_rows[std::size_t(b)].key, m_sortCode,
+                               emptyDate) < 0;
+  };
+  // A tie keeps its place in a stable sort: only a neighbour that must come after it (or before)
+  // puts a row out of order.
+  return (row == 0 || !before(row, row - 1)) && (row + 1 == count || !before(row + 1, row));
+}
+
 std::vector<int> TReminderTableModel::sortRows() {
+  // The order reads the sort column's text of every row (the subject and the creation are there
+  // from the start): those are made first.
+  const int column = m_sortCode % DescendingSortCode;
+  if (column != ColumnSubject && column != ColumnCreated)
+    for (const Row &row : m_rows)
+      (void)cellText(row, column);
   std::vector<int> order(m_rows.size());
   std::iota(order.begin(), order.end(), 0);
   const TDateTime emptyDate = currentClock().today() + OneDay * EmptyNextRunDays;
@@ -137,10 +257,16 @@ std::vector<int> TReminderTableModel::sortRows() {
   return newPlace;
 }
 
+void TReminderTableModel::indexRows() {
+  m_rowOf.clear();
+  m_rowOf.reserve(qsizetype(m_rows.size()));
+  for (std::size_t i = 0; i < m_rows.size(); ++i)
+    m_rowOf.insert(m_rows[i].id, int(i));
+}
+
 int TReminderTableModel::rowOf(const QString &id) const {
-  const auto it =
-      std::find_if(m_rows.begin(), m_rows.end(), [&](const Row &row) { return row.id == id; });
-  return it == m_rows.end() ? -1 : int(it - m_rows.begin());
+  const auto at = m_rowOf.constFind(id);
+  return at == m_rowOf.cend() ? -1 : *at;
 }
 
 QString TReminderTableModel::idAt(int row) const {
@@ -169,13 +295,13 @@ QVariant TReminderTableModel::data(const QModelIndex &index, int role) const {
   const int column = index.column();
   switch (role) {
   case Qt::DisplayRole:
-    return row.key.texts[std::size_t(column)];
+    return cellText(row, column);
   case Qt::DecorationRole: {
-    const int icon = row.icons[std::size_t(column)];
+    const int icon = iconOf(row, column);
     return icon < 0 ? QVariant() : QVariant(iconlibrary::icon(TImageList::Common, icon));
   }
   case IconIndexRole:
-    return row.icons[std::size_t(column)];
+    return iconOf(row, column);
   case IdRole:
     return row.id;
   case Qt::BackgroundRole:

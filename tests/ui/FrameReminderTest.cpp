@@ -2,6 +2,8 @@
 
 #include "model/DataObjectStore.h"
 #include "model/Paths.h"
+#include "model/ReminderCommands.h"
+#include "model/Schedule.h"
 #include "model/SettingsKeys.h"
 #include "platform/Clock.h"
 #include "platform/FormatSettings.h"
@@ -16,6 +18,8 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -32,12 +36,15 @@ public:
   }
 };
 
-// The editor confirms and records what it was opened with.
+// The editor confirms and records what it was opened with; `onOk` does what its pages saved.
 class EditingUserInterface : public THeadlessUserInterface {
 public:
   QStringList opened;
+  std::function<void(QString &id)> onOk;
   bool EditReminder(int listPosition, QString &id, int defaultRepeatType) override {
     opened << QStringLiteral("%1 %2 %3").arg(listPosition).arg(id).arg(defaultRepeatType);
+    if (onOk)
+      onOk(id);
     return true;
   }
 };
@@ -236,4 +243,83 @@ TEST_F(FrameReminderTest, ThePageShowsAndChangesTheModelItWasHandedOnly) {
   EXPECT_EQ(other.model.Reminders().At(0)->state, TReminderState::Active);
   EXPECT_EQ(other.model.Store().OwnFileWrites(), 0);
   EXPECT_EQ(model.model.Store().OwnFileWrites(), 1);
+}
+
+// A long list is filled without working out what no row on show needs: the next runs are searched
+// for the rows painted, or for all of them once when the order is by the next run; a list filled
+// again after a read-back (every reminder object new) searches nothing its rows found before, and
+// a reminder that changed shows its change.
+TEST_F(FrameReminderTest, FillingALongListWorksOutTheRowsOnShowAndKeepsWhatHolds) {
+  QStringList ids;
+  for (int i = 0; i < 600; ++i)
+    ids << add(QStringLiteral("R%1").arg(i, 3, 10, QLatin1Char('0')));
+  frame.Init();
+  uint64_t searches = NextRunSearches();
+  frame.FillList();
+  (void)frame.grab();
+  EXPECT_LT(NextRunSearches() - searches, 100u);
+
+  emit frame.list()->header()->sectionClicked(ColumnNextRun);
+  searches = NextRunSearches();
+  ReloadReminders(model.model);
+  frame.FillList();
+  (void)frame.grab();
+  EXPECT_EQ(NextRunSearches(), searches);
+  EXPECT_EQ(frame.model()->rowCount(), 600);
+
+  ASSERT_TRUE(Store().SelectItem(ids[0]));
+  Store().WriteString("subject", "Changed");
+  ReloadReminders(model.model);
+  frame.FillList();
+  const int row = frame.model()->rowOf(ids[0]);
+  ASSERT_GE(row, 0);
+  EXPECT_EQ(cell(row, ColumnSubject).data().toString(), QStringLiteral("Changed"));
+}
+
+// The editor's Ok changes one reminder: its row alone is made again and sorted into its place;
+// the other rows, the selection and the view stay (no rebuild of the list).
+TEST_F(FrameReminderTest, OkInTheEditorUpdatesTheEditedRowAlone) {
+  const QString a = add("A"), b = add("B"), c = add("C");
+  frame.Init();
+  userInterface.onOk = [this](QString &id) {
+    (void)SaveEditedReminder(model.model, id, 2,
+                             [](TDataObject &r) { r.subject = QStringLiteral("Zeta"); });
+  };
+  select({1});
+  QSignalSpy resets(frame.model(), &QAbstractItemModel::modelReset);
+  frame.ActionEditExecute();
+  EXPECT_EQ(resets.count(), 0);
+  EXPECT_EQ((QStringList{frame.model()->idAt(0), frame.model()->idAt(1), frame.model()->idAt(2)}),
+            (QStringList{a, c, b}));
+  EXPECT_EQ(cell(2, ColumnSubject).data().toString(), QStringLiteral("Zeta"));
+  EXPECT_EQ(selected(), QStringList{b});
+
+  // Ok on Add: the new reminder's row comes in.
+  userInterface.onOk = [this](QString &id) {
+    id = SaveEditedReminder(model.model, id, 2, [](TDataObject &r) {
+           r.subject = QStringLiteral("B2");
+         }).id;
+  };
+  frame.ActionAddExecute();
+  EXPECT_EQ(resets.count(), 0);
+  ASSERT_EQ(frame.model()->rowCount(), 4);
+  EXPECT_EQ(cell(1, ColumnSubject).data().toString(), QStringLiteral("B2"));
+  EXPECT_EQ(selected(), QStringList{frame.model()->idAt(1)});
+}
+
+// A firing refreshes its reminder's row: the list is sorted again only when the row moved.
+TEST_F(FrameReminderTest, ARefreshedRowIsSortedAgainOnlyWhenItsPlaceChanged) {
+  const QString a = add("A"), b = add("B"), c = add("C");
+  frame.Init();
+  QSignalSpy moves(frame.model(), &QAbstractItemModel::layoutChanged);
+  FindReminderById(b)->mail.enable = true;
+  frame.RefreshById(b);
+  EXPECT_EQ(moves.count(), 0);
+  EXPECT_EQ(cell(1, ColumnMail).data().toString(), QStringLiteral("Enable"));
+
+  FindReminderById(a)->subject = QStringLiteral("Zz");
+  frame.RefreshById(a);
+  EXPECT_EQ(moves.count(), 1);
+  EXPECT_EQ((QStringList{frame.model()->idAt(0), frame.model()->idAt(1), frame.model()->idAt(2)}),
+            (QStringList{b, c, a}));
 }

@@ -1,8 +1,12 @@
 // Filtering, order and cells of the log page's rows.
 #include "ui/LogTableModel.h"
 
+#include "model/LogIndex.h"
 #include "platform/FormatSettings.h"
+#include "tests/support/Sandbox.h"
 #include "ui/IconLibrary.h"
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -33,6 +37,16 @@ FormatSettings commaLocale() {
 
 class LogRows : public ::testing::Test {
 protected:
+  // The rows of a log file of these lines.
+  void setLines(const QStringList &lines) {
+    const QString path = sandbox::makeTempDir(QStringLiteral("log-rows")) + "/tolvane.log";
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    for (const QString &l : lines)
+      f.write(l.toUtf8() + "\r\n");
+    f.close();
+    model.setIndex(TLogIndex::Read(path));
+  }
   QStringList column(int c, int role = Qt::DisplayRole) const {
     QStringList out;
     for (int r = 0; r < model.rowCount(); ++r)
@@ -48,13 +62,12 @@ protected:
 } // namespace
 
 TEST_F(LogRows, ADayShowsOnlyItsLinesNewestFirst) {
-  model.setLines(
-      {event(today - OneHour, QStringLiteral("Program start")),
-       firing(today + 8 * OneHour, QStringLiteral("Morning"), QStringLiteral("{A}")),
-       event(today + 9 * OneHour, QStringLiteral("Error")),
-       event(today + 10 * OneHour, QStringLiteral("Pause on")),
-       firing(today + OneDay + OneHour, QStringLiteral("Tomorrow"), QStringLiteral("{B}")),
-       event(today + 11 * OneHour, QStringLiteral("Program stop"))});
+  setLines({event(today - OneHour, QStringLiteral("Program start")),
+            firing(today + 8 * OneHour, QStringLiteral("Morning"), QStringLiteral("{A}")),
+            event(today + 9 * OneHour, QStringLiteral("Error")),
+            event(today + 10 * OneHour, QStringLiteral("Pause on")),
+            firing(today + OneDay + OneHour, QStringLiteral("Tomorrow"), QStringLiteral("{B}")),
+            event(today + 11 * OneHour, QStringLiteral("Program stop"))});
   model.applyFilter(today, today + OneDay);
   EXPECT_EQ(column(TLogTableModel::ColumnSubject),
             (QStringList{"Program stop", "Pause on", "Morning"}));
@@ -79,9 +92,9 @@ TEST_F(LogRows, ADayShowsOnlyItsLinesNewestFirst) {
 // Lines of other programs or cut short never break the list.
 TEST_F(LogRows, ShortAndForeignLinesShowAsFarAsTheyGo) {
   const QString full = firing(today + OneHour, QStringLiteral("Cut"), QStringLiteral("{C}"));
-  model.setLines({QStringLiteral("no tabs at all"), QStringLiteral("a\tb\tc\t"),
-                  full.left(full.indexOf(QStringLiteral("Sticker"))),
-                  QStringLiteral("x\tnot a number\tBob\tStart\tOdd time\t")});
+  setLines({QStringLiteral("no tabs at all"), QStringLiteral("a\tb\tc\t"),
+            full.left(full.indexOf(QStringLiteral("Sticker"))),
+            QStringLiteral("x\tnot a number\tBob\tStart\tOdd time\t")});
   model.applyFilter(TDateTime(), TDateTime());
   ASSERT_EQ(model.rowCount(), 2);
   EXPECT_EQ(column(TLogTableModel::ColumnSubject), (QStringList{"Odd time", "Cut"}));
