@@ -32,7 +32,6 @@ protected:
     clock.set(Now);
     main.writeString(QStringLiteral("Mail"), QStringLiteral("DefaultFromAddress"),
                      QStringLiteral("default@example.org"));
-    CreateLanguageTable();
     LoadLanguageFile(fileWith("[Messages]\r\nNew reminder=Neue Erinnerung\r\n", "de.lng"));
   }
 
@@ -56,6 +55,7 @@ protected:
 
   ManualClock clock;
   ScopedClock useClock{clock};
+  ScopedLanguageTable language;
   TestModel testModel;
   TMMemIniFile &main = testModel.mainSettings;
 };

@@ -10,12 +10,6 @@ using namespace storetest;
 
 namespace {
 
-// A language table for the length of one test.
-struct ScopedTable {
-  ScopedTable() { CreateLanguageTable(); }
-  ~ScopedTable() { FreeLanguageTable(); }
-};
-
 QString lngFile(const QByteArray &bytes) { return fileWith(bytes, QStringLiteral("de.lng")); }
 
 } // namespace
@@ -28,7 +22,7 @@ TEST(LanguageTable, WithoutATableMessagesStayAsTheyAre) {
 }
 
 TEST(LanguageTable, TranslatesByKeyIgnoringCaseAndTurnsSlashesIntoLineBreaks) {
-  ScopedTable table;
+  ScopedLanguageTable table;
   EXPECT_EQ(TranslateText(QStringLiteral("Done!")), QStringLiteral("Done!"));
   EXPECT_EQ(TranslateText(QStringLiteral("a/b")), QStringLiteral("a\r\nb"));
   EXPECT_EQ(TranslateText(QString()), QString());
@@ -44,7 +38,7 @@ TEST(LanguageTable, TranslatesByKeyIgnoringCaseAndTurnsSlashesIntoLineBreaks) {
 }
 
 TEST(LanguageTable, ReadsWindows1252FilesAndKeepsTheTableWhenAFileIsMissing) {
-  ScopedTable table;
+  ScopedLanguageTable table;
   LoadLanguageFile(lngFile("[Messages]\r\nDelete?=L\xF6schen?\r\n"));
   EXPECT_EQ(TranslateText(QStringLiteral("Delete?")), QStringLiteral("Löschen?"));
   LoadLanguageFile(sandbox::root() + QStringLiteral("/missing.lng"));
@@ -84,7 +78,7 @@ TEST(LanguageTable, DefaultFileGetsEveryMessageOnceAndKeepsTheRest) {
   EXPECT_EQ(keys.mid(0, 4), (QStringList{"Delete?", "Own key", "Invalid name!", "New"}));
 
   // The footer comes back whole through the translation of its own default entry.
-  ScopedTable table;
+  ScopedLanguageTable table;
   LoadLanguageFile(path);
   EXPECT_EQ(TranslateText(MailFooterText()), MailFooterText());
 
@@ -117,7 +111,7 @@ TEST(MessageFormat, ATranslationWithOtherSpecifiersFallsBackToEnglish) {
   EXPECT_EQ(SafeFormat(QStringLiteral("%s!"), QStringLiteral("Added %d!"), {4}),
             QStringLiteral("Added 4!"));
 
-  ScopedTable table;
+  ScopedLanguageTable table;
   LoadLanguageFile(lngFile("[Messages]\r\n%d h %d min=%s %s %s\r\n"
                            "Added or updated %d reminders!=%d Erinnerungen\r\n"));
   EXPECT_EQ(TranslateFormat(english, {1, 30}), QStringLiteral("1 h 30 min"));

@@ -3,6 +3,7 @@
 #include "model/LanguageTable.h"
 #include "platform/Clock.h"
 #include "platform/FormatSettings.h"
+#include "tests/model/StoreTestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -163,7 +164,7 @@ TEST_F(ScheduleText, Bounds) {
 }
 
 TEST_F(ScheduleText, EachWordIsTranslatedAndTheTypeLoweredAfterwards) {
-  CreateLanguageTable();
+  const storetest::ScopedLanguageTable table;
   LanguageTable()->Add(QStringLiteral("every"), QStringLiteral("jede"));
   LanguageTable()->Add(QStringLiteral("Hourly"), QStringLiteral("Stündlich"));
   LanguageTable()->Add(QStringLiteral("%d h %d min"), QStringLiteral("%d Std. %d Min."));
@@ -178,7 +179,6 @@ TEST_F(ScheduleText, EachWordIsTranslatedAndTheTypeLoweredAfterwards) {
   LanguageTable()->Clear();
   LanguageTable()->Add(QStringLiteral("%d h %d min"), QStringLiteral("%s h"));
   const QString safe = DurationText(d);
-  FreeLanguageTable();
   EXPECT_EQ(text, QStringLiteral("stündlich - jede 1 hour at 30 minutes"));
   EXPECT_EQ(duration, QStringLiteral("Dauer - 2 Std. 5 Min."));
   EXPECT_EQ(safe, QStringLiteral("duration - 2 h 5 min"));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/LanguageTable.h"
 #include "tests/support/Sandbox.h"
 
 #include <QByteArray>
@@ -35,5 +36,14 @@ inline QString fileWith(const QByteArray &bytes, const QString &name = QStringLi
 inline QStringList filesIn(const QString &dir) {
   return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System);
 }
+
+// The process's language table for the length of one test: a test that makes one ends it too, so
+// that the tests after it in the same process start without a table.
+struct ScopedLanguageTable {
+  ScopedLanguageTable() { CreateLanguageTable(); }
+  ~ScopedLanguageTable() { FreeLanguageTable(); }
+  ScopedLanguageTable(const ScopedLanguageTable &) = delete;
+  ScopedLanguageTable &operator=(const ScopedLanguageTable &) = delete;
+};
 
 } // namespace storetest

@@ -47,7 +47,7 @@ TEST(XMLStore, SaveAndLoadGiveTheSameItemsInTheSameOrder) {
 
 TEST(XMLStore, AFailedSaveIsShownAndChangesNothing) {
   ReportRecorder reports;
-  CreateLanguageTable(); // the message goes through the table; a path's "/" must not
+  const ScopedLanguageTable table; // the message goes through the table; a path's "/" must not
   const QString path = fileWith(Store2);
   const QString dir = QFileInfo(path).absolutePath();
   TXMLStore store(path);
