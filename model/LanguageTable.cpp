@@ -220,6 +220,10 @@ QStringList fileNoticeMessages() {
           QStringLiteral("The file is not a language file!"),
           QStringLiteral("Sorry, can't copy file!"),
           QStringLiteral("is no mail address."),
+          QStringLiteral("No sound file is chosen."),
+          QStringLiteral("The sound file is not found:"),
+          QStringLiteral("The sound file can't be read:"),
+          QStringLiteral("The sound file can't be played:"),
           QStringLiteral("The settings file cannot be read; the program starts with its default "
                          "settings and cannot save them."),
           QStringLiteral("Tolvane cannot make sure that it runs only once for you, so it does "

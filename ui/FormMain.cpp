@@ -18,6 +18,7 @@
 #include "ui/FrameReminder.h"
 #include "ui/HubForm.h"
 #include "ui/IconLibrary.h"
+#include "ui/ProgramHelp.h"
 #include "ui/ReportErrors.h"
 #include "ui/SendSelected.h"
 #include "ui/UiPrompts.h"
@@ -164,10 +165,9 @@ void TFormMain::connectActions() {
   connect(ui->ActionReminders, &QAction::triggered, this, [this] { SetPage(PageReminders); });
   connect(ui->ActionOptions, &QAction::triggered, this, [this] { SetPage(PageOptions); });
   connect(ui->ActionLog, &QAction::triggered, this, [this] { SetPage(PageLog); });
-  connect(ui->ActionHelp, &QAction::triggered, this,
-          [this] { (void)ShowFormHelp(GetHelpFileName(), this); });
-  connect(ui->ActionHelpFaq, &QAction::triggered, this,
-          [] { (void)ShowHelpContext(GetHelpFileName(), 60); });
+  // As F1 does: without a browser or without the help file the user is told where the file is.
+  connect(ui->ActionHelp, &QAction::triggered, this, [this] { (void)OpenProgramHelp(this); });
+  connect(ui->ActionHelpFaq, &QAction::triggered, this, [] { (void)OpenProgramHelpAt(60); });
   connect(ui->ActionSendSelectedByMail, &QAction::triggered, this, Reported([this] {
             QStringList ids;
             m_reminders.GetSelectedIds(&ids);

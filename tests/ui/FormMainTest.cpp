@@ -11,18 +11,23 @@
 #include "runtime/FormMaster.h"
 #include "runtime/InstanceHandover.h"
 #include "runtime/Ticker.h"
+#include "services/ShellExecute.h"
 #include "tests/model/RecordingListener.h"
 #include "tests/support/TestModel.h"
 #include "tests/ui/FakePrompts.h"
 #include "tests/ui/RecordingWindow.h"
+#include "ui/FormEditReminder.h"
 #include "ui/UserInterface.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <future>
 #include <sstream>
@@ -317,4 +322,77 @@ TEST_F(FormMainTest, TheReminderListHasTheKeysWhenTheWindowOpensOnIt) {
   ASSERT_NE(form->focusWidget(), nullptr);
   // Insert and Delete act on the list without a click on it first.
   EXPECT_EQ(form->focusWidget()->objectName(), QStringLiteral("ListViewReminder"));
+}
+
+namespace {
+
+class NoHtmlViewer final : public IShellLauncher {
+public:
+  bool startProgram(const QString &, const QStringList &, const QString &) override { return true; }
+  bool openDocument(const QString &target) override {
+    opened << target;
+    return true;
+  }
+  bool canOpenHtml() override { return false; }
+  QStringList opened;
+};
+
+} // namespace
+
+// The Help menu did nothing without a browser, while F1 told where the help file is: both tell.
+TEST_F(FormMainTest, TheHelpMenuTellsWhereTheHelpFileIsWithoutABrowser) {
+  NoHtmlViewer launcher;
+  ScopedShellLauncher launcherScope{launcher};
+  QFile help(GetHelpFileName());
+  ASSERT_TRUE(help.open(QIODevice::WriteOnly));
+  help.write("<html></html>");
+  help.close();
+  TFormMain *form = open();
+  for (const char *name : {"ActionHelp", "ActionHelpFaq"}) {
+    prompts.shown.clear();
+    auto *action = form->findChild<QAction *>(QLatin1String(name));
+    ASSERT_NE(action, nullptr) << name;
+    action->trigger();
+    ASSERT_EQ(prompts.shown.size(), 1) << name;
+    EXPECT_TRUE(prompts.shown[0].startsWith("notice: No program on this computer opens HTML"));
+    EXPECT_TRUE(prompts.shown[0].endsWith(QDir::toNativeSeparators(GetHelpFileName())));
+  }
+  EXPECT_TRUE(launcher.opened.isEmpty());
+}
+
+// The editor was not modal: the list beside it deleted, archived or copied the reminder being
+// edited, and Ok then saved into the copy in the trash. The main window takes no keys while the
+// editor is open; a window of its own (a sticker) still does.
+TEST_F(FormMainTest, TheEditorBlocksTheMainWindowsListButNoOtherWindow) {
+  ReloadReminders();
+  TFormMain *form = open(0);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+  const auto activeCount = [this] {
+    int active = 0;
+    for (int i = 0; i < test.model.Reminders().Count(); ++i)
+      active += test.model.Reminders().At(i)->state == TReminderState::Active ? 1 : 0;
+    return active;
+  };
+  ASSERT_EQ(activeCount(), 2);
+  QLineEdit sticker;
+  sticker.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&sticker));
+  bool checked = false;
+  QTimer::singleShot(0, form, [&] {
+    TFormEditReminder *editor = TFormEditReminder::Current();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->windowModality(), Qt::WindowModal);
+    // Delete on the Active tab moves the selected reminder to the trash without a question.
+    QTest::keyClick(form->windowHandle(), Qt::Key_Delete);
+    QTest::keyClick(sticker.windowHandle(), Qt::Key_A);
+    QCoreApplication::processEvents(); // the list runs its keys' actions from the event loop
+    checked = true;
+    editor->CloseForShutDown();
+  });
+  QString id = NewReminderId;
+  (void)ui.EditReminder(0, id, 2);
+  ASSERT_TRUE(checked);
+  EXPECT_EQ(activeCount(), 2);
+  EXPECT_EQ(sticker.text(), QStringLiteral("a"));
+  EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join(" | ").toStdString();
 }
