@@ -34,7 +34,9 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPointer>
+#include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -257,6 +259,32 @@ void TFormMain::showEvent(QShowEvent *event) {
     listViewMainSelectItem();
   else
     ui->ListViewMain->setCurrentItem(item);
+  // Once laid out at its first size: a size the user gave the window is kept.
+  if (!m_model.MainSettings().valueExists(keys::FormMain, keys::Width))
+    QTimer::singleShot(0, this, [this] { widenToShowEveryColumn(); });
+}
+
+// At its design size the window showed the reminder list's columns only up to Mail. Without a
+// size of the user's it opens as wide as every column needs, as far as the screen allows, centred
+// again unless the user placed it.
+void TFormMain::widenToShowEveryColumn() {
+  const QScreen *shownOn = screen();
+  const int missing = m_reminders.MissingListWidth();
+  if (!shownOn || missing <= 0 || m_closed)
+    return;
+  const QRect area = shownOn->availableGeometry();
+  const QRect frame = frameGeometry();
+  const int frameWidth = frame.width() - width();
+  const int wanted = std::min(width() + missing, area.width() - frameWidth);
+  if (wanted <= width())
+    return;
+  int left = frame.left();
+  if (!m_model.MainSettings().valueExists(keys::FormMain, keys::Left))
+    left = area.left() + (area.width() - wanted - frameWidth) / 2;
+  left =
+      std::clamp(left, area.left(), std::max(area.left(), area.right() + 1 - wanted - frameWidth));
+  resize(wanted, height());
+  move(left, y());
 }
 
 void TFormMain::RefreshAll() {

@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -234,4 +235,53 @@ TEST_F(FrameReminderTest, ThePageShowsAndChangesTheModelItWasHandedOnly) {
   EXPECT_EQ(other.model.Reminders().At(0)->state, TReminderState::Active);
   EXPECT_EQ(other.model.Store().OwnFileWrites(), 0);
   EXPECT_EQ(model.model.Store().OwnFileWrites(), 1);
+}
+
+namespace {
+
+// Whether every column but the stretching last one shows its caption and its cells whole.
+void expectColumnsShowTheirContents(QTreeView *view) {
+  const QAbstractItemView *rows = view;
+  QHeaderView *header = view->header();
+  for (int c = 0; c + 1 < header->count(); ++c) {
+    EXPECT_GE(header->sectionSize(c), header->sectionSizeHint(c)) << "caption of column " << c;
+    EXPECT_GE(header->sectionSize(c), rows->sizeHintForColumn(c)) << "cells of column " << c;
+  }
+}
+
+} // namespace
+
+// At the default widths the list cut what matters: "Next rur", "E..." in the action cells, the
+// time of "Next run" and "Created". Columns without a saved width fit their contents when rows
+// first show; the last column takes the width the others leave.
+TEST_F(FrameReminderTest, ColumnsFitTheirCaptionsAndCellsAndTheLastTakesTheRest) {
+  add("A reminder whose subject is longer than the column's default width");
+  add("B");
+  frame.resize(1400, 500);
+  frame.LoadOptions();
+  frame.Init();
+  expectColumnsShowTheirContents(view());
+  EXPECT_LE(frame.MissingListWidth(), 0);
+  QHeaderView *header = view()->header();
+  EXPECT_TRUE(header->stretchLastSection());
+  EXPECT_EQ(header->length(), view()->viewport()->width());
+  const int last = header->sectionSize(ReminderColumnCount - 1);
+  frame.resize(frame.width() + 200, frame.height());
+  EXPECT_EQ(header->sectionSize(ReminderColumnCount - 1), last + 200);
+}
+
+// A width the user gave a column (dragged now, or saved before) is kept; rows coming later do not
+// fit it again.
+TEST_F(FrameReminderTest, AWidthTheUserGaveAColumnIsKept) {
+  model.mainSettings.writeInteger(settings_keys::FrameReminder,
+                                  settings_keys::ListViewReminderColumn + QStringLiteral("0"), 40);
+  add("A reminder whose subject is longer than forty pixels");
+  frame.LoadOptions();
+  frame.Init();
+  EXPECT_EQ(view()->columnWidth(0), 40);
+  view()->header()->resizeSection(ColumnNextRun, 33);
+  add("Another reminder");
+  frame.FillList();
+  EXPECT_EQ(view()->columnWidth(0), 40);
+  EXPECT_EQ(view()->columnWidth(ColumnNextRun), 33);
 }
