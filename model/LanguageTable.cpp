@@ -160,6 +160,8 @@ QStringList tableMessages() {
           QStringLiteral("%d h %d min"),
           // mail footer
           MailFooterText(),
+          // the main window's menu bar
+          QStringLiteral("&File"), QStringLiteral("&View"), QStringLiteral("&Help"),
           // list states
           QStringLiteral("Active"), QStringLiteral("Archive"), QStringLiteral("Trash"),
           QStringLiteral("Loading..."),

@@ -44,6 +44,13 @@ namespace keys = settings_keys;
 
 namespace {
 
+// The menu bar's titles as the window was designed with them (a QString property).
+constexpr const char *EnglishTitle = "englishTitle";
+
+} // namespace
+
+namespace {
+
 QPointer<TFormMain> &openForm() {
   static QPointer<TFormMain> form;
   return form;
@@ -108,6 +115,8 @@ void TFormMain::CloseIfOpen() {
 TFormMain::TFormMain(TModel &model, IUserInterface &userInterface, QWidget *parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::FormMain>()), m_model(model) {
   ui->setupUi(this);
+  for (QMenu *menu : {ui->MenuFile, ui->MenuView, ui->MenuHelp})
+    menu->setProperty(EnglishTitle, menu->title());
   m_hub = new THubForm(this, m_model);
   for (QAction *action : findChildren<QAction *>()) {
     const QVariant image = action->property("imageIndex");
@@ -203,8 +212,14 @@ void TFormMain::handleMessages() {
     return 0;
   });
   m_hub->onMessage(msg::WM_LANGUAGE_CHANGED, [this](uintptr_t, intptr_t) -> intptr_t {
-    if (!m_closed)
-      Translate();
+    if (m_closed)
+      return 0;
+    Translate();
+    // The rows' texts (types, next runs, "Never occurs") kept the old language until the list
+    // was filled again; the page list's captions ran into each other until they were laid out.
+    m_reminders.FillList();
+    ui->ListViewMain->doItemsLayout();
+    ui->ListViewMain->viewport()->update();
     return 0;
   });
 }
@@ -298,6 +313,10 @@ void TFormMain::RefreshAll() {
 }
 
 void TFormMain::Translate() {
+  // The menu bar's titles are messages; a caption the language file gives them itself, applied
+  // next, wins.
+  for (QMenu *menu : {ui->MenuFile, ui->MenuView, ui->MenuHelp})
+    menu->setTitle(TranslateText(menu->property(EnglishTitle).toString()));
   m_reminders.Translate();
   m_hub->ApplyLanguage();
 }

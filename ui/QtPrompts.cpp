@@ -102,6 +102,10 @@ int RunDialog(QDialog *dialog) {
   guard->setProperty(LastPlaceProperty, guard->pos());
   if (!keptAbove)
     guard->setWindowFlag(Qt::WindowStaysOnTopHint, false);
+  // The keys go back to the window the dialog was opened over: the window manager may hand them
+  // to a sticker that came up meanwhile, and Escape in the editor then went nowhere.
+  if (QWidget *parent = guard->parentWidget(); parent && parent->window()->isVisible())
+    parent->window()->activateWindow();
   return guard->result();
 }
 

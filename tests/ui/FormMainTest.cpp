@@ -18,17 +18,28 @@
 #include "tests/ui/RecordingWindow.h"
 #include "ui/FormEditReminder.h"
 #include "ui/UserInterface.h"
+#include "widgets/FormLanguageFile.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QSet>
 #include <QSignalSpy>
+#include <QStatusBar>
+#include <QTabBar>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -444,4 +455,100 @@ TEST_F(Screen1280x800, ASavedSizeOfTheMainWindowIsKept) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
   QCoreApplication::processEvents();
   EXPECT_EQ(form->size(), QSize(600, 420));
+}
+
+namespace {
+
+// Every text the language file gives: the captions "Make lng" writes for the window and its pages,
+// and the messages.
+QSet<QString> languageFileTexts(QWidget *form, const QString &folder) {
+  const QString file = folder + QStringLiteral("/captions.lng");
+  SaveFormLanguageFile(form, file);
+  for (QWidget *frame : form->findChildren<QWidget *>())
+    if (IsLanguageFrame(frame))
+      SaveFormLanguageFile(frame, file);
+  TMMemIniFile ini;
+  EXPECT_TRUE(ini.loadFromFile(file));
+  QSet<QString> texts;
+  for (const QString &section : ini.readSections())
+    for (const QString &key : ini.readSection(section))
+      texts << ini.readString(section, key, {}).trimmed();
+  for (const QString &message : DefaultLanguageMessages())
+    texts << message.trimmed();
+  return texts;
+}
+
+// The captions the window shows: of labels, buttons, group boxes, tabs, list headers and items,
+// and its menus. The status bar shows the store's file and the version, no captions.
+QStringList visibleCaptions(QMainWindow *form) {
+  QStringList out;
+  for (QWidget *w : form->findChildren<QWidget *>()) {
+    if (!w->isVisible() || qobject_cast<QStatusBar *>(w->parentWidget()))
+      continue;
+    if (auto *label = qobject_cast<QLabel *>(w))
+      out << label->text();
+    else if (auto *button = qobject_cast<QAbstractButton *>(w); button && !button->text().isEmpty())
+      out << button->text();
+    else if (auto *group = qobject_cast<QGroupBox *>(w))
+      out << group->title();
+    else if (auto *tabs = qobject_cast<QTabBar *>(w))
+      for (int i = 0; i < tabs->count(); ++i)
+        out << tabs->tabText(i);
+    else if (auto *header = qobject_cast<QHeaderView *>(w))
+      for (int i = 0; i < header->count(); ++i)
+        out << header->model()->headerData(i, header->orientation()).toString();
+    else if (auto *list = qobject_cast<QListWidget *>(w))
+      for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+  }
+  for (QAction *entry : form->menuBar()->actions()) {
+    out << entry->text();
+    if (entry->menu())
+      for (QAction *action : entry->menu()->actions())
+        if (!action->isSeparator())
+          out << action->text();
+  }
+  out.removeAll(QString());
+  return out;
+}
+
+} // namespace
+
+// The File, View and Help menus had no entry in the language file, so they stayed English in
+// every language. Every caption the main window shows, on each of its pages, is one the language
+// file holds.
+TEST_F(FormMainTest, EveryCaptionTheMainWindowShowsIsInTheLanguageFile) {
+  TFormMain *form = open(0);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+  const QSet<QString> texts = languageFileTexts(form, dir);
+  for (int page : {0, 1, 2}) {
+    form->SetPage(page);
+    QCoreApplication::processEvents();
+    for (const QString &caption : visibleCaptions(form))
+      EXPECT_TRUE(texts.contains(caption.trimmed()))
+          << "page " << page << ": \"" << caption.toStdString() << "\" is in no language file";
+  }
+}
+
+// After a language change the rows kept the old language until the list was filled again, and
+// the menus kept theirs for good.
+TEST_F(FormMainTest, ALanguageChangeReachesTheRowsAndTheMenus) {
+  ReloadReminders();
+  TFormMain *form = open(0);
+  auto *list = form->findChild<QTreeView *>(QStringLiteral("ListViewReminder"));
+  ASSERT_NE(list, nullptr);
+  ASSERT_GT(list->model()->rowCount(), 0);
+  const QString type = list->model()->index(0, 1).data().toString();
+  ASSERT_FALSE(type.isEmpty());
+  const QString file = dir + QStringLiteral("/german.lng");
+  QFile lng(file);
+  ASSERT_TRUE(lng.open(QIODevice::WriteOnly));
+  lng.write(QStringLiteral("[Messages]\r\n%1=Typ %1\r\n&File=&Datei\r\n").arg(type).toUtf8());
+  lng.close();
+  CreateLanguageTable();
+  const auto freeTable = qScopeGuard([] { FreeLanguageTable(); });
+  LoadLanguageFile(file);
+  (void)hub().send(form->HubHandle(), msg::WM_LANGUAGE_CHANGED);
+  EXPECT_EQ(list->model()->index(0, 1).data().toString(), "Typ " + type);
+  EXPECT_EQ(form->menuBar()->actions().value(0)->text(), QStringLiteral("&Datei"));
 }
