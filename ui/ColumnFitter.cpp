@@ -13,18 +13,30 @@ TColumnFitter::TColumnFitter(QTreeView *view) : QObject(view), m_view(view) {
   header->setStretchLastSection(true);
   // A width the user gives a column is his: it is no longer fitted to its contents.
   connect(header, &QHeaderView::sectionResized, this, [this](int column) {
-    if (!m_fitting)
+    if (!m_fitting) {
       m_toFit.remove(column);
+      m_userSized.insert(column);
+    }
   });
 }
 
 void TColumnFitter::SetWidth(int column, int width, bool saved) {
   const QScopedValueRollback<bool> fitting(m_fitting, true);
   m_view->setColumnWidth(column, std::max(0, width));
-  if (saved)
+  if (saved) {
     m_toFit.remove(column);
-  else
+    m_userSized.insert(column);
+  } else {
     m_toFit.insert(column);
+    m_userSized.remove(column);
+  }
+}
+
+void TColumnFitter::Refit() {
+  for (int c = 0; c < m_view->header()->count(); ++c)
+    if (!m_userSized.contains(c))
+      m_toFit.insert(c);
+  Fit();
 }
 
 void TColumnFitter::Fit() {

@@ -17,11 +17,14 @@ public:
   void SetWidth(int column, int width, bool saved);
   // Fits the columns still to fit to the header and the rows on show.
   void Fit();
+  // Fits again every column the user has not sized: the captions changed (another language).
+  void Refit();
   // The list's width that shows every column whole, the last one's contents and caption included.
   [[nodiscard]] int NeededWidth() const;
 
 private:
   QTreeView *m_view;
   QSet<int> m_toFit;
+  QSet<int> m_userSized; // saved or dragged widths
   bool m_fitting = false;
 };

@@ -233,6 +233,8 @@ void TFrameReminder::Translate() {
       QLatin1Char(' '));
   ClearSpeedButtonCaptions(this, SpeedButtonTag);
   SpeedButtonHintsFromActions(this);
+  // Captions of another language may be longer: they are not cut ("Next rur").
+  m_columns->Refit();
 }
 
 void TFrameReminder::FocusList() {

@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QTest>
 #include <QTimer>
@@ -284,4 +285,26 @@ TEST_F(FrameReminderTest, AWidthTheUserGaveAColumnIsKept) {
   frame.FillList();
   EXPECT_EQ(view()->columnWidth(0), 40);
   EXPECT_EQ(view()->columnWidth(ColumnNextRun), 33);
+}
+
+// Captions of another language are longer: the columns the user has not sized fit them again.
+TEST_F(FrameReminderTest, ALanguageWithLongerCaptionsFitsTheColumnsAgain) {
+  add("A");
+  frame.resize(1400, 500);
+  frame.LoadOptions();
+  frame.Init();
+  view()->header()->resizeSection(ColumnType, 41); // the user's
+  const QString file = QFileInfo(model.file).absolutePath() + QStringLiteral("/long.lng");
+  QFile lng(file);
+  ASSERT_TRUE(lng.open(QIODevice::WriteOnly));
+  lng.write("[FrameReminder]\r\nListViewReminder.Column2=Next run of the reminder\r\n"
+            "ListViewReminder.Column1=The type of the schedule\r\n");
+  lng.close();
+  model.mainSettings.writeString(settings_keys::Config, settings_keys::Lng, file);
+  frame.Translate();
+  QHeaderView *header = view()->header();
+  ASSERT_EQ(frame.model()->headerData(ColumnNextRun, Qt::Horizontal).toString(),
+            QStringLiteral("Next run of the reminder"));
+  EXPECT_GE(header->sectionSize(ColumnNextRun), header->sectionSizeHint(ColumnNextRun));
+  EXPECT_EQ(header->sectionSize(ColumnType), 41);
 }
