@@ -160,6 +160,8 @@ QStringList tableMessages() {
           QStringLiteral("%d h %d min"),
           // mail footer
           MailFooterText(),
+          // the main window's menu bar
+          QStringLiteral("&File"), QStringLiteral("&View"), QStringLiteral("&Help"),
           // list states
           QStringLiteral("Active"), QStringLiteral("Archive"), QStringLiteral("Trash"),
           QStringLiteral("Loading..."),
@@ -222,6 +224,10 @@ QStringList fileNoticeMessages() {
           QStringLiteral("The file is not a language file!"),
           QStringLiteral("Sorry, can't copy file!"),
           QStringLiteral("is no mail address."),
+          QStringLiteral("No sound file is chosen."),
+          QStringLiteral("The sound file is not found:"),
+          QStringLiteral("The sound file can't be read:"),
+          QStringLiteral("The sound file can't be played:"),
           QStringLiteral("The settings file cannot be read; the program starts with its default "
                          "settings and cannot save them."),
           QStringLiteral("Tolvane cannot make sure that it runs only once for you, so it does "

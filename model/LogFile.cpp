@@ -5,6 +5,7 @@
 #include "model/Paths.h"
 #include "model/Settings.h"
 #include "model/SettingsKeys.h"
+#include "model/SoundFileCheck.h"
 #include "model/UserData.h"
 #include "platform/AnsiText.h"
 #include "platform/AtomicFile.h"
@@ -51,8 +52,13 @@ QString leftCharacters(const QString &text, int count) {
 }
 
 QString textCell(const TLogFiring &f) {
-  if (!f.mailError.isEmpty())
-    return cell(f.mailError);
+  // What went wrong takes the text's place: the mail's failure, the sound's, or both.
+  QStringList errors;
+  for (const QString &error : {f.mailError, f.soundError})
+    if (!error.isEmpty())
+      errors << error;
+  if (!errors.isEmpty())
+    return cell(errors.join(QStringLiteral("; ")));
   const QString text = cell(f.text);
   if (text.isEmpty())
     return kEmptyCell;
@@ -97,6 +103,9 @@ TLogFiring LogFiringOf(const TDataObject &reminder, TDateTime fireTime, const QS
   f.sticker = reminder.sticker.enable;
   f.trayIcon = reminder.tray;
   f.sound = reminder.sound.enable;
+  // A sound whose file is missing was logged as played: it is logged as the failure it is.
+  if (f.sound)
+    f.soundError = SoundFileProblem(reminder.sound.fileName);
   f.mail = reminder.mail.enable;
   f.shellExec = reminder.shellExec.enable;
   f.mailError = mailError;
@@ -121,7 +130,7 @@ QString FiringLogLine(const TLogFiring &f, const QString &user) {
                  cell(f.subject) + kTab;
   const std::pair<bool, const char *> actions[] = {{f.sticker, "Sticker"},
                                                    {f.trayIcon, "Ico"},
-                                                   {f.sound, "Sound"},
+                                                   {f.sound && f.soundError.isEmpty(), "Sound"},
                                                    {f.mail, "Mail"},
                                                    {f.shellExec, "ShellExec"}};
   for (const auto &[on, name] : actions)

@@ -41,13 +41,14 @@ struct TLogFiring {
   bool sound = false;
   bool mail = false;
   bool shellExec = false;
-  QString mailError; // "" when no mail was sent or it went out
+  QString mailError;  // "" when no mail was sent or it went out
+  QString soundError; // "" without a sound or when its file is there to play
   QString text;
   QString id;
 };
 
 // The firing line's facts about a reminder that fired at `fireTime`: the fire time, the subject,
-// the enabled actions, the text and the id.
+// the enabled actions, the text and the id; why its sound cannot play, when it cannot.
 [[nodiscard]] TLogFiring LogFiringOf(const TDataObject &reminder, TDateTime fireTime,
                                      const QString &mailError);
 

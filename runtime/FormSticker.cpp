@@ -226,6 +226,15 @@ void TFormSticker::ShowReminder(WindowHandle, TReminderLookup find, const TFirin
   if (s.onTop && !m_preview) {
     raise();
     RaiseDialogsKeptAbove();
+    // Under a window manager the raise of a dialog may not take: openbox raises a modal dialog
+    // of the editor as the family of the main window, in that window's layer, and the sticker
+    // came up above the editor's "Next dates of run" box. Once the sticker is on the screen, it
+    // goes to the bottom of its layer (still above ordinary windows) when a dialog is open.
+    m_raiseDialogsWhenExposed = true;
+    if (QWindow *native = windowHandle(); native && native != m_exposeWatched) {
+      native->installEventFilter(this);
+      m_exposeWatched = native;
+    }
   }
 }
 
@@ -393,6 +402,15 @@ void TFormSticker::FormClose() {
 }
 
 bool TFormSticker::eventFilter(QObject *watched, QEvent *event) {
+  if (watched == windowHandle()) {
+    if (event->type() == QEvent::Expose && m_raiseDialogsWhenExposed &&
+        windowHandle()->isExposed()) {
+      m_raiseDialogsWhenExposed = false;
+      if (RaiseDialogsKeptAbove())
+        lower();
+    }
+    return false;
+  }
   switch (event->type()) {
   case QEvent::MouseButtonPress: {
     const auto *e = static_cast<QMouseEvent *>(event);

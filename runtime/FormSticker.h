@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+class QWindow;
 class IUserInterface;
 class TModel;
 class QLabel;
@@ -128,6 +129,9 @@ private:
   // The moving picture's last frame let the background through (or held the key colour).
   bool m_frameShowedThrough = true;
   bool m_preview = false;
+  bool m_raiseDialogsWhenExposed =
+      false;                         // shown above other windows: raise the dialogs once mapped
+  QPointer<QWindow> m_exposeWatched; // the native window whose first showing is watched
   // Set by the first close after a show, so a second close of the hidden window writes nothing.
   bool m_closed = false;
   // A left press arms the drag; moving past the drag distance starts it.

@@ -1,8 +1,11 @@
 #include "ui/EditorSoundTest.h"
 
+#include "model/LanguageTable.h"
+#include "model/SoundFileCheck.h"
+#include "platform/Errors.h"
 #include "services/SoundPlayer.h"
 
-#include <QFileInfo>
+#include <QDir>
 
 TEditorSoundTest::TEditorSoundTest(WindowHandle notify)
     : m_notify(notify), m_player(std::make_unique<TSoundPlayer>()) {}
@@ -16,8 +19,25 @@ void TEditorSoundTest::Toggle(const QString &fileName, int position) {
     Stop();
     return;
   }
-  if (QFileInfo(fileName).isFile())
-    m_player->PlayFile(fileName, position * 10, m_notify);
+  // Before, a missing file made the button do nothing at all.
+  if (const QString problem = SoundFileProblem(fileName); !problem.isEmpty())
+    throw EMCIDeviceError(problem);
+  m_player->PlayFile(fileName.trimmed(), position * 10, m_notify);
+}
+
+QString TEditorSoundTest::ProblemOf(const QString &fileName) {
+  if (QString problem = SoundFileProblem(fileName); !problem.isEmpty())
+    return problem;
+  TSoundPlayer probe;
+  probe.SetFileName(fileName.trimmed());
+  try {
+    probe.Open();
+    probe.Close();
+  } catch (const ETolvaneError &e) {
+    return TranslateText(QStringLiteral("The sound file can't be played:")) + u' ' +
+           QDir::toNativeSeparators(fileName.trimmed()) + QStringLiteral("\r\n") + e.message();
+  }
+  return {};
 }
 
 void TEditorSoundTest::Stop() {

@@ -20,9 +20,14 @@ public:
   TEditorSoundTest(const TEditorSoundTest &) = delete;
   TEditorSoundTest &operator=(const TEditorSoundTest &) = delete;
 
-  // Stops and closes a playing test; otherwise plays the file when it exists, at the track-bar
-  // position (0..100). A sound that cannot be opened raises, and nothing plays.
+  // Stops and closes a playing test; otherwise plays the file at the track-bar position
+  // (0..100). A file that is not there or a sound that cannot be opened raises with the reason,
+  // and nothing plays.
   void Toggle(const QString &fileName, int position);
+  // Why the file cannot be played (no file, no such file, a file that cannot be read, contents the
+  // sound player refuses), as the user reads it; empty when it plays. Opens the file on a player
+  // of its own, so a playing test goes on.
+  [[nodiscard]] static QString ProblemOf(const QString &fileName);
   // Stops and closes the test when one plays.
   void Stop();
   // The track bar moved: the playing test follows at once.

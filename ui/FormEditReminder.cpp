@@ -10,6 +10,7 @@
 #include "model/ReminderList.h"
 #include "model/Settings.h"
 #include "model/SettingsKeys.h"
+#include "model/SoundFileCheck.h"
 #include "runtime/UserInterface.h"
 #include "ui/ActionButton.h"
 #include "ui/EditorIconPreview.h"
@@ -27,6 +28,7 @@
 #include "widgets/SpeedButtons.h"
 
 #include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QScopeGuard>
 
@@ -69,6 +71,12 @@ TFormEditReminder::TFormEditReminder(TModel &model, IUserInterface &userInterfac
   m_shellExec = placePage(ui->TabSheetShellExec, new TFrameShellExec(m_model));
 
   m_sound = std::make_unique<TEditorSoundTest>(m_hub->handle());
+  // Without a name: what it says comes from the messages, not from the window's captions.
+  m_soundProblem = new QLabel(ui->GroupBoxSound);
+  m_soundProblem->setWordWrap(true);
+  m_soundProblem->setStyleSheet(QStringLiteral("QLabel { color: #b00000; }"));
+  m_soundProblem->hide();
+  ui->LayoutSound->addWidget(m_soundProblem, 3, 0, 1, 4);
   connectControls();
   updateTestSoundButton();
   loadSettings();
@@ -132,7 +140,14 @@ void TFormEditReminder::connectControls() {
   const auto modified = [this] { SetModified(); };
   connect(ui->EditSubject, &QLineEdit::textChanged, this, modified);
   connect(ui->RichEditText, &QPlainTextEdit::textChanged, this, modified);
-  connect(ui->EditSoundFileName, &QLineEdit::textChanged, this, modified);
+  connect(ui->EditSoundFileName, &QLineEdit::textChanged, this, [this] {
+    updateSoundProblem(false);
+    SetModified();
+  });
+  connect(ui->EditSoundFileName, &QLineEdit::editingFinished, this,
+          [this] { updateSoundProblem(true); });
+  connect(ui->CheckBoxSoundEnable, &QCheckBox::toggled, this,
+          [this] { updateSoundProblem(false); });
   for (QCheckBox *box : {ui->CheckBoxSoundEnable, ui->CheckBoxSoundRepeat, ui->CheckBoxAsDefault})
     connect(box, &QCheckBox::toggled, this, modified);
   connect(ui->CheckBoxEnable, &QCheckBox::toggled, this, [this](bool on) {
@@ -215,6 +230,7 @@ void TFormEditReminder::LoadReminder() {
       if (page)
         page->LoadFromReminder(m_id);
     updateTestSoundButton();
+    updateSoundProblem(true);
     updateImageEnabled();
     applyStickerSwitch();
     updateTabs();
@@ -464,6 +480,7 @@ void TFormEditReminder::openSoundExecute() {
     return;
   ui->EditSoundFileName->setText(file);
   m_currentSoundDir = QFileInfo(file).absolutePath();
+  updateSoundProblem(true);
 }
 
 void TFormEditReminder::TestSoundExecute() {
@@ -479,6 +496,20 @@ void TFormEditReminder::clearSoundExecute() {
   ui->EditSoundFileName->clear();
   ui->CheckBoxSoundEnable->setChecked(false);
 }
+
+// The sound was accepted without a word when its file was missing or would not play: the group
+// says why it cannot play. Typing checks that the file is there; a chosen, loaded or finished
+// name is also opened by the sound player.
+void TFormEditReminder::updateSoundProblem(bool openFile) {
+  const QString file = ui->EditSoundFileName->text();
+  QString problem;
+  if (ui->CheckBoxSoundEnable->isChecked() || !file.trimmed().isEmpty())
+    problem = openFile ? TEditorSoundTest::ProblemOf(file) : SoundFileProblem(file);
+  m_soundProblem->setText(problem);
+  m_soundProblem->setVisible(!problem.isEmpty());
+}
+
+QString TFormEditReminder::SoundProblem() const { return m_soundProblem->text(); }
 
 void TFormEditReminder::updateTestSoundButton() {
   ui->TestSound->setIcon(iconlibrary::icon(TImageList::Editor, m_sound->Playing() ? 1 : 0));

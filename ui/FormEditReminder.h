@@ -7,6 +7,7 @@
 #include <memory>
 
 class IEditorPage;
+class QLabel;
 class IUserInterface;
 class TDataObject;
 class TEditorIconPreview;
@@ -75,6 +76,9 @@ public:
   // rest of it. Raises EFileError when the file cannot be read or written.
   void SaveLanguageSections(const QString &fileName);
 
+  // What the sound group says about the chosen sound file: why it cannot play, or "".
+  [[nodiscard]] QString SoundProblem() const;
+
   [[nodiscard]] TEditorIconPreview &IconPreview() const { return *m_icon; }
   [[nodiscard]] TEditorSoundTest &SoundTest() const { return *m_sound; }
 
@@ -104,6 +108,7 @@ private:
   void updateImageEnabled();
   void updateTabs();
   void updateTestSoundButton();
+  void updateSoundProblem(bool openFile);
   void openIcoExecute();
   void clearIcoExecute();
   void openSoundExecute();
@@ -122,6 +127,7 @@ private:
   QString m_currentSoundDir;
   QString m_currentIcoDir;
   TEditorIconPreview *m_icon;
+  QLabel *m_soundProblem;
   std::unique_ptr<TEditorSoundTest> m_sound;
   // The pages, null until each exists.
   IEditorPage *m_timetable = nullptr;

@@ -18,6 +18,7 @@
 #include "ui/FrameReminder.h"
 #include "ui/HubForm.h"
 #include "ui/IconLibrary.h"
+#include "ui/ProgramHelp.h"
 #include "ui/ReportErrors.h"
 #include "ui/SendSelected.h"
 #include "ui/UiPrompts.h"
@@ -33,11 +34,20 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPointer>
+#include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <algorithm>
 
 namespace keys = settings_keys;
+
+namespace {
+
+// The menu bar's titles as the window was designed with them (a QString property).
+constexpr const char *EnglishTitle = "englishTitle";
+
+} // namespace
 
 namespace {
 
@@ -105,6 +115,8 @@ void TFormMain::CloseIfOpen() {
 TFormMain::TFormMain(TModel &model, IUserInterface &userInterface, QWidget *parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::FormMain>()), m_model(model) {
   ui->setupUi(this);
+  for (QMenu *menu : {ui->MenuFile, ui->MenuView, ui->MenuHelp})
+    menu->setProperty(EnglishTitle, menu->title());
   m_hub = new THubForm(this, m_model);
   for (QAction *action : findChildren<QAction *>()) {
     const QVariant image = action->property("imageIndex");
@@ -164,10 +176,9 @@ void TFormMain::connectActions() {
   connect(ui->ActionReminders, &QAction::triggered, this, [this] { SetPage(PageReminders); });
   connect(ui->ActionOptions, &QAction::triggered, this, [this] { SetPage(PageOptions); });
   connect(ui->ActionLog, &QAction::triggered, this, [this] { SetPage(PageLog); });
-  connect(ui->ActionHelp, &QAction::triggered, this,
-          [this] { (void)ShowFormHelp(GetHelpFileName(), this); });
-  connect(ui->ActionHelpFaq, &QAction::triggered, this,
-          [] { (void)ShowHelpContext(GetHelpFileName(), 60); });
+  // As F1 does: without a browser or without the help file the user is told where the file is.
+  connect(ui->ActionHelp, &QAction::triggered, this, [this] { (void)OpenProgramHelp(this); });
+  connect(ui->ActionHelpFaq, &QAction::triggered, this, [] { (void)OpenProgramHelpAt(60); });
   connect(ui->ActionSendSelectedByMail, &QAction::triggered, this, Reported([this] {
             QStringList ids;
             m_reminders.GetSelectedIds(&ids);
@@ -201,8 +212,14 @@ void TFormMain::handleMessages() {
     return 0;
   });
   m_hub->onMessage(msg::WM_LANGUAGE_CHANGED, [this](uintptr_t, intptr_t) -> intptr_t {
-    if (!m_closed)
-      Translate();
+    if (m_closed)
+      return 0;
+    Translate();
+    // The rows' texts (types, next runs, "Never occurs") kept the old language until the list
+    // was filled again; the page list's captions ran into each other until they were laid out.
+    m_reminders.FillList();
+    ui->ListViewMain->doItemsLayout();
+    ui->ListViewMain->viewport()->update();
     return 0;
   });
 }
@@ -257,6 +274,32 @@ void TFormMain::showEvent(QShowEvent *event) {
     listViewMainSelectItem();
   else
     ui->ListViewMain->setCurrentItem(item);
+  // Once laid out at its first size: a size the user gave the window is kept.
+  if (!m_model.MainSettings().valueExists(keys::FormMain, keys::Width))
+    QTimer::singleShot(0, this, [this] { widenToShowEveryColumn(); });
+}
+
+// At its design size the window showed the reminder list's columns only up to Mail. Without a
+// size of the user's it opens as wide as every column needs, as far as the screen allows, centred
+// again unless the user placed it.
+void TFormMain::widenToShowEveryColumn() {
+  const QScreen *shownOn = screen();
+  const int missing = m_reminders.MissingListWidth();
+  if (!shownOn || missing <= 0 || m_closed)
+    return;
+  const QRect area = shownOn->availableGeometry();
+  const QRect frame = frameGeometry();
+  const int frameWidth = frame.width() - width();
+  const int wanted = std::min(width() + missing, area.width() - frameWidth);
+  if (wanted <= width())
+    return;
+  int left = frame.left();
+  if (!m_model.MainSettings().valueExists(keys::FormMain, keys::Left))
+    left = area.left() + (area.width() - wanted - frameWidth) / 2;
+  left =
+      std::clamp(left, area.left(), std::max(area.left(), area.right() + 1 - wanted - frameWidth));
+  resize(wanted, height());
+  move(left, y());
 }
 
 void TFormMain::RefreshAll() {
@@ -270,6 +313,10 @@ void TFormMain::RefreshAll() {
 }
 
 void TFormMain::Translate() {
+  // The menu bar's titles are messages; a caption the language file gives them itself, applied
+  // next, wins.
+  for (QMenu *menu : {ui->MenuFile, ui->MenuView, ui->MenuHelp})
+    menu->setTitle(TranslateText(menu->property(EnglishTitle).toString()));
   m_reminders.Translate();
   m_hub->ApplyLanguage();
 }

@@ -83,6 +83,7 @@ private:
   void connectActions();
   void handleMessages();
   void listViewMainSelectItem();
+  void widenToShowEveryColumn();
   void loadSettings();
   void saveSettings();
   void formClose();

@@ -16,6 +16,7 @@
 #include "runtime/UserInterface.h"
 #include "services/DelayWithMessages.h"
 #include "ui/ActionButton.h"
+#include "ui/ColumnFitter.h"
 #include "ui/IconLibrary.h"
 #include "ui/ListViewColor.h"
 #include "ui/LogDates.h"
@@ -58,17 +59,12 @@ TFrameLog::TFrameLog(TModel &model, IUserInterface &userInterface, QWidget *pare
       m_retryPause(DelayWithMessages) {
   ui->setupUi(this);
   ui->ListViewLog->setModel(m_table);
+  // The text, last, takes what the other columns leave of the list's width.
+  m_columns = new TColumnFitter(ui->ListViewLog);
   for (int c = 0; c < TLogTableModel::ColumnCount; ++c)
-    ui->ListViewLog->setColumnWidth(c, defaultColumnWidth(c));
+    m_columns->SetWidth(c, defaultColumnWidth(c), false);
   QHeaderView *header = ui->ListViewLog->header();
   header->setSectionsClickable(true);
-  // The text, last, takes what the other columns leave of the list's width.
-  header->setStretchLastSection(true);
-  // A width the user gives a column is his: it is no longer fitted to its contents.
-  connect(header, &QHeaderView::sectionResized, this, [this](int column) {
-    if (!m_fitting)
-      m_columnsToFit.remove(column);
-  });
 
   connect(ui->TreeViewSelect, &QTreeWidget::currentItemChanged, this, [this] {
     showDateBoxes();
@@ -98,13 +94,10 @@ void TFrameLog::LoadOptions() {
       kLeastTreeWidth, ini.readInteger(section, settings_keys::TreeViewWidth, kDefaultTreeWidth));
   ui->Splitter1->setSizes({treeWidth, std::max(1, width() - treeWidth)});
   // Columns without a saved width are fitted to what they show once the page shows lines.
-  m_columnsToFit.clear();
   for (int c = 0; c < TLogTableModel::ColumnCount; ++c) {
     const QString key = settings_keys::ListViewLogColumn + QString::number(c);
-    const QScopedValueRollback<bool> fitting(m_fitting, true);
-    ui->ListViewLog->setColumnWidth(c, ini.readInteger(section, key, defaultColumnWidth(c)));
-    if (!ini.valueExists(section, key))
-      m_columnsToFit.insert(c);
+    m_columns->SetWidth(c, ini.readInteger(section, key, defaultColumnWidth(c)),
+                        ini.valueExists(section, key));
   }
   m_table->setSortOrder(
       ini.readInteger(section, settings_keys::ListViewLogSort, TLogTableModel::SortNewestFirst));
@@ -199,21 +192,8 @@ void TFrameLog::Refresh() {
     loadLogFile();
   }
   ApplyFilter();
-  fitColumns();
-}
-
-// The columns still to fit take the width of their header and of the lines on show (the date
-// with its time, the subject, the icons under their captions); once lines were there to measure,
-// they keep it.
-void TFrameLog::fitColumns() {
-  if (m_columnsToFit.isEmpty())
-    return;
-  const QScopedValueRollback<bool> fitting(m_fitting, true);
-  for (const int c : std::as_const(m_columnsToFit))
-    if (c != TLogTableModel::ColumnCount - 1) // the last one stretches
-      ui->ListViewLog->resizeColumnToContents(c);
-  if (m_table->rowCount() > 0)
-    m_columnsToFit.clear();
+  // The date with its time, the subject, the icons under their captions.
+  m_columns->Fit();
 }
 
 void TFrameLog::loadLogFile() {

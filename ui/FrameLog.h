@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QSet>
 #include <QWidget>
 
 #include <functional>
@@ -11,6 +10,7 @@ class FrameLog;
 }
 class IUserInterface;
 class QTreeWidgetItem;
+class TColumnFitter;
 class TLogTableModel;
 class TModel;
 
@@ -60,7 +60,6 @@ private:
   void openReminderOfSelection();
   void applyRowColors();
   void loadLogFile();
-  void fitColumns();
 
   std::unique_ptr<Ui::FrameLog> ui;
   TModel &m_model;
@@ -70,6 +69,5 @@ private:
   bool m_reading = false;
   // Columns without a saved width, to be fitted to their contents; and whether a width being
   // set is ours (not the user's).
-  QSet<int> m_columnsToFit;
-  bool m_fitting = false;
+  TColumnFitter *m_columns;
 };

@@ -16,6 +16,7 @@
 #include "model/StoreFileCommands.h"
 #include "runtime/UserInterface.h"
 #include "ui/ActionButton.h"
+#include "ui/ColumnFitter.h"
 #include "ui/IconLibrary.h"
 #include "ui/ListViewColor.h"
 #include "ui/ReminderTableModel.h"
@@ -122,10 +123,10 @@ TFrameReminder::TFrameReminder(TModel &model, IUserInterface &userInterface, QWi
 
   QTreeView *view = ui->ListViewReminder;
   view->setModel(m_table);
+  m_columns = new TColumnFitter(view);
   for (int c = 0; c < ReminderColumnCount; ++c)
-    view->setColumnWidth(c, ColumnWidths[c]);
+    m_columns->SetWidth(c, ColumnWidths[c], false);
   view->header()->setSectionsClickable(true);
-  view->header()->setStretchLastSection(false);
   view->installEventFilter(this);
   view->viewport()->installEventFilter(this);
   ui->PanelImage->installEventFilter(this);
@@ -188,12 +189,12 @@ QAction *TFrameReminder::action(const QString &name) const {
 void TFrameReminder::LoadOptions() {
   const TMMemIniFile &ini = m_model.MainSettings();
   const QString section = settings_keys::FrameReminder;
-  QTreeView *view = ui->ListViewReminder;
-  for (int c = 0; c < ReminderColumnCount; ++c)
-    view->setColumnWidth(
-        c, std::max(0, ini.readInteger(section,
-                                       settings_keys::ListViewReminderColumn + QString::number(c),
-                                       view->columnWidth(c))));
+  // A saved width wins; the others fit what they show ("Next run" with its time, whole captions).
+  for (int c = 0; c < ReminderColumnCount; ++c) {
+    const QString key = settings_keys::ListViewReminderColumn + QString::number(c);
+    m_columns->SetWidth(c, ini.readInteger(section, key, ColumnWidths[c]),
+                        ini.valueExists(section, key));
+  }
   m_table->setSortCode(ini.readInteger(section, settings_keys::ReminderColumnSorting, 0));
   m_listViewColor = StoredListViewColor(m_model.LocalSettings());
   m_table->setOddRowColor(m_listViewColor);
@@ -234,6 +235,8 @@ void TFrameReminder::Translate() {
   SpeedButtonHintsFromActions(this);
   // The rows' translated words ("Enable", the repeat types) are made again in the new language.
   m_table->ForgetTexts();
+  // Captions of another language may be longer: they are not cut ("Next rur").
+  m_columns->Refit();
 }
 
 void TFrameReminder::FocusList() {
@@ -285,7 +288,12 @@ void TFrameReminder::FillList() {
   m_filling = false;
   if (const int row = m_table->rowOf(top); row >= 0)
     view->scrollTo(m_table->index(row, 0), QAbstractItemView::PositionAtTop);
+  m_columns->Fit();
   updatePreview();
+}
+
+int TFrameReminder::MissingListWidth() const {
+  return m_columns->NeededWidth() - ui->ListViewReminder->width();
 }
 
 void TFrameReminder::SelectById(const QString &id) {

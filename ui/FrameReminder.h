@@ -16,6 +16,7 @@ class FrameReminder;
 class IUserInterface;
 class QAction;
 class QMenu;
+class TColumnFitter;
 class QModelIndex;
 class QTimer;
 class QTreeView;
@@ -76,6 +77,8 @@ public:
   [[nodiscard]] TColor listViewColor() const { return m_listViewColor; }
   // Where the view draws the cell's picture (viewport coordinates); empty for a cell without one.
   [[nodiscard]] QRect iconRect(const QModelIndex &index) const;
+  // How much wider the list must be to show every column whole; 0 or less when it does.
+  [[nodiscard]] int MissingListWidth() const;
   // The action by its component name; null when there is none.
   [[nodiscard]] QAction *action(const QString &name) const;
 
@@ -102,6 +105,7 @@ private:
   TModel &m_model;
   IUserInterface &m_userInterface;
   TReminderTableModel *m_table;
+  TColumnFitter *m_columns;
   QTimer *m_timerClick;
   QMenu *m_popupMenu;
   TColor m_listViewColor = clInfoBk;

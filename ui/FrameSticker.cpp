@@ -17,6 +17,7 @@
 #include "ui/ActionButton.h"
 #include "ui/FormEditReminder.h"
 #include "ui/HubForm.h"
+#include "ui/PlaceBeside.h"
 #include "ui/ReportErrors.h"
 #include "ui/UiPrompts.h"
 
@@ -230,6 +231,7 @@ void TFrameSticker::UpdatePreview() {
   SaveToReminder(*preview);
   preview->Id = m_id;
   TFormSticker *window = PreviewWindow();
+  const bool appearing = !window || window->isHidden();
   if (!window && preview->sticker.enable) {
     m_preview = std::make_unique<TStickerView>(m_model, m_ui);
     window = m_preview->window();
@@ -247,6 +249,8 @@ void TFrameSticker::UpdatePreview() {
         [&model = m_model] { return model.PreviewReminder(); }, shown,
         ui->ImagePicture->picture().graphic(), &ui->GIFAnimator->image());
     window->SetPreview(true);
+    if (appearing && editor)
+      moveBesideEditor(*window, *editor);
   } else if (std::unique_ptr<TStickerView> closing = std::move(m_preview)) {
     closing->close(); // keeps its place in the preview copy for the next preview
   }
@@ -255,6 +259,22 @@ void TFrameSticker::UpdatePreview() {
       editor->activateWindow();
     editor->SetModified();
   }
+}
+
+// The preview came up in the middle of the screen, where the editor is too: over its "As mail
+// message" and "As program or file call", and over the No of its "Save?" question. It appears
+// beside the editor where there is room; saved, the sticker appears where the preview is.
+void TFrameSticker::moveBesideEditor(TFormSticker &window, const QWidget &editor) {
+  const QScreen *screen = editor.screen();
+  if (!editor.isVisible() || !screen)
+    return;
+  const QRect editorFrame = editor.frameGeometry();
+  if (!window.frameGeometry().intersects(editorFrame))
+    return;
+  constexpr int Gap = 8;
+  if (const std::optional<QPoint> at =
+          PlaceBeside(editorFrame, window.frameGeometry().size(), screen->availableGeometry(), Gap))
+    window.MoveTo(at->x(), at->y());
 }
 
 void TFrameSticker::MoveToCenter() {

@@ -62,6 +62,7 @@ private:
   enum FontElement { Subject, Text, Date, Time };
 
   void connectControls();
+  void moveBesideEditor(TFormSticker &window, const QWidget &editor);
   void fillControls(const TStickerRec &s);
   void chooseFont(FontElement element);
   void chooseColor(bool frame);

@@ -19,6 +19,8 @@ struct TReminderPage {
   std::function<void(const QString &id)> SelectById, RefreshById;
   // The ids of the selected rows, in row order.
   std::function<void(QStringList *ids)> GetSelectedIds;
+  // How much wider the list must be to show every column whole.
+  std::function<int()> MissingListWidth;
 };
 
 // The "Options" page (FrameMix).
@@ -45,7 +47,8 @@ template <class Frame> TReminderPage ReminderPageOf(Frame *f) {
           [f] { f->FillList(); },
           [f](const QString &id) { f->SelectById(id); },
           [f](const QString &id) { f->RefreshById(id); },
-          [f](QStringList *ids) { f->GetSelectedIds(ids); }};
+          [f](QStringList *ids) { f->GetSelectedIds(ids); },
+          [f] { return f->MissingListWidth(); }};
 }
 
 template <class Frame> TOptionsPage OptionsPageOf(Frame *f) {

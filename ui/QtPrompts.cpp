@@ -102,9 +102,17 @@ int RunDialog(QDialog *dialog) {
   loop.exec(QEventLoop::DialogExec);
   if (!guard)
     return int(QDialog::Rejected);
-  guard->setProperty(LastPlaceProperty, guard->pos());
+  // Kept only once the window manager has told the frame: before that pos() is the inside's
+  // corner, and the dialog shown again there came down by a title bar's height (a busy machine,
+  // a dialog closed at once). Without a place kept it is centred again, as the first time.
+  if (guard->frameGeometry() != guard->geometry())
+    guard->setProperty(LastPlaceProperty, guard->pos());
   if (!keptAbove)
     guard->setWindowFlag(Qt::WindowStaysOnTopHint, false);
+  // The keys go back to the window the dialog was opened over: the window manager may hand them
+  // to a sticker that came up meanwhile, and Escape in the editor then went nowhere.
+  if (QWidget *parent = guard->parentWidget(); parent && parent->window()->isVisible())
+    parent->window()->activateWindow();
   return guard->result();
 }
 

@@ -21,9 +21,13 @@ void BringWindowForward(QWidget *window, bool restore) {
   }
 }
 
-void RaiseDialogsKeptAbove() {
+bool RaiseDialogsKeptAbove() {
+  bool raised = false;
   for (QWidget *w : QApplication::topLevelWidgets())
     if (qobject_cast<QDialog *>(w) && w->isVisible() &&
-        w->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        w->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
       w->raise();
+      raised = true;
+    }
+  return raised;
 }

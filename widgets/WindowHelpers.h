@@ -17,5 +17,5 @@ void BringWindowForward(QWidget *window, bool restore);
 // Raises every shown dialog of the program that is kept above other windows (the program's
 // dialogs and message boxes are, while they are shown), without activating it. Called after a
 // window of the same layer was raised (a sticker kept on top), so that the dialog the user
-// answers stays in front of it.
-void RaiseDialogsKeptAbove();
+// answers stays in front of it. Gives whether there was such a dialog.
+bool RaiseDialogsKeptAbove();

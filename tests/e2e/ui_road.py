@@ -4,8 +4,11 @@
 Three runs of the program on one private X server (Xvfb, openbox, trayer), each with sandbox
 folders of its own:
   1. a second start opens the main window; Insert opens the editor ("Reminder"); a subject and a
-     one-time schedule a few seconds ahead are entered and confirmed; data.xml holds the
-     reminder; the editor opened on it four times keeps its place; it fires on time as a sticker;
+     one-time schedule some seconds ahead are entered and confirmed; data.xml holds the
+     reminder; the editor opened on it four times keeps its place, and so does the time-bounds
+     dialog of a second editor; it fires on time as a sticker while that editor's "Next dates of
+     run" box is open, and the box, then the editor's question whether to save, stay above the
+     sticker and keep the keyboard;
   2. a reminder repeating every minute fires; its sticker's menu opens the editor, which is left
      with Escape and "No" to saving; the reminder fires again at its next minute; "Close and
      remind in ..." for one minute closes the sticker, which comes back a minute later and stays;
@@ -34,8 +37,9 @@ from e2e_session import (Failed, SmtpSink, find_window, iso, log, read_text,
 NEW_SUBJECT = "Water the plants"
 MINUTELY_SUBJECT = "Stretch your legs"
 MINUTELY_ID = "7C2A1E40-3B5D-4F6E-9A8B-1C2D3E4F5A6B"
-# How far ahead the new reminder is set: enough for typing it and checking the list first.
-NEW_DUE_AFTER = 15  # seconds
+# How far ahead the new reminder is set: enough for typing it, checking the list and the editor's
+# places, and opening a box for its sticker to fire under.
+NEW_DUE_AFTER = 45  # seconds
 FIRST_MINUTELY_RUN = 8  # seconds after the program started
 # A sticker must show within this span of its due moment (the tick comes a tenth of a second
 # into each second; the search polls).
@@ -43,7 +47,7 @@ EARLY, LATE = 0.5, 2.0
 
 # Window-relative places of controls, from the .ui layouts at 1024x768 with openbox.
 MAIN_LOCAL_FOLDER = (116, 325)     # Options: "Save all data in programs folder"
-MAIN_APPLY = (551, 30)             # Options: Apply
+MAIN_APPLY = (-41, 30)             # Options: Apply, from the window's right edge
 EDITOR_TAB_MAIN = (26, 24)
 EDITOR_TAB_TIMETABLE = (105, 24)
 EDITOR_SUBJECT = (125, 111)
@@ -51,6 +55,8 @@ EDITOR_TEXT = (100, 300)
 EDITOR_ONCE = (41, 84)             # Timetable: the "Once" type
 EDITOR_ONCE_TIME = (90, 132)       # Timetable: the time of a one-time reminder
 EDITOR_OK = (283, 646)
+EDITOR_NEXT_RUN = (150, 107)       # Timetable: the "Next run" link of a one-time reminder
+EDITOR_START_BOUND = (160, 197)    # Timetable: the start bound's link
 AFTER_ENABLE = (25, 43)            # "Close and remind in ...": Enable
 AFTER_VALUE = (144, 70)            # its number
 AFTER_OK = (157, 110)
@@ -98,6 +104,16 @@ class Desktop:
         info = self.session.run(["xwininfo", "-id", window]).stdout
         field = dict(line.strip().partition(":")[::2] for line in info.splitlines() if ":" in line)
         return (int(field["Absolute upper-left X"]), int(field["Absolute upper-left Y"]))
+
+    def stacking(self):
+        """The managed windows from the bottom to the top, as the window manager stacks them."""
+        out = self.session.run(["xprop", "-root", "_NET_CLIENT_LIST_STACKING"], check=False).stdout
+        return [int(word.strip(","), 16) for word in out.split() if word.startswith("0x")]
+
+    def width(self, window):
+        info = self.session.run(["xwininfo", "-id", window]).stdout
+        field = dict(line.strip().partition(":")[::2] for line in info.splitlines() if ":" in line)
+        return int(field["Width"])
 
     def title(self, window):
         return self.session.run(["xdotool", "getwindowname", window], check=False).stdout.strip()
@@ -203,6 +219,26 @@ def wait_sticker(desktop, subject, due, what, late=LATE):
     return window
 
 
+def check_above_with_keys(desktop, box, sticker, what):
+    """The box lies above the sticker that fired while it was open, and still has the keys."""
+    stacking = desktop.stacking()
+    if int(box) not in stacking or int(sticker) not in stacking:
+        raise Failed(f"{what} or the sticker is not among the managed windows: {stacking}")
+    if stacking.index(int(box)) < stacking.index(int(sticker)):
+        names = [desktop.title(str(w)) for w in stacking]
+        raise Failed(f"the sticker that fired lies above {what}; from the bottom up: {names}")
+    active = desktop.active()
+    if active != box:
+        raise Failed(f"{what} lost the keyboard to '{desktop.title(active)}'")
+    log(f"{what} stays above the sticker that fired and keeps the keyboard")
+
+
+def check_kept_place(what, places):
+    log(f"{what} opened at {places}")
+    if any(abs(x - places[0][0]) + abs(y - places[0][1]) > 3 for x, y in places):
+        raise Failed(f"{what} moved between openings: {places}")
+
+
 def fire_lines(log_file, subject):
     return [line for line in read_text(log_file).splitlines()
             if "\tStart\t" in line and subject in line]
@@ -274,12 +310,48 @@ def new_reminder(args, session, desktop, sink):
             desktop.key("Escape")
             desktop.gone(again, "Reminder")
             desktop.activate(main)
-        log(f"the list holds the new row: Return on it opened the editor, at {places}")
-        if any(abs(x - places[0][0]) + abs(y - places[0][1]) > 3 for x, y in places):
-            raise Failed(f"the editor moved between openings: {places}")
+        log("the list holds the new row: Return on it opened the editor")
+        check_kept_place("the editor", places)
 
-        wait_sticker(desktop, NEW_SUBJECT, epoch(due), "the new reminder's sticker")
+        # A second editor, for a new reminder: its time-bounds dialog keeps its place too.
+        desktop.key("Insert")
+        other = desktop.window("Reminder")
+        desktop.click(other, EDITOR_TAB_TIMETABLE)
+        desktop.click(other, EDITOR_ONCE)
+        places = []
+        for opening in range(4):
+            desktop.click(other, EDITOR_START_BOUND)
+            bounds = desktop.window("Time bounds")
+            time.sleep(0.5)
+            places.append(desktop.client_at(bounds))
+            desktop.key("Escape")
+            desktop.gone(bounds, "Time bounds")
+        check_kept_place("the time-bounds dialog", places)
+
+        # "Next dates of run" is open when the first reminder's sticker fires: the box stays
+        # above it, and Return still closes it.
+        desktop.click(other, EDITOR_NEXT_RUN)
+        box = wait_for("the box of the next dates", lambda: (
+            (w := desktop.active()) and w not in (other, main) and
+            desktop.title(w) == "Tolvane" and w), 10)
+        if time.time() > epoch(due) - 1:
+            raise Failed("the box opened too late for the sticker to fire under it")
+        sticker = wait_sticker(desktop, NEW_SUBJECT, epoch(due), "the new reminder's sticker")
+        time.sleep(0.5)
         session.screenshot("1-sticker.png")
+        check_above_with_keys(desktop, box, sticker, "the box of the next dates")
+        desktop.key("Return")
+        desktop.gone(box, "Tolvane")
+        # So does the editor's question whether to save the new reminder.
+        desktop.key("Escape")
+        question = wait_for("the question whether to save", lambda: (
+            (w := desktop.active()) and w not in (other, main) and
+            desktop.title(w) == "Tolvane" and w), 10)
+        session.screenshot("1-save-question.png")
+        check_above_with_keys(desktop, question, sticker, "the question whether to save")
+        desktop.key("alt+n")
+        desktop.gone(question, "Tolvane")
+        desktop.gone(other, "Reminder")
         wait_for("the firing's log line", lambda: fire_lines(program.log_file, NEW_SUBJECT), 5)
         program.stop()
         if "Program stop" not in read_text(program.log_file):
@@ -386,7 +458,8 @@ def data_folder(args, session, desktop, sink):
         desktop.key("o")
         time.sleep(0.3)
         desktop.click(main, MAIN_LOCAL_FOLDER)
-        desktop.click(main, MAIN_APPLY)
+        # The window is as wide as the reminder list's columns need: Apply sits at its right.
+        desktop.click(main, (desktop.width(main) + MAIN_APPLY[0], MAIN_APPLY[1]))
         wait_for("data.xml in the program folder",
                  lambda: os.path.exists(os.path.join(session.program_dir, "data.xml")), 10)
         session.screenshot("3-options-applied.png")

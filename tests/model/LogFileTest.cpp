@@ -7,7 +7,9 @@
 #include "platform/Errors.h"
 #include "platform/FormatSettings.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QThread>
 
 namespace {
@@ -102,6 +104,36 @@ TEST_F(LogFile, FiringFactsComeFromTheReminder) {
   EXPECT_EQ(f[11], QStringLiteral("ABC"));
   EXPECT_EQ(fieldsOf(FiringLogLine(LogFiringOf(r, fired, QStringLiteral("failed"))))[10],
             QStringLiteral("failed"));
+}
+
+// A sound whose file was missing was logged as "Sound", as if it had played.
+TEST_F(LogFile, ASoundWithoutItsFileIsLoggedAsFailedNotAsPlayed) {
+  TDataObject r(QStringLiteral("ABC"));
+  const TDateTime fired = EncodeDateTime(2026, 12, 7, 8, 0, 0, 0);
+  r.text = QStringLiteral("text");
+  r.sound.enable = true;
+  const QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const QString missing = folder.filePath(QStringLiteral("gone.wav"));
+  r.sound.fileName = missing;
+  QStringList f = fieldsOf(FiringLogLine(LogFiringOf(r, fired, QString())));
+  ASSERT_EQ(f.size(), 12);
+  EXPECT_EQ(f[7], QStringLiteral("    "));
+  EXPECT_EQ(f[10], QStringLiteral("The sound file is not found: ") + missing);
+  // With the mail's failure too, both are told.
+  f = fieldsOf(FiringLogLine(LogFiringOf(r, fired, QStringLiteral("mail failed"))));
+  EXPECT_EQ(f[10], QStringLiteral("mail failed; The sound file is not found: ") + missing);
+  r.sound.fileName.clear();
+  EXPECT_EQ(fieldsOf(FiringLogLine(LogFiringOf(r, fired, QString())))[10],
+            QStringLiteral("No sound file is chosen."));
+  // A file that is there is played: the line says so and keeps the text.
+  QFile present(missing);
+  ASSERT_TRUE(present.open(QIODevice::WriteOnly));
+  present.close();
+  r.sound.fileName = missing;
+  f = fieldsOf(FiringLogLine(LogFiringOf(r, fired, QString())));
+  EXPECT_EQ(f[7], QStringLiteral("Sound"));
+  EXPECT_EQ(f[10], QStringLiteral("text"));
 }
 
 TEST_F(LogFile, TextCellIsCutAfterTwentyFiveCharacters) {

@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
@@ -177,4 +178,43 @@ TEST_F(EditorOutputs, TheSoundTestPlaysAndRepeatsThroughTheRealEngine) {
   child<QCheckBox>("CheckBoxSoundRepeat")->setChecked(false);
   EXPECT_TRUE(QTest::qWaitFor([this] { return !editor->SoundTest().Playing(); }, 5000));
   EXPECT_TRUE(showsPicture(0));
+}
+
+// A missing sound file was taken without a word and Test did nothing; a file the player refuses
+// was only found out when the reminder fired. The sound group says why the sound cannot play,
+// and Test tells it too.
+TEST_F(EditorOutputs, TheSoundGroupAndTestSayWhyTheChosenSoundCannotPlay) {
+  open(NewReminderId);
+  EXPECT_EQ(editor->SoundProblem(), QString());
+  auto *file = child<QLineEdit>("EditSoundFileName");
+  const QString noise = soundtest::writeTempFile(QStringLiteral("noise.wav"), "no sound at all");
+  const QString missing = QFileInfo(noise).absolutePath() + QStringLiteral("/gone.wav");
+
+  file->setText(missing);
+  EXPECT_EQ(editor->SoundProblem(), "The sound file is not found: " + missing);
+  editor->TestSoundExecute();
+  EXPECT_FALSE(editor->SoundTest().Playing());
+  ASSERT_EQ(prompts.shown.size(), 1);
+  EXPECT_EQ(prompts.shown[0], "error: The sound file is not found: " + missing);
+
+  file->setText(noise);
+  EXPECT_EQ(editor->SoundProblem(), QString()); // typing only looks for the file
+  emit file->editingFinished();
+  EXPECT_TRUE(
+      editor->SoundProblem().startsWith("The sound file can't be played: " + noise + "\r\n"))
+      << editor->SoundProblem().toStdString();
+  editor->TestSoundExecute();
+  EXPECT_FALSE(editor->SoundTest().Playing());
+  ASSERT_EQ(prompts.shown.size(), 2);
+  EXPECT_TRUE(prompts.shown[1].startsWith("error: ")) << prompts.shown[1].toStdString();
+
+  const QString wav = soundtest::writeTempFile(QStringLiteral("bell.wav"), soundtest::makeWav(50));
+  file->setText(wav);
+  emit file->editingFinished();
+  EXPECT_EQ(editor->SoundProblem(), QString());
+
+  file->clear();
+  EXPECT_EQ(editor->SoundProblem(), QString());
+  child<QCheckBox>("CheckBoxSoundEnable")->setChecked(true);
+  EXPECT_EQ(editor->SoundProblem(), "No sound file is chosen.");
 }

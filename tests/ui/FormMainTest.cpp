@@ -11,19 +11,39 @@
 #include "runtime/FormMaster.h"
 #include "runtime/InstanceHandover.h"
 #include "runtime/Ticker.h"
+#include "services/ShellExecute.h"
 #include "tests/model/RecordingListener.h"
 #include "tests/support/TestModel.h"
 #include "tests/ui/FakePrompts.h"
 #include "tests/ui/RecordingWindow.h"
+#include "ui/FormEditReminder.h"
 #include "ui/NoticeQueue.h"
 #include "ui/UserInterface.h"
+#include "widgets/FormLanguageFile.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QSet>
 #include <QSignalSpy>
+#include <QStatusBar>
+#include <QTabBar>
 #include <QTest>
+#include <QTimer>
+#include <QTreeView>
 
 #include <future>
 #include <sstream>
@@ -319,4 +339,218 @@ TEST_F(FormMainTest, TheReminderListHasTheKeysWhenTheWindowOpensOnIt) {
   ASSERT_NE(form->focusWidget(), nullptr);
   // Insert and Delete act on the list without a click on it first.
   EXPECT_EQ(form->focusWidget()->objectName(), QStringLiteral("ListViewReminder"));
+}
+
+namespace {
+
+class NoHtmlViewer final : public IShellLauncher {
+public:
+  bool startProgram(const QString &, const QStringList &, const QString &) override { return true; }
+  bool openDocument(const QString &target) override {
+    opened << target;
+    return true;
+  }
+  bool canOpenHtml() override { return false; }
+  QStringList opened;
+};
+
+} // namespace
+
+// The Help menu did nothing without a browser, while F1 told where the help file is: both tell.
+TEST_F(FormMainTest, TheHelpMenuTellsWhereTheHelpFileIsWithoutABrowser) {
+  NoHtmlViewer launcher;
+  ScopedShellLauncher launcherScope{launcher};
+  QFile help(GetHelpFileName());
+  ASSERT_TRUE(help.open(QIODevice::WriteOnly));
+  help.write("<html></html>");
+  help.close();
+  TFormMain *form = open();
+  for (const char *name : {"ActionHelp", "ActionHelpFaq"}) {
+    prompts.shown.clear();
+    auto *action = form->findChild<QAction *>(QLatin1String(name));
+    ASSERT_NE(action, nullptr) << name;
+    action->trigger();
+    ASSERT_EQ(prompts.shown.size(), 1) << name;
+    EXPECT_TRUE(prompts.shown[0].startsWith("notice: No program on this computer opens HTML"));
+    EXPECT_TRUE(prompts.shown[0].endsWith(QDir::toNativeSeparators(GetHelpFileName())));
+  }
+  EXPECT_TRUE(launcher.opened.isEmpty());
+}
+
+// The editor was not modal: the list beside it deleted, archived or copied the reminder being
+// edited, and Ok then saved into the copy in the trash. The main window takes no keys while the
+// editor is open; a window of its own (a sticker) still does.
+TEST_F(FormMainTest, TheEditorBlocksTheMainWindowsListButNoOtherWindow) {
+  ReloadReminders();
+  TFormMain *form = open(0);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+  const auto activeCount = [this] {
+    int active = 0;
+    for (int i = 0; i < test.model.Reminders().Count(); ++i)
+      active += test.model.Reminders().At(i)->state == TReminderState::Active ? 1 : 0;
+    return active;
+  };
+  ASSERT_EQ(activeCount(), 2);
+  QLineEdit sticker;
+  sticker.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&sticker));
+  bool checked = false;
+  QTimer::singleShot(0, form, [&] {
+    TFormEditReminder *editor = TFormEditReminder::Current();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->windowModality(), Qt::WindowModal);
+    // Delete on the Active tab moves the selected reminder to the trash without a question.
+    QTest::keyClick(form->windowHandle(), Qt::Key_Delete);
+    QTest::keyClick(sticker.windowHandle(), Qt::Key_A);
+    QCoreApplication::processEvents(); // the list runs its keys' actions from the event loop
+    checked = true;
+    editor->CloseForShutDown();
+  });
+  QString id = NewReminderId;
+  (void)ui.EditReminder(0, id, 2);
+  ASSERT_TRUE(checked);
+  EXPECT_EQ(activeCount(), 2);
+  EXPECT_EQ(sticker.text(), QStringLiteral("a"));
+  EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join(" | ").toStdString();
+}
+
+namespace {
+
+// The main window's tests on a 1280x800 screen (the CTest test ui_screen_1280x800 gives the
+// offscreen platform one); skipped on a screen of another size.
+class Screen1280x800 : public FormMainTest {
+protected:
+  void SetUp() override {
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen || screen->geometry() != QRect(0, 0, 1280, 800))
+      GTEST_SKIP() << "needs a 1280x800 screen";
+    FormMainTest::SetUp();
+  }
+};
+
+} // namespace
+
+// At its design size the main window showed the list's columns only up to Mail; Program, Text and
+// Created needed scrolling. Without a size of the user's it opens wide enough for every column,
+// inside the screen.
+TEST_F(Screen1280x800, TheMainWindowOpensWithEveryColumnOfTheListInSight) {
+  ReloadReminders();
+  TFormMain *form = open(0);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+  QCoreApplication::processEvents();
+  auto *list = form->findChild<QTreeView *>(QStringLiteral("ListViewReminder"));
+  ASSERT_NE(list, nullptr);
+  EXPECT_LE(form->ReminderPage().MissingListWidth(), 0);
+  EXPECT_LE(list->header()->length(), list->viewport()->width());
+  for (int c = 0; c < list->header()->count(); ++c)
+    EXPECT_FALSE(list->header()->isSectionHidden(c)) << c;
+  EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(form->frameGeometry()))
+      << form->frameGeometry().width() << "x" << form->frameGeometry().height();
+}
+
+// A size the user gave the window is his: it opens at it, columns that do not fit scroll.
+TEST_F(Screen1280x800, ASavedSizeOfTheMainWindowIsKept) {
+  mainSettings.writeInteger(keys::FormMain, keys::Width, 600);
+  mainSettings.writeInteger(keys::FormMain, keys::Height, 420);
+  ReloadReminders();
+  TFormMain *form = open(0);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(form->size(), QSize(600, 420));
+}
+
+namespace {
+
+// Every text the language file gives: the captions "Make lng" writes for the window and its pages,
+// and the messages.
+QSet<QString> languageFileTexts(QWidget *form, const QString &folder) {
+  const QString file = folder + QStringLiteral("/captions.lng");
+  SaveFormLanguageFile(form, file);
+  for (QWidget *frame : form->findChildren<QWidget *>())
+    if (IsLanguageFrame(frame))
+      SaveFormLanguageFile(frame, file);
+  TMMemIniFile ini;
+  EXPECT_TRUE(ini.loadFromFile(file));
+  QSet<QString> texts;
+  for (const QString &section : ini.readSections())
+    for (const QString &key : ini.readSection(section))
+      texts << ini.readString(section, key, {}).trimmed();
+  for (const QString &message : DefaultLanguageMessages())
+    texts << message.trimmed();
+  return texts;
+}
+
+// The captions the window shows: of labels, buttons, group boxes, tabs, list headers and items,
+// and its menus. The status bar shows the store's file and the version, no captions.
+QStringList visibleCaptions(QMainWindow *form) {
+  QStringList out;
+  for (QWidget *w : form->findChildren<QWidget *>()) {
+    if (!w->isVisible() || qobject_cast<QStatusBar *>(w->parentWidget()))
+      continue;
+    if (auto *label = qobject_cast<QLabel *>(w))
+      out << label->text();
+    else if (auto *button = qobject_cast<QAbstractButton *>(w); button && !button->text().isEmpty())
+      out << button->text();
+    else if (auto *group = qobject_cast<QGroupBox *>(w))
+      out << group->title();
+    else if (auto *tabs = qobject_cast<QTabBar *>(w))
+      for (int i = 0; i < tabs->count(); ++i)
+        out << tabs->tabText(i);
+    else if (auto *header = qobject_cast<QHeaderView *>(w))
+      for (int i = 0; i < header->count(); ++i)
+        out << header->model()->headerData(i, header->orientation()).toString();
+    else if (auto *list = qobject_cast<QListWidget *>(w))
+      for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+  }
+  for (QAction *entry : form->menuBar()->actions()) {
+    out << entry->text();
+    if (entry->menu())
+      for (QAction *action : entry->menu()->actions())
+        if (!action->isSeparator())
+          out << action->text();
+  }
+  out.removeAll(QString());
+  return out;
+}
+
+} // namespace
+
+// The File, View and Help menus had no entry in the language file, so they stayed English in
+// every language. Every caption the main window shows, on each of its pages, is one the language
+// file holds.
+TEST_F(FormMainTest, EveryCaptionTheMainWindowShowsIsInTheLanguageFile) {
+  TFormMain *form = open(0);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+  const QSet<QString> texts = languageFileTexts(form, dir);
+  for (int page : {0, 1, 2}) {
+    form->SetPage(page);
+    QCoreApplication::processEvents();
+    for (const QString &caption : visibleCaptions(form))
+      EXPECT_TRUE(texts.contains(caption.trimmed()))
+          << "page " << page << ": \"" << caption.toStdString() << "\" is in no language file";
+  }
+}
+
+// After a language change the rows kept the old language until the list was filled again, and
+// the menus kept theirs for good.
+TEST_F(FormMainTest, ALanguageChangeReachesTheRowsAndTheMenus) {
+  ReloadReminders();
+  TFormMain *form = open(0);
+  auto *list = form->findChild<QTreeView *>(QStringLiteral("ListViewReminder"));
+  ASSERT_NE(list, nullptr);
+  ASSERT_GT(list->model()->rowCount(), 0);
+  const QString type = list->model()->index(0, 1).data().toString();
+  ASSERT_FALSE(type.isEmpty());
+  const QString file = dir + QStringLiteral("/german.lng");
+  QFile lng(file);
+  ASSERT_TRUE(lng.open(QIODevice::WriteOnly));
+  lng.write(QStringLiteral("[Messages]\r\n%1=Typ %1\r\n&File=&Datei\r\n").arg(type).toUtf8());
+  lng.close();
+  CreateLanguageTable();
+  const auto freeTable = qScopeGuard([] { FreeLanguageTable(); });
+  LoadLanguageFile(file);
+  (void)hub().send(form->HubHandle(), msg::WM_LANGUAGE_CHANGED);
+  EXPECT_EQ(list->model()->index(0, 1).data().toString(), "Typ " + type);
+  EXPECT_EQ(form->menuBar()->actions().value(0)->text(), QStringLiteral("&Datei"));
 }

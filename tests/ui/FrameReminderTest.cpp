@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QTest>
@@ -322,4 +323,75 @@ TEST_F(FrameReminderTest, ARefreshedRowIsSortedAgainOnlyWhenItsPlaceChanged) {
   EXPECT_EQ(moves.count(), 1);
   EXPECT_EQ((QStringList{frame.model()->idAt(0), frame.model()->idAt(1), frame.model()->idAt(2)}),
             (QStringList{b, c, a}));
+}
+
+namespace {
+
+// Whether every column but the stretching last one shows its caption and its cells whole.
+void expectColumnsShowTheirContents(QTreeView *view) {
+  const QAbstractItemView *rows = view;
+  QHeaderView *header = view->header();
+  for (int c = 0; c + 1 < header->count(); ++c) {
+    EXPECT_GE(header->sectionSize(c), header->sectionSizeHint(c)) << "caption of column " << c;
+    EXPECT_GE(header->sectionSize(c), rows->sizeHintForColumn(c)) << "cells of column " << c;
+  }
+}
+
+} // namespace
+
+// At the default widths the list cut what matters: "Next rur", "E..." in the action cells, the
+// time of "Next run" and "Created". Columns without a saved width fit their contents when rows
+// first show; the last column takes the width the others leave.
+TEST_F(FrameReminderTest, ColumnsFitTheirCaptionsAndCellsAndTheLastTakesTheRest) {
+  add("A reminder whose subject is longer than the column's default width");
+  add("B");
+  frame.resize(1400, 500);
+  frame.LoadOptions();
+  frame.Init();
+  expectColumnsShowTheirContents(view());
+  EXPECT_LE(frame.MissingListWidth(), 0);
+  QHeaderView *header = view()->header();
+  EXPECT_TRUE(header->stretchLastSection());
+  EXPECT_EQ(header->length(), view()->viewport()->width());
+  const int last = header->sectionSize(ReminderColumnCount - 1);
+  frame.resize(frame.width() + 200, frame.height());
+  EXPECT_EQ(header->sectionSize(ReminderColumnCount - 1), last + 200);
+}
+
+// A width the user gave a column (dragged now, or saved before) is kept; rows coming later do not
+// fit it again.
+TEST_F(FrameReminderTest, AWidthTheUserGaveAColumnIsKept) {
+  model.mainSettings.writeInteger(settings_keys::FrameReminder,
+                                  settings_keys::ListViewReminderColumn + QStringLiteral("0"), 40);
+  add("A reminder whose subject is longer than forty pixels");
+  frame.LoadOptions();
+  frame.Init();
+  EXPECT_EQ(view()->columnWidth(0), 40);
+  view()->header()->resizeSection(ColumnNextRun, 33);
+  add("Another reminder");
+  frame.FillList();
+  EXPECT_EQ(view()->columnWidth(0), 40);
+  EXPECT_EQ(view()->columnWidth(ColumnNextRun), 33);
+}
+
+// Captions of another language are longer: the columns the user has not sized fit them again.
+TEST_F(FrameReminderTest, ALanguageWithLongerCaptionsFitsTheColumnsAgain) {
+  add("A");
+  frame.resize(1400, 500);
+  frame.LoadOptions();
+  frame.Init();
+  view()->header()->resizeSection(ColumnType, 41); // the user's
+  const QString file = QFileInfo(model.file).absolutePath() + QStringLiteral("/long.lng");
+  QFile lng(file);
+  ASSERT_TRUE(lng.open(QIODevice::WriteOnly));
+  lng.write("[FrameReminder]\r\nListViewReminder.Column2=Next run of the reminder\r\n"
+            "ListViewReminder.Column1=The type of the schedule\r\n");
+  lng.close();
+  model.mainSettings.writeString(settings_keys::Config, settings_keys::Lng, file);
+  frame.Translate();
+  QHeaderView *header = view()->header();
+  ASSERT_EQ(frame.model()->headerData(ColumnNextRun, Qt::Horizontal).toString(),
+            QStringLiteral("Next run of the reminder"));
+  EXPECT_GE(header->sectionSize(ColumnNextRun), header->sectionSizeHint(ColumnNextRun));
+  EXPECT_EQ(header->sectionSize(ColumnType), 41);
 }

@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QTest>
 
 using namespace editortest;
 
@@ -201,4 +202,31 @@ TEST_F(FrameSticker, ACorruptPictureKeepsThePreviousOneAndShowsTheReason) {
   EXPECT_EQ(frame.ImagePicture().pictureSize(), QSize(12, 8));
   EXPECT_TRUE(control<QCheckBox>(editor, "CheckBoxImage").isChecked());
   EXPECT_EQ(frame.PreviewWindow()->ImagePicture()->pictureSize(), QSize(12, 8));
+}
+
+// The preview came up in the middle of the screen, over the editor shown there: over "As mail
+// message", "As program or file call" and the No of its "Save?" question. It comes up beside the
+// editor, inside the screen, and a saved reminder's sticker appears where the preview was.
+TEST_F(FrameSticker, ThePreviewAppearsBesideTheShownEditorNotOverIt) {
+  TFormEditReminder editor(model.model, ui, NewReminderId, 0);
+  editor.move(10, 10);
+  editor.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+  editor.LoadReminder();
+  TFormSticker *window = page(editor).PreviewWindow();
+  ASSERT_NE(window, nullptr);
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  ASSERT_GE(area.width() - editor.frameGeometry().right(), window->width() + 8)
+      << "the screen leaves no room beside the editor";
+  EXPECT_FALSE(window->frameGeometry().intersects(editor.frameGeometry()))
+      << window->x() << "," << window->y();
+  EXPECT_TRUE(area.contains(window->frameGeometry()));
+  const QPoint beside = window->pos();
+  // A change of the page fills the preview again; it stays where it is.
+  control<QCheckBox>(editor, "CheckBoxDate").toggle();
+  EXPECT_EQ(window->pos(), beside);
+  ASSERT_TRUE(editor.ActionOkExecute());
+  const TDataObject *saved = FindReminderById(editor.ReminderId());
+  ASSERT_NE(saved, nullptr);
+  EXPECT_EQ(QPoint(saved->sticker.position.left, saved->sticker.position.top), beside);
 }

@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -167,6 +168,57 @@ TEST(WindowManagerX11, AStickerFiringWhileAMessageIsOpenStaysBelowItAndLeavesItT
   ASSERT_TRUE(stacking.contains(stickerWindow));
   EXPECT_GT(stacking.indexOf(box), stacking.indexOf(stickerWindow)) << "the sticker covers the box";
   EXPECT_EQ(active, box) << "the sticker took the keys";
+  sticker->close();
+  stickertest::flushDeletes();
+}
+
+// The same with the message box of a window-modal window, as the editor's "Next dates of run" is:
+// openbox raised the box only within the family of the editor and the main window, in their
+// layer, and the sticker stayed above it.
+TEST(WindowManagerX11, AStickerFiringWhileAModalWindowsMessageIsOpenStaysBelowIt) {
+  if (!onX11())
+    GTEST_SKIP() << "needs an X server with a window manager (ui_window_manager_x11)";
+  TestModel model;
+  QWidget main;
+  main.resize(400, 300);
+  main.show();
+  waitForFrame(main);
+  QDialog editor;
+  editor.resize(300, 200);
+  editor.setWindowModality(Qt::WindowModal);
+  (void)editor.winId();
+  editor.windowHandle()->setTransientParent(main.windowHandle());
+  editor.show();
+  waitForFrame(editor);
+  editor.activateWindow();
+  auto reminder = stickertest::makeReminder();
+  reminder->sticker.position = {};
+  std::unique_ptr<TStickerView> sticker;
+  WId box = 0;
+  bool below = false;
+  QTimer::singleShot(0, [&] {
+    QMessageBox *open = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+      if (auto *b = qobject_cast<QMessageBox *>(w); b && b->isVisible())
+        open = b;
+    ASSERT_TRUE(open);
+    waitForFrame(*open);
+    box = open->winId();
+    sticker = TStickerView::Show(model.model, stickertest::headlessUi(),
+                                 stickertest::lookupOf(reminder), stickertest::firedAt(), 0, {});
+    waitForFrame(*sticker->window());
+    const WId stickerWindow = sticker->window()->winId();
+    below = QTest::qWaitFor([&] {
+      const QList<WId> stacking = rootList("_NET_CLIENT_LIST_STACKING");
+      return stacking.contains(box) && stacking.contains(stickerWindow) &&
+             stacking.indexOf(box) > stacking.indexOf(stickerWindow);
+    });
+    open->done(QMessageBox::Ok);
+  });
+  ASSERT_EQ(QApplication::activeModalWidget(), &editor);
+  TQtPrompts().notice(QStringLiteral("Next dates of run:"));
+  ASSERT_TRUE(sticker);
+  EXPECT_TRUE(below) << "the sticker covers the box";
   sticker->close();
   stickertest::flushDeletes();
 }
