@@ -8,6 +8,7 @@
 // sticker keeps its place as it closes, and the places of a check reach the file in one write.
 // Goal: on under 3 s, off under 2 s, no journal, no write for showing, at most one for each
 // check that takes the stickers away.
+#include "bench/BenchApplication.h"
 #include "bench/BenchReminders.h"
 #include "model/DataObjectStore.h"
 #include "model/Model.h"
@@ -21,7 +22,6 @@
 #include "runtime/StickerView.h"
 #include "tests/support/Sandbox.h"
 
-#include <QApplication>
 #include <QFileInfo>
 
 #include <benchmark/benchmark.h>
@@ -29,17 +29,6 @@
 #include <chrono>
 
 namespace {
-
-void ensureApplication() {
-  if (QApplication::instance())
-    return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "tolvane_bench";
-  static char *argv[] = {name, nullptr};
-  new QApplication(argc, argv); // lives until the process ends
-}
 
 // The real sticker windows, without the popup menu of the master window; no tray icons, no
 // sounds.
@@ -74,7 +63,7 @@ double secondsOf(const std::function<void()> &f) {
 void BM_DemoMode(benchmark::State &state) {
   static const bool sandboxed = (sandbox::setUp(), true); // the log and the store go there
   (void)sandboxed;
-  ensureApplication();
+  benchapp::ensureApplication();
   ManualClock clock(benchdata::kStart);
   clock.setSystemStartTime(benchdata::kStart - OneHour * 3);
   ScopedClock scope(clock);
