@@ -166,7 +166,8 @@ void TLogPurgeFilter::finish() {
 //    was appended meanwhile is read as well, and the new file is renamed over the old one while no
 //    line can be appended to the old.
 bool PurgeOldLogLines(const QString &fileName, TDateTime limit, const FormatSettings &fs,
-                      std::stop_token stop, const std::function<void(qsizetype bytes)> &afterRead) {
+                      const std::stop_token &stop,
+                      const std::function<void(qsizetype bytes)> &afterRead) {
   const QByteArray native = QFile::encodeName(fileName);
   const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
@@ -254,7 +255,7 @@ bool PurgeOldLogLines(const QString &fileName, TDateTime limit, const FormatSett
 
 void TBackgroundLogPurge::Start(const QString &fileName, TDateTime limit) {
   Wait();
-  m_thread = std::jthread([fileName, limit, fs = formatSettings()](std::stop_token stop) {
+  m_thread = std::jthread([fileName, limit, fs = formatSettings()](const std::stop_token &stop) {
     try {
       (void)PurgeOldLogLines(fileName, limit, fs, stop);
     } catch (...) {

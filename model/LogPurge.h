@@ -67,7 +67,7 @@ private:
 // read of the file with the number of bytes it gave, 0 at the end (tests append lines there). False
 // when the file does not exist; raises EFileError when it cannot be read or written.
 bool PurgeOldLogLines(const QString &fileName, TDateTime limit, const FormatSettings &fs,
-                      std::stop_token stop = {},
+                      const std::stop_token &stop = {},
                       const std::function<void(qsizetype bytes)> &afterRead = {});
 
 // The start-up purge of the log, on a thread of its own: the program is up and checks its
