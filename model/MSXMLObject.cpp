@@ -259,14 +259,23 @@ QByteArray withCrLfInTexts(const QByteArray &in) {
     } else if (startsWith(p, "<?")) {
       tagEnd = endOf("?>", p + 2);
     } else {
-      // A tag ends at the first ">" outside quotes: attribute values may hold ">".
-      char quote = 0;
-      tagEnd = p + 1;
-      for (; tagEnd < end && (quote || *tagEnd != '>'); ++tagEnd) {
-        if (quote && *tagEnd == quote)
-          quote = 0;
-        else if (!quote && (*tagEnd == '"' || *tagEnd == '\''))
-          quote = *tagEnd;
+      // A tag ends at the first ">" outside quotes: attribute values may hold ">". Most tags
+      // hold no quote before their first ">".
+      const auto *close = static_cast<const char *>(std::memchr(p + 1, '>', size_t(end - p - 1)));
+      const auto quoted = [close](const char *from, char quote) {
+        return std::memchr(from, quote, size_t(close - from)) != nullptr;
+      };
+      if (close && !quoted(p + 1, '"') && !quoted(p + 1, '\'')) {
+        tagEnd = close;
+      } else {
+        char quote = 0;
+        tagEnd = p + 1;
+        for (; tagEnd < end && (quote || *tagEnd != '>'); ++tagEnd) {
+          if (quote && *tagEnd == quote)
+            quote = 0;
+          else if (!quote && (*tagEnd == '"' || *tagEnd == '\''))
+            quote = *tagEnd;
+        }
       }
       tagEnd = std::min(tagEnd + 1, end);
       startTag = p + 1 < end && p[1] != '/' && p[1] != '!' && tagEnd[-2] != '/';
@@ -411,8 +420,11 @@ QByteArray TMSXMLObject::serialize() {
   first.attribute("version").set_value("1.0");
   setAttribute(first, "encoding", "UTF-8");
   QByteArray out;
+  // About the size of the last save: the bytes are not copied again and again as they grow.
+  out.reserve(m_lastSaveSize + m_lastSaveSize / 16);
   ByteArrayWriter writer(out);
   m_document.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+  m_lastSaveSize = out.size();
   return withCrLfInTexts(out);
 }
 
