@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -200,6 +201,106 @@ char *copyBytes(char *out, const char *from, const char *to) {
   return out + (to - from);
 }
 
+bool isLineBreak(char c) { return c == '\r' || c == '\n'; }
+
+// The line break characters in the bytes (memchr is many times faster than a loop over bytes).
+qsizetype countLineBreaks(const char *begin, const char *end) {
+  qsizetype count = 0;
+  for (const char c : {'\r', '\n'})
+    for (const char *p = begin; (p = static_cast<const char *>(std::memchr(p, c, size_t(end - p))));
+         ++p)
+      ++count;
+  return count;
+}
+
+// The next CR or LF at or after a place that only moves forward.
+class TLineBreakFinder {
+public:
+  explicit TLineBreakFinder(const char *end) : m_end(end) {}
+  const char *next(const char *from) {
+    m_cr = seek(m_cr, from, '\r');
+    m_lf = seek(m_lf, from, '\n');
+    return std::min(m_cr, m_lf);
+  }
+
+private:
+  const char *seek(const char *found, const char *from, char c) const {
+    if (found && found >= from)
+      return found;
+    const auto *at = static_cast<const char *>(std::memchr(from, c, size_t(m_end - from)));
+    return at ? at : m_end;
+  }
+  const char *m_end;
+  const char *m_cr = nullptr, *m_lf = nullptr;
+};
+
+// Whether `mark` follows a "<" anywhere from `from` on.
+bool holdsMarkup(const char *from, const char *end, char mark) {
+  for (const char *p = from; p < end;) {
+    const auto *at = static_cast<const char *>(std::memchr(p, mark, size_t(end - p)));
+    if (!at)
+      return false;
+    if (at > from && at[-1] == '<')
+      return true;
+    p = at + 1;
+  }
+  return false;
+}
+
+// withCrLfInTexts for the bytes the document's own writer makes of a document without comments,
+// processing instructions, CDATA or a document type (what the program writes): a "<" there only
+// starts a tag (texts and attribute values hold it as "&lt;"), a text holds no ">" ("&gt;"), and
+// a tag holds no line break (attribute values hold them as character references). Every line
+// break then lies in a text, which lies between the last ">" and the next "<", so only the texts
+// that hold one are looked at. None when the bytes are not of that kind.
+std::optional<QByteArray> withCrLfInOwnTexts(const QByteArray &in, qsizetype breaks) {
+  const char *const begin = in.constData();
+  const char *const end = begin + in.size();
+  // After the declaration, if there is one, which holds no line break.
+  const char *body = begin;
+  if (in.startsWith("<?")) {
+    const qsizetype close = in.indexOf("?>");
+    if (close < 0)
+      return std::nullopt;
+    body = begin + close + 2;
+    if (std::any_of(begin, body, isLineBreak))
+      return std::nullopt;
+  }
+  if (holdsMarkup(body, end, '!') || holdsMarkup(body, end, '?'))
+    return std::nullopt;
+  QByteArray out(in.size() + breaks, Qt::Uninitialized);
+  char *o = out.data();
+  const char *copied = begin; // everything before is in `out`
+  const char *p = body;
+  TLineBreakFinder lineBreaks(end);
+  while (p < end) {
+    const char *lineBreak = lineBreaks.next(p);
+    if (lineBreak == end)
+      break;
+    const auto *lastClose = static_cast<const char *>(memrchr(body, '>', size_t(lineBreak - body)));
+    const auto *lastOpen = static_cast<const char *>(memrchr(body, '<', size_t(lineBreak - body)));
+    if (lastOpen && (!lastClose || lastClose < lastOpen))
+      return std::nullopt; // inside a tag after all
+    const char *text = lastClose ? lastClose + 1 : body;
+    const auto *next =
+        static_cast<const char *>(std::memchr(lineBreak, '<', size_t(end - lineBreak)));
+    const char *textEnd = next ? next : end;
+    // The tag before the text: a start tag unless it closes or is empty.
+    const bool afterStartTag = lastOpen && lastOpen[1] != '/' && text[-2] != '/';
+    const bool blanks = std::all_of(
+        text, textEnd, [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+    o = copyBytes(o, copied, text);
+    if (!blanks || (afterStartTag && size_t(end - textEnd) >= 2 && textEnd[1] == '/'))
+      o = copyWithCrLf(o, text, textEnd);
+    else
+      o = copyBytes(o, text, textEnd);
+    copied = p = textEnd;
+  }
+  o = copyBytes(o, copied, end);
+  out.truncate(o - out.constData());
+  return out;
+}
+
 // The saved bytes with every line break inside a text as CR LF, the way the program's texts and
 // hex pictures hold them. An XML reader gives each line break of a file as LF, so a store read
 // back and saved again wrote LF where the same store saved straight from memory wrote CR LF, and
@@ -215,7 +316,9 @@ QByteArray withCrLfInTexts(const QByteArray &in) {
   const char *const begin = in.constData();
   const char *const end = begin + in.size();
   // Each line break grows by one byte at most; an unclosed CDATA section gets its close.
-  const qsizetype breaks = std::count_if(begin, end, [](char c) { return c == '\r' || c == '\n'; });
+  const qsizetype breaks = countLineBreaks(begin, end);
+  if (std::optional<QByteArray> own = withCrLfInOwnTexts(in, breaks))
+    return *std::move(own);
   QByteArray out(in.size() + breaks + 3, Qt::Uninitialized);
   char *o = out.data();
   const std::string_view all(begin, size_t(in.size()));

@@ -415,3 +415,17 @@ TEST(MSXMLObject, ATextOfThousandsOfLineBreaksIsSavedWithEachAsCrLf) {
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?><root><item id=\"{A}\"><text>" + expected +
                 "</text></item></root>");
 }
+
+// The same rules for a file of elements and texts alone (no comment, instruction or CDATA): its
+// indentation stays, a text and a blank leaf take CR LF, a ">" in an attribute ends no tag.
+TEST(MSXMLObject, ASaveOfElementsAndTextsAloneHoldsTheSameLineBreaks) {
+  auto x = fromXml("<root>\n  <item id=\"{A}\" note=\"a > b\n\">\n    <kept>x\ny</kept>\n"
+                   "    <blank>\n</blank><e/>\n  </item>\n</root>\n");
+  ASSERT_TRUE(x.SelectItem(QStringLiteral("A")));
+  x.WriteString(QStringLiteral("cr"), QStringLiteral("\rone\r\ntwo"));
+  x.Save();
+  EXPECT_EQ(fileText(x.FileName()),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><root>\n  <item id=\"{A}\" note=\"a > b "
+            "\">\n    <kept>x\r\ny</kept>\n    <blank>\r\n</blank><e/>\n  "
+            "<cr>\r\none\r\ntwo</cr></item>\n</root>");
+}
