@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -175,20 +176,129 @@ private:
   QByteArray &m_out;
 };
 
-// Appends the text with every line break (CR LF, LF or CR alone) as CR LF.
-void appendWithCrLf(QByteArray &out, QByteArrayView text) {
-  qsizetype from = 0;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c != '\r' && c != '\n')
-      continue;
-    out += text.sliced(from, i - from);
-    out += "\r\n";
-    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-      ++i;
-    from = i + 1;
+// Copies the text with every line break (CR LF, LF or CR alone) as CR LF; gives where the copy
+// ends. Each break grows by one byte at most.
+char *copyWithCrLf(char *out, const char *text, const char *end) {
+  while (text < end) {
+    const char *lineEnd = text;
+    while (lineEnd < end && *lineEnd != '\r' && *lineEnd != '\n')
+      ++lineEnd;
+    std::memcpy(out, text, size_t(lineEnd - text));
+    out += lineEnd - text;
+    if (lineEnd == end)
+      break;
+    *out++ = '\r';
+    *out++ = '\n';
+    text = lineEnd + (*lineEnd == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n' ? 2 : 1);
   }
-  out += text.sliced(from);
+  return out;
+}
+
+constexpr std::string_view CdataEnd = "]]>";
+
+char *copyBytes(char *out, const char *from, const char *to) {
+  std::memcpy(out, from, size_t(to - from));
+  return out + (to - from);
+}
+
+bool isLineBreak(char c) { return c == '\r' || c == '\n'; }
+
+// The line break characters in the bytes (memchr is many times faster than a loop over bytes).
+qsizetype countLineBreaks(const char *begin, const char *end) {
+  qsizetype count = 0;
+  for (const char c : {'\r', '\n'})
+    for (const char *p = begin; (p = static_cast<const char *>(std::memchr(p, c, size_t(end - p))));
+         ++p)
+      ++count;
+  return count;
+}
+
+// The next CR or LF at or after a place that only moves forward.
+class TLineBreakFinder {
+public:
+  explicit TLineBreakFinder(const char *end) : m_end(end) {}
+  const char *next(const char *from) {
+    m_cr = seek(m_cr, from, '\r');
+    m_lf = seek(m_lf, from, '\n');
+    return std::min(m_cr, m_lf);
+  }
+
+private:
+  const char *seek(const char *found, const char *from, char c) const {
+    if (found && found >= from)
+      return found;
+    const auto *at = static_cast<const char *>(std::memchr(from, c, size_t(m_end - from)));
+    return at ? at : m_end;
+  }
+  const char *m_end;
+  const char *m_cr = nullptr, *m_lf = nullptr;
+};
+
+// Whether `mark` follows a "<" anywhere from `from` on.
+bool holdsMarkup(const char *from, const char *end, char mark) {
+  for (const char *p = from; p < end;) {
+    const auto *at = static_cast<const char *>(std::memchr(p, mark, size_t(end - p)));
+    if (!at)
+      return false;
+    if (at > from && at[-1] == '<')
+      return true;
+    p = at + 1;
+  }
+  return false;
+}
+
+// withCrLfInTexts for the bytes the document's own writer makes of a document without comments,
+// processing instructions, CDATA or a document type (what the program writes): a "<" there only
+// starts a tag (texts and attribute values hold it as "&lt;"), a text holds no ">" ("&gt;"), and
+// a tag holds no line break (attribute values hold them as character references). Every line
+// break then lies in a text, which lies between the last ">" and the next "<", so only the texts
+// that hold one are looked at. None when the bytes are not of that kind.
+std::optional<QByteArray> withCrLfInOwnTexts(const QByteArray &in, qsizetype breaks) {
+  const char *const begin = in.constData();
+  const char *const end = begin + in.size();
+  // After the declaration, if there is one, which holds no line break.
+  const char *body = begin;
+  if (in.startsWith("<?")) {
+    const qsizetype close = in.indexOf("?>");
+    if (close < 0)
+      return std::nullopt;
+    body = begin + close + 2;
+    if (std::any_of(begin, body, isLineBreak))
+      return std::nullopt;
+  }
+  if (holdsMarkup(body, end, '!') || holdsMarkup(body, end, '?'))
+    return std::nullopt;
+  QByteArray out(in.size() + breaks, Qt::Uninitialized);
+  char *o = out.data();
+  const char *copied = begin; // everything before is in `out`
+  const char *p = body;
+  TLineBreakFinder lineBreaks(end);
+  while (p < end) {
+    const char *lineBreak = lineBreaks.next(p);
+    if (lineBreak == end)
+      break;
+    const auto *lastClose = static_cast<const char *>(memrchr(body, '>', size_t(lineBreak - body)));
+    const auto *lastOpen = static_cast<const char *>(memrchr(body, '<', size_t(lineBreak - body)));
+    if (lastOpen && (!lastClose || lastClose < lastOpen))
+      return std::nullopt; // inside a tag after all
+    const char *text = lastClose ? lastClose + 1 : body;
+    const auto *next =
+        static_cast<const char *>(std::memchr(lineBreak, '<', size_t(end - lineBreak)));
+    const char *textEnd = next ? next : end;
+    // The tag before the text: a start tag unless it closes or is empty.
+    const bool afterStartTag = lastOpen && lastOpen[1] != '/' && text[-2] != '/';
+    const bool blanks = std::all_of(
+        text, textEnd, [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+    o = copyBytes(o, copied, text);
+    if (!blanks || (afterStartTag && size_t(end - textEnd) >= 2 && textEnd[1] == '/'))
+      o = copyWithCrLf(o, text, textEnd);
+    else
+      o = copyBytes(o, text, textEnd);
+    copied = p = textEnd;
+  }
+  o = copyBytes(o, copied, end);
+  out.truncate(o - out.constData());
+  return out;
 }
 
 // The saved bytes with every line break inside a text as CR LF, the way the program's texts and
@@ -199,66 +309,85 @@ void appendWithCrLf(QByteArray &out, QByteArrayView text) {
 // the blanks between elements (a foreign file's indentation), comments and markup stay as they
 // are. Attribute values hold their line breaks as character references. Every reader reads
 // either form as the same text.
+//
+// One pass into a buffer made large enough at once: a store of many reminders holds hundreds of
+// thousands of texts and tags.
 QByteArray withCrLfInTexts(const QByteArray &in) {
-  const qsizetype n = in.size();
-  QByteArray out;
-  out.reserve(n + n / 32);
-  auto endOf = [&in, n](const char *close, qsizetype from) {
-    const qsizetype at = in.indexOf(close, from);
-    return at < 0 ? n : at + qsizetype(std::strlen(close));
+  const char *const begin = in.constData();
+  const char *const end = begin + in.size();
+  // Each line break grows by one byte at most; an unclosed CDATA section gets its close.
+  const qsizetype breaks = countLineBreaks(begin, end);
+  if (std::optional<QByteArray> own = withCrLfInOwnTexts(in, breaks))
+    return *std::move(own);
+  QByteArray out(in.size() + breaks + 3, Qt::Uninitialized);
+  char *o = out.data();
+  const std::string_view all(begin, size_t(in.size()));
+  // Where the first `close` at or after `from` ends; the end of the bytes when there is none.
+  const auto endOf = [&](std::string_view close, const char *from) {
+    const size_t at = all.find(close, size_t(from - begin));
+    return at == std::string_view::npos ? end : begin + at + close.size();
+  };
+  const auto startsWith = [end](const char *p, std::string_view prefix) {
+    return size_t(end - p) >= prefix.size() && std::memcmp(p, prefix.data(), prefix.size()) == 0;
   };
   bool afterStartTag = false;
-  qsizetype i = 0;
-  while (i < n) {
-    if (in[i] != '<') {
-      qsizetype next = in.indexOf('<', i);
-      if (next < 0)
-        next = n;
-      const QByteArrayView run(in.constData() + i, next - i);
-      const bool blanks = std::all_of(run.begin(), run.end(), [](char c) {
-        return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-      });
-      if (!blanks || (afterStartTag && in.mid(next, 2) == "</"))
-        appendWithCrLf(out, run);
+  const char *p = begin;
+  while (p < end) {
+    if (*p != '<') {
+      const char *next = static_cast<const char *>(std::memchr(p, '<', size_t(end - p)));
+      if (!next)
+        next = end;
+      const bool blanks = std::all_of(
+          p, next, [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+      if (!blanks || (afterStartTag && startsWith(next, "</")))
+        o = copyWithCrLf(o, p, next);
       else
-        out += run;
-      i = next;
+        o = copyBytes(o, p, next);
+      p = next;
       continue;
     }
-    const QByteArrayView rest(in.constData() + i, n - i);
-    qsizetype end = 0;
-    bool startTag = false;
-    if (rest.startsWith("<![CDATA[")) {
-      end = endOf("]]>", i + 9);
-      out += "<![CDATA[";
-      appendWithCrLf(out,
-                     QByteArrayView(in.constData() + i + 9, std::max<qsizetype>(end - i - 12, 0)));
-      out += "]]>";
-      i = end;
+    if (startsWith(p, "<![CDATA[")) {
+      const char *close = endOf(CdataEnd, p + 9);
+      o = copyBytes(o, p, p + 9);
+      o = copyWithCrLf(o, p + 9, std::max(close - 3, p + 9));
+      o = copyBytes(o, CdataEnd.data(), CdataEnd.data() + CdataEnd.size());
+      p = close;
       afterStartTag = false;
       continue;
     }
-    if (rest.startsWith("<!--")) {
-      end = endOf("-->", i + 4);
-    } else if (rest.startsWith("<?")) {
-      end = endOf("?>", i + 2);
+    const char *tagEnd = nullptr;
+    bool startTag = false;
+    if (startsWith(p, "<!--")) {
+      tagEnd = endOf("-->", p + 4);
+    } else if (startsWith(p, "<?")) {
+      tagEnd = endOf("?>", p + 2);
     } else {
-      // A tag ends at the first ">" outside quotes: attribute values may hold ">".
-      char quote = 0;
-      end = i + 1;
-      for (; end < n && (quote || in[end] != '>'); ++end) {
-        if (quote && in[end] == quote)
-          quote = 0;
-        else if (!quote && (in[end] == '"' || in[end] == '\''))
-          quote = in[end];
+      // A tag ends at the first ">" outside quotes: attribute values may hold ">". Most tags
+      // hold no quote before their first ">".
+      const auto *close = static_cast<const char *>(std::memchr(p + 1, '>', size_t(end - p - 1)));
+      const auto quoted = [close](const char *from, char quote) {
+        return std::memchr(from, quote, size_t(close - from)) != nullptr;
+      };
+      if (close && !quoted(p + 1, '"') && !quoted(p + 1, '\'')) {
+        tagEnd = close;
+      } else {
+        char quote = 0;
+        tagEnd = p + 1;
+        for (; tagEnd < end && (quote || *tagEnd != '>'); ++tagEnd) {
+          if (quote && *tagEnd == quote)
+            quote = 0;
+          else if (!quote && (*tagEnd == '"' || *tagEnd == '\''))
+            quote = *tagEnd;
+        }
       }
-      end = std::min(end + 1, n);
-      startTag = i + 1 < n && in[i + 1] != '/' && in[i + 1] != '!' && in[end - 2] != '/';
+      tagEnd = std::min(tagEnd + 1, end);
+      startTag = p + 1 < end && p[1] != '/' && p[1] != '!' && tagEnd[-2] != '/';
     }
-    out += QByteArrayView(in.constData() + i, end - i);
+    o = copyBytes(o, p, tagEnd);
     afterStartTag = startTag;
-    i = end;
+    p = tagEnd;
   }
+  out.truncate(o - out.constData());
   return out;
 }
 
@@ -394,8 +523,11 @@ QByteArray TMSXMLObject::serialize() {
   first.attribute("version").set_value("1.0");
   setAttribute(first, "encoding", "UTF-8");
   QByteArray out;
+  // About the size of the last save: the bytes are not copied again and again as they grow.
+  out.reserve(m_lastSaveSize + m_lastSaveSize / 16);
   ByteArrayWriter writer(out);
   m_document.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+  m_lastSaveSize = out.size();
   return withCrLfInTexts(out);
 }
 
@@ -603,8 +735,34 @@ pugi::xml_node TMSXMLObject::ForcePath(pugi::xml_node start, const TXmlPath &pat
   return node;
 }
 
+namespace {
+
+// The text as the parser gives it back from the file: each line break (CR LF, or CR alone) as LF.
+// The document holds its texts so, whether it was read or written, and a save writes either form
+// the same, so the document after a save is the file as a fresh load would read it.
+QByteArray asParsed(const QString &value) {
+  QByteArray text = value.toUtf8();
+  if (!text.contains('\r'))
+    return text;
+  char *out = text.data();
+  const char *end = text.constData() + text.size();
+  for (const char *in = text.constData(); in < end; ++in) {
+    if (*in != '\r') {
+      *out++ = *in;
+      continue;
+    }
+    *out++ = '\n';
+    if (in + 1 < end && in[1] == '\n')
+      ++in;
+  }
+  text.truncate(out - text.constData());
+  return text;
+}
+
+} // namespace
+
 void TMSXMLObject::setText(pugi::xml_node node, const QString &value) {
-  const QByteArray text = value.toUtf8();
+  const QByteArray text = asParsed(value);
   // The text it holds already: nothing changes, and no save is due for it.
   const pugi::xml_node only = node.first_child();
   if (text.isEmpty() ? !only

@@ -179,6 +179,7 @@ private:
   pugi::xml_node m_currentItem;
   TLoadOutcome m_lastLoad = TLoadOutcome::NoFile;
   uint64_t m_revision = 0;
+  qsizetype m_lastSaveSize = 0; // of the bytes serialize() last made, before the line breaks
   mutable bool m_indexValid = false;
   mutable std::unordered_map<std::string, std::vector<pugi::xml_node>> m_index;
   mutable std::vector<pugi::xml_node> m_items; // every item element, in document order

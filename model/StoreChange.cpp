@@ -10,7 +10,7 @@ void EndStoreChange(TModel &model, bool saved) {
     TellRemindersChanged(model);
     return;
   }
-  ReloadStore(model);
+  ReopenSavedStore(model, [&model] { ReloadReminders(model); });
   TellStoreReloaded(model);
 }
 

@@ -316,17 +316,32 @@ void OpenStore(const std::function<void()> &reloadReminders) {
   OpenStore(TModel::Current(), reloadReminders);
 }
 
-void OpenStore(TModel &model, const std::function<void()> &reloadReminders) {
-  TXMLStore &store = model.Store();
-  const QString backupFile = GetBackupFileName(model);
-  QString dataFile =
+namespace {
+
+// The file OpenStore reads first.
+QString dataFileOf(TModel &model) {
+  const QString dataFile =
       model.UseLocalFolder()
           ? GetLocalDataFileName()
           : model.MainSettings().readString(settings_keys::Main, settings_keys::StoreFileName,
                                             GetDataFileName(model));
   // The backup is only a stand-in: once the data file reads again it is the store again.
-  if (dataFile == backupFile)
-    dataFile = GetDataFileName(model);
+  return dataFile == GetBackupFileName(model) ? GetDataFileName(model) : dataFile;
+}
+
+// Two items with one id would be one reminder twice: the first one's actions would run twice
+// and the second one never fire. The later ones get ids of their own, kept in the file.
+void renewRepeatedIds(TXMLStore &store) {
+  if (store.RenewRepeatedIds() > 0)
+    (void)store.Save();
+}
+
+} // namespace
+
+void OpenStore(TModel &model, const std::function<void()> &reloadReminders) {
+  TXMLStore &store = model.Store();
+  const QString backupFile = GetBackupFileName(model);
+  const QString dataFile = dataFileOf(model);
   // Saves cut short by a kill leave their temporary files; nothing writes the store yet.
   (void)RemoveStaleTempFiles(dataFile);
   (void)RemoveStaleTempFiles(backupFile);
@@ -357,10 +372,7 @@ void OpenStore(TModel &model, const std::function<void()> &reloadReminders) {
   }
   // Firings made durable after the file's last save.
   (void)store.ApplyJournal();
-  // Two items with one id would be one reminder twice: the first one's actions would run twice
-  // and the second one never fire. The later ones get ids of their own, kept in the file.
-  if (store.RenewRepeatedIds() > 0)
-    (void)store.Save();
+  renewRepeatedIds(store);
   // A data file that is there but cannot be used is never passed over in silence: its
   // reminders no longer fire until someone repairs or restores it.
   if (!usable && dataFilePresent) {
@@ -380,6 +392,20 @@ void OpenStore(TModel &model, const std::function<void()> &reloadReminders) {
                                          "reminders from, so none fire until it reads again."))));
   }
   // A folder that takes no file (read-only, full, or gone) is told now, not at the first change.
+  store.CheckFolderWritable();
+  if (reloadReminders)
+    reloadReminders();
+}
+
+void ReopenSavedStore(TModel &model, const std::function<void()> &reloadReminders) {
+  TXMLStore &store = model.Store();
+  if (!store.FileHoldsDocument() || store.FileName() != dataFileOf(model)) {
+    OpenStore(model, reloadReminders);
+    return;
+  }
+  // What OpenStore does after the load: the file parsed, and its journal is empty (the save
+  // emptied it, or its records are older than the file's).
+  renewRepeatedIds(store);
   store.CheckFolderWritable();
   if (reloadReminders)
     reloadReminders();

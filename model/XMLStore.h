@@ -62,6 +62,12 @@ public:
   void Flush();
   // Whether the own file holds the document as it is now (as far as this store knows).
   [[nodiscard]] bool Saved() const { return m_fileRevision && *m_fileRevision == Revision(); }
+  // Saved(), and the own file on disk is still the version the store wrote or read: nobody
+  // replaced or changed it since. The document then is what a fresh load of the file would give
+  // (the document holds its texts as the parser gives them back).
+  [[nodiscard]] bool FileHoldsDocument() const {
+    return Saved() && stampOf(FileName()) == m_onDisk;
+  }
   // Tries whether the folder of the own file takes a new file (a temporary one, removed at once),
   // once for each folder; when it does not, that is told as a failed save is (Flush). What a
   // start calls, so that a folder nothing can be saved into is told before the first change.
@@ -164,5 +170,10 @@ TOLVANE_CURRENT_MODEL [[nodiscard]] TXMLStore &Store();
 // tries the data file again. A valid store file without reminders is kept, so a deleted last
 // reminder does not come back from an older backup.
 void OpenStore(TModel &model, const std::function<void()> &reloadReminders);
+// OpenStore after a save of the own file that worked, without reading the file again: when the
+// store's file is the data file OpenStore would read and it holds the document (FileHoldsDocument),
+// the reminders are rebuilt from the document, which is what the file holds. Otherwise (the store
+// stands in on the backup, the file was changed meanwhile) it is OpenStore.
+void ReopenSavedStore(TModel &model, const std::function<void()> &reloadReminders);
 // The same for the current model.
 TOLVANE_CURRENT_MODEL void OpenStore(const std::function<void()> &reloadReminders);

@@ -455,9 +455,12 @@ TEST_F(ItemTest, TextKeepsItsCrLfLineBreaksThroughTheFile) {
   useFile(path);
   auto back = load(o->Id);
   EXPECT_EQ(back->text, QStringLiteral("a\r\nb\r\nc\r\nd"));
+  // The document holds it as the parser gives it back, and the file as CR LF.
   SaveToStore(*back, true);
   ASSERT_TRUE(Store().SelectItem(o->Id));
-  EXPECT_EQ(Store().ReadString("text", {}), QStringLiteral("a\r\nb\r\nc\r\nd"));
+  EXPECT_EQ(Store().ReadString("text", {}), QStringLiteral("a\nb\nc\nd"));
+  ASSERT_TRUE(Store().SaveToFile(path));
+  EXPECT_TRUE(readFile(path).contains("<text>a\r\nb\r\nc\r\nd</text>"));
 }
 
 TEST_F(ItemTest, SavingAReminderWithoutItemWritesNothing) {

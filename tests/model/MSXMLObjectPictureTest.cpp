@@ -37,7 +37,9 @@ TEST(XmlPictures, ClassesNotBuiltYetKeepTheirBytesExactly) {
     TOpaqueGraphic g(QString::fromLatin1(name), bytes(100));
     d.x.WriteGraphic(QStringLiteral("p"), &g);
     EXPECT_EQ(d.x.ReadString(QStringLiteral("p/classname"), QString()), QString::fromLatin1(name));
-    EXPECT_EQ(d.x.ReadString(QStringLiteral("p/hexdata"), QString()), BinToHexLines(bytes(100)));
+    // Its lines as the parser gives them back from the file.
+    EXPECT_EQ(d.x.ReadString(QStringLiteral("p/hexdata"), QString()),
+              BinToHexLines(bytes(100)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     const auto back = d.x.ReadGraphic(QStringLiteral("p"));
     ASSERT_TRUE(back);
     EXPECT_EQ(back->className(), QString::fromLatin1(name));

@@ -372,3 +372,60 @@ TEST(MSXMLObject, AFileFarLargerThanAnyStoreIsRefusedUnread) {
   EXPECT_EQ(ids(x).size(), 2);
   EXPECT_NE(x.FileName(), huge);
 }
+
+// The bytes of a save, to the byte: every line break inside a text as CR LF whatever form it had
+// (LF, CR LF, a lone CR), CDATA likewise; the blanks between elements, comments and processing
+// instructions as they were; a ">" inside an attribute value ends no tag.
+TEST(MSXMLObject, ASaveHoldsTheLineBreaksOfTextsAsCrLfToTheByte) {
+  auto x =
+      fromXml("<?xml version=\"1.0\"?>\n<!-- a\ncomment -->\n<root>\n  <?pi one\ntwo?>\n"
+              "  <item id=\"{A}\" note=\"a > b\">\n    <kept>x\ny</kept>\n"
+              "    <data><![CDATA[c\nd]]></data>\n    <blank>\n</blank>\n  </item>\n</root>\n");
+  ASSERT_TRUE(x.SelectItem(QStringLiteral("A")));
+  x.WriteString(QStringLiteral("lf"), QStringLiteral("one\ntwo\n"));
+  x.WriteString(QStringLiteral("crlf"), QStringLiteral("one\r\ntwo"));
+  x.WriteString(QStringLiteral("cr"), QStringLiteral("\rone\rtwo\r"));
+  x.WriteString(QStringLiteral("mixed"), QStringLiteral("a\r\r\nb\n\rc\n\nd"));
+  x.WriteString(QStringLiteral("sub/deep"), QStringLiteral("<&>\r\n"));
+  x.Save();
+  EXPECT_EQ(fileText(x.FileName()),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><!-- a\ncomment --><root>\n"
+            "  <?pi one\ntwo?>\n  <item id=\"{A}\" note=\"a > b\">\n"
+            "    <kept>x\r\ny</kept>\n    <data><![CDATA[c\r\nd]]></data>\n"
+            "    <blank>\r\n</blank>\n  "
+            "<lf>one\r\ntwo\r\n</lf><crlf>one\r\ntwo</crlf><cr>\r\none\r\ntwo\r\n</cr>"
+            "<mixed>a\r\n\r\nb\r\n\r\nc\r\n\r\nd</mixed><sub><deep>&lt;&amp;&gt;\r\n</deep></sub>"
+            "</item>\n</root>");
+}
+
+TEST(MSXMLObject, ATextOfThousandsOfLineBreaksIsSavedWithEachAsCrLf) {
+  auto x = fromXml("<root><item id=\"{A}\"/></root>");
+  ASSERT_TRUE(x.SelectItem(QStringLiteral("A")));
+  QString text;
+  QByteArray expected;
+  for (int i = 0; i < 3000; ++i) {
+    text += QStringLiteral("line %1").arg(i) + QLatin1String(i % 3 == 0   ? "\n"
+                                                             : i % 3 == 1 ? "\r\n"
+                                                                          : "\r");
+    expected += QStringLiteral("line %1\r\n").arg(i).toUtf8();
+  }
+  x.WriteString(QStringLiteral("text"), text);
+  x.Save();
+  EXPECT_EQ(readFile(x.FileName()),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><root><item id=\"{A}\"><text>" + expected +
+                "</text></item></root>");
+}
+
+// The same rules for a file of elements and texts alone (no comment, instruction or CDATA): its
+// indentation stays, a text and a blank leaf take CR LF, a ">" in an attribute ends no tag.
+TEST(MSXMLObject, ASaveOfElementsAndTextsAloneHoldsTheSameLineBreaks) {
+  auto x = fromXml("<root>\n  <item id=\"{A}\" note=\"a > b\n\">\n    <kept>x\ny</kept>\n"
+                   "    <blank>\n</blank><e/>\n  </item>\n</root>\n");
+  ASSERT_TRUE(x.SelectItem(QStringLiteral("A")));
+  x.WriteString(QStringLiteral("cr"), QStringLiteral("\rone\r\ntwo"));
+  x.Save();
+  EXPECT_EQ(fileText(x.FileName()),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><root>\n  <item id=\"{A}\" note=\"a > b "
+            "\">\n    <kept>x\r\ny</kept>\n    <blank>\r\n</blank><e/>\n  "
+            "<cr>\r\none\r\ntwo</cr></item>\n</root>");
+}

@@ -7,12 +7,15 @@
 #include "model/Paths.h"
 #include "model/ReminderList.h"
 #include "model/SettingsKeys.h"
+#include "model/StoreChange.h"
 #include "model/XMLStore.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "tests/support/TestModel.h"
 
 #include <QFileInfo>
+
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -100,6 +103,68 @@ TEST_F(ReminderCommands, AMoveWhoseSaveFailsKeepsTheChangeInMemoryUntilTheNextSa
   ASSERT_EQ(model.Reminders().Count(), 2);
   EXPECT_EQ(reminder(a).state, TReminderState::Archive);
   EXPECT_EQ(reminder(b).state, TReminderState::Trash);
+}
+
+namespace {
+
+// The document as markup, every node as it is in memory (no line break changed on the way).
+std::string markup(const pugi::xml_document &document) {
+  std::ostringstream out;
+  document.save(out, "", pugi::format_raw);
+  return out.str();
+}
+
+// What the reminders hold in their texts, in list order.
+QStringList texts(const TReminderList &list) {
+  QStringList all;
+  for (const TDataObject *r : list.Objects())
+    all << r->Id + u'|' + r->subject + u'|' + r->text + u'|' + r->mail.to + u'|' + r->mail.files +
+               u'|' + r->shellExec.params + u'|' + QString::number(int(r->state));
+  return all;
+}
+
+} // namespace
+
+// After a save that worked the store is read back from its document, which then is the file as a
+// fresh load reads it: the same reminders, texts with every form of line break included.
+TEST_F(ReminderCommands, TheReadBackAfterASaveGivesWhatAFreshLoadOfTheFileGives) {
+  const QString a = add("A"), b = add("B");
+  for (const QString &id : {a, b}) {
+    TDataObject &r = reminder(id);
+    r.subject = QStringLiteral("first\r\nsecond\rthird");
+    r.text = QStringLiteral("one\ntwo\r\nthree\rfour\r\r\n");
+    r.mail.to = QStringLiteral("x@example.org\r\ny@example.org");
+    r.mail.files = QStringLiteral("/tmp/a\r/tmp/b\n");
+    r.shellExec.params = QStringLiteral("-v\r\n-q");
+    SaveToStore(r);
+  }
+  const uint64_t revision = model.Store().Revision();
+  EXPECT_TRUE(MoveReminders(model, {a}, TReminderState::Archive));
+  EXPECT_EQ(listener.calls, QStringList{"reloaded"});
+  // The file was not read again: a load would have made the document new.
+  EXPECT_EQ(model.Store().Revision(), revision + 1);
+  EXPECT_TRUE(model.Store().Saved());
+  const QStringList readBack = texts(model.Reminders());
+  ASSERT_EQ(readBack.size(), 2);
+  EXPECT_TRUE(readBack[0].contains(u"|first\nsecond\nthird|one\r\ntwo\r\nthree\r\nfour\r\n\r\n|"))
+      << readBack[0].toStdString();
+
+  const TXMLStore fresh(test.file);
+  EXPECT_EQ(markup(model.Store().Document()), markup(fresh.Document()));
+  ReloadStore(model); // reads the file
+  EXPECT_EQ(texts(model.Reminders()), readBack);
+}
+
+// A file another program changed after the store's last save is read, not the document.
+TEST_F(ReminderCommands, AReadBackAfterTheFileWasChangedReadsTheFile) {
+  const QString a = add("A");
+  ASSERT_TRUE(model.Store().FileHoldsDocument());
+  QByteArray changed = onDisk();
+  changed.replace("<subject>A</subject>", "<subject>Changed</subject>");
+  storetest::writeFile(test.file, changed);
+  EXPECT_FALSE(model.Store().FileHoldsDocument());
+  ReopenSavedStore(model, [this] { ReloadReminders(model); });
+  EXPECT_EQ(reminder(a).subject, QStringLiteral("Changed"));
 }
 
 // --- Copy ---------------------------------------------------------------------------------------
