@@ -39,6 +39,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <optional>
 
 namespace keys = settings_keys;
 
@@ -399,13 +400,16 @@ void TFormMain::ActionFileAddExecute() {
   const QString file = uiPrompts().openFile(storeFileChoice(ui->ActionFileAdd, m_addDir, false));
   if (file.isEmpty())
     return;
-  const bool update = uiPrompts().askYesNo(
-      TranslateText(QStringLiteral("If the same reminders are found, update them?")));
   m_addDir = folderOf(file);
+  // Whether to update is asked only of a reminder file; one that is none is refused first.
   TImportResult result;
   {
-    TWaitCursor wait;
-    result = ImportStoreFile(m_model, file, update);
+    std::optional<TWaitCursor> wait(std::in_place);
+    result = ImportStoreFile(m_model, file, [&wait] {
+      wait.reset(); // no wait cursor over the question
+      return uiPrompts().askYesNo(
+          TranslateText(QStringLiteral("If the same reminders are found, update them?")));
+    });
   }
   if (!result.read)
     return;

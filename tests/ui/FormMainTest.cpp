@@ -250,11 +250,10 @@ TEST_F(FormMainTest, OpenAndAddFromFileTellWhenTheFileIsNoReminderFile) {
   EXPECT_TRUE(listener.calls.isEmpty());
 
   prompts.shown.clear();
-  prompts.script = {page, true};
+  // Refused before the user is asked whether to update reminders it does not hold.
+  prompts.script = {page};
   form->Action(QStringLiteral("ActionFileAdd"))->trigger();
-  EXPECT_EQ(prompts.shown,
-            QStringList({"open: Add from file",
-                         "ask: If the same reminders are found, update them?", notReminders}));
+  EXPECT_EQ(prompts.shown, QStringList({"open: Add from file", notReminders}));
 
   // A reminder file whose reminders are all here already is still told so.
   const QString known = dir + QStringLiteral("/known.xml");
