@@ -34,9 +34,9 @@ struct TImportResult {
 };
 // Merges the reminders of another store file; ids already here are replaced when `update`
 // answers yes. It is asked only once the file was read as a reminder file: a file that is none is
-// refused, and told, first. The reminders arrive with program and mail actions off (TXMLStore::ImportFromFile). When any arrived
-// the store is saved and read again from its file: after a failed save that undoes the merge,
-// so the store is what its file holds.
+// refused, and told, first. The reminders arrive with program and mail actions off
+// (TXMLStore::ImportFromFile). When any arrived the store is saved and read again from its file:
+// after a failed save that undoes the merge, so the store is what its file holds.
 TImportResult ImportStoreFile(TModel &model, const QString &file,
                               const std::function<bool()> &update);
 
