@@ -47,6 +47,8 @@ namespace {
 
 // The menu bar's titles as the window was designed with them (a QString property).
 constexpr const char *EnglishTitle = "englishTitle";
+// The page list's width as designed, for the English captions.
+constexpr int kPageListWidth = 86;
 
 } // namespace
 
@@ -217,10 +219,8 @@ void TFormMain::handleMessages() {
       return 0;
     Translate();
     // The rows' texts (types, next runs, "Never occurs") kept the old language until the list
-    // was filled again; the page list's captions ran into each other until they were laid out.
+    // was filled again.
     m_reminders.FillList();
-    ui->ListViewMain->doItemsLayout();
-    ui->ListViewMain->viewport()->update();
     return 0;
   });
 }
@@ -319,7 +319,21 @@ void TFormMain::Translate() {
   for (QMenu *menu : {ui->MenuFile, ui->MenuView, ui->MenuHelp})
     menu->setTitle(TranslateText(menu->property(EnglishTitle).toString()));
   m_reminders.Translate();
+  m_log.Translate();
   m_hub->ApplyLanguage();
+  fitPageList();
+}
+
+// The page list's captions wrap between words. Longer ones ran into each other until the list
+// was laid out again, and a word wider than the list was cut: the list is laid out for the
+// captions it has, as wide as its widest item, and never narrower than designed.
+void TFormMain::fitPageList() {
+  QListWidget *pages = ui->ListViewMain;
+  pages->doItemsLayout();
+  const int items = pages->sizeHintForColumn(0) + 2 * pages->spacing() + 2 * pages->frameWidth();
+  pages->setFixedWidth(std::max(kPageListWidth, items));
+  pages->doItemsLayout();
+  pages->viewport()->update();
 }
 
 void TFormMain::UpdateStoreStatus() {
