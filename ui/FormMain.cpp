@@ -324,9 +324,11 @@ void TFormMain::Translate() {
   fitPageList();
 }
 
-// The page list's captions wrap between words. Longer ones ran into each other until the list
-// was laid out again, and a word wider than the list was cut: the list is laid out for the
-// captions it has, as wide as its widest item, and never narrower than designed.
+// The page list's captions wrap between words. A new caption resizes its item but leaves every
+// item in its old place and repaints only the new rectangle: longer captions ran into each other,
+// and after shorter ones the old text below them stayed on the screen ("Log" over "Log"); a word
+// wider than the list was cut. The list is laid out for the captions it has and painted whole,
+// as wide as its widest item and never narrower than designed.
 void TFormMain::fitPageList() {
   QListWidget *pages = ui->ListViewMain;
   pages->doItemsLayout();

@@ -607,3 +607,34 @@ TEST_F(FormMainTest, LongerCaptionsInThePageListNeitherOverlapNorAreCut) {
           << text.toStdString() << " overlaps " << pages->item(j)->text().toStdString();
   }
 }
+
+// After a change from longer captions to shorter ones the page list kept the places of the
+// longer ones and repainted only the new items' rectangles: what stood below them stayed on the
+// screen ("Log" over a leftover "Log") until something repainted the list. The list is laid out
+// anew for the captions it has: its items stand where a fresh layout puts them.
+TEST_F(FormMainTest, APageListLaidOutForTheCaptionsOfEachLanguage) {
+  TFormMain *form = open(1);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+  auto *pages = form->findChild<QListWidget *>(QStringLiteral("ListViewMain"));
+  ASSERT_NE(pages, nullptr);
+  const QString shorter = dir + QStringLiteral("/short.lng");
+  QFile lng(shorter);
+  ASSERT_TRUE(lng.open(QIODevice::WriteOnly));
+  lng.write("[FormMain]\r\nListViewMain.Item0=Reminders\r\nListViewMain.Item1=Options\r\n"
+            "ListViewMain.Item2=Log\r\n");
+  lng.close();
+  const auto places = [pages] {
+    QList<QRect> out;
+    for (int i = 0; i < pages->count(); ++i)
+      out << pages->visualItemRect(pages->item(i));
+    return out;
+  };
+  for (const QString &file : {writeLongCaptions(dir), shorter}) {
+    mainSettings.writeString(keys::Config, keys::Lng, file);
+    (void)hub().send(form->HubHandle(), msg::WM_LANGUAGE_CHANGED);
+    const QList<QRect> shown = places();
+    pages->doItemsLayout();
+    EXPECT_EQ(shown, places()) << file.toStdString();
+  }
+  EXPECT_EQ(pages->item(2)->text(), QStringLiteral("Log"));
+}
