@@ -123,7 +123,8 @@ bool OpenStoreFile(TModel &model, const QString &file) {
   return true;
 }
 
-TImportResult ImportStoreFile(TModel &model, const QString &file, bool update) {
+TImportResult ImportStoreFile(TModel &model, const QString &file,
+                              const std::function<bool()> &update) {
   TImportResult result;
   TXMLStore &store = model.Store();
   // Garbage, an empty file or other XML said "New reminders are not found!", as a reminder file
@@ -131,7 +132,7 @@ TImportResult ImportStoreFile(TModel &model, const QString &file, bool update) {
   TXMLStore source(QString(), store.ItemName(), store.RootName());
   if (!readChosenFile(source, file, true, QString()))
     return result;
-  result.count = store.ImportFrom(source, update);
+  result.count = store.ImportFrom(source, update());
   result.read = true;
   result.disarmed = store.DisarmedByLastImport();
   if (result.count == 0)

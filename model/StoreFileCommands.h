@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class TModel;
 
 // The commands on the store's files: what the main window's File menu and the options page's
@@ -30,11 +32,13 @@ struct TImportResult {
   // The subjects of the reminders that arrived with their program or mail action switched off.
   QStringList disarmed;
 };
-// Merges the reminders of another store file (ids already here are replaced only with update).
-// They arrive with program and mail actions off (TXMLStore::ImportFromFile). When any arrived
-// the store is saved and read again from its file: after a failed save that undoes the merge,
-// so the store is what its file holds.
-TImportResult ImportStoreFile(TModel &model, const QString &file, bool update);
+// Merges the reminders of another store file; ids already here are replaced when `update`
+// answers yes. It is asked only once the file was read as a reminder file: a file that is none is
+// refused, and told, first. The reminders arrive with program and mail actions off
+// (TXMLStore::ImportFromFile). When any arrived the store is saved and read again from its file:
+// after a failed save that undoes the merge, so the store is what its file holds.
+TImportResult ImportStoreFile(TModel &model, const QString &file,
+                              const std::function<bool()> &update);
 
 // Whether the file is the store's own file or its backup (also through another spelling of its
 // path or a link): a few reminders written there would lose all the others.

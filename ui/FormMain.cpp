@@ -39,6 +39,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <optional>
 
 namespace keys = settings_keys;
 
@@ -46,6 +47,8 @@ namespace {
 
 // The menu bar's titles as the window was designed with them (a QString property).
 constexpr const char *EnglishTitle = "englishTitle";
+// The page list's width as designed, for the English captions.
+constexpr int kPageListWidth = 86;
 
 } // namespace
 
@@ -216,10 +219,8 @@ void TFormMain::handleMessages() {
       return 0;
     Translate();
     // The rows' texts (types, next runs, "Never occurs") kept the old language until the list
-    // was filled again; the page list's captions ran into each other until they were laid out.
+    // was filled again.
     m_reminders.FillList();
-    ui->ListViewMain->doItemsLayout();
-    ui->ListViewMain->viewport()->update();
     return 0;
   });
 }
@@ -318,7 +319,23 @@ void TFormMain::Translate() {
   for (QMenu *menu : {ui->MenuFile, ui->MenuView, ui->MenuHelp})
     menu->setTitle(TranslateText(menu->property(EnglishTitle).toString()));
   m_reminders.Translate();
+  m_log.Translate();
   m_hub->ApplyLanguage();
+  fitPageList();
+}
+
+// The page list's captions wrap between words. A new caption resizes its item but leaves every
+// item in its old place and repaints only the new rectangle: longer captions ran into each other,
+// and after shorter ones the old text below them stayed on the screen ("Log" over "Log"); a word
+// wider than the list was cut. The list is laid out for the captions it has and painted whole,
+// as wide as its widest item and never narrower than designed.
+void TFormMain::fitPageList() {
+  QListWidget *pages = ui->ListViewMain;
+  pages->doItemsLayout();
+  const int items = pages->sizeHintForColumn(0) + 2 * pages->spacing() + 2 * pages->frameWidth();
+  pages->setFixedWidth(std::max(kPageListWidth, items));
+  pages->doItemsLayout();
+  pages->viewport()->update();
 }
 
 void TFormMain::UpdateStoreStatus() {
@@ -399,13 +416,16 @@ void TFormMain::ActionFileAddExecute() {
   const QString file = uiPrompts().openFile(storeFileChoice(ui->ActionFileAdd, m_addDir, false));
   if (file.isEmpty())
     return;
-  const bool update = uiPrompts().askYesNo(
-      TranslateText(QStringLiteral("If the same reminders are found, update them?")));
   m_addDir = folderOf(file);
+  // Whether to update is asked only of a reminder file; one that is none is refused first.
   TImportResult result;
   {
-    TWaitCursor wait;
-    result = ImportStoreFile(m_model, file, update);
+    std::optional<TWaitCursor> wait(std::in_place);
+    result = ImportStoreFile(m_model, file, [&wait] {
+      wait.reset(); // no wait cursor over the question
+      return uiPrompts().askYesNo(
+          TranslateText(QStringLiteral("If the same reminders are found, update them?")));
+    });
   }
   if (!result.read)
     return;

@@ -84,6 +84,7 @@ private:
   void handleMessages();
   void listViewMainSelectItem();
   void widenToShowEveryColumn();
+  void fitPageList();
   void loadSettings();
   void saveSettings();
   void formClose();

@@ -22,6 +22,7 @@
 #include "ui/LogDates.h"
 #include "ui/LogTableModel.h"
 #include "ui/ReportErrors.h"
+#include "widgets/FormLanguageFile.h"
 #include "widgets/WaitCursor.h"
 
 #include <QHeaderView>
@@ -129,6 +130,15 @@ void TFrameLog::Activate() {
 void TFrameLog::Done() {
   m_table->setIndex({});
   m_table->applyFilter(TDateTime(), TDateTime());
+}
+
+void TFrameLog::Translate() {
+  RunReported([this] { LoadFormLanguageFile(this, GetLanguageFileName(m_model)); });
+  // The day list's top entry bears the page's caption.
+  if (QTreeWidgetItem *root = ui->TreeViewSelect->topLevelItem(0))
+    root->setText(0,
+                  ui->PageControlLog->tabText(ui->PageControlLog->indexOf(ui->TabSheetEventLog)));
+  m_columns->Refit();
 }
 
 void TFrameLog::BuildDayTree() {

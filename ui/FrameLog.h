@@ -19,7 +19,7 @@ class TModel;
 // A double-click on a firing opens its reminder in the editor. The page indexes the log file each
 // time it is shown and on "Refresh" (model/LogIndex.h) and reads only the lines it shows; choosing
 // another day, a click on the "Date/Time" column and the date boxes only filter the index. The
-// page's captions come from the language file with its window's (THubForm::addLanguageFrame).
+// page's captions come from the language file (Translate).
 class TFrameLog : public QWidget {
   Q_OBJECT
 
@@ -38,6 +38,9 @@ public:
   void Activate();
   // When the main window closes: the index and its file are let go.
   void Done();
+  // The captions of the language file the settings name; columns the user has not sized fit
+  // the new captions.
+  void Translate();
 
   // The day list: the page's own caption over today and the days before it, as many as the log
   // keeps (at most 30). Today is chosen; without days the whole log (the date range) is.

@@ -34,7 +34,7 @@ struct TOptionsPage {
 // The "Log" page (FrameLog).
 struct TLogPage {
   QWidget *widget = nullptr;
-  std::function<void()> LoadOptions, SaveOptions, Init, Activate, Done;
+  std::function<void()> LoadOptions, SaveOptions, Init, Activate, Done, Translate;
 };
 
 template <class Frame> TReminderPage ReminderPageOf(Frame *f) {
@@ -66,5 +66,6 @@ template <class Frame> TLogPage LogPageOf(Frame *f) {
           [f] { f->SaveOptions(); },
           [f] { f->Init(); },
           [f] { f->Activate(); },
-          [f] { f->Done(); }};
+          [f] { f->Done(); },
+          [f] { f->Translate(); }};
 }

@@ -104,11 +104,19 @@ protected:
   [[nodiscard]] static QString elsewhere(const QString &name) {
     return sandbox::makeTempDir(QStringLiteral("elsewhere")) + u'/' + name;
   }
+  // The answer to whether reminders already here are updated; the questions are counted.
+  std::function<bool()> answer(bool update) {
+    return [this, update] {
+      ++asked;
+      return update;
+    };
+  }
 
   TModel &model = testModel.model;
   TXMLStore &store = model.Store();
   RecordingListener listener{model};
   QStringList shown;
+  int asked = 0;
   errors::ScopedInfoReporter reporter{[this](const QString &text) { shown << text; }};
 };
 
@@ -231,7 +239,7 @@ TEST_F(StoreFileCommands, AnImportArrivesWithProgramAndMailOffInOneSave) {
     ASSERT_TRUE(file.SaveToFile(received));
   }
   const int writes = store.OwnFileWrites();
-  const TImportResult result = ImportStoreFile(model, received, false);
+  const TImportResult result = ImportStoreFile(model, received, answer(false));
   EXPECT_TRUE(result.read);
   EXPECT_EQ(result.count, 1); // Id2 is here already
   EXPECT_TRUE(result.saved);
@@ -246,7 +254,7 @@ TEST_F(StoreFileCommands, AnImportArrivesWithProgramAndMailOffInOneSave) {
   ASSERT_TRUE(saved.SelectItem(Id3));
   EXPECT_FALSE(saved.ReadBool(QStringLiteral("shellExec/enable"), true));
 
-  const TImportResult updated = ImportStoreFile(model, received, true);
+  const TImportResult updated = ImportStoreFile(model, received, answer(true));
   EXPECT_EQ(updated.count, 2);
   EXPECT_EQ(updated.disarmed, (QStringList{"Subject 2", "Subject 3"}));
   ASSERT_NE(FindReminderById(Id2), nullptr);
@@ -254,16 +262,18 @@ TEST_F(StoreFileCommands, AnImportArrivesWithProgramAndMailOffInOneSave) {
 
   // Nothing new: nothing written, nobody told.
   listener.calls.clear();
-  const TImportResult none = ImportStoreFile(model, received, false);
+  const TImportResult none = ImportStoreFile(model, received, answer(false));
   EXPECT_TRUE(none.read);
   EXPECT_EQ(none.count, 0);
   EXPECT_EQ(store.OwnFileWrites(), writes + 2);
   EXPECT_TRUE(listener.calls.isEmpty());
   EXPECT_TRUE(shown.isEmpty());
+  EXPECT_EQ(asked, 3);
 }
 
 // Before, garbage, an empty file and any other XML said "New reminders are not found!", as if the
-// file had been a reminder file whose reminders were all here already.
+// file had been a reminder file whose reminders were all here already. Nor is the user asked
+// whether to update reminders from a file that holds none.
 TEST_F(StoreFileCommands, AnImportOfNoReminderFileSaysWhyAndChangesNothing) {
   const QByteArray data = readFile(GetUserDataFileName());
   const int writes = store.OwnFileWrites();
@@ -271,7 +281,7 @@ TEST_F(StoreFileCommands, AnImportOfNoReminderFileSaysWhyAndChangesNothing) {
     const QString path = elsewhere(QLatin1String(file.name));
     writeFile(path, file.content);
     shown.clear();
-    const TImportResult result = ImportStoreFile(model, path, true);
+    const TImportResult result = ImportStoreFile(model, path, answer(true));
     EXPECT_FALSE(result.read) << file.name;
     EXPECT_EQ(result.count, 0);
     EXPECT_EQ(shown,
@@ -282,6 +292,7 @@ TEST_F(StoreFileCommands, AnImportOfNoReminderFileSaysWhyAndChangesNothing) {
   EXPECT_EQ(readFile(GetUserDataFileName()), data);
   EXPECT_EQ(subjects(), (QStringList{"Subject 1", "Subject 2"}));
   EXPECT_TRUE(listener.calls.isEmpty());
+  EXPECT_EQ(asked, 0);
 }
 
 TEST_F(StoreFileCommands, AnImportTheFileCannotTakeIsUndoneAndAnUnreadableOneIsTold) {
@@ -296,7 +307,7 @@ TEST_F(StoreFileCommands, AnImportTheFileCannotTakeIsUndoneAndAnUnreadableOneIsT
   const QString blocker = elsewhere(QStringLiteral("blocker"));
   writeFile(blocker, "x");
   store.LoadFromFile(blocker + QStringLiteral("/data.xml")); // no file: the items stay
-  const TImportResult result = ImportStoreFile(model, received, false);
+  const TImportResult result = ImportStoreFile(model, received, answer(false));
   EXPECT_EQ(result.count, 1);
   EXPECT_FALSE(result.saved);
   ASSERT_EQ(shown.size(), 1);
@@ -310,7 +321,7 @@ TEST_F(StoreFileCommands, AnImportTheFileCannotTakeIsUndoneAndAnUnreadableOneIsT
   huge.close();
   shown.clear();
   listener.calls.clear();
-  const TImportResult unread = ImportStoreFile(model, huge.fileName(), true);
+  const TImportResult unread = ImportStoreFile(model, huge.fileName(), answer(true));
   EXPECT_FALSE(unread.read);
   EXPECT_EQ(unread.count, 0);
   ASSERT_EQ(shown.size(), 1);

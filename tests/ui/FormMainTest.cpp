@@ -250,11 +250,10 @@ TEST_F(FormMainTest, OpenAndAddFromFileTellWhenTheFileIsNoReminderFile) {
   EXPECT_TRUE(listener.calls.isEmpty());
 
   prompts.shown.clear();
-  prompts.script = {page, true};
+  // Refused before the user is asked whether to update reminders it does not hold.
+  prompts.script = {page};
   form->Action(QStringLiteral("ActionFileAdd"))->trigger();
-  EXPECT_EQ(prompts.shown,
-            QStringList({"open: Add from file",
-                         "ask: If the same reminders are found, update them?", notReminders}));
+  EXPECT_EQ(prompts.shown, QStringList({"open: Add from file", notReminders}));
 
   // A reminder file whose reminders are all here already is still told so.
   const QString known = dir + QStringLiteral("/known.xml");
@@ -553,4 +552,89 @@ TEST_F(FormMainTest, ALanguageChangeReachesTheRowsAndTheMenus) {
   (void)hub().send(form->HubHandle(), msg::WM_LANGUAGE_CHANGED);
   EXPECT_EQ(list->model()->index(0, 1).data().toString(), "Typ " + type);
   EXPECT_EQ(form->menuBar()->actions().value(0)->text(), QStringLiteral("&Datei"));
+}
+
+namespace {
+
+// A language file of long captions for the main window's page list and its log page.
+QString writeLongCaptions(const QString &folder) {
+  const QString file = folder + QStringLiteral("/long.lng");
+  QFile lng(file);
+  EXPECT_TRUE(lng.open(QIODevice::WriteOnly));
+  lng.write("[FormMain]\r\nListViewMain.Item0=Erinnerungsverwaltung\r\n"
+            "ListViewMain.Item1=Einstellungen und Optionen\r\n"
+            "ListViewMain.Item2=Protokoll der Ereignisse\r\n"
+            "[FrameLog]\r\nListViewLog.Column1=Name des Benutzers\r\n");
+  return file;
+}
+
+} // namespace
+
+// The log page kept the English captions in every language, and its columns their widths.
+TEST_F(FormMainTest, ALanguageChangeReachesTheLogPageAndFitsItsColumns) {
+  TFormMain *form = open(2);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+  auto *log = form->findChild<QTreeView *>(QStringLiteral("ListViewLog"));
+  ASSERT_NE(log, nullptr);
+  mainSettings.writeString(keys::Config, keys::Lng, writeLongCaptions(dir));
+  (void)hub().send(form->HubHandle(), msg::WM_LANGUAGE_CHANGED);
+  EXPECT_EQ(log->model()->headerData(1, Qt::Horizontal).toString(), "Name des Benutzers");
+  EXPECT_GE(log->header()->sectionSize(1), log->header()->sectionSizeHint(1));
+}
+
+// Longer captions ran into each other in the page list, and a word wider than the list was cut:
+// each caption shows whole inside the list, apart from the others.
+TEST_F(FormMainTest, LongerCaptionsInThePageListNeitherOverlapNorAreCut) {
+  TFormMain *form = open(0);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+  auto *pages = form->findChild<QListWidget *>(QStringLiteral("ListViewMain"));
+  ASSERT_NE(pages, nullptr);
+  mainSettings.writeString(keys::Config, keys::Lng, writeLongCaptions(dir));
+  (void)hub().send(form->HubHandle(), msg::WM_LANGUAGE_CHANGED);
+  QCoreApplication::processEvents();
+  ASSERT_EQ(pages->item(0)->text(), QStringLiteral("Erinnerungsverwaltung"));
+  const QRect inside = pages->viewport()->rect();
+  const QFontMetrics metrics = pages->fontMetrics();
+  for (int i = 0; i < pages->count(); ++i) {
+    const QRect place = pages->visualItemRect(pages->item(i));
+    const QString text = pages->item(i)->text();
+    EXPECT_TRUE(inside.contains(place)) << text.toStdString();
+    // The caption wraps between words; the widest word fits the item.
+    for (const QString &word : text.split(u' '))
+      EXPECT_GE(place.width(), metrics.horizontalAdvance(word)) << word.toStdString();
+    for (int j = i + 1; j < pages->count(); ++j)
+      EXPECT_FALSE(place.intersects(pages->visualItemRect(pages->item(j))))
+          << text.toStdString() << " overlaps " << pages->item(j)->text().toStdString();
+  }
+}
+
+// After a change from longer captions to shorter ones the page list kept the places of the
+// longer ones and repainted only the new items' rectangles: what stood below them stayed on the
+// screen ("Log" over a leftover "Log") until something repainted the list. The list is laid out
+// anew for the captions it has: its items stand where a fresh layout puts them.
+TEST_F(FormMainTest, APageListLaidOutForTheCaptionsOfEachLanguage) {
+  TFormMain *form = open(1);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+  auto *pages = form->findChild<QListWidget *>(QStringLiteral("ListViewMain"));
+  ASSERT_NE(pages, nullptr);
+  const QString shorter = dir + QStringLiteral("/short.lng");
+  QFile lng(shorter);
+  ASSERT_TRUE(lng.open(QIODevice::WriteOnly));
+  lng.write("[FormMain]\r\nListViewMain.Item0=Reminders\r\nListViewMain.Item1=Options\r\n"
+            "ListViewMain.Item2=Log\r\n");
+  lng.close();
+  const auto places = [pages] {
+    QList<QRect> out;
+    for (int i = 0; i < pages->count(); ++i)
+      out << pages->visualItemRect(pages->item(i));
+    return out;
+  };
+  for (const QString &file : {writeLongCaptions(dir), shorter}) {
+    mainSettings.writeString(keys::Config, keys::Lng, file);
+    (void)hub().send(form->HubHandle(), msg::WM_LANGUAGE_CHANGED);
+    const QList<QRect> shown = places();
+    pages->doItemsLayout();
+    EXPECT_EQ(shown, places()) << file.toStdString();
+  }
+  EXPECT_EQ(pages->item(2)->text(), QStringLiteral("Log"));
 }

@@ -10,7 +10,6 @@
 #include "tests/support/Sandbox.h"
 #include "tests/support/TestModel.h"
 #include "tests/ui/FakePrompts.h"
-#include "ui/HubForm.h"
 #include "ui/LogTableModel.h"
 #include "widgets/FormLanguageFile.h"
 
@@ -107,8 +106,11 @@ TEST_F(LogPage, DoubleClickOpensOnlyAReminderThatStillExists) {
   EXPECT_EQ(userInterface.calls, QStringList{"EditReminder -1 {KEPT} 2"});
 }
 
-// The list's columns are captions of the language file like any list's.
-TEST_F(LogPage, ColumnCaptionsComeFromTheLanguageFile) {
+// The list's columns are captions of the language file like any list's. After a language change
+// the columns the user has not sized fit the new captions (they were cut at the old widths), and
+// the day list's top entry bears the page's new caption.
+TEST_F(LogPage, ALanguageFileGivesTheCaptionsAndTheColumnsFitThemAgain) {
+  log(EncodeDate(2026, 12, 7) + 9 * OneHour, QStringLiteral("Subject"), "{A}");
   const QString lng = sandbox::makeTempDir(QStringLiteral("lng")) + QStringLiteral("/de.lng");
   SaveFormLanguageFile(&frame, lng);
   TMMemIniFile written;
@@ -116,14 +118,28 @@ TEST_F(LogPage, ColumnCaptionsComeFromTheLanguageFile) {
   EXPECT_EQ(written.readString("FrameLog", "ListViewLog.Column8", {}), "Text");
   EXPECT_FALSE(written.valueExists("FrameLog", "TreeViewSelect.Column0"));
 
-  written.writeString("FrameLog", "ListViewLog.Column2", QStringLiteral("Betreff"));
+  auto *list = frame.findChild<QTreeView *>("ListViewLog");
+  ASSERT_TRUE(list);
+  frame.LoadOptions();
+  frame.Init();
+  frame.show();
+  frame.Activate();
+  QCoreApplication::processEvents();
+  list->header()->resizeSection(TLogTableModel::ColumnUser, 37); // the user's
+  written.writeString("FrameLog", "ListViewLog.Column2", QStringLiteral("Betreff der Erinnerung"));
+  written.writeString("FrameLog", "ListViewLog.Column5", QStringLiteral("Klang oder Musik"));
+  written.writeString("FrameLog", "ListViewLog.Column1", QStringLiteral("Name des Benutzers"));
+  written.writeString("FrameLog", "TabSheetEventLog", QStringLiteral("Protokoll"));
   written.saveToFile(lng);
   testModel.mainSettings.writeString("Config", "Lng", lng);
-  QWidget window;
-  THubForm hub(&window, testModel.model);
-  hub.addLanguageFrame(&frame);
-  hub.ApplyLanguage();
-  EXPECT_EQ(frame.model()->headerData(2, Qt::Horizontal).toString(), "Betreff");
+  frame.Translate();
+  EXPECT_EQ(frame.model()->headerData(2, Qt::Horizontal).toString(), "Betreff der Erinnerung");
+  QHeaderView *header = list->header();
+  for (const int c : {TLogTableModel::ColumnSubject, TLogTableModel::ColumnSound})
+    EXPECT_GE(header->sectionSize(c), header->sectionSizeHint(c)) << c;
+  EXPECT_EQ(header->sectionSize(TLogTableModel::ColumnUser), 37);
+  ASSERT_NE(days()->topLevelItem(0), nullptr);
+  EXPECT_EQ(days()->topLevelItem(0)->text(0), QStringLiteral("Protokoll"));
 }
 
 // "Date/Time" showed "07.12.26 ..." without the time at its width of 100: columns without a
