@@ -135,7 +135,10 @@ void TModel::finish() {
   // A store that was never opened has no file to save, and nothing to remember in the settings.
   const QString storeFile = m_store.FileName();
   if (!storeFile.isEmpty()) {
-    (void)m_store.Save();
+    // What the file does not hold yet; a failure the user was told of since the last save that
+    // worked is not told again: that box would wait for the user after the program was asked to
+    // stop.
+    m_store.Flush();
     m_mainSettings.writeString(keys::Main, keys::StoreFileName, storeFile);
   }
   (void)SaveMainSettings(*this);

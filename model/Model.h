@@ -44,7 +44,8 @@ class IModelListener;
 //
 // It ends, in this order: the lock released; the reminders, the pending ids, the template and the
 // preview freed (the runtime has released their firings' outputs before); the store saved to its
-// file (a failure is shown) and its file name kept in Main/StoreFileName; MainSettings saved. A
+// file when it does not hold the store yet (a failure is shown, unless one was since the last
+// save that worked) and its file name kept in Main/StoreFileName; MainSettings saved. A
 // store that was never opened has no file and is not saved. LocalSettings is not saved here. An
 // empty model saves nothing.
 class TModel {

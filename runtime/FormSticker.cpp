@@ -220,7 +220,11 @@ void TFormSticker::ShowReminder(WindowHandle, TReminderLookup find, const TFirin
   UpdateColorKey();
 
   setWindowTitle(reminder->subject);
+  // A sticker on show already keeps the place it first came up at: a move since then is kept.
+  const bool comingUp = isHidden();
   show();
+  if (comingUp)
+    m_shownGeometry = geometry();
   // Raised, never activated: the keys stay with the window the user types in, and the program's
   // own dialogs stay above the sticker.
   if (s.onTop && !m_preview) {
@@ -393,6 +397,10 @@ void TFormSticker::closeEvent(QCloseEvent *event) {
 void TFormSticker::FormClose() {
   TDataObject *reminder = Reminder();
   if (!reminder)
+    return;
+  // Closed where it came up: the reminder keeps the place it had (none, or the one stored), so
+  // that a sticker shown in the middle or cascaded aside does not take that place for good.
+  if (!m_preview && geometry() == m_shownGeometry)
     return;
   StorePosition(*reminder);
   // A preview carries the real reminder's id: its place reaches the store only when the editor

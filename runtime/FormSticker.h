@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPoint>
 #include <QPointer>
+#include <QRect>
 #include <QWidget>
 
 #include <cstdint>
@@ -129,6 +130,7 @@ private:
   // The moving picture's last frame let the background through (or held the key colour).
   bool m_frameShowedThrough = true;
   bool m_preview = false;
+  QRect m_shownGeometry; // where ShowReminder put the window
   bool m_raiseDialogsWhenExposed =
       false;                         // shown above other windows: raise the dialogs once mapped
   QPointer<QWindow> m_exposeWatched; // the native window whose first showing is watched

@@ -14,6 +14,7 @@
 #include "platform/Errors.h"
 #include "platform/FormatSettings.h"
 #include "services/VersionInfo.h"
+#include "tests/model/BlockedFolder.h"
 
 #include <QFileInfo>
 #include <QThread>
@@ -179,6 +180,47 @@ TEST_F(ModelStartUp, TheStoreIsSavedAndItsFileRemembered) {
   TMMemIniFile saved;
   ASSERT_TRUE(LoadEncipheredIni(saved, GetUserMainSettingsFileName()));
   EXPECT_EQ(saved.readString(keys::Main, keys::StoreFileName, QString()), GetBackupFileName());
+}
+
+// Fault: with the data folder gone read-only, the first failed save was told, and the end's save
+// told it again; that box waited for the user after `tolvane stop`, so the program did not end.
+TEST_F(ModelStartUp, AnEndWhoseSaveStillFailsTellsNothingAgain) {
+  program.emplace();
+  OpenStore([] { ReloadReminders(); });
+  const QString id = Store().AddNewItem(QString());
+  Store().SelectItem(id);
+  Store().WriteString(QStringLiteral("subject"), QStringLiteral("one"));
+  Store().Flush();
+  ASSERT_TRUE(Store().Saved());
+  BlockedFolder blocked(userDir());
+  blocked.Block();
+  Store().WriteString(QStringLiteral("subject"), QStringLiteral("two"));
+  Store().Flush();
+  ASSERT_EQ(shown.size(), 1);
+  EXPECT_TRUE(shown[0].startsWith(QStringLiteral("Sorry, can't save file!")));
+  Store().WriteString(QStringLiteral("subject"), QStringLiteral("three"));
+
+  program.reset();
+  EXPECT_EQ(shown.size(), 1) << shown.join(u'\n').toStdString();
+}
+
+// An end after the folder took files again saves what the failed saves held, and tells nothing.
+TEST_F(ModelStartUp, AnEndSavesWhatAFailedSaveHeld) {
+  program.emplace();
+  OpenStore([] { ReloadReminders(); });
+  const QString id = Store().AddNewItem(QString());
+  Store().SelectItem(id);
+  {
+    BlockedFolder blocked(userDir());
+    blocked.Block();
+    Store().WriteString(QStringLiteral("subject"), QStringLiteral("held"));
+    Store().Flush();
+    ASSERT_EQ(shown.size(), 1);
+  }
+  const QString file = Store().FileName();
+  program.reset();
+  EXPECT_TRUE(readFile(file).contains("<subject>held</subject>"));
+  EXPECT_EQ(shown.size(), 1);
 }
 
 TEST_F(ModelStartUp, ShutDownCopesWithAStartThatNeverHappened) {

@@ -156,6 +156,7 @@ TEST_F(StickerMouse, ADoubleClickRunsTheFirstItemFromTheEventLoop) {
 TEST_F(StickerMouse, TheFirstItemMayCloseTheStickerThatWasDoubleClicked) {
   TFormSticker *w = show();
   const QPointer<TFormSticker> window(w);
+  w->MoveTo(150, w->y()); // moved, so that the close has a place to store
   reminder->sticker.position = {};
   QObject::connect(tagAction, &QAction::triggered, [&] { closeSticker(); });
   sendMouse(w->LabelSubject(), QEvent::MouseButtonDblClick, QPoint(2, 2), Qt::LeftButton,
@@ -163,7 +164,7 @@ TEST_F(StickerMouse, TheFirstItemMayCloseTheStickerThatWasDoubleClicked) {
   QCoreApplication::processEvents();
   EXPECT_EQ(sticker, nullptr);
   // The close stored the place before the window went.
-  EXPECT_EQ(reminder->sticker.position.left, 100);
+  EXPECT_EQ(reminder->sticker.position.left, 150);
   flushDeletes();
   EXPECT_TRUE(window.isNull());
 }
@@ -242,6 +243,26 @@ TEST_F(StickerClose, ClosingStoresThePlaceAndWritesTheStoreOnce) {
   EXPECT_TRUE(fileBytes().contains("<top>45</top>"));
   flushDeletes();
   EXPECT_TRUE(window.isNull());
+}
+
+// Fault: every sticker that closed wrote the place it was shown at, moved or not: turning demo
+// mode off rewrote data.xml with a thousand places nobody chose (most of them one and the same
+// once the cascade ran out of room), and each demonstration shuffled them again.
+TEST_F(StickerClose, AStickerClosedWhereItCameUpKeepsThePlaceItHad) {
+  reminder->sticker.position = {0, 0, 0, 0, true}; // no place of its own: shown in the middle
+  TFormSticker *w = show();
+  const QPoint shownAt = w->pos();
+  ASSERT_NE(shownAt, QPoint(0, 0));
+  closeSticker();
+  EXPECT_EQ(reminder->sticker.position.left, 0);
+  EXPECT_EQ(reminder->sticker.position.top, 0);
+  EXPECT_FALSE(QFile::exists(file)) << fileBytes().toStdString();
+
+  w = show(); // moved after it came up: that place is kept
+  w->MoveTo(shownAt.x() + 10, shownAt.y());
+  closeSticker();
+  EXPECT_EQ(reminder->sticker.position.left, shownAt.x() + 10);
+  EXPECT_TRUE(fileBytes().contains(QByteArray("<left>") + QByteArray::number(shownAt.x() + 10)));
 }
 
 TEST_F(StickerClose, TheSystemCloseOnlyHidesAndTheLaterReleaseWritesNothingMore) {
