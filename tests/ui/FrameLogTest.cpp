@@ -37,6 +37,14 @@ protected:
     QFile::remove(GetLogFileName());
   }
 
+  // The page as the main window shows it: options read, lines listed, shown and active.
+  void showPage() {
+    frame.LoadOptions();
+    frame.Init();
+    frame.show();
+    frame.Activate();
+    QCoreApplication::processEvents();
+  }
   void log(TDateTime t, const QString &subject, const QString &id) {
     TLogFiring f;
     f.fireTime = t;
@@ -120,11 +128,7 @@ TEST_F(LogPage, ALanguageFileGivesTheCaptionsAndTheColumnsFitThemAgain) {
 
   auto *list = frame.findChild<QTreeView *>("ListViewLog");
   ASSERT_TRUE(list);
-  frame.LoadOptions();
-  frame.Init();
-  frame.show();
-  frame.Activate();
-  QCoreApplication::processEvents();
+  showPage();
   list->header()->resizeSection(TLogTableModel::ColumnUser, 37); // the user's
   written.writeString("FrameLog", "ListViewLog.Column2", QStringLiteral("Betreff der Erinnerung"));
   written.writeString("FrameLog", "ListViewLog.Column5", QStringLiteral("Klang oder Musik"));
@@ -149,11 +153,7 @@ TEST_F(LogPage, ColumnsFitTheirContentsUnlessAWidthWasSavedAndTheTextTakesTheRes
   log(EncodeDate(2026, 12, 7) + 9 * OneHour, QStringLiteral("A subject of some length"), "{A}");
   auto *list = frame.findChild<QTreeView *>("ListViewLog");
   ASSERT_TRUE(list);
-  frame.LoadOptions();
-  frame.Init();
-  frame.show();
-  frame.Activate();
-  QCoreApplication::processEvents();
+  showPage();
   const QModelIndex first = frame.model()->index(0, TLogTableModel::ColumnDateTime);
   const QString shown = first.data().toString();
   ASSERT_TRUE(shown.contains(QStringLiteral("9:00:00"))) << shown.toStdString();

@@ -71,6 +71,17 @@ void waitForFrame(QWidget &w) {
   }
 }
 
+// The message box on show: the modal one, else any visible one (a window-modal window's box is not
+// the application's modal widget).
+QMessageBox *shownMessageBox() {
+  if (auto *open = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+    return open;
+  for (QWidget *w : QApplication::topLevelWidgets())
+    if (auto *b = qobject_cast<QMessageBox *>(w); b && b->isVisible())
+      return b;
+  return nullptr;
+}
+
 } // namespace
 
 TEST(WindowManagerX11, AWindowOpenedAgainAtItsSavedPlaceDoesNotMove) {
@@ -145,11 +156,7 @@ TEST(WindowManagerX11, AStickerFiringWhileAMessageIsOpenStaysBelowItAndLeavesItT
   QList<WId> stacking;
   WId active = 0;
   QTimer::singleShot(0, [&] {
-    auto *open = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-    if (!open)
-      for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *b = qobject_cast<QMessageBox *>(w); b && b->isVisible())
-          open = b;
+    QMessageBox *open = shownMessageBox();
     ASSERT_TRUE(open);
     waitForFrame(*open);
     box = open->winId();
@@ -197,10 +204,7 @@ TEST(WindowManagerX11, AStickerFiringWhileAModalWindowsMessageIsOpenStaysBelowIt
   WId box = 0;
   bool below = false;
   QTimer::singleShot(0, [&] {
-    QMessageBox *open = nullptr;
-    for (QWidget *w : QApplication::topLevelWidgets())
-      if (auto *b = qobject_cast<QMessageBox *>(w); b && b->isVisible())
-        open = b;
+    QMessageBox *open = shownMessageBox();
     ASSERT_TRUE(open);
     waitForFrame(*open);
     box = open->winId();
