@@ -76,6 +76,13 @@ void MoveFrameTo(QWidget *form, QPoint frameTopLeft) {
   form->move(frameTopLeft);
 }
 
+void MoveInsideTo(QWidget *form, QPoint insideTopLeft) {
+  const QRect inside(insideTopLeft, form->size());
+  form->setGeometry(inside);
+  if (QWindow *native = form->windowHandle(); native && form->isWindow() && !form->isVisible())
+    native->setGeometry(inside);
+}
+
 void SaveFormBounds(const QWidget *form, TMMemIniFile &ini, const QString &section) {
   namespace k = settings_keys;
   ini.writeInteger(section, k::Left, form->x());

@@ -27,6 +27,11 @@ void SaveFormBounds(const QWidget *form, TMMemIniFile &ini, const QString &secti
 // manager has not drawn yet.
 void MoveFrameTo(QWidget *form, QPoint frameTopLeft);
 
+// Puts the window's inside at the point, also for a window that was shown before: the window
+// system is told the place even where Qt thinks the window is there already (the window manager
+// may have put it elsewhere when it was hidden).
+void MoveInsideTo(QWidget *form, QPoint insideTopLeft);
+
 // Where a window with the wanted bounds goes: where it was asked to when a grip of its title bar
 // lies on one of the screens (their available areas), else centred on the primary screen. The
 // size never exceeds the screen it ends up on.

@@ -23,7 +23,7 @@
 namespace {
 
 const QString Title = QStringLiteral("Tolvane");
-// Where a dialog's frame was when it last closed (a QPoint).
+// Where a dialog's inside was on the screen when it last closed (a QPoint).
 constexpr const char *LastPlaceProperty = "lastPlace";
 
 // Deletes the dialog after use unless its parent took it down already.
@@ -92,7 +92,7 @@ int RunDialog(QDialog *dialog) {
   // A dialog shown again opens where it was last: Qt centres it afresh on every showing, and under
   // a window manager it came down by a title bar's height the second time.
   if (const QVariant last = dialog->property(LastPlaceProperty); last.isValid())
-    MoveFrameTo(dialog, last.toPoint());
+    MoveInsideTo(dialog, last.toPoint());
   QEventLoop loop;
   QObject::connect(dialog, &QDialog::finished, &loop, &QEventLoop::quit);
   QObject::connect(dialog, &QObject::destroyed, &loop, &QEventLoop::quit);
@@ -102,11 +102,15 @@ int RunDialog(QDialog *dialog) {
   loop.exec(QEventLoop::DialogExec);
   if (!guard)
     return int(QDialog::Rejected);
-  // Kept only once the window manager has told the frame: before that pos() is the inside's
-  // corner, and the dialog shown again there came down by a title bar's height (a busy machine,
-  // a dialog closed at once). Without a place kept it is centred again, as the first time.
-  if (guard->frameGeometry() != guard->geometry())
-    guard->setProperty(LastPlaceProperty, guard->pos());
+  // The place is the inside's, as the window system last told it: the frame's corner is known
+  // only once the window manager's events were handled, which a busy machine or a dialog closed
+  // at once had not done yet. A place taken before then brought the dialog back a title bar
+  // lower, or in the corner of the screen.
+  QGuiApplication::sync();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  if (!guard)
+    return int(QDialog::Rejected);
+  guard->setProperty(LastPlaceProperty, guard->geometry().topLeft());
   if (!keptAbove)
     guard->setWindowFlag(Qt::WindowStaysOnTopHint, false);
   // The keys go back to the window the dialog was opened over: the window manager may hand them
