@@ -96,6 +96,38 @@ QMessageBox *shownMessageBox() {
   return nullptr;
 }
 
+// Where the time-bounds dialog of a page of a larger window (as in the editor) opens, four times;
+// `measure` runs while it is open, before it is closed.
+QList<QPoint> boundsDialogOpenings(QPoint (*measure)(QWidget &)) {
+  TestModel model;
+  QDialog owner;
+  auto *page = new QWidget(&owner);
+  (new QVBoxLayout(&owner))->addWidget(page);
+  owner.resize(600, 500);
+  owner.move(150, 100);
+  owner.show();
+  waitForFrame(owner);
+  auto *dialog = new TFormEditReminderDT(model.model, page);
+  dialog->LoadReminder(QStringLiteral("new"));
+  QList<QPoint> seen;
+  for (int opening = 0; opening < 4; ++opening) {
+    QTimer::singleShot(0, dialog, [&] {
+      seen << measure(*dialog);
+      dialog->reject();
+    });
+    (void)RunDialog(dialog);
+  }
+  return seen;
+}
+
+void expectOnePlace(const QList<QPoint> &seen) {
+  ASSERT_EQ(seen.size(), 4);
+  for (const QPoint &p : seen)
+    EXPECT_LE((p - seen.first()).manhattanLength(), 2)
+        << "opening at " << p.x() << "," << p.y() << ", first at " << seen.first().x() << ","
+        << seen.first().y();
+}
+
 } // namespace
 
 TEST(WindowManagerX11, AWindowOpenedAgainAtItsSavedPlaceDoesNotMove) {
@@ -120,41 +152,17 @@ TEST(WindowManagerX11, AWindowOpenedAgainAtItsSavedPlaceDoesNotMove) {
       hub->SaveBounds();
       dialog.close();
     }
-    for (const QPoint &p : seen)
-      EXPECT_LE((p - seen.first()).manhattanLength(), 2)
-          << "opening at " << p.x() << "," << p.y() << ", first at " << seen.first().x() << ","
-          << seen.first().y();
+    expectOnePlace(seen);
   }
 }
 
 TEST(WindowManagerX11, TheTimeBoundsDialogOpensAtTheSamePlaceEveryTime) {
   if (!onX11())
     GTEST_SKIP() << "needs an X server with a window manager (ui_window_manager_x11)";
-  TestModel model;
-  // The dialog belongs to a page of a larger window, as in the editor.
-  QDialog owner;
-  auto *page = new QWidget(&owner);
-  (new QVBoxLayout(&owner))->addWidget(page);
-  owner.resize(600, 500);
-  owner.move(150, 100);
-  owner.show();
-  waitForFrame(owner);
-  auto *dialog = new TFormEditReminderDT(model.model, page);
-  dialog->LoadReminder(QStringLiteral("new"));
-  QList<QPoint> seen;
-  for (int opening = 0; opening < 4; ++opening) {
-    QTimer::singleShot(0, dialog, [&] {
-      waitForFrame(*dialog);
-      seen << clientOnScreen(*dialog);
-      dialog->reject();
-    });
-    (void)RunDialog(dialog);
-  }
-  ASSERT_EQ(seen.size(), 4);
-  for (const QPoint &p : seen)
-    EXPECT_LE((p - seen.first()).manhattanLength(), 2)
-        << "opening at " << p.x() << "," << p.y() << ", first at " << seen.first().x() << ","
-        << seen.first().y();
+  expectOnePlace(boundsDialogOpenings([](QWidget &dialog) {
+    waitForFrame(dialog);
+    return clientOnScreen(dialog);
+  }));
 }
 
 // Closed before the program handled what the window manager did with it (a busy machine, a key
@@ -162,29 +170,8 @@ TEST(WindowManagerX11, TheTimeBoundsDialogOpensAtTheSamePlaceEveryTime) {
 TEST(WindowManagerX11, ATimeBoundsDialogClosedAtOnceOpensAgainWhereItWas) {
   if (!onX11())
     GTEST_SKIP() << "needs an X server with a window manager (ui_window_manager_x11)";
-  TestModel model;
-  QDialog owner;
-  auto *page = new QWidget(&owner);
-  (new QVBoxLayout(&owner))->addWidget(page);
-  owner.resize(600, 500);
-  owner.move(150, 100);
-  owner.show();
-  waitForFrame(owner);
-  auto *dialog = new TFormEditReminderDT(model.model, page);
-  dialog->LoadReminder(QStringLiteral("new"));
-  QList<QPoint> seen;
-  for (int opening = 0; opening < 4; ++opening) {
-    QTimer::singleShot(0, dialog, [&] {
-      seen << settledClientWithoutEvents(*dialog);
-      dialog->reject();
-    });
-    (void)RunDialog(dialog);
-  }
-  ASSERT_EQ(seen.size(), 4);
-  for (const QPoint &p : seen)
-    EXPECT_LE((p - seen.first()).manhattanLength(), 2)
-        << "opening at " << p.x() << "," << p.y() << ", first at " << seen.first().x() << ","
-        << seen.first().y();
+  expectOnePlace(
+      boundsDialogOpenings([](QWidget &dialog) { return settledClientWithoutEvents(dialog); }));
 }
 
 // A sticker that fires while a message box is open comes up below it and leaves it the keys: the
