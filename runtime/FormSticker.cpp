@@ -320,12 +320,11 @@ void TFormSticker::PlaceWindow(const TPositionRec &p) {
   move(at);
 }
 
-// Gathered once for a placement: the list of top-level windows is made from every widget of the
-// program, and demo mode places a thousand stickers in one go.
+// Gathered once for a placement: demo mode places a thousand stickers in one go.
 std::vector<QPoint> TFormSticker::placesTaken() const {
   std::vector<QPoint> places;
-  for (const QWidget *w : QApplication::topLevelWidgets())
-    if (w != this && qobject_cast<const TFormSticker *>(w) && w->isVisible())
+  for (const QWidget *w : ShownTopLevelWidgets())
+    if (w != this && qobject_cast<const TFormSticker *>(w))
       places.push_back(w->pos());
   return places;
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QWidget>
+#include <QWindow>
 
 void ParentImageCopy(QWidget *, QPainter &) {}
 
@@ -21,11 +22,20 @@ void BringWindowForward(QWidget *window, bool restore) {
   }
 }
 
+QList<QWidget *> ShownTopLevelWidgets() {
+  QList<QWidget *> shown;
+  for (QWindow *window : QGuiApplication::topLevelWindows())
+    // handle(): winId() would make a native window for one that has none yet.
+    if (window->isVisible() && window->handle())
+      if (QWidget *w = QWidget::find(window->winId()); w && w->isWindow() && w->isVisible())
+        shown << w;
+  return shown;
+}
+
 bool RaiseDialogsKeptAbove() {
   bool raised = false;
-  for (QWidget *w : QApplication::topLevelWidgets())
-    if (qobject_cast<QDialog *>(w) && w->isVisible() &&
-        w->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+  for (QWidget *w : ShownTopLevelWidgets())
+    if (qobject_cast<QDialog *>(w) && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
       w->raise();
       raised = true;
     }

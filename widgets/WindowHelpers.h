@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+
 class QPainter;
 class QWidget;
 
@@ -13,6 +15,11 @@ void ParentImageCopy(QWidget *control, QPainter &painter);
 // also restores it unless it is maximised and gives it the keyboard focus. The window manager
 // may refuse the activation.
 void BringWindowForward(QWidget *window, bool restore);
+
+// The program's shown windows, found from the window system's short list of top-level windows:
+// QApplication::topLevelWidgets() walks every widget of the program, which a thousand stickers
+// made long, for each sticker shown.
+[[nodiscard]] QList<QWidget *> ShownTopLevelWidgets();
 
 // Raises every shown dialog of the program that is kept above other windows (the program's
 // dialogs and message boxes are, while they are shown), without activating it. Called after a
