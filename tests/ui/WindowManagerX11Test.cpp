@@ -128,6 +128,18 @@ void expectOnePlace(const QList<QPoint> &seen) {
         << seen.first().y();
 }
 
+// The reminder's sticker fired while the box is open, once the window manager framed the box
+// (whose window `box` is) and then the sticker.
+std::unique_ptr<TStickerView> fireOver(QMessageBox &open, TestModel &model,
+                                       const std::unique_ptr<TDataObject> &reminder, WId &box) {
+  waitForFrame(open);
+  box = open.winId();
+  auto sticker = TStickerView::Show(model.model, stickertest::headlessUi(),
+                                    stickertest::lookupOf(reminder), stickertest::firedAt(), 0, {});
+  waitForFrame(*sticker->window());
+  return sticker;
+}
+
 } // namespace
 
 TEST(WindowManagerX11, AWindowOpenedAgainAtItsSavedPlaceDoesNotMove) {
@@ -189,11 +201,7 @@ TEST(WindowManagerX11, AStickerFiringWhileAMessageIsOpenStaysBelowItAndLeavesItT
   QTimer::singleShot(0, [&] {
     QMessageBox *open = shownMessageBox();
     ASSERT_TRUE(open);
-    waitForFrame(*open);
-    box = open->winId();
-    sticker = TStickerView::Show(model.model, stickertest::headlessUi(),
-                                 stickertest::lookupOf(reminder), stickertest::firedAt(), 0, {});
-    waitForFrame(*sticker->window());
+    sticker = fireOver(*open, model, reminder, box);
     stacking = rootList("_NET_CLIENT_LIST_STACKING");
     const QList<WId> a = rootList("_NET_ACTIVE_WINDOW");
     active = a.isEmpty() ? 0 : a.first();
@@ -237,11 +245,7 @@ TEST(WindowManagerX11, AStickerFiringWhileAModalWindowsMessageIsOpenStaysBelowIt
   QTimer::singleShot(0, [&] {
     QMessageBox *open = shownMessageBox();
     ASSERT_TRUE(open);
-    waitForFrame(*open);
-    box = open->winId();
-    sticker = TStickerView::Show(model.model, stickertest::headlessUi(),
-                                 stickertest::lookupOf(reminder), stickertest::firedAt(), 0, {});
-    waitForFrame(*sticker->window());
+    sticker = fireOver(*open, model, reminder, box);
     const WId stickerWindow = sticker->window()->winId();
     below = QTest::qWaitFor([&] {
       const QList<WId> stacking = rootList("_NET_CLIENT_LIST_STACKING");
