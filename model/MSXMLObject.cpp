@@ -460,6 +460,7 @@ void TMSXMLObject::LoadFromFile(const QString &fileName) {
 
 void TMSXMLObject::loadBytes(QByteArray data) {
   ++m_revision;
+  m_everyItemChanged = true;
   m_currentItem = {};
   m_finder.forget();
   m_indexValid = false;
@@ -500,6 +501,7 @@ void TMSXMLObject::EnsureRoot() {
   if (m_document.document_element())
     return;
   ++m_revision;
+  m_everyItemChanged = true;
   m_currentItem = {};
   m_finder.forget();
   m_index.clear();
@@ -578,7 +580,9 @@ void TMSXMLObject::setItemId(pugi::xml_node item, const QString &bareId) {
   pugi::xml_attribute id = item.attribute("id");
   if (!id)
     id = item.prepend_attribute("id");
+  noteChanged(item); // under the old id and the new one
   id.set_value(formatId(bareId).toUtf8().constData());
+  noteChanged(item);
   ++m_revision;
   m_indexValid = false; // rebuilt on the next lookup
 }
@@ -655,6 +659,41 @@ void TMSXMLObject::unindexSubtree(pugi::xml_node node) {
   });
 }
 
+void TMSXMLObject::noteChanged(pugi::xml_node node) {
+  if (m_everyItemChanged)
+    return;
+  const auto isItem = [this](pugi::xml_node n) {
+    return n.type() == pugi::node_element && m_itemNameUtf8 == n.name();
+  };
+  bool inItem = false;
+  for (pugi::xml_node n = node; n; n = n.parent()) {
+    if (isItem(n)) {
+      m_changedItems.insert(n.attribute("id").value());
+      inItem = true;
+    }
+  }
+  if (!inItem) {
+    m_everyItemChanged = true;
+    return;
+  }
+  forEachInSubtree(node, [&](pugi::xml_node n) {
+    if (isItem(n))
+      m_changedItems.insert(n.attribute("id").value());
+  });
+}
+
+QSet<QString> TMSXMLObject::ChangedItemIds() const {
+  QSet<QString> ids;
+  for (const std::string &text : m_changedItems)
+    ids.insert(ExtractId(QString::fromStdString(text)));
+  return ids;
+}
+
+void TMSXMLObject::ForgetChangedItems() {
+  m_everyItemChanged = false;
+  m_changedItems.clear();
+}
+
 std::vector<pugi::xml_node> TMSXMLObject::itemNodes() const {
   buildIndex();
   return m_items;
@@ -678,6 +717,7 @@ pugi::xml_node TMSXMLObject::AddItem(const QString &id, const QString &user) {
   item.append_attribute("id") = formatId(id).toUtf8().constData();
   if (!user.isEmpty())
     item.append_attribute("user") = user.toUtf8().constData();
+  noteChanged(item);
   ++m_revision;
   indexSubtree(item);
   return item;
@@ -685,6 +725,7 @@ pugi::xml_node TMSXMLObject::AddItem(const QString &id, const QString &user) {
 
 pugi::xml_node TMSXMLObject::appendCopy(pugi::xml_node node) {
   pugi::xml_node copy = rootElement().append_copy(node);
+  noteChanged(copy);
   ++m_revision;
   indexSubtree(copy);
   return copy;
@@ -697,6 +738,7 @@ void TMSXMLObject::removeSubtree(pugi::xml_node node) {
   if (m_currentItem && isInside(m_currentItem, node))
     m_currentItem = {};
   unindexSubtree(node);
+  noteChanged(node);
   m_finder.forget();
   node.parent().remove_child(node);
   ++m_revision;
@@ -725,6 +767,7 @@ pugi::xml_node TMSXMLObject::ForcePath(pugi::xml_node start, const TXmlPath &pat
     pugi::xml_node child = firstChildElement(node, p.step(i));
     if (!child) {
       child = node.append_child(std::string(p.step(i)).c_str());
+      noteChanged(node);
       ++m_revision;
       m_finder.forget();
       if (m_itemNameUtf8 == child.name())
@@ -769,6 +812,7 @@ void TMSXMLObject::setText(pugi::xml_node node, const QString &value) {
                      : only && !only.next_sibling() && only.type() == pugi::node_pcdata &&
                            std::strcmp(only.value(), text.constData()) == 0)
     return;
+  noteChanged(node);
   ++m_revision;
   for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
     if (c.type() == pugi::node_element) {

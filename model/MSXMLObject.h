@@ -5,6 +5,7 @@
 #include "model/XmlPathFinder.h"
 #include "platform/DateTime.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -14,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 // What a tray icon shows, as read from a picture element: either an icon list whose frames the
@@ -53,6 +55,13 @@ public:
   // A number that changes with every change of the document made through this class (a load
   // included); writing the text an element already holds changes nothing.
   [[nodiscard]] uint64_t Revision() const { return m_revision; }
+  // Which items changed through this class since ForgetChangedItems: those written, added,
+  // removed or given another id, known by their id; every item after a load, a new root or a
+  // change outside any item. What lets a reader of the document read again only what changed.
+  [[nodiscard]] bool EveryItemChanged() const { return m_everyItemChanged; }
+  // The bare ids of the items changed (when not every item did).
+  [[nodiscard]] QSet<QString> ChangedItemIds() const;
+  void ForgetChangedItems();
 
   // The bare id of an id attribute's text: the text from the placeholder's position on.
   [[nodiscard]] virtual QString ExtractId(const QString &text) const;
@@ -157,6 +166,9 @@ private:
   void setText(pugi::xml_node node, const QString &value);
   void collectIds(const pugi::xpath_node_set &nodes, QStringList *list) const;
   void loadBytes(QByteArray data);
+  // Notes the items the node lies in, and those inside it, as changed: every item when it lies in
+  // none.
+  void noteChanged(pugi::xml_node node);
   // The item list and the id index: every item element in document order, and those with an id
   // attribute by the attribute's exact text. Built on first use after a load and kept up to date by
   // every change made through this class, so finding an item does not scan the document.
@@ -179,6 +191,8 @@ private:
   pugi::xml_node m_currentItem;
   TLoadOutcome m_lastLoad = TLoadOutcome::NoFile;
   uint64_t m_revision = 0;
+  bool m_everyItemChanged = true;
+  std::unordered_set<std::string> m_changedItems; // id attribute texts
   qsizetype m_lastSaveSize = 0; // of the bytes serialize() last made, before the line breaks
   mutable bool m_indexValid = false;
   mutable std::unordered_map<std::string, std::vector<pugi::xml_node>> m_index;

@@ -6,6 +6,10 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
+#include <string>
+#include <unordered_set>
+
 namespace {
 const QString GuidIdFormat = QStringLiteral("{%s}");
 }
@@ -48,16 +52,22 @@ QString TMSXMLObjectWithGuidAsId::DuplicateItem(const QString &id) {
 }
 
 int TMSXMLObjectWithGuidAsId::RenewRepeatedIds() {
-  QSet<QString> seen;
+  // Ids compared as case-folded text; a plain ASCII id (every id the program makes) is folded
+  // without leaving its bytes.
+  std::unordered_set<std::string> seen;
   int renewed = 0;
   for (const pugi::xml_node item : itemNodes()) {
     const pugi::xml_attribute id = item.attribute("id");
     if (!id)
       continue;
-    if (!seen.contains(QString::fromUtf8(id.value()).toCaseFolded())) {
-      seen.insert(QString::fromUtf8(id.value()).toCaseFolded());
+    std::string key = id.value();
+    if (std::all_of(key.begin(), key.end(), [](char c) { return (c & 0x80) == 0; }))
+      std::transform(key.begin(), key.end(), key.begin(),
+                     [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
+    else
+      key = QString::fromUtf8(id.value()).toCaseFolded().toStdString();
+    if (seen.insert(std::move(key)).second)
       continue;
-    }
     setItemId(item, NewGuidText());
     ++renewed;
   }

@@ -4,6 +4,8 @@
 #include "model/Model.h"
 #include "model/XMLStore.h"
 
+#include <unordered_map>
+
 namespace {
 
 bool deleteOne(TModel &model, TReminderList &list, int32_t number) {
@@ -133,6 +135,17 @@ std::unique_ptr<TDataObject> TReminderList::Take(int index) {
   return object;
 }
 
+std::vector<std::unique_ptr<TDataObject>> TReminderList::TakeAll() {
+  ++m_generation;
+  std::vector<std::unique_ptr<TDataObject>> objects = std::move(m_items);
+  m_items.clear();
+  m_numbers.clear();
+  m_byNumber.clear();
+  m_byId.clear();
+  m_idsStale = false;
+  return objects;
+}
+
 void TReminderList::Clear() {
   ++m_generation;
   m_items.clear();
@@ -185,7 +198,35 @@ void LoadReminderList(TReminderList &list, const QString &user) {
   LoadReminderList(TModel::Current(), list, user);
 }
 
-void ReloadReminders(TModel &model) { LoadReminderList(model, model.Reminders(), QString()); }
+void ReloadReminders(TModel &model) {
+  LoadReminderList(model, model.Reminders(), QString());
+  model.Store().ForgetChangedItems();
+}
+
+void ReloadChangedReminders(TModel &model) {
+  TXMLStore &store = model.Store();
+  if (store.EveryItemChanged()) {
+    ReloadReminders(model);
+    return;
+  }
+  TReminderList &list = model.Reminders();
+  const QSet<QString> changed = store.ChangedItemIds();
+  std::unordered_map<QString, std::unique_ptr<TDataObject>> unchanged;
+  for (std::unique_ptr<TDataObject> &object : list.TakeAll())
+    if (!changed.contains(object->Id))
+      unchanged.try_emplace(object->Id, std::move(object));
+  QStringList ids;
+  store.GetIdsOfUser(&ids, QString());
+  for (const QString &id : ids) {
+    // An id the document holds twice gets the kept object once.
+    const auto kept = unchanged.find(id);
+    if (kept != unchanged.end() && kept->second)
+      list.Append(std::move(kept->second));
+    else
+      list.Append(TDataObject::Create(model, id));
+  }
+  store.ForgetChangedItems();
+}
 void ReloadReminders() { ReloadReminders(TModel::Current()); }
 
 void RefreshReminderInList(TReminderList &list, TDataObject *object) {

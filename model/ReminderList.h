@@ -53,6 +53,8 @@ public:
   std::unique_ptr<TDataObject> Take(int index);
   // Frees every object.
   void Clear();
+  // Empties the list and gives its objects to the caller, in list order.
+  std::vector<std::unique_ptr<TDataObject>> TakeAll();
 
 private:
   void indexIds() const;
@@ -107,6 +109,11 @@ void LoadReminderList(TModel &model, TReminderList &list, const QString &user);
 TOLVANE_CURRENT_MODEL void LoadReminderList(TReminderList &list, const QString &user);
 void ReloadReminders(TModel &model);
 TOLVANE_CURRENT_MODEL void ReloadReminders();
+// The model's list brought in line with its store's document after a change made through the
+// model: a reminder whose item did not change since the list was last read from the document
+// keeps its object (and run-time number); the others are read again with new numbers, and the
+// list takes the document's order. After a load of the document it is ReloadReminders.
+void ReloadChangedReminders(TModel &model);
 // Re-reads one reminder of the list from the store: the new object keeps the old one's run-time
 // number and goes to the end of the list. When the store no longer has its item, the reminder
 // just leaves the list. An object that is not in the list is left alone.

@@ -10,7 +10,7 @@ void EndStoreChange(TModel &model, bool saved) {
     TellRemindersChanged(model);
     return;
   }
-  ReopenSavedStore(model, [&model] { ReloadReminders(model); });
+  ReopenSavedStore(model, [&model] { ReloadChangedReminders(model); });
   TellStoreReloaded(model);
 }
 

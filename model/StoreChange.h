@@ -8,8 +8,9 @@ class TModel;
 //  1. the command changes the reminders and writes them into the store's document;
 //  2. it saves the store to its file once (a failure is told by the store's own notice);
 //  3. saved: the store is read back and the listener told StoreReloaded (the file holds the
-//     document as it is then, so the reminders are rebuilt from the document without parsing the
-//     file again, unless another program changed the file meanwhile: ReopenSavedStore);
+//     document as it is then, so the reminders whose items changed are read again from the
+//     document without parsing the file, unless another program changed the file meanwhile:
+//     ReopenSavedStore, ReloadChangedReminders);
 //     not saved: nothing is read back (that would drop the change and every other one the file
 //     has not taken yet), and the listener is told RemindersChanged, to show what memory holds;
 //     the file takes the change with the next save that works.

@@ -129,9 +129,13 @@ TEST_F(OpenStoreTest, ABrokenDataFileWithoutBackupIsNeverSavedOver) {
 TEST_F(OpenStoreTest, RepeatedIdsGetIdsOfTheirOwnAndTheFileKeepsThem) {
   writeFile(GetDataFileName(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?><root>"
                                "<item id=\"{DATA}\"><subject>a</subject></item>"
-                               "<item id=\"{data}\"><subject>b</subject></item></root>");
+                               "<item id=\"{data}\"><subject>b</subject></item>"
+                               "<item id=\"{\xC3\x84RGER}\"><subject>c</subject></item>"
+                               "<item id=\"{\xC3\xA4rger}\"><subject>d</subject></item></root>");
   const QStringList ids = open();
-  ASSERT_EQ(ids.size(), 2);
+  ASSERT_EQ(ids.size(), 4);
+  EXPECT_EQ(ids[2], QString::fromUtf8("\xC3\x84RGER"));
+  EXPECT_NE(ids[3].toCaseFolded(), QString::fromUtf8("\xC3\xA4rger")); // the same id in other case
   EXPECT_EQ(ids[0], QStringLiteral("DATA"));
   EXPECT_NE(ids[1].toCaseFolded(), QStringLiteral("data"));
   ASSERT_TRUE(Store().SelectItem(ids[1]));

@@ -15,6 +15,7 @@
 
 #include <QFileInfo>
 
+#include <map>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -153,6 +154,69 @@ TEST_F(ReminderCommands, TheReadBackAfterASaveGivesWhatAFreshLoadOfTheFileGives)
   EXPECT_EQ(markup(model.Store().Document()), markup(fresh.Document()));
   ReloadStore(model); // reads the file
   EXPECT_EQ(texts(model.Reminders()), readBack);
+}
+
+// The read-back after a command reads again only the reminders whose items changed since the
+// list was last read, whoever changed them (a command, a firing's write-back, a write straight
+// into the document); the others keep their objects. Either way the list is what a fresh load of
+// the file gives, in the file's order.
+TEST_F(ReminderCommands, AReadBackReadsAgainEveryReminderWhoseItemChangedAndKeepsTheOthers) {
+  const QString a = add("A"), b = add("B"), c = add("C"), d = add("D"), e = add("E");
+  ASSERT_TRUE(MoveReminders(model, {a}, TReminderState::Archive)); // the list read from the file
+  const auto numbers = [this] {
+    std::map<QString, int32_t> all;
+    for (const TDataObject *r : model.Reminders().Objects())
+      all[r->Id] = r->Number;
+    return all;
+  };
+  const std::map<QString, int32_t> before = numbers();
+
+  // Changes that reach the document without a read-back: a firing's write-back of one reminder,
+  // and writes into the items of two others (an element deep inside one, one element removed).
+  reminder(b).sticker.text.font.name = QStringLiteral("Serif");
+  SaveToStore(model, reminder(b));
+  TXMLStore &store = model.Store();
+  ASSERT_TRUE(store.SelectItem(c));
+  store.WriteString(TXmlPath(QStringLiteral("sticker/subject/font/name")), QStringLiteral("Mono"));
+  ASSERT_TRUE(store.SelectItem(d));
+  store.RemoveNode(TXmlPath(QStringLiteral("subject")));
+
+  const QString copy = CopyReminder(model, e);
+  ASSERT_FALSE(copy.isEmpty());
+  const std::map<QString, int32_t> after = numbers();
+  ASSERT_EQ(after.size(), 6u);
+  EXPECT_EQ(after.at(a), before.at(a));
+  EXPECT_NE(after.at(b), before.at(b));
+  EXPECT_NE(after.at(c), before.at(c));
+  EXPECT_NE(after.at(d), before.at(d));
+  EXPECT_EQ(after.at(e), before.at(e));
+  EXPECT_EQ(reminder(b).sticker.text.font.name, QStringLiteral("Serif"));
+  EXPECT_EQ(reminder(c).sticker.subject.font.name, QStringLiteral("Mono"));
+  EXPECT_NE(reminder(d).subject, QStringLiteral("D")); // a missing element reads as the default
+
+  const QStringList readBack = texts(model.Reminders());
+  const QStringList fonts = [this] {
+    QStringList all;
+    for (const TDataObject *r : model.Reminders().Objects())
+      all << r->sticker.text.font.name + u'|' + r->sticker.subject.font.name;
+    return all;
+  }();
+  ReloadStore(model); // every reminder read from the file
+  EXPECT_EQ(texts(model.Reminders()), readBack);
+  QStringList freshFonts;
+  for (const TDataObject *r : model.Reminders().Objects())
+    freshFonts << r->sticker.text.font.name + u'|' + r->sticker.subject.font.name;
+  EXPECT_EQ(freshFonts, fonts);
+}
+
+// Once the document was loaded again, every reminder is read again, also those no change touched.
+TEST_F(ReminderCommands, AReadBackAfterALoadOfTheDocumentReadsEveryReminder) {
+  const QString a = add("A"), b = add("B");
+  ASSERT_TRUE(MoveReminders(model, {a}, TReminderState::Archive));
+  const int32_t before = reminder(b).Number;
+  model.Store().LoadFromFile(test.file);
+  ASSERT_TRUE(MoveReminders(model, {a}, TReminderState::Active));
+  EXPECT_NE(reminder(b).Number, before);
 }
 
 // A file another program changed after the store's last save is read, not the document.
