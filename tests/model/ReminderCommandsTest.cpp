@@ -16,6 +16,7 @@
 #include <QFileInfo>
 
 #include <map>
+#include <random>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -207,6 +208,91 @@ TEST_F(ReminderCommands, AReadBackReadsAgainEveryReminderWhoseItemChangedAndKeep
   for (const TDataObject *r : model.Reminders().Objects())
     freshFonts << r->sticker.text.font.name + u'|' + r->sticker.subject.font.name;
   EXPECT_EQ(freshFonts, fonts);
+}
+
+// Commands, firings' write-backs and writes straight into the document in a random order: after
+// every read-back each reminder in the list holds what a fresh read of its item gives, in the
+// document's order, and the document is the file.
+TEST_F(ReminderCommands, AfterAnyRunOfChangesTheListIsWhatTheFileHolds) {
+  for (int i = 0; i < 6; ++i)
+    add(QStringLiteral("R%1").arg(i));
+  // Every stored field of a reminder, as an item of a store of its own holds them.
+  TModel scratch{TModelStart::Empty};
+  const auto stored = [&scratch](TDataObject &r) {
+    TXMLStore &into = scratch.Store();
+    (void)into.DeleteItem(r.Id);
+    std::ostringstream out;
+    into.AddItem(r.Id, QString());
+    SaveToStore(scratch, r, true);
+    into.FindItem(r.Id).print(out, "", pugi::format_raw);
+    return out.str();
+  };
+  std::mt19937 random(7);
+  const auto pick = [&random](int from, int to) {
+    return std::uniform_int_distribution<int>(from, to)(random);
+  };
+  const auto anyId = [&] {
+    const std::vector<TDataObject *> all = model.Reminders().Objects();
+    return all[size_t(pick(0, int(all.size()) - 1))]->Id;
+  };
+  TXMLStore &store = model.Store();
+  int readBacks = 0;
+  for (int step = 0; step < 300 && model.Reminders().Count() > 0; ++step) {
+    const QString id = anyId();
+    const int before = int(listener.calls.size());
+    switch (pick(0, 6)) {
+    case 0:
+      (void)MoveReminders(model, {id, anyId()}, TReminderState(pick(0, 2)));
+      break;
+    case 1:
+      if (model.Reminders().Count() < 12)
+        (void)CopyReminder(model, id);
+      break;
+    case 2:
+      model.PendingDeleteIds() = {id};
+      (void)DeleteReminders(model, 0);
+      break;
+    case 3:
+      (void)ToggleReminderAction(model, id, TReminderAction(pick(0, 4)));
+      break;
+    case 4:
+      (void)SaveEditedReminder(model, id, 0, [&](TDataObject &r) {
+        r.subject = QStringLiteral("edited %1").arg(step);
+        r.sticker.text.font.size = step;
+      });
+      break;
+    case 5: // a firing's write-back
+      reminder(id).LastRunDue = reminder(id).repeat.dt + OneMinute * step;
+      SaveToStore(model, reminder(id), true);
+      break;
+    default: // another writer of the document: a text, a removed element, an empty one made
+      ASSERT_TRUE(store.SelectItem(id));
+      if (const int how = pick(0, 2); how == 0)
+        store.WriteString(TXmlPath(QStringLiteral("sticker/date/font/name")),
+                          QStringLiteral("F%1").arg(step));
+      else if (how == 1)
+        store.RemoveNode(TXmlPath(QStringLiteral("subject")));
+      else
+        store.WriteString(TXmlPath(QStringLiteral("subject")), QString());
+      break;
+    }
+    if (listener.calls.size() == before || listener.calls.back() != QStringLiteral("reloaded"))
+      continue;
+    ++readBacks;
+    QStringList ids;
+    store.GetIds(&ids);
+    QStringList listed;
+    for (TDataObject *r : model.Reminders().Objects()) {
+      listed << r->Id;
+      const std::unique_ptr<TDataObject> read = TDataObject::Create(model, r->Id);
+      ASSERT_EQ(stored(*r), stored(*read)) << "step " << step;
+    }
+    ASSERT_EQ(listed, ids) << "step " << step;
+    ASSERT_TRUE(store.FileHoldsDocument());
+  }
+  EXPECT_GT(readBacks, 50);
+  const TXMLStore fresh(test.file);
+  EXPECT_EQ(markup(store.Document()), markup(fresh.Document()));
 }
 
 // Once the document was loaded again, every reminder is read again, also those no change touched.
