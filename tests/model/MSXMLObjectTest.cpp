@@ -416,6 +416,26 @@ TEST(MSXMLObject, ATextOfThousandsOfLineBreaksIsSavedWithEachAsCrLf) {
                 "</text></item></root>");
 }
 
+// Texts with line breaks among many without, each break moving what follows it: every byte ends
+// where a save into a new buffer would put it.
+TEST(MSXMLObject, ManyTextsWithLineBreaksAmongOthersAreSavedWithEachBreakAsCrLf) {
+  auto x = fromXml("<root/>");
+  QByteArray expected = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><root>";
+  for (int i = 0; i < 300; ++i) {
+    const QString id = QString::number(i);
+    x.AddItem(id, QString());
+    ASSERT_TRUE(x.SelectItem(id));
+    const QString breaks = QString(i % 4, u'\n');
+    x.WriteString(QStringLiteral("t"), breaks + QStringLiteral("line ") + id + breaks);
+    x.WriteString(QStringLiteral("u"), QStringLiteral("plain"));
+    const QByteArray crLf = QByteArray("\r\n").repeated(i % 4);
+    expected += "<item id=\"{" + id.toUtf8() + "}\"><t>" + crLf + "line " + id.toUtf8() + crLf +
+                "</t><u>plain</u></item>";
+  }
+  x.Save();
+  EXPECT_EQ(readFile(x.FileName()), expected + "</root>");
+}
+
 // The same rules for a file of elements and texts alone (no comment, instruction or CDATA): its
 // indentation stays, a text and a blank leaf take CR LF, a ">" in an attribute ends no tag.
 TEST(MSXMLObject, ASaveOfElementsAndTextsAloneHoldsTheSameLineBreaks) {
