@@ -361,11 +361,13 @@ void OpenStore(TModel &model, const std::function<void()> &reloadReminders) {
   // keeps its own name instead of becoming the only copy. A data file that exists but is no
   // store is left alone even without a backup: saving an empty store over it would destroy
   // whatever it still holds.
-  bool fromBackup = false;
+  bool fromBackup = false; // the reminders come from the backup
   if (!usable && ids.isEmpty() && (QFileInfo::exists(backupFile) || dataFilePresent)) {
     try {
       store.LoadFromFile(backupFile);
-      fromBackup = store.LastLoadParsed();
+      // A backup without reminders (the one a broken data file's last run left) gives none.
+      store.GetIds(&ids);
+      fromBackup = store.LastLoadParsed() && !ids.isEmpty();
     } catch (const ETolvaneError &e) {
       qWarning() << "Backup file not read:" << e.message();
     }

@@ -117,6 +117,11 @@ TEST_F(OpenStoreTest, ABrokenDataFileWithoutBackupIsNeverSavedOver) {
   EXPECT_TRUE(open().isEmpty());
   ASSERT_EQ(notices.size(), 2);
   EXPECT_TRUE(notices[1].contains("there is no backup")) << notices[1].toStdString();
+  // Nor does one without reminders, as the end of a run on the broken file leaves it.
+  writeFile(GetBackupFileName(), EmptyStore);
+  EXPECT_TRUE(open().isEmpty());
+  ASSERT_EQ(notices.size(), 3);
+  EXPECT_TRUE(notices[2].contains("there is no backup")) << notices[2].toStdString();
   QFile::remove(GetBackupFileName());
   writeFile(GetDataFileName(), broken);
   EXPECT_TRUE(open().isEmpty());
