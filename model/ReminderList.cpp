@@ -146,14 +146,7 @@ std::vector<std::unique_ptr<TDataObject>> TReminderList::TakeAll() {
   return objects;
 }
 
-void TReminderList::Clear() {
-  ++m_generation;
-  m_items.clear();
-  m_numbers.clear();
-  m_byNumber.clear();
-  m_byId.clear();
-  m_idsStale = false;
-}
+void TReminderList::Clear() { TakeAll().clear(); }
 
 // --- Globals ----------------------------------------------------------------------------------
 

@@ -125,6 +125,14 @@ QStringList texts(const TReminderList &list) {
   return all;
 }
 
+// The font names of the reminders' sticker texts and subjects, in list order.
+QStringList fonts(const TReminderList &list) {
+  QStringList all;
+  for (const TDataObject *r : list.Objects())
+    all << r->sticker.text.font.name + u'|' + r->sticker.subject.font.name;
+  return all;
+}
+
 } // namespace
 
 // After a save that worked the store is read back from its document, which then is the file as a
@@ -196,18 +204,10 @@ TEST_F(ReminderCommands, AReadBackReadsAgainEveryReminderWhoseItemChangedAndKeep
   EXPECT_NE(reminder(d).subject, QStringLiteral("D")); // a missing element reads as the default
 
   const QStringList readBack = texts(model.Reminders());
-  const QStringList fonts = [this] {
-    QStringList all;
-    for (const TDataObject *r : model.Reminders().Objects())
-      all << r->sticker.text.font.name + u'|' + r->sticker.subject.font.name;
-    return all;
-  }();
+  const QStringList readFonts = fonts(model.Reminders());
   ReloadStore(model); // every reminder read from the file
   EXPECT_EQ(texts(model.Reminders()), readBack);
-  QStringList freshFonts;
-  for (const TDataObject *r : model.Reminders().Objects())
-    freshFonts << r->sticker.text.font.name + u'|' + r->sticker.subject.font.name;
-  EXPECT_EQ(freshFonts, fonts);
+  EXPECT_EQ(fonts(model.Reminders()), readFonts);
 }
 
 // Commands, firings' write-backs and writes straight into the document in a random order: after
